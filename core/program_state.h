@@ -1,0 +1,56 @@
+#pragma once
+// The program state: every module-level value shared by the windows and the
+// commands, one copy for the whole program, passed explicitly to whoever needs it.
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/form1_model.h"
+#include "core/random.h"
+#include "db/odbc.h"
+
+namespace vl {
+
+inline constexpr int kCustomItemSlots = 32768;  // slots 0..32767, slot 0 unused
+inline constexpr int kDropItemSlots = 33;       // slots 0..32, slot 0 unused
+inline constexpr int kItemTypeSlots = 17;       // slots 0..16, slot 0 unused
+
+struct ProgramState {
+  // Connection settings from db.ini.
+  std::string db_host, db_user, db_password, db_name, everquest_folder;
+
+  // Database access.
+  std::unique_ptr<db::Connection> db_connection;
+  std::unique_ptr<db::Recordset> db_recordset;
+  std::string current_sql;
+  std::int32_t record_count = 0;
+
+  // Main window settings.
+  std::string level_low = "01";
+  std::string level_high = "10";
+  std::int16_t item_max_count = 5;
+  std::array<std::string, 12> stats_category_words{};  // rows 1..12 at [0..11]
+
+  // Loot generation.
+  std::array<std::int16_t, kItemTypeSlots> category_itemtypes{};
+  std::string category_name;
+  // Candidate list and custom list share these slots; nullopt is the empty value.
+  std::vector<std::optional<double>> custom_item_ids =
+      std::vector<std::optional<double>>(kCustomItemSlots);
+  bool custom_list_active = false;
+  std::int16_t candidate_count = 0;
+  std::array<std::int32_t, kDropItemSlots> drop_item_ids{};
+  std::int32_t next_lootdrop_id = 0;
+  std::string item_rules;
+
+  Random random;
+
+  // The main window's controls.
+  Form1Model form1;
+};
+
+}  // namespace vl

@@ -1,0 +1,47 @@
+#pragma once
+// The shared connection and result-set slots and the routines every command
+// reaches the world database through.
+
+#include <stdexcept>
+#include <string>
+
+#include "core/program_state.h"
+
+namespace vl::db {
+
+// The fatal connection message: four lines joined by CR LF, none at the end.
+extern const char* const kConnectionFailedMessage;
+
+// Thrown by open_database when the connection cannot be made. The program shows
+// kConnectionFailedMessage and ends once it is dismissed; no further statement
+// of the command runs.
+class ConnectionFailed : public std::runtime_error {
+ public:
+  explicit ConnectionFailed(const std::string& driver_text)
+      : std::runtime_error(kConnectionFailedMessage), driver_text_(driver_text) {}
+  const std::string& driver_text() const { return driver_text_; }
+
+ private:
+  std::string driver_text_;
+};
+
+// "DRIVER={MySQL ODBC 3.51 Driver};SERVER=...;DATABASE=...;UID=...;PWD=...;OPTION=18475"
+std::string connection_string(const ProgramState& state);
+
+// A new open connection in db_connection and a new unopened result set in
+// db_recordset; the previous ones are released (and so closed). Throws
+// ConnectionFailed.
+void open_database(ProgramState& state);
+
+// Opens db_recordset on `sql` over a new connection. On a rejected statement:
+// result set closed, record_count -1, nothing shown. Throws ConnectionFailed.
+void run_query(ProgramState& state, const std::string& sql);
+
+// Opens db_recordset directly on current_sql over db_connection (no new
+// connection, record_count untouched). Throws Error.
+void open_recordset(ProgramState& state);
+
+// Executes current_sql on db_connection as a statement without rows. Throws Error.
+void execute(ProgramState& state);
+
+}  // namespace vl::db

@@ -1,0 +1,96 @@
+#pragma once
+// A small RAII layer over the ODBC API: a connection and a result set that is
+// fetched whole to the client, as the program's commands expect.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vl::db {
+
+// A failure reported by the driver or the server. what() is the diagnostic
+// text as the driver gives it (the server's own message included).
+class Error : public std::runtime_error {
+ public:
+  Error(const std::string& text, std::string sqlstate, std::int32_t native_error)
+      : std::runtime_error(text), sqlstate_(std::move(sqlstate)), native_error_(native_error) {}
+  const std::string& sqlstate() const { return sqlstate_; }
+  std::int32_t native_error() const { return native_error_; }
+
+ private:
+  std::string sqlstate_;
+  std::int32_t native_error_;
+};
+
+// One field of a fetched row: its text, or SQL NULL.
+class Value {
+ public:
+  Value() = default;
+  explicit Value(std::string text) : text_(std::move(text)) {}
+  bool is_null() const { return !text_.has_value(); }
+  // The text of the value; "" for NULL.
+  const std::string& text() const;
+
+ private:
+  std::optional<std::string> text_;
+};
+
+class Connection {
+ public:
+  // Connects with the connection string exactly as given. Throws Error.
+  explicit Connection(const std::string& connection_string);
+  ~Connection();
+  Connection(const Connection&) = delete;
+  Connection& operator=(const Connection&) = delete;
+
+  bool is_open() const;
+  // Runs a statement that returns no rows; any result is discarded unread.
+  // Throws Error, also when the connection is closed.
+  void execute(const std::string& sql);
+  void close();
+
+  // The raw handle, for the result set.
+  void* handle() const { return dbc_; }
+
+ private:
+  void* dbc_ = nullptr;
+  bool open_ = false;
+};
+
+class Recordset {
+ public:
+  Recordset() = default;
+  Recordset(const Recordset&) = delete;
+  Recordset& operator=(const Recordset&) = delete;
+
+  // Runs the SELECT over the connection and fetches every row at once. Stands
+  // on the first row if there is one. Throws Error; the set is closed then.
+  void open(const std::string& sql, Connection& connection);
+  bool is_open() const { return open_; }
+  void close();
+
+  std::int32_t record_count() const;  // exact row count
+  void move_first();
+  void move_next();
+  bool eof() const;  // past the last row (or no rows)
+
+  // Field of the current row by position (0 first) or by column name
+  // (compared without regard to case). Throws Error when there is no current
+  // row or no such column.
+  const Value& field(std::size_t position) const;
+  const Value& field(std::string_view name) const;
+
+ private:
+  const std::vector<Value>& current_row() const;
+
+  bool open_ = false;
+  std::vector<std::string> columns_;
+  std::vector<std::vector<Value>> rows_;
+  std::size_t position_ = 0;
+};
+
+}  // namespace vl::db

@@ -1,0 +1,34 @@
+#pragma once
+// A UiPort that records what a command showed instead of showing it.
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/ui_port.h"
+
+namespace vl::test {
+
+class RecordingUi : public UiPort {
+ public:
+  void message_box(const std::string& text) override {
+    messages.push_back(text);
+    if (on_message) on_message(text);
+  }
+  void process_events() override {
+    ++process_events_calls;
+    if (on_process_events) on_process_events();
+  }
+  void repaint() override { ++repaint_calls; }
+  void beep() override { ++beeps; }
+
+  std::vector<std::string> messages;
+  int process_events_calls = 0;
+  int repaint_calls = 0;
+  int beeps = 0;
+  // Hooks for tests that act while a command lets events through.
+  std::function<void(const std::string&)> on_message;
+  std::function<void()> on_process_events;
+};
+
+}  // namespace vl::test

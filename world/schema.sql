@@ -1,0 +1,80 @@
+-- The six tables of the world database that the program reads and writes.
+-- Column order matters: the program's inserts give their values by position.
+
+DROP TABLE IF EXISTS items;
+CREATE TABLE items (
+  id INT NOT NULL PRIMARY KEY,
+  name VARCHAR(64) NOT NULL DEFAULT '',
+  itemtype INT NOT NULL DEFAULT 0,
+  reqlevel INT NOT NULL DEFAULT 0,
+  ac INT NOT NULL DEFAULT 0,
+  damage INT NOT NULL DEFAULT 0,
+  delay INT NOT NULL DEFAULT 0,
+  aint INT NOT NULL DEFAULT 0,
+  awis INT NOT NULL DEFAULT 0,
+  astr INT NOT NULL DEFAULT 0,
+  asta INT NOT NULL DEFAULT 0,
+  adex INT NOT NULL DEFAULT 0,
+  aagi INT NOT NULL DEFAULT 0,
+  acha INT NOT NULL DEFAULT 0,
+  hp INT NOT NULL DEFAULT 0,
+  mana INT NOT NULL DEFAULT 0,
+  weight INT NOT NULL DEFAULT 0,
+  price INT NOT NULL DEFAULT 0,
+  KEY itemtype (itemtype),
+  KEY name (name)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+
+DROP TABLE IF EXISTS npc_types;
+CREATE TABLE npc_types (
+  id INT NOT NULL PRIMARY KEY,
+  name VARCHAR(64) NOT NULL DEFAULT '',
+  level TINYINT UNSIGNED NOT NULL DEFAULT 1,
+  race SMALLINT NOT NULL DEFAULT 1,
+  class TINYINT NOT NULL DEFAULT 1,
+  hp INT NOT NULL DEFAULT 0,
+  loottable_id INT UNSIGNED NOT NULL DEFAULT 0,
+  KEY level (level),
+  KEY loottable_id (loottable_id)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+
+DROP TABLE IF EXISTS lootdrop;
+CREATE TABLE lootdrop (
+  id INT UNSIGNED NOT NULL PRIMARY KEY,
+  name VARCHAR(255) NOT NULL DEFAULT '',
+  KEY name (name)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+
+DROP TABLE IF EXISTS lootdrop_entries;
+CREATE TABLE lootdrop_entries (
+  lootdrop_id INT UNSIGNED NOT NULL DEFAULT 0,
+  item_id INT NOT NULL DEFAULT 0,
+  item_charges SMALLINT UNSIGNED NOT NULL DEFAULT 1,
+  equip_item TINYINT UNSIGNED NOT NULL DEFAULT 0,
+  chance FLOAT NOT NULL DEFAULT 1,
+  minlevel TINYINT UNSIGNED NOT NULL DEFAULT 0,
+  maxlevel TINYINT UNSIGNED NOT NULL DEFAULT 127,
+  multiplier TINYINT UNSIGNED NOT NULL DEFAULT 1,
+  KEY lootdrop_id (lootdrop_id)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+
+DROP TABLE IF EXISTS loottable;
+CREATE TABLE loottable (
+  id INT UNSIGNED NOT NULL PRIMARY KEY,
+  name VARCHAR(255) NOT NULL DEFAULT '',
+  mincash INT UNSIGNED NOT NULL DEFAULT 0,
+  maxcash INT UNSIGNED NOT NULL DEFAULT 0,
+  avgcoin INT UNSIGNED NOT NULL DEFAULT 0
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+
+DROP TABLE IF EXISTS loottable_entries;
+CREATE TABLE loottable_entries (
+  loottable_id INT UNSIGNED NOT NULL DEFAULT 0,
+  lootdrop_id INT UNSIGNED NOT NULL DEFAULT 0,
+  multiplier TINYINT UNSIGNED NOT NULL DEFAULT 1,
+  probability FLOAT NOT NULL DEFAULT 100,
+  droplimit TINYINT UNSIGNED NOT NULL DEFAULT 0,
+  mindrop TINYINT UNSIGNED NOT NULL DEFAULT 0,
+  KEY loottable_id (loottable_id),
+  KEY lootdrop_id (lootdrop_id)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
