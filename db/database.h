@@ -6,6 +6,7 @@
 #include <string>
 
 #include "core/program_state.h"
+#include "db/odbc.h"
 
 namespace vl::db {
 
@@ -43,5 +44,9 @@ void open_recordset(ProgramState& state);
 
 // Executes current_sql on db_connection as a statement without rows. Throws Error.
 void execute(ProgramState& state);
+
+// The message a command shows when the server rejects one of its statements:
+// the server's own text and the statement.
+std::string statement_failed_message(const Error& error, const std::string& sql);
 
 }  // namespace vl::db

@@ -1,0 +1,58 @@
+#include "db/database.h"
+
+namespace vl::db {
+
+const char* const kConnectionFailedMessage =
+    "MYSQL Connection FAILED - Did you remember to:\r\n"
+    "Edit db.ini for correct mysql user data?\r\n"
+    "Use 127.0.0.1 IP for minilogin?\r\n"
+    "Install myODBC drivers?";
+
+std::string connection_string(const ProgramState& state) {
+  return "DRIVER={MySQL ODBC 3.51 Driver};SERVER=" + state.db_host + ";DATABASE=" + state.db_name +
+         ";UID=" + state.db_user + ";PWD=" + state.db_password + ";OPTION=18475";
+}
+
+void open_database(ProgramState& state) {
+  // Releasing the previous connection closes it before the new one opens.
+  state.db_connection.reset();
+  try {
+    state.db_connection = std::make_unique<Connection>(connection_string(state));
+  } catch (const Error& e) {
+    throw ConnectionFailed(e.what());
+  }
+  state.db_recordset = std::make_unique<Recordset>();
+}
+
+void run_query(ProgramState& state, const std::string& sql) {
+  const std::string statement = sql;  // sql may be current_sql itself
+  open_database(state);
+  try {
+    state.db_recordset->open(statement, *state.db_connection);
+    state.record_count = state.db_recordset->record_count();
+    if (state.record_count != 0) state.db_recordset->move_first();
+  } catch (const Error&) {
+    state.db_recordset->close();
+    state.record_count = -1;
+  }
+}
+
+void open_recordset(ProgramState& state) {
+  if (!state.db_connection) throw Error("No connection to the database is open.", "08003", 0);
+  if (!state.db_recordset) state.db_recordset = std::make_unique<Recordset>();
+  state.db_recordset->open(state.current_sql, *state.db_connection);
+}
+
+void execute(ProgramState& state) {
+  if (!state.db_connection) throw Error("No connection to the database is open.", "08003", 0);
+  state.db_connection->execute(state.current_sql);
+}
+
+std::string statement_failed_message(const Error& error, const std::string& sql) {
+  constexpr std::size_t kShownLength = 400;
+  std::string shown = sql.size() > kShownLength ? sql.substr(0, kShownLength) + "..." : sql;
+  return "The database rejected a statement, and the command was stopped.\r\n\r\n" +
+         std::string(error.what()) + "\r\n\r\nStatement: " + shown;
+}
+
+}  // namespace vl::db
