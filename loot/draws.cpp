@@ -1,0 +1,178 @@
+#include "loot/draws.h"
+
+#include <algorithm>
+#include <cmath>
+#include <unordered_map>
+#include <utility>
+
+#include "core/numeric_text.h"
+#include "db/database.h"
+
+namespace vl::loot {
+namespace {
+
+// A uniform number in [0, 1) made of two draws, so that small probabilities and
+// large index ranges are not limited by the generator's single precision.
+double fine_uniform(Random& random) {
+  const double coarse = random.next();
+  const double fine = random.next();
+  return coarse + fine * 0x1p-24;
+}
+
+int uniform_index(Random& random, int size) {
+  const int index = static_cast<int>(fine_uniform(random) * size);
+  return std::min(index, size - 1);
+}
+
+CandidatePool group_by_weight(const std::vector<std::int32_t>& ids_in_order,
+                              const std::unordered_map<std::int32_t, std::int32_t>& weights) {
+  CandidatePool pool;
+  std::unordered_map<std::int32_t, std::size_t> group_of_weight;
+  for (std::int32_t id : ids_in_order) {
+    const std::int32_t weight = weights.at(id);
+    auto [it, added] = group_of_weight.try_emplace(weight, pool.groups.size());
+    if (added) pool.groups.push_back({weight, {}});
+    pool.groups[it->second].ids.push_back(id);
+  }
+  std::sort(pool.groups.begin(), pool.groups.end(),
+            [](const auto& a, const auto& b) { return a.weight < b.weight; });
+  pool.distinct_ids = static_cast<int>(ids_in_order.size());
+  return pool;
+}
+
+template <typename IdSource>
+CandidatePool build_pool(int count, IdSource&& id_at, std::optional<double>& unconvertible) {
+  std::vector<std::int32_t> ids_in_order;
+  std::unordered_map<std::int32_t, std::int32_t> weights;
+  for (int i = 0; i < count; ++i) {
+    std::optional<std::int32_t> id = id_at(i, unconvertible);
+    if (!id) continue;
+    if (weights[*id]++ == 0) ids_in_order.push_back(*id);
+  }
+  return group_by_weight(ids_in_order, weights);
+}
+
+// C(size, m) * weight^m for m = 0..limit: the weight of taking m ids of a group.
+std::vector<double> group_terms(std::size_t size, std::int32_t weight, int limit) {
+  std::vector<double> terms(limit + 1, 0.0);
+  terms[0] = 1.0;
+  for (int m = 1; m <= limit && static_cast<std::size_t>(m) <= size; ++m) {
+    terms[m] = terms[m - 1] * static_cast<double>(size - m + 1) / m * weight;
+  }
+  return terms;
+}
+
+}  // namespace
+
+CandidatePool candidate_pool(const ProgramState& state) {
+  std::optional<double> unconvertible;
+  const int count = std::clamp<int>(state.candidate_count, 0, kCustomItemSlots - 1);
+  CandidatePool pool = build_pool(
+      count,
+      [&](int i, std::optional<double>& bad) -> std::optional<std::int32_t> {
+        const auto& slot = state.custom_item_ids[i + 1];
+        if (!slot) return 0;
+        auto id = to_int32(*slot);
+        if (!id && !bad) bad = *slot;
+        return id;
+      },
+      unconvertible);
+  pool.unconvertible = unconvertible;
+  return pool;
+}
+
+CandidatePool candidate_pool(std::span<const std::int32_t> candidates) {
+  std::optional<double> unused;
+  return build_pool(
+      static_cast<int>(candidates.size()),
+      [&](int i, std::optional<double>&) -> std::optional<std::int32_t> { return candidates[i]; },
+      unused);
+}
+
+int distinct_candidate_count(const ProgramState& state) {
+  return candidate_pool(state).distinct_ids;
+}
+
+bool draw_distinct_ids(CandidatePool& pool, int count, Random& random,
+                       std::span<std::int32_t> out) {
+  if (count <= 0) return true;
+  if (count > pool.distinct_ids || static_cast<std::size_t>(count) > out.size()) return false;
+
+  // ways[g][r]: total weight of all r-sets taken from groups g.. (the elementary
+  // symmetric polynomial of degree r of their weights). It stays below about
+  // 1e109 (32767 slots, 32 picks), well inside a double.
+  const std::size_t group_count = pool.groups.size();
+  std::vector<std::vector<double>> terms(group_count);
+  std::vector<std::vector<double>> ways(group_count + 1, std::vector<double>(count + 1, 0.0));
+  ways[group_count][0] = 1.0;
+  for (std::size_t g = group_count; g-- > 0;) {
+    const auto& group = pool.groups[g];
+    terms[g] = group_terms(group.ids.size(), group.weight, count);
+    for (int r = 0; r <= count; ++r) {
+      double total = 0.0;
+      for (int m = 0; m <= r; ++m) total += terms[g][m] * ways[g + 1][r - m];
+      ways[g][r] = total;
+    }
+  }
+
+  // How many ids each group gives, with the chance of its share of the total
+  // weight; then which ids of the group, all equally likely.
+  std::vector<std::int32_t> picks;
+  picks.reserve(count);
+  int remaining = count;
+  for (std::size_t g = 0; g < group_count && remaining > 0; ++g) {
+    const double target = fine_uniform(random) * ways[g][remaining];
+    double cumulative = 0.0;
+    int taken = -1;
+    for (int m = 0; m <= remaining; ++m) {
+      const double weight = terms[g][m] * ways[g + 1][remaining - m];
+      if (weight <= 0.0) continue;
+      taken = m;  // the last possible choice absorbs rounding at the top end
+      cumulative += weight;
+      if (target < cumulative) break;
+    }
+    auto& ids = pool.groups[g].ids;
+    for (int j = 0; j < taken; ++j) {
+      const int chosen = j + uniform_index(random, static_cast<int>(ids.size()) - j);
+      std::swap(ids[j], ids[chosen]);
+      picks.push_back(ids[j]);
+    }
+    remaining -= taken;
+  }
+
+  // Every order of the chosen set equally likely.
+  for (int j = count - 1; j > 0; --j) std::swap(picks[j], picks[uniform_index(random, j + 1)]);
+  std::copy(picks.begin(), picks.end(), out.begin());
+  return true;
+}
+
+bool generate_random_unique_list_for_drop(ProgramState& state, CandidatePool& pool) {
+  state.random.reseed_from_time();
+  const int count = state.item_max_count;
+  return draw_distinct_ids(pool, count, state.random, std::span(state.drop_item_ids).subspan(1));
+}
+
+bool generate_random_unique_list_for_drop(ProgramState& state) {
+  CandidatePool pool = candidate_pool(state);
+  return generate_random_unique_list_for_drop(state, pool);
+}
+
+LootdropIdsExhausted::LootdropIdsExhausted(const std::string& highest_id)
+    : std::runtime_error("The highest lootdrop id (" + highest_id +
+                         ") leaves no room for a new one: lootdrop ids must stay below "
+                         "2147483648.") {}
+
+void lootdrop(ProgramState& state) {
+  db::open_database(state);
+  state.current_sql = "SELECT MAX(id) FROM lootdrop";
+  db::open_recordset(state);
+  const db::Value& highest = state.db_recordset->field(std::size_t{0});
+  // An empty table has no maximum; the first id is then 1.
+  const std::string highest_text = highest.is_null() ? "" : highest.text();
+  state.db_recordset->close();
+  const auto next = to_int32(numeric_value(highest_text) + 1);
+  if (!next) throw LootdropIdsExhausted(highest_text);
+  state.next_lootdrop_id = *next;
+}
+
+}  // namespace vl::loot

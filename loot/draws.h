@@ -1,0 +1,69 @@
+#pragma once
+// The items of one lootdrop, drawn at random from the candidate list, and the
+// id of the next lootdrop row.
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "core/program_state.h"
+#include "core/random.h"
+
+namespace vl::loot {
+
+// Items a drop can hold: drop_item_ids slots 1..32.
+inline constexpr int kMaxItemsPerDrop = kDropItemSlots - 1;
+
+// The distinct item ids of the candidate slots 1..candidate_count, grouped by
+// how many slots hold each id. An empty slot is id 0; a value that is not whole
+// goes to the nearest whole number, a half to the even neighbour.
+struct CandidatePool {
+  struct Group {
+    std::int32_t weight = 0;        // slots per id
+    std::vector<std::int32_t> ids;  // in order of first appearance
+  };
+  std::vector<Group> groups;  // by ascending weight
+  int distinct_ids = 0;
+  // The first candidate that has no 32-bit whole value; it is left out of the pool.
+  std::optional<double> unconvertible;
+};
+
+CandidatePool candidate_pool(const ProgramState& state);
+CandidatePool candidate_pool(std::span<const std::int32_t> candidates);
+
+// How many different item ids the candidate slots 1..candidate_count hold.
+int distinct_candidate_count(const ProgramState& state);
+
+// Writes `count` different ids from the pool into out[0..count-1]. The result
+// has the distribution of drawing every pick uniformly over the candidate slots
+// and redrawing the whole set until no id repeats: the chance of an ordered
+// sequence of distinct ids is proportional to the product of their weights.
+// The set is chosen first (exactly, group by group), then put in random order,
+// so the work is bounded whatever the weights. Draws only from `random`.
+// Returns false, touching nothing, when count exceeds the distinct ids or the
+// room in `out`; count <= 0 draws nothing and returns true.
+bool draw_distinct_ids(CandidatePool& pool, int count, Random& random, std::span<std::int32_t> out);
+
+// Re-seeds the generator from the time of day, then fills drop_item_ids slots
+// 1..item_max_count with distinct ids from the candidate list (see
+// draw_distinct_ids). Returns false, leaving the slots as they were, when the
+// candidates hold fewer distinct ids than item_max_count or it exceeds the
+// room of drop_item_ids.
+bool generate_random_unique_list_for_drop(ProgramState& state);
+bool generate_random_unique_list_for_drop(ProgramState& state, CandidatePool& pool);
+
+// No lootdrop id fits a signed 32-bit number any more.
+class LootdropIdsExhausted : public std::runtime_error {
+ public:
+  explicit LootdropIdsExhausted(const std::string& highest_id);
+};
+
+// next_lootdrop_id = highest lootdrop id + 1 (1 for an empty table), looked up
+// on a new connection that stays open in db_connection for the inserts that
+// follow. Throws db::ConnectionFailed, db::Error and LootdropIdsExhausted.
+void lootdrop(ProgramState& state);
+
+}  // namespace vl::loot

@@ -1,0 +1,34 @@
+#pragma once
+// "Execute": custom lootdrops for the NPCs of the selected level range.
+
+#include <string>
+
+#include "core/program_state.h"
+#include "core/ui_port.h"
+
+namespace vl::loot {
+
+// "lvl_" + level_low + "-" + level_high + "_CUSTOM_" + category_name, from the
+// values as they are now.
+std::string custom_lootdrop_name(const ProgramState& state);
+
+// The generation run. Walks the NPCs of level_low..level_high, one per loottable;
+// each that passes its percent test gets a lootdrop of item_max_count distinct
+// random items, linked into its loottable. Disables Command2 and Command3 while
+// it runs and lets the window process events once per NPC, so other handlers
+// may run in between; the level range, items per drop and category name are
+// read when they are used.
+//
+// Outcomes besides "Completed!": a range with no NPCs completes with nothing
+// written. A failing item query, no candidates, fewer distinct candidate ids
+// than items per drop, more than 32 items per drop, a candidate that is no
+// 32-bit id, or a percentage of NPCs outside -32768..32767 refuse the run with
+// a message before anything is written. A change of items per drop during the
+// run that the candidates cannot satisfy stops the run before the next drop.
+// NPCs whose id or loottable is NULL are never chosen and hold no loottable. A
+// statement the server rejects stops the run with the server's text; what was
+// written before stays. Every way out restores the progress line, shows ">Ready"
+// and enables both buttons. db::ConnectionFailed propagates (it is fatal).
+void Command2_Click(ProgramState& state, UiPort& ui);
+
+}  // namespace vl::loot
