@@ -1,0 +1,21 @@
+#pragma once
+// "Delete ALL Custom Loot Drops For SELECTED Levels": removes the custom
+// lootdrops of the selected level range with their entries and links.
+
+#include "core/program_state.h"
+#include "core/ui_port.h"
+
+namespace vl::maintenance {
+
+// The button's caption at rest.
+inline constexpr const char* kDeleteDropsCaption =
+    "Delete ALL Custom Loot Drops For SELECTED Levels";
+
+// Deletes every lootdrop whose name matches "lvl_" + level_low + "-" +
+// level_high + "%", then the lootdrop entries and loottable entries of each
+// one. Asks nothing and beeps when done. Any number of matching drops is
+// handled. When the matching drops cannot be read, nothing is deleted and a
+// message says so; a rejected statement is reported and stops the command.
+void Command1_Click(ProgramState& state, UiPort& ui);
+
+}  // namespace vl::maintenance
