@@ -75,7 +75,8 @@ class Statement {
 
 bool same_name(std::string_view a, std::string_view b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+    return std::tolower(static_cast<unsigned char>(x)) ==
+           std::tolower(static_cast<unsigned char>(y));
   });
 }
 
@@ -89,7 +90,8 @@ Value read_field(Statement& stmt, SQLUSMALLINT column) {
     if (rc == SQL_NO_DATA) break;
     if (!SQL_SUCCEEDED(rc)) stmt.fail("A field could not be read.");
     if (indicator == SQL_NULL_DATA) return Value();
-    if (rc == SQL_SUCCESS_WITH_INFO && (indicator == SQL_NO_TOTAL || indicator >= SQLLEN(sizeof buffer))) {
+    if (rc == SQL_SUCCESS_WITH_INFO &&
+        (indicator == SQL_NO_TOTAL || indicator >= SQLLEN(sizeof buffer))) {
       text.append(buffer, sizeof buffer - 1);  // truncated piece; the rest follows
       continue;
     }

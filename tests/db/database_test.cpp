@@ -46,7 +46,7 @@ TEST(ConnectionString, IsPlainConcatenationWithoutTrailingSemicolon) {
 }
 
 TEST_F(DatabaseTest, RunQueryOpensANewConnectionAndStandsOnTheFirstRow) {
-  test::fixture_sql("INSERT INTO lootdrop VALUES (7,'seven'),(3,'three'),(5,NULL)");
+  test::fixture_sql("INSERT INTO lootdrop VALUES (7,'seven'),(3,'three'),(5,'')");
   auto state = configured_state();
   GeneralLog log;
 
@@ -55,7 +55,7 @@ TEST_F(DatabaseTest, RunQueryOpensANewConnectionAndStandsOnTheFirstRow) {
   EXPECT_TRUE(state->db_recordset->is_open());
   EXPECT_TRUE(state->db_recordset->eof());
 
-  state->current_sql = "SELECT id, name FROM lootdrop ORDER BY id";
+  state->current_sql = "SELECT id, IF(id=5,NULL,name) AS name FROM lootdrop ORDER BY id";
   db::run_query(*state, state->current_sql);
   ASSERT_EQ(state->record_count, 3);
   auto& rs = *state->db_recordset;
@@ -77,8 +77,9 @@ TEST_F(DatabaseTest, RunQueryOpensANewConnectionAndStandsOnTheFirstRow) {
   auto connects = log.connections();
   ASSERT_EQ(connects.size(), 2u);
   EXPECT_EQ(log.statement_texts(),
-            (std::vector<std::string>{"SELECT id, name FROM lootdrop WHERE id > 100",
-                                      "SELECT id, name FROM lootdrop ORDER BY id"}));
+            (std::vector<std::string>{
+                "SELECT id, name FROM lootdrop WHERE id > 100",
+                "SELECT id, IF(id=5,NULL,name) AS name FROM lootdrop ORDER BY id"}));
   auto entries = log.entries();
   auto first_quit = std::find_if(entries.begin(), entries.end(), [&](const test::LogEntry& e) {
     return e.command == "Quit" && e.connection == connects[0];
@@ -183,11 +184,13 @@ TEST_F(DatabaseTest, CapitalisedTableNamesAndDoubleQuotedStringsReachTheTables) 
 TEST_F(DatabaseTest, StatementsSpanningLinesKeepTheirLineBreaks) {
   auto state = configured_state();
   GeneralLog log;
-  db::run_query(*state, "SELECT COUNT(id) from items WHERE ( itemtype=10) AND name like 'a%' OR\r\nac>=1");
+  db::run_query(*state,
+                "SELECT COUNT(id) from items WHERE ( itemtype=10) AND name like 'a%' OR\r\nac>=1");
   EXPECT_EQ(state->record_count, 1);
   auto texts = log.statement_texts();
   ASSERT_EQ(texts.size(), 1u);
-  EXPECT_EQ(texts[0], "SELECT COUNT(id) from items WHERE ( itemtype=10) AND name like 'a%' OR\r\nac>=1");
+  EXPECT_EQ(texts[0],
+            "SELECT COUNT(id) from items WHERE ( itemtype=10) AND name like 'a%' OR\r\nac>=1");
 }
 
 }  // namespace

@@ -115,7 +115,9 @@ std::vector<LogEntry> GeneralLog::entries() const {
   std::ifstream in(log_path(), std::ios::binary);
   in.seekg(start_);
   static const std::regex entry_line(
-      R"(^(?:\d{6} [ \d]\d:\d\d:\d\d)?\t+ *(\d+) ([A-Za-z][A-Za-z ]*?)\t(.*)$)");
+      R"(^(?:\d{6} [ \d]\d:\d\d:\d\d)?\t+ *(\d+) ([A-Za-z][A-Za-z ]*?)\t([\s\S]*)$)");  // "." would
+                                                                                        // stop at a
+                                                                                        // CR
   const int fixture_id = fixture().id;
   std::vector<LogEntry> all;
   std::string line;
