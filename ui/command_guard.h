@@ -1,0 +1,29 @@
+#pragma once
+// The one place where the main window runs a command: a lost connection ends
+// the program after its message, any other failure is shown and the window
+// stays usable.
+
+#include <functional>
+
+#include "core/program_state.h"
+#include "core/ui_port.h"
+
+namespace vl::ui {
+
+using Command = std::function<void(ProgramState&, UiPort&)>;
+using EndProgram = std::function<void(int exit_code)>;
+
+inline constexpr int kExitConnectionFailed = 2;
+
+// Runs `command`. On db::ConnectionFailed: shows the connection message, then
+// calls end_program(kExitConnectionFailed). On any other exception: shows its
+// text and puts the buttons, the status label and the progress line back as
+// they were before the command, so that the window can be used again.
+void run_command(ProgramState& state, UiPort& ui, const Command& command,
+                 const EndProgram& end_program);
+
+// Ends the process at once: the open connection is closed, nothing else runs
+// (a command waiting in process_events never resumes).
+[[noreturn]] void end_program_now(ProgramState& state, int exit_code);
+
+}  // namespace vl::ui

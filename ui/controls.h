@@ -1,0 +1,81 @@
+#pragma once
+// Small controls the main window needs beyond Qt's stock widgets.
+
+#include <QColor>
+#include <QPushButton>
+#include <QWidget>
+
+namespace vl::ui {
+
+// A push button whose caption wraps onto several lines when it is wider than
+// the button, as the long "Delete ALL ..." caption needs.
+class WrappingButton : public QPushButton {
+  Q_OBJECT
+ public:
+  WrappingButton(const QString& caption, QWidget* parent);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
+// A straight line given in twips (15 twips = 1 pixel), drawn over the window's
+// background. It spans its parent and lets the mouse through.
+class LineControl : public QWidget {
+  Q_OBJECT
+ public:
+  LineControl(QColor colour, int width_px, QWidget* parent);
+
+  // Moves the line; fractional twips are kept and drawn to sub-pixel precision.
+  void set_line(double x1, double x2, double y);
+  double x1() const { return x1_; }
+  double x2() const { return x2_; }
+  double y() const { return y_; }
+
+  // Paints the area the latest moves changed, at once.
+  void repaint_pending();
+
+  static constexpr double kTwipsPerPixel = 15.0;
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QRect pixel_bounds() const;
+
+  QColor colour_;
+  int width_px_;
+  double x1_ = 0, x2_ = 0, y_ = 0;
+  QRect pending_;
+};
+
+// A rectangle outline drawn on the background; the mouse passes through it.
+class OutlineShape : public QWidget {
+  Q_OBJECT
+ public:
+  OutlineShape(QColor colour, QWidget* parent);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QColor colour_;
+};
+
+// An invisible area that reports clicks (press and release inside it).
+class HotSpot : public QWidget {
+  Q_OBJECT
+ public:
+  explicit HotSpot(QWidget* parent);
+
+ signals:
+  void clicked();
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+
+ private:
+  bool pressed_ = false;
+};
+
+}  // namespace vl::ui

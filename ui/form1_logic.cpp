@@ -1,0 +1,67 @@
+#include "ui/form1_logic.h"
+
+#include <algorithm>
+
+#include "config/db_ini.h"
+#include "core/numeric_text.h"
+
+namespace vl::form1 {
+
+void install_handlers(ProgramState& state) {
+  state.form1.on_text_changed = [&state](Form1Control box) {
+    if (box == Form1Control::item_max) item_max_Change(state);
+  };
+}
+
+bool Form_Load(ProgramState& state, UiPort& ui, const std::string& ini_path) {
+  install_handlers(state);
+  Form1Model& form = state.form1;
+
+  for (const char* range : kLevelRanges) form.add_level_entry(range);
+
+  if (!read_db_ini(state, ui, ini_path)) return false;
+
+  // The first range is in force although no list entry is selected.
+  state.level_low = "01";
+  state.level_high = "10";
+
+  std::copy(kStatsCategoryWords.begin(), kStatsCategoryWords.end(),
+            state.stats_category_words.begin());
+
+  for (const std::string& word : state.stats_category_words) {
+    form.set_statistical(form.statistical() + word + "\r\n");
+  }
+
+  if (auto count = to_int16(numeric_value(form.text(Form1Control::item_max)))) {
+    state.item_max_count = *count;
+  }
+  return true;
+}
+
+void item_max_Change(ProgramState& state) {
+  Form1Model& form = state.form1;
+  const auto reset = [&form] { form.set_text(Form1Control::item_max, "5"); };
+
+  const auto number = whole_text_number(form.text(Form1Control::item_max));
+  if (!number) return reset();
+
+  // Writing the text raises this handler again, nested, before we go on.
+  if (*number > 100) form.set_text(Form1Control::item_max, "100");
+
+  const auto count = to_int16(numeric_value(form.text(Form1Control::item_max)));
+  if (!count) return reset();
+  state.item_max_count = *count;
+}
+
+void level_Click(ProgramState& state) {
+  const Form1Model& form = state.form1;
+  const int selected = form.level_selected();
+  const std::string entry =
+      selected >= 0 && selected < static_cast<int>(form.level_entries().size())
+          ? form.level_entries()[selected]
+          : std::string();
+  state.level_low = entry.substr(0, 2);
+  state.level_high = entry.size() >= 2 ? entry.substr(entry.size() - 2) : entry;
+}
+
+}  // namespace vl::form1
