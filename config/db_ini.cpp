@@ -1,0 +1,109 @@
+#include "config/db_ini.h"
+
+#include <fstream>
+#include <iterator>
+#include <string_view>
+
+namespace vl {
+
+namespace {
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+bool is_line_end(char c) { return c == '\r' || c == '\n'; }
+
+class ItemReader {
+ public:
+  explicit ItemReader(std::string_view text) : text_(text) {
+    if (text_.starts_with("\xEF\xBB\xBF")) pos_ = 3;
+  }
+
+  std::vector<std::string> read_all() {
+    std::vector<std::string> items;
+    bool item_pending = false;  // after a comma, even at the end of the text
+    while (pos_ < text_.size() || item_pending) {
+      items.push_back(read_item());
+      item_pending = end_item();
+    }
+    return items;
+  }
+
+ private:
+  std::string read_item() {
+    while (pos_ < text_.size() && is_blank(text_[pos_])) ++pos_;
+    if (pos_ < text_.size() && text_[pos_] == '"') return read_quoted();
+    const std::size_t start = pos_;
+    while (pos_ < text_.size() && text_[pos_] != ',' && !is_line_end(text_[pos_])) ++pos_;
+    std::size_t end = pos_;
+    while (end > start && is_blank(text_[end - 1])) --end;
+    return std::string(text_.substr(start, end - start));
+  }
+
+  std::string read_quoted() {
+    const std::size_t start = ++pos_;
+    while (pos_ < text_.size() && text_[pos_] != '"' && !is_line_end(text_[pos_])) ++pos_;
+    std::string item(text_.substr(start, pos_ - start));
+    // Whatever follows the closing quote belongs to no item.
+    while (pos_ < text_.size() && text_[pos_] != ',' && !is_line_end(text_[pos_])) ++pos_;
+    return item;
+  }
+
+  // Steps over the comma or line end after an item; true after a comma.
+  bool end_item() {
+    if (pos_ >= text_.size()) return false;
+    if (text_[pos_] == ',') {
+      ++pos_;
+      return true;
+    }
+    if (text_[pos_] == '\r') ++pos_;
+    if (pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
+    return false;
+  }
+
+  std::string_view text_;
+  std::size_t pos_ = 0;
+};
+
+struct Setting {
+  std::string_view prefix;
+  std::string ProgramState::*value;
+  std::string_view suffix;
+};
+
+// In the order the items are tested against them.
+const Setting kSettings[] = {
+    {"host=", &ProgramState::db_host, ""},
+    {"user=", &ProgramState::db_user, ""},
+    {"password=", &ProgramState::db_password, ""},
+    {"database=", &ProgramState::db_name, ""},
+    {"everquest_folder=", &ProgramState::everquest_folder, "\\"},
+};
+
+}  // namespace
+
+std::vector<std::string> read_ini_items(std::istream& in) {
+  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  return ItemReader(text).read_all();
+}
+
+bool read_db_ini(ProgramState& state, UiPort& ui, const std::string& path) {
+  for (const Setting& setting : kSettings) (state.*setting.value).clear();
+
+  std::ifstream file(path, std::ios::binary);
+  if (file.is_open()) {
+    for (const std::string& item : read_ini_items(file)) {
+      for (const Setting& setting : kSettings) {
+        if (std::string_view(item).starts_with(setting.prefix)) {
+          state.*setting.value = item.substr(setting.prefix.size()) + std::string(setting.suffix);
+        }
+      }
+    }
+  }
+
+  if (state.db_host.empty() || state.db_password.empty() || state.db_name.empty()) {
+    ui.message_box(kDbIniInvalidMessage);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace vl

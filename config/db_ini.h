@@ -1,0 +1,37 @@
+#pragma once
+// The connection settings file db.ini: the only configuration the program has.
+
+#include <istream>
+#include <string>
+#include <vector>
+
+#include "core/program_state.h"
+#include "core/ui_port.h"
+
+namespace vl {
+
+inline constexpr const char* kDbIniInvalidMessage = "DB.INI Invalid or Missing";
+
+// Splits the file into items the way a comma-separated sequential read does:
+// - an item ends at a comma or a line end (LF, CR LF or a lone CR);
+// - spaces and tabs before an item are skipped, and those after an unquoted
+//   item are dropped too, so a stray blank at a line end does not spoil a
+//   password (a value that must end in a blank is written in double quotes);
+// - an item that begins with a double quote runs to the next double quote on
+//   the same line, may hold commas and blanks, and is delivered without its
+//   quotes; anything after the closing quote up to the next comma or line end
+//   is skipped; a quote left open ends at the line end;
+// - a blank line is an empty item, and a comma always has an item after it;
+// - "#" and other characters have no special meaning;
+// - a UTF-8 byte order mark at the very start is skipped.
+std::vector<std::string> read_ini_items(std::istream& in);
+
+// Reads host, user, password, database and everquest_folder from the file at
+// path into state, each key matched case-sensitively at the start of an item,
+// the last occurrence winning. The five settings are cleared first, so they
+// come from the file alone; a missing or unreadable file reads as an empty one.
+// Without a non-empty host, password and database it shows
+// kDbIniInvalidMessage and returns false; the caller then ends the program.
+bool read_db_ini(ProgramState& state, UiPort& ui, const std::string& path = "db.ini");
+
+}  // namespace vl
