@@ -22,8 +22,9 @@ class RepairTest : public MaintenanceTest {
     MaintenanceTest::SetUp();
     state->random.seed(1234);
     state->form1.on_changed = [this](Form1Control control) {
-      if (control == Form1Control::Command4) {
-        captions.push_back(state->form1.button(Form1Control::Command4).caption);
+      const std::string& caption = state->form1.button(Form1Control::Command4).caption;
+      if (control == Form1Control::Command4 && (captions.empty() || captions.back() != caption)) {
+        captions.push_back(caption);
       } else if (control == Form1Control::lx) {
         lx_captions.push_back(state->form1.lx());
       }
@@ -230,7 +231,7 @@ TEST_F(RepairTest, RejectedStatementIsReportedAndTheRepairCanRunAgain) {
     GeneralLog log;
     Command4_Click(*state, ui);
     const auto statements = log.statement_texts();
-    ASSERT_EQ(statements.size(), 10u);
+    ASSERT_EQ(statements.size(), 11u);
     EXPECT_EQ(statements.back(), "INSERT INTO LOOTTABLE_ENTRIES values (1,1,1,50,1,0)");
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_NE(ui.messages[0].find("loottable_entries' doesn't exist"), std::string::npos)

@@ -109,13 +109,15 @@ TEST_F(StatsTest, RejectedQueryIsReportedAndLeavesNoStaleColumn) {
 
   Command3_Click(*state, ui);
 
-  const auto statements = log.statement_texts();
-  ASSERT_EQ(statements.size(), 25u);
-  EXPECT_EQ(statements.back(),
-            "select count(id) from lootdrop where lootdrop.name = 'lvl_21-30_CUSTOM_armour'");
+  // 24 counts ran; the 25th was rejected (a SELECT that fails to prepare does
+  // not show in the general log).
+  EXPECT_EQ(log.statement_texts().size(), 24u);
+  const std::string rejected =
+      "select count(id) from lootdrop where lootdrop.name = 'lvl_21-30_CUSTOM_armour'";
+  EXPECT_EQ(state->current_sql, rejected);
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_NE(ui.messages[0].find("lootdrop' doesn't exist"), std::string::npos) << ui.messages[0];
-  EXPECT_NE(ui.messages[0].find(statements.back()), std::string::npos);
+  EXPECT_NE(ui.messages[0].find(rejected), std::string::npos);
 
   const auto expected = expected_columns();
   EXPECT_EQ(state->form1.lvls(1), expected[1]);
