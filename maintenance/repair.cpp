@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/numeric_text.h"
@@ -15,7 +16,7 @@ namespace {
 
 constexpr const char* kRepairName = "'fixed_by_KORVATH'";
 
-// Opens current_sql on a fresh connection and returns its rows' first column.
+// Opens sql on a fresh connection and returns the id column of its rows.
 std::vector<std::string> first_column_on_new_connection(ProgramState& state,
                                                         const std::string& sql) {
   db::open_database(state);
