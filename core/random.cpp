@@ -65,9 +65,8 @@ void Random::reseed_from_time() {
   const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
   std::tm local{};
   localtime_r(&seconds, &local);
-  const auto since_midnight =
-      static_cast<std::uint64_t>(local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec);
-  mix(since_midnight);
+  const int since_midnight = local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
+  mix(static_cast<std::uint64_t>(since_midnight));
   // The sub-second part: two re-seeds in the same second still differ.
   const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
   mix(static_cast<std::uint64_t>(ticks));

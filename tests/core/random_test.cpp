@@ -10,6 +10,7 @@ namespace {
 
 std::vector<float> draws(Random& random, int count) {
   std::vector<float> values;
+  values.reserve(count);
   for (int i = 0; i < count; ++i) values.push_back(random.next());
   return values;
 }
@@ -18,6 +19,7 @@ TEST(Random, DrawsLieInTheHalfOpenUnitIntervalAndSpreadEvenly) {
   Random random(7);
   std::array<int, 10> buckets{};
   constexpr int kDraws = 100000;
+  constexpr double kExpected = kDraws / 10.0;
   for (int i = 0; i < kDraws; ++i) {
     const float u = random.next();
     ASSERT_GE(u, 0.0f);
@@ -25,8 +27,8 @@ TEST(Random, DrawsLieInTheHalfOpenUnitIntervalAndSpreadEvenly) {
     ++buckets[static_cast<int>(u * 10)];
   }
   for (int count : buckets) {
-    EXPECT_GT(count, kDraws / 10 * 0.95);
-    EXPECT_LT(count, kDraws / 10 * 1.05);
+    EXPECT_GT(count, kExpected * 0.95);
+    EXPECT_LT(count, kExpected * 1.05);
   }
 }
 
