@@ -80,6 +80,8 @@ double numeric_value(std::string_view text) {
   std::string_view s = squeezed;
   std::size_t i = 0;
 
+  // The prefix must come first: "-&H10" reads no number, and so do "&H" with no
+  // digit and "&" with any letter but H or O after it.
   if (s.size() >= 2 && s[0] == '&') {
     const char kind = s[1];
     if (kind == 'H' || kind == 'h') return radix_value(s.substr(2), 16);
