@@ -1,0 +1,92 @@
+#include "bench/bench_cases.h"
+
+#include <algorithm>
+#include <array>
+#include <stdexcept>
+
+#include "loot/generation_run.h"
+#include "maintenance/delete_drops.h"
+#include "maintenance/repair.h"
+#include "maintenance/stats.h"
+#include "ui/form1_logic.h"  // the start-up lists only (header constants)
+
+namespace vl::bench {
+namespace {
+
+std::string joined(const std::vector<std::string>& messages) {
+  std::string text;
+  for (const auto& m : messages) text += "[" + m + "]";
+  return text;
+}
+
+// Every NPC of the sample world (levels 1..99), all of them tried, armour.
+void prepare_generation(ProgramState& state) {
+  state.level_low = "01";
+  state.level_high = "99";
+  state.form1.select_op(0);
+  state.form1.set_text(Form1Control::perc_of_npcs, "100");
+  state.item_max_count = 5;
+}
+
+std::string check_generation(const ProgramState&, const SilentUi& ui) {
+  return ui.messages == std::vector<std::string>{"Completed!"} ? ""
+                                                               : "messages " + joined(ui.messages);
+}
+
+void prepare_stats(ProgramState& state) {
+  for (const char* range : form1::kLevelRanges) state.form1.add_level_entry(range);
+  std::copy(form1::kStatsCategoryWords.begin(), form1::kStatsCategoryWords.end(),
+            state.stats_category_words.begin());
+}
+
+std::string check_stats(const ProgramState& state, const SilentUi& ui) {
+  if (!ui.messages.empty()) return "messages " + joined(ui.messages);
+  return state.form1.lvls(8).empty() ? "the last column was not filled" : "";
+}
+
+void prepare_delete(ProgramState& state) {
+  state.level_low = "01";
+  state.level_high = "10";
+}
+
+std::string check_delete(const ProgramState&, const SilentUi& ui) {
+  if (!ui.messages.empty()) return "messages " + joined(ui.messages);
+  return ui.beeps == 1 ? "" : "no beep";
+}
+
+void prepare_repair(ProgramState&) {}
+
+std::string check_repair(const ProgramState& state, const SilentUi& ui) {
+  if (!ui.messages.empty()) return "messages " + joined(ui.messages);
+  return state.form1.button(Form1Control::Command4).caption == "Repaired" ? "" : "not repaired";
+}
+
+const std::array<BenchCase, 4> kCases{{
+    {"generation",
+     {"lootdrop", "lootdrop_entries", "loottable_entries"},
+     prepare_generation,
+     loot::Command2_Click,
+     check_generation},
+    {"stats", {}, prepare_stats, maintenance::Command3_Click, check_stats},
+    {"delete",
+     {"lootdrop", "lootdrop_entries", "loottable_entries"},
+     prepare_delete,
+     maintenance::Command1_Click,
+     check_delete},
+    {"repair",
+     {"npc_types", "lootdrop", "lootdrop_entries", "loottable", "loottable_entries"},
+     prepare_repair,
+     maintenance::Command4_Click,
+     check_repair},
+}};
+
+}  // namespace
+
+const BenchCase& bench_case(const std::string& name) {
+  for (const auto& c : kCases) {
+    if (c.name == name) return c;
+  }
+  throw std::invalid_argument("unknown case " + name);
+}
+
+}  // namespace vl::bench
