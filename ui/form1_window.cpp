@@ -144,10 +144,6 @@ WrappingButton* Form1Window::add_button(Form1Control which, const char* name, QR
 
 void Form1Window::build_controls() {
   // Graphical controls first: they lie beneath the windowed ones.
-  auto* shape1 = new OutlineShape(kYellow, this);
-  shape1->setObjectName(QStringLiteral("Shape1"));
-  shape1->setGeometry(304, 120, 385, 65);
-
   progress_ = new LineControl(kBlue, 5, this);
   progress_->setObjectName(QStringLiteral("progress"));
   progress_->setGeometry(rect());
@@ -190,6 +186,11 @@ void Form1Window::build_controls() {
   QLabel* label8 = add_label("Label8", {208, 3, 89, 17}, "Ver 1.8.5", Qt::AlignLeft);
   label8->setAutoFillBackground(false);
   set_colours(label8, QPalette::Window, Qt::transparent, QPalette::WindowText, kYellow);
+
+  // The frame goes over the labels it crosses, so that it shows unbroken.
+  auto* shape1 = new OutlineShape(kYellow, this);
+  shape1->setObjectName(QStringLiteral("Shape1"));
+  shape1->setGeometry(304, 120, 385, 65);
 
   // Windowed controls.
   level_ = new QListWidget(this);

@@ -394,7 +394,8 @@ TEST_F(Form1WindowTest, DragsByTheBackgroundWithTheLeftButtonAlone) {
   window->move(100, 100);
   window->show();
   const QPoint start = window->pos();
-  const QPoint background(300, 590);
+  const QPoint background(300, 606);
+  ASSERT_EQ(window->childAt(background), nullptr);  // bare background, no control
 
   mouse(window.get(), QEvent::MouseButtonPress, background, Qt::LeftButton, Qt::LeftButton);
   mouse(window.get(), QEvent::MouseMove, background + QPoint(30, 20), Qt::NoButton, Qt::LeftButton);
@@ -416,7 +417,8 @@ TEST_F(Form1WindowTest, DragsByTheBackgroundWithTheLeftButtonAlone) {
   EXPECT_EQ(window->pos(), moved);
 
   // A press on a label does not reach the window's background.
-  auto* label = control("Label5");
+  auto* label = control("lvls2");
+  ASSERT_EQ(window->childAt(QPoint(300, 590)), label);
   mouse(label, QEvent::MouseButtonPress, QPoint(5, 5), Qt::LeftButton, Qt::LeftButton);
   mouse(label, QEvent::MouseMove, QPoint(50, 50), Qt::NoButton, Qt::LeftButton);
   mouse(label, QEvent::MouseButtonRelease, QPoint(50, 50), Qt::LeftButton, Qt::NoButton);
