@@ -44,6 +44,8 @@ template <typename IdSource>
 CandidatePool build_pool(int count, IdSource&& id_at, std::optional<double>& unconvertible) {
   std::vector<std::int32_t> ids_in_order;
   std::unordered_map<std::int32_t, std::int32_t> weights;
+  ids_in_order.reserve(count);
+  weights.reserve(count);
   for (int i = 0; i < count; ++i) {
     std::optional<std::int32_t> id = id_at(i, unconvertible);
     if (!id) continue;
@@ -87,6 +89,17 @@ CandidatePool candidate_pool(std::span<const std::int32_t> candidates) {
       static_cast<int>(candidates.size()),
       [&](int i, std::optional<double>&) -> std::optional<std::int32_t> { return candidates[i]; },
       unused);
+}
+
+CandidatePool& CandidatePoolCache::current(const ProgramState& state) {
+  const int count = std::clamp<int>(state.candidate_count, 0, kCustomItemSlots - 1);
+  const auto first = state.custom_item_ids.begin() + 1;
+  if (!built_ || !std::equal(first, first + count, snapshot_.begin(), snapshot_.end())) {
+    pool_ = candidate_pool(state);
+    snapshot_.assign(first, first + count);
+    built_ = true;
+  }
+  return pool_;
 }
 
 int distinct_candidate_count(const ProgramState& state) {

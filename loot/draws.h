@@ -34,6 +34,19 @@ struct CandidatePool {
 CandidatePool candidate_pool(const ProgramState& state);
 CandidatePool candidate_pool(std::span<const std::int32_t> candidates);
 
+// The pool of the current candidates, built again only when candidate_count or
+// one of its slots changed since the last call (other handlers may edit the
+// custom list while a run lets events through).
+class CandidatePoolCache {
+ public:
+  CandidatePool& current(const ProgramState& state);
+
+ private:
+  std::vector<std::optional<double>> snapshot_;  // slots 1..candidate_count
+  CandidatePool pool_;
+  bool built_ = false;
+};
+
 // How many different item ids the candidate slots 1..candidate_count hold.
 int distinct_candidate_count(const ProgramState& state);
 

@@ -67,7 +67,7 @@ std::optional<std::string> draw_problem(const CandidatePool& pool, int items) {
   return std::nullopt;
 }
 
-void check_candidates(ProgramState& state, CandidateLoad load) {
+void check_candidates(ProgramState& state, CandidateLoad load, CandidatePoolCache& candidates) {
   if (load == CandidateLoad::item_query_failed) {
     throw RunStopped{"The item query failed - check the rules for wrong field names and syntax." +
                      std::string(kNothingWritten)};
@@ -78,7 +78,7 @@ void check_candidates(ProgramState& state, CandidateLoad load) {
                                                  " and rules.") +
                      std::string(kNothingWritten)};
   }
-  if (auto problem = draw_problem(candidate_pool(state), state.item_max_count)) {
+  if (auto problem = draw_problem(candidates.current(state), state.item_max_count)) {
     throw RunStopped{*problem + kNothingWritten};
   }
 }
@@ -119,9 +119,10 @@ void keep_one_npc_per_loottable(std::vector<Npc>& npcs) {
   }
 }
 
-void write_custom_drop(ProgramState& state, const RunSettings& settings, std::int64_t loottable) {
-  // Items per drop may have changed while events went through.
-  CandidatePool pool = candidate_pool(state);
+void write_custom_drop(ProgramState& state, const RunSettings& settings, std::int64_t loottable,
+                       CandidatePoolCache& candidates) {
+  // Items per drop or the candidates may have changed while events went through.
+  CandidatePool& pool = candidates.current(state);
   if (auto problem = draw_problem(pool, state.item_max_count)) {
     throw RunStopped{*problem + kStoppedMidRun};
   }
@@ -134,10 +135,12 @@ void write_custom_drop(ProgramState& state, const RunSettings& settings, std::in
 
   generate_random_unique_list_for_drop(state, pool);
   const int items = state.item_max_count;
-  const std::string chance = number_text(settings.chance);
+  const std::string entry_head = "INSERT INTO lootdrop_entries values (" + id + ",";
+  const std::string entry_tail = ",1,1," + number_text(settings.chance) + ",0,127,1)";
   for (int k = 1; k <= items; ++k) {
-    state.current_sql = "INSERT INTO lootdrop_entries values (" + id + "," +
-                        std::to_string(state.drop_item_ids[k]) + ",1,1," + chance + ",0,127,1)";
+    state.current_sql = entry_head;
+    state.current_sql += std::to_string(state.drop_item_ids[k]);
+    state.current_sql += entry_tail;
     db::execute(state);
   }
 
@@ -148,7 +151,8 @@ void write_custom_drop(ProgramState& state, const RunSettings& settings, std::in
 
 // The walk; `x2_before` is set once the progress line has been shrunk.
 void walk_npcs(ProgramState& state, UiPort& ui, const RunSettings& settings,
-               const std::vector<Npc>& npcs, std::optional<double>& x2_before) {
+               const std::vector<Npc>& npcs, CandidatePoolCache& candidates,
+               std::optional<double>& x2_before) {
   db::open_database(state);
 
   Form1Model& form = state.form1;
@@ -170,7 +174,7 @@ void walk_npcs(ProgramState& state, UiPort& ui, const RunSettings& settings,
         static_cast<int>(std::floor(static_cast<double>(state.random.next()) * 100)) + 1;
     const Npc& npc = npcs[i - 1];
     if (roll < settings.percent_of_npcs && npc.loottable != 0) {
-      write_custom_drop(state, settings, npc.loottable);
+      write_custom_drop(state, settings, npc.loottable, candidates);
     }
   }
 }
@@ -200,10 +204,11 @@ void Command2_Click(ProgramState& state, UiPort& ui) {
   try {
     const RunSettings settings = read_settings(state.form1);
     Generate_item_class_sql(state);
-    check_candidates(state, load_candidate_items(state, ui));
+    CandidatePoolCache candidates;
+    check_candidates(state, load_candidate_items(state, ui), candidates);
     std::vector<Npc> npcs = read_npcs(state);
     keep_one_npc_per_loottable(npcs);
-    walk_npcs(state, ui, settings, npcs, x2_before);
+    walk_npcs(state, ui, settings, npcs, candidates, x2_before);
   } catch (const RunStopped& stop) {
     message = stop.message;
   } catch (const db::Error& error) {

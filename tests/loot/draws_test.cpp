@@ -101,7 +101,7 @@ TEST(Draws, AllDistinctIdsAndBoundedWork) {
 
   // 32 of a full list where most ids repeat.
   std::vector<std::int32_t> crowded(32767, 5);
-  for (int i = 0; i < 31; ++i) crowded[i * 1000] = 1000 + i;
+  for (int i = 0; i < 31; ++i) crowded[static_cast<std::size_t>(i) * 1000] = 1000 + i;
   auto crowded_pool = candidate_pool(crowded);
   EXPECT_EQ(crowded_pool.distinct_ids, 32);
   ASSERT_TRUE(draw_distinct_ids(crowded_pool, 32, random, out));

@@ -59,6 +59,7 @@ class LootTest : public ::testing::Test {
     for (std::uint64_t seed = 1;; ++seed) {
       Random probe(seed);
       std::vector<int> rolls;
+      rolls.reserve(count);
       for (int i = 0; i < count; ++i) rolls.push_back(percent_roll(probe));
       if (wanted(rolls)) return seed;
     }
