@@ -119,5 +119,20 @@ TEST_F(RunFailures, ChangesWhileEventsGoThrough) {
   expect_window_usable();
 }
 
+TEST_F(RunFailures, ANewCustomListMidRunIsDrawnFrom) {
+  use_custom_list({1001, 1002});
+  state->item_max_count = 2;
+  int events = 0;
+  ui.on_process_events = [&] {
+    if (++events == 2) use_custom_list({3001, 3002});  // "GO" with a new list
+  };
+  Command2_Click(*state, ui);
+  EXPECT_EQ(fixture_rows("SELECT lootdrop_id,MIN(item_id),MAX(item_id) FROM lootdrop_entries "
+                         "GROUP BY lootdrop_id ORDER BY lootdrop_id"),
+            (std::vector<std::vector<std::string>>{
+                {"1", "1001", "1002"}, {"2", "3001", "3002"}, {"3", "3001", "3002"}}));
+  EXPECT_EQ(ui.messages.back(), "Completed!");
+}
+
 }  // namespace
 }  // namespace vl::test
