@@ -36,6 +36,16 @@ struct Npc {
   std::int64_t loottable = 0;
 };
 
+// A percentage box rounded down. Only a number too large to write out is refused:
+// it would stop the run at its first insert.
+double whole_percent(const Form1Model& form, Form1Control box, const std::string& label) {
+  const double value = round_down(numeric_value(form.text(box)));
+  if (!std::isfinite(value)) {
+    throw RunStopped{label + " \"" + form.text(box) + "\" is no usable number." + kNothingWritten};
+  }
+  return value;
+}
+
 RunSettings read_settings(const Form1Model& form) {
   const std::string& percent_text = form.text(Form1Control::perc_of_npcs);
   const double percent = round_down(numeric_value(percent_text));
@@ -45,8 +55,8 @@ RunSettings read_settings(const Form1Model& form) {
                      kNothingWritten};
   }
   return {static_cast<std::int16_t>(percent),
-          round_down(numeric_value(form.text(Form1Control::lootdrop_percentx))),
-          round_down(numeric_value(form.text(Form1Control::loottable_percentx)))};
+          whole_percent(form, Form1Control::lootdrop_percentx, "Chance per item"),
+          whole_percent(form, Form1Control::loottable_percentx, "Loottable probability")};
 }
 
 // Why the candidates cannot fill a drop of `items` items, if they cannot.

@@ -55,6 +55,12 @@ TEST_F(RunFailures, RefusalsBeforeAnythingIsWritten) {
          form().set_text(Form1Control::perc_of_npcs, "40000");
        },
        "Percent of NPCs \"40000\" is out of range (-32768 to 32767)." + nothing},
+      {[&] {
+         use_custom_list({1, 2, 3});
+         form().set_text(Form1Control::perc_of_npcs, "101");
+         form().set_text(Form1Control::lootdrop_percentx, "1E999");
+       },
+       "Chance per item \"1E999\" is no usable number." + nothing},
   };
   for (const auto& c : cases) {
     state->custom_list_active = false;
