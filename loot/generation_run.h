@@ -24,9 +24,9 @@ std::string custom_lootdrop_name(const ProgramState& state);
 // than items per drop, more than 32 items per drop, a candidate that is no
 // 32-bit id, a percentage of NPCs outside -32768..32767, or a chance or
 // probability too large to write out refuse the run with a message before
-// anything is written. A change of items per drop during the
-// run that the candidates cannot satisfy stops the run before the next drop.
-// NPCs whose id or loottable is NULL are never chosen and hold no loottable. A
+// anything is written. When items per drop or the candidates change during the
+// run so that a drop cannot be filled, the run stops before that drop. NPCs
+// whose id or loottable is NULL are never chosen and hold no loottable. A
 // statement the server rejects stops the run with the server's text; what was
 // written before stays. Every way out restores the progress line, shows ">Ready"
 // and enables both buttons. db::ConnectionFailed propagates (it is fatal).
