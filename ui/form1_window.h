@@ -55,7 +55,7 @@ class Form1Window : public QWidget {
   // Paints the controls that changed since the last paint, at once.
   void repaint_changed();
 
- public slots:
+ public slots:  // NOLINT(readability-redundant-access-specifiers)
   void Command1_Click();
   void Command2_Click();
   void Command3_Click();

@@ -21,7 +21,7 @@ class HelpWindow : public QWidget {
   // The text of `r` as the program sees it: lines end in CR LF.
   std::string r_text() const;
 
- public slots:
+ public slots:  // NOLINT(readability-redundant-access-specifiers)
   // Back: unloads the window; anything typed into it is dropped.
   void Command1_Click();
 
