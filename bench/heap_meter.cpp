@@ -46,6 +46,8 @@ HeapReading heap_now() {
           static_cast<std::int64_t>(info.uordblks + info.hblkhd)};
 }
 
+std::int64_t live_bytes_now() { return live_byte_count.load(std::memory_order_relaxed); }
+
 long peak_rss_kib() {
   rusage usage{};
   getrusage(RUSAGE_SELF, &usage);

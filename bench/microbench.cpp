@@ -4,8 +4,10 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
+#include "core/program_state.h"
 #include "core/random.h"
 #include "loot/draws.h"
 
@@ -25,6 +27,35 @@ void BM_draw_32_of_32_distinct(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_draw_32_of_32_distinct)->Unit(benchmark::kMicrosecond);
+
+// The candidate pool of a full candidate list (32767 distinct item ids), as a
+// run builds it from the candidate slots.
+void BM_candidate_pool(benchmark::State& state) {
+  auto program = std::make_unique<vl::ProgramState>();
+  const auto count = static_cast<int>(state.range(0));
+  for (int slot = 1; slot <= count; ++slot) program->custom_item_ids[slot] = 1000.0 + slot;
+  program->candidate_count = static_cast<std::int16_t>(count);
+  for (auto _ : state) {
+    vl::loot::CandidatePool pool = vl::loot::candidate_pool(*program);
+    benchmark::DoNotOptimize(pool.distinct_ids);
+  }
+}
+BENCHMARK(BM_candidate_pool)->Arg(5154)->Arg(32767)->Unit(benchmark::kMillisecond);
+
+// What a run pays per chosen NPC to get its pool when nothing changed meanwhile.
+void BM_candidate_pool_cache_unchanged(benchmark::State& state) {
+  auto program = std::make_unique<vl::ProgramState>();
+  const auto count = static_cast<int>(state.range(0));
+  for (int slot = 1; slot <= count; ++slot) program->custom_item_ids[slot] = 1000.0 + slot;
+  program->candidate_count = static_cast<std::int16_t>(count);
+  vl::loot::CandidatePoolCache cache;
+  cache.current(*program);
+  for (auto _ : state) benchmark::DoNotOptimize(cache.current(*program).distinct_ids);
+}
+BENCHMARK(BM_candidate_pool_cache_unchanged)
+    ->Arg(5154)
+    ->Arg(32767)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

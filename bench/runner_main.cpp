@@ -6,9 +6,9 @@
 //                 --host ADDRESS --log GENERAL_LOG [--user U --password P --db NAME]
 //
 // Output (tab separated): case n reps wall_ms statements connections replay_ms
-// ratio cpu_ms replay_cpu_ms allocations_per_statement heap_growth_bytes heap_peak_bytes
-// peak_rss_kib same_end_state. wall_ms and replay_ms are medians, ratio the median of the
-// per-repetition ratios.
+// ratio cpu_ms replay_cpu_ms allocations_per_statement event_heap_growth_bytes
+// event_heap_peak_bytes heap_in_use_growth_bytes peak_rss_kib same_end_state. wall_ms and replay_ms
+// are medians, ratio the median of the per-repetition ratios.
 
 #include <algorithm>
 #include <chrono>
@@ -64,20 +64,6 @@ double median(std::vector<double> values) {
   return values.size() % 2 ? values[m] : (values[m - 1] + values[m]) / 2;
 }
 
-// Heap in use at the points where the command lets the window work: the first
-// and last reading and the highest, sampled sparsely so as not to cost time.
-struct HeapTrace {
-  long calls = 0;
-  std::int64_t first = -1, last = 0, peak = 0;
-  void sample() {
-    if (calls++ % 64 != 0) return;
-    const std::int64_t now = heap_now().heap_in_use;
-    if (first < 0) first = now;
-    last = now;
-    peak = std::max(peak, now);
-  }
-};
-
 // CPU time of this process (user and system), in milliseconds.
 double cpu_ms() {
   timespec t{};
@@ -85,12 +71,26 @@ double cpu_ms() {
   return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
+// C++ heap held at the points where the command lets the window work: the
+// first and last reading and the highest (a counter read, cheap enough to
+// take inside the timing).
+struct HeapTrace {
+  std::int64_t first = -1, last = 0, peak = 0;
+  void sample() {
+    const std::int64_t now = live_bytes_now();
+    if (first < 0) first = now;
+    last = now;
+    peak = std::max(peak, now);
+  }
+};
+
 struct Repetition {
   double wall_ms = 0, replay_ms = 0;
   double cpu_ms = 0, replay_cpu_ms = 0;
   std::size_t statements = 0, connections = 0;
   std::uint64_t allocations = 0;
   HeapTrace heap;
+  std::int64_t heap_in_use_growth = 0;  // malloc's figure, before and after the command
   bool same_end_state = false;
 };
 
@@ -108,13 +108,15 @@ Repetition run_once(const Options& o, const BenchCase& bench, WorldSnapshot& wor
   ui.on_event_point = [&] { r.heap.sample(); };
 
   const std::uint64_t mark = log_size(o.log);
-  const std::uint64_t allocations_before = heap_now().allocations;
+  const HeapReading before = heap_now();
   const double cpu_before = cpu_ms();
   const auto start = std::chrono::steady_clock::now();
   bench.run(*state, ui);
   const auto end = std::chrono::steady_clock::now();
   r.cpu_ms = cpu_ms() - cpu_before;
-  r.allocations = heap_now().allocations - allocations_before;
+  const HeapReading after = heap_now();
+  r.allocations = after.allocations - before.allocations;
+  r.heap_in_use_growth = after.heap_in_use - before.heap_in_use;
   r.wall_ms = std::chrono::duration<double, std::milli>(end - start).count();
 
   if (const std::string problem = bench.check(*state, ui); !problem.empty()) {
@@ -181,11 +183,13 @@ int run(const Options& o) {
   const double per_statement =
       last.statements ? static_cast<double>(last.allocations) / static_cast<double>(last.statements)
                       : 0.0;
-  std::printf("%s\t%ld\t%d\t%.1f\t%zu\t%zu\t%.1f\t%.3f\t%.1f\t%.1f\t%.1f\t%lld\t%lld\t%ld\t%s\n",
-              bench.name.c_str(), o.n, o.reps, median(walls), last.statements, last.connections,
-              median(replays), median(ratios), median(cpus), median(replay_cpus), per_statement,
-              static_cast<long long>(last.heap.last - last.heap.first),
-              static_cast<long long>(last.heap.peak), peak_rss_kib(), same ? "yes" : "NO");
+  std::printf(
+      "%s\t%ld\t%d\t%.1f\t%zu\t%zu\t%.1f\t%.3f\t%.1f\t%.1f\t%.1f\t%lld\t%lld\t%lld\t%ld\t%s\n",
+      bench.name.c_str(), o.n, o.reps, median(walls), last.statements, last.connections,
+      median(replays), median(ratios), median(cpus), median(replay_cpus), per_statement,
+      static_cast<long long>(last.heap.last - last.heap.first),
+      static_cast<long long>(last.heap.peak), static_cast<long long>(last.heap_in_use_growth),
+      peak_rss_kib(), same ? "yes" : "NO");
   return 0;
 }
 
