@@ -2,9 +2,33 @@
 
 #include "loot/custom_list.h"
 #include "ui/form1_window.h"
+#include "ui/qt_ui.h"
 
 namespace vl::ui {
 namespace {
+
+// The rules window stays above every other window, so its message boxes must
+// belong to it to be seen; everything else goes to the program's own port.
+class RulesWindowUi : public UiPort {
+ public:
+  RulesWindowUi(UiPort& base, QWidget& main, const QPointer<RulesWindow>& owner)
+      : base_(base), main_(main), owner_(owner) {}
+
+  void message_box(const std::string& text) override {
+    auto* qt = dynamic_cast<QtUi*>(&base_);
+    if (qt != nullptr) qt->set_message_parent(owner_);
+    base_.message_box(text);
+    if (qt != nullptr) qt->set_message_parent(&main_);
+  }
+  void process_events() override { base_.process_events(); }
+  void repaint() override { base_.repaint(); }
+  void beep() override { base_.beep(); }
+
+ private:
+  UiPort& base_;
+  QWidget& main_;
+  const QPointer<RulesWindow>& owner_;
+};
 
 void bring_forward(QWidget& window) {
   window.show();
@@ -15,7 +39,11 @@ void bring_forward(QWidget& window) {
 }  // namespace
 
 FilterWindows::FilterWindows(ProgramState& state, UiPort& ui, Form1Window& main)
-    : QObject(&main), state_(state), ui_(ui), main_(main) {
+    : QObject(&main),
+      state_(state),
+      ui_(ui),
+      main_(main),
+      rules_ui_(std::make_unique<RulesWindowUi>(ui, main, rules_)) {
   main.secondary.Command5_Click = [this] { Command5_Click(); };
   main.secondary.Command6_Click = [this] { Command6_Click(); };
   main.secondary.clearlist_Click = [this] { clearlist_Click(); };
@@ -30,7 +58,7 @@ FilterWindows::~FilterWindows() {
 void FilterWindows::Command5_Click() {
   if (rules_ == nullptr) {
     rules_ = new RulesWindow(
-        state_, ui_, [this] { main_.help_window().open(); },
+        state_, *rules_ui_, [this] { main_.help_window().open(); },
         [this](int exit_code) { main_.end_program(exit_code); });
   }
   bring_forward(*rules_);

@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <memory>
 
 #include "core/program_state.h"
 #include "core/ui_port.h"
@@ -37,6 +38,7 @@ class FilterWindows : public QObject {
   UiPort& ui_;
   Form1Window& main_;
   QPointer<RulesWindow> rules_;
+  std::unique_ptr<UiPort> rules_ui_;
   QPointer<CustomItemListWindow> list_;
 };
 

@@ -1,0 +1,92 @@
+#include "loot/custom_list.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "core/numeric_text.h"
+
+namespace vl::custom_list {
+namespace {
+
+// Split at every CR, empty pieces kept: k CRs give k + 1 pieces. The LF of a
+// CR LF pair stays at the start of the next piece.
+std::vector<std::string_view> pieces_of(std::string_view text) {
+  std::vector<std::string_view> pieces;
+  std::size_t start = 0;
+  for (std::size_t cr = text.find('\r'); cr != std::string_view::npos;
+       cr = text.find('\r', start)) {
+    pieces.push_back(text.substr(start, cr - start));
+    start = cr + 1;
+  }
+  pieces.push_back(text.substr(start));
+  return pieces;
+}
+
+bool is_blank(std::string_view piece) {
+  return std::all_of(piece.begin(), piece.end(),
+                     [](char c) { return c == ' ' || c == '\t' || c == '\n'; });
+}
+
+double value_of_piece(std::string_view piece) {
+  const std::size_t tab = piece.find('\t');
+  return numeric_value(tab == std::string_view::npos ? piece : piece.substr(tab + 1));
+}
+
+void clear_slots(ProgramState& state) {
+  std::fill(state.custom_item_ids.begin() + 1, state.custom_item_ids.end(), 0.0);
+}
+
+void show_no_list(ProgramState& state) {
+  state.form1.set_caption(Form1Control::Command6, std::string(kNoListCaption));
+}
+
+}  // namespace
+
+int lines_needing_slots(std::string_view text) {
+  const std::vector<std::string_view> pieces = pieces_of(text);
+  const auto last_used = std::find_if_not(pieces.rbegin(), pieces.rend(), is_blank);
+  return static_cast<int>(pieces.rend() - last_used);
+}
+
+void ok_Click(ProgramState& state, UiPort& ui, ListControls& window) {
+  const std::string text = window.customlist_text();
+  const int needed = lines_needing_slots(text);
+  if (needed > kListCapacity) {
+    ui.message_box("The list has " + std::to_string(needed) + " lines, but at most " +
+                   std::to_string(kListCapacity) +
+                   " fit. Shorten it and press GO again; nothing was changed.");
+    return;
+  }
+
+  state.custom_list_active = true;
+  clear_slots(state);
+  const std::vector<std::string_view> pieces = pieces_of(text);
+  // Only blank pieces can lie beyond the capacity; their slots would read 0.
+  const std::size_t stored = std::min<std::size_t>(pieces.size(), kListCapacity);
+  for (std::size_t i = 0; i < stored; ++i) state.custom_item_ids[i + 1] = value_of_piece(pieces[i]);
+
+  // The number of line breaks: the id count of a list that ends each line.
+  const std::string n = std::to_string(pieces.size() - 1);
+  ui.message_box("Custom List Created [" + n + " items]");
+  state.form1.set_caption(Form1Control::Command6, "Custom Item List - [" + n + " items]");
+  state.form1.set_enabled(Form1Control::Command5, false);
+  window.unload();
+}
+
+void Command1_Click(ProgramState& state, ListControls& window) {
+  window.set_customlist_text("");
+  state.custom_list_active = false;
+  show_no_list(state);
+}
+
+void Command2_Click(ListControls& window) { window.unload(); }
+
+void clearlist_Click(ProgramState& state, UiPort& ui) {
+  clear_slots(state);
+  state.form1.set_enabled(Form1Control::Command5, true);
+  state.custom_list_active = false;
+  ui.message_box("Custom List Deleted!");
+  show_no_list(state);
+}
+
+}  // namespace vl::custom_list
