@@ -27,6 +27,31 @@ void WrappingButton::paintEvent(QPaintEvent*) {
   painter.drawText(area, Qt::AlignCenter | Qt::TextWordWrap, caption);
 }
 
+SpacedHeading::SpacedHeading(const QString& caption, QWidget* parent) : QLabel(caption, parent) {}
+
+void SpacedHeading::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  painter.setFont(font());
+  painter.setPen(
+      palette().color(isEnabled() ? QPalette::Normal : QPalette::Disabled, QPalette::WindowText));
+  const QString caption = text();
+  int x = contentsRect().left();
+  for (qsizetype i = 0; i < caption.size();) {
+    if (caption[i] == QLatin1Char(' ')) {
+      x += kBlankWidth;
+      ++i;
+      continue;
+    }
+    qsizetype end = caption.indexOf(QLatin1Char(' '), i);
+    if (end < 0) end = caption.size();
+    const QRect slot(x, contentsRect().top(), kWordSlot, contentsRect().height());
+    painter.drawText(slot, Qt::AlignHCenter | Qt::AlignTop | Qt::TextDontClip,
+                     caption.mid(i, end - i));
+    x += kWordSlot;
+    i = end;
+  }
+}
+
 LineControl::LineControl(QColor colour, int width_px, QWidget* parent)
     : QWidget(parent), colour_(colour), width_px_(width_px) {
   setAttribute(Qt::WA_TransparentForMouseEvents);

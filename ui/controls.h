@@ -2,6 +2,7 @@
 // Small controls the main window needs beyond Qt's stock widgets.
 
 #include <QColor>
+#include <QLabel>
 #include <QPushButton>
 #include <QWidget>
 
@@ -13,6 +14,22 @@ class WrappingButton : public QPushButton {
   Q_OBJECT
  public:
   WrappingButton(const QString& caption, QWidget* parent);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+};
+
+// A one-line heading that places its words with runs of blanks, as laid out
+// for the window's original font: 4 pixels per blank and a 32-pixel slot per
+// word, the word centred in its slot. A stand-in font with other widths then
+// still keeps each word over the column it heads.
+class SpacedHeading : public QLabel {
+  Q_OBJECT
+ public:
+  SpacedHeading(const QString& caption, QWidget* parent);
+
+  static constexpr int kBlankWidth = 4;
+  static constexpr int kWordSlot = 32;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -96,9 +96,10 @@ Form1Window::Form1Window(ProgramState& state, UiPort& ui, QWidget* parent)
 
 Form1Window::~Form1Window() { state_.form1.on_changed = previous_on_changed_; }
 
+template <typename Label>
 QLabel* Form1Window::add_label(const char* name, QRect geometry, const char* caption,
                                Qt::Alignment align) {
-  auto* label = new QLabel(QString::fromLatin1(caption), this);
+  auto* label = new Label(QString::fromLatin1(caption), this);
   label->setObjectName(QString::fromLatin1(name));
   label->setGeometry(geometry);
   label->setTextFormat(Qt::PlainText);
@@ -160,10 +161,11 @@ void Form1Window::build_controls() {
       ->setToolTip(kPercentTip);
   lx_ = add_label("lx", {624, 48, 137, 25}, "", Qt::AlignLeft);
   add_label("Label5", {384, 280, 249, 25}, "# NPC with CUSTOM DROPS by LEVEL", Qt::AlignLeft);
-  QLabel* label6 = add_label("Label6", {192, 352, 553, 17},
-                             "    01-10         11-20          21-30          31-40          41-50"
-                             "          51-60         61-99        65-99",
-                             Qt::AlignLeft);
+  QLabel* label6 = add_label<SpacedHeading>(
+      "Label6", {192, 352, 553, 17},
+      "    01-10         11-20          21-30          31-40          41-50"
+      "          51-60         61-99        65-99",
+      Qt::AlignLeft);
   label6->setWordWrap(false);
 
   // The statistics rows must stay level with each other, so no wrapping; the

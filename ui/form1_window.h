@@ -76,6 +76,7 @@ class Form1Window : public QWidget {
  private:
   void build_controls();
   void set_focus_order();
+  template <typename Label = QLabel>
   QLabel* add_label(const char* name, QRect geometry, const char* caption, Qt::Alignment align);
   QLineEdit* add_text_box(Form1Control box, const char* name, QRect geometry);
   WrappingButton* add_button(Form1Control which, const char* name, QRect geometry, bool pale);

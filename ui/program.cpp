@@ -1,5 +1,6 @@
 #include "ui/program.h"
 
+#include "ui/filter_windows.h"
 #include "ui/form1_logic.h"
 
 namespace vl::ui {
@@ -7,7 +8,9 @@ namespace vl::ui {
 std::unique_ptr<Form1Window> load_main_window(ProgramState& state, UiPort& ui,
                                               const std::string& ini_path) {
   if (!form1::Form_Load(state, ui, ini_path)) return nullptr;
-  return std::make_unique<Form1Window>(state, ui);
+  auto window = std::make_unique<Form1Window>(state, ui);
+  new FilterWindows(state, ui, *window);  // owned by the window
+  return window;
 }
 
 }  // namespace vl::ui

@@ -390,6 +390,29 @@ TEST_F(Form1WindowTest, PaintsTheArtworkAndTheProgressLineFromTheModel) {
   EXPECT_NE(picture.pixelColor(654, 37), blue);
 }
 
+TEST_F(Form1WindowTest, ColumnHeadingStandsOverItsColumns) {
+  const QImage picture = window->grab().toImage();
+  // Runs of pixel columns in the heading's band (below the "Show Stats" button) that hold
+  // white text.
+  std::vector<std::pair<int, int>> runs;
+  for (int x = 192; x < 192 + 553; ++x) {
+    bool ink = false;
+    for (int y = 354; y < 369 && !ink; ++y) ink = picture.pixelColor(x, y).lightness() > 160;
+    if (!ink) continue;
+    if (!runs.empty() && x - runs.back().second <= 6) {
+      runs.back().second = x;
+    } else {
+      runs.emplace_back(x, x);
+    }
+  }
+  ASSERT_EQ(runs.size(), 8u);
+  for (int i = 1; i <= 8; ++i) {
+    const QRect column = control(("lvls" + std::to_string(i)).c_str())->geometry();
+    const double heading_centre = (runs[i - 1].first + runs[i - 1].second) / 2.0;
+    EXPECT_NEAR(heading_centre, column.center().x(), 3.0) << i;
+  }
+}
+
 TEST_F(Form1WindowTest, DragsByTheBackgroundWithTheLeftButtonAlone) {
   window->move(100, 100);
   window->show();
