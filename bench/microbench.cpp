@@ -52,10 +52,7 @@ void BM_candidate_pool_cache_unchanged(benchmark::State& state) {
   cache.current(*program);
   for (auto _ : state) benchmark::DoNotOptimize(cache.current(*program).distinct_ids);
 }
-BENCHMARK(BM_candidate_pool_cache_unchanged)
-    ->Arg(5154)
-    ->Arg(32767)
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_candidate_pool_cache_unchanged)->Arg(5154)->Arg(32767)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -4,6 +4,7 @@
 #include <sqlext.h>
 
 #include <chrono>
+#include <memory>
 #include <stdexcept>
 
 namespace vl::bench {
@@ -118,13 +119,15 @@ std::vector<std::string> driver_preamble(const std::string& connection_string,
 }
 
 double replay(const Script& script, const std::string& connection_string, bool close_last) {
-  RawConnection connection;
+  std::unique_ptr<RawConnection> connection;
   const auto start = std::chrono::steady_clock::now();
   for (const auto& session : script.sessions) {
-    connection.connect(connection_string);
-    for (const auto& sql : session.statements) connection.run(sql);
+    connection.reset();  // disconnects the previous session first
+    connection = std::make_unique<RawConnection>();
+    connection->connect(connection_string);
+    for (const auto& sql : session.statements) connection->run(sql);
   }
-  if (close_last) connection.disconnect();
+  if (close_last && connection) connection->disconnect();
   const auto end = std::chrono::steady_clock::now();
   return std::chrono::duration<double, std::milli>(end - start).count();
 }
