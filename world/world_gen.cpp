@@ -473,8 +473,11 @@ std::vector<Npc> make_npcs(Prng& rng, int count, int loottable_count) {
     n.race = creature.race;
     n.npc_class = rng.between(1, 16);
     n.hp = 5 + n.level * n.level / 2 + n.level * 10 + rng.between(0, n.level * 5);
-    // A few NPCs have no loot at all; the rest share loottables of their level.
-    n.loottable_id = rng.percent(7) ? 0 : 1 + index_near_level(rng, n.level, loottable_count, 2);
+    // A few NPCs have no loot at all; the rest share loottables of their level,
+    // drawn from a window wide enough that nearly every loottable has NPCs.
+    const int reach = std::max(2, loottable_count / kMaxLevel);
+    n.loottable_id =
+        rng.percent(7) ? 0 : 1 + index_near_level(rng, n.level, loottable_count, reach);
     npcs.push_back(std::move(n));
   }
   if (count >= 2 &&
