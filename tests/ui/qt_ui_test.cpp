@@ -130,10 +130,10 @@ TEST(CommandGuard, OtherFailuresAreShownAndTheWindowIsUsableAgain) {
   EXPECT_EQ(state->form1.lx(), "done");
 }
 
-TEST(CommandGuard, AMainWindowButtonEndsTheProgramWhenTheServerCannotBeReached) {
+TEST(CommandGuard, AMainWindowButtonEndsTheProgramWhenTheServerRefusesTheConnection) {
   test::RecordingUi ui;
   auto state = test::loaded_state(ui);
-  state->db_host = "127.0.0.1";  // nothing listens there
+  state->db_password = "not_the_password";  // the server refuses the login
   ui::Form1Window window(*state, ui);
   std::vector<int> exit_codes;
   window.end_program = [&exit_codes](int code) { exit_codes.push_back(code); };
