@@ -7,8 +7,9 @@
 //
 // Output (tab separated): case n reps wall_ms statements connections replay_ms
 // ratio cpu_ms replay_cpu_ms allocations_per_statement event_heap_growth_bytes
-// event_heap_peak_bytes heap_in_use_growth_bytes peak_rss_kib same_end_state. wall_ms and replay_ms
-// are medians, ratio the median of the per-repetition ratios.
+// event_heap_peak_bytes heap_in_use_growth_bytes peak_rss_kib same_end_state.
+// wall_ms, replay_ms and the CPU times are medians, ratio the median of the
+// per-repetition ratios.
 
 #include <algorithm>
 #include <chrono>
@@ -96,6 +97,7 @@ struct Repetition {
   std::uint64_t allocations = 0;
   HeapTrace heap;
   std::int64_t heap_in_use_growth = 0;  // malloc's figure, before and after the command
+  long peak_rss_kib = 0;                // right after the command, before the log is read
   bool same_end_state = false;
 };
 
@@ -122,6 +124,7 @@ Repetition run_once(const Options& o, const BenchCase& bench, WorldSnapshot& wor
   const HeapReading after = heap_now();
   r.allocations = after.allocations - before.allocations;
   r.heap_in_use_growth = after.heap_in_use - before.heap_in_use;
+  r.peak_rss_kib = peak_rss_kib();
   r.wall_ms = std::chrono::duration<double, std::milli>(end - start).count();
 
   if (const std::string problem = bench.check(*state, ui); !problem.empty()) {
@@ -194,7 +197,7 @@ int run(const Options& o) {
       median(replays), median(ratios), median(cpus), median(replay_cpus), per_statement,
       static_cast<long long>(last.heap.second_half_growth()),
       static_cast<long long>(last.heap.peak()), static_cast<long long>(last.heap_in_use_growth),
-      peak_rss_kib(), same ? "yes" : "NO");
+      reps.front().peak_rss_kib, same ? "yes" : "NO");
   return 0;
 }
 
