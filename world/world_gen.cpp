@@ -182,6 +182,7 @@ struct CoverageItem {
 
 std::vector<CoverageItem> coverage_items() {
   std::vector<CoverageItem> list;
+  list.reserve(kItemKinds.size() + 10);
   for (const auto& kind : kItemKinds) list.push_back({kind.itemtype, {}});
   for (std::string_view m : {"Cloth", "Cloth", "Banded", "Mesh", "Bronze", "Rubicite"}) {
     list.push_back({10, m});
