@@ -113,9 +113,9 @@ set(CPACK_STRIP_FILES TRUE)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Beside the libraries it links: the Qt platform plugins (the window needs
-# xcb or wayland), the odbcinst tool for the post-install step, and the driver.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, unixodbc, odbc-mariadb")
+# Beside the libraries it links (libqt6gui6 brings the xcb platform plugin):
+# the odbcinst tool for the post-install step, and the driver.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "unixodbc, odbc-mariadb")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${VANDRIL_POSTINST}")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 include(CPack)
