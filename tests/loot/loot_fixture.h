@@ -17,64 +17,53 @@
 
 namespace vl::test {
 
+using Rows = std::vector<std::vector<std::string>>;
+using Texts = std::vector<std::string>;
+
 class LootTest : public ::testing::Test {
  protected:
   void SetUp() override {
     reset_world();
     configure(*state);
   }
-
   Form1Model& form() { return state->form1; }
 
   static void add_items(int itemtype, const std::vector<int>& ids) {
     std::string values;
-    for (int id : ids) {
-      if (!values.empty()) values += ",";
-      values += "(" + std::to_string(id) + ",'item " + std::to_string(id) + "'," +
+    for (int id : ids)
+      values += (values.empty() ? "(" : ",(") + std::to_string(id) + ",'item'," +
                 std::to_string(itemtype) + ")";
-    }
     fixture_sql("INSERT INTO items (id,name,itemtype) VALUES " + values);
   }
-
-  static void add_npc(int id, int level, long long loottable) {
-    fixture_sql("INSERT INTO npc_types (id,name,level,loottable_id) VALUES (" + std::to_string(id) +
-                ",'npc'," + std::to_string(level) + "," + std::to_string(loottable) + ")");
+  // NPCs 1.. in query order, one per loottable id given.
+  static void add_npcs(const std::vector<long long>& loottables, int level = 5) {
+    std::string values;
+    for (std::size_t i = 0; i < loottables.size(); ++i)
+      values += (i ? ",(" : "(") + std::to_string(i + 1) + ",'npc'," + std::to_string(level) + "," +
+                std::to_string(loottables[i]) + ")";
+    fixture_sql("INSERT INTO npc_types (id,name,level,loottable_id) VALUES " + values);
   }
-
   // A custom list in slots 1.., ended by a 0 slot.
   void use_custom_list(const std::vector<double>& ids) {
     state->custom_list_active = true;
     for (std::size_t i = 0; i < ids.size(); ++i) state->custom_item_ids[i + 1] = ids[i];
     state->custom_item_ids[ids.size() + 1] = 0.0;
   }
-
-  static int percent_roll(Random& random) {
-    return static_cast<int>(std::floor(static_cast<double>(random.next()) * 100)) + 1;
-  }
-
-  // A seed whose first rolls satisfy `wanted`. With a custom list the run
-  // re-seeds nothing before its first chosen NPC, so these are the walk's rolls.
+  // A seed whose first percent rolls satisfy `wanted`. With a custom list nothing
+  // re-seeds the generator before the first chosen NPC.
   static std::uint64_t seed_for_rolls(int count,
                                       const std::function<bool(const std::vector<int>&)>& wanted) {
     for (std::uint64_t seed = 1;; ++seed) {
       Random probe(seed);
       std::vector<int> rolls;
-      rolls.reserve(count);
-      for (int i = 0; i < count; ++i) rolls.push_back(percent_roll(probe));
+      for (int i = 0; i < count; ++i)
+        rolls.push_back(static_cast<int>(std::floor(double(probe.next()) * 100)) + 1);
       if (wanted(rolls)) return seed;
     }
-  }
-
-  static std::vector<std::vector<std::string>> drops() {
-    return fixture_rows("SELECT id,name FROM lootdrop ORDER BY id");
-  }
-  static std::vector<std::vector<std::string>> loottable_links() {
-    return fixture_rows("SELECT * FROM loottable_entries ORDER BY lootdrop_id");
   }
   static std::string count_of(const std::string& table) {
     return fixture_value("SELECT COUNT(*) FROM " + table);
   }
-
   void expect_window_usable() {
     EXPECT_TRUE(form().button(Form1Control::Command2).enabled);
     EXPECT_TRUE(form().button(Form1Control::Command3).enabled);

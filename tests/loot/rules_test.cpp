@@ -12,7 +12,6 @@ namespace vl::test {
 namespace {
 
 const std::string kDefaultRules = " AND reqlevel<=10 AND ac<=5";
-const std::string kQueryError = "Error in Query - check the field names and syntax";
 
 // The window's controls without a window.
 class RulesBox : public rules::RulesControls {
@@ -21,9 +20,8 @@ class RulesBox : public rules::RulesControls {
   void set_r_text(const std::string& text) override { r = text; }
   void set_Command3_caption(const std::string& caption) override { captions.push_back(caption); }
   void unload() override { ++unloads; }
-
   std::string r;
-  std::vector<std::string> captions;
+  Texts captions;
   int unloads = 0;
 };
 
@@ -31,153 +29,109 @@ class RulesTest : public LootTest {
  protected:
   void SetUp() override {
     LootTest::SetUp();
-    // Armour (itemtype 10) in and out of the default rules, and a mesh shield.
     fixture_sql(
-        "INSERT INTO items (id,name,itemtype,reqlevel,ac) VALUES"
-        " (1,'banded mail',10,5,3),(2,'mesh coif',10,8,5),(3,'plate helm',10,30,20),"
-        " (4,'mesh shield',8,50,25),(5,'cloth cap',10,1,1)");
+        "INSERT INTO items (id,name,itemtype,reqlevel,ac) VALUES (1,'banded mail',10,5,3),"
+        "(2,'mesh coif',10,8,5),(3,'plate helm',10,30,20),(4,'mesh shield',8,50,25),"
+        "(5,'cloth cap',10,1,1)");
+    rules::Form_Load(*state, window);
   }
   RulesBox window;
 };
 
-TEST_F(RulesTest, LoadingSetsTheDefaultAndOkKeepsIt) {
-  EXPECT_EQ(state->item_rules, "");  // never opened: no extra conditions
-  rules::Form_Load(*state, window);
+TEST_F(RulesTest, LoadOkLeavingTheBoxAndIgnore) {
   EXPECT_EQ(window.r, "reqlevel<=10 AND ac<=5");
-  EXPECT_EQ(state->item_rules, kDefaultRules);
   rules::ok_Click(window);
   EXPECT_EQ(window.unloads, 1);
   EXPECT_EQ(state->item_rules, kDefaultRules);
-
-  // A generation run now reads the rules behind its item query.
   loot::Generate_item_class_sql(*state);
   GeneralLog log;
-  loot::load_candidate_items(*state, ui);
+  loot::load_candidate_items(*state, ui);  // a run reads the rules behind its item query
   EXPECT_EQ(log.statement_texts(),
-            std::vector<std::string>{"SELECT id from items WHERE ( itemtype=10)" + kDefaultRules});
+            Texts{"SELECT id from items WHERE ( itemtype=10)" + kDefaultRules});
   EXPECT_EQ(state->candidate_count, 3);
-}
 
-TEST_F(RulesTest, LeavingTheBoxTakesOnlyNonEmptyTextAndIgnoreClearsAll) {
-  rules::Form_Load(*state, window);
   window.r = "ac>=20";
   rules::r_LostFocus(*state, window);
-  EXPECT_EQ(state->item_rules, " AND ac>=20");
-
-  // An emptied box keeps the rules it had; OK closes with them.
-  window.r = "";
+  window.r = "";  // an emptied box keeps the rules it had
   rules::r_LostFocus(*state, window);
-  EXPECT_EQ(state->item_rules, " AND ac>=20");
   rules::ok_Click(window);
   EXPECT_EQ(state->item_rules, " AND ac>=20");
 
-  // Ignore: nothing left of the rules, the box or the statement text.
   window.r = "ac>=20";
   state->current_sql = "SELECT 1";
-  rules::Command2_Click(*state, window);
+  rules::Command2_Click(*state, window);  // Ignore
   EXPECT_EQ(state->item_rules, "");
   EXPECT_EQ(window.r, "");
   EXPECT_EQ(state->current_sql, "");
-  EXPECT_EQ(window.unloads, 2);
-  loot::Generate_item_class_sql(*state);
-  EXPECT_EQ(loot::item_query(*state), "SELECT id from items WHERE ( itemtype=10)");
+  EXPECT_EQ(window.unloads, 3);
 }
 
 TEST_F(RulesTest, TestQueryCountsOverAFreshConnection) {
-  rules::Form_Load(*state, window);
+  const struct {
+    int option;
+    std::string rule, clause, count;
+  } cases[] = {
+      {0, "reqlevel<=10 AND ac<=5", "( itemtype=10) AND reqlevel<=10 AND ac<=5", "3"},
+      {4, "ac>=0", "( itemtype=8) AND ac>=0", "1"},
+      // OR binds more loosely than the AND before it: the mesh shield counts too.
+      {0, "name like 'banded%' OR\r\nname like 'mesh%'",
+       "( itemtype=10) AND name like 'banded%' OR\r\nname like 'mesh%'", "3"},
+      {-1, "reqlevel<=10 AND ac<=5", "( itemtype=-1) AND reqlevel<=10 AND ac<=5", "0"},
+  };
   state->record_count = 123;
-  GeneralLog log;
-  rules::Command3_Click(*state, ui, window);
-
-  const std::string statement = "SELECT COUNT(id) from items WHERE ( itemtype=10)" + kDefaultRules;
-  EXPECT_EQ(log.statement_texts(), std::vector<std::string>{statement});
-  EXPECT_EQ(log.connections().size(), 1u);
-  EXPECT_EQ(state->current_sql, statement);
-  EXPECT_EQ(window.captions, (std::vector<std::string>{"Working..", "Test Query"}));
-  EXPECT_EQ(ui.messages, std::vector<std::string>{"Query Passed: 3 items match criteria"});
-  EXPECT_EQ(state->item_rules, kDefaultRules);
-  EXPECT_EQ(window.r, "reqlevel<=10 AND ac<=5");
+  for (const auto& c : cases) {
+    form().select_op(c.option);
+    window.r = c.rule;
+    window.captions.clear();
+    rules::r_LostFocus(*state, window);
+    GeneralLog log;
+    rules::Command3_Click(*state, ui, window);
+    const std::string statement = "SELECT COUNT(id) from items WHERE " + c.clause;
+    EXPECT_EQ(log.statement_texts(), Texts{statement});
+    EXPECT_EQ(log.connections().size(), 1u);
+    EXPECT_EQ(state->current_sql, statement);
+    EXPECT_EQ(window.captions, (Texts{"Working..", "Test Query"}));
+    EXPECT_EQ(ui.messages.back(), "Query Passed: " + c.count + " items match criteria");
+    EXPECT_EQ(state->item_rules, " AND " + c.rule);
+    EXPECT_EQ(window.r, c.rule);
+  }
   EXPECT_EQ(state->record_count, 123);
   EXPECT_FALSE(state->db_recordset->is_open());
   EXPECT_EQ(window.unloads, 0);
-
-  // Another category: every item type of it in the chain.
-  form().select_op(4);
-  window.r = "ac>=0";
-  rules::r_LostFocus(*state, window);
-  GeneralLog shields_log;
-  rules::Command3_Click(*state, ui, window);
-  EXPECT_EQ(shields_log.statement_texts(),
-            std::vector<std::string>{"SELECT COUNT(id) from items WHERE ( itemtype=8) AND ac>=0"});
-  EXPECT_EQ(ui.messages.back(), "Query Passed: 1 items match criteria");
-}
-
-TEST_F(RulesTest, RuleOverSeveralLinesReachesTheServerWhole) {
-  rules::Form_Load(*state, window);
-  window.r = "name like 'banded%' OR\r\nname like 'mesh%'";
-  rules::r_LostFocus(*state, window);
-  EXPECT_EQ(state->item_rules, " AND name like 'banded%' OR\r\nname like 'mesh%'");
-
-  GeneralLog log;
-  rules::Command3_Click(*state, ui, window);
-  EXPECT_EQ(
-      log.statement_texts(),
-      std::vector<std::string>{"SELECT COUNT(id) from items WHERE ( itemtype=10) AND name like"
-                               " 'banded%' OR\r\nname like 'mesh%'"});
-  // OR binds more loosely than the AND before it: the mesh shield counts too.
-  EXPECT_EQ(ui.messages, std::vector<std::string>{"Query Passed: 3 items match criteria"});
-}
-
-TEST_F(RulesTest, NoCategorySelectedCountsNothing) {
-  rules::Form_Load(*state, window);
-  form().select_op(-1);
-  GeneralLog log;
-  rules::Command3_Click(*state, ui, window);
-  EXPECT_EQ(
-      log.statement_texts(),
-      std::vector<std::string>{"SELECT COUNT(id) from items WHERE ( itemtype=-1)" + kDefaultRules});
-  EXPECT_EQ(ui.messages, std::vector<std::string>{"Query Passed: 0 items match criteria"});
 }
 
 TEST_F(RulesTest, RejectedRuleEmptiesTheRulesButKeepsTheText) {
-  rules::Form_Load(*state, window);
-  window.r = "colour='red'";
-  rules::r_LostFocus(*state, window);
-
-  // The caption is back before the message; the rules go only after it.
-  std::string caption_at_message, rules_at_message;
-  ui.on_message = [&](const std::string&) {
-    caption_at_message = window.captions.back();
-    rules_at_message = state->item_rules;
-  };
-  rules::Command3_Click(*state, ui, window);
-  EXPECT_EQ(ui.messages, std::vector<std::string>{kQueryError});
-  EXPECT_EQ(caption_at_message, "Test Query");
-  EXPECT_EQ(rules_at_message, " AND colour='red'");
-  EXPECT_EQ(window.captions, (std::vector<std::string>{"Working..", "Test Query"}));
-  EXPECT_EQ(state->item_rules, "");
-  EXPECT_EQ(state->current_sql, "");
-  EXPECT_EQ(window.r, "colour='red'");
-
+  const std::string error = "Error in Query - check the field names and syntax";
+  for (const std::string rule : {"colour='red'", "ac>="}) {
+    window.r = rule;
+    window.captions.clear();
+    rules::r_LostFocus(*state, window);
+    // The caption is back before the message; the rules go only after it.
+    std::string caption_at_message, rules_at_message;
+    ui.on_message = [&](const std::string&) {
+      caption_at_message = window.captions.back();
+      rules_at_message = state->item_rules;
+    };
+    rules::Command3_Click(*state, ui, window);
+    EXPECT_EQ(ui.messages.back(), error);
+    EXPECT_EQ(caption_at_message, "Test Query");
+    EXPECT_EQ(rules_at_message, " AND " + rule);
+    EXPECT_EQ(window.captions, (Texts{"Working..", "Test Query"}));
+    EXPECT_EQ(state->item_rules, "");
+    EXPECT_EQ(state->current_sql, "");
+    EXPECT_EQ(window.r, rule);
+  }
+  ui.on_message = nullptr;
   // OK straight after: closed with no rules; a run uses none.
   rules::ok_Click(window);
-  EXPECT_EQ(state->item_rules, "");
   loot::Generate_item_class_sql(*state);
   EXPECT_EQ(loot::item_query(*state), "SELECT id from items WHERE ( itemtype=10)");
 
-  // A syntax error takes the same way out.
-  window.r = "ac>=";
-  rules::r_LostFocus(*state, window);
-  rules::Command3_Click(*state, ui, window);
-  EXPECT_EQ(ui.messages.back(), kQueryError);
-  EXPECT_EQ(state->item_rules, "");
-}
-
-TEST_F(RulesTest, LostConnectionIsLeftToTheCaller) {
-  rules::Form_Load(*state, window);
-  state->db_password = "not the password";
+  state->db_password = "not the password";  // a lost server is left to the caller
+  state->item_rules = kDefaultRules;
+  const auto shown = ui.messages.size();
   EXPECT_THROW(rules::Command3_Click(*state, ui, window), db::ConnectionFailed);
-  EXPECT_TRUE(ui.messages.empty());
+  EXPECT_EQ(ui.messages.size(), shown);
   EXPECT_EQ(state->item_rules, kDefaultRules);
 }
 
