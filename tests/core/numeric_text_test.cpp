@@ -2,176 +2,88 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <utility>
+#include <vector>
 
 namespace vl {
 namespace {
 
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
 TEST(NumericValue, ReadsTheNumberTheTextBeginsWith) {
-  EXPECT_EQ(numeric_value("42"), 42);
-  EXPECT_EQ(numeric_value("-3"), -3);
-  EXPECT_EQ(numeric_value("+4"), 4);
-  EXPECT_EQ(numeric_value("2.5"), 2.5);
-  EXPECT_EQ(numeric_value(".5"), 0.5);
-  EXPECT_EQ(numeric_value("-.25"), -0.25);
-  EXPECT_EQ(numeric_value("7."), 7);
-  EXPECT_EQ(numeric_value("1.5E2"), 150);
-  EXPECT_EQ(numeric_value("2D3"), 2000);
-  EXPECT_EQ(numeric_value("2d-1"), 0.2);
-  EXPECT_EQ(numeric_value("1e+2"), 100);
-  EXPECT_EQ(numeric_value("12abc"), 12);
-  EXPECT_EQ(numeric_value("3.7.1"), 3.7);
-  EXPECT_EQ(numeric_value("1,000"), 1);
-  EXPECT_EQ(numeric_value("1.5E"), 1.5);
-  EXPECT_EQ(numeric_value("1.5E+x"), 1.5);
-  EXPECT_EQ(numeric_value("0.1"), 0.1);
-}
-
-TEST(NumericValue, NoNumberAtTheStartGivesZero) {
-  EXPECT_EQ(numeric_value(""), 0);
-  EXPECT_EQ(numeric_value("abc12"), 0);
-  EXPECT_EQ(numeric_value("Item name"), 0);
-  EXPECT_EQ(numeric_value("-"), 0);
-  EXPECT_EQ(numeric_value("."), 0);
-  EXPECT_EQ(numeric_value("--5"), 0);
-  EXPECT_EQ(numeric_value("E5"), 0);
-  EXPECT_EQ(numeric_value(",5"), 0);
-}
-
-TEST(NumericValue, SkipsSpacesTabsAndLineFeedsAnywhere) {
-  EXPECT_EQ(numeric_value("10 01"), 1001);
-  EXPECT_EQ(numeric_value("  \t42"), 42);
-  EXPECT_EQ(numeric_value("\n1234"), 1234);  // the LF of a CR LF pair
-  EXPECT_EQ(numeric_value("- 1 2 . 5"), -12.5);
-  EXPECT_EQ(numeric_value("1\t2\n3"), 123);
-  EXPECT_EQ(numeric_value("1 e 3"), 1000);
-  // A carriage return is not skipped: it ends the number.
-  EXPECT_EQ(numeric_value("12\r34"), 12);
-  EXPECT_EQ(numeric_value("\r12"), 0);
-}
-
-TEST(NumericValue, HexadecimalAndOctalPrefixes) {
-  EXPECT_EQ(numeric_value("&H1F"), 31);
-  EXPECT_EQ(numeric_value("&hff"), 255);
-  EXPECT_EQ(numeric_value("&O17"), 15);
-  EXPECT_EQ(numeric_value("&o17"), 15);
-  EXPECT_EQ(numeric_value("&H 1F"), 31);
-  EXPECT_EQ(numeric_value("&H1G"), 1);
-  EXPECT_EQ(numeric_value("&O78"), 7);
-  // Never folded into a negative 16- or 32-bit value.
-  EXPECT_EQ(numeric_value("&HFFFF"), 65535);
-  EXPECT_EQ(numeric_value("&HFFFFFFFF"), 4294967295.0);
-  EXPECT_EQ(numeric_value("&H"), 0);
-  EXPECT_EQ(numeric_value("&O"), 0);
-  EXPECT_EQ(numeric_value("&X12"), 0);
-  EXPECT_EQ(numeric_value("&12"), 0);
-  EXPECT_EQ(numeric_value("-&H10"), 0);
-}
-
-TEST(NumericValue, ValuesBeyondTheDoubleRange) {
-  EXPECT_EQ(numeric_value("1e400"), std::numeric_limits<double>::infinity());
-  EXPECT_EQ(numeric_value("-1e400"), -std::numeric_limits<double>::infinity());
-  EXPECT_EQ(numeric_value("1e99999999999999999999"), std::numeric_limits<double>::infinity());
-  EXPECT_EQ(numeric_value("1e-400"), 0);
-  EXPECT_EQ(numeric_value("0.000000000000000000000000000001e30"), 1);
-  EXPECT_EQ(numeric_value("1e308"), 1e308);
-  EXPECT_EQ(numeric_value("00000123"), 123);
+  // clang-format off
+  const std::vector<std::pair<const char*, double>> cases = {
+      {"42", 42}, {"-3", -3}, {"+4", 4}, {".5", 0.5}, {"-.25", -0.25}, {"7.", 7},
+      {"1.5E2", 150}, {"2D3", 2000}, {"2d-1", 0.2}, {"12abc", 12}, {"3.7.1", 3.7},
+      {"1,000", 1}, {"1.5E+x", 1.5}, {"0.1", 0.1}, {"00000123", 123},
+      // No number at the start.
+      {"", 0}, {"abc12", 0}, {"-", 0}, {".", 0}, {"--5", 0}, {"E5", 0}, {",5", 0},
+      // Spaces, tabs and line feeds are skipped anywhere; a carriage return ends the number.
+      {"10 01", 1001}, {"  \t42", 42}, {"\n1234", 1234}, {"- 1 2 . 5", -12.5},
+      {"1\t2\n3", 123}, {"1 e 3", 1000}, {"12\r34", 12}, {"\r12", 0},
+      // Hexadecimal and octal, never folded into a negative 16- or 32-bit value.
+      {"&H1F", 31}, {"&hff", 255}, {"&o17", 15}, {"&H 1F", 31}, {"&H1G", 1}, {"&O78", 7},
+      {"&HFFFF", 65535}, {"&HFFFFFFFF", 4294967295.0}, {"&H", 0}, {"&X12", 0}, {"-&H10", 0},
+      // Beyond the double range.
+      {"1e400", kInf}, {"-1e400", -kInf}, {"1e99999999999999999999", kInf}, {"1e-400", 0},
+      {"0.000000000000000000000000000001e30", 1}, {"1e308", 1e308}};
+  // clang-format on
+  for (const auto& [text, value] : cases) EXPECT_EQ(numeric_value(text), value) << text;
 }
 
 TEST(WholeTextNumber, AcceptsOnlyAWholeNumber) {
-  EXPECT_EQ(whole_text_number("5"), 5);
-  EXPECT_EQ(whole_text_number("  7 "), 7);
-  EXPECT_EQ(whole_text_number("\t7\r\n"), 7);
-  EXPECT_EQ(whole_text_number("-3"), -3);
-  EXPECT_EQ(whole_text_number("+4"), 4);
-  EXPECT_EQ(whole_text_number("2.5"), 2.5);
-  EXPECT_EQ(whole_text_number(".5"), 0.5);
-  EXPECT_EQ(whole_text_number("5."), 5);
-  EXPECT_EQ(whole_text_number("1e2"), 100);
-  EXPECT_EQ(whole_text_number("1E-1"), 0.1);
-  EXPECT_EQ(whole_text_number("150"), 150);
-
-  EXPECT_EQ(whole_text_number(""), std::nullopt);
-  EXPECT_EQ(whole_text_number("   "), std::nullopt);
-  EXPECT_EQ(whole_text_number("a"), std::nullopt);
-  EXPECT_EQ(whole_text_number("5a"), std::nullopt);
-  EXPECT_EQ(whole_text_number("1,000"), std::nullopt);
-  EXPECT_EQ(whole_text_number("1 0"), std::nullopt);
-  EXPECT_EQ(whole_text_number("+"), std::nullopt);
-  EXPECT_EQ(whole_text_number("."), std::nullopt);
-  EXPECT_EQ(whole_text_number("1e"), std::nullopt);
-  EXPECT_EQ(whole_text_number("2D3"), std::nullopt);
-  EXPECT_EQ(whole_text_number("&H1F"), std::nullopt);
-  EXPECT_EQ(whole_text_number("inf"), std::nullopt);
-  EXPECT_EQ(whole_text_number("nan"), std::nullopt);
-  EXPECT_EQ(whole_text_number("1e400"), std::nullopt);
+  // clang-format off
+  const std::vector<std::pair<const char*, double>> numbers = {
+      {"5", 5}, {"  7 ", 7}, {"\t7\r\n", 7}, {"-3", -3}, {"+4", 4}, {".5", 0.5}, {"5.", 5},
+      {"1e2", 100}, {"1E-1", 0.1}};
+  // clang-format on
+  for (const auto& [text, value] : numbers) EXPECT_EQ(whole_text_number(text), value) << text;
+  for (const char* text :
+       {"", "   ", "a", "5a", "1,000", "1 0", "+", ".", "1e", "2D3", "&H1F", "inf", "nan", "1e400"})
+    EXPECT_EQ(whole_text_number(text), std::nullopt) << text;
 }
 
-TEST(Rounding, HalvesGoToTheEvenNeighbour) {
-  EXPECT_EQ(round_half_even(2.5), 2);
-  EXPECT_EQ(round_half_even(3.5), 4);
-  EXPECT_EQ(round_half_even(-2.5), -2);
-  EXPECT_EQ(round_half_even(-3.5), -4);
-  EXPECT_EQ(round_half_even(0.5), 0);
-  EXPECT_EQ(round_half_even(1.5), 2);
-  EXPECT_EQ(round_half_even(2.4999), 2);
-  EXPECT_EQ(round_half_even(2.5001), 3);
-  EXPECT_EQ(round_half_even(-2.6), -3);
-  EXPECT_EQ(round_half_even(0.49999999999999994), 0);
-  EXPECT_EQ(round_half_even(4503599627370497.0), 4503599627370497.0);
-  EXPECT_TRUE(std::isinf(round_half_even(std::numeric_limits<double>::infinity())));
+TEST(Rounding, HalvesToEvenDownToTheFloorAndIntoIntegerRanges) {
+  // clang-format off
+  const std::vector<std::array<double, 3>> cases = {  // value, to even, down
+      {2.5, 2, 2}, {3.5, 4, 3}, {-2.5, -2, -3}, {-3.5, -4, -4}, {0.5, 0, 0}, {2.4999, 2, 2},
+      {2.5001, 3, 2}, {-2.6, -3, -3}, {12.7, 13, 12}, {-0.1, 0, -1}, {0.49999999999999994, 0, 0},
+      {4503599627370497.0, 4503599627370497.0, 4503599627370497.0}};
+  // clang-format on
+  for (const auto& [value, even, down] : cases) {
+    EXPECT_EQ(round_half_even(value), even) << value;
+    EXPECT_EQ(round_down(value), down) << value;
+  }
+  EXPECT_TRUE(std::isinf(round_half_even(kInf)));
   EXPECT_TRUE(std::isnan(round_half_even(std::nan(""))));
+
+  // Conversion to integers rounds, then checks the range.
+  const auto none = std::nullopt;
+  // clang-format off
+  const std::vector<std::pair<double, std::optional<std::int16_t>>> int16_cases = {
+      {2.5, 2}, {-2.5, -2}, {32767.4, 32767}, {32767.5, none} /* rounds to 32768 */,
+      {-32768.5, -32768}, {-32769, none}, {kInf, none}, {std::nan(""), none}};
+  const std::vector<std::pair<double, std::optional<std::int32_t>>> int32_cases = {
+      {2147483647, 2147483647}, {2147483648.0, none}, {1234.5, 1234},
+      {-2147483648.0, std::numeric_limits<std::int32_t>::min()}, {-2147483649.0, none},
+      {-kInf, none}};
+  // clang-format on
+  for (const auto& [value, result] : int16_cases) EXPECT_EQ(to_int16(value), result) << value;
+  for (const auto& [value, result] : int32_cases) EXPECT_EQ(to_int32(value), result) << value;
 }
 
-TEST(Rounding, DownGoesToTheFloor) {
-  EXPECT_EQ(round_down(12.7), 12);
-  EXPECT_EQ(round_down(-2.5), -3);
-  EXPECT_EQ(round_down(-0.1), -1);
-  EXPECT_EQ(round_down(7), 7);
-}
-
-TEST(IntegerConversion, RoundsThenChecksTheRange) {
-  EXPECT_EQ(to_int16(2.5), 2);
-  EXPECT_EQ(to_int16(3.5), 4);
-  EXPECT_EQ(to_int16(-2.5), -2);
-  EXPECT_EQ(to_int16(32767), 32767);
-  EXPECT_EQ(to_int16(32767.4), 32767);
-  EXPECT_EQ(to_int16(32767.5), std::nullopt);  // rounds to 32768
-  EXPECT_EQ(to_int16(32768), std::nullopt);
-  EXPECT_EQ(to_int16(-32768), -32768);
-  EXPECT_EQ(to_int16(-32768.5), -32768);  // halves to even
-  EXPECT_EQ(to_int16(-32769), std::nullopt);
-  EXPECT_EQ(to_int16(std::numeric_limits<double>::infinity()), std::nullopt);
-  EXPECT_EQ(to_int16(std::nan("")), std::nullopt);
-  EXPECT_EQ(to_int16(numeric_value("99999")), std::nullopt);
-
-  EXPECT_EQ(to_int32(2147483647), 2147483647);
-  EXPECT_EQ(to_int32(2147483648.0), std::nullopt);
-  EXPECT_EQ(to_int32(-2147483648.0), std::numeric_limits<std::int32_t>::min());
-  EXPECT_EQ(to_int32(-2147483649.0), std::nullopt);
-  EXPECT_EQ(to_int32(1234.5), 1234);
-  EXPECT_EQ(to_int32(-std::numeric_limits<double>::infinity()), std::nullopt);
-}
-
-TEST(NumberText, PlainDecimalText) {
-  EXPECT_EQ(number_text(10), "10");
-  EXPECT_EQ(number_text(10152.5), "10152.5");
-  EXPECT_EQ(number_text(9726.25), "9726.25");
-  EXPECT_EQ(number_text(-3), "-3");
-  EXPECT_EQ(number_text(0.1), "0.1");
-  EXPECT_EQ(number_text(0), "0");
-  EXPECT_EQ(number_text(-0.0), "0");
-  EXPECT_EQ(number_text(1235), "1235");
-  EXPECT_EQ(number_text(1e20), "100000000000000000000");
-  EXPECT_EQ(number_text(1e-7), "0.0000001");
-  EXPECT_EQ(number_text(2147483647), "2147483647");
-  EXPECT_EQ(number_text(1.0 / 3), "0.3333333333333333");
-}
-
-TEST(NumberText, ReadsBackAsTheSameNumber) {
-  for (double value :
-       {0.1, 1.0 / 3, -123.456, 9007199254740993.0, 5e-324, 1.7976931348623157e308}) {
+TEST(NumberText, PlainDecimalTextThatReadsBackAsTheSameNumber) {
+  // clang-format off
+  const std::vector<std::pair<double, const char*>> cases = {
+      {10, "10"}, {10152.5, "10152.5"}, {9726.25, "9726.25"}, {-3, "-3"}, {-0.0, "0"},
+      {1e20, "100000000000000000000"}, {1e-7, "0.0000001"}, {1.0 / 3, "0.3333333333333333"}};
+  // clang-format on
+  for (const auto& [value, text] : cases) EXPECT_EQ(number_text(value), text);
+  for (double value : {0.1, -123.456, 9007199254740993.0, 5e-324, 1.7976931348623157e308}) {
     const std::string text = number_text(value);
     EXPECT_EQ(text.find_first_of("eE"), std::string::npos) << text;
     EXPECT_EQ(numeric_value(text), value) << text;
