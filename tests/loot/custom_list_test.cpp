@@ -3,6 +3,8 @@
 
 #include "loot/custom_list.h"
 
+#include <tuple>
+
 #include "loot/candidates.h"
 #include "loot_fixture.h"
 
@@ -25,9 +27,10 @@ class CustomListTest : public LootTest {
     window.text = text;
     custom_list::ok_Click(*state, ui, window);
   }
-  std::vector<double> slots(int count) const {  // an empty slot reads -1
+  std::vector<double> slots(std::size_t count) const {  // an empty slot reads -1
     std::vector<double> values;
-    for (int i = 1; i <= count; ++i) values.push_back(state->custom_item_ids[i].value_or(-1));
+    for (std::size_t i = 1; i <= count; ++i)
+      values.push_back(state->custom_item_ids[i].value_or(-1));
     return values;
   }
   std::string command6() { return form().button(Form1Control::Command6).caption; }
@@ -61,7 +64,7 @@ TEST_F(CustomListTest, GoStoresOneSlotPerLine) {
     const int unloads = window.unloads;
     go(c.text);
     const std::string n = std::to_string(c.shown);
-    EXPECT_EQ(slots(static_cast<int>(c.slots.size())), c.slots) << c.text;
+    EXPECT_EQ(slots(c.slots.size()), c.slots) << c.text;
     EXPECT_EQ(state->custom_item_ids[32767], 0.0);
     EXPECT_EQ(ui.messages.back(), "Custom List Created [" + n + " items]");
     EXPECT_EQ(command6(), "Custom Item List - [" + n + " items]");
@@ -76,11 +79,9 @@ TEST_F(CustomListTest, GoStoresOneSlotPerLine) {
 TEST_F(CustomListTest, ClearListNevermindAndRemoveItemList) {
   go("1001\r\n1002\r\n");
   window.text = "1001\r\n1002\r\n";
-  custom_list::Command1_Click(*state, window);  // Clear List
-  EXPECT_EQ(window.text, "");
-  EXPECT_FALSE(state->custom_list_active);
-  EXPECT_EQ(command6(), "Custom Item List - NOTHING");
-  EXPECT_FALSE(rules_enabled());
+  custom_list::Command1_Click(*state, window);  // Clear List: Rules stay disabled
+  EXPECT_EQ(std::tuple(window.text, state->custom_list_active, command6(), rules_enabled()),
+            std::tuple("", false, "Custom Item List - NOTHING", false));
   EXPECT_EQ(slots(2), (std::vector<double>{1001, 1002}));
   EXPECT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(window.unloads, 1);  // only GO's
@@ -91,18 +92,13 @@ TEST_F(CustomListTest, ClearListNevermindAndRemoveItemList) {
   EXPECT_TRUE(state->custom_list_active);
   EXPECT_EQ(command6(), "Custom Item List - [1 items]");
 
-  std::string caption_at_message;
-  bool active_at_message = true, rules_at_message = false;
+  std::tuple<std::string, bool, bool> at_message;  // the caption changes last
   ui.on_message = [&](const std::string&) {
-    caption_at_message = command6();
-    active_at_message = state->custom_list_active;
-    rules_at_message = rules_enabled();
+    at_message = {command6(), state->custom_list_active, rules_enabled()};
   };
   custom_list::clearlist_Click(*state, ui);
   EXPECT_EQ(ui.messages.back(), "Custom List Deleted!");
-  EXPECT_EQ(caption_at_message, "Custom Item List - [1 items]");  // the caption changes last
-  EXPECT_FALSE(active_at_message);
-  EXPECT_TRUE(rules_at_message);
+  EXPECT_EQ(at_message, std::tuple("Custom Item List - [1 items]", false, true));
   EXPECT_EQ(command6(), "Custom Item List - NOTHING");
   EXPECT_EQ(slots(2), (std::vector<double>{0, 0}));
 }
@@ -112,21 +108,17 @@ TEST_F(CustomListTest, CapacityIs32767Lines) {
   for (int id = 1; id <= 32767; ++id) full += std::to_string(id) + "\r\n";
   go(full + "\r\n \r\n");  // blank lines behind a full list need no slot
   EXPECT_EQ(ui.messages.back(), "Custom List Created [32769 items]");
-  EXPECT_EQ(state->custom_item_ids[32767], 32767.0);
   EXPECT_EQ(loot::custom_list_length(*state), 32767);
 
   // One line more is refused before anything changes; the window stays open.
   custom_list::clearlist_Click(*state, ui);
-  window.unloads = 0;
   go(full + "32768\r\n");
   EXPECT_EQ(ui.messages.back(),
             "The list has 32768 lines, but at most 32767 fit. Shorten it and press GO again;"
             " nothing was changed.");
-  EXPECT_FALSE(state->custom_list_active);
+  EXPECT_EQ(std::tuple(state->custom_list_active, command6(), rules_enabled(), window.unloads),
+            std::tuple(false, "Custom Item List - NOTHING", true, 1));
   EXPECT_EQ(slots(1), std::vector<double>{0});
-  EXPECT_EQ(command6(), "Custom Item List - NOTHING");
-  EXPECT_TRUE(rules_enabled());
-  EXPECT_EQ(window.unloads, 0);
 }
 
 }  // namespace

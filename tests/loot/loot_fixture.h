@@ -1,11 +1,10 @@
 #pragma once
 // Shared set-up of the loot tests: a fresh world, a program state pointed at the
-// test server, and helpers for rows and for predictable percent rolls.
+// test server, rows to start from, and seeds for predictable percent rolls.
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -29,19 +28,17 @@ class LootTest : public ::testing::Test {
   Form1Model& form() { return state->form1; }
 
   static void add_items(int itemtype, const std::vector<int>& ids) {
-    std::string values;
-    for (int id : ids)
-      values += (values.empty() ? "(" : ",(") + std::to_string(id) + ",'item'," +
-                std::to_string(itemtype) + ")";
-    fixture_sql("INSERT INTO items (id,name,itemtype) VALUES " + values);
+    std::string rows;
+    for (int id : ids) rows += ",(" + std::to_string(id) + ",'i'," + std::to_string(itemtype) + ")";
+    fixture_sql("INSERT INTO items (id,name,itemtype) VALUES " + rows.substr(1));
   }
   // NPCs 1.. in query order, one per loottable id given.
   static void add_npcs(const std::vector<long long>& loottables, int level = 5) {
-    std::string values;
+    std::string rows;
     for (std::size_t i = 0; i < loottables.size(); ++i)
-      values += (i ? ",(" : "(") + std::to_string(i + 1) + ",'npc'," + std::to_string(level) + "," +
-                std::to_string(loottables[i]) + ")";
-    fixture_sql("INSERT INTO npc_types (id,name,level,loottable_id) VALUES " + values);
+      rows += ",(" + std::to_string(i + 1) + ",'n'," + std::to_string(level) + "," +
+              std::to_string(loottables[i]) + ")";
+    fixture_sql("INSERT INTO npc_types (id,name,level,loottable_id) VALUES " + rows.substr(1));
   }
   // A custom list in slots 1.., ended by a 0 slot.
   void use_custom_list(const std::vector<double>& ids) {
@@ -55,14 +52,10 @@ class LootTest : public ::testing::Test {
                                       const std::function<bool(const std::vector<int>&)>& wanted) {
     for (std::uint64_t seed = 1;; ++seed) {
       Random probe(seed);
-      std::vector<int> rolls;
-      for (int i = 0; i < count; ++i)
-        rolls.push_back(static_cast<int>(std::floor(double(probe.next()) * 100)) + 1);
+      std::vector<int> rolls(count);
+      for (int& r : rolls) r = static_cast<int>(std::floor(double(probe.next()) * 100)) + 1;
       if (wanted(rolls)) return seed;
     }
-  }
-  static std::string count_of(const std::string& table) {
-    return fixture_value("SELECT COUNT(*) FROM " + table);
   }
   void expect_window_usable() {
     EXPECT_TRUE(form().button(Form1Control::Command2).enabled);
