@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <limits>
 #include <optional>
-#include <unordered_set>
 #include <vector>
 
 #include "core/numeric_text.h"
@@ -12,6 +11,7 @@
 #include "loot/candidates.h"
 #include "loot/categories.h"
 #include "loot/draws.h"
+#include "loot/npc_pass.h"
 
 namespace vl::loot {
 namespace {
@@ -29,11 +29,6 @@ struct RunSettings {
   std::int16_t percent_of_npcs = 0;
   double chance = 0;       // per lootdrop entry
   double probability = 0;  // per loottable entry
-};
-
-// An NPC of the range; loottable 0 means it cannot be chosen.
-struct Npc {
-  std::int64_t loottable = 0;
 };
 
 // A percentage box rounded down. Only a number too large to write out is refused:
@@ -118,15 +113,6 @@ std::vector<Npc> read_npcs(ProgramState& state) {
   }
   rows.close();
   return npcs;
-}
-
-// Every loottable keeps only the first NPC that holds it.
-void keep_one_npc_per_loottable(std::vector<Npc>& npcs) {
-  std::unordered_set<std::int64_t> seen;
-  seen.reserve(npcs.size());
-  for (Npc& npc : npcs) {
-    if (npc.loottable != 0 && !seen.insert(npc.loottable).second) npc.loottable = 0;
-  }
 }
 
 void write_custom_drop(ProgramState& state, const RunSettings& settings, std::int64_t loottable,
