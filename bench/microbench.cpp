@@ -10,6 +10,7 @@
 #include "core/program_state.h"
 #include "core/random.h"
 #include "loot/draws.h"
+#include "loot/npc_pass.h"
 
 namespace {
 
@@ -53,6 +54,40 @@ void BM_candidate_pool_cache_unchanged(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(cache.current(*program).distinct_ids);
 }
 BENCHMARK(BM_candidate_pool_cache_unchanged)->Arg(5154)->Arg(32767)->Unit(benchmark::kMillisecond);
+
+// NPCs of a range as the NPC query returns them: `per_loottable` NPCs share
+// each loottable, every 14th has none.
+std::vector<vl::loot::Npc> npcs_of_range(int count, int per_loottable) {
+  std::vector<vl::loot::Npc> npcs(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    npcs[static_cast<std::size_t>(i)].loottable = i % 14 == 13 ? 0 : 1 + i / per_loottable;
+  }
+  return npcs;
+}
+
+// The pass that leaves each loottable to its first NPC; arg 0: NPCs, arg 1:
+// NPCs per loottable. Reported per NPC through the items rate.
+void BM_keep_one_npc_per_loottable(benchmark::State& state) {
+  const auto count = static_cast<int>(state.range(0));
+  const std::vector<vl::loot::Npc> original =
+      npcs_of_range(count, static_cast<int>(state.range(1)));
+  std::vector<vl::loot::Npc> npcs;
+  for (auto _ : state) {
+    state.PauseTiming();
+    npcs = original;
+    state.ResumeTiming();
+    vl::loot::keep_one_npc_per_loottable(npcs);
+    benchmark::DoNotOptimize(npcs.data());
+  }
+  state.SetItemsProcessed(state.iterations() * count);
+}
+BENCHMARK(BM_keep_one_npc_per_loottable)
+    ->ArgNames({"npcs", "per_loottable"})
+    ->Args({1024, 1})
+    ->Args({8192, 1})
+    ->Args({32767, 1})
+    ->Args({32767, 60})
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
