@@ -1,0 +1,130 @@
+// What a drop draws from: the category table and item query, the candidate list
+// a run loads, and the distinct items drawn for one drop.
+
+#include <algorithm>
+#include <map>
+#include <numeric>
+#include <set>
+
+#include "loot/candidates.h"
+#include "loot/categories.h"
+#include "loot/draws.h"
+#include "loot_fixture.h"
+
+namespace vl::test {
+namespace {
+
+using Ids = std::vector<std::int32_t>;
+
+TEST(Categories, ItemQueryTextNamesAndSlots) {
+  auto state = std::make_unique<ProgramState>();
+  state->category_itemtypes[0] = 99;  // never touched
+  const struct {
+    int option, types;
+    std::string rules, query, name;
+  } cases[] = {
+      {1, 10, "",
+       " itemtype=1 OR itemtype=2 OR itemtype=3 OR itemtype=4 OR itemtype=5 OR itemtype=45 OR"
+       " itemtype=7 OR itemtype=0 OR itemtype=19 OR itemtype=35)",
+       "weapon"},
+      {0, 1, "", " itemtype=10)", "armour"},  // after "weapon": no old types left
+      {4, 1, " AND reqlevel<=10 AND ac<=5", " itemtype=8) AND reqlevel<=10 AND ac<=5", "shields"},
+      {7, 1, "", " itemtype=21)", "Potions"},
+      {9, 1, "", " itemtype=37)", "Ales/Drinks"},
+      {10, 1, "", " itemtype=52)", "idols charms trinkets"},
+      {-1, 0, "", " itemtype=-1)", "idols charms trinkets"},  // none selected: the name stays
+  };
+  for (const auto& c : cases) {
+    state->form1.select_op(c.option);
+    state->item_rules = c.rules;
+    loot::Generate_item_class_sql(*state);
+    EXPECT_EQ(loot::item_query(*state), "SELECT id from items WHERE (" + c.query) << c.option;
+    EXPECT_EQ(state->category_name, c.name);
+    for (int slot = c.types + 1; slot <= 16; ++slot)
+      EXPECT_EQ(state->category_itemtypes[slot], -1) << c.option << " slot " << slot;
+  }
+  EXPECT_EQ(state->category_itemtypes[0], 99);
+}
+
+class CategoryCandidates : public LootTest {};
+
+TEST_F(CategoryCandidates, QueryIdsUpToTheLastSlot) {
+  add_items(10, {1001, 1002});
+  add_items(1, {3001});
+  state->custom_item_ids[3] = 9.0;
+  loot::Generate_item_class_sql(*state);
+  GeneralLog log;
+  ASSERT_EQ(loot::load_candidate_items(*state, ui), loot::CandidateLoad::ready);
+  EXPECT_EQ(log.statement_texts(), Texts{"SELECT id from items WHERE ( itemtype=10)"});
+  EXPECT_EQ(state->candidate_count, 2);
+  EXPECT_EQ(std::minmax(*state->custom_item_ids[1], *state->custom_item_ids[2]),
+            std::minmax(1001.0, 1002.0));
+  EXPECT_EQ(state->custom_item_ids[3], 9.0);  // behind the ids: left alone
+  EXPECT_EQ(form().lx(), "Generating Items Lists");
+  EXPECT_EQ(ui.repaint_calls, 1);
+  EXPECT_EQ(ui.process_events_calls, 1);
+
+  std::vector<int> many(32768);
+  std::iota(many.begin(), many.end(), 10000);
+  add_items(10, many);
+  loot::load_candidate_items(*state, ui);
+  EXPECT_EQ(state->candidate_count, 32767);
+}
+
+TEST(Draws, OrderedDistinctIdsFollowTheWholeSetRedraw) {
+  // Weights 3, 2, 1, 1. The reference is the redraw itself: every ordered triple
+  // of slots equally likely, kept only when its ids differ.
+  const Ids candidates = {1, 1, 1, 2, 2, 3, 4};
+  std::map<Ids, double> expected;
+  double kept = 0;
+  for (auto a : candidates)
+    for (auto b : candidates)
+      for (auto c : candidates)
+        if (a != b && b != c && a != c) expected[{a, b, c}] += 1, kept += 1;
+  const int trials = 120000;
+  Random random(20261205);
+  auto pool = loot::candidate_pool(candidates);
+  std::map<Ids, int> observed;
+  Ids out(3);
+  for (int t = 0; t < trials; ++t) {
+    ASSERT_TRUE(loot::draw_distinct_ids(pool, 3, random, out));
+    ++observed[out];
+  }
+  EXPECT_EQ(observed.size(), expected.size()) << "an outcome the redraw cannot give";
+  double chi_square = 0;
+  for (const auto& [outcome, weight] : expected) {
+    const double mean = weight / kept * trials;
+    chi_square += std::pow(observed[outcome] - mean, 2) / mean;
+  }
+  EXPECT_LT(chi_square, 49.7);  // 23 degrees of freedom, the 0.1 % point
+
+  // All 32 ids of a full list where one id fills all but 31 slots: bounded work.
+  Ids crowded(32767, 5), all(32);
+  for (int i = 0; i < 31; ++i) crowded[i * 1000] = 1000 + i;
+  auto crowded_pool = loot::candidate_pool(crowded);
+  ASSERT_TRUE(loot::draw_distinct_ids(crowded_pool, 32, random, all));
+  EXPECT_EQ(std::set<std::int32_t>(all.begin(), all.end()).size(), 32u);
+}
+
+TEST(Draws, CandidatesAreComparedAsWholeIds) {
+  auto state = std::make_unique<ProgramState>();
+  // 2.5 and 1.5 both go to 2 (a half to even), 3.5 to 4; an empty slot is id 0.
+  const std::optional<double> slots[] = {2.5, 1.5, 2.0, std::nullopt, 3.5};
+  std::copy(std::begin(slots), std::end(slots), state->custom_item_ids.begin() + 1);
+  state->candidate_count = 5;
+  state->item_max_count = 3;
+  ASSERT_TRUE(loot::generate_random_unique_list_for_drop(*state));
+  const auto& drawn = state->drop_item_ids;
+  EXPECT_EQ(std::set<std::int32_t>(drawn.begin() + 1, drawn.begin() + 4),
+            (std::set<std::int32_t>{0, 2, 4}));
+  // Nothing to draw, or more than the distinct ids: slot 1 keeps its value.
+  state->drop_item_ids[1] = 4242;
+  for (int count : {0, 4}) {
+    state->item_max_count = count;
+    EXPECT_EQ(loot::generate_random_unique_list_for_drop(*state), count == 0);
+    EXPECT_EQ(state->drop_item_ids[1], 4242);
+  }
+}
+
+}  // namespace
+}  // namespace vl::test

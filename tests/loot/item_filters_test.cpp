@@ -1,0 +1,218 @@
+// The item filters: the rules window's handlers with the test query as it
+// reaches the server, and the custom item list ("GO", "Clear List", "Nevermind",
+// "Remove Item List") with the candidates a run then takes from it.
+
+#include <tuple>
+
+#include "db/database.h"
+#include "loot/candidates.h"
+#include "loot/categories.h"
+#include "loot/custom_list.h"
+#include "loot/rules.h"
+#include "loot_fixture.h"
+
+namespace vl::test {
+namespace {
+
+// The windows' controls without a window.
+struct RulesBox : rules::RulesControls {
+  std::string r_text() const override { return r; }
+  void set_r_text(const std::string& text) override { r = text; }
+  void set_Command3_caption(const std::string& caption) override { captions.push_back(caption); }
+  void unload() override { ++unloads; }
+  std::string r;
+  Texts captions;
+  int unloads = 0;
+};
+struct ListBox : custom_list::ListControls {
+  std::string customlist_text() const override { return text; }
+  void set_customlist_text(const std::string& new_text) override { text = new_text; }
+  void unload() override { ++unloads; }
+  std::string text;
+  int unloads = 0;
+};
+
+class RulesAndCustomList : public LootTest {
+ protected:
+  void leave_box_with(const std::string& text) {
+    rules_box.r = text;
+    rules::r_LostFocus(*state, rules_box);
+  }
+  void go(const std::string& text) {
+    list_box.text = text;
+    custom_list::ok_Click(*state, ui, list_box);
+  }
+  std::vector<double> slots(std::size_t count) const {  // an empty slot reads -1
+    std::vector<double> values;
+    for (std::size_t i = 1; i <= count; ++i)
+      values.push_back(state->custom_item_ids[i].value_or(-1));
+    return values;
+  }
+  std::string command6() { return form().button(Form1Control::Command6).caption; }
+  bool rules_enabled() { return form().button(Form1Control::Command5).enabled; }
+  RulesBox rules_box;
+  ListBox list_box;
+};
+
+TEST_F(RulesAndCustomList, RulesLoadOkLeavingTheBoxAndIgnore) {
+  rules::Form_Load(*state, rules_box);
+  rules::ok_Click(rules_box);
+  EXPECT_EQ(rules_box.r, "reqlevel<=10 AND ac<=5");
+  EXPECT_EQ(state->item_rules, " AND reqlevel<=10 AND ac<=5");
+  leave_box_with("ac>=20");
+  leave_box_with("");  // an emptied box keeps the rules it had
+  EXPECT_EQ(state->item_rules, " AND ac>=20");
+  state->current_sql = "SELECT 1";
+  rules::Command2_Click(*state, rules_box);  // Ignore
+  EXPECT_EQ(std::tuple(state->item_rules, rules_box.r, state->current_sql, rules_box.unloads),
+            std::tuple("", "", "", 2));
+}
+
+TEST_F(RulesAndCustomList, RulesTestQueryCountsOverAFreshConnection) {
+  fixture_sql(
+      "INSERT INTO items (id,name,itemtype,reqlevel,ac) VALUES (1,'banded mail',10,5,3),"
+      "(2,'mesh coif',10,8,5),(3,'plate helm',10,30,20),(4,'mesh shield',8,50,25)");
+  const struct {
+    int option;
+    std::string rule, clause, count;
+  } cases[] = {
+      {0, "reqlevel<=10 AND ac<=5", "( itemtype=10) AND reqlevel<=10 AND ac<=5", "2"},
+      // Lines stay whole; OR binds more loosely than the AND before it.
+      {4, "name like 'banded%' OR\r\nname like 'mesh%'",
+       "( itemtype=8) AND name like 'banded%' OR\r\nname like 'mesh%'", "2"},
+      {-1, "ac>=0", "( itemtype=-1) AND ac>=0", "0"},
+  };
+  state->record_count = 123;
+  for (const auto& c : cases) {
+    form().select_op(c.option);
+    leave_box_with(c.rule);
+    rules_box.captions.clear();
+    GeneralLog log;
+    rules::Command3_Click(*state, ui, rules_box);
+    const std::string statement = "SELECT COUNT(id) from items WHERE " + c.clause;
+    EXPECT_EQ(log.statement_texts(), Texts{statement});
+    EXPECT_EQ(log.connections().size(), 1u);
+    EXPECT_EQ(ui.messages.back(), "Query Passed: " + c.count + " items match criteria");
+    EXPECT_EQ(rules_box.captions, (Texts{"Working..", "Test Query"}));
+    EXPECT_EQ(std::tuple(state->current_sql, state->item_rules, rules_box.r),
+              std::tuple(statement, " AND " + c.rule, c.rule));
+  }
+  EXPECT_EQ(state->record_count, 123);
+}
+
+TEST_F(RulesAndCustomList, RejectedRuleEmptiesTheRulesButKeepsTheText) {
+  leave_box_with("colour='red'");
+  // The caption is back before the message; the rules go only after it.
+  std::tuple<std::string, std::string> at_message;
+  ui.on_message = [&](const std::string&) {
+    at_message = {rules_box.captions.back(), state->item_rules};
+  };
+  rules::Command3_Click(*state, ui, rules_box);
+  EXPECT_EQ(ui.messages, Texts{"Error in Query - check the field names and syntax"});
+  EXPECT_EQ(at_message, std::tuple("Test Query", " AND colour='red'"));
+  EXPECT_EQ(rules_box.captions, (Texts{"Working..", "Test Query"}));
+  EXPECT_EQ(std::tuple(state->item_rules, state->current_sql, rules_box.r),
+            std::tuple("", "", "colour='red'"));
+  rules::ok_Click(rules_box);  // OK straight after: a run uses no rules
+  loot::Generate_item_class_sql(*state);
+  EXPECT_EQ(loot::item_query(*state), "SELECT id from items WHERE ( itemtype=10)");
+
+  ui.on_message = nullptr;
+  state->db_password = "not the password";  // a lost server is left to the caller
+  leave_box_with("ac>=0");
+  EXPECT_THROW(rules::Command3_Click(*state, ui, rules_box), db::ConnectionFailed);
+  EXPECT_EQ(ui.messages.size(), 1u);
+  EXPECT_EQ(state->item_rules, " AND ac>=0");
+}
+
+TEST_F(RulesAndCustomList, GoStoresOneSlotPerLineAndARunCountsToTheFirstZero) {
+  const struct {
+    std::string text;
+    std::vector<double> slots;
+    int shown, run_count;
+  } cases[] = {
+      {"1001\r\n1002\r\n1003\r\n", {1001, 1002, 1003, 0}, 3, 3},
+      {"1001\r\n1002\r\n1003", {1001, 1002, 1003, 0}, 2, 3},  // last line stored, not counted
+      {"1001\r\n\r\n1003\r\n", {1001, 0, 1003, 0}, 3, 1},     // a blank line ends the run's list
+      {"Item ID\r\n1001\r\n1002\r\n", {0, 1001, 1002, 0}, 3, 0},
+      {"", {0}, 0, 0},
+      // Blanks inside are skipped; after a TAB only what follows counts (a name
+      // gives 0, later TABs are skipped); no rounding; &H; a lone LF does not split.
+      {"10 01\r\nRusty Sword\t1234\r\n1234\tRusty Sword\r\na\t12\t13\r\n12.5\r\n&H10\r\n"
+       "\t 77 \r\n12\n34\r\n",
+       {1001, 1234, 0, 1213, 12.5, 16, 77, 1234, 0},
+       8,
+       2},
+  };
+  state->custom_item_ids[0] = 7.0;  // never touched
+  state->current_sql = "left alone";
+  for (const auto& c : cases) {
+    state->custom_item_ids[32767] = 55.0;  // an older, longer list
+    form().set_enabled(Form1Control::Command5, true);
+    const int unloads = list_box.unloads;
+    go(c.text);
+    const std::string n = std::to_string(c.shown);
+    EXPECT_EQ(slots(c.slots.size()), c.slots) << c.text;
+    EXPECT_EQ(state->custom_item_ids[32767], 0.0);
+    EXPECT_EQ(ui.messages.back(), "Custom List Created [" + n + " items]");
+    EXPECT_EQ(command6(), "Custom Item List - [" + n + " items]");
+    EXPECT_EQ(std::tuple(state->custom_list_active, rules_enabled(), list_box.unloads),
+              std::tuple(true, false, unloads + 1));
+    GeneralLog log;
+    loot::load_candidate_items(*state, ui);
+    const std::string run_count = std::to_string(c.run_count);
+    EXPECT_EQ(ui.messages.back(), "Using Your Custom Item List - [" + run_count + " items]");
+    EXPECT_EQ(state->candidate_count, c.run_count);
+    EXPECT_TRUE(log.statement_texts().empty());
+  }
+  EXPECT_EQ(form().lx(), "Using Custom List...");
+  EXPECT_EQ(state->current_sql, "left alone");
+  EXPECT_EQ(state->custom_item_ids[0], 7.0);
+}
+
+TEST_F(RulesAndCustomList, ClearListNevermindAndRemoveItemList) {
+  go("1001\r\n1002\r\n");
+  list_box.text = "1001\r\n1002\r\n";
+  custom_list::Command1_Click(*state, list_box);  // Clear List: Rules stay disabled
+  EXPECT_EQ(std::tuple(list_box.text, state->custom_list_active, command6(), rules_enabled()),
+            std::tuple("", false, "Custom Item List - NOTHING", false));
+  EXPECT_EQ(slots(2), (std::vector<double>{1001, 1002}));
+  EXPECT_EQ(std::tuple(ui.messages.size(), list_box.unloads), std::tuple(1u, 1));
+
+  go("2001\r\n");
+  custom_list::Command2_Click(list_box);  // Nevermind
+  EXPECT_EQ(std::tuple(list_box.unloads, state->custom_list_active, command6()),
+            std::tuple(3, true, "Custom Item List - [1 items]"));
+
+  std::tuple<std::string, bool, bool> at_message;  // the caption changes last
+  ui.on_message = [&](const std::string&) {
+    at_message = {command6(), state->custom_list_active, rules_enabled()};
+  };
+  custom_list::clearlist_Click(*state, ui);
+  EXPECT_EQ(ui.messages.back(), "Custom List Deleted!");
+  EXPECT_EQ(at_message, std::tuple("Custom Item List - [1 items]", false, true));
+  EXPECT_EQ(command6(), "Custom Item List - NOTHING");
+  EXPECT_EQ(slots(2), (std::vector<double>{0, 0}));
+}
+
+TEST_F(RulesAndCustomList, ListCapacityIs32767Lines) {
+  std::string full;
+  for (int id = 1; id <= 32767; ++id) full += std::to_string(id) + "\r\n";
+  go(full + "\r\n \r\n");  // blank lines behind a full list need no slot
+  EXPECT_EQ(ui.messages.back(), "Custom List Created [32769 items]");
+  loot::load_candidate_items(*state, ui);  // no 0 slot behind it: every slot counts
+  EXPECT_EQ(ui.messages.back(), "Using Your Custom Item List - [32767 items]");
+
+  // One line more is refused before anything changes; the window stays open.
+  custom_list::clearlist_Click(*state, ui);
+  go(full + "32768\r\n");
+  EXPECT_EQ(ui.messages.back(),
+            "The list has 32768 lines, but at most 32767 fit. Shorten it and press GO again;"
+            " nothing was changed.");
+  EXPECT_EQ(std::tuple(state->custom_list_active, command6(), rules_enabled(), list_box.unloads),
+            std::tuple(false, "Custom Item List - NOTHING", true, 1));
+  EXPECT_EQ(slots(1), std::vector<double>{0});
+}
+
+}  // namespace
+}  // namespace vl::test
