@@ -14,33 +14,25 @@
 namespace vl::test {
 namespace {
 
-// The windows' controls without a window.
-struct RulesBox : rules::RulesControls {
+// The fixture stands in for both windows' controls.
+class RulesAndCustomList : public LootTest,
+                           public rules::RulesControls,
+                           public custom_list::ListControls {
+ protected:
   std::string r_text() const override { return r; }
   void set_r_text(const std::string& text) override { r = text; }
   void set_Command3_caption(const std::string& caption) override { captions.push_back(caption); }
+  std::string customlist_text() const override { return list; }
+  void set_customlist_text(const std::string& text) override { list = text; }
   void unload() override { ++unloads; }
-  std::string r;
-  Texts captions;
-  int unloads = 0;
-};
-struct ListBox : custom_list::ListControls {
-  std::string customlist_text() const override { return text; }
-  void set_customlist_text(const std::string& new_text) override { text = new_text; }
-  void unload() override { ++unloads; }
-  std::string text;
-  int unloads = 0;
-};
 
-class RulesAndCustomList : public LootTest {
- protected:
   void leave_box_with(const std::string& text) {
-    rules_box.r = text;
-    rules::r_LostFocus(*state, rules_box);
+    r = text;
+    rules::r_LostFocus(*state, *this);
   }
   void go(const std::string& text) {
-    list_box.text = text;
-    custom_list::ok_Click(*state, ui, list_box);
+    list = text;
+    custom_list::ok_Click(*state, ui, *this);
   }
   std::vector<double> slots(std::size_t count) const {  // an empty slot reads -1
     std::vector<double> values;
@@ -50,22 +42,36 @@ class RulesAndCustomList : public LootTest {
   }
   std::string command6() { return form().button(Form1Control::Command6).caption; }
   bool rules_enabled() { return form().button(Form1Control::Command5).enabled; }
-  RulesBox rules_box;
-  ListBox list_box;
+  std::string r, list;
+  Texts captions;
+  int unloads = 0;
 };
 
-TEST_F(RulesAndCustomList, RulesLoadOkLeavingTheBoxAndIgnore) {
-  rules::Form_Load(*state, rules_box);
-  rules::ok_Click(rules_box);
-  EXPECT_EQ(rules_box.r, "reqlevel<=10 AND ac<=5");
-  EXPECT_EQ(state->item_rules, " AND reqlevel<=10 AND ac<=5");
+TEST_F(RulesAndCustomList, RulesLoadOkIgnoreAndARejectedRule) {
+  rules::Form_Load(*state, *this);
+  rules::ok_Click(*this);
+  EXPECT_EQ(std::tuple(r, state->item_rules, unloads),
+            std::tuple("reqlevel<=10 AND ac<=5", " AND reqlevel<=10 AND ac<=5", 1));
   leave_box_with("ac>=20");
   leave_box_with("");  // an emptied box keeps the rules it had
   EXPECT_EQ(state->item_rules, " AND ac>=20");
   state->current_sql = "SELECT 1";
-  rules::Command2_Click(*state, rules_box);  // Ignore
-  EXPECT_EQ(std::tuple(state->item_rules, rules_box.r, state->current_sql, rules_box.unloads),
+  rules::Command2_Click(*state, *this);  // Ignore
+  EXPECT_EQ(std::tuple(state->item_rules, r, state->current_sql, unloads),
             std::tuple("", "", "", 2));
+
+  leave_box_with("colour='red'");
+  // The caption is back before the message; the rules go only after it.
+  std::tuple<std::string, std::string> at_message;
+  ui.on_message = [&](const std::string&) { at_message = {captions.back(), state->item_rules}; };
+  rules::Command3_Click(*state, ui, *this);
+  EXPECT_EQ(ui.messages, Texts{"Error in Query - check the field names and syntax"});
+  EXPECT_EQ(at_message, std::tuple("Test Query", " AND colour='red'"));
+  EXPECT_EQ(std::tuple(captions, state->item_rules, state->current_sql, r),
+            std::tuple(Texts{"Working..", "Test Query"}, "", "", "colour='red'"));
+  rules::ok_Click(*this);  // OK straight after: a run uses no rules
+  loot::Generate_item_class_sql(*state);
+  EXPECT_EQ(loot::item_query(*state), "SELECT id from items WHERE ( itemtype=10)");
 }
 
 TEST_F(RulesAndCustomList, RulesTestQueryCountsOverAFreshConnection) {
@@ -82,47 +88,22 @@ TEST_F(RulesAndCustomList, RulesTestQueryCountsOverAFreshConnection) {
        "( itemtype=8) AND name like 'banded%' OR\r\nname like 'mesh%'", "2"},
       {-1, "ac>=0", "( itemtype=-1) AND ac>=0", "0"},
   };
-  state->record_count = 123;
   for (const auto& c : cases) {
     form().select_op(c.option);
     leave_box_with(c.rule);
-    rules_box.captions.clear();
+    captions.clear();
     GeneralLog log;
-    rules::Command3_Click(*state, ui, rules_box);
+    rules::Command3_Click(*state, ui, *this);
     const std::string statement = "SELECT COUNT(id) from items WHERE " + c.clause;
     EXPECT_EQ(log.statement_texts(), Texts{statement});
     EXPECT_EQ(log.connections().size(), 1u);
-    EXPECT_EQ(ui.messages.back(), "Query Passed: " + c.count + " items match criteria");
-    EXPECT_EQ(rules_box.captions, (Texts{"Working..", "Test Query"}));
-    EXPECT_EQ(std::tuple(state->current_sql, state->item_rules, rules_box.r),
-              std::tuple(statement, " AND " + c.rule, c.rule));
+    EXPECT_EQ(std::tuple(ui.messages.back(), captions, state->current_sql, state->item_rules, r),
+              std::tuple("Query Passed: " + c.count + " items match criteria",
+                         Texts{"Working..", "Test Query"}, statement, " AND " + c.rule, c.rule));
   }
-  EXPECT_EQ(state->record_count, 123);
-}
-
-TEST_F(RulesAndCustomList, RejectedRuleEmptiesTheRulesButKeepsTheText) {
-  leave_box_with("colour='red'");
-  // The caption is back before the message; the rules go only after it.
-  std::tuple<std::string, std::string> at_message;
-  ui.on_message = [&](const std::string&) {
-    at_message = {rules_box.captions.back(), state->item_rules};
-  };
-  rules::Command3_Click(*state, ui, rules_box);
-  EXPECT_EQ(ui.messages, Texts{"Error in Query - check the field names and syntax"});
-  EXPECT_EQ(at_message, std::tuple("Test Query", " AND colour='red'"));
-  EXPECT_EQ(rules_box.captions, (Texts{"Working..", "Test Query"}));
-  EXPECT_EQ(std::tuple(state->item_rules, state->current_sql, rules_box.r),
-            std::tuple("", "", "colour='red'"));
-  rules::ok_Click(rules_box);  // OK straight after: a run uses no rules
-  loot::Generate_item_class_sql(*state);
-  EXPECT_EQ(loot::item_query(*state), "SELECT id from items WHERE ( itemtype=10)");
-
-  ui.on_message = nullptr;
   state->db_password = "not the password";  // a lost server is left to the caller
-  leave_box_with("ac>=0");
-  EXPECT_THROW(rules::Command3_Click(*state, ui, rules_box), db::ConnectionFailed);
-  EXPECT_EQ(ui.messages.size(), 1u);
-  EXPECT_EQ(state->item_rules, " AND ac>=0");
+  EXPECT_THROW(rules::Command3_Click(*state, ui, *this), db::ConnectionFailed);
+  EXPECT_EQ(ui.messages.size(), 3u);
 }
 
 TEST_F(RulesAndCustomList, GoStoresOneSlotPerLineAndARunCountsToTheFirstZero) {
@@ -144,44 +125,41 @@ TEST_F(RulesAndCustomList, GoStoresOneSlotPerLineAndARunCountsToTheFirstZero) {
        8,
        2},
   };
-  state->custom_item_ids[0] = 7.0;  // never touched
   state->current_sql = "left alone";
   for (const auto& c : cases) {
     state->custom_item_ids[32767] = 55.0;  // an older, longer list
     form().set_enabled(Form1Control::Command5, true);
-    const int unloads = list_box.unloads;
+    unloads = 0;
     go(c.text);
     const std::string n = std::to_string(c.shown);
-    EXPECT_EQ(slots(c.slots.size()), c.slots) << c.text;
-    EXPECT_EQ(state->custom_item_ids[32767], 0.0);
-    EXPECT_EQ(ui.messages.back(), "Custom List Created [" + n + " items]");
-    EXPECT_EQ(command6(), "Custom Item List - [" + n + " items]");
-    EXPECT_EQ(std::tuple(state->custom_list_active, rules_enabled(), list_box.unloads),
-              std::tuple(true, false, unloads + 1));
+    EXPECT_EQ(std::tuple(slots(c.slots.size()), state->custom_item_ids[32767], ui.messages.back(),
+                         command6(), state->custom_list_active, rules_enabled(), unloads),
+              std::tuple(c.slots, 0.0, "Custom List Created [" + n + " items]",
+                         "Custom Item List - [" + n + " items]", true, false, 1))
+        << c.text;
     GeneralLog log;
     loot::load_candidate_items(*state, ui);
-    const std::string run_count = std::to_string(c.run_count);
-    EXPECT_EQ(ui.messages.back(), "Using Your Custom Item List - [" + run_count + " items]");
-    EXPECT_EQ(state->candidate_count, c.run_count);
-    EXPECT_TRUE(log.statement_texts().empty());
+    EXPECT_EQ(
+        std::tuple(ui.messages.back(), state->candidate_count, log.statement_texts()),
+        std::tuple("Using Your Custom Item List - [" + std::to_string(c.run_count) + " items]",
+                   c.run_count, Texts{}))
+        << c.text;
   }
-  EXPECT_EQ(form().lx(), "Using Custom List...");
-  EXPECT_EQ(state->current_sql, "left alone");
-  EXPECT_EQ(state->custom_item_ids[0], 7.0);
+  EXPECT_EQ(std::tuple(form().lx(), state->current_sql),
+            std::tuple("Using Custom List...", "left alone"));
 }
 
 TEST_F(RulesAndCustomList, ClearListNevermindAndRemoveItemList) {
   go("1001\r\n1002\r\n");
-  list_box.text = "1001\r\n1002\r\n";
-  custom_list::Command1_Click(*state, list_box);  // Clear List: Rules stay disabled
-  EXPECT_EQ(std::tuple(list_box.text, state->custom_list_active, command6(), rules_enabled()),
-            std::tuple("", false, "Custom Item List - NOTHING", false));
-  EXPECT_EQ(slots(2), (std::vector<double>{1001, 1002}));
-  EXPECT_EQ(std::tuple(ui.messages.size(), list_box.unloads), std::tuple(1u, 1));
+  list = "1001\r\n1002\r\n";
+  custom_list::Command1_Click(*state, *this);  // Clear List: Rules stay disabled
+  EXPECT_EQ(std::tuple(list, state->custom_list_active, command6(), rules_enabled(), unloads),
+            std::tuple("", false, "Custom Item List - NOTHING", false, 1));
+  EXPECT_EQ(std::tuple(slots(2), ui.messages.size()), std::tuple(std::vector{1001.0, 1002.0}, 1u));
 
   go("2001\r\n");
-  custom_list::Command2_Click(list_box);  // Nevermind
-  EXPECT_EQ(std::tuple(list_box.unloads, state->custom_list_active, command6()),
+  custom_list::Command2_Click(*this);  // Nevermind
+  EXPECT_EQ(std::tuple(unloads, state->custom_list_active, command6()),
             std::tuple(3, true, "Custom Item List - [1 items]"));
 
   std::tuple<std::string, bool, bool> at_message;  // the caption changes last
@@ -191,8 +169,8 @@ TEST_F(RulesAndCustomList, ClearListNevermindAndRemoveItemList) {
   custom_list::clearlist_Click(*state, ui);
   EXPECT_EQ(ui.messages.back(), "Custom List Deleted!");
   EXPECT_EQ(at_message, std::tuple("Custom Item List - [1 items]", false, true));
-  EXPECT_EQ(command6(), "Custom Item List - NOTHING");
-  EXPECT_EQ(slots(2), (std::vector<double>{0, 0}));
+  EXPECT_EQ(std::tuple(command6(), slots(2)),
+            std::tuple("Custom Item List - NOTHING", std::vector{0.0, 0.0}));
 }
 
 TEST_F(RulesAndCustomList, ListCapacityIs32767Lines) {
@@ -209,9 +187,8 @@ TEST_F(RulesAndCustomList, ListCapacityIs32767Lines) {
   EXPECT_EQ(ui.messages.back(),
             "The list has 32768 lines, but at most 32767 fit. Shorten it and press GO again;"
             " nothing was changed.");
-  EXPECT_EQ(std::tuple(state->custom_list_active, command6(), rules_enabled(), list_box.unloads),
-            std::tuple(false, "Custom Item List - NOTHING", true, 1));
-  EXPECT_EQ(slots(1), std::vector<double>{0});
+  EXPECT_EQ(std::tuple(state->custom_list_active, command6(), rules_enabled(), unloads, slots(1)),
+            std::tuple(false, "Custom Item List - NOTHING", true, 1, std::vector{0.0}));
 }
 
 }  // namespace
