@@ -4,7 +4,6 @@
 
 #include <tuple>
 
-#include "db/database.h"
 #include "loot/candidates.h"
 #include "loot/categories.h"
 #include "loot/custom_list.h"
@@ -101,9 +100,6 @@ TEST_F(RulesAndCustomList, RulesTestQueryCountsOverAFreshConnection) {
               std::tuple("Query Passed: " + c.count + " items match criteria",
                          Texts{"Working..", "Test Query"}, statement, " AND " + c.rule, c.rule));
   }
-  state->db_password = "not the password";  // a lost server is left to the caller
-  EXPECT_THROW(rules::Command3_Click(*state, ui, *this), db::ConnectionFailed);
-  EXPECT_EQ(ui.messages.size(), 3u);
 }
 
 TEST_F(RulesAndCustomList, GoStoresOneSlotPerLineAndARunCountsToTheFirstZero) {
@@ -176,11 +172,10 @@ TEST_F(RulesAndCustomList, ClearListNevermindAndRemoveItemList) {
 TEST_F(RulesAndCustomList, ListCapacityIs32767Lines) {
   std::string full;
   for (int id = 1; id <= 32767; ++id) full += std::to_string(id) + "\r\n";
-  go(full + "\r\n \r\n");  // blank lines behind a full list need no slot
-  EXPECT_EQ(ui.messages.back(), "Custom List Created [32769 items]");
+  go(full + "\r\n \r\n");                  // blank lines behind a full list need no slot
   loot::load_candidate_items(*state, ui);  // no 0 slot behind it: every slot counts
-  EXPECT_EQ(ui.messages.back(), "Using Your Custom Item List - [32767 items]");
-
+  EXPECT_EQ(ui.messages, (Texts{"Custom List Created [32769 items]",
+                                "Using Your Custom Item List - [32767 items]"}));
   // One line more is refused before anything changes; the window stays open.
   custom_list::clearlist_Click(*state, ui);
   go(full + "32768\r\n");
