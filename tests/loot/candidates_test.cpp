@@ -27,7 +27,6 @@ TEST(Categories, ItemQueryTextAndNames) {
        "weapon"},
       {0, "", " itemtype=10)", "armour"},  // after "weapon": no old types left
       {4, " AND reqlevel<=10 AND ac<=5", " itemtype=8) AND reqlevel<=10 AND ac<=5", "shields"},
-      {7, "", " itemtype=21)", "Potions"},
       {9, "", " itemtype=37)", "Ales/Drinks"},
       {10, "", " itemtype=52)", "idols charms trinkets"},
       {-1, "", " itemtype=-1)", "idols charms trinkets"},  // none selected: the name stays
@@ -86,7 +85,6 @@ TEST(Draws, OrderedDistinctIdsFollowTheWholeSetRedraw) {
     chi_square += std::pow(observed[outcome] - mean, 2) / mean;
   }
   EXPECT_LT(chi_square, 49.7);  // 23 degrees of freedom, the 0.1 % point
-
   // All 32 ids of a full list where one id fills all but 31 slots: bounded work.
   Ids crowded(32767, 5), all(32);
   for (int i = 0; i < 31; ++i) crowded[i * 1000] = 1000 + i;

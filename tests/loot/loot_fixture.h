@@ -28,7 +28,6 @@ class LootTest : public ::testing::Test {
     form().set_text(Form1Control::perc_of_npcs, "101");  // every percent roll passes
   }
   Form1Model& form() { return state->form1; }
-
   static void add_items(int itemtype, const std::vector<int>& ids) {
     std::string rows;
     for (int id : ids) rows += ",(" + std::to_string(id) + ",'i'," + std::to_string(itemtype) + ")";
@@ -65,7 +64,6 @@ class LootTest : public ::testing::Test {
                          form().progress().x2),
               std::tuple(true, true, ">Ready", 11210.0));
   }
-
   std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
   RecordingUi ui;
 };
