@@ -1,6 +1,5 @@
-// The item filters: the rules window's handlers with the test query as it
-// reaches the server, and the custom item list ("GO", "Clear List", "Nevermind",
-// "Remove Item List") with the candidates a run then takes from it.
+// The item filters: the rules window's handlers with the test query as it reaches
+// the server, and the custom item list with the candidates a run then takes from it.
 
 #include <tuple>
 
@@ -98,26 +97,23 @@ TEST_F(RulesAndCustomList, RulesTestQueryCountsOverAFreshConnection) {
 
 TEST_F(RulesAndCustomList, GoStoresOneSlotPerLineAndARunCountsToTheFirstZero) {
   const struct {
+    int shown, run_count;
     std::string text;
     std::vector<double> slots;
-    int shown, run_count;
   } cases[] = {
-      {"1001\r\n1002\r\n1003\r\n", {1001, 1002, 1003, 0}, 3, 3},
-      {"1001\r\n1002\r\n1003", {1001, 1002, 1003, 0}, 2, 3},  // last line stored, not counted
-      {"1001\r\n\r\n1003\r\n", {1001, 0, 1003, 0}, 3, 1},     // a blank line ends the run's list
-      {"Item ID\r\n1001\r\n1002\r\n", {0, 1001, 1002, 0}, 3, 0},
-      {"", {0}, 0, 0},
-      // Blanks inside are skipped; after a TAB only what follows counts (a name
-      // gives 0, later TABs are skipped); no rounding; &H; a lone LF does not split.
-      {"10 01\r\nRusty Sword\t1234\r\n1234\tRusty Sword\r\na\t12\t13\r\n12.5\r\n&H10\r\n"
-       "\t 77 \r\n12\n34\r\n",
-       {1001, 1234, 0, 1213, 12.5, 16, 77, 1234, 0},
-       8,
-       2},
+      {3, 3, "1001\r\n1002\r\n1003\r\n", {1001, 1002, 1003, 0}},
+      {2, 3, "1001\r\n1002\r\n1003", {1001, 1002, 1003, 0}},  // last line stored, not counted
+      {3, 1, "1001\r\n\r\n1003\r\n", {1001, 0, 1003, 0}},     // a blank line ends the run's list
+      {3, 0, "Item ID\r\n1001\r\n1002\r\n", {0, 1001, 1002, 0}},
+      {0, 0, "", {0}},
+      // Blanks skipped; only what follows a first TAB counts; no rounding; a lone LF stays.
+      {8,
+       2,
+       "10 01\r\nAxe\t1234\r\n1234\tAxe\r\na\t12\t13\r\n12.5\r\n&H10\r\n\t 77 \r\n12\n34\r\n",
+       {1001, 1234, 0, 1213, 12.5, 16, 77, 1234, 0}},
   };
   for (const auto& c : cases) {
     state->custom_item_ids[32767] = 55.0;  // an older, longer list
-    form().set_enabled(Form1Control::Command5, true);
     unloads = 0;
     go(c.text);
     const std::string n = std::to_string(c.shown);
