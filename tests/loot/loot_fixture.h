@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -47,8 +48,7 @@ class LootTest : public ::testing::Test {
     for (std::size_t i = 0; i < ids.size(); ++i) state->custom_item_ids[i + 1] = ids[i];
     state->custom_item_ids[ids.size() + 1] = 0.0;
   }
-  // A seed whose first percent rolls satisfy `wanted`. With a custom list nothing
-  // re-seeds the generator before the first chosen NPC.
+  // A seed whose percent rolls satisfy `wanted` (custom-list runs re-seed only at a drop).
   static std::uint64_t seed_for_rolls(int count,
                                       const std::function<bool(const std::vector<int>&)>& wanted) {
     for (std::uint64_t seed = 1;; ++seed) {
