@@ -102,10 +102,6 @@ CandidatePool& CandidatePoolCache::current(const ProgramState& state) {
   return pool_;
 }
 
-int distinct_candidate_count(const ProgramState& state) {
-  return candidate_pool(state).distinct_ids;
-}
-
 bool draw_distinct_ids(CandidatePool& pool, int count, Random& random,
                        std::span<std::int32_t> out) {
   if (count <= 0) return true;

@@ -47,8 +47,6 @@ class CandidatePoolCache {
   bool built_ = false;
 };
 
-// How many different item ids the candidate slots 1..candidate_count hold.
-int distinct_candidate_count(const ProgramState& state);
 
 // Writes `count` different ids from the pool into out[0..count-1]. The result
 // has the distribution of drawing every pick uniformly over the candidate slots
