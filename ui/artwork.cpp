@@ -24,10 +24,7 @@ void paint_title_strip(QPainter& painter, int width) {
   painter.setPen(QColor(0x00, 0x00, 0x20));
   painter.drawLine(0, kStripHeight - 1, width - 1, kStripHeight - 1);
 
-  QFont name_font(QStringLiteral("MS Sans Serif"));
-  name_font.setPointSizeF(8.25);
-  name_font.setBold(true);
-  painter.setFont(name_font);
+  painter.setFont(caption_font());
   painter.setPen(QColor(0x00, 0x00, 0x20));
   painter.drawText(QRect(13, 3, 190, 17), Qt::AlignLeft | Qt::AlignVCenter,
                    QStringLiteral("Vandril Like LOOT maker"));
@@ -51,10 +48,7 @@ void paint_close_dot(QPainter& painter) {
 }
 
 void paint_progress_caption(QPainter& painter) {
-  QFont caption_font(QStringLiteral("MS Sans Serif"));
-  caption_font.setPointSizeF(8.25);
-  caption_font.setBold(true);
-  painter.setFont(caption_font);
+  painter.setFont(caption_font());
   painter.setPen(QColor(0xc0, 0xc0, 0xc0));
   painter.drawText(QRect(560, 29, 86, 16), Qt::AlignRight | Qt::AlignVCenter,
                    QStringLiteral("Progress Bar"));
@@ -80,18 +74,28 @@ void paint_riveted_border(QPainter& painter, int left, int height) {
 
   painter.setRenderHint(QPainter::Antialiasing, true);
   for (int y = kStripHeight + 12; y < height - 4; y += 24) {
-    const QPointF centre(left + kBorderWidth / 2.0, y + 0.5);
-    QRadialGradient head(centre - QPointF(0.8, 0.8), 2.6);
-    head.setColorAt(0.0, QColor(0xf0, 0xf0, 0xf8));
-    head.setColorAt(1.0, QColor(0x40, 0x46, 0x5c));
-    painter.setPen(QPen(QColor(0x18, 0x1c, 0x2c), 0.6));
-    painter.setBrush(head);
-    painter.drawEllipse(centre, 2.0, 2.0);
+    paint_rivet(painter, QPointF(left + kBorderWidth / 2.0, y + 0.5));
   }
   painter.setRenderHint(QPainter::Antialiasing, false);
 }
 
 }  // namespace
+
+void paint_rivet(QPainter& painter, QPointF centre) {
+  QRadialGradient head(centre - QPointF(0.8, 0.8), 2.6);
+  head.setColorAt(0.0, QColor(0xf0, 0xf0, 0xf8));
+  head.setColorAt(1.0, QColor(0x40, 0x46, 0x5c));
+  painter.setPen(QPen(QColor(0x18, 0x1c, 0x2c), 0.6));
+  painter.setBrush(head);
+  painter.drawEllipse(centre, 2.0, 2.0);
+}
+
+QFont caption_font() {
+  QFont font(QStringLiteral("MS Sans Serif"));
+  font.setPointSizeF(8.25);
+  font.setBold(true);
+  return font;
+}
 
 QImage paint_form1_background() {
   QImage picture(kForm1ClientSize, QImage::Format_RGB32);

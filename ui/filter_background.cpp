@@ -2,7 +2,8 @@
 
 #include <QLinearGradient>
 #include <QPainter>
-#include <QRadialGradient>
+
+#include "ui/artwork.h"
 
 namespace vl::ui {
 namespace {
@@ -21,15 +22,6 @@ void paint_frame(QPainter& painter, const QRect& area) {
   painter.setBrush(Qt::NoBrush);
   const qreal inset = kFrameWidth / 2.0;
   painter.drawRect(QRectF(area).adjusted(inset, inset, -inset, -inset));
-}
-
-void paint_rivet(QPainter& painter, QPointF centre) {
-  QRadialGradient head(centre - QPointF(0.8, 0.8), 2.6);
-  head.setColorAt(0.0, QColor(0xf0, 0xf0, 0xf8));
-  head.setColorAt(1.0, QColor(0x40, 0x46, 0x5c));
-  painter.setPen(QPen(QColor(0x18, 0x1c, 0x2c), 0.6));
-  painter.setBrush(head);
-  painter.drawEllipse(centre, 2.0, 2.0);
 }
 
 }  // namespace
