@@ -40,17 +40,20 @@ void show_no_list(ProgramState& state) {
   state.form1.set_caption(Form1Control::Command6, std::string(kNoListCaption));
 }
 
-}  // namespace
-
-int lines_needing_slots(std::string_view text) {
-  const std::vector<std::string_view> pieces = pieces_of(text);
+// How many slots the pieces need: up to the last one holding more than blanks.
+// Blank pieces at the end (what final line breaks leave) need none: they would
+// read 0 like the cleared slots behind.
+int slots_needed(const std::vector<std::string_view>& pieces) {
   const auto last_used = std::find_if_not(pieces.rbegin(), pieces.rend(), is_blank);
   return static_cast<int>(pieces.rend() - last_used);
 }
 
+}  // namespace
+
 void ok_Click(ProgramState& state, UiPort& ui, ListControls& window) {
   const std::string text = window.customlist_text();
-  const int needed = lines_needing_slots(text);
+  const std::vector<std::string_view> pieces = pieces_of(text);
+  const int needed = slots_needed(pieces);
   if (needed > kListCapacity) {
     ui.message_box("The list has " + std::to_string(needed) + " lines, but at most " +
                    std::to_string(kListCapacity) +
@@ -60,7 +63,6 @@ void ok_Click(ProgramState& state, UiPort& ui, ListControls& window) {
 
   state.custom_list_active = true;
   clear_slots(state);
-  const std::vector<std::string_view> pieces = pieces_of(text);
   // Only blank pieces can lie beyond the capacity; their slots would read 0.
   const std::size_t stored = std::min<std::size_t>(pieces.size(), kListCapacity);
   for (std::size_t i = 0; i < stored; ++i) state.custom_item_ids[i + 1] = value_of_piece(pieces[i]);

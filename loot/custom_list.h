@@ -26,11 +26,6 @@ class ListControls {
   virtual void unload() = 0;
 };
 
-// How many slots a text needs: its pieces when split at every CR, up to the
-// last one holding more than blanks. Blank pieces at the end (what final line
-// breaks leave) need none: they would read 0 like the cleared slots behind.
-int lines_needing_slots(std::string_view text);
-
 // GO: slots 1..32767 cleared to 0, then one slot per CR-separated piece (the
 // text after the piece's first TAB, or the whole piece, read as a number), the
 // flag raised, the count of line breaks reported and shown on Command6, Rules
