@@ -161,11 +161,6 @@ bool generate_random_unique_list_for_drop(ProgramState& state, CandidatePool& po
   return draw_distinct_ids(pool, count, state.random, std::span(state.drop_item_ids).subspan(1));
 }
 
-bool generate_random_unique_list_for_drop(ProgramState& state) {
-  CandidatePool pool = candidate_pool(state);
-  return generate_random_unique_list_for_drop(state, pool);
-}
-
 LootdropIdsExhausted::LootdropIdsExhausted(const std::string& highest_id)
     : std::runtime_error("The highest lootdrop id (" + highest_id +
                          ") leaves no room for a new one: lootdrop ids must stay below "

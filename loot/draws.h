@@ -59,11 +59,10 @@ class CandidatePoolCache {
 bool draw_distinct_ids(CandidatePool& pool, int count, Random& random, std::span<std::int32_t> out);
 
 // Re-seeds the generator from the time of day, then fills drop_item_ids slots
-// 1..item_max_count with distinct ids from the candidate list (see
+// 1..item_max_count with distinct ids from the candidate pool (see
 // draw_distinct_ids). Returns false, leaving the slots as they were, when the
 // candidates hold fewer distinct ids than item_max_count or it exceeds the
 // room of drop_item_ids.
-bool generate_random_unique_list_for_drop(ProgramState& state);
 bool generate_random_unique_list_for_drop(ProgramState& state, CandidatePool& pool);
 
 // No lootdrop id fits a signed 32-bit number any more.
