@@ -4,9 +4,16 @@
 #include <QColor>
 #include <QLabel>
 #include <QPushButton>
+#include <QRect>
 #include <QWidget>
 
 namespace vl::ui {
+
+// A rectangle given in twips (15 twips = 1 pixel), as the secondary windows
+// are laid out.
+constexpr QRect twips(int left, int top, int width, int height) {
+  return QRect(left / 15, top / 15, width / 15, height / 15);
+}
 
 // A push button whose caption wraps onto several lines when it is wider than
 // the button, as the long "Delete ALL ..." caption needs.

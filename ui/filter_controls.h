@@ -6,14 +6,11 @@
 #include <QRect>
 #include <string>
 
+#include "ui/controls.h"
+
 class QPushButton;
 
 namespace vl::ui {
-
-// A rectangle given in twips (15 twips = 1 pixel).
-constexpr QRect twips(int left, int top, int width, int height) {
-  return QRect(left / 15, top / 15, width / 15, height / 15);
-}
 
 // A multi-line text box whose text the program reads and writes with CR LF
 // line breaks. Tab moves the focus on, as in the other text boxes; pasted tabs

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "ui/application_setup.h"
+#include "ui/controls.h"
 #include "ui/help_text.h"
 #include "ui/qt_text.h"
 
@@ -13,11 +14,6 @@ namespace vl::ui {
 namespace {
 
 const QColor kBackground(0x00, 0x00, 0x40);
-
-// Twips to pixels (15 twips = 1 pixel).
-QRect twips(int left, int top, int width, int height) {
-  return QRect(left / 15, top / 15, width / 15, height / 15);
-}
 
 }  // namespace
 
