@@ -6,6 +6,7 @@
 #include <regex>
 #include <sstream>
 
+#include "db/database.h"
 #include "db/odbc.h"
 
 namespace vl::test {
@@ -19,10 +20,10 @@ struct Fixture {
 Fixture& fixture() {
   static Fixture f;
   if (!f.connection || !f.connection->is_open()) {
-    const auto& s = db_settings();
-    f.connection = std::make_unique<db::Connection>(
-        "DRIVER={MySQL ODBC 3.51 Driver};SERVER=" + s.host + ";DATABASE=" + s.name +
-        ";UID=" + s.user + ";PWD=" + s.password + ";OPTION=18475");
+    // Connects exactly as the program does.
+    auto settings = std::make_unique<ProgramState>();
+    configure(*settings);
+    f.connection = std::make_unique<db::Connection>(db::connection_string(*settings));
     db::Recordset rs;
     rs.open("SELECT CONNECTION_ID()", *f.connection);
     f.id = std::stoi(rs.field(std::size_t{0}).text());
