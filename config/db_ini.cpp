@@ -1,7 +1,8 @@
 #include "config/db_ini.h"
 
+#include <exception>
 #include <fstream>
-#include <iterator>
+#include <streambuf>
 #include <string_view>
 
 namespace vl {
@@ -81,7 +82,19 @@ const Setting kSettings[] = {
 }  // namespace
 
 std::vector<std::string> read_ini_items(std::istream& in) {
-  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  // A read error (a directory named db.ini, a failing disk) ends the text like
+  // its end does. The stream's buffer reports it by throwing; every character
+  // taken before that stays.
+  std::string text;
+  if (std::streambuf* buffer = in.rdbuf()) {
+    try {
+      for (auto c = buffer->sbumpc(); c != std::char_traits<char>::eof(); c = buffer->sbumpc()) {
+        text += std::char_traits<char>::to_char_type(c);
+      }
+    } catch (const std::exception&) {
+      in.setstate(std::ios::badbit);
+    }
+  }
   return ItemReader(text).read_all();
 }
 

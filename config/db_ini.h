@@ -23,7 +23,8 @@ inline constexpr const char* kDbIniInvalidMessage = "DB.INI Invalid or Missing";
 //   is skipped; a quote left open ends at the line end;
 // - a blank line is an empty item, and a comma always has an item after it;
 // - "#" and other characters have no special meaning;
-// - a UTF-8 byte order mark at the very start is skipped.
+// - a UTF-8 byte order mark at the very start is skipped;
+// - a read error ends the text like its end does: the items before it stand.
 std::vector<std::string> read_ini_items(std::istream& in);
 
 // Reads host, user, password, database and everquest_folder from the file at
