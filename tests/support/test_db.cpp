@@ -17,8 +17,13 @@ struct Fixture {
   int id = 0;
 };
 
-Fixture& fixture() {
+Fixture& fixture_slot() {
   static Fixture f;
+  return f;
+}
+
+Fixture& fixture() {
+  Fixture& f = fixture_slot();
   if (!f.connection || !f.connection->is_open()) {
     // Connects exactly as the program does.
     auto settings = std::make_unique<ProgramState>();
@@ -78,6 +83,8 @@ void reset_world() {
     }
   }
 }
+
+void forget_fixture_connection() { fixture_slot().connection.reset(); }
 
 void fixture_sql(const std::string& sql) { fixture().connection->execute(sql); }
 

@@ -26,6 +26,8 @@ void reset_world();
 void fixture_sql(const std::string& sql);
 std::vector<std::vector<std::string>> fixture_rows(const std::string& sql);  // NULL as "NULL"
 std::string fixture_value(const std::string& sql);  // first column of the first row
+// After the server was restarted: the next fixture statement connects afresh.
+void forget_fixture_connection();
 
 struct LogEntry {
   int connection = 0;
