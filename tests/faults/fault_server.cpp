@@ -103,18 +103,37 @@ std::string KillWhenWaiting::join() {
   return seen_;
 }
 
-Texts program_statements(const GeneralLog& log) {
+std::set<int> root_connections(const std::vector<LogEntry>& entries) {
   std::set<int> root;
-  for (const auto& entry : log.entries()) {
+  for (const auto& entry : entries) {
     if (entry.command == "Connect" && entry.argument.rfind("root@", 0) == 0) {
       root.insert(entry.connection);
     }
   }
+  return root;
+}
+
+Texts program_statements(const GeneralLog& log) {
+  const std::set<int> root = root_connections(log.entries());
   Texts texts;
   for (const auto& statement : log.statements()) {
     if (!root.count(statement.connection)) texts.push_back(statement.argument);
   }
   return texts;
+}
+
+std::string last_program_request(const GeneralLog& log) {
+  const std::vector<LogEntry> entries = log.entries();
+  const std::set<int> root = root_connections(entries);
+  for (auto it = entries.rbegin(); it != entries.rend(); ++it) {
+    const bool request =
+        it->command == "Query" || it->command == "Prepare" || it->command == "Execute";
+    const bool drivers_own = it->argument.rfind("SET ", 0) == 0 ||
+                             it->argument.rfind("SELECT @@", 0) == 0 ||
+                             it->argument.rfind("SHOW ", 0) == 0;
+    if (request && !drivers_own && !root.count(it->connection)) return it->argument;
+  }
+  return "";
 }
 
 std::string statement_failed(const std::string& driver_text, const std::string& sql) {

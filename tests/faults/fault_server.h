@@ -57,6 +57,10 @@ class KillWhenWaiting {
 // The program's statements since the log's mark: the fixture's and root's left out.
 Texts program_statements(const GeneralLog& log);
 
+// The last statement of the program that reached the server, whether it ran or
+// was refused when it was prepared.
+std::string last_program_request(const GeneralLog& log);
+
 // The message of a statement the server did not carry out: the fixed frame
 // around the driver's text and the statement.
 std::string statement_failed(const std::string& driver_text, const std::string& sql);

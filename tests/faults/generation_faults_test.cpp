@@ -13,6 +13,7 @@ namespace vl::test {
 namespace {
 
 const std::string kDropName = "\"lvl_01-10_CUSTOM_armour\"";
+const std::string kNpcQuery = "SELECT id,loottable_id FROM npc_types WHERE level>=01 AND level<=10";
 
 class GenerationFaults : public FaultTest {
  protected:
@@ -44,7 +45,7 @@ class GenerationFaults : public FaultTest {
     return {};
   }
   static Texts run_statements(int complete_drops) {
-    Texts texts = {"SELECT id,loottable_id FROM npc_types WHERE level>=01 AND level<=10"};
+    Texts texts = {kNpcQuery};
     for (int npc = 1; npc <= complete_drops; ++npc) {
       for (auto& text : drop_statements(npc)) texts.push_back(text);
     }
@@ -139,6 +140,43 @@ TEST_F(GenerationFaults, ServerLostDuringADropStopsTheRunAndLeavesTheDropWithout
                              {"link", "77", "1"},
                              {"lootdrop", "1", "lvl_01-10_CUSTOM_armour"},
                              {"lootdrop", "2", "lvl_01-10_CUSTOM_armour"}}));
+}
+
+TEST_F(GenerationFaults, RejectedStatementsStopTheRunWhereTheyFail) {
+  struct Case {
+    std::string table;  // renamed away before the run
+    std::string rejected;
+    Texts ran;  // the run's statements from the NPC query on
+    Rows written;
+  };
+  // A SELECT on a missing table is refused when it is prepared, which leaves
+  // no line in the log; the INSERT is logged, then refused.
+  const Case cases[] = {
+      {"npc_types", kNpcQuery, {}, {}},
+      {"lootdrop", "SELECT MAX(id) FROM lootdrop", {kNpcQuery}, {}},
+      {"loottable_entries",
+       drop_statements(1).back(),
+       run_statements(1),
+       {{"entry", "1", "1001"}, {"lootdrop", "1", "lvl_01-10_CUSTOM_armour"}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.table);
+    fixture_sql("RENAME TABLE " + c.table + " TO away");
+    ui.messages.clear();
+    GeneralLog log;
+    run(loot::Command2_Click);
+    const std::string server_said = "Table 'world." + c.table + "' doesn't exist";
+    EXPECT_EQ(ui.messages, (Texts{statement_failed(server_text(server_said), c.rejected)}));
+    expect_window_usable();
+    // Nothing after the rejected statement.
+    EXPECT_EQ(from_npc_query(program_statements(log)), c.ran);
+    EXPECT_EQ(last_program_request(log),
+              c.ran.empty() ? "SELECT id from items WHERE ( itemtype=10)" : c.ran.back());
+    fixture_sql("RENAME TABLE away TO " + c.table);
+    EXPECT_EQ(written(), c.written);
+    fixture_sql("DELETE FROM lootdrop");
+    fixture_sql("DELETE FROM lootdrop_entries");
+  }
 }
 
 }  // namespace
