@@ -60,8 +60,8 @@ class GenerationFaults : public FaultTest {
   }
 };
 
-// The window's own ending: the message box returns, then the process ends with
-// code 2 at once, as a lost server between two NPCs leaves no way to go on.
+// Message boxes written to standard error, where the death test reads them:
+// the process itself ends, as the program does after the connection message.
 class EndingUi : public RecordingUi {
  public:
   void message_box(const std::string& text) override {
@@ -84,7 +84,7 @@ std::string regex_escaped(const std::string& text) {
 TEST_F(GenerationFaults, ServerKilledBetweenNpcsEndsTheProgramAfterTheConnectionMessage) {
   GeneralLog log;
   // Events go through once in the item step, then once before each NPC: the
-  // fifth call comes before NPC 4, the fourth before NPC 3.
+  // fourth call comes before NPC 3.
   EXPECT_EXIT(
       {
         EndingUi ending;
