@@ -31,12 +31,23 @@ struct RunSettings {
   double probability = 0;  // per loottable entry
 };
 
+// A box's text as a message quotes it: a long text is cut (never inside a UTF-8
+// sequence), so that the message box still fits the screen.
+std::string quoted(const std::string& text) {
+  constexpr std::size_t kShownLength = 40;
+  if (text.size() <= kShownLength) return "\"" + text + "\"";
+  std::size_t cut = kShownLength;
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return "\"" + text.substr(0, cut) + "...\"";
+}
+
 // A percentage box rounded down. Only a number too large to write out is refused:
 // it would stop the run at its first insert.
 double whole_percent(const Form1Model& form, Form1Control box, const std::string& label) {
   const double value = round_down(numeric_value(form.text(box)));
   if (!std::isfinite(value)) {
-    throw RunStopped{label + " \"" + form.text(box) + "\" is no usable number." + kNothingWritten};
+    throw RunStopped{label + " " + quoted(form.text(box)) + " is no usable number." +
+                     kNothingWritten};
   }
   return value;
 }
@@ -46,8 +57,8 @@ RunSettings read_settings(const Form1Model& form) {
   const double percent = round_down(numeric_value(percent_text));
   if (!(percent >= std::numeric_limits<std::int16_t>::min() &&
         percent <= std::numeric_limits<std::int16_t>::max())) {
-    throw RunStopped{"Percent of NPCs \"" + percent_text + "\" is out of range (-32768 to 32767)." +
-                     kNothingWritten};
+    throw RunStopped{"Percent of NPCs " + quoted(percent_text) +
+                     " is out of range (-32768 to 32767)." + kNothingWritten};
   }
   return {static_cast<std::int16_t>(percent),
           whole_percent(form, Form1Control::lootdrop_percentx, "Chance per item"),

@@ -87,6 +87,9 @@ TEST_F(BadInput, PercentageBoxesWriteTheirWholeNumbersOrRefuseTheRun) {
     std::string refusal{};  // the run refused with this message
   };
   const std::string huge(100000, '9');  // beyond the double range
+  // A message quotes a long text's first 40 bytes, never half a character.
+  const std::string cut = std::string(40, '9') + "...";
+  const std::string spaced_euro = "1e400" + std::string(34, ' ') + "\xE2\x82\xAC\xE2\x82\xAC";
   const std::string perc_refused = "\" is out of range (-32768 to 32767).";
   const std::vector<int> two_then_one = {2, 1};
   const auto none = [](std::string perc, std::vector<int> rolls = {}) {
@@ -133,13 +136,17 @@ TEST_F(BadInput, PercentageBoxesWriteTheirWholeNumbersOrRefuseTheRun) {
       refused("&HFFFF", "10", "50", "Percent of NPCs \"&HFFFF" + perc_refused),
       refused("1e400", "10", "50", "Percent of NPCs \"1e400" + perc_refused),
       refused("-1e400", "10", "50", "Percent of NPCs \"-1e400" + perc_refused),
-      refused(huge, "10", "50", "Percent of NPCs \"" + huge + perc_refused),
+      refused(huge, "10", "50", "Percent of NPCs \"" + cut + perc_refused),
+      refused("1e400" + std::string(35, ' '), "10", "50",  // 40 bytes: whole
+              "Percent of NPCs \"1e400" + std::string(35, ' ') + perc_refused),
+      refused(spaced_euro, "10", "50",
+              "Percent of NPCs \"1e400" + std::string(34, ' ') + "..." + perc_refused),
       refused("101", "1e400", "50", "Chance per item \"1e400\" is no usable number."),
       refused("101", "-1e400", "50", "Chance per item \"-1e400\" is no usable number."),
-      refused("101", huge, "50", "Chance per item \"" + huge + "\" is no usable number."),
+      refused("101", huge, "50", "Chance per item \"" + cut + "\" is no usable number."),
       refused("101", "10", "1e400", "Loottable probability \"1e400\" is no usable number."),
       refused("101", "10", "-" + huge,
-              "Loottable probability \"-" + huge + "\" is no usable number.")};
+              "Loottable probability \"-" + cut.substr(1) + "\" is no usable number.")};
   // clang-format on
   use_custom_list({1001});
   state->item_max_count = 1;
