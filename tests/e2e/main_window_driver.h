@@ -34,7 +34,7 @@ class MainWindowDriver {
   // what it saw into its argument; a call that throws counts as "not yet".
   // On time-out it adds a test failure naming `expected` and the last sight.
   bool wait_for(const std::string& expected, const std::function<bool(std::string&)>& check,
-                std::chrono::milliseconds timeout = 20s);
+                std::chrono::milliseconds timeout = 30s);
 
   // The main window's controls by their names ("Command2", "item_max", "op10",
   // "lvls3", "lx", "level", ...), where the window's layout puts them.

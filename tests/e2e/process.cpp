@@ -7,6 +7,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <stdexcept>
@@ -18,6 +20,44 @@ namespace vl::e2e {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// The long-running children (Xvfb, the program) while they run: should the
+// test itself be ended by a signal or crash, its handler ends them too, so
+// that nothing is left behind.
+constexpr std::size_t kMaxChildren = 16;
+std::array<std::atomic<pid_t>, kMaxChildren> running_children{};
+
+void end_children_and_reraise(int signal_number) {
+  for (auto& child : running_children) {
+    const pid_t pid = child.load();
+    if (pid > 0) kill(pid, SIGKILL);
+  }
+  ::signal(signal_number, SIG_DFL);
+  raise(signal_number);
+}
+
+void remember_child(pid_t pid) {
+  static const bool handlers_installed = [] {
+    for (int s : {SIGTERM, SIGINT, SIGHUP, SIGABRT, SIGSEGV, SIGBUS, SIGFPE}) {
+      struct sigaction action {};
+      action.sa_handler = end_children_and_reraise;
+      sigaction(s, &action, nullptr);
+    }
+    return true;
+  }();
+  (void)handlers_installed;
+  for (auto& child : running_children) {
+    pid_t empty = 0;
+    if (child.compare_exchange_strong(empty, pid)) return;
+  }
+}
+
+void forget_child(pid_t pid) {
+  for (auto& child : running_children) {
+    pid_t known = pid;
+    if (child.compare_exchange_strong(known, 0)) return;
+  }
+}
 
 std::vector<char*> c_strings(std::vector<std::string>& texts) {
   std::vector<char*> pointers;
@@ -124,6 +164,7 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv,
     throw;
   }
   posix_spawn_file_actions_destroy(&actions);
+  remember_child(pid_);
 }
 
 ChildProcess::~ChildProcess() { stop(); }
@@ -131,7 +172,10 @@ ChildProcess::~ChildProcess() { stop(); }
 std::optional<int> ChildProcess::exit_status() {
   if (!status_ && pid_ > 0) {
     int raw = 0;
-    if (waitpid(pid_, &raw, WNOHANG) == pid_) status_ = decode_status(raw);
+    if (waitpid(pid_, &raw, WNOHANG) == pid_) {
+      status_ = decode_status(raw);
+      forget_child(pid_);
+    }
   }
   return status_;
 }
@@ -152,6 +196,7 @@ void ChildProcess::stop() {
     int raw = 0;
     waitpid(pid_, &raw, 0);
     status_ = decode_status(raw);
+    forget_child(pid_);
   }
 }
 
