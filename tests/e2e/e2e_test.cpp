@@ -69,19 +69,18 @@ std::string db_ini(const std::string& host) {
          "\ndatabase=" + db.name + "\n";
 }
 
-// Statements of the program since `log` was made, waiting until `count` have
-// arrived (a command may still be sending its last ones).
-Texts wait_statements(MainWindowDriver& window, const GeneralLog& log, std::size_t count,
-                      const std::string& what) {
-  Texts statements;
-  window.wait_for(std::to_string(count) + " statements of " + what + " in the general log",
-                  [&](std::string& seen) {
-                    statements = log.statement_texts();
-                    seen = std::to_string(statements.size()) + " statements" +
-                           (statements.empty() ? "" : ", the last: " + statements.back());
-                    return statements.size() >= count;
-                  });
-  return statements;
+// Waits until the program has sent `count` statements since `log` was made.
+// A command that shows no message is over once these have arrived and its
+// window shows its end; the statements are then read again for the checks.
+bool wait_for_statements(MainWindowDriver& window, const GeneralLog& log, std::size_t count,
+                         const std::string& what) {
+  return window.wait_for(std::to_string(count) + " statements of " + what + " in the general log",
+                         [&](std::string& seen) {
+                           const Texts statements = log.statement_texts();
+                           seen = std::to_string(statements.size()) + " statements" +
+                                  (statements.empty() ? "" : ", the last: " + statements.back());
+                           return statements.size() >= count;
+                         });
 }
 
 class EndToEndTest : public ::testing::Test {
@@ -242,12 +241,13 @@ TEST_F(EndToEndTest, GenerateCountDeleteAndRepairThroughTheWindow) {
   {
     GeneralLog log;
     window.click_control("Command3");
-    const Texts statements = wait_statements(window, log, 96, "Show Stats");
+    ASSERT_TRUE(wait_for_statements(window, log, 96, "Show Stats"));
     ASSERT_TRUE(
         window.wait_for("lx reading \">Ready\" and the last column filled", [&](std::string& seen) {
           seen = window.caption("lx") + " / " + window.caption("lvls8");
           return window.caption("lx") == ">Ready" && !window.caption("lvls8").empty();
         }));
+    const Texts statements = log.statement_texts();
     Texts expected_statements;
     for (std::size_t column = 0; column < kRanges.size(); ++column) {
       std::string expected_column;
@@ -286,12 +286,13 @@ TEST_F(EndToEndTest, GenerateCountDeleteAndRepairThroughTheWindow) {
         "SELECT COUNT(*) FROM lootdrop WHERE name LIKE 'lvl%' AND name NOT LIKE 'lvl_21-30%'");
     GeneralLog log;
     window.click_control("Command1");
-    const Texts statements = wait_statements(window, log, 2 + 2 * doomed.size(), "the delete");
+    ASSERT_TRUE(wait_for_statements(window, log, 2 + 2 * doomed.size(), "the delete"));
     ASSERT_TRUE(window.wait_for("Command1 captioned \"" + kDeleteCaption + "\" again",
                                 [&](std::string& seen) {
                                   seen = window.caption("Command1");
                                   return seen == kDeleteCaption;
                                 }));
+    const Texts statements = log.statement_texts();
     Texts expected = {"SELECT id from lootdrop WHERE lootdrop.name like 'lvl_21-30%'",
                       "DELETE FROM lootdrop WHERE lootdrop.name like 'lvl_21-30%'"};
     for (const auto& id : doomed) {
@@ -321,7 +322,7 @@ TEST_F(EndToEndTest, GenerateCountDeleteAndRepairThroughTheWindow) {
     const int t0 = number("SELECT MAX(id) FROM loottable") + 1;
     GeneralLog log;
     window.click_control("Command4");
-    const Texts statements = wait_statements(window, log, 8 + 4 * bare_npcs.size(), "the repair");
+    ASSERT_TRUE(wait_for_statements(window, log, 8 + 4 * bare_npcs.size(), "the repair"));
     ASSERT_TRUE(window.wait_for(
         "Command4 reading \"Repaired\", disabled, and lx \">Ready\"", [&](std::string& seen) {
           seen = window.caption("Command4") + (window.is_enabled("Command4") ? " (enabled)" : "") +
@@ -329,6 +330,7 @@ TEST_F(EndToEndTest, GenerateCountDeleteAndRepairThroughTheWindow) {
           return seen == "Repaired / >Ready";
         }));
     EXPECT_FALSE(window.message_box_text()) << "the repair shows no message";
+    const Texts statements = log.statement_texts();
     ASSERT_EQ(statements.size(), 8 + 4 * bare_npcs.size());
     const std::string d = std::to_string(d0);
     EXPECT_EQ(Texts(statements.begin(), statements.begin() + 4),
