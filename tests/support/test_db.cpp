@@ -122,17 +122,19 @@ GeneralLog::GeneralLog() {
 std::vector<LogEntry> GeneralLog::entries() const {
   std::ifstream in(log_path(), std::ios::binary);
   in.seekg(start_);
-  static const std::regex entry_line(
-      R"(^(?:\d{6} [ \d]\d:\d\d:\d\d)?\t+ *(\d+) ([A-Za-z][A-Za-z ]*?)\t([\s\S]*)$)");  // "." would
-                                                                                        // stop at a
-                                                                                        // CR
+  // Only the head of a line goes through the regex: matching a statement of
+  // thousands of characters recursively would overflow the stack.
+  static const std::regex entry_head(
+      R"(^(?:\d{6} [ \d]\d:\d\d:\d\d)?\t+ *(\d+) ([A-Za-z][A-Za-z ]*?)\t)");
+  constexpr std::size_t kHeadLength = 80;
   const int fixture_id = fixture().id;
   std::vector<LogEntry> all;
   std::string line;
   while (std::getline(in, line)) {
+    const std::string head = line.substr(0, kHeadLength);
     std::smatch m;
-    if (std::regex_match(line, m, entry_line)) {
-      all.push_back({std::stoi(m[1]), m[2], m[3]});
+    if (std::regex_search(head, m, entry_head, std::regex_constants::match_continuous)) {
+      all.push_back({std::stoi(m[1]), m[2], line.substr(m.length(0))});
     } else if (!all.empty()) {
       all.back().argument += "\n" + line;  // a statement spanning lines
     }
