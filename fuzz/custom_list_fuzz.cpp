@@ -18,6 +18,7 @@
 #include "core/ui_port.h"
 #include "fuzz_check.h"
 #include "loot/custom_list.h"
+#include "slots_zero.h"
 
 namespace {
 
@@ -70,11 +71,6 @@ void reset(vl::ProgramState& state) {
   state.custom_list_active = false;
   state.form1.set_caption(vl::Form1Control::Command6, kCaptionBefore);
   state.form1.set_enabled(vl::Form1Control::Command5, true);
-}
-
-bool all_zero(const std::vector<std::optional<double>>& slots, std::size_t from) {
-  return std::all_of(slots.begin() + from, slots.end(),
-                     [](const std::optional<double>& slot) { return slot == 0.0; });
 }
 
 std::vector<std::string_view> lines_of(std::string_view text) {
@@ -141,7 +137,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view id = tab == std::string_view::npos ? line : line.substr(tab + 1);
     FUZZ_CHECK(slots[slot] == (line.empty() ? 0.0 : vl::numeric_value(id)));
   }
-  FUZZ_CHECK(all_zero(slots, stored + 1));
+  FUZZ_CHECK(slots_zero_from(slots, stored + 1));
   // Lines past the capacity are blank, so they could only have read 0.
   for (std::size_t i = stored; i < lines.size(); ++i) FUZZ_CHECK(!holds_more_than_blanks(lines[i]));
   return 0;
