@@ -106,7 +106,7 @@ class EndToEndTest : public ::testing::Test {
   // without a loottable, and a dozen custom drops of earlier runs.
   void load_world() {
     const auto& s = settings();
-    const std::string command = "{ cat '" + s.schema + "'; '" + s.world_gen +
+    const std::string command = "set -o pipefail; { cat '" + s.schema + "'; '" + s.world_gen +
                                 "' --items 400 --npcs 120 --loottables 40 --lootdrops 60 "
                                 "--custom-drops 12 --seed 3; } | '" +
                                 s.test_db_script + "' sql '" + test::db_settings().dir + "'";
