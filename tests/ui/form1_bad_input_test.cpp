@@ -1,8 +1,12 @@
 // Every kind of text in the items-per-drop box: the box and item_max_count end
-// as the handler's rules say, silently, whatever is typed.
+// as the handler's rules say, silently, whatever is typed. And a start-up whose
+// db.ini cannot be read.
 
+#include <filesystem>
+#include <memory>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "ui/form1_logic.h"
 #include "ui_test_support.h"
@@ -10,6 +14,7 @@
 namespace vl {
 namespace {
 
+using test::RecordingUi;
 using namespace std::string_literals;  // texts with NUL characters inside
 
 TEST(ItemMaxBadInput, EveryKindOfTextEndsAsANumberOr5Or100) {
@@ -53,6 +58,17 @@ TEST(ItemMaxBadInput, EveryKindOfTextEndsAsANumberOr5Or100) {
               std::tuple(c.text_after, c.count))
         << '"' << shown << '"';
   }
+}
+
+TEST(FormLoadBadDbIni, ADirectoryNamedDbIniShowsTheMessageAndMakesNoWindow) {
+  const std::string path = "ui_test_db_ini_folder";
+  std::filesystem::create_directory(path);
+  RecordingUi ui;
+  auto state = std::make_unique<ProgramState>();
+  EXPECT_EQ(ui::load_main_window(*state, ui, path), nullptr);
+  EXPECT_EQ(ui.messages, std::vector<std::string>{"DB.INI Invalid or Missing"});
+  EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
+  std::filesystem::remove(path);
 }
 
 }  // namespace
