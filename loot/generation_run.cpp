@@ -41,11 +41,13 @@ std::string quoted(const std::string& text) {
   return "\"" + text.substr(0, cut) + "...\"";
 }
 
-// A percentage box rounded down. Only a number too large to write out is refused:
-// it would stop the run at its first insert.
+// A percentage box rounded down. The value is held as a single-precision number,
+// as the world database's chance and probability columns hold it: a number
+// beyond that range is refused before anything is written, rather than leaving
+// a lootdrop without entries when the server rejects its first entry.
 double whole_percent(const Form1Model& form, Form1Control box, const std::string& label) {
   const double value = round_down(numeric_value(form.text(box)));
-  if (!std::isfinite(value)) {
+  if (!(std::fabs(value) <= std::numeric_limits<float>::max())) {
     throw RunStopped{label + " " + quoted(form.text(box)) + " is no usable number." +
                      kNothingWritten};
   }

@@ -188,33 +188,43 @@ TEST_F(BadInput, PercentageBoxesWriteTheirWholeNumbersOrRefuseTheRun) {
   }
 }
 
-TEST_F(BadInput, AChanceBeyondTheColumnStopsTheRunAtItsFirstEntry) {
-  // Finite, so the run writes it out; the server's FLOAT column refuses it after
-  // the lootdrop row is in. The run stops there and says so.
+TEST_F(BadInput, ChancesBeyondSinglePrecisionAreRefusedAndItsLargestNumberIsWritten) {
   use_custom_list({1001});
   state->item_max_count = 1;
-  add_npcs({77, 88});
-  // 2^128, just above the largest single-precision number.
-  const std::string chance = "340282366920938463463374607431768211456";
-  form().set_text(Form1Control::lootdrop_percentx, "&H1" + std::string(32, '0'));
+  add_npcs({77});
+  // 2^128, just above the largest single-precision number, in both signs.
+  const std::string beyond = "&H1" + std::string(32, '0');
+  const std::string below = "-340282366920938463463374607431768211456";
+  for (const auto& [chance, probability, refusal] :
+       {std::tuple{beyond, "50"s, "Chance per item \"" + beyond + "\" is no usable number."},
+        std::tuple{"10"s, below, "Loottable probability \"" + below + "\" is no usable number."}}) {
+    SCOPED_TRACE(refusal);
+    clear_drops();
+    form().set_text(Form1Control::perc_of_npcs, "101");
+    form().set_text(Form1Control::lootdrop_percentx, chance);
+    form().set_text(Form1Control::loottable_percentx, probability);
+    ui.messages.clear();
+    GeneralLog log;
+    Command2_Click(*state, ui);
+    EXPECT_EQ(ui.messages, Texts{refusal + kNothingWritten});
+    EXPECT_EQ(std::tuple(log.connections().size(), log.statement_texts()), std::tuple(0u, Texts{}));
+    EXPECT_EQ(fixture_value("SELECT COUNT(*) FROM lootdrop"), "0");
+    expect_window_usable();
+  }
+  // The largest single-precision number itself fits the columns.
+  clear_drops();
+  const std::string largest = "340282346638528859811704183484516925440";
+  form().set_text(Form1Control::lootdrop_percentx, largest);
+  form().set_text(Form1Control::loottable_percentx, "-" + largest);
+  ui.messages.clear();
   GeneralLog log;
   Command2_Click(*state, ui);
-  const std::string entry =
-      "INSERT INTO lootdrop_entries values (1,1001,1,1," + chance + ",0,127,1)";
-  // The rejected entry reached the server but wrote nothing; nothing ran after it.
-  EXPECT_EQ(
-      log.statement_texts(),
-      (Texts{kNpcQuery, "SELECT MAX(id) FROM lootdrop",
-             "INSERT INTO lootdrop (id,name) values (1,\"lvl_01-10_CUSTOM_armour\")", entry}));
-  ASSERT_EQ(ui.messages.size(), 2u);
-  const std::string& message = ui.messages[1];
-  EXPECT_EQ(message.rfind("The database rejected a statement, and the command was stopped.", 0),
-            0u);
-  EXPECT_NE(
-      message.find("]Out of range value for column 'chance' at row 1\r\n\r\nStatement: " + entry),
-      std::string::npos)
-      << message;
-  EXPECT_EQ(drops(), (Rows{{"NULL", "1", "lvl_01-10_CUSTOM_armour", "NULL", "NULL", "NULL"}}));
+  EXPECT_EQ(ui.messages.back(), "Completed!");
+  const Texts drop = drop_statements(1, 77, largest, "-" + largest);
+  Texts expected = {kNpcQuery};
+  expected.insert(expected.end(), drop.begin(), drop.end());
+  EXPECT_EQ(log.statement_texts(), expected);
+  EXPECT_EQ(fixture_value("SELECT COUNT(*) FROM lootdrop_entries WHERE chance > 3.4e38"), "1");
   expect_window_usable();
 }
 
