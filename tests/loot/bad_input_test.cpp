@@ -32,19 +32,8 @@ std::string shown(const std::string& text) {
   return visible;
 }
 
-// The fixture stands in for the rules window and the custom item list window.
-class BadInput : public LootTest, public rules::RulesControls, public custom_list::ListControls {
+class BadInput : public FilterWindowsTest {
  protected:
-  std::string r_text() const override { return r; }
-  void set_r_text(const std::string& text) override { r = text; }
-  void set_Command3_caption(const std::string& caption) override { captions.push_back(caption); }
-  std::string customlist_text() const override { return list; }
-  void set_customlist_text(const std::string& text) override { list = text; }
-  void unload() override { ++unloads; }
-  void go(const std::string& text) {
-    list = text;
-    custom_list::ok_Click(*state, ui, *this);
-  }
   // The statements of a drop for loottable `loottable` as the k-th of a run of
   // one item per drop (item 1001).
   static Texts drop_statements(int k, long long loottable, const std::string& chance,
@@ -72,9 +61,6 @@ class BadInput : public LootTest, public rules::RulesControls, public custom_lis
   void expect_items_intact() {
     EXPECT_EQ(fixture_rows("SELECT COUNT(*), SUM(id) FROM items"), (Rows{{"3", "6003"}}));
   }
-  std::string r, list;
-  Texts captions;
-  int unloads = 0;
 };
 
 TEST_F(BadInput, PercentageBoxesWriteTheirWholeNumbersOrRefuseTheRun) {

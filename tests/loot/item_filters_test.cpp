@@ -12,24 +12,11 @@
 namespace vl::test {
 namespace {
 
-// The fixture stands in for both windows' controls.
-class RulesAndCustomList : public LootTest,
-                           public rules::RulesControls,
-                           public custom_list::ListControls {
+class RulesAndCustomList : public FilterWindowsTest {
  protected:
-  std::string r_text() const override { return r; }
-  void set_r_text(const std::string& text) override { r = text; }
-  void set_Command3_caption(const std::string& caption) override { captions.push_back(caption); }
-  std::string customlist_text() const override { return list; }
-  void set_customlist_text(const std::string& text) override { list = text; }
-  void unload() override { ++unloads; }
   void leave_box_with(const std::string& text) {
     r = text;
     rules::r_LostFocus(*state, *this);
-  }
-  void go(const std::string& text) {
-    list = text;
-    custom_list::ok_Click(*state, ui, *this);
   }
   std::vector<double> slots(std::size_t count) const {  // an empty slot reads -1
     std::vector<double> values;
@@ -39,9 +26,6 @@ class RulesAndCustomList : public LootTest,
   }
   std::string command6() { return form().button(Form1Control::Command6).caption; }
   bool rules_enabled() { return form().button(Form1Control::Command5).enabled; }
-  std::string r, list;
-  Texts captions;
-  int unloads = 0;
 };
 
 TEST_F(RulesAndCustomList, RulesLoadOkIgnoreAndARejectedRule) {

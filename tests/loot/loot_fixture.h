@@ -13,6 +13,8 @@
 #include <vector>
 
 #include "core/program_state.h"
+#include "loot/custom_list.h"
+#include "loot/rules.h"
 #include "support/recording_ui.h"
 #include "support/test_db.h"
 
@@ -66,6 +68,27 @@ class LootTest : public ::testing::Test {
   }
   std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
   RecordingUi ui;
+};
+
+// A loot test that stands in for the rules window's and the custom item list
+// window's controls.
+class FilterWindowsTest : public LootTest,
+                          public rules::RulesControls,
+                          public custom_list::ListControls {
+ protected:
+  std::string r_text() const override { return r; }
+  void set_r_text(const std::string& text) override { r = text; }
+  void set_Command3_caption(const std::string& caption) override { captions.push_back(caption); }
+  std::string customlist_text() const override { return list; }
+  void set_customlist_text(const std::string& text) override { list = text; }
+  void unload() override { ++unloads; }
+  void go(const std::string& text) {
+    list = text;
+    custom_list::ok_Click(*state, ui, *this);
+  }
+  std::string r, list;
+  Texts captions;
+  int unloads = 0;
 };
 
 }  // namespace vl::test
