@@ -15,23 +15,17 @@
 
 #include "core/numeric_text.h"
 #include "core/program_state.h"
-#include "core/ui_port.h"
 #include "fuzz_check.h"
 #include "loot/custom_list.h"
 #include "slots_zero.h"
+#include "support/recording_ui.h"
 
 namespace {
 
 namespace cl = vl::custom_list;
 
-class SilentUi : public vl::UiPort {
- public:
-  void message_box(const std::string& text) override { messages.push_back(text); }
-  void process_events() override {}
-  void repaint() override {}
-  void beep() override {}
-  std::vector<std::string> messages;
-};
+// Records the message boxes instead of showing them.
+using SilentUi = vl::test::RecordingUi;
 
 class ListWindow : public cl::ListControls {
  public:

@@ -15,8 +15,8 @@
 
 #include "config/db_ini.h"
 #include "core/program_state.h"
-#include "core/ui_port.h"
 #include "fuzz_check.h"
+#include "support/recording_ui.h"
 
 namespace {
 
@@ -81,14 +81,8 @@ std::vector<std::string> model_items(std::string_view text) {
   return items;
 }
 
-class SilentUi : public vl::UiPort {
- public:
-  void message_box(const std::string& text) override { messages.push_back(text); }
-  void process_events() override {}
-  void repaint() override {}
-  void beep() override {}
-  std::vector<std::string> messages;
-};
+// Records the message boxes instead of showing them.
+using SilentUi = vl::test::RecordingUi;
 
 // The file handed to read_db_ini: an anonymous in-memory file, opened by path.
 class MemoryFile {
