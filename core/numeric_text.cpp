@@ -186,8 +186,8 @@ std::optional<std::int16_t> to_int16(double value) { return to_int<std::int16_t>
 std::optional<std::int32_t> to_int32(double value) { return to_int<std::int32_t>(value); }
 
 // The shortest fixed-notation text that reads back as the same double. Zero is
-// "0" whatever its sign; infinities and NaN come out as "inf", "-inf", "nan"
-// (callers range-check before a number reaches SQL).
+// "0" whatever its sign; infinities and NaN come out as "inf", "-inf", "nan" or
+// "-nan" (callers range-check before a number reaches SQL).
 std::string number_text(double value) {
   if (value == 0) return "0";
   // The longest fixed text of a double: 309 integer digits for the largest,
