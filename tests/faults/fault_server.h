@@ -33,13 +33,14 @@ void restart_server();
 // while the program's own statement waits. The rows as text lines, tab-separated.
 Texts root_sql(const std::string& sql);
 
-// Kills the server once a statement of the program that starts with
-// `statement_head` waits for a table lock, so that the statement is lost in
-// flight. Gives up after a few seconds and kills the server all the same, so
-// that the waiting command cannot hang the test.
+// Locks `locked_table` from the fixture connection, then kills the server once
+// a statement of the program that starts with `statement_head` waits for that
+// lock, so that the statement is lost in flight. Gives up after a few seconds
+// and kills the server all the same, so that the waiting command cannot hang
+// the test.
 class KillWhenWaiting {
  public:
-  explicit KillWhenWaiting(std::string statement_head);
+  KillWhenWaiting(const std::string& locked_table, std::string statement_head);
   ~KillWhenWaiting();
   KillWhenWaiting(const KillWhenWaiting&) = delete;
   KillWhenWaiting& operator=(const KillWhenWaiting&) = delete;

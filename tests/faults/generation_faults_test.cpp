@@ -116,8 +116,8 @@ TEST_F(GenerationFaults, ServerLostDuringADropStopsTheRunAndLeavesTheDropWithout
   // waits for it, and the server dies under the waiting statement.
   ui.on_process_events = [&] {
     if (ui.process_events_calls == 3) {
-      fixture_sql("LOCK TABLES lootdrop_entries WRITE");
-      killer = std::make_unique<KillWhenWaiting>("INSERT INTO lootdrop_entries");
+      killer =
+          std::make_unique<KillWhenWaiting>("lootdrop_entries", "INSERT INTO lootdrop_entries");
     }
   };
   run(loot::Command2_Click);

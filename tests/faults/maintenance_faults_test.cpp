@@ -65,8 +65,7 @@ TEST_F(MaintenanceFaults, DeletionLosingTheServerKeepsWhatItsStatementsDeleted) 
   };
   // Another session holds the link table: the first link deletion waits, and
   // the server dies under it.
-  fixture_sql("LOCK TABLES loottable_entries WRITE");
-  KillWhenWaiting killer("DELETE FROM loottable_entries");
+  KillWhenWaiting killer("loottable_entries", "DELETE FROM loottable_entries");
   GeneralLog log;
   run(maintenance::Command1_Click);
   const std::string lost = "DELETE FROM loottable_entries WHERE lootdrop_id=10";
@@ -136,18 +135,8 @@ class RepairFaults : public FaultTest {
   Texts captions;
 };
 
-// The repaint of "WORKING: k/M" as a point where the server can die.
-class RepaintHookUi : public RecordingUi {
- public:
-  void repaint() override {
-    RecordingUi::repaint();
-    if (on_repaint) on_repaint();
-  }
-  std::function<void()> on_repaint;
-};
-
 TEST_F(RepairFaults, ServerKilledBeforeAnNpcEndsTheProgramAfterTheConnectionMessage) {
-  RepaintHookUi hooked;
+  RecordingUi hooked;  // the repaint of "WORKING: k/M" is where the server dies
   hooked.on_repaint = [&] {
     if (hooked.repaint_calls == 2) kill_server();
   };
@@ -164,12 +153,12 @@ TEST_F(RepairFaults, ServerKilledBeforeAnNpcEndsTheProgramAfterTheConnectionMess
 }
 
 TEST_F(RepairFaults, ServerLostInsideAnNpcIsReportedAndTheRepairCanRunAgain) {
-  RepaintHookUi hooked;
+  RecordingUi hooked;  // the repaint of "WORKING: k/M" is where the server dies
   std::unique_ptr<KillWhenWaiting> killer;
   hooked.on_repaint = [&] {
     if (hooked.repaint_calls == 2) {
-      fixture_sql("LOCK TABLES loottable_entries WRITE");
-      killer = std::make_unique<KillWhenWaiting>("INSERT INTO LOOTTABLE_ENTRIES");
+      killer =
+          std::make_unique<KillWhenWaiting>("loottable_entries", "INSERT INTO LOOTTABLE_ENTRIES");
     }
   };
   GeneralLog log;

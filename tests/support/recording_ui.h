@@ -19,7 +19,10 @@ class RecordingUi : public UiPort {
     ++process_events_calls;
     if (on_process_events) on_process_events();
   }
-  void repaint() override { ++repaint_calls; }
+  void repaint() override {
+    ++repaint_calls;
+    if (on_repaint) on_repaint();
+  }
   void beep() override { ++beeps; }
 
   std::vector<std::string> messages;
@@ -29,6 +32,7 @@ class RecordingUi : public UiPort {
   // Hooks for tests that act while a command lets events through.
   std::function<void(const std::string&)> on_message;
   std::function<void()> on_process_events;
+  std::function<void()> on_repaint;
 };
 
 }  // namespace vl::test
