@@ -85,6 +85,19 @@ int decode_status(int raw) {
   return -1;
 }
 
+// The file actions of one spawn, released however the spawn ends.
+class SpawnActions {
+ public:
+  SpawnActions() { posix_spawn_file_actions_init(&actions_); }
+  ~SpawnActions() { posix_spawn_file_actions_destroy(&actions_); }
+  SpawnActions(const SpawnActions&) = delete;
+  SpawnActions& operator=(const SpawnActions&) = delete;
+  posix_spawn_file_actions_t* get() { return &actions_; }
+
+ private:
+  posix_spawn_file_actions_t actions_;
+};
+
 // posix_spawn does nothing between fork and exec that a threaded process
 // (the D-Bus connection runs a thread) must avoid.
 pid_t spawn(std::vector<std::string> argv, std::vector<std::string> env,
@@ -106,20 +119,17 @@ CommandResult run_command(const std::vector<std::string>& argv,
                           std::chrono::milliseconds timeout) {
   int pipe_ends[2];
   if (pipe2(pipe_ends, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, pipe_ends[1], 1);
-  posix_spawn_file_actions_adddup2(&actions, pipe_ends[1], 2);
+  SpawnActions actions;
+  posix_spawn_file_actions_adddup2(actions.get(), pipe_ends[1], 1);
+  posix_spawn_file_actions_adddup2(actions.get(), pipe_ends[1], 2);
   pid_t pid = -1;
   try {
-    pid = spawn(argv, environment_with(extra_env), &actions);
+    pid = spawn(argv, environment_with(extra_env), actions.get());
   } catch (...) {
-    posix_spawn_file_actions_destroy(&actions);
     close(pipe_ends[0]);
     close(pipe_ends[1]);
     throw;
   }
-  posix_spawn_file_actions_destroy(&actions);
   close(pipe_ends[1]);
 
   CommandResult result;
@@ -150,20 +160,13 @@ CommandResult run_command(const std::vector<std::string>& argv,
 ChildProcess::ChildProcess(const std::vector<std::string>& argv,
                            const std::vector<std::string>& extra_env,
                            const std::string& working_dir, const std::string& output_file) {
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addchdir_np(&actions, working_dir.c_str());
-  posix_spawn_file_actions_addopen(&actions, 1, output_file.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                   0644);
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  try {
-    pid_ = spawn(argv, environment_with(extra_env), &actions);
-  } catch (...) {
-    posix_spawn_file_actions_destroy(&actions);
-    throw;
-  }
-  posix_spawn_file_actions_destroy(&actions);
+  SpawnActions actions;
+  posix_spawn_file_actions_addchdir_np(actions.get(), working_dir.c_str());
+  posix_spawn_file_actions_addopen(actions.get(), 1, output_file.c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_adddup2(actions.get(), 1, 2);
+  posix_spawn_file_actions_addopen(actions.get(), 0, "/dev/null", O_RDONLY, 0);
+  pid_ = spawn(argv, environment_with(extra_env), actions.get());
   remember_child(pid_);
 }
 
