@@ -4,11 +4,11 @@
 #include <array>
 #include <stdexcept>
 
+#include "loot/catalog.h"
 #include "loot/generation_run.h"
 #include "maintenance/delete_drops.h"
 #include "maintenance/repair.h"
 #include "maintenance/stats.h"
-#include "ui/form1_logic.h"  // the start-up lists only (header constants)
 
 namespace vl::bench {
 namespace {
@@ -34,9 +34,12 @@ std::string check_generation(const ProgramState&, const SilentUi& ui) {
 }
 
 void prepare_stats(ProgramState& state) {
-  for (const char* range : form1::kLevelRanges) state.form1.add_level_entry(range);
-  std::copy(form1::kStatsCategoryWords.begin(), form1::kStatsCategoryWords.end(),
-            state.stats_category_words.begin());
+  for (const loot::LevelRange& range : loot::kLevelRanges) {
+    state.form1.add_level_entry(std::string(range.entry));
+  }
+  for (const loot::LootCategory& category : loot::kLootCategories) {
+    state.stats_category_words.emplace_back(category.stats_word);
+  }
 }
 
 std::string check_stats(const ProgramState& state, const SilentUi& ui) {

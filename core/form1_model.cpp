@@ -4,13 +4,6 @@
 
 namespace vl {
 
-namespace {
-
-constexpr int kOpButtons = 12;
-constexpr int kLvlsLabels = 8;
-
-}  // namespace
-
 Form1Model::Form1Model() = default;
 
 void Form1Model::changed(Form1Control control) {
@@ -32,7 +25,7 @@ void Form1Model::select_level(int index) {
 }
 
 void Form1Model::select_op(int index) {
-  if (index < -1 || index >= kOpButtons) {
+  if (index < -1) {
     throw std::out_of_range("op index " + std::to_string(index));
   }
   op_selected_ = index;
@@ -76,11 +69,19 @@ void Form1Model::set_statistical(const std::string& caption) {
   changed(Form1Control::statistical);
 }
 
+const std::string& Form1Model::lvls(int index) const {
+  static const std::string kNeverWritten;
+  const auto slot = static_cast<std::size_t>(index - 1);
+  return index >= 1 && slot < lvls_.size() ? lvls_[slot] : kNeverWritten;
+}
+
 void Form1Model::set_lvls(int index, const std::string& caption) {
-  if (index < 1 || index > kLvlsLabels) {
+  if (index < 1 || index > static_cast<int>(level_entries_.size())) {
     throw std::out_of_range("lvls index " + std::to_string(index));
   }
-  lvls_[index] = caption;
+  const auto slot = static_cast<std::size_t>(index - 1);
+  if (slot >= lvls_.size()) lvls_.resize(slot + 1);
+  lvls_[slot] = caption;
   changed(Form1Control::lvls);
 }
 

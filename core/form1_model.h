@@ -30,6 +30,17 @@ enum class Form1Control {
   progress,
 };
 
+// The buttons' captions at rest, which commands put back when they end.
+namespace captions {
+inline constexpr const char* kDeleteDrops = "Delete ALL Custom Loot Drops For SELECTED Levels";
+inline constexpr const char* kExecute = "Execute";
+inline constexpr const char* kShowStats = "Show Stats";
+inline constexpr const char* kRepair = "Repair NPC's Without Lootdrops";
+inline constexpr const char* kRules = "Rules";
+inline constexpr const char* kNoCustomList = "Custom Item List - NOTHING";
+inline constexpr const char* kRemoveList = "Remove Item List";
+}  // namespace captions
+
 struct ButtonState {
   std::string caption;
   bool enabled = true;
@@ -58,7 +69,8 @@ class Form1Model {
   int level_selected() const { return level_selected_; }  // -1: none
   void select_level(int index);
 
-  // op: twelve option buttons, exactly one selected (-1 only if forced).
+  // op: one option button per loot category, exactly one selected (-1 only if
+  // forced; an index past the last option selects none of them).
   int op_selected() const { return op_selected_; }
   void select_op(int index);
 
@@ -66,12 +78,13 @@ class Form1Model {
   const std::string& text(Form1Control box) const;
   void set_text(Form1Control box, const std::string& text);
 
-  // Labels: lx, statistical, and lvls(1..8).
+  // Labels: lx, statistical, and the statistics columns lvls(1..n), one per
+  // entry of the level list; a column never written reads "".
   const std::string& lx() const { return lx_; }
   void set_lx(const std::string& caption);
   const std::string& statistical() const { return statistical_; }
   void set_statistical(const std::string& caption);
-  const std::string& lvls(int index) const { return lvls_.at(index); }  // 1..8
+  const std::string& lvls(int index) const;
   void set_lvls(int index, const std::string& caption);
 
   // Buttons: Command1..Command6 and clearlist.
@@ -97,14 +110,14 @@ class Form1Model {
   std::string lootdrop_percentx_ = "10";
   std::string lx_ = ">READY";
   std::string statistical_;
-  std::array<std::string, 9> lvls_{};  // index 0 unused
-  ButtonState command1_{"Delete ALL Custom Loot Drops For SELECTED Levels"};
-  ButtonState command2_{"Execute"};
-  ButtonState command3_{"Show Stats"};
-  ButtonState command4_{"Repair NPC's Without Lootdrops"};
-  ButtonState command5_{"Rules"};
-  ButtonState command6_{"Custom Item List - NOTHING"};
-  ButtonState clearlist_{"Remove Item List"};
+  std::vector<std::string> lvls_;  // lvls(1) first
+  ButtonState command1_{captions::kDeleteDrops};
+  ButtonState command2_{captions::kExecute};
+  ButtonState command3_{captions::kShowStats};
+  ButtonState command4_{captions::kRepair};
+  ButtonState command5_{captions::kRules};
+  ButtonState command6_{captions::kNoCustomList};
+  ButtonState clearlist_{captions::kRemoveList};
   LineState progress_;
 };
 

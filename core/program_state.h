@@ -4,14 +4,13 @@
 
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "core/form1_model.h"
 #include "core/random.h"
-#include "db/odbc.h"
+#include "db/session.h"
 
 namespace vl {
 
@@ -19,21 +18,17 @@ inline constexpr int kCustomItemSlots = 32768;  // slots 0..32767, slot 0 unused
 inline constexpr int kDropItemSlots = 33;       // slots 0..32, slot 0 unused
 inline constexpr int kItemTypeSlots = 17;       // slots 0..16, slot 0 unused
 
-struct ProgramState {
-  // Connection settings from db.ini.
-  std::string db_host, db_user, db_password, db_name, everquest_folder;
-
-  // Database access.
-  std::unique_ptr<db::Connection> db_connection;
-  std::unique_ptr<db::Recordset> db_recordset;
-  std::string current_sql;
-  std::int32_t record_count = 0;
+// The database settings and slots (db_host .. record_count) are the database
+// layer's own session; the rest is the program's.
+struct ProgramState : db::Session {
+  // The fifth db.ini setting, read and kept but used by nothing.
+  std::string everquest_folder;
 
   // Main window settings.
   std::string level_low = "01";
   std::string level_high = "10";
   std::int16_t item_max_count = 5;
-  std::array<std::string, 12> stats_category_words{};  // rows 1..12 at [0..11]
+  std::vector<std::string> stats_category_words;  // one per loot category, filled at load
 
   // Loot generation.
   std::array<std::int16_t, kItemTypeSlots> category_itemtypes{};

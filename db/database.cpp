@@ -8,12 +8,12 @@ const char* const kConnectionFailedMessage =
     "Use 127.0.0.1 IP for minilogin?\r\n"
     "Install myODBC drivers?";
 
-std::string connection_string(const ProgramState& state) {
+std::string connection_string(const Session& state) {
   return "DRIVER={MySQL ODBC 3.51 Driver};SERVER=" + state.db_host + ";DATABASE=" + state.db_name +
          ";UID=" + state.db_user + ";PWD=" + state.db_password + ";OPTION=18475";
 }
 
-void open_database(ProgramState& state) {
+void open_database(Session& state) {
   // Releasing the previous connection closes it before the new one opens.
   state.db_connection.reset();
   try {
@@ -24,7 +24,7 @@ void open_database(ProgramState& state) {
   state.db_recordset = std::make_unique<Recordset>();
 }
 
-void run_query(ProgramState& state, const std::string& sql) {
+void run_query(Session& state, const std::string& sql) {
   const std::string statement = sql;  // sql may be current_sql itself
   open_database(state);
   try {
@@ -37,14 +37,14 @@ void run_query(ProgramState& state, const std::string& sql) {
   }
 }
 
-void open_recordset(ProgramState& state) {
-  if (!state.db_connection) throw Error("No connection to the database is open.", "08003", 0);
+void open_recordset(Session& state) {
+  if (!state.db_connection) throw UsageError("No connection to the database is open.");
   if (!state.db_recordset) state.db_recordset = std::make_unique<Recordset>();
   state.db_recordset->open(state.current_sql, *state.db_connection);
 }
 
-void execute(ProgramState& state) {
-  if (!state.db_connection) throw Error("No connection to the database is open.", "08003", 0);
+void execute(Session& state) {
+  if (!state.db_connection) throw UsageError("No connection to the database is open.");
   state.db_connection->execute(state.current_sql);
 }
 

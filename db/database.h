@@ -5,8 +5,8 @@
 #include <stdexcept>
 #include <string>
 
-#include "core/program_state.h"
 #include "db/odbc.h"
+#include "db/session.h"
 
 namespace vl::db {
 
@@ -27,23 +27,23 @@ class ConnectionFailed : public std::runtime_error {
 };
 
 // "DRIVER={MySQL ODBC 3.51 Driver};SERVER=...;DATABASE=...;UID=...;PWD=...;OPTION=18475"
-std::string connection_string(const ProgramState& state);
+std::string connection_string(const Session& session);
 
 // A new open connection in db_connection and a new unopened result set in
 // db_recordset; the previous ones are released (and so closed). Throws
 // ConnectionFailed.
-void open_database(ProgramState& state);
+void open_database(Session& session);
 
 // Opens db_recordset on `sql` over a new connection. On a rejected statement:
 // result set closed, record_count -1, nothing shown. Throws ConnectionFailed.
-void run_query(ProgramState& state, const std::string& sql);
+void run_query(Session& session, const std::string& sql);
 
 // Opens db_recordset directly on current_sql over db_connection (no new
 // connection, record_count untouched). Throws Error.
-void open_recordset(ProgramState& state);
+void open_recordset(Session& session);
 
 // Executes current_sql on db_connection as a statement without rows. Throws Error.
-void execute(ProgramState& state);
+void execute(Session& session);
 
 // The message a command shows when the server rejects one of its statements:
 // the server's own text and the statement.

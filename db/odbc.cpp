@@ -142,14 +142,14 @@ void Connection::close() {
 }
 
 void Connection::execute(const std::string& sql) {
-  if (!open_) throw Error("The connection to the database is closed.", "08003", 0);
+  if (!open_) throw UsageError("The connection to the database is closed.");
   Statement stmt(dbc_);
   stmt.exec_direct(sql);
 }
 
 void Recordset::open(const std::string& sql, Connection& connection) {
   close();
-  if (!connection.is_open()) throw Error("The connection to the database is closed.", "08003", 0);
+  if (!connection.is_open()) throw UsageError("The connection to the database is closed.");
   Statement stmt(connection.handle());
   stmt.exec_direct(sql);
 
@@ -188,35 +188,35 @@ void Recordset::close() {
 }
 
 std::int32_t Recordset::record_count() const {
-  if (!open_) throw Error("The result set is closed.", "HY010", 0);
+  if (!open_) throw UsageError("The result set is closed.");
   return static_cast<std::int32_t>(rows_.size());
 }
 
 void Recordset::move_first() {
-  if (!open_) throw Error("The result set is closed.", "HY010", 0);
+  if (!open_) throw UsageError("The result set is closed.");
   position_ = 0;
 }
 
 void Recordset::move_next() {
-  if (!open_) throw Error("The result set is closed.", "HY010", 0);
-  if (position_ >= rows_.size()) throw Error("There is no current row.", "HY109", 0);
+  if (!open_) throw UsageError("The result set is closed.");
+  if (position_ >= rows_.size()) throw UsageError("There is no current row.");
   ++position_;
 }
 
 bool Recordset::eof() const {
-  if (!open_) throw Error("The result set is closed.", "HY010", 0);
+  if (!open_) throw UsageError("The result set is closed.");
   return position_ >= rows_.size();
 }
 
 const std::vector<Value>& Recordset::current_row() const {
-  if (!open_) throw Error("The result set is closed.", "HY010", 0);
-  if (position_ >= rows_.size()) throw Error("There is no current row.", "HY109", 0);
+  if (!open_) throw UsageError("The result set is closed.");
+  if (position_ >= rows_.size()) throw UsageError("There is no current row.");
   return rows_[position_];
 }
 
 const Value& Recordset::field(std::size_t position) const {
   const auto& row = current_row();
-  if (position >= row.size()) throw Error("No such column in the result.", "07009", 0);
+  if (position >= row.size()) throw UsageError("No such column in the result.");
   return row[position];
 }
 
@@ -225,7 +225,7 @@ const Value& Recordset::field(std::string_view name) const {
   for (std::size_t c = 0; c < columns_.size(); ++c) {
     if (same_name(columns_[c], name)) return row[c];
   }
-  throw Error("No column named " + std::string(name) + " in the result.", "42S22", 0);
+  throw UsageError("No column named " + std::string(name) + " in the result.");
 }
 
 }  // namespace vl::db

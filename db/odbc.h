@@ -26,6 +26,14 @@ class Error : public std::runtime_error {
   std::int32_t native_error_;
 };
 
+// A mistake in the program's own use of this layer (a closed connection or
+// result set, no current row, no such column): never the server's doing, so
+// never shown as a rejected statement.
+class UsageError : public std::logic_error {
+ public:
+  using std::logic_error::logic_error;
+};
+
 // One field of a fetched row: its text, or SQL NULL.
 class Value {
  public:
@@ -49,7 +57,7 @@ class Connection {
 
   bool is_open() const;
   // Runs a statement that returns no rows; any result is discarded unread.
-  // Throws Error, also when the connection is closed.
+  // Throws Error; UsageError when the connection is closed.
   void execute(const std::string& sql);
   void close();
 
@@ -68,19 +76,21 @@ class Recordset {
   Recordset& operator=(const Recordset&) = delete;
 
   // Runs the SELECT over the connection and fetches every row at once. Stands
-  // on the first row if there is one. Throws Error; the set is closed then.
+  // on the first row if there is one. Throws Error (the set is closed then);
+  // UsageError when the connection is closed.
   void open(const std::string& sql, Connection& connection);
   bool is_open() const { return open_; }
   void close();
 
   std::int32_t record_count() const;  // exact row count
+  std::size_t column_count() const { return columns_.size(); }
   void move_first();
   void move_next();
   bool eof() const;  // past the last row (or no rows)
 
   // Field of the current row by position (0 first) or by column name
-  // (compared without regard to case). Throws Error when there is no current
-  // row or no such column.
+  // (compared without regard to case). Throws UsageError when the set is
+  // closed or there is no current row or no such column.
   const Value& field(std::size_t position) const;
   const Value& field(std::string_view name) const;
 

@@ -37,7 +37,7 @@ void clear_slots(ProgramState& state) {
 }
 
 void show_no_list(ProgramState& state) {
-  state.form1.set_caption(Form1Control::Command6, std::string(kNoListCaption));
+  state.form1.set_caption(Form1Control::Command6, captions::kNoCustomList);
 }
 
 // How many slots the pieces need: up to the last one holding more than blanks.

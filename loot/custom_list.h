@@ -13,7 +13,6 @@ namespace vl::custom_list {
 
 // Slots 1..kListCapacity of custom_item_ids take one line each.
 inline constexpr int kListCapacity = kCustomItemSlots - 1;
-inline constexpr std::string_view kNoListCaption = "Custom Item List - NOTHING";
 
 // The list window's own controls as the handlers use them. The text has CR LF
 // line breaks, whatever the toolkit stores.

@@ -32,7 +32,7 @@ void Command1_Click(ProgramState& state, UiPort& ui) {
     // The query failed inside the runner: there is no list of ids, so deleting
     // the lootdrops now would orphan their entries for good.
     close_connection(state);
-    form.set_caption(Form1Control::Command1, kDeleteDropsCaption);
+    form.set_caption(Form1Control::Command1, captions::kDeleteDrops);
     ui.message_box(unreadable_drops_message(state));
     return;
   }
@@ -60,13 +60,13 @@ void Command1_Click(ProgramState& state, UiPort& ui) {
     }
   } catch (const db::Error& error) {
     close_connection(state);
-    form.set_caption(Form1Control::Command1, kDeleteDropsCaption);
+    form.set_caption(Form1Control::Command1, captions::kDeleteDrops);
     ui.message_box(db::statement_failed_message(error, state.current_sql));
     return;
   }
 
   close_connection(state);
-  form.set_caption(Form1Control::Command1, kDeleteDropsCaption);
+  form.set_caption(Form1Control::Command1, captions::kDeleteDrops);
   ui.beep();
 }
 

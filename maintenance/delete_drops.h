@@ -7,10 +7,6 @@
 
 namespace vl::maintenance {
 
-// The button's caption at rest.
-inline constexpr const char* kDeleteDropsCaption =
-    "Delete ALL Custom Loot Drops For SELECTED Levels";
-
 // Deletes every lootdrop whose name matches "lvl_" + level_low + "-" +
 // level_high + "%", then the lootdrop entries and loottable entries of each
 // one. Asks nothing and beeps when done. Any number of matching drops is

@@ -105,7 +105,7 @@ void Command4_Click(ProgramState& state, UiPort& ui) {
     // The rows written so far stay; the button stays usable so that the
     // operator can run the repair again once the cause is fixed.
     if (state.db_recordset) state.db_recordset->close();
-    form.set_caption(Form1Control::Command4, kRepairCaption);
+    form.set_caption(Form1Control::Command4, captions::kRepair);
     form.set_enabled(Form1Control::Command4, true);
     form.set_lx(">Ready");
     ui.message_box(db::statement_failed_message(error, state.current_sql));

@@ -7,9 +7,6 @@
 
 namespace vl::maintenance {
 
-// The button's caption at rest.
-inline constexpr const char* kRepairCaption = "Repair NPC's Without Lootdrops";
-
 // Shown instead of writing anything when no cloth or rusty item exists.
 inline constexpr const char* kEmptyItemPoolMessage =
     "No item whose name starts with cloth or rusty was found, so there is nothing to put into "

@@ -6,9 +6,14 @@
 
 namespace vl::maintenance {
 
+// Shown when another command closed the shared connection between two counts.
+inline constexpr const char* kCountsInterruptedMessage =
+    "The counts were interrupted by another command.\r\nPress Show Stats again.";
+
 // Fills the eight statistics columns with the number of custom lootdrops of
 // each level range of the level list and each category word, one connection
-// for all counts. A rejected query is reported and stops the count.
+// for all counts. A rejected query is reported and stops the count; so does a
+// connection closed by another command meanwhile (kCountsInterruptedMessage).
 void determine_custom_item_drop_stats(ProgramState& state, UiPort& ui);
 
 // The "Show Stats" button.

@@ -49,6 +49,9 @@ void run_command(ProgramState& state, UiPort& ui, const Command& command,
   } catch (const db::ConnectionFailed&) {
     ui.message_box(db::kConnectionFailedMessage);
     end_program(kExitConnectionFailed);
+  } catch (const db::UsageError& slip) {
+    before.restore(state.form1);
+    ui.message_box(std::string(kProgramFaultMessage) + slip.what());
   } catch (const std::exception& failure) {
     before.restore(state.form1);
     ui.message_box(failure.what());

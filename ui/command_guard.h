@@ -15,8 +15,14 @@ using EndProgram = std::function<void(int exit_code)>;
 
 inline constexpr int kExitConnectionFailed = 2;
 
+// Heads the message of a fault in the program's own use of the database layer,
+// which is not the server's doing.
+inline constexpr const char* kProgramFaultMessage =
+    "The command was stopped by a fault in this program, not by the database:\r\n";
+
 // Runs `command`. On db::ConnectionFailed: shows the connection message, then
-// calls end_program(kExitConnectionFailed). On any other exception: shows its
+// calls end_program(kExitConnectionFailed). On db::UsageError: shows
+// kProgramFaultMessage with its text. On any other exception: shows its
 // text and puts the buttons, the status label and the progress line back as
 // they were before the command, so that the window can be used again.
 void run_command(ProgramState& state, UiPort& ui, const Command& command,

@@ -1,9 +1,8 @@
 #include "ui/form1_logic.h"
 
-#include <algorithm>
-
 #include "config/db_ini.h"
 #include "core/numeric_text.h"
+#include "loot/catalog.h"
 
 namespace vl::form1 {
 
@@ -17,7 +16,9 @@ bool Form_Load(ProgramState& state, UiPort& ui, const std::string& ini_path) {
   install_handlers(state);
   Form1Model& form = state.form1;
 
-  for (const char* range : kLevelRanges) form.add_level_entry(range);
+  for (const loot::LevelRange& range : loot::kLevelRanges) {
+    form.add_level_entry(std::string(range.entry));
+  }
 
   if (!read_db_ini(state, ui, ini_path)) return false;
 
@@ -25,8 +26,10 @@ bool Form_Load(ProgramState& state, UiPort& ui, const std::string& ini_path) {
   state.level_low = "01";
   state.level_high = "10";
 
-  std::copy(kStatsCategoryWords.begin(), kStatsCategoryWords.end(),
-            state.stats_category_words.begin());
+  state.stats_category_words.clear();
+  for (const loot::LootCategory& category : loot::kLootCategories) {
+    state.stats_category_words.emplace_back(category.stats_word);
+  }
 
   for (const std::string& word : state.stats_category_words) {
     form.set_statistical(form.statistical() + word + "\r\n");
@@ -62,6 +65,13 @@ void level_Click(ProgramState& state) {
           : std::string();
   state.level_low = entry.substr(0, 2);
   state.level_high = entry.size() >= 2 ? entry.substr(entry.size() - 2) : entry;
+}
+
+bool level_selection_changed(ProgramState& state, int row) {
+  if (row < 0 || row == state.form1.level_selected()) return false;
+  state.form1.select_level(row);
+  level_Click(state);
+  return true;
 }
 
 }  // namespace vl::form1

@@ -2,31 +2,12 @@
 // The main window's start-up and the handlers that do not touch the database,
 // written over the program state alone so that they run without a window.
 
-#include <array>
 #include <string>
 
 #include "core/program_state.h"
 #include "core/ui_port.h"
 
 namespace vl::form1 {
-
-inline constexpr std::array<const char*, 8> kLevelRanges = {"01-10", "11-20", "21-30", "31-40",
-                                                            "41-50", "51-60", "61-99", "65-99"};
-
-// The category words of the statistics rows; they differ from the option captions.
-inline constexpr std::array<const char*, 12> kStatsCategoryWords = {
-    "armour",
-    "weapon",
-    "higher lvl misc",
-    "All lvl misc",
-    "shields",
-    "General Food Items",
-    "Spells/Songs",
-    "potions",
-    "Drums/Arrows/Crafted Rings",
-    "Ales/Drinks",
-    "idols charms trinkets",
-    "high level augment items/Solvents"};
 
 // Routes the model's text-change notifications to the handlers (item_max_Change).
 void install_handlers(ProgramState& state);
@@ -41,5 +22,11 @@ void item_max_Change(ProgramState& state);
 
 // Takes level_low and level_high from the selected entry of the level list.
 void level_Click(ProgramState& state);
+
+// The level list's selection moved to `row` (-1: nothing selected). Selecting
+// another entry runs level_Click; a Ctrl+click that clears the selection is
+// ignored, so the entry chosen last stays selected and its range in force.
+// Returns whether the model's selection changed.
+bool level_selection_changed(ProgramState& state, int row);
 
 }  // namespace vl::form1

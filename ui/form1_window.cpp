@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QRadioButton>
 
+#include "loot/catalog.h"
 #include "loot/generation_run.h"
 #include "maintenance/delete_drops.h"
 #include "maintenance/repair.h"
@@ -33,29 +34,28 @@ const QColor kBlue(0x00, 0x00, 0xff);
 const QString kPercentTip =
     QStringLiteral("From selected npc level range, what % of those get the selected custom loot");
 
-struct OptionSpec {
-  const char* caption;
-  int width;
-};
-constexpr std::array<OptionSpec, 12> kOptions = {{{"Armour", 89},
-                                                  {"Weapon", 89},
-                                                  {"Higher LVL Misc", 153},
-                                                  {"All LVL Misc", 129},
-                                                  {"Shields", 89},
-                                                  {"General Food Items", 161},
-                                                  {"Spells/Songs", 145},
-                                                  {"Potions", 89},
-                                                  {"Drums/Arrows/Crafted Rings", 233},
-                                                  {"Drinks/Ales", 153},
-                                                  {"idols,charms,trinkets", 217},
-                                                  {"high level augment items/Solvents", 289}}};
+// The option buttons' widths, one per loot category, in the catalog's order.
+constexpr std::array<int, loot::kLootCategoryCount> kOptionWidths = {89,  89, 153, 129, 89,  161,
+                                                                     145, 89, 233, 153, 217, 289};
 
+// The statistics columns, one per level range.
 struct ColumnSpec {
   int x;
   int width;
 };
-constexpr std::array<ColumnSpec, 8> kLvlsColumns = {
+constexpr std::array<ColumnSpec, loot::kLevelRangeCount> kLvlsColumns = {
     {{200, 49}, {264, 57}, {336, 57}, {408, 57}, {480, 57}, {552, 57}, {624, 49}, {688, 49}}};
+
+// Label6 heads the columns with the ranges, spaced to stand above them.
+constexpr std::array<int, loot::kLevelRangeCount> kHeadingGaps = {4, 9, 10, 10, 10, 10, 9, 8};
+
+std::string column_heading() {
+  std::string heading;
+  for (int i = 0; i < loot::kLevelRangeCount; ++i) {
+    heading += std::string(kHeadingGaps[i], ' ') + std::string(loot::kLevelRanges[i].entry);
+  }
+  return heading;
+}
 
 QFont label_font() { return window_font(QStringLiteral("MS Sans Serif"), 8.25, true); }
 QFont default_font() { return window_font(QStringLiteral("MS Sans Serif"), 8.25, false); }
@@ -161,11 +161,8 @@ void Form1Window::build_controls() {
       ->setToolTip(kPercentTip);
   lx_ = add_label("lx", {624, 48, 137, 25}, "", Qt::AlignLeft);
   add_label("Label5", {384, 280, 249, 25}, "# NPC with CUSTOM DROPS by LEVEL", Qt::AlignLeft);
-  QLabel* label6 = add_label<SpacedHeading>(
-      "Label6", {192, 352, 553, 17},
-      "    01-10         11-20          21-30          31-40          41-50"
-      "          51-60         61-99        65-99",
-      Qt::AlignLeft);
+  QLabel* label6 = add_label<SpacedHeading>("Label6", {192, 352, 553, 17}, column_heading().c_str(),
+                                            Qt::AlignLeft);
   label6->setWordWrap(false);
 
   // The statistics rows must stay level with each other, so no wrapping; the
@@ -174,7 +171,7 @@ void Form1Window::build_controls() {
   statistical_->setWordWrap(false);
   statistical_->setAutoFillBackground(false);
   set_colours(statistical_, QPalette::Window, kNavy, QPalette::WindowText, kOlive);
-  for (int i = 1; i <= 8; ++i) {
+  for (int i = 1; i <= loot::kLevelRangeCount; ++i) {
     const ColumnSpec& column = kLvlsColumns[i - 1];
     const QByteArray name = "lvls" + QByteArray::number(i);
     QLabel* lvls =
@@ -210,10 +207,11 @@ void Form1Window::build_controls() {
 
   op_group_ = new QButtonGroup(this);
   op_group_->setExclusive(true);
-  for (int i = 0; i < 12; ++i) {
-    auto* option = new QRadioButton(QString::fromLatin1(kOptions[i].caption), this);
+  for (int i = 0; i < loot::kLootCategoryCount; ++i) {
+    const std::string_view caption = loot::kLootCategories[i].caption;
+    auto* option = new QRadioButton(QString::fromLatin1(caption.data(), caption.size()), this);
     option->setObjectName(QStringLiteral("op%1").arg(i));
-    option->setGeometry(112, 40 + 24 * i, kOptions[i].width, 33);
+    option->setGeometry(112, 40 + 24 * i, kOptionWidths[i], 33);
     option->setFont(window_font(QStringLiteral("Verdana"), 9.75, false));
     set_colours(option, QPalette::Window, kNavy, QPalette::WindowText, kLightYellow);
     option->setAttribute(Qt::WA_NoMousePropagation);
@@ -310,7 +308,7 @@ void Form1Window::show_control(Form1Control control) {
     case Form1Control::op: {
       const int selected = form.op_selected();
       const QSignalBlocker quiet(op_group_);
-      if (selected >= 0 && selected < 12) {
+      if (selected >= 0 && selected < loot::kLootCategoryCount) {
         op_[selected]->setChecked(true);
       } else if (QAbstractButton* checked = op_group_->checkedButton()) {
         op_group_->setExclusive(false);
@@ -340,7 +338,7 @@ void Form1Window::show_control(Form1Control control) {
       changed(statistical_);
       break;
     case Form1Control::lvls:
-      for (int i = 1; i <= 8; ++i) {
+      for (int i = 1; i <= loot::kLevelRangeCount; ++i) {
         const QString caption = display_text(form.lvls(i));
         if (lvls_[i]->text() != caption) {
           lvls_[i]->setText(caption);
@@ -401,9 +399,8 @@ void Form1Window::clearlist_Click() { run_hook(secondary.clearlist_Click); }
 void Form1Window::level_Click() {
   const QList<QListWidgetItem*> selected = level_->selectedItems();
   const int row = selected.isEmpty() ? -1 : level_->row(selected.first());
-  if (row == state_.form1.level_selected()) return;
-  state_.form1.select_level(row);
-  form1::level_Click(state_);
+  // A Ctrl+click that cleared the selection leaves the model as it was: show it again.
+  if (!form1::level_selection_changed(state_, row)) show_control(Form1Control::level);
 }
 
 void Form1Window::quit_Click() {

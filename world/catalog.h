@@ -1,7 +1,7 @@
 #pragma once
 // The word lists the sample world is made of: kinds of items with their item
 // types, materials with the levels they belong to, creatures with their level
-// bands, and the loot categories the program names its custom drops after.
+// bands. The level ranges and loot categories come from the program's catalog.
 
 #include <array>
 #include <span>
@@ -232,51 +232,5 @@ inline constexpr std::array<std::string_view, 6> kLootTableKind{"common", "camp"
 inline constexpr std::array<std::string_view, 8> kLootDropTheme{
     "coin_purse", "weapons", "armour", "gems", "trade_goods", "scrolls", "provisions", "relics"};
 }  // namespace words
-
-// The level ranges of the program's level list, and its loot categories as
-// they name their custom drops, for demonstration drops the program would
-// have written itself.
-struct LevelRange {
-  std::string_view text;
-  int low, high;
-};
-inline constexpr std::array kLevelRanges{
-    LevelRange{"01-10", 1, 10},  LevelRange{"11-20", 11, 20}, LevelRange{"21-30", 21, 30},
-    LevelRange{"31-40", 31, 40}, LevelRange{"41-50", 41, 50}, LevelRange{"51-60", 51, 60},
-    LevelRange{"61-99", 61, 99}, LevelRange{"65-99", 65, 99},
-};
-
-struct CustomCategory {
-  std::string_view name;
-  std::span<const int> itemtypes;
-};
-namespace words {
-inline constexpr std::array kArmourTypes{10};
-inline constexpr std::array kWeaponTypes{1, 2, 3, 4, 5, 45, 7, 0, 19, 35};
-inline constexpr std::array kHigherMiscTypes{11, 17, 19, 31, 32, 33, 34};
-inline constexpr std::array kAllMiscTypes{0, 40, 42, 36, 37, 39, 52};
-inline constexpr std::array kShieldTypes{8};
-inline constexpr std::array kFoodTypes{14, 15};
-inline constexpr std::array kSpellTypes{20};
-inline constexpr std::array kPotionTypes{21};
-inline constexpr std::array kCraftTypes{26, 27, 29};
-inline constexpr std::array kAleTypes{37};
-inline constexpr std::array kCharmTypes{52};
-inline constexpr std::array kAugmentTypes{54, 55};
-}  // namespace words
-inline constexpr std::array kCustomCategories{
-    CustomCategory{"armour", words::kArmourTypes},
-    CustomCategory{"weapon", words::kWeaponTypes},
-    CustomCategory{"higher lvl misc", words::kHigherMiscTypes},
-    CustomCategory{"All lvl misc", words::kAllMiscTypes},
-    CustomCategory{"shields", words::kShieldTypes},
-    CustomCategory{"General Food Items", words::kFoodTypes},
-    CustomCategory{"Spells/Songs", words::kSpellTypes},
-    CustomCategory{"Potions", words::kPotionTypes},
-    CustomCategory{"Drums/Arrows/Crafted Rings", words::kCraftTypes},
-    CustomCategory{"Ales/Drinks", words::kAleTypes},
-    CustomCategory{"idols charms trinkets", words::kCharmTypes},
-    CustomCategory{"high level augment items/Solvents", words::kAugmentTypes},
-};
 
 }  // namespace vl::world

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "catalog.h"
+#include "loot/catalog.h"
 #include "prng.h"
 #include "sql_rows.h"
 
@@ -493,11 +494,11 @@ std::vector<Npc> make_npcs(Prng& rng, int count, int loottable_count) {
 void add_custom_drops(Prng& rng, World& world, int count) {
   int next_id = world.lootdrops.empty() ? 1 : world.lootdrops.back().id + 1;
   for (int k = 0; k < count; ++k) {
-    const auto& range = rng.pick(std::span<const LevelRange>(kLevelRanges));
-    const auto& category = rng.pick(std::span<const CustomCategory>(kCustomCategories));
+    const auto& range = rng.pick(std::span<const loot::LevelRange>(loot::kLevelRanges));
+    const auto& category = rng.pick(std::span<const loot::LootCategory>(loot::kLootCategories));
 
     LootDrop drop{next_id++,
-                  "lvl_" + std::string(range.text) + "_CUSTOM_" + std::string(category.name), 0};
+                  "lvl_" + std::string(range.entry) + "_CUSTOM_" + std::string(category.name), 0};
     std::vector<int> candidates;
     for (const auto& item : world.items) {
       if (std::find(category.itemtypes.begin(), category.itemtypes.end(), item.itemtype) !=

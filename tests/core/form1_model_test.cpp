@@ -18,7 +18,7 @@ TEST(Form1Model, WritesNotifyTheirControlAfterStoringAndRefuseWhatIsOutOfRange) 
   form.select_level(0);
   form.select_op(11);
   form.set_statistical("armour\r\n");
-  form.set_lvls(8, "3");
+  form.set_lvls(1, "3");
   form.set_caption(C::Command3, "Working");
   form.set_enabled(C::Command2, false);
   form.set_progress_x2(10000.5);
@@ -28,8 +28,8 @@ TEST(Form1Model, WritesNotifyTheirControlAfterStoringAndRefuseWhatIsOutOfRange) 
   // Indices and controls out of range are refused without a notification.
   changes.clear();
   EXPECT_THROW(form.select_level(1), std::out_of_range);
-  EXPECT_THROW(form.select_op(12), std::out_of_range);
-  EXPECT_THROW(form.set_lvls(9, "x"), std::out_of_range);
+  EXPECT_THROW(form.select_op(-2), std::out_of_range);
+  EXPECT_THROW(form.set_lvls(2, "x"), std::out_of_range);  // one column per list entry
   EXPECT_THROW(form.text(C::lx), std::invalid_argument);
   EXPECT_THROW(form.button(C::item_max), std::invalid_argument);
   EXPECT_THROW(form.set_caption(C::progress, "x"), std::invalid_argument);

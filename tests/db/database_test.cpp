@@ -69,7 +69,7 @@ TEST_F(DatabaseTest, RunQueryOpensANewConnectionAndStandsOnTheFirstRow) {
   rs.move_next();
   rs.move_next();
   EXPECT_TRUE(rs.eof());
-  EXPECT_THROW(rs.field("id"), db::Error);
+  EXPECT_THROW(rs.field("id"), db::UsageError);
   rs.move_first();
   EXPECT_EQ(rs.field("id").text(), "3");
 
@@ -134,10 +134,10 @@ TEST_F(DatabaseTest, RejectedStatementsFailQuietlyInTheRunnerAndLoudlyElsewhere)
   db::execute(*state);
   EXPECT_EQ(test::fixture_value("SELECT name FROM lootdrop WHERE id=1"), "one");
 
-  // A closed connection rejects statements instead of crashing.
+  // A closed connection is a slip of the program, not a rejected statement.
   state->db_connection->close();
-  EXPECT_THROW(db::execute(*state), db::Error);
-  EXPECT_THROW(db::open_recordset(*state), db::Error);
+  EXPECT_THROW(db::execute(*state), db::UsageError);
+  EXPECT_THROW(db::open_recordset(*state), db::UsageError);
 }
 
 TEST_F(DatabaseTest, WrongPasswordOrServerIsTheFatalConnectionMessage) {

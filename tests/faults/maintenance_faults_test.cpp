@@ -73,7 +73,7 @@ TEST_F(MaintenanceFaults, DeletionLosingTheServerKeepsWhatItsStatementsDeleted) 
 
   EXPECT_EQ(ui.messages, (Texts{statement_failed(server_text(kLostConnection), lost)}));
   EXPECT_EQ(ui.beeps, 0);
-  EXPECT_EQ(captions, (Texts{"WORKING...", maintenance::kDeleteDropsCaption}));
+  EXPECT_EQ(captions, (Texts{"WORKING...", "Delete ALL Custom Loot Drops For SELECTED Levels"}));
   expect_window_usable(">READY");
   EXPECT_FALSE(state->db_connection->is_open());
   EXPECT_EQ(program_statements(log),
@@ -170,7 +170,7 @@ TEST_F(RepairFaults, ServerLostInsideAnNpcIsReportedAndTheRepairCanRunAgain) {
 
   EXPECT_EQ(hooked.messages, (Texts{statement_failed(server_text(kLostConnection), lost)}));
   // Neither "Repaired" nor disabled: the button is back as designed.
-  EXPECT_EQ(captions, (Texts{"WORKING: 1/3", "WORKING: 2/3", maintenance::kRepairCaption}));
+  EXPECT_EQ(captions, (Texts{"WORKING: 1/3", "WORKING: 2/3", "Repair NPC's Without Lootdrops"}));
   expect_window_usable();
   Texts expected = statements_through_npc(2);
   expected.pop_back();  // the update of NPC 6 never ran

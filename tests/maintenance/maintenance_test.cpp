@@ -11,6 +11,7 @@
 
 #include "core/numeric_text.h"
 #include "core/program_state.h"
+#include "db/database.h"
 #include "maintenance/delete_drops.h"
 #include "maintenance/repair.h"
 #include "maintenance/stats.h"
@@ -114,7 +115,25 @@ TEST_F(MaintenanceTest, StatsCountEveryRangeAndWordOverOneConnection) {
   EXPECT_EQ(state->record_count, 77);  // the counts do not go through run_query
   EXPECT_TRUE(ui.messages.empty());
 
-  // Pressed again, the table disappears after the second range: the failing
+  // Pressed again: after the second range another command replaces the
+  // connection (the counts carry on over the new one), after the third one
+  // another closes it (the counts stop, no stale column, no statement sent).
+  ui.process_events_calls = 0;
+  ui.on_process_events = [&] {
+    if (ui.process_events_calls == 2) db::open_database(*state);
+    if (ui.process_events_calls == 3) state->db_connection->close();
+  };
+  GeneralLog interrupted;
+  maintenance::Command3_Click(*state, ui);
+  EXPECT_EQ(ui.messages, (Texts{"The counts were interrupted by another command.\r\n"
+                                "Press Show Stats again."}));
+  EXPECT_EQ(interrupted.statement_texts(), Texts(expected_sql.begin(), expected_sql.begin() + 36));
+  for (int column = 1; column <= 8; ++column)
+    EXPECT_EQ(state->form1.lvls(column), column <= 3 ? column_text(column) : "") << column;
+  EXPECT_EQ(Texts(shown.end() - 2, shown.end()), (Texts{"lx >Ready", "x2 11210"}));
+  ui.messages.clear();
+
+  // And again, the table disappears after the second range: the failing
   // count is reported and no column keeps stale counts.
   ui.process_events_calls = 0;
   ui.on_process_events = [&] {
@@ -151,7 +170,7 @@ std::string remaining() {
       "(SELECT GROUP_CONCAT(lootdrop_id ORDER BY 1) FROM loottable_entries))");
 }
 const std::string kAllRemain = "10,11,12,13,14/10,11,12,13,14/10,11,12,13,14";
-const Texts kOneDeletion = {"WORKING...", maintenance::kDeleteDropsCaption};
+const Texts kOneDeletion = {"WORKING...", "Delete ALL Custom Loot Drops For SELECTED Levels"};
 
 TEST_F(MaintenanceTest, DeleteTakesTheDropsOfTheRangeThenTheirEntries) {
   insert_drops();
@@ -226,7 +245,7 @@ TEST_F(MaintenanceTest, DeleteFailuresAreReportedAndStopTheCommand) {
   EXPECT_EQ(fixture_value("SELECT GROUP_CONCAT(id ORDER BY id) FROM lootdrop"), "12,13,14");
   EXPECT_EQ(fixture_value("SELECT count(*) FROM lootdrop_entries"), "4");
   EXPECT_EQ(shown.size(), 4u);
-  EXPECT_EQ(shown.back(), maintenance::kDeleteDropsCaption);
+  EXPECT_EQ(shown.back(), "Delete ALL Custom Loot Drops For SELECTED Levels");
   EXPECT_EQ(ui.beeps, 0);
   EXPECT_FALSE(state->db_connection->is_open());
 }
@@ -358,8 +377,8 @@ TEST_F(MaintenanceTest, RepairRejectedStatementIsReportedAndLeavesTheButtonUsabl
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_NE(ui.messages[0].find("loottable_entries' doesn't exist"), std::string::npos);
   EXPECT_NE(ui.messages[0].find(rejected), std::string::npos) << ui.messages[0];
-  EXPECT_EQ(shown,
-            (Texts{"lx WORKING...", "WORKING: 1/2", maintenance::kRepairCaption, "lx >Ready"}));
+  EXPECT_EQ(shown, (Texts{"lx WORKING...", "WORKING: 1/2", "Repair NPC's Without Lootdrops",
+                          "lx >Ready"}));
   // No transaction: what was written before the failure stays.
   EXPECT_EQ(fixture_value("SELECT concat(count(*),'/',max(id)) FROM loottable"), "1/1");
   EXPECT_EQ(fixture_value("SELECT count(*) FROM npc_types WHERE loottable_id=0"), "2");

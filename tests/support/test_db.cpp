@@ -94,13 +94,9 @@ std::vector<std::vector<std::string>> fixture_rows(const std::string& sql) {
   std::vector<std::vector<std::string>> rows;
   for (; !rs.eof(); rs.move_next()) {
     std::vector<std::string> row;
-    for (std::size_t c = 0;; ++c) {
-      try {
-        const auto& v = rs.field(c);
-        row.push_back(v.is_null() ? "NULL" : v.text());
-      } catch (const db::Error&) {
-        break;
-      }
+    for (std::size_t c = 0; c < rs.column_count(); ++c) {
+      const auto& v = rs.field(c);
+      row.push_back(v.is_null() ? "NULL" : v.text());
     }
     rows.push_back(std::move(row));
   }

@@ -130,7 +130,15 @@ TEST_F(Form1WindowTest, FollowsTheUserAndTheModel) {
   QTest::keyClick(box, Qt::Key_Backspace);
   EXPECT_EQ(box->text(), "5");
 
-  control<QListWidget>("level")->setCurrentRow(7);
+  auto* level = control<QListWidget>("level");
+  level->setCurrentRow(7);
+  EXPECT_EQ(state->level_low + "-" + state->level_high, "65-99");
+  // Ctrl+click on the selected entry keeps it selected and its range in force.
+  QTest::mouseClick(level->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                    level->visualItemRect(level->item(7)).center());
+  EXPECT_EQ(level->selectedItems().size(), 1);
+  EXPECT_EQ(level->currentRow(), 7);
+  EXPECT_EQ(state->form1.level_selected(), 7);
   EXPECT_EQ(state->level_low + "-" + state->level_high, "65-99");
 
   state->form1.set_lvls(4, "1\r\n22\r\n");

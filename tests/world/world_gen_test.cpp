@@ -82,7 +82,7 @@ TEST(WorldGenLoaded, DefaultWorldHoldsWhatTheCommandsLookFor) {
   load_world("");
   // Every item type of every category, and types no category takes.
   std::set<int> category_types;
-  for (const auto& category : loot::loot_categories())
+  for (const auto& category : loot::kLootCategories)
     category_types.insert(category.itemtypes.begin(), category.itemtypes.end());
   std::string types = "-1";
   for (const int type : category_types) types += "," + std::to_string(type);
@@ -126,7 +126,7 @@ TEST(WorldGenLoaded, CustomDropsAreShapedLikeThoseTheProgramWrites) {
   ASSERT_EQ(drops.size(), 40u);
   const std::set<std::string> ranges = {"01-10", "11-20", "21-30", "31-40",
                                         "41-50", "51-60", "61-99", "65-99"};
-  const auto& categories = loot::loot_categories();
+  const auto& categories = loot::kLootCategories;
   std::set<std::string> categories_seen;
   for (const auto& drop : drops) {
     const std::string &id = drop[0], &name = drop[1], range = name.substr(4, 5);

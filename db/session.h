@@ -1,0 +1,25 @@
+#pragma once
+// The connection settings and the two shared slots (connection and result set)
+// through which every command reaches the world database, with the statement
+// in hand. The program state is one of these; the database layer sees nothing
+// else of it.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "db/odbc.h"
+
+namespace vl::db {
+
+struct Session {
+  // Connection settings from db.ini.
+  std::string db_host, db_user, db_password, db_name;
+
+  std::unique_ptr<Connection> db_connection;
+  std::unique_ptr<Recordset> db_recordset;
+  std::string current_sql;
+  std::int32_t record_count = 0;
+};
+
+}  // namespace vl::db
