@@ -12,6 +12,7 @@
 
 #include "core/program_state.h"
 #include "core/ui_port.h"
+#include "loot/catalog.h"
 #include "ui/background_drag.h"
 #include "ui/command_guard.h"
 #include "ui/help_window.h"
@@ -93,13 +94,13 @@ class Form1Window : public QWidget {
   HelpWindowOpener help_window_;
 
   QListWidget* level_ = nullptr;
-  std::array<QRadioButton*, 12> op_{};
+  std::array<QRadioButton*, loot::kLootCategoryCount> op_{};
   QButtonGroup* op_group_ = nullptr;
   std::map<Form1Control, QLineEdit*> text_boxes_;
   std::map<Form1Control, WrappingButton*> buttons_;
   QLabel* lx_ = nullptr;
   QLabel* statistical_ = nullptr;
-  std::array<QLabel*, 9> lvls_{};  // 1..8
+  std::array<QLabel*, loot::kLevelRangeCount + 1> lvls_{};  // lvls_[1] is lvls(1)
   LineControl* progress_ = nullptr;
   HotSpot* quit_ = nullptr;
   std::vector<QPointer<QWidget>> changed_widgets_;
