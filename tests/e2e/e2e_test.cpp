@@ -205,9 +205,9 @@ TEST_F(EndToEndTest, ExecuteShowStatsAndQuit) {
   ASSERT_GT(tables, 1);
   ASSERT_NO_FATAL_FAILURE(start(test::db_settings().host));
 
-  // Armour for the levels 01-10, in force from the start, for every NPC (a
-  // roll of 1 to 100 lies below 101): one new drop of five items per loottable.
-  click(120, 56);
+  // Armour for the levels 01-10, both in force from the start, for every NPC
+  // (a roll of 1 to 100 lies below 101): one new drop of five items per
+  // loottable.
   click(336, 89);
   xdotool({"key", "ctrl+a", "type", "101"});
   click(484, 72);
