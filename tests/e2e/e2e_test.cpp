@@ -208,9 +208,9 @@ TEST_F(EndToEndTest, ExecuteShowStatsAndQuit) {
   // Armour for the levels 01-10, both in force from the start, for every NPC
   // (a roll of 1 to 100 lies below 101): one new drop of five items per
   // loottable.
-  click(336, 89);
+  click(336, 89);  // the share of NPCs
   xdotool({"key", "ctrl+a", "type", "101"});
-  click(484, 72);
+  click(484, 72);  // Execute
   EXPECT_EQ(message_box(), (Texts{"Completed!", "OK"}));
   ASSERT_TRUE(press_return_until([&] { return bus_.texts(kBoxTitle).empty(); }));
   EXPECT_EQ(number(drops), drops_before + tables);
@@ -247,7 +247,7 @@ TEST_F(EndToEndTest, ExecuteShowStatsAndQuit) {
     }
     return columns;
   };
-  click(172, 344);
+  click(172, 344);  // Show Stats
   eventually([&] { return shown_columns() == expected; });
   EXPECT_EQ(shown_columns(), expected);
 
