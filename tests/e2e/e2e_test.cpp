@@ -264,7 +264,7 @@ TEST_F(EndToEndTest, ExecuteShowStatsAndQuit) {
 TEST_F(EndToEndTest, UnreachableServerEndsTheProgramAfterItsMessage) {
   test::GeneralLog log;
   ASSERT_NO_FATAL_FAILURE(start("127.0.0.254"));  // nothing listens there
-  click(484, 72);
+  click(484, 72);                                 // Execute
   EXPECT_EQ(message_box(), (Texts{"MYSQL Connection FAILED - Did you remember to:\nEdit db.ini "
                                   "for correct mysql user data?\nUse 127.0.0.1 IP for "
                                   "minilogin?\nInstall myODBC drivers?",
