@@ -14,6 +14,8 @@ namespace vl::cli {
 namespace {
 
 constexpr const char* kProgram = "vandril_loot_cli";
+constexpr std::string_view kCommands[] = {"generate", "stats",      "delete",
+                                          "repair",   "test-rules", "check"};
 
 struct UsageError {
   std::string message;
@@ -34,14 +36,14 @@ std::string level_entries() {
 }
 
 std::string category_names() {
-  std::string list;
+  std::string captions, other_words;
   for (const auto& category : loot::kLootCategories) {
-    list += "\n  \"" + std::string(category.caption) + "\"";
+    captions += (captions.empty() ? "\"" : ", \"") + std::string(category.caption) + "\"";
     if (lower(category.caption) != lower(category.name)) {
-      list += " or \"" + std::string(category.name) + "\"";
+      other_words += ", \"" + std::string(category.name) + "\"";
     }
   }
-  return list;
+  return captions + other_words;
 }
 
 int level_index(const std::string& entry) {
@@ -51,8 +53,8 @@ int level_index(const std::string& entry) {
 
 int category_index(const std::string& name) {
   if (auto index = find_category(name)) return *index;
-  throw UsageError{"--category \"" + name +
-                   "\" is no loot category; use one of (any case):" + category_names()};
+  throw UsageError{"--category \"" + name + "\" is no loot category; use one of (any case) " +
+                   category_names()};
 }
 
 // A text the window's box would silently rewrite (no number at all, or an
@@ -87,7 +89,29 @@ std::optional<int> find_level_range(const std::string& entry) {
   return std::nullopt;
 }
 
+// The first word that is no option (nor --config's value) must name a command.
+std::optional<std::string> unknown_command(int argc, const char* const* argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--config") {
+      ++i;
+    } else if (!arg.starts_with("-")) {
+      for (std::string_view command : kCommands) {
+        if (arg == command) return std::nullopt;
+      }
+      return std::string(arg);
+    }
+  }
+  return std::nullopt;
+}
+
 ParsedArguments parse_arguments(int argc, const char* const* argv) {
+  std::string names;
+  for (std::string_view name : kCommands) names += (names.empty() ? "" : ", ") + std::string(name);
+  if (auto command = unknown_command(argc, argv)) {
+    return {std::nullopt, kExitUsage, "",
+            std::string(kProgram) + ": " + *command + " is no command; use one of " + names + "\n"};
+  }
   Invocation run;
   std::string levels, category = "Armour", format = "table";
 
@@ -174,6 +198,11 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
     }
     parsed.invocation = run;
   } catch (const CLI::ParseError& error) {
+    if (dynamic_cast<const CLI::RequiredError*>(&error) && app.get_subcommands().empty()) {
+      parsed.exit_code = kExitUsage;
+      parsed.err = std::string(kProgram) + ": no command given; use one of " + names + "\n";
+      return parsed;
+    }
     std::ostringstream out, err;
     parsed.exit_code = app.exit(error, out, err) == 0 ? kExitDone : kExitUsage;
     parsed.out = out.str();
