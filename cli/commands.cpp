@@ -10,6 +10,7 @@
 
 #include "cli/check.h"
 #include "cli/exit_codes.h"
+#include "cli/interrupt.h"
 #include "cli/output.h"
 #include "db/database.h"
 #include "loot/catalog.h"
@@ -119,10 +120,13 @@ Plan generate_plan(TerminalUi& ui) {
     Outcome outcome;
     if (ending == Ending::interrupted) {
       outcome.exit_code = kExitInterrupted;
-      outcome.note = fmt::format(
-          "Stopped by Ctrl+C before NPC {} of {}: {} custom loot drops with {} entries were "
-          "written and stay.",
-          walked + 1, ui.npc_total(), drops, entries);
+      outcome.note =
+          ui.npc_total() == 0
+              ? std::string("Stopped by Ctrl+C before the first NPC; nothing was written.")
+              : fmt::format(
+                    "Stopped by Ctrl+C before NPC {} of {}: {} custom loot drops with {} "
+                    "entries were written and stay.",
+                    walked + 1, ui.npc_total(), drops, entries);
     } else if (ending == Ending::finished && last_message(ui) == loot::kCompletedMessage) {
       outcome.exit_code = kExitDone;
     } else {
@@ -271,7 +275,10 @@ bool answered_yes(const std::string& question) {
   std::fprintf(stderr, "%s [y/N] ", question.c_str());
   std::fflush(stderr);
   std::string answer;
-  if (!std::getline(std::cin, answer)) return false;
+  end_at_once_on_interrupt(true);
+  const bool answered = static_cast<bool>(std::getline(std::cin, answer));
+  end_at_once_on_interrupt(false);
+  if (!answered) return false;
   for (char& c : answer) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return answer == "y" || answer == "yes";
 }
@@ -301,6 +308,10 @@ std::optional<int> confirmation(ProgramState& state, TerminalUi& ui, const Invoc
 
 int run_command_line(ProgramState& state, TerminalUi& ui, const Invocation& run) {
   CheckReport report;
+  const bool writes = run.command == CommandName::generate ||
+                      run.command == CommandName::delete_drops ||
+                      run.command == CommandName::repair;
+  end_at_once_on_interrupt(!writes);
   switch (run.command) {
     case CommandName::generate:
       return drive(state, ui, generate_plan(ui));

@@ -9,4 +9,8 @@ namespace vl::cli {
 void watch_for_interrupt();
 bool interrupted();
 
+// While on, Ctrl+C ends the program at once with exit code 130: for waiting on
+// an answer and for commands that write nothing.
+void end_at_once_on_interrupt(bool on);
+
 }  // namespace vl::cli
