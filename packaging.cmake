@@ -1,6 +1,8 @@
-# Installation and the Debian package: the program, a launcher for the desktop
-# menu, a desktop entry and icons; `cpack -G DEB` in the build folder makes
-# vandril-loot_<version>_<arch>.deb.
+# Installation and the Debian packages: the window with a launcher for the
+# desktop menu, a desktop entry and icons (component "window"), and the command
+# line alone for servers without a display (component "cli"). `cpack -G DEB` in
+# the build folder makes vandril-loot_<version>_<arch>.deb and
+# vandril-loot-cli_<version>_<arch>.deb.
 
 if(NOT TARGET vandril_loot)
   return()
@@ -59,18 +61,22 @@ if(VANDRIL_GENERATED_ICONS)
   add_custom_target(vandril_icons ALL DEPENDS ${VANDRIL_GENERATED_ICONS})
 endif()
 
-install(TARGETS vandril_loot RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(PROGRAMS "${VANDRIL_LAUNCHER}" DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES "${VANDRIL_DESKTOP_FILE}" DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(TARGETS vandril_loot RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT window)
+install(PROGRAMS "${VANDRIL_LAUNCHER}" DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT window)
+install(FILES "${VANDRIL_DESKTOP_FILE}" DESTINATION ${CMAKE_INSTALL_DATADIR}/applications
+  COMPONENT window)
 foreach(size ${VANDRIL_ICON_SIZES})
   install(FILES "${VANDRIL_ICON_${size}}"
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
-    RENAME vandril_loot.png)
+    RENAME vandril_loot.png COMPONENT window)
 endforeach()
-install(FILES "${CMAKE_SOURCE_DIR}/README.md" DESTINATION ${CMAKE_INSTALL_DOCDIR} OPTIONAL)
+install(FILES "${CMAKE_SOURCE_DIR}/README.md" DESTINATION ${CMAKE_INSTALL_DOCDIR} OPTIONAL
+  COMPONENT window)
+install(TARGETS vandril_loot_cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT cli)
 
-# The Debian package.
-set(VANDRIL_POSTINST "${CMAKE_BINARY_DIR}/packaging/postinst")
+# The Debian packages. Both register the driver name in their post-install step.
+foreach(package vandril-loot vandril-loot-cli)
+set(VANDRIL_POSTINST "${CMAKE_BINARY_DIR}/packaging/${package}/postinst")
 file(CONFIGURE OUTPUT "${VANDRIL_POSTINST}" @ONLY CONTENT [=[
 #!/bin/sh
 # Registers MariaDB Connector/ODBC under the driver name the program's
@@ -89,7 +95,7 @@ if [ "$1" = configure ]; then
       odbcinst -i -d -f "$template" >/dev/null
       rm -f "$template"
     else
-      echo "vandril-loot: libmaodbc.so not found; register \"$name\" with odbcinst yourself" >&2
+      echo "@package@: libmaodbc.so not found; register \"$name\" with odbcinst yourself" >&2
     fi
   fi
 fi
@@ -97,8 +103,11 @@ exit 0
 ]=])
 file(CHMOD "${VANDRIL_POSTINST}" PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
   GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+endforeach()
 
 set(CPACK_GENERATOR DEB)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_COMPONENTS_ALL window cli)
 set(CPACK_PACKAGE_NAME vandril-loot)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_CONTACT "vandril_loot maintainers <maintainers@vandril-loot.invalid>")
@@ -113,10 +122,20 @@ set(CPACK_STRIP_FILES TRUE)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Beside the libraries it links (libqt6gui6 brings the xcb platform plugin):
-# the odbcinst tool for the post-install step, and the driver.
+# Beside the libraries each links (libqt6gui6 brings the xcb platform plugin to
+# the window): the odbcinst tool for the post-install step, and the driver.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "unixodbc, odbc-mariadb")
-set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA "${VANDRIL_POSTINST}")
+set(CPACK_DEBIAN_WINDOW_PACKAGE_NAME vandril-loot)
+set(CPACK_DEBIAN_WINDOW_PACKAGE_CONTROL_EXTRA "${CMAKE_BINARY_DIR}/packaging/vandril-loot/postinst")
+set(CPACK_DEBIAN_CLI_PACKAGE_NAME vandril-loot-cli)
+set(CPACK_DEBIAN_CLI_PACKAGE_CONTROL_EXTRA
+  "${CMAKE_BINARY_DIR}/packaging/vandril-loot-cli/postinst")
+set(CPACK_DEBIAN_CLI_DESCRIPTION
+  "Writes random custom loot into a game server's world database (command line)
+ The command line of vandril_loot, for headless servers reached over SSH: every
+ command of the window (generate, stats, delete, repair, test-rules) and a
+ read-only check of the loot tables, without Qt or X. It connects through
+ unixODBC and MariaDB Connector/ODBC.")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION TRUE)
 include(CPack)
 

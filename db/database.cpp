@@ -21,6 +21,7 @@ void open_database(Session& state) {
   } catch (const Error& e) {
     throw ConnectionFailed(e.what());
   }
+  state.db_connection->set_observer(state.statement_observer);
   state.db_recordset = std::make_unique<Recordset>();
 }
 

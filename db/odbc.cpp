@@ -143,13 +143,19 @@ void Connection::close() {
 
 void Connection::execute(const std::string& sql) {
   if (!open_) throw UsageError("The connection to the database is closed.");
-  Statement stmt(dbc_);
-  stmt.exec_direct(sql);
+  observed(sql, [&] {
+    Statement stmt(dbc_);
+    stmt.exec_direct(sql);
+  });
 }
 
 void Recordset::open(const std::string& sql, Connection& connection) {
   close();
   if (!connection.is_open()) throw UsageError("The connection to the database is closed.");
+  connection.observed(sql, [&] { fetch_all(sql, connection); });
+}
+
+void Recordset::fetch_all(const std::string& sql, Connection& connection) {
   Statement stmt(connection.handle());
   stmt.exec_direct(sql);
 

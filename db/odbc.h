@@ -2,7 +2,9 @@
 // A small RAII layer over the ODBC API: a connection and a result set that is
 // fetched whole to the client, as the program's commands expect.
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -47,6 +49,12 @@ class Value {
   std::optional<std::string> text_;
 };
 
+// Told of each statement once the server has answered it: its text, how long
+// it took (rows fetched included) and whether it succeeded. It watches only;
+// the command line uses it to log and count what a command sent.
+using StatementObserver =
+    std::function<void(const std::string& sql, std::chrono::nanoseconds took, bool succeeded)>;
+
 class Connection {
  public:
   // Connects with the connection string exactly as given. Throws Error.
@@ -61,13 +69,32 @@ class Connection {
   void execute(const std::string& sql);
   void close();
 
+  void set_observer(StatementObserver observer) { observer_ = std::move(observer); }
+  // Runs `run` (the statement `sql` on this connection) and tells the observer.
+  template <typename Run>
+  void observed(const std::string& sql, Run&& run);
+
   // The raw handle, for the result set.
   void* handle() const { return dbc_; }
 
  private:
   void* dbc_ = nullptr;
   bool open_ = false;
+  StatementObserver observer_;
 };
+
+template <typename Run>
+void Connection::observed(const std::string& sql, Run&& run) {
+  if (!observer_) return run();
+  const auto start = std::chrono::steady_clock::now();
+  try {
+    run();
+  } catch (const Error&) {
+    observer_(sql, std::chrono::steady_clock::now() - start, false);
+    throw;
+  }
+  observer_(sql, std::chrono::steady_clock::now() - start, true);
+}
 
 class Recordset {
  public:
@@ -95,6 +122,7 @@ class Recordset {
   const Value& field(std::string_view name) const;
 
  private:
+  void fetch_all(const std::string& sql, Connection& connection);
   const std::vector<Value>& current_row() const;
 
   bool open_ = false;

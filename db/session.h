@@ -16,6 +16,9 @@ struct Session {
   // Connection settings from db.ini.
   std::string db_host, db_user, db_password, db_name;
 
+  // Given to every connection open_database makes.
+  StatementObserver statement_observer;
+
   std::unique_ptr<Connection> db_connection;
   std::unique_ptr<Recordset> db_recordset;
   std::string current_sql;

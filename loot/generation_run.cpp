@@ -209,7 +209,7 @@ void Command2_Click(ProgramState& state, UiPort& ui) {
   state.form1.set_enabled(Form1Control::Command3, false);
 
   std::optional<double> x2_before;
-  std::string message = "Completed!";
+  std::string message = kCompletedMessage;
   try {
     const RunSettings settings = read_settings(state.form1);
     Generate_item_class_sql(state);

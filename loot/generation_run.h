@@ -8,6 +8,9 @@
 
 namespace vl::loot {
 
+// What the run shows when it walked every NPC.
+inline constexpr const char* kCompletedMessage = "Completed!";
+
 // "lvl_" + level_low + "-" + level_high + "_CUSTOM_" + category_name, from the
 // values as they are now.
 std::string custom_lootdrop_name(const ProgramState& state);

@@ -1,0 +1,164 @@
+#include "cli/check.h"
+
+#include <algorithm>
+#include <cctype>
+#include <map>
+
+#include "db/database.h"
+#include "loot/catalog.h"
+
+namespace vl::cli {
+namespace {
+
+struct FindingQuery {
+  const char* what;
+  std::string from;     // FROM and WHERE
+  const char* example;  // one row as text
+  const char* order;
+};
+
+std::string custom_drop_names() {
+  std::string names;
+  for (const auto& range : loot::kLevelRanges) {
+    for (const auto& category : loot::kLootCategories) {
+      names += std::string(names.empty() ? "" : ",") + "'lvl_" + std::string(range.entry) +
+               "_CUSTOM_" + std::string(category.name) + "'";
+    }
+  }
+  return names;
+}
+
+std::vector<FindingQuery> finding_queries() {
+  return {
+      {"NPCs with loottable 0 (what repair fixes)", "FROM npc_types n WHERE n.loottable_id=0",
+       "CONCAT('npc ',n.id,' ',n.name)", "n.id"},
+      {"NPCs whose loottable does not exist",
+       "FROM npc_types n WHERE n.loottable_id<>0 AND NOT EXISTS "
+       "(SELECT 1 FROM loottable t WHERE t.id=n.loottable_id)",
+       "CONCAT('npc ',n.id,' -> loottable ',n.loottable_id)", "n.id"},
+      {"loottable entries whose lootdrop does not exist",
+       "FROM loottable_entries e WHERE NOT EXISTS (SELECT 1 FROM lootdrop d WHERE "
+       "d.id=e.lootdrop_id)",
+       "CONCAT('loottable ',e.loottable_id,' -> lootdrop ',e.lootdrop_id)",
+       "e.loottable_id,e.lootdrop_id"},
+      {"lootdrop entries whose lootdrop or item does not exist",
+       "FROM lootdrop_entries e WHERE NOT EXISTS (SELECT 1 FROM lootdrop d WHERE "
+       "d.id=e.lootdrop_id) "
+       "OR NOT EXISTS (SELECT 1 FROM items i WHERE i.id=e.item_id)",
+       "CONCAT('lootdrop ',e.lootdrop_id,' item ',e.item_id)", "e.lootdrop_id,e.item_id"},
+      {"lootdrops without entries",
+       "FROM lootdrop d WHERE NOT EXISTS (SELECT 1 FROM lootdrop_entries e WHERE "
+       "e.lootdrop_id=d.id)",
+       "CONCAT('lootdrop ',d.id,' ',d.name)", "d.id"},
+      {"custom drops that no loottable links",
+       "FROM lootdrop d WHERE d.name IN (" + custom_drop_names() +
+           ") AND NOT EXISTS (SELECT 1 FROM loottable_entries e WHERE e.lootdrop_id=d.id)",
+       "CONCAT('lootdrop ',d.id,' ',d.name)", "d.id"},
+  };
+}
+
+std::vector<std::vector<std::string>> rows_of(ProgramState& state, const std::string& sql) {
+  state.current_sql = sql;
+  db::open_recordset(state);
+  db::Recordset& rows = *state.db_recordset;
+  std::vector<std::vector<std::string>> out;
+  for (; !rows.eof(); rows.move_next()) {
+    std::vector<std::string> row;
+    for (std::size_t c = 0; c < rows.column_count(); ++c) row.push_back(rows.field(c).text());
+    out.push_back(std::move(row));
+  }
+  rows.close();
+  return out;
+}
+
+Finding find(ProgramState& state, const FindingQuery& query) {
+  Finding finding;
+  finding.what = query.what;
+  try {
+    finding.count = std::stoll(rows_of(state, "SELECT COUNT(*) " + query.from)[0][0]);
+    for (const auto& row :
+         rows_of(state, std::string("SELECT ") + query.example + " " + query.from + " ORDER BY " +
+                            query.order + " LIMIT " + std::to_string(kExamplesPerFinding))) {
+      finding.examples.push_back(row[0]);
+    }
+  } catch (const db::Error& error) {
+    finding.error = error.what();
+  }
+  return finding;
+}
+
+std::string lower(std::string text) {
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return text;
+}
+
+}  // namespace
+
+bool CheckReport::clean() const {
+  return std::all_of(findings.begin(), findings.end(),
+                     [](const Finding& f) { return f.count == 0 && f.error.empty(); }) &&
+         std::all_of(layouts.begin(), layouts.end(), [](const LayoutFit& l) { return l.fits; });
+}
+
+LayoutFit compare_layout(const WindowTable& expected, const std::vector<std::string>& columns) {
+  LayoutFit fit;
+  fit.table = expected.table;
+  const std::vector<std::string_view> wanted(expected.columns.begin(), expected.columns.end());
+  if (columns.empty()) {
+    fit.differences.push_back("the table does not exist: every statement on it fails");
+    return fit;
+  }
+  if (columns.size() != wanted.size()) {
+    std::string extra, missing;
+    for (const auto& c : columns) {
+      if (std::find(wanted.begin(), wanted.end(), lower(c)) == wanted.end()) extra += " " + c;
+    }
+    for (const auto& w : wanted) {
+      if (std::find_if(columns.begin(), columns.end(),
+                       [&](const std::string& c) { return lower(c) == w; }) == columns.end()) {
+        missing += " " + std::string(w);
+      }
+    }
+    fit.differences.push_back(std::to_string(columns.size()) + " columns where the window gives " +
+                              std::to_string(wanted.size()) + " values" +
+                              (extra.empty() ? "" : "; extra:" + extra) +
+                              (missing.empty() ? "" : "; missing:" + missing) + ": " +
+                              std::string(expected.when_counts_differ));
+    return fit;
+  }
+  for (std::size_t i = 0; i < wanted.size(); ++i) {
+    if (lower(columns[i]) != wanted[i]) {
+      fit.differences.push_back("the value for " + std::string(wanted[i]) + " lands silently in " +
+                                columns[i]);
+    }
+  }
+  fit.fits = fit.differences.empty();
+  return fit;
+}
+
+CheckReport check_world(ProgramState& state) {
+  CheckReport report;
+  db::open_database(state);
+  for (const FindingQuery& query : finding_queries()) report.findings.push_back(find(state, query));
+
+  std::string tables;
+  for (const WindowTable& table : kWindowLayout) {
+    tables += std::string(tables.empty() ? "'" : ",'") + std::string(table.table) + "'";
+  }
+  std::map<std::string, std::vector<std::string>> columns;
+  for (const auto& row :
+       rows_of(state,
+               "SELECT LOWER(table_name),column_name FROM information_schema.columns "
+               "WHERE table_schema=DATABASE() AND LOWER(table_name) IN (" +
+                   tables + ") ORDER BY table_name,ordinal_position")) {
+    columns[row[0]].push_back(row[1]);
+  }
+  for (const WindowTable& table : kWindowLayout) {
+    report.layouts.push_back(compare_layout(table, columns[std::string(table.table)]));
+  }
+  state.db_connection->close();
+  return report;
+}
+
+}  // namespace vl::cli

@@ -1,0 +1,59 @@
+// vandril_loot_cli: every command of the window, for servers without a display.
+
+#include <unistd.h>
+
+#include <cstdio>
+
+#include "cli/commands.h"
+#include "cli/exit_codes.h"
+#include "cli/interrupt.h"
+#include "cli/options.h"
+#include "cli/settings.h"
+#include "cli/terminal_ui.h"
+#include "ui/form1_logic.h"
+
+int main(int argc, char** argv) {
+  using namespace vl::cli;
+  const ParsedArguments parsed = parse_arguments(argc, argv);
+  std::fputs(parsed.out.c_str(), stdout);
+  std::fputs(parsed.err.c_str(), stderr);
+  if (!parsed.invocation) return parsed.exit_code;
+  const Invocation& run = *parsed.invocation;
+
+  // Bad input never reaches the server: everything is checked before Form_Load.
+  std::optional<std::string> list_text;
+  if (run.list) {
+    list_text = read_list_text(*run.list);
+    if (!list_text) {
+      std::fprintf(stderr, "vandril_loot_cli: --list %s cannot be read\n", run.list->c_str());
+      return kExitUsage;
+    }
+  }
+  const bool asks = run.command == CommandName::delete_drops || run.command == CommandName::repair;
+  const bool on_terminal = isatty(STDIN_FILENO) && isatty(STDERR_FILENO);
+  if (asks && !run.yes && !on_terminal) {
+    std::fprintf(stderr, "vandril_loot_cli: without a terminal to ask on, give --yes\n");
+    return kExitUsage;
+  }
+
+  watch_for_interrupt();
+  auto state = std::make_unique<vl::ProgramState>();
+  const bool quiet = run.verbosity == Verbosity::quiet;
+  TerminalUi ui(*state, {.echo_messages = !quiet && run.command != CommandName::test_rules,
+                         .show_progress = !quiet && isatty(STDERR_FILENO),
+                         .log_statements = run.verbosity == Verbosity::verbose});
+
+  const std::string ini = config_path(run);
+  if (!vl::form1::Form_Load(*state, ui, ini)) {
+    if (quiet) std::fprintf(stderr, "%s\n", plain_lines(ui.messages().back()).c_str());
+    std::fprintf(stderr, "(read %s)\n", ini.c_str());
+    return kExitNotConnected;
+  }
+  const Applied applied = apply_settings(*state, ui, run, list_text);
+  for (const std::string& warning : applied.warnings) std::fprintf(stderr, "%s\n", warning.c_str());
+  if (applied.usage_error) {
+    std::fprintf(stderr, "vandril_loot_cli: %s\n", applied.usage_error->c_str());
+    return kExitUsage;
+  }
+  return run_command_line(*state, ui, run);
+}

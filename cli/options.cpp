@@ -1,0 +1,217 @@
+#include "cli/options.h"
+
+#include <CLI/CLI.hpp>
+
+#include <algorithm>
+#include <cctype>
+#include <sstream>
+
+#include "cli/exit_codes.h"
+#include "core/numeric_text.h"
+#include "loot/catalog.h"
+
+namespace vl::cli {
+namespace {
+
+constexpr const char* kProgram = "vandril_loot_cli";
+constexpr std::string_view kCommands[] = {"generate", "stats",      "delete",
+                                          "repair",   "test-rules", "check"};
+
+struct UsageError {
+  std::string message;
+};
+
+std::string lower(std::string_view text) {
+  std::string out(text);
+  std::transform(out.begin(), out.end(), out.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return out;
+}
+
+std::string level_entries() {
+  std::string list;
+  for (const auto& range : loot::kLevelRanges)
+    list += (list.empty() ? "" : ", ") + std::string(range.entry);
+  return list;
+}
+
+std::string category_names() {
+  std::string captions, other_words;
+  for (const auto& category : loot::kLootCategories) {
+    captions += (captions.empty() ? "\"" : ", \"") + std::string(category.caption) + "\"";
+    if (lower(category.caption) != lower(category.name)) {
+      other_words += ", \"" + std::string(category.name) + "\"";
+    }
+  }
+  return captions + other_words;
+}
+
+int level_index(const std::string& entry) {
+  if (auto index = find_level_range(entry)) return *index;
+  throw UsageError{"--levels " + entry + " is no level range; use one of " + level_entries()};
+}
+
+int category_index(const std::string& name) {
+  if (auto index = find_category(name)) return *index;
+  throw UsageError{"--category \"" + name + "\" is no loot category; use one of (any case) " +
+                   category_names()};
+}
+
+// A text the window's box would silently rewrite (no number at all, or an
+// items count that does not fit) is refused here instead.
+void check_number(const std::string& option, const std::string& text, bool items) {
+  const auto number = whole_text_number(text);
+  const bool fits = number && (!items || *number > 100 || to_int16(*number));
+  if (!fits) throw UsageError{option + " \"" + text + "\" is not a number"};
+}
+
+Format format_of(const std::string& name) {
+  if (name == "csv") return Format::csv;
+  if (name == "json") return Format::json;
+  return Format::table;
+}
+
+}  // namespace
+
+std::optional<int> find_category(const std::string& name) {
+  const std::string wanted = lower(name);
+  for (int i = 0; i < loot::kLootCategoryCount; ++i) {
+    const auto& category = loot::kLootCategories[static_cast<std::size_t>(i)];
+    if (wanted == lower(category.caption) || wanted == lower(category.name)) return i;
+  }
+  return std::nullopt;
+}
+
+std::optional<int> find_level_range(const std::string& entry) {
+  for (int i = 0; i < loot::kLevelRangeCount; ++i) {
+    if (loot::kLevelRanges[static_cast<std::size_t>(i)].entry == entry) return i;
+  }
+  return std::nullopt;
+}
+
+// The first word that is no option (nor --config's value) must name a command.
+std::optional<std::string> unknown_command(int argc, const char* const* argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view arg = argv[i];
+    if (arg == "--config") {
+      ++i;
+    } else if (!arg.starts_with("-")) {
+      for (std::string_view command : kCommands) {
+        if (arg == command) return std::nullopt;
+      }
+      return std::string(arg);
+    }
+  }
+  return std::nullopt;
+}
+
+ParsedArguments parse_arguments(int argc, const char* const* argv) {
+  std::string names;
+  for (std::string_view name : kCommands) names += (names.empty() ? "" : ", ") + std::string(name);
+  if (auto command = unknown_command(argc, argv)) {
+    return {std::nullopt, kExitUsage, "",
+            std::string(kProgram) + ": " + *command + " is no command; use one of " + names + "\n"};
+  }
+  Invocation run;
+  std::string levels, category = "Armour", format = "table";
+
+  CLI::App app{"Writes random custom loot into the game server's world database, without a window.",
+               kProgram};
+  app.set_version_flag("--version", std::string(kProgram) + " " + VANDRIL_VERSION);
+  app.require_subcommand(1);
+  app.add_option("--config", run.config,
+                 "db.ini to read (default: ./db.ini, then "
+                 "${VANDRIL_LOOT_HOME:-${XDG_CONFIG_HOME:-~/.config}/vandril_loot}/db.ini)");
+  bool quiet = false, verbose = false;
+  app.add_flag("--quiet", quiet, "print only errors and the result")
+      ->excludes(app.add_flag("--verbose", verbose,
+                              "write every statement sent, with its duration, to stderr"));
+  app.footer(std::string("\nExamples:\n"
+                         "  vandril_loot_cli generate --levels 11-20 --category weapon --items 3\n"
+                         "  vandril_loot_cli --config /srv/world/db.ini stats --format csv\n\n") +
+             kExitCodeTable);
+
+  const std::string ranges_help = "level range: " + level_entries();
+  auto* generate =
+      app.add_subcommand("generate", "what Execute does: custom loot for a level range");
+  generate->add_option("--levels", levels, ranges_help)->required();
+  generate->add_option("--category", category, "caption or drop-name word (default Armour)");
+  auto* list = generate->add_option("--list", run.list, "file of custom item ids, - for stdin");
+  auto* rules = generate->add_option("--rules", run.rules, "item conditions, as the Rules window");
+  list->excludes(rules);
+  generate->add_option("--npc-percent", run.npc_percent, "percent of NPCs (default 25)");
+  generate->add_option("--chance", run.chance, "chance per item (default 10)");
+  generate->add_option("--probability", run.probability, "loottable probability (default 50)");
+  generate->add_option("--items", run.items, "items per drop, at most 100 (default 5)");
+  generate->footer(
+      "\nExamples:\n"
+      "  vandril_loot_cli generate --levels 01-10\n"
+      "  vandril_loot_cli generate --levels 21-30 --category \"Drinks/Ales\" --items 2 --chance "
+      "25\n"
+      "  vandril_loot_cli generate --levels 51-60 --rules \"reqlevel<=55\"\n"
+      "  cut -f1 ids.txt | vandril_loot_cli generate --levels 61-99 --list -");
+
+  auto* stats = app.add_subcommand("stats", "the custom drop counts per category and level range");
+  stats->add_option("--format", format, "table, csv or json")
+      ->check(CLI::IsMember({"table", "csv", "json"}));
+  stats->footer("\nExamples:\n  vandril_loot_cli stats\n  vandril_loot_cli stats --format json");
+
+  auto* remove = app.add_subcommand("delete", "deletes the custom loot drops of a level range");
+  remove->add_option("--levels", levels, ranges_help)->required();
+  remove->add_flag("--yes", run.yes, "ask nothing (needed without a terminal)");
+  remove->footer(
+      "\nExamples:\n  vandril_loot_cli delete --levels 01-10\n"
+      "  vandril_loot_cli --quiet delete --levels 01-10 --yes");
+
+  auto* repair = app.add_subcommand("repair", "gives NPCs without loot a loottable");
+  repair->add_flag("--yes", run.yes, "ask nothing (needed without a terminal)");
+  repair->footer("\nExample:\n  vandril_loot_cli repair --yes");
+
+  auto* test_rules = app.add_subcommand("test-rules", "counts the items that pass the rules");
+  test_rules->add_option("--category", category, "caption or drop-name word (default Armour)");
+  test_rules->add_option("--rules", run.rules, "item conditions")->required();
+  test_rules->footer(
+      "\nExample:\n  vandril_loot_cli test-rules --category weapon --rules \"reqlevel<=10\"");
+
+  auto* check = app.add_subcommand("check", "a read-only report of the loot tables");
+  check->add_option("--format", format, "table or json")->check(CLI::IsMember({"table", "json"}));
+  check->footer("\nExamples:\n  vandril_loot_cli check\n  vandril_loot_cli check --format json");
+
+  ParsedArguments parsed;
+  try {
+    app.parse(argc, argv);
+    run.verbosity = quiet ? Verbosity::quiet : verbose ? Verbosity::verbose : Verbosity::normal;
+    if (generate->parsed()) run.command = CommandName::generate;
+    if (stats->parsed()) run.command = CommandName::stats;
+    if (remove->parsed()) run.command = CommandName::delete_drops;
+    if (repair->parsed()) run.command = CommandName::repair;
+    if (test_rules->parsed()) run.command = CommandName::test_rules;
+    if (check->parsed()) run.command = CommandName::check;
+    if (!levels.empty()) run.level_index = level_index(levels);
+    run.category_index = category_index(category);
+    run.format = format_of(format);
+    if (generate->parsed()) {
+      check_number("--npc-percent", run.npc_percent, false);
+      check_number("--chance", run.chance, false);
+      check_number("--probability", run.probability, false);
+      check_number("--items", run.items, true);
+    }
+    parsed.invocation = run;
+  } catch (const CLI::ParseError& error) {
+    if (dynamic_cast<const CLI::RequiredError*>(&error) && app.get_subcommands().empty()) {
+      parsed.exit_code = kExitUsage;
+      parsed.err = std::string(kProgram) + ": no command given; use one of " + names + "\n";
+      return parsed;
+    }
+    std::ostringstream out, err;
+    parsed.exit_code = app.exit(error, out, err) == 0 ? kExitDone : kExitUsage;
+    parsed.out = out.str();
+    parsed.err = err.str();
+  } catch (const UsageError& error) {
+    parsed.exit_code = kExitUsage;
+    parsed.err = std::string(kProgram) + ": " + error.message + "\n";
+  }
+  return parsed;
+}
+
+}  // namespace vl::cli

@@ -1,0 +1,41 @@
+#pragma once
+// The command line's arguments: parsed, checked and turned into one invocation,
+// or into what to print and the exit code when there is nothing to run.
+
+#include <optional>
+#include <string>
+
+namespace vl::cli {
+
+enum class CommandName { generate, stats, delete_drops, repair, test_rules, check };
+enum class Verbosity { quiet, normal, verbose };
+enum class Format { table, csv, json };
+
+struct Invocation {
+  CommandName command = CommandName::generate;
+  std::string config;  // empty: the default places
+  Verbosity verbosity = Verbosity::normal;
+  int level_index = 0;              // into loot::kLevelRanges
+  int category_index = 0;           // into loot::kLootCategories
+  std::optional<std::string> list;  // a file name, "-" for standard input
+  std::optional<std::string> rules;
+  // The texts of the window's boxes, checked to be numbers.
+  std::string npc_percent = "25", chance = "10", probability = "50", items = "5";
+  Format format = Format::table;
+  bool yes = false;
+};
+
+struct ParsedArguments {
+  std::optional<Invocation> invocation;  // nullopt: nothing to run, print and exit
+  int exit_code = 0;
+  std::string out, err;
+};
+
+ParsedArguments parse_arguments(int argc, const char* const* argv);
+
+// A category by the window's caption or the drop-name word, case-insensitive.
+std::optional<int> find_category(const std::string& name);
+// A level range by its list entry ("01-10").
+std::optional<int> find_level_range(const std::string& entry);
+
+}  // namespace vl::cli

@@ -1,0 +1,116 @@
+#include "cli/output.h"
+
+#include <fmt/core.h>
+
+#include <algorithm>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+namespace vl::cli {
+namespace {
+
+std::vector<long long> column_counts(const std::string& column) {
+  std::vector<long long> counts;
+  std::istringstream lines(column);
+  for (std::string line; std::getline(lines, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty()) counts.push_back(std::stoll(line));
+  }
+  return counts;
+}
+
+std::string csv_field(const std::string& text) {
+  if (text.find_first_of(",\"") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + "\"";
+}
+
+std::string stats_table_text(const StatsTable& stats) {
+  std::size_t width = 0;
+  for (const auto& word : stats.categories) width = std::max(width, word.size());
+  std::string out = fmt::format("{:<{}}", "", width);
+  for (const auto& range : stats.ranges) out += fmt::format(" {:>6}", range);
+  out += "\n";
+  for (std::size_t c = 0; c < stats.categories.size(); ++c) {
+    out += fmt::format("{:<{}}", stats.categories[c], width);
+    for (long long count : stats.counts[c]) out += fmt::format(" {:>6}", count);
+    out += "\n";
+  }
+  return out;
+}
+
+std::string stats_csv(const StatsTable& stats) {
+  std::string out = "category";
+  for (const auto& range : stats.ranges) out += "," + range;
+  out += "\n";
+  for (std::size_t c = 0; c < stats.categories.size(); ++c) {
+    out += csv_field(stats.categories[c]);
+    for (long long count : stats.counts[c]) out += "," + std::to_string(count);
+    out += "\n";
+  }
+  return out;
+}
+
+std::string stats_json(const StatsTable& stats) {
+  const nlohmann::ordered_json json = {
+      {"ranges", stats.ranges}, {"categories", stats.categories}, {"counts", stats.counts}};
+  return json.dump() + "\n";
+}
+
+std::string check_table_text(const CheckReport& report) {
+  std::string out;
+  for (const Finding& finding : report.findings) {
+    if (!finding.error.empty()) {
+      out += finding.what + ": could not be checked: " + finding.error + "\n";
+      continue;
+    }
+    out += fmt::format("{}: {}\n", finding.what, finding.count);
+    for (const auto& example : finding.examples) out += "  " + example + "\n";
+  }
+  for (const LayoutFit& layout : report.layouts) {
+    out += "layout of " + layout.table + ": " + (layout.fits ? "fits" : "differs") + "\n";
+    for (const auto& difference : layout.differences) out += "  " + difference + "\n";
+  }
+  return out;
+}
+
+std::string check_json(const CheckReport& report) {
+  nlohmann::json findings = nlohmann::json::array(), layouts = nlohmann::json::array();
+  for (const Finding& finding : report.findings) {
+    nlohmann::json entry = {
+        {"finding", finding.what}, {"count", finding.count}, {"examples", finding.examples}};
+    if (!finding.error.empty()) entry["error"] = finding.error;
+    findings.push_back(entry);
+  }
+  for (const LayoutFit& layout : report.layouts) {
+    layouts.push_back(
+        {{"table", layout.table}, {"fits", layout.fits}, {"differences", layout.differences}});
+  }
+  return nlohmann::ordered_json{{"findings", findings}, {"layouts", layouts}}.dump() + "\n";
+}
+
+}  // namespace
+
+StatsTable stats_table(const Form1Model& form, const std::vector<std::string>& words) {
+  StatsTable stats{form.level_entries(), words, {}};
+  stats.counts.assign(words.size(), std::vector<long long>(stats.ranges.size(), 0));
+  for (std::size_t r = 0; r < stats.ranges.size(); ++r) {
+    const auto counts = column_counts(form.lvls(static_cast<int>(r) + 1));
+    for (std::size_t c = 0; c < counts.size() && c < words.size(); ++c)
+      stats.counts[c][r] = counts[c];
+  }
+  return stats;
+}
+
+std::string stats_text(const StatsTable& stats, Format format) {
+  if (format == Format::csv) return stats_csv(stats);
+  if (format == Format::json) return stats_json(stats);
+  return stats_table_text(stats);
+}
+
+std::string check_text(const CheckReport& report, Format format) {
+  return format == Format::json ? check_json(report) : check_table_text(report);
+}
+
+}  // namespace vl::cli

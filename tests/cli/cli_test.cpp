@@ -1,0 +1,339 @@
+// The command line against the test server: exit codes, standard output and
+// error, the rows it leaves, what reached the server (its general log), Ctrl+C,
+// and the same statements as the window's handler.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <thread>
+
+#include "loot/generation_run.h"
+#include "support/recording_ui.h"
+#include "support/test_db.h"
+#include "ui/command_guard.h"
+#include "ui/form1_logic.h"
+
+extern char** environ;
+
+namespace vl::test {
+namespace {
+
+using Args = std::vector<std::string>;
+using Texts = std::vector<std::string>;
+
+std::string slurp(const std::string& path) {
+  std::ostringstream text;
+  text << std::ifstream(path, std::ios::binary).rdbuf();
+  return text.str();
+}
+
+// A db.ini for the test server in `path`.
+void write_db_ini(const std::string& path, const std::string& password = "") {
+  const DbSettings& db = db_settings();
+  std::ofstream(path) << "host=" << db.host << "\nuser=" << db.user
+                      << "\npassword=" << (password.empty() ? db.password : password)
+                      << "\ndatabase=" << db.name << "\n";
+}
+
+struct CliResult {
+  int exit_code = -1;
+  std::string out, err;
+};
+
+// The program as the operator runs it: in a folder of its own holding db.ini.
+class CliProcess {
+ public:
+  explicit CliProcess(Args args, const std::string& input = "", const std::string& password = "") {
+    char folder[] = "/tmp/vandril_cli_XXXXXX";
+    dir_ = mkdtemp(folder);
+    write_db_ini(dir_ + "/db.ini", password);
+    std::ofstream(dir_ + "/in", std::ios::binary) << input;
+    args.insert(args.begin(), VL_CLI);
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(&files, 0, (dir_ + "/in").c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&files, 1, (dir_ + "/out").c_str(), O_WRONLY | O_CREAT, 0600);
+    posix_spawn_file_actions_addopen(&files, 2, (dir_ + "/err").c_str(), O_WRONLY | O_CREAT, 0600);
+    posix_spawn_file_actions_addchdir_np(&files, dir_.c_str());
+    EXPECT_EQ(posix_spawn(&pid_, VL_CLI, &files, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&files);
+  }
+  ~CliProcess() {
+    if (pid_ > 0) kill(pid_, SIGKILL), waitpid(pid_, nullptr, 0);
+    std::filesystem::remove_all(dir_);
+  }
+  pid_t pid() const { return pid_; }
+  CliResult wait() {
+    int status = 0;
+    waitpid(std::exchange(pid_, -1), &status, 0);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), slurp(dir_ + "/out"),
+            slurp(dir_ + "/err")};
+  }
+
+ private:
+  std::string dir_;
+  pid_t pid_ = -1;
+};
+
+CliResult run_cli(const Args& args, const std::string& input = "",
+                  const std::string& password = "") {
+  return CliProcess(args, input, password).wait();
+}
+
+struct Row {
+  const char* name;
+  Args args;
+  Texts world;  // statements that set up the world
+  int exit_code;
+  std::string out, err;  // exact; {s} stands for seconds, {server} for the server's prefix
+  std::string query = "", rows = "";  // a query on the world afterwards, and its value
+  int statements = 0;                 // sent by the program (Query and Execute)
+  std::string input = "";
+};
+
+// clang-format off
+const std::string kArmours = "INSERT INTO items (id,name,itemtype) VALUES (1001,'i',10),(1002,'i',10)";
+const std::string kNpcs = "INSERT INTO npc_types (id,name,level,loottable_id) VALUES (1,'n',5,77),(2,'n',5,88)";
+const std::string kBat = "INSERT INTO npc_types (id,name,level,loottable_id) VALUES (1,'a bat',5,0)";
+const std::string kCustomDrops = "INSERT INTO lootdrop (id,name) VALUES (1,'lvl_11-20_CUSTOM_weapon'),"
+    "(2,'lvl_11-20_CUSTOM_weapon'),(3,'lvl_65-99_CUSTOM_Ales/Drinks')";
+const std::string kNothing = "npcs=0 walked=0 chosen=0 drops=0 entries=0 seconds={s}\n";
+const std::string kTwoDrops = "npcs=2 walked=2 chosen=2 drops=2 entries=";
+const std::string kDone = "Completed!\n";
+const std::string kGen = "generate", kLevels = "--levels", kItems = "--items", kAll = "--npc-percent";
+
+const Row kRows[] = {
+  {"generate_writes_drops", {kGen, kLevels, "01-10", kAll, "101", kItems, "2"}, {kArmours, kNpcs}, 0,
+   kTwoDrops + "4 seconds={s}\n", kDone, "SELECT COUNT(*) FROM lootdrop_entries", "4", 12},
+  {"generate_quiet_refuses_too_many_items", {"--quiet", kGen, kLevels, "01-10", kItems, "33"}, {kArmours, kNpcs}, 1,
+   kNothing, "At most 32 items fit in one drop (33 items per drop asked for).\nNothing was written.\n",
+   "SELECT COUNT(*) FROM lootdrop", "0", 1},
+  {"generate_clamps_items_to_100", {kGen, kLevels, "01-10", kItems, "150"}, {kArmours}, 1, kNothing,
+   "--items 150 is more than 100; 100 items per drop are used.\n"
+   "At most 32 items fit in one drop (100 items per drop asked for).\nNothing was written.\n", "", "", 1},
+  {"generate_without_candidates", {kGen, kLevels, "01-10", "--category", "WEAPON"}, {kArmours, kNpcs}, 1, kNothing,
+   "No items match the selected category and rules.\nNothing was written.\n", "", "", 1},
+  {"generate_from_list_on_stdin", {kGen, kLevels, "01-10", "--list", "-", kItems, "1", "--category", "ales/drinks",
+   kAll, "101"}, {kNpcs}, 0, kTwoDrops + "2 seconds={s}\n",
+   "Custom List Created [2 items]\nUsing Your Custom Item List - [2 items]\n" + kDone,
+   "SELECT GROUP_CONCAT(DISTINCT name) FROM lootdrop", "lvl_01-10_CUSTOM_Ales/Drinks", 9, "7\r\n7\n"},
+  {"generate_with_rules", {kGen, kLevels, "01-10", "--rules", "id>1001", kItems, "1", kAll, "101"}, {kArmours, kNpcs},
+   0, kTwoDrops + "2 seconds={s}\n", kDone, "SELECT GROUP_CONCAT(DISTINCT item_id) FROM lootdrop_entries", "1002", 10},
+  {"generate_stops_at_a_rejected_entry", {kGen, kLevels, "01-10", kItems, "1", kAll, "101"},
+   {"INSERT INTO items (id,name,itemtype) VALUES (1001,'i',10)", kNpcs,
+    "ALTER TABLE lootdrop_entries ADD disabled_chance FLOAT NOT NULL DEFAULT 0 AFTER chance"}, 3,
+   "npcs=2 walked=1 chosen=1 drops=1 entries=0 seconds={s}\n",
+   "The database rejected a statement, and the command was stopped.\n\n{server}Column count doesn't match value "
+   "count at row 1\n\nStatement: INSERT INTO lootdrop_entries values (1,1001,1,1,10,0,127,1)\n"
+   "Written before the stop, and staying: 1 lootdrops, 0 lootdrop entries, 0 loottable entries.\n",
+   "SELECT COUNT(*) FROM lootdrop", "1", 5},
+  {"stats_as_csv", {"stats", "--format", "csv"}, {kCustomDrops}, 0,
+   "category,01-10,11-20,21-30,31-40,41-50,51-60,61-99,65-99\narmour,0,0,0,0,0,0,0,0\nweapon,0,2,0,0,0,0,0,0\n"
+   "higher lvl misc,0,0,0,0,0,0,0,0\nAll lvl misc,0,0,0,0,0,0,0,0\nshields,0,0,0,0,0,0,0,0\n"
+   "General Food Items,0,0,0,0,0,0,0,0\nSpells/Songs,0,0,0,0,0,0,0,0\npotions,0,0,0,0,0,0,0,0\n"
+   "Drums/Arrows/Crafted Rings,0,0,0,0,0,0,0,0\nAles/Drinks,0,0,0,0,0,0,0,1\nidols charms trinkets,0,0,0,0,0,0,0,0\n"
+   "high level augment items/Solvents,0,0,0,0,0,0,0,0\n", "", "", "", 96},
+  {"stats_as_json", {"--quiet", "stats", "--format", "json"}, {kCustomDrops}, 0,
+   R"({"ranges":["01-10","11-20","21-30","31-40","41-50","51-60","61-99","65-99"],"categories":["armour","weapon",)"
+   R"("higher lvl misc","All lvl misc","shields","General Food Items","Spells/Songs","potions",)"
+   R"("Drums/Arrows/Crafted Rings","Ales/Drinks","idols charms trinkets","high level augment items/Solvents"],)"
+   R"("counts":[[0,0,0,0,0,0,0,0],[0,2,0,0,0,0,0,0],[0,0,0,0,0,0,0,0],[0,0,0,0,0,0,0,0],[0,0,0,0,0,0,0,0],)"
+   R"([0,0,0,0,0,0,0,0],[0,0,0,0,0,0,0,0],[0,0,0,0,0,0,0,0],[0,0,0,0,0,0,0,0],[0,0,0,0,0,0,0,1],)"
+   R"([0,0,0,0,0,0,0,0],[0,0,0,0,0,0,0,0]]})" "\n", "", "", "", 96},
+  {"delete_with_yes", {"delete", kLevels, "01-10", "--yes"},
+   {"INSERT INTO lootdrop (id,name) VALUES (5,'lvl_01-10_CUSTOM_armour'),(6,'lvl_11-20_CUSTOM_armour')",
+    "INSERT INTO lootdrop_entries (lootdrop_id,item_id) VALUES (5,1),(6,1)",
+    "INSERT INTO loottable_entries (loottable_id,lootdrop_id) VALUES (9,5)"}, 0, "deleted=1\n", "",
+   "SELECT CONCAT(COUNT(*),(SELECT COUNT(*) FROM lootdrop_entries),(SELECT COUNT(*) FROM loottable_entries)) "
+   "FROM lootdrop", "110", 4},
+  {"repair_with_yes", {"repair", "--yes"}, {kBat, "INSERT INTO items (id,name) VALUES (1003,'cloth cap')"}, 0,
+   "repaired=1\n", "", "SELECT loottable_id FROM npc_types", "1", 12},
+  {"repair_without_cloth_or_rusty", {"--quiet", "repair", "--yes"}, {kBat}, 1, "repaired=0\n",
+   "No item whose name starts with cloth or rusty was found, so there is nothing to put into the repair loot. "
+   "Nothing was written.\n", "", "", 2},
+  {"test_rules_passes", {"test-rules", "--category", "armour", "--rules", "id>1001"}, {kArmours}, 0,
+   "Query Passed: 1 items match criteria\n", "", "", "", 1},
+  // The server rejects the statement when preparing it: no Execute reaches the log.
+  {"test_rules_fails", {"test-rules", "--rules", "nonsense<"}, {}, 1, "",
+   "Error in Query - check the field names and syntax\n", "", "", 0},
+  {"check_finds_and_compares_layouts", {"check"},
+   {kBat, "INSERT INTO lootdrop (id,name) VALUES (4,'lvl_01-10_CUSTOM_armour')",
+    "ALTER TABLE lootdrop ADD min_expansion TINYINT NOT NULL DEFAULT -1",
+    "ALTER TABLE loottable_entries MODIFY probability FLOAT NOT NULL DEFAULT 100 AFTER mindrop"}, 1,
+   "NPCs with loottable 0 (what repair fixes): 1\n  npc 1 a bat\nNPCs whose loottable does not exist: 0\n"
+   "loottable entries whose lootdrop does not exist: 0\nlootdrop entries whose lootdrop or item does not exist: 0\n"
+   "lootdrops without entries: 1\n  lootdrop 4 lvl_01-10_CUSTOM_armour\ncustom drops that no loottable links: 1\n"
+   "  lootdrop 4 lvl_01-10_CUSTOM_armour\nlayout of lootdrop: differs\n  3 columns where the window gives 2 values; "
+   "extra: min_expansion: the repair's INSERT INTO LOOTDROP values (2 values) is rejected\n"
+   "layout of lootdrop_entries: fits\nlayout of loottable: fits\nlayout of loottable_entries: differs\n"
+   "  the value for probability lands silently in droplimit\n  the value for droplimit lands silently in mindrop\n"
+   "  the value for mindrop lands silently in probability\n", "", "", "", 13},
+  // Bad input: a message naming the valid values, and no connection.
+  {"unknown_command", {"frob"}, {}, 64, "",
+   "vandril_loot_cli: frob is no command; use one of generate, stats, delete, repair, test-rules, check\n"},
+  {"unknown_option", {"stats", "--frobnicate"}, {}, 64, "",
+   "The following argument was not expected: --frobnicate\nRun with --help for more information.\n"},
+  {"unknown_range", {"delete", kLevels, "01-11", "--yes"}, {}, 64, "", "vandril_loot_cli: --levels 01-11 is no "
+   "level range; use one of 01-10, 11-20, 21-30, 31-40, 41-50, 51-60, 61-99, 65-99\n"},
+  {"unknown_category", {"test-rules", "--category", "Helmets", "--rules", "1"}, {}, 64, "",
+   "vandril_loot_cli: --category \"Helmets\" is no loot category; use one of (any case) \"Armour\", \"Weapon\", "
+   "\"Higher LVL Misc\", \"All LVL Misc\", \"Shields\", \"General Food Items\", \"Spells/Songs\", \"Potions\", "
+   "\"Drums/Arrows/Crafted Rings\", \"Drinks/Ales\", \"idols,charms,trinkets\", \"high level augment "
+   "items/Solvents\", \"Ales/Drinks\", \"idols charms trinkets\"\n"},
+  {"items_not_a_number", {kGen, kLevels, "01-10", kItems, "abc"}, {}, 64, "",
+   "vandril_loot_cli: --items \"abc\" is not a number\n"},
+  {"chance_not_a_number", {kGen, kLevels, "01-10", "--chance", "12x"}, {}, 64, "",
+   "vandril_loot_cli: --chance \"12x\" is not a number\n"},
+  {"missing_levels", {kGen}, {}, 64, "", "--levels is required\nRun with --help for more information.\n"},
+  {"missing_list_file", {kGen, kLevels, "01-10", "--list", "nowhere.txt"}, {}, 64, "",
+   "vandril_loot_cli: --list nowhere.txt cannot be read\n"},
+  {"rules_with_list", {kGen, kLevels, "01-10", "--list", "-", "--rules", "x"}, {}, 64, "",
+   "--list excludes --rules\nRun with --help for more information.\n"},
+  {"delete_without_terminal_or_yes", {"delete", kLevels, "01-10"}, {}, 64, "",
+   "vandril_loot_cli: without a terminal to ask on, give --yes\n"},
+  {"missing_db_ini", {"--config", "nowhere.ini", "stats"}, {}, 2, "", "DB.INI Invalid or Missing\n(read nowhere.ini)\n"},
+};
+// clang-format on
+
+void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
+
+// What varies between runs, replaced by the placeholders the rows use.
+std::string steady(const std::string& text) {
+  const std::string seconds =
+      std::regex_replace(text, std::regex(R"(seconds=[0-9.]+)"), "seconds={s}");
+  return std::regex_replace(seconds, std::regex(R"(\[ma-[^\n]*\])"), "{server}");
+}
+
+class CommandLine : public ::testing::TestWithParam<Row> {};
+
+TEST_P(CommandLine, ExitOutputRowsAndStatements) {
+  const Row& row = GetParam();
+  reset_world();
+  for (const std::string& sql : row.world) fixture_sql(sql);
+  GeneralLog log;
+  const CliResult result = run_cli(row.args, row.input);
+  EXPECT_EQ(result.exit_code, row.exit_code);
+  EXPECT_EQ(steady(result.out), row.out);
+  EXPECT_EQ(steady(result.err), row.err);
+  EXPECT_EQ(row.query.empty() ? "" : fixture_value(row.query), row.rows) << row.query;
+  EXPECT_EQ(log.statements().size(), static_cast<std::size_t>(row.statements));
+  if (row.exit_code == 64 || row.exit_code == 2) {
+    EXPECT_TRUE(log.connections().empty());  // bad input never reaches the server
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, CommandLine, ::testing::ValuesIn(kRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CommandLineConnection, RefusedLoginEndsWithTheConnectionMessage) {
+  const CliResult result = run_cli({"stats"}, "", "wrong_password");
+  EXPECT_EQ(result.exit_code, 2);
+  EXPECT_EQ(result.err,
+            "MYSQL Connection FAILED - Did you remember to:\nEdit db.ini for correct mysql user "
+            "data?\nUse 127.0.0.1 IP for minilogin?\nInstall myODBC drivers?\n");
+  EXPECT_EQ(result.out, "");
+}
+
+TEST(CommandLineInterrupt, CtrlCStopsBeforeTheNextNpcAndSaysWhatWasWritten) {
+  reset_world();
+  fixture_sql("INSERT INTO items (id,name,itemtype) VALUES (1001,'i',10)");
+  fixture_sql(
+      "INSERT INTO npc_types (id,name,level,loottable_id) "
+      "SELECT seq,'n',5,seq FROM seq_1_to_20000");
+  CliProcess run({"generate", "--levels", "01-10", "--items", "1", "--npc-percent", "101"});
+  while (std::stoi(fixture_value("SELECT COUNT(*) FROM loottable_entries")) < 5)
+    std::this_thread::yield();
+  kill(run.pid(), SIGINT);
+  const CliResult result = run.wait();
+  EXPECT_EQ(result.exit_code, 130);
+  std::smatch found;
+  ASSERT_TRUE(std::regex_match(
+      result.out, found,
+      std::regex(R"(npcs=20000 walked=(\d+) chosen=\1 drops=\1 entries=\1 seconds=[0-9.]+\n)")))
+      << result.out;
+  const std::string written = found[1];
+  EXPECT_EQ(
+      fixture_value(
+          "SELECT CONCAT(COUNT(*),'/',(SELECT COUNT(*) FROM loottable_entries)) FROM lootdrop"),
+      written + "/" + written);
+  EXPECT_EQ(result.err, "Stopped by Ctrl+C before NPC " + std::to_string(std::stoi(written) + 1) +
+                            " of 20000: " + written + " custom loot drops with " + written +
+                            " entries were written and stay.\n");
+}
+
+void a_world() {
+  reset_world();
+  fixture_sql("INSERT INTO items (id,name,itemtype) VALUES (1001,'i',1),(1002,'i',1),(1003,'i',1)");
+  fixture_sql("INSERT INTO lootdrop (id,name) VALUES (40,'older')");
+  fixture_sql(
+      "INSERT INTO npc_types (id,name,level,loottable_id) VALUES "
+      "(1,'a',12,7),(2,'b',15,0),(3,'c',19,8),(4,'d',20,7),(5,'e',33,9)");
+}
+
+// "connection index: statement" since the log's mark; the entries of a drop,
+// which come in the order drawn, sorted.
+Texts sent_since(const GeneralLog& log) {
+  const auto connections = log.connections();
+  Texts sent;
+  for (const LogEntry& entry : log.statements()) {
+    const auto at = std::find(connections.begin(), connections.end(), entry.connection);
+    sent.push_back(std::to_string(at - connections.begin()) + ": " + entry.argument);
+  }
+  const auto is_entry = [](const std::string& s) { return s.find("lootdrop_entries") != s.npos; };
+  for (auto first = sent.begin(); first != sent.end();) {
+    first = std::find_if(first, sent.end(), is_entry);
+    const auto last = std::find_if_not(first, sent.end(), is_entry);
+    std::sort(first, last);
+    first = last;
+  }
+  return sent;
+}
+
+TEST(SameStatements, CommandLineGenerateSendsWhatTheWindowsHandlerSends) {
+  a_world();
+  GeneralLog window_log;
+  {
+    ProgramState state;
+    RecordingUi ui;
+    const std::string ini = "/tmp/vandril_same_statements.ini";
+    write_db_ini(ini);
+    ASSERT_TRUE(form1::Form_Load(state, ui, ini));
+    state.form1.select_op(1);
+    form1::level_selection_changed(state, 1);
+    state.form1.set_text(Form1Control::perc_of_npcs, "101");
+    state.form1.set_text(Form1Control::lootdrop_percentx, "12.5");
+    state.form1.set_text(Form1Control::loottable_percentx, "40");
+    state.form1.set_text(Form1Control::item_max, "3");
+    ui::run_command(state, ui, loot::Command2_Click, [](int) { FAIL(); });
+    ASSERT_EQ(ui.messages.back(), "Completed!");
+  }
+  const Texts window = sent_since(window_log);
+
+  a_world();
+  GeneralLog cli_log;
+  const CliResult result =
+      run_cli({"generate", "--levels", "11-20", "--category", "Weapon", "--npc-percent", "101",
+               "--chance", "12.5", "--probability", "40", "--items", "3"});
+  ASSERT_EQ(result.exit_code, 0) << result.err;
+  EXPECT_EQ(sent_since(cli_log), window);
+  ASSERT_EQ(window.size(), 14u);  // item and NPC queries, two drops of five statements
+  EXPECT_EQ(window[0],
+            "0: SELECT id from items WHERE ( itemtype=1 OR itemtype=2 OR itemtype=3 OR "
+            "itemtype=4 OR itemtype=5 OR itemtype=45 OR itemtype=7 OR itemtype=0 OR "
+            "itemtype=19 OR itemtype=35)");
+  EXPECT_EQ(window[13], "4: INSERT INTO loottable_entries values (8,42,1,40,1,0)");
+}
+
+}  // namespace
+}  // namespace vl::test
