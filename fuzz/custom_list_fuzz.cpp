@@ -4,10 +4,8 @@
 // number of line breaks.
 
 #include <algorithm>
-#include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,15 +15,14 @@
 #include "core/program_state.h"
 #include "fuzz_check.h"
 #include "loot/custom_list.h"
-#include "slots_zero.h"
 #include "support/recording_ui.h"
+
+// Whether every slot from the given one on holds 0 (slots_zero.cpp).
+bool slots_zero_from(const std::vector<std::optional<double>>& slots, std::size_t from);
 
 namespace {
 
 namespace cl = vl::custom_list;
-
-// Records the message boxes instead of showing them.
-using SilentUi = vl::test::RecordingUi;
 
 class ListWindow : public cl::ListControls {
  public:
@@ -43,38 +40,18 @@ class ListWindow : public cl::ListControls {
   std::string text_;
 };
 
-// What the slots hold before GO: a value no line reads as, different per slot.
-std::optional<double> sentinel(std::size_t slot) {
-  if (slot % 7 == 3) return std::nullopt;
-  return -0.25 - static_cast<double>(slot);
-}
-
 constexpr const char* kCaptionBefore = "caption before GO";
 
+// What the slots hold before GO: a value no line reads as, different per slot.
 const std::vector<std::optional<double>>& slots_before() {
   static const auto slots = [] {
     std::vector<std::optional<double>> made(vl::kCustomItemSlots);
-    for (std::size_t slot = 0; slot < made.size(); ++slot) made[slot] = sentinel(slot);
+    for (std::size_t slot = 0; slot < made.size(); ++slot) {
+      if (slot % 7 != 3) made[slot] = -0.25 - static_cast<double>(slot);
+    }
     return made;
   }();
   return slots;
-}
-
-void reset(vl::ProgramState& state) {
-  state.custom_item_ids = slots_before();
-  state.custom_list_active = false;
-  state.form1.set_caption(vl::Form1Control::Command6, kCaptionBefore);
-  state.form1.set_enabled(vl::Form1Control::Command5, true);
-}
-
-std::vector<std::string_view> lines_of(std::string_view text) {
-  std::vector<std::string_view> lines;
-  while (true) {
-    const std::size_t cr = text.find('\r');
-    lines.push_back(text.substr(0, cr));
-    if (cr == std::string_view::npos) return lines;
-    text.remove_prefix(cr + 1);
-  }
 }
 
 bool holds_more_than_blanks(std::string_view line) {
@@ -84,51 +61,51 @@ bool holds_more_than_blanks(std::string_view line) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const auto state = [] {
-    auto made = std::make_unique<vl::ProgramState>();
-    reset(*made);
-    return made;
-  }();
-  static bool slots_written = false;
-  if (slots_written) reset(*state);
+  static vl::ProgramState state;
+  static bool slots_written = true;  // the slots need their markers
+  if (slots_written) {
+    state.custom_item_ids = slots_before();
+    state.custom_list_active = false;
+    state.form1.set_caption(vl::Form1Control::Command6, kCaptionBefore);
+    state.form1.set_enabled(vl::Form1Control::Command5, true);
+  }
 
   const std::string text(reinterpret_cast<const char*>(data), size);
-  const std::vector<std::string_view> lines = lines_of(text);
+  std::vector<std::string_view> lines;
+  for (std::string_view rest = text;; rest.remove_prefix(lines.back().size() + 1)) {
+    lines.push_back(rest.substr(0, rest.find('\r')));
+    if (lines.back().size() == rest.size()) break;
+  }
   std::size_t needed = lines.size();
   while (needed > 0 && !holds_more_than_blanks(lines[needed - 1])) --needed;
 
   ListWindow window(text);
-  SilentUi ui;
-  cl::ok_Click(*state, ui, window);
-  auto& slots = state->custom_item_ids;
-  FUZZ_CHECK(slots.size() == vl::kCustomItemSlots);
-  FUZZ_CHECK(ui.messages.size() == 1);
-  FUZZ_CHECK(window.text_writes == 0);
-  FUZZ_CHECK(slots[0] == slots_before()[0]);
+  vl::test::RecordingUi ui;
+  cl::ok_Click(state, ui, window);
+  auto& slots = state.custom_item_ids;
+  FUZZ_CHECK(slots.size() == vl::kCustomItemSlots && slots[0] == slots_before()[0]);
+  FUZZ_CHECK(ui.messages.size() == 1 && window.text_writes == 0);
 
-  if (needed > static_cast<std::size_t>(cl::kListCapacity)) {
-    FUZZ_CHECK(window.unloads == 0);
-    FUZZ_CHECK(!state->custom_list_active);
-    FUZZ_CHECK(state->form1.button(vl::Form1Control::Command6).caption == kCaptionBefore);
-    FUZZ_CHECK(state->form1.button(vl::Form1Control::Command5).enabled);
+  slots_written = needed <= static_cast<std::size_t>(cl::kListCapacity);
+  if (!slots_written) {
+    FUZZ_CHECK(window.unloads == 0 && !state.custom_list_active);
+    FUZZ_CHECK(state.form1.button(vl::Form1Control::Command6).caption == kCaptionBefore);
+    FUZZ_CHECK(state.form1.button(vl::Form1Control::Command5).enabled);
     FUZZ_CHECK(slots == slots_before());
     return 0;
   }
 
-  slots_written = true;
   const std::string count = std::to_string(lines.size() - 1);
   FUZZ_CHECK(ui.messages[0] == "Custom List Created [" + count + " items]");
-  FUZZ_CHECK(state->form1.button(vl::Form1Control::Command6).caption ==
+  FUZZ_CHECK(state.form1.button(vl::Form1Control::Command6).caption ==
              "Custom Item List - [" + count + " items]");
-  FUZZ_CHECK(!state->form1.button(vl::Form1Control::Command5).enabled);
-  FUZZ_CHECK(state->custom_list_active);
-  FUZZ_CHECK(window.unloads == 1);
+  FUZZ_CHECK(!state.form1.button(vl::Form1Control::Command5).enabled);
+  FUZZ_CHECK(state.custom_list_active && window.unloads == 1);
 
   const std::size_t stored = std::min<std::size_t>(lines.size(), cl::kListCapacity);
   for (std::size_t slot = 1; slot <= stored; ++slot) {
     const std::string_view line = lines[slot - 1];
-    const std::size_t tab = line.find('\t');
-    const std::string_view id = tab == std::string_view::npos ? line : line.substr(tab + 1);
+    const std::string_view id = line.substr(line.find('\t') == line.npos ? 0 : line.find('\t') + 1);
     FUZZ_CHECK(slots[slot] == (line.empty() ? 0.0 : vl::numeric_value(id)));
   }
   FUZZ_CHECK(slots_zero_from(slots, stored + 1));
