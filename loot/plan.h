@@ -28,7 +28,7 @@ struct Plan {
   std::string drop_name;
   RunSettings settings;
   int items_per_drop = 0;
-  std::string highest_lootdrop_id;  // as MAX(id) gave it; "" for an empty table
+  std::string highest_lootdrop_id;  // as MAX(id) gave it when planning; "" for an empty table
   std::size_t npcs_in_range = 0;
   std::size_t npcs_keeping_loottable = 0;  // after the one-NPC-per-loottable rule
   std::vector<PlannedDrop> drops;

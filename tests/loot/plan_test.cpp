@@ -4,13 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "db/database.h"
 #include "loot/generation_run.h"
 #include "loot/plan.h"
+#include "loot/plan_sql.h"
 #include "support/recording_ui.h"
 #include "support/test_db.h"
 
@@ -52,6 +56,30 @@ std::string loot_checksums() {
   return sums;
 }
 
+// Every row the loot tables hold, in a fixed order.
+std::string loot_rows() {
+  std::string rows;
+  for (const char* table : {"lootdrop", "lootdrop_entries", "loottable_entries"}) {
+    for (const auto& row : fixture_rows(std::string("SELECT * FROM ") + table + " ORDER BY 1,2")) {
+      for (const auto& value : row) rows += value + ",";
+      rows += "\n";
+    }
+  }
+  return rows;
+}
+
+// Applies a script with the mariadb client: "" when it succeeded, else its error.
+std::string apply_script(const std::string& path) {
+  const DbSettings& db = db_settings();
+  const std::string errors = path + ".err";
+  const std::string command = "mariadb --no-defaults -h " + db.host + " -u " + db.user + " -p" +
+                              db.password + " " + db.name + " < " + path + " 2>" + errors;
+  if (std::system(command.c_str()) == 0) return "";
+  std::ostringstream text;
+  text << std::ifstream(errors).rdbuf();
+  return text.str();
+}
+
 struct Case {
   const char* name;
   const char* npcs;  // rows of npc_types (id,name,level,loottable_id), or a SELECT of them
@@ -75,12 +103,15 @@ TEST(Plan, SameSeedPlansWhatTheRunWritesAndWritesNothingItself) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    reset_world();
-    fixture_sql(
-        "INSERT INTO items (id,name,itemtype) VALUES (101,'w',10),(102,'x',10),"
-        "(103,'y',10),(104,'z',10),(105,'v',10),(106,'u',1)");
-    fixture_sql(std::string("INSERT INTO npc_types (id,name,level,loottable_id) ") + c.npcs);
-    fixture_sql("INSERT INTO lootdrop (id,name) VALUES (41,'old')");
+    const auto seed_world = [&c] {
+      reset_world();
+      fixture_sql(
+          "INSERT INTO items (id,name,itemtype) VALUES (101,'w',10),(102,'x',10),"
+          "(103,'y',10),(104,'z',10),(105,'v',10),(106,'u',1)");
+      fixture_sql(std::string("INSERT INTO npc_types (id,name,level,loottable_id) ") + c.npcs);
+      fixture_sql("INSERT INTO lootdrop (id,name) VALUES (41,'old')");
+    };
+    seed_world();
 
     auto prepare = [&](ProgramState& state) {
       configure(state);
@@ -118,6 +149,27 @@ TEST(Plan, SameSeedPlansWhatTheRunWritesAndWritesNothingItself) {
     loot::Command2_Click(*running, ui);
     EXPECT_EQ(ui.messages.back(), "Completed!");
     EXPECT_EQ(writes_of(run_log), window_inserts(plan, "12", "70"));
+
+    // The review script writes what the run wrote, once: applied again, the
+    // ids have moved on and its guard stops it before any row.
+    const std::string script = ::testing::TempDir() + "plan.sql";
+    std::ofstream(script) << [&] {
+      std::ostringstream out;
+      loot::write_plan_script(out, plan, "settings\nseed=20261206");
+      return out.str();
+    }();
+    const std::string written = loot_rows();
+    seed_world();
+    EXPECT_EQ(apply_script(script), "");
+    EXPECT_EQ(loot_rows(), written);
+    const std::string again = apply_script(script);
+    EXPECT_EQ(loot_rows(), written);
+    if (plan.drops.empty()) continue;  // an empty plan moves no id
+    EXPECT_NE(again.find("ERROR 1644 (45000) at line 5: The highest lootdrop id is no longer 41: "
+                         "the lootdrops were planned on another state of the world. Nothing was "
+                         "written."),
+              std::string::npos)
+        << again;
   }
 }
 
