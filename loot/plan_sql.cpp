@@ -11,14 +11,12 @@ namespace {
 constexpr std::size_t kScriptStatementBytes = 256 * 1024;
 
 // Collects rows behind one head until the next row would pass the limit.
+// flush() sends the rest; the statement callback may throw.
 class Batcher {
  public:
   Batcher(std::string head, std::size_t max_bytes,
           const std::function<void(const std::string&)>& statement)
       : head_(std::move(head)), max_bytes_(max_bytes), statement_(statement) {}
-  ~Batcher() { flush(); }
-  Batcher(const Batcher&) = delete;
-  Batcher& operator=(const Batcher&) = delete;
 
   void add(const std::string& row) {
     if (!sql_.empty() && sql_.size() + 1 + row.size() > max_bytes_) flush();
@@ -52,23 +50,25 @@ std::string sql_text(const std::string& text) {
 void for_each_plan_insert(const Plan& plan, std::size_t max_bytes,
                           const std::function<void(const std::string&)>& statement) {
   const std::string name = sql_text(plan.drop_name);
-  {
-    Batcher drops("INSERT INTO lootdrop (id,name) VALUES ", max_bytes, statement);
-    for (const PlannedDrop& drop : plan.drops) {
-      drops.add("(" + std::to_string(drop.lootdrop_id) + "," + name + ")");
+  Batcher drops("INSERT INTO lootdrop (id,name) VALUES ", max_bytes, statement);
+  for (const PlannedDrop& drop : plan.drops) {
+    drops.add("(" + std::to_string(drop.lootdrop_id) + "," + name + ")");
+  }
+  drops.flush();
+
+  Batcher entries(
+      "INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,equip_item,chance,"
+      "minlevel,maxlevel,multiplier) VALUES ",
+      max_bytes, statement);
+  const std::string entry_tail = ",1,1," + number_text(plan.settings.chance) + ",0,127,1)";
+  for (const PlannedDrop& drop : plan.drops) {
+    const std::string head = "(" + std::to_string(drop.lootdrop_id) + ",";
+    for (const std::int32_t item : drop.item_ids) {
+      entries.add(head + std::to_string(item) + entry_tail);
     }
   }
-  {
-    Batcher entries(
-        "INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,equip_item,chance,"
-        "minlevel,maxlevel,multiplier) VALUES ",
-        max_bytes, statement);
-    const std::string tail = ",1,1," + number_text(plan.settings.chance) + ",0,127,1)";
-    for (const PlannedDrop& drop : plan.drops) {
-      const std::string head = "(" + std::to_string(drop.lootdrop_id) + ",";
-      for (const std::int32_t item : drop.item_ids) entries.add(head + std::to_string(item) + tail);
-    }
-  }
+  entries.flush();
+
   Batcher links(
       "INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,probability,droplimit,"
       "mindrop) VALUES ",
@@ -78,6 +78,7 @@ void for_each_plan_insert(const Plan& plan, std::size_t max_bytes,
     links.add("(" + std::to_string(drop.loottable_id) + "," + std::to_string(drop.lootdrop_id) +
               tail);
   }
+  links.flush();
 }
 
 void write_plan_script(std::ostream& out, const Plan& plan, const std::string& comment) {
