@@ -13,9 +13,12 @@
 #include "loot/atomic_writer.h"
 #include "loot/plan.h"
 #include "support/test_db.h"
+#include "world/extended_layout.h"
 
 namespace vl::test {
 namespace {
+
+using world::kExtendedLayoutSql;
 
 using Texts = std::vector<std::string>;
 
@@ -64,18 +67,7 @@ TEST(AtomicWriter, WritesThePlanAllOrNothing) {
   const std::string all = "60,43,102,120,12242,10,1,60,60,50,";
   const Case cases[] = {
       {"window layout", {}, {}, loot::AtomicOutcome::committed, "", all},
-      {"extended layout",
-       {"ALTER TABLE lootdrop ADD min_expansion TINYINT NOT NULL DEFAULT -1, ADD max_expansion "
-        "TINYINT NOT NULL DEFAULT -1",
-        "ALTER TABLE lootdrop_entries ADD disabled_chance FLOAT NOT NULL DEFAULT 0 AFTER chance, "
-        "ADD trivial_min_level SMALLINT UNSIGNED NOT NULL DEFAULT 0, ADD npc_min_level TINYINT "
-        "NOT NULL DEFAULT 0",
-        "ALTER TABLE loottable_entries MODIFY probability FLOAT NOT NULL DEFAULT 100 AFTER "
-        "mindrop"},
-       {},
-       loot::AtomicOutcome::committed,
-       "",
-       all},
+      {"extended layout", {kExtendedLayoutSql.data()}, {}, loot::AtomicOutcome::committed, "", all},
       {"a table that cannot roll back",
        {"ALTER TABLE lootdrop_entries ENGINE=MyISAM"},
        {},
@@ -119,7 +111,12 @@ TEST(AtomicWriter, WritesThePlanAllOrNothing) {
     loot::Plan plan = loot::plan_run(*state, *state->db_connection, state->random);
     // Another writer takes the planned first id: the run starts after it.
     fixture_sql("INSERT INTO lootdrop (id,name) VALUES (42,'written meanwhile')");
-    for (const char* sql : c.setup) fixture_sql(sql);
+    for (const char* statements : c.setup) {
+      std::string rest = statements;  // one statement a line
+      for (std::size_t end; (end = rest.find(";\n")) != std::string::npos; rest.erase(0, end + 2))
+        fixture_sql(rest.substr(0, end));
+      if (!rest.empty()) fixture_sql(rest);
+    }
 
     Texts sent;
     int asked = 0;
