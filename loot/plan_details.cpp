@@ -31,7 +31,7 @@ void for_each_row_of(db::Connection& connection, const std::set<Id>& ids, const 
 
 NpcFacts npc_facts(db::Recordset& rows) {
   return {whole_value(rows.field("id")).value_or(0), rows.field("name").text(),
-          rows.field("level").text()};
+          whole_value(rows.field("level")).value_or(0)};
 }
 
 }  // namespace

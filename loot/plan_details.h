@@ -16,7 +16,8 @@ namespace vl::loot {
 
 struct NpcFacts {
   std::int64_t id = 0;
-  std::string name, level;
+  std::string name;
+  std::int64_t level = 0;
 };
 
 struct SharedLoottable {

@@ -197,12 +197,12 @@ TEST(Plan, SharedLoottablesListTheNpcsOutsideTheRangeThatWouldReceiveTheDrops) {
   for (const auto& table : details.shared) {
     shared += std::to_string(table.loottable_id) + ":" + std::to_string(table.outside_npcs) + ":";
     for (const auto& npc : table.examples)
-      shared += std::to_string(npc.id) + "/" + npc.name + "/" + npc.level + " ";
+      shared += std::to_string(npc.id) + "/" + npc.name + "/" + std::to_string(npc.level) + " ";
   }
   EXPECT_EQ(shared,
             "7:2:3/c/50 5/e/11 8:12:10/n10/30 11/n11/30 12/n12/30 13/n13/30 14/n14/30 15/n15/30 "
             "16/n16/30 17/n17/30 18/n18/30 19/n19/30 ");
-  EXPECT_EQ(details.npcs.at(2).name + "/" + details.npcs.at(2).level, "b/10");
+  EXPECT_EQ(details.npcs.at(2).name + "/" + std::to_string(details.npcs.at(2).level), "b/10");
   EXPECT_EQ(details.items.at(101), "Rusty Dagger");
 }
 
