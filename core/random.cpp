@@ -60,7 +60,13 @@ void Random::mix(std::uint64_t value) {
   avoid_zero_state(s_);
 }
 
+void Random::pin_seed(std::uint64_t seed_value) {
+  seed(seed_value);
+  pinned_ = true;
+}
+
 void Random::reseed_from_time() {
+  if (pinned_) return;
   const auto now = std::chrono::system_clock::now();
   const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
   std::tm local{};

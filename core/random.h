@@ -24,8 +24,13 @@ class Random {
   // Replaces the whole state (tests and benchmarks).
   void seed(std::uint64_t seed);
 
+  // Seeds the generator for good: later re-seeds from the time of day do
+  // nothing, so that a run can be repeated from its seed alone.
+  void pin_seed(std::uint64_t seed);
+
  private:
   std::uint64_t s_[4];
+  bool pinned_ = false;
 };
 
 }  // namespace vl

@@ -66,13 +66,12 @@ std::vector<double> group_terms(std::size_t size, std::int32_t weight, int limit
 
 }  // namespace
 
-CandidatePool candidate_pool(const ProgramState& state) {
+CandidatePool candidate_pool(std::span<const std::optional<double>> slots) {
   std::optional<double> unconvertible;
-  const int count = std::clamp<int>(state.candidate_count, 0, kCustomItemSlots - 1);
   CandidatePool pool = build_pool(
-      count,
+      static_cast<int>(slots.size()),
       [&](int i, std::optional<double>& bad) -> std::optional<std::int32_t> {
-        const auto& slot = state.custom_item_ids[i + 1];
+        const auto& slot = slots[i];
         if (!slot) return 0;
         auto id = to_int32(*slot);
         if (!id && !bad) bad = *slot;
@@ -81,6 +80,11 @@ CandidatePool candidate_pool(const ProgramState& state) {
       unconvertible);
   pool.unconvertible = unconvertible;
   return pool;
+}
+
+CandidatePool candidate_pool(const ProgramState& state) {
+  const int count = std::clamp<int>(state.candidate_count, 0, kCustomItemSlots - 1);
+  return candidate_pool(std::span(state.custom_item_ids).subspan(1, count));
 }
 
 CandidatePool candidate_pool(std::span<const std::int32_t> candidates) {
@@ -166,17 +170,20 @@ LootdropIdsExhausted::LootdropIdsExhausted(const std::string& highest_id)
                          ") leaves no room for a new one: lootdrop ids must stay below "
                          "2147483648.") {}
 
+std::int32_t id_after(const std::string& highest_id) {
+  const auto next = to_int32(numeric_value(highest_id) + 1);
+  if (!next) throw LootdropIdsExhausted(highest_id);
+  return *next;
+}
+
 void lootdrop(ProgramState& state) {
   db::open_database(state);
-  state.current_sql = "SELECT MAX(id) FROM lootdrop";
+  state.current_sql = kHighestLootdropQuery;
   db::open_recordset(state);
-  const db::Value& highest = state.db_recordset->field(std::size_t{0});
-  // An empty table has no maximum; the first id is then 1.
-  const std::string highest_text = highest.is_null() ? "" : highest.text();
+  // An empty table has no maximum (NULL, whose text is ""): the first id is then 1.
+  const std::string highest = state.db_recordset->field(std::size_t{0}).text();
   state.db_recordset->close();
-  const auto next = to_int32(numeric_value(highest_text) + 1);
-  if (!next) throw LootdropIdsExhausted(highest_text);
-  state.next_lootdrop_id = *next;
+  state.next_lootdrop_id = id_after(highest);
 }
 
 }  // namespace vl::loot

@@ -32,6 +32,8 @@ struct CandidatePool {
 };
 
 CandidatePool candidate_pool(const ProgramState& state);
+// The same from candidate values as slots hold them (nullopt: an empty slot).
+CandidatePool candidate_pool(std::span<const std::optional<double>> slots);
 CandidatePool candidate_pool(std::span<const std::int32_t> candidates);
 
 // The pool of the current candidates, built again only when candidate_count or
@@ -46,7 +48,6 @@ class CandidatePoolCache {
   CandidatePool pool_;
   bool built_ = false;
 };
-
 
 // Writes `count` different ids from the pool into out[0..count-1]. The result
 // has the distribution of drawing every pick uniformly over the candidate slots
@@ -70,6 +71,12 @@ class LootdropIdsExhausted : public std::runtime_error {
  public:
   explicit LootdropIdsExhausted(const std::string& highest_id);
 };
+
+inline constexpr const char* kHighestLootdropQuery = "SELECT MAX(id) FROM lootdrop";
+
+// The id after the highest one, as MAX(id) gives it ("" for an empty table: 1).
+// Throws LootdropIdsExhausted when it does not fit a signed 32-bit number.
+std::int32_t id_after(const std::string& highest_id);
 
 // next_lootdrop_id = highest lootdrop id + 1 (1 for an empty table), looked up
 // on a new connection that stays open in db_connection for the inserts that

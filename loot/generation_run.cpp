@@ -12,108 +12,15 @@
 #include "loot/categories.h"
 #include "loot/draws.h"
 #include "loot/npc_pass.h"
+#include "loot/run_rules.h"
 
 namespace vl::loot {
 namespace {
 
-constexpr const char* kNothingWritten = "\r\nNothing was written.";
-constexpr const char* kStoppedMidRun =
-    "\r\nThe run was stopped before this drop; the drops written before it stay.";
-
-// Ends the run early with a message for the operator.
-struct RunStopped {
-  std::string message;
-};
-
-struct RunSettings {
-  std::int16_t percent_of_npcs = 0;
-  double chance = 0;       // per lootdrop entry
-  double probability = 0;  // per loottable entry
-};
-
-// A box's text as a message quotes it: a long text is cut (never inside a UTF-8
-// sequence), so that the message box still fits the screen.
-std::string quoted(const std::string& text) {
-  constexpr std::size_t kShownLength = 40;
-  if (text.size() <= kShownLength) return "\"" + text + "\"";
-  std::size_t cut = kShownLength;
-  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-  return "\"" + text.substr(0, cut) + "...\"";
-}
-
-// A percentage box rounded down. The value is held as a single-precision number,
-// as the world database's chance and probability columns hold it: a number
-// beyond that range is refused before anything is written, rather than leaving
-// a lootdrop without entries when the server rejects its first entry.
-double whole_percent(const Form1Model& form, Form1Control box, const std::string& label) {
-  const double value = round_down(numeric_value(form.text(box)));
-  if (!(std::fabs(value) <= std::numeric_limits<float>::max())) {
-    throw RunStopped{label + " " + quoted(form.text(box)) + " is no usable number." +
-                     kNothingWritten};
-  }
-  return value;
-}
-
-RunSettings read_settings(const Form1Model& form) {
-  const std::string& percent_text = form.text(Form1Control::perc_of_npcs);
-  const double percent = round_down(numeric_value(percent_text));
-  if (!(percent >= std::numeric_limits<std::int16_t>::min() &&
-        percent <= std::numeric_limits<std::int16_t>::max())) {
-    throw RunStopped{"Percent of NPCs " + quoted(percent_text) +
-                     " is out of range (-32768 to 32767)." + kNothingWritten};
-  }
-  return {static_cast<std::int16_t>(percent),
-          whole_percent(form, Form1Control::lootdrop_percentx, "Chance per item"),
-          whole_percent(form, Form1Control::loottable_percentx, "Loottable probability")};
-}
-
-// Why the candidates cannot fill a drop of `items` items, if they cannot.
-std::optional<std::string> draw_problem(const CandidatePool& pool, int items) {
-  if (items > kMaxItemsPerDrop) {
-    return "At most " + std::to_string(kMaxItemsPerDrop) + " items fit in one drop (" +
-           std::to_string(items) + " items per drop asked for).";
-  }
-  if (pool.unconvertible) {
-    return "The candidate list holds " + number_text(*pool.unconvertible) +
-           ", which is no valid item id.";
-  }
-  if (items > pool.distinct_ids) {
-    return "Only " + std::to_string(pool.distinct_ids) +
-           " different items to draw from, fewer than the " + std::to_string(items) +
-           " items per drop.";
-  }
-  return std::nullopt;
-}
-
-void check_candidates(ProgramState& state, CandidateLoad load, CandidatePoolCache& candidates) {
-  if (load == CandidateLoad::item_query_failed) {
-    throw RunStopped{"The item query failed - check the rules for wrong field names and syntax." +
-                     std::string(kNothingWritten)};
-  }
-  if (state.candidate_count <= 0) {
-    throw RunStopped{(state.custom_list_active ? "The custom item list holds no items."
-                                               : "No items match the selected category"
-                                                 " and rules.") +
-                     std::string(kNothingWritten)};
-  }
-  if (auto problem = draw_problem(candidates.current(state), state.item_max_count)) {
-    throw RunStopped{*problem + kNothingWritten};
-  }
-}
-
-// A whole number from a field, or nothing for NULL and values beyond 64 bits.
-std::optional<std::int64_t> whole_value(const db::Value& value) {
-  if (value.is_null()) return std::nullopt;
-  const double number = round_half_even(numeric_value(value.text()));
-  if (!(std::fabs(number) < 9.0e18)) return std::nullopt;
-  return static_cast<std::int64_t>(number);
-}
-
 std::vector<Npc> read_npcs(ProgramState& state) {
   state.form1.set_lx("Generating NPC Lists");
   db::open_database(state);
-  state.current_sql = "SELECT id,loottable_id FROM npc_types WHERE level>=" + state.level_low +
-                      " AND level<=" + state.level_high;
+  state.current_sql = npc_query(state);
   db::open_recordset(state);
   db::Recordset& rows = *state.db_recordset;
   std::vector<Npc> npcs;
@@ -214,7 +121,9 @@ void Command2_Click(ProgramState& state, UiPort& ui) {
     const RunSettings settings = read_settings(state.form1);
     Generate_item_class_sql(state);
     CandidatePoolCache candidates;
-    check_candidates(state, load_candidate_items(state, ui), candidates);
+    const bool query_failed = load_candidate_items(state, ui) == CandidateLoad::item_query_failed;
+    check_candidates(query_failed, state.candidate_count, state.custom_list_active,
+                     state.item_max_count, candidates.current(state));
     std::vector<Npc> npcs = read_npcs(state);
     keep_one_npc_per_loottable(npcs);
     walk_npcs(state, ui, settings, npcs, candidates, x2_before);

@@ -21,6 +21,7 @@
 #include "loot/catalog.h"
 #include "prng.h"
 #include "sql_rows.h"
+#include "world/extended_layout.h"
 
 namespace vl::world {
 namespace {
@@ -37,6 +38,7 @@ struct Options {
   int lootdrops = 180;
   int custom_drops = 0;
   std::uint64_t seed = 1;
+  bool extended_layout = false;  // the loot tables altered to the extended layout first
 };
 
 struct Item {
@@ -95,7 +97,7 @@ struct UsageError : std::runtime_error {
 
 constexpr std::string_view kUsage =
     "usage: vandril_world_gen [--items N] [--npcs N] [--loottables N] [--lootdrops N]\n"
-    "                         [--custom-drops N] [--seed S]\n";
+    "                         [--custom-drops N] [--seed S] [--schema window|extended]\n";
 
 template <typename Number>
 Number parse_number(std::string_view option, std::string_view text, Number minimum) {
@@ -131,6 +133,11 @@ std::optional<Options> parse_options(int argc, char** argv) {
       options.custom_drops = parse_number(option, value, 0);
     } else if (option == "--seed") {
       options.seed = parse_number<std::uint64_t>(option, value, 0);
+    } else if (option == "--schema") {
+      if (value != "window" && value != "extended") {
+        throw UsageError("--schema needs window or extended, not \"" + std::string(value) + "\"");
+      }
+      options.extended_layout = value == "extended";
     } else {
       throw UsageError("unknown option " + std::string(option));
     }
@@ -547,7 +554,10 @@ World make_world(const Options& options) {
 void write_sql(const World& world, const Options& options, std::ostream& out) {
   out << "-- Sample world: --items " << options.items << " --npcs " << options.npcs
       << " --loottables " << options.loottables << " --lootdrops " << options.lootdrops
-      << " --custom-drops " << options.custom_drops << " --seed " << options.seed << "\n";
+      << " --custom-drops " << options.custom_drops << " --seed " << options.seed
+      << (options.extended_layout ? " --schema extended" : "") << "\n";
+  // Table changes commit on their own, so they come before the transaction.
+  if (options.extended_layout) out << kExtendedLayoutSql;
   out << "START TRANSACTION;\n";
   {
     BatchedInsert insert(out,

@@ -1,0 +1,112 @@
+#include "cli/plan_output.h"
+
+#include <chrono>
+#include <ctime>
+#include <nlohmann/json.hpp>
+
+namespace vl::cli {
+namespace {
+
+const loot::NpcFacts& facts_of(const loot::PlanDetails& details, std::int64_t npc_id) {
+  static const loot::NpcFacts kUnknown;
+  const auto found = details.npcs.find(npc_id);
+  return found == details.npcs.end() ? kUnknown : found->second;
+}
+
+std::string item_name(const loot::PlanDetails& details, std::int32_t id) {
+  const auto found = details.items.find(id);
+  return found == details.items.end() ? std::string() : found->second;
+}
+
+// A CSV field, quoted when it holds a comma, a quote or a line break.
+std::string csv_field(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (const char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + "\"";
+}
+
+}  // namespace
+
+void print_plan(std::ostream& out, const loot::Plan& plan, const loot::PlanDetails& details) {
+  out << "Planned drops (" << plan.drop_name << "):\n";
+  for (const loot::PlannedDrop& drop : plan.drops) {
+    const loot::NpcFacts& npc = facts_of(details, drop.npc_id);
+    out << "NPC " << drop.npc_id << " " << npc.name << " (level " << npc.level << "), loottable "
+        << drop.loottable_id << ": lootdrop " << drop.lootdrop_id << "\n";
+    for (const std::int32_t item : drop.item_ids) {
+      out << "  item " << item << " " << item_name(details, item) << "\n";
+    }
+  }
+  out << "NPCs in the range: " << plan.npcs_in_range
+      << "\nNPCs keeping a loottable (one per loottable): " << plan.npcs_keeping_loottable
+      << "\nChosen NPCs: " << plan.drops.size() << "\nDrops: " << plan.drops.size()
+      << "\nEntries: " << plan.entries() << "\n";
+  out << "Shared loottables: " << details.shared.size() << "\n";
+  for (const loot::SharedLoottable& table : details.shared) {
+    out << "  loottable " << table.loottable_id << " is used by " << table.outside_npcs
+        << " NPC(s) outside " << plan.level_low << "-" << plan.level_high
+        << ", who would receive the drop too:";
+    for (const loot::NpcFacts& npc : table.examples) {
+      out << " " << npc.id << " " << npc.name << " (level " << npc.level << ");";
+    }
+    out << (table.outside_npcs > table.examples.size() ? " ...\n" : "\n");
+  }
+  out << "The lootdrop ids are planned from the highest id now ("
+      << (plan.highest_lootdrop_id.empty() ? "none" : plan.highest_lootdrop_id)
+      << "); they will differ if lootdrops are written before the run.\n";
+}
+
+void write_report(std::ostream& out, ReportFormat format, const loot::Plan& plan,
+                  const loot::PlanDetails& details, std::uint64_t seed, const std::string& time) {
+  if (format == ReportFormat::csv) {
+    out << "time,seed,npc_id,npc_name,npc_level,loottable_id,lootdrop_id,lootdrop_name,item_ids,"
+           "item_names\r\n";
+    for (const loot::PlannedDrop& drop : plan.drops) {
+      const loot::NpcFacts& npc = facts_of(details, drop.npc_id);
+      std::string ids, names;
+      for (std::size_t k = 0; k < drop.item_ids.size(); ++k) {
+        const std::string separator = k == 0 ? "" : ";";
+        ids += separator + std::to_string(drop.item_ids[k]);
+        names += separator + item_name(details, drop.item_ids[k]);
+      }
+      out << time << "," << seed << "," << drop.npc_id << "," << csv_field(npc.name) << ","
+          << npc.level << "," << drop.loottable_id << "," << drop.lootdrop_id << ","
+          << csv_field(plan.drop_name) << "," << ids << "," << csv_field(names) << "\r\n";
+    }
+    return;
+  }
+  // Written record by record, so that a large plan never stands whole in memory as JSON.
+  out << "[";
+  bool first = true;
+  for (const loot::PlannedDrop& drop : plan.drops) {
+    const loot::NpcFacts& npc = facts_of(details, drop.npc_id);
+    nlohmann::ordered_json record = {{"time", time},
+                                     {"seed", seed},
+                                     {"npc_id", drop.npc_id},
+                                     {"npc_name", npc.name},
+                                     {"npc_level", npc.level},
+                                     {"loottable_id", drop.loottable_id},
+                                     {"lootdrop_id", drop.lootdrop_id},
+                                     {"lootdrop_name", plan.drop_name},
+                                     {"item_ids", drop.item_ids},
+                                     {"item_names", nlohmann::json::array()}};
+    for (const std::int32_t item : drop.item_ids) {
+      record["item_names"].push_back(item_name(details, item));
+    }
+    out << (first ? "\n" : ",\n") << record.dump();
+    first = false;
+  }
+  out << "\n]\n";
+}
+
+std::string utc_now() {
+  const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+  std::tm utc{};
+  gmtime_r(&now, &utc);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+  return text;
+}
+
+}  // namespace vl::cli

@@ -1,0 +1,28 @@
+#pragma once
+// How the command line shows a plan: the preview on standard output, written
+// as it goes, and the report file (CSV or JSON, one record per drop).
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+#include "loot/plan.h"
+#include "loot/plan_details.h"
+
+namespace vl::cli {
+
+// The preview: each chosen NPC with its drop and items, the totals, the
+// loottables NPCs outside the range share, and a word on planned ids.
+void print_plan(std::ostream& out, const loot::Plan& plan, const loot::PlanDetails& details);
+
+enum class ReportFormat { csv, json };
+
+// One record per drop: time (ISO 8601, UTC), seed, the NPC, its loottable,
+// the drop, its items. CSV with RFC 4180 quoting and CR LF line ends.
+void write_report(std::ostream& out, ReportFormat format, const loot::Plan& plan,
+                  const loot::PlanDetails& details, std::uint64_t seed, const std::string& time);
+
+// Now, as the report writes it: "2026-12-06T01:02:03Z".
+std::string utc_now();
+
+}  // namespace vl::cli

@@ -1,0 +1,236 @@
+#include "loot/atomic_writer.h"
+
+#include <algorithm>
+#include <array>
+#include <set>
+
+#include "core/numeric_text.h"
+#include "loot/draws.h"
+#include "loot/plan_sql.h"
+
+namespace vl::loot {
+namespace {
+
+struct WrittenTable {
+  const char* name;
+  std::array<const char*, 8> columns;  // the columns the writer names; nullptr ends them
+};
+
+constexpr std::array<WrittenTable, 3> kWrittenTables{{
+    {"lootdrop", {"id", "name"}},
+    {"lootdrop_entries",
+     {"lootdrop_id", "item_id", "item_charges", "equip_item", "chance", "minlevel", "maxlevel",
+      "multiplier"}},
+    {"loottable_entries",
+     {"loottable_id", "lootdrop_id", "multiplier", "probability", "droplimit", "mindrop"}},
+}};
+
+// Rows of a query as texts, NULL as "".
+std::vector<std::vector<std::string>> rows_of(
+    db::Connection& connection, const std::string& sql,
+    const std::function<void(const std::string&)>& statement_sent) {
+  if (statement_sent) statement_sent(sql);
+  db::Recordset rows;
+  rows.open(sql, connection);
+  std::vector<std::vector<std::string>> result;
+  for (; !rows.eof(); rows.move_next()) {
+    auto& row = result.emplace_back();
+    for (std::size_t c = 0; c < rows.column_count(); ++c) row.push_back(rows.field(c).text());
+  }
+  return result;
+}
+
+// A statement that stops the write: why, and what the operator is told.
+struct WriteFailed {
+  AtomicOutcome outcome;
+  std::string message;
+};
+
+class Transaction {
+ public:
+  Transaction(db::Connection& connection, const std::function<bool()>& stop_requested,
+              const std::function<void(const std::string&)>& statement_sent, std::size_t& count)
+      : connection_(connection),
+        stop_requested_(stop_requested),
+        statement_sent_(statement_sent),
+        count_(count) {}
+
+  // Sends a statement before COMMIT.
+  void send(const std::string& sql) {
+    if (stop_requested_ && stop_requested_()) {
+      roll_back();
+      throw WriteFailed{AtomicOutcome::interrupted,
+                        "Stopped before COMMIT: the transaction was rolled back, nothing of the "
+                        "run was written."};
+    }
+    try {
+      run(sql);
+    } catch (const db::Error& error) {
+      if (connection_lost(error)) {
+        throw WriteFailed{AtomicOutcome::lost,
+                          "The connection to the server was lost before COMMIT: the server rolls "
+                          "the transaction back, nothing of the run was written.\r\n" +
+                              std::string(error.what())};
+      }
+      roll_back();
+      throw WriteFailed{AtomicOutcome::rejected,
+                        "The server rejected a statement; the transaction was rolled back, "
+                        "nothing of the run was written.\r\n" +
+                            std::string(error.what()) + "\r\nStatement: " + shortened(sql)};
+    }
+  }
+
+  std::string value(const std::string& sql) {
+    if (statement_sent_) statement_sent_(sql);
+    ++count_;
+    db::Recordset rows;
+    rows.open(sql, connection_);
+    return rows.field(std::size_t{0}).text();
+  }
+
+  void commit(const std::string& run_name) {
+    try {
+      run("COMMIT");
+    } catch (const db::Error& error) {
+      if (!connection_lost(error)) {
+        roll_back();
+        throw WriteFailed{AtomicOutcome::rejected,
+                          "The server refused COMMIT; nothing of the run was written.\r\n" +
+                              std::string(error.what())};
+      }
+      throw WriteFailed{
+          AtomicOutcome::commit_unknown,
+          "The connection to the server was lost during COMMIT: either all of the run was "
+          "written or none of it. To find out, run `vandril_loot_cli check`, or count the "
+          "run's lootdrops: SELECT COUNT(*) FROM lootdrop WHERE name = " +
+              sql_text(run_name) + " (compare with the count before the run).\r\n" +
+              std::string(error.what())};
+    }
+  }
+
+ private:
+  void run(const std::string& sql) {
+    if (statement_sent_) statement_sent_(sql);
+    ++count_;
+    connection_.execute(sql);
+  }
+  void roll_back() {
+    try {
+      run("ROLLBACK");
+    } catch (const db::Error&) {
+      // The server rolls back a transaction whose connection ends.
+    }
+  }
+  static std::string shortened(const std::string& sql) {
+    constexpr std::size_t kShown = 400;
+    return sql.size() > kShown ? sql.substr(0, kShown) + "..." : sql;
+  }
+
+  db::Connection& connection_;
+  const std::function<bool()>& stop_requested_;
+  const std::function<void(const std::string&)>& statement_sent_;
+  std::size_t& count_;
+};
+
+// Room for one statement: the server's packet limit less a margin for the
+// protocol's own bytes.
+std::size_t statement_room(const std::string& max_allowed_packet) {
+  constexpr double kMargin = 1024;
+  const double packet = numeric_value(max_allowed_packet);
+  return static_cast<std::size_t>(std::max(packet - kMargin, 4096.0));
+}
+
+}  // namespace
+
+bool connection_lost(const db::Error& error) {
+  // 2006: server has gone away; 2013: lost connection during query.
+  return error.sqlstate() == "08S01" || error.sqlstate() == "08003" ||
+         error.native_error() == 2006 || error.native_error() == 2013;
+}
+
+std::vector<std::string> atomic_layout_problems(
+    db::Connection& connection, const std::function<void(const std::string&)>& statement_sent) {
+  std::vector<std::string> problems;
+  std::string names;
+  for (const WrittenTable& table : kWrittenTables) {
+    names += std::string(names.empty() ? "'" : ",'") + table.name + "'";
+  }
+  std::set<std::string> present;
+  for (const auto& row :
+       rows_of(connection,
+               "SELECT t.TABLE_NAME,t.ENGINE,COALESCE(e.TRANSACTIONS,'NO') FROM "
+               "information_schema.TABLES t LEFT JOIN information_schema.ENGINES e ON "
+               "e.ENGINE=t.ENGINE WHERE t.TABLE_SCHEMA=DATABASE() AND t.TABLE_NAME IN (" +
+                   names + ")",
+               statement_sent)) {
+    present.insert(row[0]);
+    if (row[2] != "YES") {
+      problems.push_back("Table " + row[0] + " uses the " + row[1] +
+                         " engine, which cannot roll back: the run could not be all or nothing.");
+    }
+  }
+  for (const WrittenTable& table : kWrittenTables) {
+    if (!present.count(table.name)) {
+      problems.push_back(std::string("Table ") + table.name + " does not exist.");
+      continue;
+    }
+    std::set<std::string> named;
+    for (const char* column : table.columns) {
+      if (column) named.insert(column);
+    }
+    std::set<std::string> seen;
+    for (const auto& row :
+         rows_of(connection,
+                 std::string("SELECT LOWER(COLUMN_NAME),IS_NULLABLE,COLUMN_DEFAULT IS NULL,EXTRA "
+                             "FROM information_schema.COLUMNS WHERE TABLE_SCHEMA=DATABASE() AND "
+                             "TABLE_NAME='") +
+                     table.name + "' ORDER BY ORDINAL_POSITION",
+                 statement_sent)) {
+      seen.insert(row[0]);
+      const bool needs_value =
+          row[1] == "NO" && row[2] == "1" && row[3].find("auto_increment") == std::string::npos;
+      if (needs_value && !named.count(row[0])) {
+        problems.push_back("Column " + std::string(table.name) + "." + row[0] +
+                           " is NOT NULL without a default, and the writer gives it no value.");
+      }
+    }
+    for (const std::string& column : named) {
+      if (!seen.count(column)) {
+        problems.push_back("Table " + std::string(table.name) + " has no column " + column + ".");
+      }
+    }
+  }
+  return problems;
+}
+
+AtomicResult write_atomically(db::Connection& connection, Plan& plan,
+                              const std::function<bool()>& stop_requested,
+                              const std::function<void(const std::string&)>& statement_sent) {
+  AtomicResult result;
+  if (auto problems = atomic_layout_problems(connection, statement_sent); !problems.empty()) {
+    result.outcome = AtomicOutcome::refused;
+    for (const std::string& problem : problems) result.message += problem + "\r\n";
+    result.message += "Nothing was written.";
+    return result;
+  }
+  Transaction transaction(connection, stop_requested, statement_sent, result.statements);
+  try {
+    const std::size_t room = statement_room(transaction.value("SELECT @@max_allowed_packet"));
+    transaction.send("START TRANSACTION");
+    // The lock on the highest id holds off other writers' new lootdrops until COMMIT.
+    const std::string highest =
+        transaction.value(std::string(kHighestLootdropQuery) + " FOR UPDATE");
+    std::int32_t next = id_after(highest);
+    result.first_id = next;
+    for (PlannedDrop& drop : plan.drops) drop.lootdrop_id = next++;
+    plan.highest_lootdrop_id = highest;
+    for_each_plan_insert(plan, room, [&](const std::string& sql) { transaction.send(sql); });
+    transaction.commit(plan.drop_name);
+  } catch (const WriteFailed& failure) {
+    result.outcome = failure.outcome;
+    result.message = failure.message;
+  }
+  return result;
+}
+
+}  // namespace vl::loot

@@ -1,0 +1,52 @@
+#pragma once
+// Writes a plan all or nothing: one transaction on one connection, the
+// lootdrop ids taken from the highest id under a lock that holds off other
+// writers' lootdrops until COMMIT, the rows as multi-row INSERTs that name
+// their columns, each as large as the server takes.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "db/odbc.h"
+#include "loot/plan.h"
+
+namespace vl::loot {
+
+// What keeps the named-column writer from writing all or nothing into the
+// loot tables of the connection's database: a missing table or column, a
+// NOT NULL column without a default that it leaves out, a table that cannot
+// roll back. One sentence each; none when the layout fits.
+// `statement_sent` (if set) hears of every statement.
+std::vector<std::string> atomic_layout_problems(
+    db::Connection& connection, const std::function<void(const std::string&)>& statement_sent = {});
+
+enum class AtomicOutcome {
+  committed,       // every row of the plan is written
+  refused,         // the layout does not fit; nothing was sent that writes
+  rejected,        // the server refused a statement; rolled back
+  lost,            // the server went away before COMMIT; it rolls back
+  commit_unknown,  // the server went away during COMMIT: all of the run or none
+  interrupted,     // stopped before COMMIT; rolled back
+};
+
+struct AtomicResult {
+  AtomicOutcome outcome = AtomicOutcome::committed;
+  std::string message;         // for the operator, "" when committed
+  std::int32_t first_id = 0;   // the first lootdrop id written (committed)
+  std::size_t statements = 0;  // statements sent, START TRANSACTION to COMMIT
+};
+
+// Checks the layout, then writes `plan` (its ids renumbered from the highest
+// lootdrop id seen under the lock). `stop_requested` is asked before every
+// statement up to COMMIT; `statement_sent` (if set) hears of every statement.
+AtomicResult write_atomically(db::Connection& connection, Plan& plan,
+                              const std::function<bool()>& stop_requested,
+                              const std::function<void(const std::string&)>& statement_sent = {});
+
+// Whether the error says the connection to the server is gone.
+bool connection_lost(const db::Error& error);
+
+}  // namespace vl::loot

@@ -1,0 +1,52 @@
+#pragma once
+// The plan of a generate run: the NPCs the window's run would choose, the
+// lootdrop ids it would take and the items it would draw, made by reading
+// only. With the generator seeded the same way, the run then writes exactly
+// the plan (unless somebody writes lootdrops in between).
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/program_state.h"
+#include "core/random.h"
+#include "db/odbc.h"
+#include "loot/run_rules.h"
+
+namespace vl::loot {
+
+struct PlannedDrop {
+  std::int64_t npc_id = 0;
+  std::int64_t loottable_id = 0;
+  std::int32_t lootdrop_id = 0;  // planned: the highest id seen + 1, + 2, ...
+  std::vector<std::int32_t> item_ids;
+};
+
+struct Plan {
+  std::string level_low, level_high;
+  std::string drop_name;
+  RunSettings settings;
+  int items_per_drop = 0;
+  std::string highest_lootdrop_id;  // as MAX(id) gave it when planning; "" for an empty table
+  std::size_t npcs_in_range = 0;
+  std::size_t npcs_keeping_loottable = 0;  // after the one-NPC-per-loottable rule
+  std::vector<PlannedDrop> drops;
+
+  std::size_t entries() const { return drops.size() * static_cast<std::size_t>(items_per_drop); }
+};
+
+// Plans the run "Execute" would make from `state` (its boxes, level range,
+// category, rules or custom list). Over `connection` it reads only: the run's
+// item query (unless a custom list is active), its NPC query, each with the
+// run's own text so the rows come in the same order, and the highest lootdrop
+// id once. Draws from `random` in the run's order: one percent roll per NPC of
+// the walk, NPCs without a loottable included, and a chosen NPC's items right
+// after its roll. Like the run, it sets the category slots and category_name
+// of `state`; nothing else of it changes.
+//
+// Throws RunStopped for what the run refuses, with the run's messages;
+// db::Error; LootdropIdsExhausted.
+Plan plan_run(ProgramState& state, db::Connection& connection, Random& random);
+
+}  // namespace vl::loot

@@ -1,0 +1,81 @@
+#include "loot/plan_details.h"
+
+#include <algorithm>
+#include <functional>
+#include <set>
+
+#include "loot/run_rules.h"
+
+namespace vl::loot {
+namespace {
+
+// Keeps statements short on plans of any size.
+constexpr std::size_t kIdsPerLookup = 2000;
+
+// Runs `head` + "(id,id,...)" + `tail` for the ids in batches, calling `row`
+// for every row.
+template <typename Id>
+void for_each_row_of(db::Connection& connection, const std::set<Id>& ids, const std::string& head,
+                     const std::string& tail, const std::function<void(db::Recordset&)>& row) {
+  auto next = ids.begin();
+  while (next != ids.end()) {
+    std::string list;
+    for (std::size_t n = 0; n < kIdsPerLookup && next != ids.end(); ++n, ++next) {
+      list += (list.empty() ? "" : ",") + std::to_string(*next);
+    }
+    db::Recordset rows;
+    rows.open(head + "(" + list + ")" + tail, connection);
+    for (; !rows.eof(); rows.move_next()) row(rows);
+  }
+}
+
+NpcFacts npc_facts(db::Recordset& rows) {
+  return {whole_value(rows.field("id")).value_or(0), rows.field("name").text(),
+          whole_value(rows.field("level")).value_or(0)};
+}
+
+}  // namespace
+
+PlanDetails plan_details(const Plan& plan, db::Connection& connection) {
+  std::set<std::int64_t> npcs, loottables;
+  std::set<std::int32_t> items;
+  for (const PlannedDrop& drop : plan.drops) {
+    npcs.insert(drop.npc_id);
+    loottables.insert(drop.loottable_id);
+    items.insert(drop.item_ids.begin(), drop.item_ids.end());
+  }
+
+  PlanDetails details;
+  for_each_row_of(connection, npcs, "SELECT id,name,level FROM npc_types WHERE id IN ", "",
+                  [&](db::Recordset& rows) {
+                    NpcFacts facts = npc_facts(rows);
+                    details.npcs[facts.id] = std::move(facts);
+                  });
+  for_each_row_of(connection, items, "SELECT id,name FROM items WHERE id IN ", "",
+                  [&](db::Recordset& rows) {
+                    const auto id = whole_value(rows.field("id")).value_or(0);
+                    details.items[static_cast<std::int32_t>(id)] = rows.field("name").text();
+                  });
+
+  // NPCs of the range hold a level from level_low to level_high; every other
+  // NPC, one without a level included, is outside it.
+  std::unordered_map<std::int64_t, SharedLoottable> shared;
+  for_each_row_of(connection, loottables,
+                  "SELECT id,name,level,loottable_id FROM npc_types WHERE loottable_id IN ",
+                  " AND NOT (level>=" + plan.level_low + " AND level<=" + plan.level_high +
+                      " AND level IS NOT NULL) ORDER BY id",
+                  [&](db::Recordset& rows) {
+                    const auto loottable = whole_value(rows.field("loottable_id")).value_or(0);
+                    SharedLoottable& entry = shared[loottable];
+                    entry.loottable_id = loottable;
+                    if (++entry.outside_npcs <= kSharedExamples) {
+                      entry.examples.push_back(npc_facts(rows));
+                    }
+                  });
+  for (auto& [id, entry] : shared) details.shared.push_back(std::move(entry));
+  std::sort(details.shared.begin(), details.shared.end(),
+            [](const auto& a, const auto& b) { return a.loottable_id < b.loottable_id; });
+  return details;
+}
+
+}  // namespace vl::loot

@@ -1,0 +1,40 @@
+#pragma once
+// What a plan's reader wants to know beside the ids: the chosen NPCs' names
+// and levels, the items' names, and the loottables that NPCs outside the
+// range share with chosen ones (those NPCs would receive the drops too).
+// Read-only lookups, a few statements for any size of plan.
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "db/odbc.h"
+#include "loot/plan.h"
+
+namespace vl::loot {
+
+struct NpcFacts {
+  std::int64_t id = 0;
+  std::string name;
+  std::int64_t level = 0;
+};
+
+struct SharedLoottable {
+  std::int64_t loottable_id = 0;
+  std::size_t outside_npcs = 0;    // NPCs outside the range that use it
+  std::vector<NpcFacts> examples;  // the first kSharedExamples of them, by id
+};
+
+inline constexpr std::size_t kSharedExamples = 10;
+
+struct PlanDetails {
+  std::unordered_map<std::int64_t, NpcFacts> npcs;      // the chosen NPCs
+  std::unordered_map<std::int32_t, std::string> items;  // every planned item
+  std::vector<SharedLoottable> shared;                  // by loottable id
+};
+
+// Looks up the details of `plan` over `connection`. Throws db::Error.
+PlanDetails plan_details(const Plan& plan, db::Connection& connection);
+
+}  // namespace vl::loot

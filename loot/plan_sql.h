@@ -1,0 +1,31 @@
+#pragma once
+// The statements that write a plan in one go: multi-row INSERTs that name
+// their columns, so that they also fit layouts of the loot tables with more
+// columns or another column order. The review script and the atomic writer
+// send the same statements.
+
+#include <cstddef>
+#include <functional>
+#include <ostream>
+#include <string>
+
+#include "loot/plan.h"
+
+namespace vl::loot {
+
+// Calls `statement` with each INSERT of the plan: its lootdrop rows, then their
+// lootdrop entries, then the loottable entries, each table's rows in plan
+// order. A statement holds as many rows as fit in `max_bytes` (at least one).
+void for_each_plan_insert(const Plan& plan, std::size_t max_bytes,
+                          const std::function<void(const std::string&)>& statement);
+
+// The plan as a script for the mariadb client: `comment` (one "-- " line per
+// line), START TRANSACTION, a guard that stops the script before anything is
+// written when the highest lootdrop id is no longer the one the plan saw, the
+// plan's INSERTs, COMMIT. Applied twice, the second time stops at the guard.
+void write_plan_script(std::ostream& out, const Plan& plan, const std::string& comment);
+
+// A text as an SQL string literal in single quotes.
+std::string sql_text(const std::string& text);
+
+}  // namespace vl::loot

@@ -1,0 +1,51 @@
+#pragma once
+// What a generate run checks before and while it writes, and the queries it
+// reads its NPCs with: shared by the window's run and the plan of a run, so
+// that both refuse the same settings with the same messages and read the same
+// rows in the same order.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "core/program_state.h"
+#include "db/odbc.h"
+#include "loot/draws.h"
+
+namespace vl::loot {
+
+inline constexpr const char* kNothingWritten = "\r\nNothing was written.";
+inline constexpr const char* kStoppedMidRun =
+    "\r\nThe run was stopped before this drop; the drops written before it stay.";
+
+// Ends the run early with a message for the operator.
+struct RunStopped {
+  std::string message;
+};
+
+struct RunSettings {
+  std::int16_t percent_of_npcs = 0;
+  double chance = 0;       // per lootdrop entry
+  double probability = 0;  // per loottable entry
+};
+
+// The three percentage boxes, rounded down. Throws RunStopped for a percent of
+// NPCs beyond 16 bits, and for a chance or probability beyond single precision
+// (the world database's columns hold them as such).
+RunSettings read_settings(const Form1Model& form);
+
+// Why the candidates cannot fill a drop of `items` items, if they cannot.
+std::optional<std::string> draw_problem(const CandidatePool& pool, int items);
+
+// Throws RunStopped when the item query failed, no candidate was found (from
+// the custom list or the query), or the pool cannot fill a drop of `items` items.
+void check_candidates(bool item_query_failed, int candidate_count, bool custom_list, int items,
+                      const CandidatePool& pool);
+
+// "SELECT id,loottable_id FROM npc_types WHERE level>=" + level_low + " AND level<=" + level_high
+std::string npc_query(const ProgramState& state);
+
+// A whole number from a field, or nothing for NULL and values beyond 64 bits.
+std::optional<std::int64_t> whole_value(const db::Value& value);
+
+}  // namespace vl::loot

@@ -1,0 +1,172 @@
+// The atomic writer against the real server: what it refuses before writing,
+// the statements it sends, and that a failure leaves nothing of the run.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "db/database.h"
+#include "loot/atomic_writer.h"
+#include "loot/plan.h"
+#include "support/test_db.h"
+#include "world/extended_layout.h"
+
+namespace vl::test {
+namespace {
+
+using world::kExtendedLayoutSql;
+
+using Texts = std::vector<std::string>;
+
+void seed_world() {
+  reset_world();
+  fixture_sql("INSERT INTO items (id,name,itemtype) VALUES (101,'w',10),(102,'x',10),(103,'y',10)");
+  fixture_sql(
+      "INSERT INTO npc_types (id,name,level,loottable_id) SELECT seq,'n',1+seq%10,seq FROM "
+      "seq_1_to_60");
+  fixture_sql("INSERT INTO lootdrop (id,name) VALUES (41,'old')");
+}
+
+std::unique_ptr<ProgramState> planning_state() {
+  auto state = std::make_unique<ProgramState>();
+  configure(*state);
+  state->item_max_count = 2;
+  state->form1.set_text(Form1Control::perc_of_npcs, "101");
+  state->random.pin_seed(7);
+  return state;
+}
+
+std::string loot_rows() {
+  std::string rows;
+  for (const char* sql :
+       {"SELECT COUNT(*),MIN(id),MAX(id) FROM lootdrop WHERE name LIKE 'lvl%'",
+        "SELECT COUNT(*),SUM(item_id),MIN(chance),MAX(equip_item) FROM lootdrop_entries",
+        "SELECT COUNT(*),SUM(loottable_id=lootdrop_id-42),MIN(probability) FROM "
+        "loottable_entries"}) {
+    const auto row = fixture_rows(sql).at(0);
+    for (const auto& value : row) rows += value + ",";
+  }
+  return rows;
+}
+
+struct Case {
+  const char* name;
+  std::vector<const char*> setup;  // statements that change the world first
+  std::function<bool(int)> stop;   // asked with the number of the statement to come
+  loot::AtomicOutcome outcome;
+  std::string message_start;
+  std::string rows;  // loot_rows() afterwards
+};
+
+TEST(AtomicWriter, WritesThePlanAllOrNothing) {
+  const std::string none = "0,NULL,NULL,0,NULL,NULL,NULL,0,NULL,NULL,";
+  const std::string all = "60,43,102,120,12242,10,1,60,60,50,";
+  const Case cases[] = {
+      {"window layout", {}, {}, loot::AtomicOutcome::committed, "", all},
+      {"extended layout", {kExtendedLayoutSql.data()}, {}, loot::AtomicOutcome::committed, "", all},
+      {"a table that cannot roll back",
+       {"ALTER TABLE lootdrop_entries ENGINE=MyISAM"},
+       {},
+       loot::AtomicOutcome::refused,
+       "Table lootdrop_entries uses the MyISAM engine, which cannot roll back: the run could not "
+       "be all or nothing.\r\nNothing was written.",
+       none},
+      {"a NOT NULL column the writer leaves out",
+       {"ALTER TABLE lootdrop ADD zone INT NOT NULL"},
+       {},
+       loot::AtomicOutcome::refused,
+       "Column lootdrop.zone is NOT NULL without a default, and the writer gives it no "
+       "value.\r\nNothing was written.",
+       none},
+      {"a column the writer names is missing",
+       {"ALTER TABLE loottable_entries DROP COLUMN droplimit"},
+       {},
+       loot::AtomicOutcome::refused,
+       "Table loottable_entries has no column droplimit.\r\nNothing was written.",
+       none},
+      {"the last batch rejected",
+       {"CREATE TRIGGER refuse BEFORE INSERT ON loottable_entries FOR EACH ROW SIGNAL SQLSTATE "
+        "'45000' SET MESSAGE_TEXT='no links today'"},
+       {},
+       loot::AtomicOutcome::rejected,
+       "The server rejected a statement; the transaction was rolled back, nothing of the run was "
+       "written.\r\n",
+       none},
+      {"stopped before COMMIT",
+       {},
+       [](int statement) { return statement == 4; },
+       loot::AtomicOutcome::interrupted,
+       "Stopped before COMMIT: the transaction was rolled back, nothing of the run was written.",
+       none},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    seed_world();
+    auto state = planning_state();
+    db::open_database(*state);
+    loot::Plan plan = loot::plan_run(*state, *state->db_connection, state->random);
+    // Another writer takes the planned first id: the run starts after it.
+    fixture_sql("INSERT INTO lootdrop (id,name) VALUES (42,'written meanwhile')");
+    for (const char* statements : c.setup) {
+      std::string rest = statements;  // one statement a line
+      for (std::size_t end; (end = rest.find(";\n")) != std::string::npos; rest.erase(0, end + 2))
+        fixture_sql(rest.substr(0, end));
+      if (!rest.empty()) fixture_sql(rest);
+    }
+
+    Texts sent;
+    int asked = 0;
+    const auto stop = [&] { return c.stop && c.stop(++asked); };
+    GeneralLog log;
+    const loot::AtomicResult result = loot::write_atomically(
+        *state->db_connection, plan, stop, [&](const std::string& sql) { sent.push_back(sql); });
+    EXPECT_EQ(result.outcome, c.outcome);
+    EXPECT_EQ(result.message.substr(0, c.message_start.size()), c.message_start) << result.message;
+    EXPECT_EQ(loot_rows(), c.rows);
+    if (c.outcome != loot::AtomicOutcome::committed) continue;
+    EXPECT_EQ(result.first_id, 43);
+    Texts logged = sent;  // the log's filter takes SELECT @@... for the driver's own
+    logged.erase(logged.begin() + 4);
+    EXPECT_EQ(log.statement_texts(), logged);
+    ASSERT_EQ(sent.size(), 11u);  // four layout checks, then the transaction
+    EXPECT_EQ(Texts(sent.begin() + 4, sent.begin() + 7),
+              (Texts{"SELECT @@max_allowed_packet", "START TRANSACTION",
+                     "SELECT MAX(id) FROM lootdrop FOR UPDATE"}));
+    EXPECT_EQ(sent[7].substr(0, 51), "INSERT INTO lootdrop (id,name) VALUES (43,'lvl_01-1");
+    EXPECT_EQ(sent[8].substr(0, 63),
+              "INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,");
+    EXPECT_EQ(sent[9].substr(0, 58), "INSERT INTO loottable_entries (loottable_id,lootdrop_id,mu");
+    EXPECT_EQ(sent[10], "COMMIT");
+  }
+}
+
+// Two runs at once: the second waits for the first one's lock on the highest
+// id, then takes the ids after the first run's.
+TEST(AtomicWriter, RunsAtTheSameTimeTakeDisjointIds) {
+  seed_world();
+  auto first = planning_state(), second = planning_state();
+  db::open_database(*first);
+  db::open_database(*second);
+  loot::Plan plan_a = loot::plan_run(*first, *first->db_connection, first->random);
+  loot::Plan plan_b = loot::plan_run(*second, *second->db_connection, second->random);
+  loot::AtomicResult a, b;
+  std::thread one([&] { a = loot::write_atomically(*first->db_connection, plan_a, {}); });
+  std::thread two([&] { b = loot::write_atomically(*second->db_connection, plan_b, {}); });
+  one.join();
+  two.join();
+  EXPECT_EQ(a.outcome, loot::AtomicOutcome::committed) << a.message;
+  EXPECT_EQ(b.outcome, loot::AtomicOutcome::committed) << b.message;
+  EXPECT_EQ(std::min(a.first_id, b.first_id), 42);
+  EXPECT_EQ(std::max(a.first_id, b.first_id), 102);
+  EXPECT_EQ(fixture_value("SELECT CONCAT_WS(',',COUNT(*),COUNT(DISTINCT id),MAX(id)) FROM "
+                          "lootdrop"),
+            "121,121,161");
+  EXPECT_EQ(fixture_value("SELECT COUNT(*) FROM lootdrop_entries"), "240");
+}
+
+}  // namespace
+}  // namespace vl::test

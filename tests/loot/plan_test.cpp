@@ -1,0 +1,210 @@
+// The plan of a run against the run itself: planned with a seed, then run by
+// the window's handler with the same seed, the handler's INSERTs must be the
+// plan's drops, in order, and planning must have written nothing.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "db/database.h"
+#include "loot/generation_run.h"
+#include "loot/plan.h"
+#include "loot/plan_details.h"
+#include "loot/plan_sql.h"
+#include "support/recording_ui.h"
+#include "support/test_db.h"
+
+namespace vl::test {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+// The handler's statements for a planned drop, as the window writes them.
+Texts window_inserts(const loot::Plan& plan, const std::string& chance,
+                     const std::string& probability) {
+  Texts sql;
+  for (const auto& drop : plan.drops) {
+    const std::string id = std::to_string(drop.lootdrop_id);
+    sql.push_back("INSERT INTO lootdrop (id,name) values (" + id + ",\"" + plan.drop_name + "\")");
+    for (const auto item : drop.item_ids) {
+      sql.push_back("INSERT INTO lootdrop_entries values (" + id + "," + std::to_string(item) +
+                    ",1,1," + chance + ",0,127,1)");
+    }
+    sql.push_back("INSERT INTO loottable_entries values (" + std::to_string(drop.loottable_id) +
+                  "," + id + ",1," + probability + ",1,0)");
+  }
+  return sql;
+}
+
+Texts writes_of(const GeneralLog& log) {
+  Texts writes;
+  for (const auto& text : log.statement_texts()) {
+    if (text.rfind("SELECT", 0) != 0 && text.rfind("select", 0) != 0) writes.push_back(text);
+  }
+  return writes;
+}
+
+std::string loot_checksums() {
+  std::string sums;
+  for (const auto& row : fixture_rows(
+           "CHECKSUM TABLE lootdrop, lootdrop_entries, loottable, loottable_entries, npc_types"))
+    sums += row[1] + ";";
+  return sums;
+}
+
+// Every row the loot tables hold, in a fixed order.
+std::string loot_rows() {
+  std::string rows;
+  for (const char* table : {"lootdrop", "lootdrop_entries", "loottable_entries"}) {
+    for (const auto& row : fixture_rows(std::string("SELECT * FROM ") + table + " ORDER BY 1,2")) {
+      for (const auto& value : row) rows += value + ",";
+      rows += "\n";
+    }
+  }
+  return rows;
+}
+
+// Applies a script with the mariadb client: "" when it succeeded, else its error.
+std::string apply_script(const std::string& path) {
+  const DbSettings& db = db_settings();
+  const std::string errors = path + ".err";
+  const std::string command = "mariadb --no-defaults -h " + db.host + " -u " + db.user + " -p" +
+                              db.password + " " + db.name + " < " + path + " 2>" + errors;
+  if (std::system(command.c_str()) == 0) return "";
+  std::ostringstream text;
+  text << std::ifstream(errors).rdbuf();
+  return text.str();
+}
+
+struct Case {
+  const char* name;
+  const char* npcs;  // rows of npc_types (id,name,level,loottable_id), or a SELECT of them
+  const char* items_box;
+  bool custom_list;
+  std::size_t expected_in_range, expected_keeping;
+};
+
+TEST(Plan, SameSeedPlansWhatTheRunWritesAndWritesNothingItself) {
+  const Case cases[] = {
+      {"category, shared loottables and NPCs without one",
+       "VALUES "
+       "(1,'a',5,7),(2,'b',6,7),(3,'c',7,0),(4,'d',8,0),(5,'e',9,8),(6,'f',2,9),(7,'g',50,7),"
+       "(8,'h',3,10),(9,'i',4,11),(10,'j',10,12),(11,'k',1,13),(12,'l',5,14)",
+       "3", false, 11, 8},
+      {"custom list with repeated ids", "VALUES (1,'a',5,7),(2,'b',6,8),(3,'c',7,9),(4,'d',8,10)",
+       "4", true, 4, 4},
+      {"no NPC in the range", "VALUES (1,'a',50,7)", "2", false, 0, 0},
+      {"many NPCs, so that rolls meet the percentage",
+       "SELECT seq, 'n', 1 + seq % 10, seq % 250 FROM seq_1_to_400", "2", false, 400, 249},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const auto seed_world = [&c] {
+      reset_world();
+      fixture_sql(
+          "INSERT INTO items (id,name,itemtype) VALUES (101,'w',10),(102,'x',10),"
+          "(103,'y',10),(104,'z',10),(105,'v',10),(106,'u',1)");
+      fixture_sql(std::string("INSERT INTO npc_types (id,name,level,loottable_id) ") + c.npcs);
+      fixture_sql("INSERT INTO lootdrop (id,name) VALUES (41,'old')");
+    };
+    seed_world();
+
+    auto prepare = [&](ProgramState& state) {
+      configure(state);
+      state.item_max_count = static_cast<std::int16_t>(std::stoi(c.items_box));
+      state.form1.set_text(Form1Control::perc_of_npcs, "60");
+      state.form1.set_text(Form1Control::lootdrop_percentx, "12");
+      state.form1.set_text(Form1Control::loottable_percentx, "70");
+      state.random.pin_seed(20261206);
+      if (c.custom_list) {
+        state.custom_list_active = true;
+        const double ids[] = {101, 102, 102, 103, 104, 105, 105, 105, 0};
+        for (std::size_t i = 0; i < std::size(ids); ++i) state.custom_item_ids[i + 1] = ids[i];
+      }
+    };
+
+    auto planning = std::make_unique<ProgramState>();
+    prepare(*planning);
+    const std::string sums = loot_checksums();
+    GeneralLog plan_log;
+    db::open_database(*planning);
+    const loot::Plan plan = loot::plan_run(*planning, *planning->db_connection, planning->random);
+    EXPECT_EQ(writes_of(plan_log), Texts{});
+    EXPECT_EQ(loot_checksums(), sums);
+    EXPECT_EQ(plan.npcs_in_range, c.expected_in_range);
+    EXPECT_EQ(plan.npcs_keeping_loottable, c.expected_keeping);
+    if (c.expected_keeping > 0) {
+      ASSERT_FALSE(plan.drops.empty());
+      EXPECT_EQ(plan.drops.front().lootdrop_id, 42);
+    }
+
+    auto running = std::make_unique<ProgramState>();
+    prepare(*running);
+    RecordingUi ui;
+    GeneralLog run_log;
+    loot::Command2_Click(*running, ui);
+    EXPECT_EQ(ui.messages.back(), "Completed!");
+    EXPECT_EQ(writes_of(run_log), window_inserts(plan, "12", "70"));
+
+    // The review script writes what the run wrote, once: applied again, the
+    // ids have moved on and its guard stops it before any row.
+    const std::string script = ::testing::TempDir() + "plan.sql";
+    std::ofstream(script) << [&] {
+      std::ostringstream out;
+      loot::write_plan_script(out, plan, "settings\nseed=20261206");
+      return out.str();
+    }();
+    const std::string written = loot_rows();
+    seed_world();
+    EXPECT_EQ(apply_script(script), "");
+    EXPECT_EQ(loot_rows(), written);
+    const std::string again = apply_script(script);
+    EXPECT_EQ(loot_rows(), written);
+    if (plan.drops.empty()) continue;  // an empty plan moves no id
+    EXPECT_NE(again.find("ERROR 1644 (45000) at line 5: The highest lootdrop id is no longer 41: "
+                         "the lootdrops were planned on another state of the world. Nothing was "
+                         "written."),
+              std::string::npos)
+        << again;
+  }
+}
+
+// Loottable 7 is shared with NPCs 3 (level 50) and 5 (level 11), loottable 8
+// with NPCs 10..21 (level 30); loottable 9's NPC is outside and not chosen.
+TEST(Plan, SharedLoottablesListTheNpcsOutsideTheRangeThatWouldReceiveTheDrops) {
+  reset_world();
+  fixture_sql("INSERT INTO items (id,name,itemtype) VALUES (101,'Rusty Dagger',10)");
+  fixture_sql(
+      "INSERT INTO npc_types (id,name,level,loottable_id) VALUES (1,'a',1,7),(2,'b',10,8),"
+      "(3,'c',50,7),(4,'d',9,7),(5,'e',11,7),(6,'f',20,9)");
+  fixture_sql(
+      "INSERT INTO npc_types (id,name,level,loottable_id) SELECT seq,CONCAT('n',seq),30,8 FROM "
+      "seq_10_to_21");
+  auto state = std::make_unique<ProgramState>();
+  configure(*state);
+  state->item_max_count = 1;
+  state->form1.set_text(Form1Control::perc_of_npcs, "101");
+  db::open_database(*state);
+  const loot::Plan plan = loot::plan_run(*state, *state->db_connection, state->random);
+  const loot::PlanDetails details = loot::plan_details(plan, *state->db_connection);
+
+  std::string shared;
+  for (const auto& table : details.shared) {
+    shared += std::to_string(table.loottable_id) + ":" + std::to_string(table.outside_npcs) + ":";
+    for (const auto& npc : table.examples)
+      shared += std::to_string(npc.id) + "/" + npc.name + "/" + std::to_string(npc.level) + " ";
+  }
+  EXPECT_EQ(shared,
+            "7:2:3/c/50 5/e/11 8:12:10/n10/30 11/n11/30 12/n12/30 13/n13/30 14/n14/30 15/n15/30 "
+            "16/n16/30 17/n17/30 18/n18/30 19/n19/30 ");
+  EXPECT_EQ(details.npcs.at(2).name + "/" + std::to_string(details.npcs.at(2).level), "b/10");
+  EXPECT_EQ(details.items.at(101), "Rusty Dagger");
+}
+
+}  // namespace
+}  // namespace vl::test
