@@ -88,6 +88,15 @@ class Transaction {
     return rows.field(std::size_t{0}).text();
   }
 
+  // A statement whose failure changes nothing of the outcome.
+  void release(const char* sql) {
+    try {
+      run(sql);
+    } catch (const db::Error&) {
+      // A lost connection ends the turn as well.
+    }
+  }
+
   void commit(const std::string& run_name) {
     try {
       run("COMMIT");
@@ -131,6 +140,9 @@ class Transaction {
   const std::function<void(const std::string&)>& statement_sent_;
   std::size_t& count_;
 };
+
+constexpr const char* kTakeTurn = "SELECT GET_LOCK('vandril_loot.lootdrop_ids',600)";
+constexpr const char* kEndTurn = "DO RELEASE_LOCK('vandril_loot.lootdrop_ids')";
 
 // Room for one statement: the server's packet limit less a margin for the
 // protocol's own bytes.
@@ -216,6 +228,13 @@ AtomicResult write_atomically(db::Connection& connection, Plan& plan,
   Transaction transaction(connection, stop_requested, statement_sent, result.statements);
   try {
     const std::size_t room = statement_room(transaction.value("SELECT @@max_allowed_packet"));
+    // Atomic runs take their turns: two transactions that both hold the gap
+    // above the highest id would deadlock on their first INSERT.
+    if (transaction.value(kTakeTurn) != "1") {
+      throw WriteFailed{AtomicOutcome::refused,
+                        "Another atomic run has held the lootdrop ids for ten minutes. Nothing "
+                        "was written."};
+    }
     transaction.send("START TRANSACTION");
     // The lock on the highest id holds off other writers' new lootdrops until COMMIT.
     const std::string highest =
@@ -230,6 +249,7 @@ AtomicResult write_atomically(db::Connection& connection, Plan& plan,
     result.outcome = failure.outcome;
     result.message = failure.message;
   }
+  transaction.release(kEndTurn);
   return result;
 }
 

@@ -132,20 +132,22 @@ TEST(AtomicWriter, WritesThePlanAllOrNothing) {
     Texts logged = sent;  // the log's filter takes SELECT @@... for the driver's own
     logged.erase(logged.begin() + 4);
     EXPECT_EQ(log.statement_texts(), logged);
-    ASSERT_EQ(sent.size(), 11u);  // four layout checks, then the transaction
-    EXPECT_EQ(Texts(sent.begin() + 4, sent.begin() + 7),
-              (Texts{"SELECT @@max_allowed_packet", "START TRANSACTION",
-                     "SELECT MAX(id) FROM lootdrop FOR UPDATE"}));
-    EXPECT_EQ(sent[7].substr(0, 51), "INSERT INTO lootdrop (id,name) VALUES (43,'lvl_01-1");
-    EXPECT_EQ(sent[8].substr(0, 63),
+    ASSERT_EQ(sent.size(), 13u);  // four layout checks, then the transaction in its turn
+    EXPECT_EQ(
+        Texts(sent.begin() + 4, sent.begin() + 8),
+        (Texts{"SELECT @@max_allowed_packet", "SELECT GET_LOCK('vandril_loot.lootdrop_ids',600)",
+               "START TRANSACTION", "SELECT MAX(id) FROM lootdrop FOR UPDATE"}));
+    EXPECT_EQ(sent[8].substr(0, 51), "INSERT INTO lootdrop (id,name) VALUES (43,'lvl_01-1");
+    EXPECT_EQ(sent[9].substr(0, 63),
               "INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,");
-    EXPECT_EQ(sent[9].substr(0, 58), "INSERT INTO loottable_entries (loottable_id,lootdrop_id,mu");
-    EXPECT_EQ(sent[10], "COMMIT");
+    EXPECT_EQ(sent[10].substr(0, 58), "INSERT INTO loottable_entries (loottable_id,lootdrop_id,mu");
+    EXPECT_EQ(Texts(sent.begin() + 11, sent.end()),
+              (Texts{"COMMIT", "DO RELEASE_LOCK('vandril_loot.lootdrop_ids')"}));
   }
 }
 
-// Two runs at once: the second waits for the first one's lock on the highest
-// id, then takes the ids after the first run's.
+// Two runs at once: the second waits for the first one's turn to end, then
+// takes the ids after the first run's.
 TEST(AtomicWriter, RunsAtTheSameTimeTakeDisjointIds) {
   seed_world();
   auto first = planning_state(), second = planning_state();
