@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <functional>
 #include <iostream>
+#include <random>
 
 #include <fmt/core.h>
 
@@ -12,6 +13,7 @@
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
 #include "cli/output.h"
+#include "cli/planned_run.h"
 #include "db/database.h"
 #include "loot/catalog.h"
 #include "loot/generation_run.h"
@@ -304,6 +306,31 @@ std::optional<int> confirmation(ProgramState& state, TerminalUi& ui, const Invoc
   return kExitRefused;
 }
 
+// Every command-line run can be repeated: without --seed one is picked and shown.
+std::uint64_t seed_of(const Invocation& run) {
+  if (run.seed) return *run.seed;
+  std::random_device device;
+  const std::uint64_t seed = (std::uint64_t{device()} << 32) | device();
+  if (run.verbosity != Verbosity::quiet)
+    std::fprintf(stderr, "seed=%llu\n", (unsigned long long)seed);
+  return seed;
+}
+
+int generate(ProgramState& state, TerminalUi& ui, const Invocation& run) {
+  const std::uint64_t seed = seed_of(run);
+  if (run.dry_run || run.atomic) return run_planned(state, ui, run, seed);
+  std::unique_ptr<WindowRunReport> report;
+  if (run.report) {
+    auto prepared = prepare_window_report(state, run, seed);
+    if (auto* code = std::get_if<int>(&prepared)) return *code;
+    report = std::move(std::get<std::unique_ptr<WindowRunReport>>(prepared));
+  }
+  state.random.pin_seed(seed);
+  const int code = drive(state, ui, generate_plan(ui));
+  if (report) finish_window_report(state, *report, run);
+  return code;
+}
+
 }  // namespace
 
 int run_command_line(ProgramState& state, TerminalUi& ui, const Invocation& run) {
@@ -314,7 +341,7 @@ int run_command_line(ProgramState& state, TerminalUi& ui, const Invocation& run)
   end_at_once_on_interrupt(!writes);
   switch (run.command) {
     case CommandName::generate:
-      return drive(state, ui, generate_plan(ui));
+      return generate(state, ui, run);
     case CommandName::stats:
       return drive(state, ui, stats_plan(state, ui, run.format));
     case CommandName::delete_drops:

@@ -9,6 +9,7 @@ inline constexpr int kExitDone = 0;
 inline constexpr int kExitRefused = 1;
 inline constexpr int kExitNotConnected = ui::kExitConnectionFailed;
 inline constexpr int kExitStoppedPartWay = 3;
+inline constexpr int kExitCommitUnknown = 5;
 inline constexpr int kExitUsage = 64;
 inline constexpr int kExitInterrupted = 130;
 
@@ -17,13 +18,18 @@ inline constexpr const char* kExitCodeTable =
     "  0    done\n"
     "  1    refused before anything was written: a value the run refuses, no candidates,\n"
     "       a confirmation declined, a finding of check, a query a read-only command\n"
-    "       could not run\n"
-    "  2    db.ini invalid, database unreachable or login refused; nothing written\n"
+    "       could not run, an unwritable --sql or --report file; with --atomic also a\n"
+    "       layout the writer cannot use, or a statement the server rejected (rolled\n"
+    "       back, nothing written)\n"
+    "  2    db.ini invalid, database unreachable or login refused; nothing written; with\n"
+    "       --atomic also the server lost before COMMIT (rolled back, nothing written)\n"
     "  3    stopped part-way with something written (a rejected statement, a lost\n"
     "       server): the message says what stays\n"
+    "  5    --atomic: the server lost during COMMIT: all of the run or none, unknown which\n"
     "  64   usage: unknown command or option, a missing or malformed value, an unknown\n"
     "       category or range, an unreadable --list file, --rules with --list, no\n"
-    "       terminal and no --yes for delete/repair\n"
-    "  130  interrupted by Ctrl+C\n";
+    "       terminal and no --yes for delete/repair, --sql without --dry-run, a --report\n"
+    "       file that is not .csv or .json\n"
+    "  130  interrupted by Ctrl+C (--atomic: before COMMIT, rolled back, nothing written)\n";
 
 }  // namespace vl::cli

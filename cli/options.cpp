@@ -82,6 +82,14 @@ std::optional<int> find_category(const std::string& name) {
   return std::nullopt;
 }
 
+std::optional<ReportFormat> report_format(const std::string& path) {
+  const auto dot = path.rfind('.');
+  const std::string extension = dot == std::string::npos ? "" : lower(path.substr(dot));
+  if (extension == ".csv") return ReportFormat::csv;
+  if (extension == ".json") return ReportFormat::json;
+  return std::nullopt;
+}
+
 std::optional<int> find_level_range(const std::string& entry) {
   for (int i = 0; i < loot::kLevelRangeCount; ++i) {
     if (loot::kLevelRanges[static_cast<std::size_t>(i)].entry == entry) return i;
@@ -143,12 +151,21 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
   generate->add_option("--chance", run.chance, "chance per item (default 10)");
   generate->add_option("--probability", run.probability, "loottable probability (default 50)");
   generate->add_option("--items", run.items, "items per drop, at most 100 (default 5)");
+  generate->add_option("--seed", run.seed, "seed of every random choice, 0 to 2^64-1");
+  auto* dry_run = generate->add_flag("--dry-run", run.dry_run, "plan the run, write nothing");
+  generate->add_flag("--atomic", run.atomic, "write the plan in one transaction, all or nothing")
+      ->excludes(dry_run);
+  generate->add_option("--sql", run.sql, "with --dry-run: the plan as a script for mariadb")
+      ->needs(dry_run);
+  generate->add_option("--report", run.report, "a report of the drops, FILE.csv or FILE.json");
   generate->footer(
       "\nExamples:\n"
       "  vandril_loot_cli generate --levels 01-10\n"
       "  vandril_loot_cli generate --levels 21-30 --category \"Drinks/Ales\" --items 2 --chance "
       "25\n"
       "  vandril_loot_cli generate --levels 51-60 --rules \"reqlevel<=55\"\n"
+      "  vandril_loot_cli generate --levels 01-10 --seed 7 --dry-run --sql plan.sql\n"
+      "  vandril_loot_cli generate --levels 01-10 --seed 7 --atomic --report drops.csv\n"
       "  cut -f1 ids.txt | vandril_loot_cli generate --levels 61-99 --list -");
 
   auto* stats = app.add_subcommand("stats", "the custom drop counts per category and level range");
@@ -191,6 +208,9 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
     run.category_index = category_index(category);
     run.format = format_of(format);
     if (generate->parsed()) {
+      if (run.report && !report_format(*run.report)) {
+        throw UsageError{"--report " + *run.report + " needs the extension .csv or .json"};
+      }
       check_number("--npc-percent", run.npc_percent, false);
       check_number("--chance", run.chance, false);
       check_number("--probability", run.probability, false);

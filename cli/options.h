@@ -2,6 +2,7 @@
 // The command line's arguments: parsed, checked and turned into one invocation,
 // or into what to print and the exit code when there is nothing to run.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -23,6 +24,12 @@ struct Invocation {
   std::string npc_percent = "25", chance = "10", probability = "50", items = "5";
   Format format = Format::table;
   bool yes = false;
+  // generate: the seed of every random choice (nullopt: one is picked and
+  // shown), a plan instead of a run, the plan written all or nothing, the
+  // plan's review script, the report file (.csv or .json).
+  std::optional<std::uint64_t> seed;
+  bool dry_run = false, atomic = false;
+  std::optional<std::string> sql, report;
 };
 
 struct ParsedArguments {
@@ -35,6 +42,10 @@ ParsedArguments parse_arguments(int argc, const char* const* argv);
 
 // A category by the window's caption or the drop-name word, case-insensitive.
 std::optional<int> find_category(const std::string& name);
+enum class ReportFormat { csv, json };
+// A report file's format by its extension, any case.
+std::optional<ReportFormat> report_format(const std::string& path);
+
 // A level range by its list entry ("01-10").
 std::optional<int> find_level_range(const std::string& entry);
 

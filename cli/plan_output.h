@@ -6,6 +6,7 @@
 #include <ostream>
 #include <string>
 
+#include "cli/options.h"
 #include "loot/plan.h"
 #include "loot/plan_details.h"
 
@@ -14,8 +15,6 @@ namespace vl::cli {
 // The preview: each chosen NPC with its drop and items, the totals, the
 // loottables NPCs outside the range share, and a word on planned ids.
 void print_plan(std::ostream& out, const loot::Plan& plan, const loot::PlanDetails& details);
-
-enum class ReportFormat { csv, json };
 
 // One record per drop: time (ISO 8601, UTC), seed, the NPC, its loottable,
 // the drop, its items. CSV with RFC 4180 quoting and CR LF line ends.

@@ -96,7 +96,8 @@ struct Row {
   Args args;
   Texts world;  // statements that set up the world
   int exit_code;
-  std::string out, err;  // exact; {s} stands for seconds, {server} for the server's prefix
+  std::string out, err;  // exact; {s} stands for seconds, {server} for the server's prefix,
+                         // {seed} for the line of a seed picked by the program
   std::string query = "", rows = "";  // a query on the world afterwards, and its value
   int statements = 0;                 // sent by the program (Query and Execute)
   std::string input = "";
@@ -110,31 +111,31 @@ const std::string kCustomDrops = "INSERT INTO lootdrop (id,name) VALUES (1,'lvl_
     "(2,'lvl_11-20_CUSTOM_weapon'),(3,'lvl_65-99_CUSTOM_Ales/Drinks')";
 const std::string kNothing = "npcs=0 walked=0 chosen=0 drops=0 entries=0 seconds={s}\n";
 const std::string kTwoDrops = "npcs=2 walked=2 chosen=2 drops=2 entries=";
-const std::string kDone = "Completed!\n";
+const std::string kDone = "Completed!\n", kSeed = "{seed}";
 const std::string kGen = "generate", kLevels = "--levels", kItems = "--items", kAll = "--npc-percent";
 
 const Row kRows[] = {
   {"generate_writes_drops", {kGen, kLevels, "01-10", kAll, "101", kItems, "2"}, {kArmours, kNpcs}, 0,
-   kTwoDrops + "4 seconds={s}\n", kDone, "SELECT COUNT(*) FROM lootdrop_entries", "4", 12},
+   kTwoDrops + "4 seconds={s}\n", kSeed + kDone, "SELECT COUNT(*) FROM lootdrop_entries", "4", 12},
   {"generate_quiet_refuses_too_many_items", {"--quiet", kGen, kLevels, "01-10", kItems, "33"}, {kArmours, kNpcs}, 1,
    kNothing, "At most 32 items fit in one drop (33 items per drop asked for).\nNothing was written.\n",
    "SELECT COUNT(*) FROM lootdrop", "0", 1},
   {"generate_clamps_items_to_100", {kGen, kLevels, "01-10", kItems, "150"}, {kArmours}, 1, kNothing,
-   "--items 150 is more than 100; 100 items per drop are used.\n"
+   "--items 150 is more than 100; 100 items per drop are used.\n" + kSeed +
    "At most 32 items fit in one drop (100 items per drop asked for).\nNothing was written.\n", "", "", 1},
-  {"generate_without_candidates", {kGen, kLevels, "01-10", "--category", "WEAPON"}, {kArmours, kNpcs}, 1, kNothing,
+  {"generate_without_candidates", {kGen, kLevels, "01-10", "--category", "WEAPON"}, {kArmours, kNpcs}, 1, kNothing, kSeed +
    "No items match the selected category and rules.\nNothing was written.\n", "", "", 1},
   {"generate_from_list_on_stdin", {kGen, kLevels, "01-10", "--list", "-", kItems, "1", "--category", "ales/drinks",
    kAll, "101"}, {kNpcs}, 0, kTwoDrops + "2 seconds={s}\n",
-   "Custom List Created [2 items]\nUsing Your Custom Item List - [2 items]\n" + kDone,
+   "Custom List Created [2 items]\n" + kSeed + "Using Your Custom Item List - [2 items]\n" + kDone,
    "SELECT GROUP_CONCAT(DISTINCT name) FROM lootdrop", "lvl_01-10_CUSTOM_Ales/Drinks", 9, "7\r\n7\n"},
   {"generate_with_rules", {kGen, kLevels, "01-10", "--rules", "id>1001", kItems, "1", kAll, "101"}, {kArmours, kNpcs},
-   0, kTwoDrops + "2 seconds={s}\n", kDone, "SELECT GROUP_CONCAT(DISTINCT item_id) FROM lootdrop_entries", "1002", 10},
+   0, kTwoDrops + "2 seconds={s}\n", kSeed + kDone, "SELECT GROUP_CONCAT(DISTINCT item_id) FROM lootdrop_entries", "1002", 10},
   {"generate_stops_at_a_rejected_entry", {kGen, kLevels, "01-10", kItems, "1", kAll, "101"},
    {"INSERT INTO items (id,name,itemtype) VALUES (1001,'i',10)", kNpcs,
     "ALTER TABLE lootdrop_entries ADD disabled_chance FLOAT NOT NULL DEFAULT 0 AFTER chance"}, 3,
    "npcs=2 walked=1 chosen=1 drops=1 entries=0 seconds={s}\n",
-   "The database rejected a statement, and the command was stopped.\n\n{server}Column count doesn't match value "
+   kSeed + "The database rejected a statement, and the command was stopped.\n\n{server}Column count doesn't match value "
    "count at row 1\n\nStatement: INSERT INTO lootdrop_entries values (1,1001,1,1,10,0,127,1)\n"
    "Written before the stop, and staying: 1 lootdrops, 0 lootdrop entries, 0 loottable entries.\n",
    "SELECT COUNT(*) FROM lootdrop", "1", 5},
@@ -203,6 +204,31 @@ const Row kRows[] = {
   {"delete_without_terminal_or_yes", {"delete", kLevels, "01-10"}, {}, 64, "",
    "vandril_loot_cli: without a terminal to ask on, give --yes\n"},
   {"missing_db_ini", {"--config", "nowhere.ini", "stats"}, {}, 2, "", "DB.INI Invalid or Missing\n(read nowhere.ini)\n"},
+  // Plans: a dry run reads only; an atomic run writes the plan or nothing.
+  {"dry_run_previews_and_writes_nothing", {kGen, kLevels, "01-10", kAll, "101", kItems, "1", "--seed", "5",
+   "--dry-run"}, {kArmours, kNpcs}, 0, "Planned drops (lvl_01-10_CUSTOM_armour):\n"
+   "NPC 1 n (level 5), loottable 77: lootdrop 1\n  item 1002 i\nNPC 2 n (level 5), loottable 88: lootdrop 2\n"
+   "  item 1002 i\nNPCs in the range: 2\nNPCs keeping a loottable (one per loottable): 2\nChosen NPCs: 2\n"
+   "Drops: 2\nEntries: 2\nShared loottables: 0\nThe lootdrop ids are planned from the highest id now (none); "
+   "they will differ if lootdrops are written before the run.\n", "", "SELECT COUNT(*) FROM lootdrop", "0", 6},
+  {"atomic_writes_the_plan", {kGen, kLevels, "01-10", kAll, "101", kItems, "2", "--seed", "5", "--atomic"},
+   {kArmours, kNpcs}, 0, kTwoDrops + "4 seconds={s}\n", "", "SELECT COUNT(*) FROM lootdrop_entries", "4", 15},
+  {"atomic_rejected_batch_rolls_back", {kGen, kLevels, "01-10", kAll, "101", "--seed", "5", kItems, "1", "--atomic"},
+   {kArmours, kNpcs, "CREATE TRIGGER refuse BEFORE INSERT ON loottable_entries FOR EACH ROW SIGNAL SQLSTATE '45000' "
+    "SET MESSAGE_TEXT='no links today'"}, 1, "npcs=2 walked=2 chosen=2 drops=0 entries=0 seconds={s}\n",
+   "The server rejected a statement; the transaction was rolled back, nothing of the run was written.\n"
+   "{server}no links today\nStatement: INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,"
+   "probability,droplimit,mindrop) VALUES (77,1,1,50,1,0),(88,2,1,50,1,0)\n", "SELECT COUNT(*) FROM lootdrop", "0", 16},
+  {"atomic_refuses_a_table_without_rollback", {kGen, kLevels, "01-10", kItems, "1", "--atomic"},
+   {kArmours, kNpcs, "ALTER TABLE lootdrop ENGINE=MyISAM"}, 1, "npcs=2 walked=2 chosen=0 drops=0 entries=0 "
+   "seconds={s}\n", kSeed + "Table lootdrop uses the MyISAM engine, which cannot roll back: the run could not be "
+   "all or nothing.\nNothing was written.\n", "SELECT COUNT(*) FROM lootdrop", "0", 7},
+  {"unwritable_sql_file", {kGen, kLevels, "01-10", "--dry-run", "--sql", "/nowhere/plan.sql"}, {}, 1, "",
+   kSeed + "vandril_loot_cli: --sql /nowhere/plan.sql cannot be written; nothing was sent to the server.\n"},
+  {"sql_needs_dry_run", {kGen, kLevels, "01-10", "--sql", "plan.sql"}, {}, 64, "",
+   "--sql requires --dry-run\nRun with --help for more information.\n"},
+  {"report_needs_csv_or_json", {kGen, kLevels, "01-10", "--report", "drops.txt"}, {}, 64, "",
+   "vandril_loot_cli: --report drops.txt needs the extension .csv or .json\n"},
 };
 // clang-format on
 
@@ -210,8 +236,8 @@ void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
 
 // What varies between runs, replaced by the placeholders the rows use.
 std::string steady(const std::string& text) {
-  const std::string seconds =
-      std::regex_replace(text, std::regex(R"(seconds=[0-9.]+)"), "seconds={s}");
+  std::string seconds = std::regex_replace(text, std::regex(R"(seconds=[0-9.]+)"), "seconds={s}");
+  seconds = std::regex_replace(seconds, std::regex(R"(seed=[0-9]+\n)"), "{seed}");
   return std::regex_replace(seconds, std::regex(R"(\[ma-[^\n]*\])"), "{server}");
 }
 
@@ -251,7 +277,8 @@ TEST(CommandLineInterrupt, CtrlCStopsBeforeTheNextNpcAndSaysWhatWasWritten) {
   fixture_sql(
       "INSERT INTO npc_types (id,name,level,loottable_id) "
       "SELECT seq,'n',5,seq FROM seq_1_to_20000");
-  CliProcess run({"generate", "--levels", "01-10", "--items", "1", "--npc-percent", "101"});
+  CliProcess run(
+      {"generate", "--levels", "01-10", "--items", "1", "--npc-percent", "101", "--seed", "1"});
   while (std::stoi(fixture_value("SELECT COUNT(*) FROM loottable_entries")) < 5)
     std::this_thread::yield();
   kill(run.pid(), SIGINT);
@@ -281,21 +308,13 @@ void a_world() {
       "(1,'a',12,7),(2,'b',15,0),(3,'c',19,8),(4,'d',20,7),(5,'e',33,9)");
 }
 
-// "connection index: statement" since the log's mark; the entries of a drop,
-// which come in the order drawn, sorted.
+// "connection index: statement" since the log's mark.
 Texts sent_since(const GeneralLog& log) {
   const auto connections = log.connections();
   Texts sent;
   for (const LogEntry& entry : log.statements()) {
     const auto at = std::find(connections.begin(), connections.end(), entry.connection);
     sent.push_back(std::to_string(at - connections.begin()) + ": " + entry.argument);
-  }
-  const auto is_entry = [](const std::string& s) { return s.find("lootdrop_entries") != s.npos; };
-  for (auto first = sent.begin(); first != sent.end();) {
-    first = std::find_if(first, sent.end(), is_entry);
-    const auto last = std::find_if_not(first, sent.end(), is_entry);
-    std::sort(first, last);
-    first = last;
   }
   return sent;
 }
@@ -309,6 +328,7 @@ TEST(SameStatements, CommandLineGenerateSendsWhatTheWindowsHandlerSends) {
     const std::string ini = "/tmp/vandril_same_statements.ini";
     write_db_ini(ini);
     ASSERT_TRUE(form1::Form_Load(state, ui, ini));
+    state.random.pin_seed(99);
     state.form1.select_op(1);
     form1::level_selection_changed(state, 1);
     state.form1.set_text(Form1Control::perc_of_npcs, "101");
@@ -324,7 +344,7 @@ TEST(SameStatements, CommandLineGenerateSendsWhatTheWindowsHandlerSends) {
   GeneralLog cli_log;
   const CliResult result =
       run_cli({"generate", "--levels", "11-20", "--category", "Weapon", "--npc-percent", "101",
-               "--chance", "12.5", "--probability", "40", "--items", "3"});
+               "--chance", "12.5", "--probability", "40", "--items", "3", "--seed", "99"});
   ASSERT_EQ(result.exit_code, 0) << result.err;
   EXPECT_EQ(sent_since(cli_log), window);
   ASSERT_EQ(window.size(), 14u);  // item and NPC queries, two drops of five statements

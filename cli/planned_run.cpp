@@ -1,0 +1,183 @@
+#include "cli/planned_run.h"
+
+#include <fmt/core.h>
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+
+#include "cli/exit_codes.h"
+#include "cli/interrupt.h"
+#include "cli/plan_output.h"
+#include "db/database.h"
+#include "loot/atomic_writer.h"
+#include "loot/plan_details.h"
+#include "loot/plan_sql.h"
+
+namespace vl::cli {
+namespace {
+
+void say(const std::string& text) { std::fprintf(stderr, "%s\n", plain_lines(text).c_str()); }
+
+// A file the command writes, opened before any statement is sent.
+std::optional<std::ofstream> open_output(const std::optional<std::string>& path,
+                                         const char* option) {
+  if (!path) return std::ofstream();
+  std::ofstream file(*path, std::ios::binary);
+  if (!file) {
+    say(fmt::format("vandril_loot_cli: {} {} cannot be written; nothing was sent to the server.",
+                    option, *path));
+    return std::nullopt;
+  }
+  return file;
+}
+
+// `observed`: its statements are logged and counted like the handlers' (the
+// window's way counts its own statements only, so the report's reads are not).
+std::unique_ptr<db::Connection> connect(ProgramState& state, bool observed = true) {
+  try {
+    auto connection = std::make_unique<db::Connection>(db::connection_string(state));
+    if (observed) connection->set_observer(state.statement_observer);
+    return connection;
+  } catch (const db::Error&) {
+    say(db::kConnectionFailedMessage);
+    return nullptr;
+  }
+}
+
+// The plan, or the exit code of what kept it from being made (nothing written).
+std::variant<loot::Plan, int> make_plan(ProgramState& state, db::Connection& connection,
+                                        std::uint64_t seed) {
+  Random random;
+  random.pin_seed(seed);
+  try {
+    return loot::plan_run(state, connection, random);
+  } catch (const loot::RunStopped& stop) {
+    say(stop.message);
+  } catch (const loot::LootdropIdsExhausted& error) {
+    say(std::string(error.what()) + loot::kNothingWritten);
+  } catch (const db::Error& error) {
+    say(db::statement_failed_message(error, "(reading the world for the plan)"));
+  }
+  return kExitRefused;
+}
+
+std::string settings_comment(const ProgramState& state, const Invocation& run,
+                             const loot::Plan& plan, std::uint64_t seed) {
+  return fmt::format(
+      "vandril_loot_cli generate, planned {}\nlevels {}-{}, drops named {}, {}, npc percent {}, "
+      "chance {}, probability {}, items {}\nseed {}\nhighest lootdrop id when planned: {}",
+      utc_now(), plan.level_low, plan.level_high, plan.drop_name,
+      run.list ? fmt::format("custom list of {} items", state.candidate_count)
+               : "rules \"" + run.rules.value_or("") + "\"",
+      run.npc_percent, run.chance, run.probability, run.items, seed,
+      plan.highest_lootdrop_id.empty() ? "none" : plan.highest_lootdrop_id);
+}
+
+void write_report_file(std::ofstream& file, const std::string& path, const loot::Plan& plan,
+                       db::Connection& connection, std::uint64_t seed) {
+  try {
+    write_report(file, *report_format(path), plan, loot::plan_details(plan, connection), seed,
+                 utc_now());
+  } catch (const db::Error& error) {
+    say("The report lacks names: " + std::string(error.what()));
+  }
+}
+
+int exit_code_of(loot::AtomicOutcome outcome) {
+  switch (outcome) {
+    case loot::AtomicOutcome::committed:
+      return kExitDone;
+    case loot::AtomicOutcome::refused:
+    case loot::AtomicOutcome::rejected:
+      return kExitRefused;
+    case loot::AtomicOutcome::lost:
+      return kExitNotConnected;
+    case loot::AtomicOutcome::commit_unknown:
+      return kExitCommitUnknown;
+    case loot::AtomicOutcome::interrupted:
+      return kExitInterrupted;
+  }
+  return kExitRefused;
+}
+
+}  // namespace
+
+int run_planned(ProgramState& state, TerminalUi&, const Invocation& run, std::uint64_t seed) {
+  const auto started = std::chrono::steady_clock::now();
+  auto sql_file = open_output(run.sql, "--sql");
+  auto report_file = open_output(run.report, "--report");
+  if (!sql_file || !report_file) return kExitRefused;
+  // Planning only reads: Ctrl+C may end it at once.
+  end_at_once_on_interrupt(true);
+  const auto connection = connect(state);
+  if (!connection) return kExitNotConnected;
+  auto planned = make_plan(state, *connection, seed);
+  if (auto* code = std::get_if<int>(&planned)) return *code;
+  loot::Plan& plan = std::get<loot::Plan>(planned);
+
+  if (run.dry_run) {
+    try {
+      print_plan(std::cout, plan, loot::plan_details(plan, *connection));
+    } catch (const db::Error& error) {
+      say(db::statement_failed_message(error, "(looking up names for the plan)"));
+      return kExitRefused;
+    }
+    if (run.sql) loot::write_plan_script(*sql_file, plan, settings_comment(state, run, plan, seed));
+    if (run.report) write_report_file(*report_file, *run.report, plan, *connection, seed);
+    return kExitDone;
+  }
+
+  end_at_once_on_interrupt(false);
+  const loot::AtomicResult result =
+      loot::write_atomically(*connection, plan, [] { return interrupted(); });
+  if (!result.message.empty()) say(result.message);
+  const std::size_t drops =
+      result.outcome == loot::AtomicOutcome::committed ? plan.drops.size() : 0;
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  std::printf("npcs=%zu walked=%zu chosen=%zu drops=%zu entries=%zu seconds=%.2f\n",
+              plan.npcs_in_range, plan.npcs_in_range, plan.drops.size(), drops,
+              drops * static_cast<std::size_t>(plan.items_per_drop), seconds);
+  std::fflush(stdout);
+  if (run.report && drops > 0)
+    write_report_file(*report_file, *run.report, plan, *connection, seed);
+  return exit_code_of(result.outcome);
+}
+
+std::variant<std::unique_ptr<WindowRunReport>, int> prepare_window_report(ProgramState& state,
+                                                                          const Invocation& run,
+                                                                          std::uint64_t seed) {
+  auto file = open_output(run.report, "--report");
+  if (!file) return kExitRefused;
+  const auto connection = connect(state, false);
+  if (!connection) return kExitNotConnected;
+  auto planned = make_plan(state, *connection, seed);
+  if (auto* code = std::get_if<int>(&planned)) return *code;
+  return std::make_unique<WindowRunReport>(
+      WindowRunReport{std::move(std::get<loot::Plan>(planned)), std::move(*file), seed});
+}
+
+void finish_window_report(ProgramState& state, WindowRunReport& report, const Invocation& run) {
+  const auto connection = connect(state, false);
+  if (!connection) return;
+  loot::Plan& plan = report.plan;
+  // The run's drops are the ones above the highest id seen when planning.
+  std::vector<std::int32_t> ids;
+  try {
+    db::Recordset rows;
+    rows.open("SELECT id FROM lootdrop WHERE name=" + loot::sql_text(plan.drop_name) + " AND id>" +
+                  (plan.highest_lootdrop_id.empty() ? "0" : plan.highest_lootdrop_id) +
+                  " ORDER BY id",
+              *connection);
+    for (; !rows.eof(); rows.move_next())
+      ids.push_back(std::stoi(rows.field(std::size_t{0}).text()));
+  } catch (const db::Error& error) {
+    say("The report could not be written: " + std::string(error.what()));
+    return;
+  }
+  if (ids.size() < plan.drops.size()) plan.drops.resize(ids.size());  // the run stopped early
+  for (std::size_t i = 0; i < plan.drops.size(); ++i) plan.drops[i].lootdrop_id = ids[i];
+  write_report_file(report.file, *run.report, plan, *connection, report.seed);
+}
+
+}  // namespace vl::cli

@@ -1,0 +1,36 @@
+#pragma once
+// generate with a plan: --dry-run shows it (and writes its review script and
+// report), --atomic writes it all or nothing; and --report for a run written
+// the window's way, from the plan of the same seed.
+
+#include <cstdint>
+#include <fstream>
+#include <memory>
+#include <variant>
+
+#include "cli/options.h"
+#include "cli/terminal_ui.h"
+#include "core/program_state.h"
+#include "loot/plan.h"
+
+namespace vl::cli {
+
+// --dry-run or --atomic, on a connection of its own. Returns the exit code.
+int run_planned(ProgramState& state, TerminalUi& ui, const Invocation& run, std::uint64_t seed);
+
+struct WindowRunReport {
+  loot::Plan plan;
+  std::ofstream file;
+  std::uint64_t seed = 0;
+};
+
+// Before a run the window's way with --report: the plan of the same seed and
+// the report file, or the exit code when either could not be had.
+std::variant<std::unique_ptr<WindowRunReport>, int> prepare_window_report(ProgramState& state,
+                                                                          const Invocation& run,
+                                                                          std::uint64_t seed);
+
+// After the run: the report of the drops it wrote, with the ids it took.
+void finish_window_report(ProgramState& state, WindowRunReport& report, const Invocation& run);
+
+}  // namespace vl::cli
