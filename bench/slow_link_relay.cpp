@@ -5,7 +5,13 @@
 // bandwidth. On SIGTERM or SIGINT it prints how many round trips it saw (a
 // client chunk answered by a server chunk) and exits.
 //
-//   vandril_slow_link --listen ADDRESS --server ADDRESS --delay-ms D
+// With --cut-on TEXT it loses the link in the middle of a statement: the
+// first client chunk holding TEXT reaches the server, its answer never
+// reaches the client, and both sides of that connection are closed 300 ms
+// later, as when the server goes away while the statement runs. The driver
+// compresses larger packets, so TEXT must stand in a small statement.
+//
+//   vandril_slow_link --listen ADDRESS --server ADDRESS --delay-ms D [--cut-on TEXT]
 //
 // The kernel's network emulation is not available on the machines this runs
 // on, so the delay is made here, in user space.
@@ -27,6 +33,7 @@
 #include <mutex>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -36,18 +43,33 @@ using Clock = std::chrono::steady_clock;
 
 std::atomic<long> round_trips{0};
 std::atomic<bool> stopping{false};
+std::string cut_on;                 // empty: never cut
+std::atomic<bool> cut_done{false};  // only the first statement holding it is cut
 
 // One direction of one connection: chunks wait here until they are due.
 class DelayedPipe {
  public:
-  DelayedPipe(int from, int to, std::chrono::milliseconds delay)
-      : from_(from), to_(to), delay_(delay) {}
+  DelayedPipe(int from, int to, std::chrono::milliseconds delay, std::atomic<bool>& cutting)
+      : from_(from), to_(to), delay_(delay), cutting_(cutting) {}
 
   void run_reader(std::atomic<int>& last_direction, int direction) {
     std::vector<char> buffer(1 << 16);
     for (;;) {
       const ssize_t n = ::read(from_, buffer.data(), buffer.size());
       if (n <= 0) break;
+      if (direction == 0 && !cut_on.empty() &&
+          std::string_view(buffer.data(), static_cast<size_t>(n)).find(cut_on) !=
+              std::string_view::npos &&
+          !cut_done.exchange(true)) {
+        cutting_ = true;
+        std::thread([from = from_, to = to_] {
+          std::this_thread::sleep_for(std::chrono::milliseconds(300));
+          ::shutdown(from, SHUT_RDWR);
+          ::shutdown(to, SHUT_RDWR);
+        }).detach();
+      } else if (direction == 1 && cutting_) {
+        continue;  // the answer to the cut statement is lost
+      }
       // A server chunk after a client chunk completes one round trip.
       if (direction == 1 && last_direction.exchange(1) == 0) ++round_trips;
       if (direction == 0) last_direction = 0;
@@ -85,6 +107,7 @@ class DelayedPipe {
   };
   int from_, to_;
   std::chrono::milliseconds delay_;
+  std::atomic<bool>& cutting_;
   std::mutex mutex_;
   std::condition_variable ready_;
   std::deque<Chunk> queue_;
@@ -111,7 +134,8 @@ void relay(int client, sockaddr_in server_address, std::chrono::milliseconds del
   const int one = 1;
   for (int s : {client, server}) ::setsockopt(s, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
   std::atomic<int> last_direction{1};  // the server speaks first: its greeting is no answer
-  DelayedPipe up(client, server, delay), down(server, client, delay);
+  std::atomic<bool> cutting{false};
+  DelayedPipe up(client, server, delay, cutting), down(server, client, delay, cutting);
   std::thread up_reader([&] { up.run_reader(last_direction, 0); });
   std::thread down_reader([&] { down.run_reader(last_direction, 1); });
   std::thread up_writer([&] { up.run_writer(); });
@@ -131,10 +155,12 @@ int main(int argc, char** argv) {
   for (int i = 1; i + 1 < argc; i += 2) options[argv[i]] = argv[i + 1];
   if (!options.count("--listen") || !options.count("--server") || !options.count("--delay-ms")) {
     std::fprintf(stderr,
-                 "usage: vandril_slow_link --listen ADDRESS --server ADDRESS --delay-ms D\n");
+                 "usage: vandril_slow_link --listen ADDRESS --server ADDRESS --delay-ms D "
+                 "[--cut-on TEXT]\n");
     return 64;
   }
   const auto delay = std::chrono::milliseconds(std::stol(options["--delay-ms"]));
+  cut_on = options["--cut-on"];
   const sockaddr_in server = address_of(options["--server"]);
   sockaddr_in listen_address = address_of(options["--listen"]);
 

@@ -35,10 +35,11 @@ std::string slurp(const std::string& path) {
   return text.str();
 }
 
-// A db.ini for the test server in `path`.
-void write_db_ini(const std::string& path, const std::string& password = "") {
+// A db.ini for the test server (or what stands at `host`) in `path`.
+void write_db_ini(const std::string& path, const std::string& password = "",
+                  const std::string& host = db_settings().host) {
   const DbSettings& db = db_settings();
-  std::ofstream(path) << "host=" << db.host << "\nuser=" << db.user
+  std::ofstream(path) << "host=" << host << "\nuser=" << db.user
                       << "\npassword=" << (password.empty() ? db.password : password)
                       << "\ndatabase=" << db.name << "\n";
 }
@@ -51,10 +52,11 @@ struct CliResult {
 // The program as the operator runs it: in a folder of its own holding db.ini.
 class CliProcess {
  public:
-  explicit CliProcess(Args args, const std::string& input = "", const std::string& password = "") {
+  explicit CliProcess(Args args, const std::string& input = "", const std::string& password = "",
+                      const std::string& host = db_settings().host) {
     char folder[] = "/tmp/vandril_cli_XXXXXX";
     dir_ = mkdtemp(folder);
-    write_db_ini(dir_ + "/db.ini", password);
+    write_db_ini(dir_ + "/db.ini", password, host);
     std::ofstream(dir_ + "/in", std::ios::binary) << input;
     args.insert(args.begin(), VL_CLI);
     std::vector<char*> argv;
@@ -297,6 +299,51 @@ TEST(CommandLineInterrupt, CtrlCStopsBeforeTheNextNpcAndSaysWhatWasWritten) {
   EXPECT_EQ(result.err, "Stopped by Ctrl+C before NPC " + std::to_string(std::stoi(written) + 1) +
                             " of 20000: " + written + " custom loot drops with " + written +
                             " entries were written and stay.\n");
+}
+
+// --atomic losing its connection: in a batch the server rolls back and nothing
+// stays (exit 2); during COMMIT all of the run or none of it stays (exit 5).
+TEST(AtomicConnectionLost, NothingOrAllOfTheRunStays) {
+  const struct {
+    const char* cut_on;
+    int exit_code;
+    std::string message;
+  } cases[] = {
+      {"INSERT INTO loottable_entries", 2,  // the last batch, small enough to go uncompressed
+       "The connection to the server was lost before COMMIT: the server rolls the transaction "
+       "back, nothing of the run was written.\n"},
+      {"COMMIT", 5,
+       "The connection to the server was lost during COMMIT: either all of the run was written or "
+       "none of it. To find out, run `vandril_loot_cli check`, or count the run's lootdrops: "
+       "SELECT COUNT(*) FROM lootdrop WHERE name = 'lvl_01-10_CUSTOM_armour' (compare with the "
+       "count before the run).\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.cut_on);
+    reset_world();
+    fixture_sql(kArmours);
+    fixture_sql(kNpcs);
+    std::vector<char*> argv;
+    std::string args[] = {VL_RELAY,     "--listen", VL_RELAY_HOST, "--server", db_settings().host,
+                          "--delay-ms", "0",        "--cut-on",    c.cut_on};
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    pid_t relay = -1;
+    ASSERT_EQ(posix_spawn(&relay, VL_RELAY, nullptr, nullptr, argv.data(), environ), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const CliResult result = CliProcess({"generate", "--levels", "01-10", "--npc-percent", "101",
+                                         "--items", "2", "--seed", "3", "--atomic"},
+                                        "", "", VL_RELAY_HOST)
+                                 .wait();
+    kill(relay, SIGTERM);
+    waitpid(relay, nullptr, 0);
+    EXPECT_EQ(result.exit_code, c.exit_code);
+    EXPECT_EQ(result.err.substr(0, c.message.size()), c.message) << result.err;
+    const std::string rows = fixture_value(
+        "SELECT CONCAT((SELECT COUNT(*) FROM lootdrop),'/',(SELECT COUNT(*) FROM "
+        "lootdrop_entries),'/',COUNT(*)) FROM loottable_entries");
+    EXPECT_TRUE(rows == "0/0/0" || (c.exit_code == 5 && rows == "2/4/2")) << rows;
+  }
 }
 
 void a_world() {
