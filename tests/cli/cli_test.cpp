@@ -221,9 +221,9 @@ const Row kRows[] = {
    "The server rejected a statement; the transaction was rolled back, nothing of the run was written.\n"
    "{server}no links today\nStatement: INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,"
    "probability,droplimit,mindrop) VALUES (77,1,1,50,1,0),(88,2,1,50,1,0)\n", "SELECT COUNT(*) FROM lootdrop", "0", 16},
-  {"atomic_refuses_a_table_without_rollback", {kGen, kLevels, "01-10", kItems, "1", "--atomic"},
+  {"atomic_refuses_a_table_without_rollback", {kGen, kLevels, "01-10", kItems, "1", "--seed", "5", "--atomic"},
    {kArmours, kNpcs, "ALTER TABLE lootdrop ENGINE=MyISAM"}, 1, "npcs=2 walked=2 chosen=0 drops=0 entries=0 "
-   "seconds={s}\n", kSeed + "Table lootdrop uses the MyISAM engine, which cannot roll back: the run could not be "
+   "seconds={s}\n", "Table lootdrop uses the MyISAM engine, which cannot roll back: the run could not be "
    "all or nothing.\nNothing was written.\n", "SELECT COUNT(*) FROM lootdrop", "0", 7},
   {"unwritable_sql_file", {kGen, kLevels, "01-10", "--dry-run", "--sql", "/nowhere/plan.sql"}, {}, 1, "",
    kSeed + "vandril_loot_cli: --sql /nowhere/plan.sql cannot be written; nothing was sent to the server.\n"},
