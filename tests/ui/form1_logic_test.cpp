@@ -38,7 +38,7 @@ TEST(FormLoad, WithoutAUsableDbIniShowsOnlyTheMessageAndMakesNoWindow) {
   for (const std::string contents : {"", "host=h\npassword=\ndatabase=d\n"}) {
     RecordingUi ui;
     auto state = std::make_unique<ProgramState>();
-    EXPECT_EQ(ui::load_main_window(*state, ui, test::write_db_ini(contents)), nullptr);
+    EXPECT_EQ(ui::load_main_window(*state, ui, test::write_ini(contents)), nullptr);
     EXPECT_EQ(ui.messages, std::vector<std::string>{"DB.INI Invalid or Missing"}) << contents;
     EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty());
   }

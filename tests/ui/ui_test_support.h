@@ -27,7 +27,7 @@ namespace vl::test {
 
 // Writes db.ini in the working folder (removes it when `contents` is empty);
 // returns its path. The window tests hold the test server's lock, so they run one at a time.
-inline std::string write_db_ini(const std::string& contents) {
+inline std::string write_ini(const std::string& contents) {
   const std::string path = "ui_test_db.ini";
   std::filesystem::remove(path);
   if (!contents.empty()) std::ofstream(path, std::ios::binary) << contents;
@@ -37,7 +37,7 @@ inline std::string write_db_ini(const std::string& contents) {
 // A db.ini naming the test server.
 inline std::string test_db_ini() {
   const DbSettings& db = db_settings();
-  return write_db_ini("host=" + db.host + "\nuser=" + db.user + "\npassword=" + db.password +
+  return write_ini("host=" + db.host + "\nuser=" + db.user + "\npassword=" + db.password +
                       "\ndatabase=" + db.name + "\n");
 }
 
