@@ -1,8 +1,7 @@
 #include "support/scenario.h"
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
+#include <ranges>
 #include <regex>
 #include <sstream>
 
@@ -20,18 +19,6 @@
 namespace vl::test {
 namespace {
 
-class Controls : public rules::RulesControls, public custom_list::ListControls {
- public:
-  std::string r_text() const override { return r; }
-  void set_r_text(const std::string& text) override { r = text; }
-  void set_Command3_caption(const std::string& caption) override { on_caption(caption); }
-  std::string customlist_text() const override { return list; }
-  void set_customlist_text(const std::string& text) override { list = text; }
-  void unload() override {}
-  std::string r, list;
-  std::function<void(const std::string&)> on_caption;
-};
-
 std::string number(double value) {
   std::ostringstream out;
   out.precision(12);
@@ -44,6 +31,24 @@ std::string number(double value) {
 std::string without_version_tags(const std::string& message) {
   static const std::regex tags(R"((\[[^\]\s]+\])+)");
   return std::regex_replace(message, tags, "");
+}
+
+const std::string kSummary =
+    "SELECT CONCAT_WS(' / ',(SELECT COUNT(*) FROM items),"
+    "IFNULL((SELECT GROUP_CONCAT(id,':',name ORDER BY id) FROM lootdrop),'-'),"
+    "IFNULL((SELECT GROUP_CONCAT(lootdrop_id,':',item_id,':',chance ORDER BY lootdrop_id,item_id)"
+    " FROM lootdrop_entries),'-'),"
+    "IFNULL((SELECT GROUP_CONCAT(id ORDER BY id) FROM loottable),'-'),"
+    "IFNULL((SELECT GROUP_CONCAT(loottable_id,':',lootdrop_id,':',probability ORDER BY "
+    "loottable_id,lootdrop_id)"
+    " FROM loottable_entries),'-'),"
+    "IFNULL((SELECT GROUP_CONCAT(IFNULL(id,'NULL'),':',IFNULL(loottable_id,'NULL') ORDER BY id)"
+    " FROM npc_types),'-'))";
+
+template <typename T>
+void check_if(const char* what, const T& actual, const std::optional<T>& expected) {
+  if (!expected) return;
+  EXPECT_EQ(actual, *expected) << what;
 }
 
 ui::Command command_of(Command command, Controls& controls) {
@@ -70,20 +75,6 @@ std::string window(const std::string& enabled, const std::string& connection, co
          repair_caption;
 }
 
-std::string summary() {
-  return fixture_value(
-      "SELECT CONCAT_WS(' / ',(SELECT COUNT(*) FROM items),"
-      "IFNULL((SELECT GROUP_CONCAT(id,':',name ORDER BY id) FROM lootdrop),'-'),"
-      "IFNULL((SELECT GROUP_CONCAT(lootdrop_id,':',item_id,':',chance ORDER BY lootdrop_id,item_id)"
-      " FROM lootdrop_entries),'-'),"
-      "IFNULL((SELECT GROUP_CONCAT(id ORDER BY id) FROM loottable),'-'),"
-      "IFNULL((SELECT GROUP_CONCAT(loottable_id,':',lootdrop_id,':',probability ORDER BY "
-      "loottable_id,lootdrop_id)"
-      " FROM loottable_entries),'-'),"
-      "IFNULL((SELECT GROUP_CONCAT(IFNULL(id,'NULL'),':',IFNULL(loottable_id,'NULL') ORDER BY id)"
-      " FROM npc_types),'-'))");
-}
-
 Texts stats_counts(std::size_t ranges) {
   static const Texts levels = {"01-10", "11-20", "21-30", "31-40",
                                "41-50", "51-60", "61-99", "65-99"};
@@ -107,6 +98,53 @@ Texts stats_counts(std::size_t ranges) {
   return sql;
 }
 
+Texts drop_sql(long long loottable, const Texts& items, const std::string& chance,
+               const std::string& probability, int id, const std::string& name) {
+  const std::string d = std::to_string(id);
+  Texts sql = {"SELECT MAX(id) FROM lootdrop",
+               "INSERT INTO lootdrop (id,name) values (" + d + ",\"" + name + "\")"};
+  for (const auto& item : items)
+    sql.push_back("INSERT INTO lootdrop_entries values (" + d + "," + item + ",1,1," + chance +
+                  ",0,127,1)");
+  sql.push_back("INSERT INTO loottable_entries values (" + std::to_string(loottable) + "," + d +
+                ",1," + probability + ",1,0)");
+  return sql;
+}
+
+Texts deletion_sql(const std::string& range, const std::vector<int>& ids) {
+  Texts sql = {"SELECT id from lootdrop WHERE lootdrop.name like 'lvl_" + range + "%'",
+               "DELETE FROM lootdrop WHERE lootdrop.name like 'lvl_" + range + "%'"};
+  for (int id : ids) {
+    sql.push_back("DELETE FROM lootdrop_entries WHERE lootdrop_id=" + std::to_string(id));
+    sql.push_back("DELETE FROM loottable_entries WHERE lootdrop_id=" + std::to_string(id));
+  }
+  return sql;
+}
+
+Texts repair_sql(int id, const Texts& items, int table, const Texts& npcs) {
+  const std::string d = std::to_string(id);
+  Texts sql = {"SELECT id FROM npc_types WHERE loottable_id=0",
+               "SELECT id FROM items WHERE name LIKE 'cloth%' OR name LIKE 'rusty%'",
+               "SELECT max(id) FROM lootdrop",
+               "INSERT INTO LOOTDROP values (" + d + ",'fixed_by_KORVATH')"};
+  for (const auto& item : items)
+    sql.push_back("INSERT INTO LOOTDROP_ENTRIES values (" + d + "," + item + ",1,1,1,0,127,1)");
+  for (const auto& npc : npcs) {
+    const std::string t = std::to_string(table++);
+    sql.insert(sql.end(),
+               {"SELECT max(id) FROM loottable",
+                "INSERT INTO LOOTTABLE values (" + t + ",'fixed_by_KORVATH',100,1000,0)",
+                "INSERT INTO LOOTTABLE_ENTRIES values (" + t + "," + d + ",1,50,1,0)",
+                "UPDATE npc_types SET loottable_id=" + t + " WHERE npc_types.id=" + npc});
+  }
+  return sql;
+}
+
+Texts operator+(Texts a, const Texts& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
 std::string rejected(const std::string& server_text, const std::string& sql) {
   return "The database rejected a statement, and the command was stopped.\r\n\r\n" + server_text +
          "\r\n\r\nStatement: " + sql;
@@ -126,7 +164,7 @@ void run_row(const Row& row) {
   Form1Model& form = state->form1;
   const auto dash = row.level.find('-');
   state->level_low = row.level.substr(0, dash);
-  state->level_high = dash == std::string::npos ? "" : row.level.substr(dash + 1);
+  state->level_high = row.level.substr(dash + 1);
   form.select_op(row.op);
   form.set_text(Form1Control::perc_of_npcs, row.perc);
   form.set_text(Form1Control::lootdrop_percentx, row.chance);
@@ -134,18 +172,14 @@ void run_row(const Row& row) {
   form.set_text(Form1Control::item_max, row.item_max);
   for (int column = 1; column <= 8; ++column) form.set_lvls(column, "stale\r\n");
   Controls controls;
-  if (row.list) {
-    controls.list = *row.list;
-    custom_list::ok_Click(*state, ui, controls);
-  }
-  if (row.rules) {
-    controls.r = *row.rules;
-    rules::r_LostFocus(*state, controls);
-  }
+  controls.list = row.list.value_or("");
+  if (row.list) custom_list::ok_Click(*state, ui, controls);
+  controls.r = row.rules.value_or("");
+  if (row.rules) rules::r_LostFocus(*state, controls);
   if (row.random) state->random.seed(*row.random);
   ui.messages.clear();
 
-  // What the window showed as it changed.
+  // What the window showed as it changed, and when events went through.
   Texts trace;
   const Form1Control buttons[] = {Form1Control::Command1, Form1Control::Command2,
                                   Form1Control::Command3, Form1Control::Command4,
@@ -153,11 +187,10 @@ void run_row(const Row& row) {
   form.on_changed = [&](Form1Control control) {
     if (control == Form1Control::lx) trace.push_back("lx " + form.lx());
     if (control == Form1Control::progress) trace.push_back("x2 " + number(form.progress().x2));
-    for (auto button : buttons) {
-      const std::string text =
-          form.button(button).caption + (form.button(button).enabled ? "" : " (off)");
-      if (control == button && (trace.empty() || trace.back() != text)) trace.push_back(text);
-    }
+    const ButtonState& button = form.button(std::clamp(control, buttons[0], buttons[4]));
+    const std::string text = button.caption + (button.enabled ? "" : " (off)");
+    if (std::ranges::count(buttons, control) && (trace.empty() || trace.back() != text))
+      trace.push_back(text);
   };
   controls.on_caption = [&](const std::string& caption) { trace.push_back("r3 " + caption); };
   ui.on_message = [&](const std::string&) {
@@ -176,8 +209,8 @@ void run_row(const Row& row) {
   };
   ui.on_repaint = [&] { on_tick("rp"); };
   ui.on_process_events = [&] {
-    int stale = 0;
-    for (int column = 1; column <= 8; ++column) stale += form.lvls(column) == "stale\r\n";
+    const auto stale = std::ranges::count_if(
+        std::views::iota(1, 9), [&](int column) { return form.lvls(column) == "stale\r\n"; });
     on_tick(row.command == Command::stats ? "ev s" + std::to_string(stale) : "ev");
   };
 
@@ -190,27 +223,26 @@ void run_row(const Row& row) {
   std::vector<int> exits;
   ui::run_command(*state, ui, command_of(row.command, controls),
                   [&](int code) { exits.push_back(code); });
-  const std::string waited = killer ? killer->join() : "";
+  EXPECT_EQ(killer ? killer->join() : "", row.waited);
 
-  // The log first: reading it needs no server.
-  const auto statements = log.statements();
+  // The log before the server comes back: reading it needs none.
   const auto connections = log.connections();
-  const std::string log_last = log.last_request();
   Texts sql;
   std::string on;
-  for (std::size_t i = 0; i < statements.size(); ++i) {
-    const auto& statement = statements[i];
+  for (const auto& statement : log.statements()) {
     sql.push_back(statement.argument);
-    // A drop's entries come in the order drawn: compared sorted.
-    const std::string entry = "INSERT INTO lootdrop_entries values (";
-    for (auto k = sql.size() - 1;
-         k > 0 && sql[k].starts_with(entry) && sql[k - 1].starts_with(entry) && sql[k] < sql[k - 1];
-         --k)
-      std::swap(sql[k], sql[k - 1]);
-    const auto at = std::find(connections.begin(), connections.end(), statement.connection);
-    const auto index = at - connections.begin();
-    on += at == connections.end() ? '?' : index < 10 ? char('0' + index) : char('a' + index - 10);
+    const auto index = std::ranges::find(connections, statement.connection) - connections.begin();
+    on += static_cast<char>('0' + index);
   }
+  // A drop's entries come in the order drawn: compared sorted.
+  for (auto first = sql.begin(); first != sql.end(); ++first) {
+    const auto is_entry = [](const std::string& s) {
+      return s.starts_with("INSERT INTO lootdrop_entries values (");
+    };
+    std::sort(first, std::find_if_not(first, sql.end(), is_entry));
+  }
+  EXPECT_EQ(sql, row.sql);
+  EXPECT_EQ(log.last_request(), sql.empty() ? "" : sql.back());  // nothing refused after it
   if (row.fault == Fault::kill || row.fault == Fault::lock_kill || row.fault == Fault::stopped)
     restart_server();
   if (row.fault == Fault::rename) fixture_sql("RENAME TABLE away TO " + row.table);
@@ -218,64 +250,33 @@ void run_row(const Row& row) {
 
   Texts messages, columns;
   for (const auto& message : ui.messages) messages.push_back(without_version_tags(message));
+  for (int column = 1; column <= 8; ++column) columns.push_back(form.lvls(column));
   std::string enabled;
   for (auto button : buttons) enabled += form.button(button).enabled ? '1' : '0';
-  const std::string connection = !state->db_connection             ? "none"
-                                 : state->db_connection->is_open() ? "open"
-                                                                   : "closed";
-  const std::string shown = window(
-      enabled, connection, form.lx() + " " + number(form.progress().x2),
-      form.button(Form1Control::Command1).caption, form.button(Form1Control::Command4).caption);
-  for (int column = 1; column <= 8; ++column) columns.push_back(form.lvls(column));
-  std::string rules_state = state->item_rules + " | " + state->current_sql;
-  if (row.command == Command::test_query) rules_state += " | " + controls.r;
-  const std::string after = row.after_query.empty() ? summary() : fixture_value(row.after_query);
-  if (std::getenv("VL_SCENARIO_DUMP")) {
-    std::ostringstream out;
-    const auto list = [&out](const char* name, const Texts& texts) {
-      out << name << " = {";
-      for (const auto& t : texts) out << "\n  " << ::testing::PrintToString(t) << ",";
-      out << "}\n";
-    };
-    out << "==== " << row.name << "\n";
-    list("sql", sql);
-    out << "on = " << on << "\nconnections = " << connections.size() << "\n";
-    list("messages", messages);
-    list("trace", trace);
-    list("columns", columns);
-    out << "window = " << ::testing::PrintToString(shown)
-        << "\nstate = " << ::testing::PrintToString(rules_state)
-        << "\nafter = " << ::testing::PrintToString(after) << "\nwaited = " << waited
-        << "\nexits = " << exits.size() << "\n";
-    std::fputs(out.str().c_str(), stderr);
-  }
-  EXPECT_EQ(sql, row.sql);
-  EXPECT_EQ(log_last, sql.empty() ? "" : sql.back());  // nothing refused after it
-  if (row.on) {
-    EXPECT_EQ(on, *row.on);
-  }
-  if (row.connections) {
-    EXPECT_EQ(static_cast<int>(connections.size()), *row.connections);
-  }
+  const auto& connection = state->db_connection;
+  EXPECT_EQ(window(enabled,
+                   !connection             ? "none"
+                   : connection->is_open() ? "open"
+                                           : "closed",
+                   form.lx() + " " + number(form.progress().x2),
+                   form.button(Form1Control::Command1).caption,
+                   form.button(Form1Control::Command4).caption),
+            row.window.value_or(window()));
   EXPECT_EQ(messages, row.messages);
   EXPECT_EQ(exits, row.exits);
-  EXPECT_EQ(shown, row.window.value_or(window()));
-  if (row.trace && !row.trace->empty() && row.trace->front() == "...") {
-    const Texts tail(row.trace->begin() + 1, row.trace->end());
-    EXPECT_EQ(Texts(trace.end() - std::min(trace.size(), tail.size()), trace.end()), tail);
-  } else if (row.trace) {
-    EXPECT_EQ(trace, *row.trace);
+  if (row.trace && !row.trace->empty() && row.trace->front() == "...") {  // the end only
+    trace.erase(trace.begin(), trace.end() - std::min(trace.size(), row.trace->size() - 1));
+    trace.insert(trace.begin(), "...");
   }
-  if (row.columns) {
-    EXPECT_EQ(columns, *row.columns);
-  }
-  if (row.state) {
-    EXPECT_EQ(rules_state, *row.state);
-  }
-  if (row.after) {
-    EXPECT_EQ(after, *row.after);
-  }
-  EXPECT_EQ(waited, row.waited);
+  const std::string r = row.command == Command::test_query ? " | " + controls.r : "";
+  check_if("on", on, row.on);
+  check_if("connections", static_cast<int>(connections.size()), row.connections);
+  check_if("trace", trace, row.trace);
+  check_if("columns", columns, row.columns);
+  check_if("state", state->item_rules + " | " + state->current_sql + r, row.state);
+  if (row.after)
+    check_if("after", fixture_value(row.after_query.empty() ? kSummary : row.after_query),
+             row.after);
 }
 
 TEST_P(Scenario, Runs) { run_row(GetParam()); }

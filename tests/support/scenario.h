@@ -14,9 +14,24 @@
 #include <utility>
 #include <vector>
 
+#include "loot/custom_list.h"
+#include "loot/rules.h"
 #include "support/test_db.h"
 
 namespace vl::test {
+
+// The rules and the custom item list windows' controls, for their handlers.
+struct Controls : rules::RulesControls, custom_list::ListControls {
+  std::string r_text() const override { return r; }
+  void set_r_text(const std::string& text) override { r = text; }
+  void set_Command3_caption(const std::string& caption) override { on_caption(caption); }
+  std::string customlist_text() const override { return list; }
+  void set_customlist_text(const std::string& text) override { list = text; }
+  void unload() override { ++unloads; }
+  std::string r, list;
+  int unloads = 0;
+  std::function<void(const std::string&)> on_caption = [](const std::string&) {};
+};
 
 enum class Command { execute, stats, remove, repair, test_query };
 enum class Fault { none, rename, kill, lock_kill, password, stopped };
@@ -48,7 +63,10 @@ struct Row {
   std::optional<Texts> trace{};        // a leading "..." compares the end only
   std::optional<Texts> columns{};      // lvls 1..8
   std::optional<std::string> state{};  // item_rules | current_sql [| the rule box]
-  std::optional<std::string> after{};  // summary() or after_query's first value
+  // after_query's value, by default: the items count / lootdrop id:name / entry
+  // lootdrop:item:chance / loottable ids / link loottable:lootdrop:probability /
+  // npc id:loottable ("-" for none).
+  std::optional<std::string> after{};
   std::string after_query{};
   std::string waited{};  // lock_kill: the statement lost
   std::vector<int> exits{};
@@ -63,12 +81,17 @@ std::string window(
     const std::string& delete_caption = "Delete ALL Custom Loot Drops For SELECTED Levels",
     const std::string& repair_caption = "Repair NPC's Without Lootdrops");
 
-// Items count / lootdrop id:name / entry lootdrop:item:chance / loottable ids /
-// link loottable:lootdrop:probability / npc id:loottable ("-" for none).
-std::string summary();
-
-// Show Stats' counts of the first `ranges` level ranges, each over the twelve category words.
+// The statements the commands send. Show Stats' counts of the first `ranges`
+// level ranges; Execute's drop `id` for `loottable`, one entry per item; Delete's
+// for the drops `ids` of `range`; Repair's drop `id` of `items`, then one
+// loottable per NPC from `table` on.
 Texts stats_counts(std::size_t ranges);
+Texts drop_sql(long long loottable, const Texts& items = {"1001"}, const std::string& chance = "10",
+               const std::string& probability = "50", int id = 1,
+               const std::string& name = "lvl_01-10_CUSTOM_armour");
+Texts deletion_sql(const std::string& range, const std::vector<int>& ids);
+Texts repair_sql(int id, const Texts& items, int table, const Texts& npcs);
+Texts operator+(Texts a, const Texts& b);
 
 // The message of a connection that cannot be made.
 inline const std::string kConnectionFailed =

@@ -3,9 +3,9 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <set>
-#include <sstream>
 #include <stdexcept>
 
 #include "db/database.h"
@@ -16,25 +16,17 @@ namespace {
 struct Fixture {
   std::unique_ptr<db::Connection> connection;
   long long id = 0;
-};
-
-Fixture& fixture_slot() {
-  static Fixture f;
-  return f;
-}
+} fixture_slot;
 
 Fixture& fixture() {  // connects exactly as the program does
-  Fixture& f = fixture_slot();
-  if (!f.connection || !f.connection->is_open()) {
-    auto settings = std::make_unique<ProgramState>();
-    configure(*settings);
-    f.connection = std::make_unique<db::Connection>(db::connection_string(*settings));
-    f.connection->execute("SET SESSION group_concat_max_len=1000000");
-    db::Recordset rs;
-    rs.open("SELECT CONNECTION_ID()", *f.connection);
-    f.id = std::stoll(rs.field(std::size_t{0}).text());
+  if (!fixture_slot.connection || !fixture_slot.connection->is_open()) {
+    ProgramState settings;
+    configure(settings);
+    fixture_slot.connection = std::make_unique<db::Connection>(db::connection_string(settings));
+    fixture_slot.connection->execute("SET SESSION group_concat_max_len=1000000");
+    fixture_slot.id = std::stoll(fixture_value("SELECT CONNECTION_ID()"));
   }
-  return f;
+  return fixture_slot;
 }
 
 std::string log_path() { return db_settings().dir + "/general.log"; }
@@ -46,30 +38,17 @@ std::string quoted(const std::string& text) {  // for sh -c
 }
 
 std::string test_db(const std::string& command) {
-  return quoted(std::string(VL_SOURCE_DIR) + "/scripts/test-db") + " " + command + " " +
-         quoted(db_settings().dir);
+  return quoted(VL_SOURCE_DIR "/scripts/test-db") + " " + command + " " + quoted(db_settings().dir);
 }
 
-void run_script(const std::string& command) {
-  const std::string line =
-      test_db(command) + (command == "restart" ? " " + db_settings().host : "");
+void run_script(const std::string& command, const std::string& address = "") {
+  const std::string line = test_db(command) + " " + address;
   if (std::system((line + " >/dev/null").c_str()) != 0) throw std::runtime_error("failed: " + line);
 }
 
-// SQL as root over the server's socket, outside ODBC: the rows as tab-separated lines.
-Texts root_sql(const std::string& sql) {
-  FILE* pipe = popen((test_db("sql") + " " + quoted(sql) + " 2>/dev/null").c_str(), "r");
-  if (!pipe) throw std::runtime_error("cannot run the client");
-  std::string output;
-  char buffer[4096];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-    output.append(buffer, n);
-  pclose(pipe);
-  Texts lines;
-  std::istringstream in(output);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  if (!lines.empty()) lines.erase(lines.begin());  // the column names
-  return lines;
+bool is_request(const LogEntry& e, bool prepared) {
+  return (e.command == "Query" || e.command == "Execute" || (prepared && e.command == "Prepare")) &&
+         !is_driver_statement(e.argument);
 }
 
 }  // namespace
@@ -97,13 +76,12 @@ std::string write_db_ini(const std::string& path) {
 }
 
 void reset_world() {
-  std::ifstream in(std::string(VL_SOURCE_DIR) + "/world/schema.sql");
-  if (!in) throw std::runtime_error("world/schema.sql not found");
+  std::ifstream in(VL_SOURCE_DIR "/world/schema.sql");
   std::string line, statement;
   while (std::getline(in, line)) {
     if (line.rfind("--", 0) == 0) continue;
     statement += line + "\n";
-    if (!line.empty() && line.back() == ';') {
+    if (line.ends_with(';')) {
       fixture_sql(statement.substr(0, statement.size() - 2));
       statement.clear();
     }
@@ -117,10 +95,9 @@ Rows fixture_rows(const std::string& sql) {
   rs.open(sql, *fixture().connection);
   Rows rows;
   for (; !rs.eof(); rs.move_next()) {
-    Texts row;
+    rows.emplace_back();
     for (std::size_t c = 0; c < rs.column_count(); ++c)
-      row.push_back(rs.field(c).is_null() ? "NULL" : rs.field(c).text());
-    rows.push_back(std::move(row));
+      rows.back().push_back(rs.field(c).is_null() ? "NULL" : rs.field(c).text());
   }
   return rows;
 }
@@ -131,16 +108,13 @@ std::string fixture_value(const std::string& sql) {
   return rows[0][0];
 }
 
-GeneralLog::GeneralLog() {
-  fixture_id_ = fixture().id;  // connected before the mark, so that its Connect is not counted
-  start_ = log_size(log_path());
-}
+GeneralLog::GeneralLog() : start_(log_size(log_path())), fixture_id_(fixture().id) {}
 
 std::vector<LogEntry> GeneralLog::entries() const {
-  std::set<long long> left_out = {fixture_id_, fixture_slot().id};
+  std::set<long long> left_out = {fixture_id_, fixture_slot.id};
   std::vector<LogEntry> result;
   for (auto& e : read_log(log_path(), start_)) {
-    if (e.command == "Connect" && e.argument.rfind("root@", 0) == 0) left_out.insert(e.connection);
+    if (e.command == "Connect" && e.argument.starts_with("root@")) left_out.insert(e.connection);
     if (!left_out.count(e.connection)) result.push_back(std::move(e));
   }
   return result;
@@ -149,8 +123,7 @@ std::vector<LogEntry> GeneralLog::entries() const {
 std::vector<LogEntry> GeneralLog::statements() const {
   std::vector<LogEntry> result;
   for (auto& e : entries())
-    if ((e.command == "Query" || e.command == "Execute") && !is_driver_statement(e.argument))
-      result.push_back(std::move(e));
+    if (is_request(e, false)) result.push_back(std::move(e));
   return result;
 }
 
@@ -162,26 +135,24 @@ Texts GeneralLog::statement_texts() const {
 
 std::vector<long long> GeneralLog::connections() const {
   std::vector<long long> ids;
-  for (const auto& e : entries())
-    if (e.command == "Connect" && (ids.empty() || ids.back() != e.connection))  // a refused
-      ids.push_back(e.connection);  // login has two entries
+  for (const auto& e : entries())  // a refused login has two entries
+    if (e.command == "Connect" && (ids.empty() || ids.back() != e.connection))
+      ids.push_back(e.connection);
   return ids;
 }
 
 std::string GeneralLog::last_request() const {
   std::string last;
   for (const auto& e : entries())
-    if ((e.command == "Query" || e.command == "Prepare" || e.command == "Execute") &&
-        !is_driver_statement(e.argument))
-      last = e.argument;
+    if (is_request(e, true)) last = e.argument;
   return last;
 }
 
 void kill_server() { run_script("kill"); }
 void stop_server() { run_script("stop"); }
 void restart_server() {
-  run_script("restart");
-  fixture_slot().connection.reset();
+  run_script("restart", db_settings().host);
+  fixture_slot.connection.reset();
 }
 
 bool server_answers() {
@@ -190,23 +161,29 @@ bool server_answers() {
       fixture_value("SELECT 1");
       return true;
     } catch (const std::exception&) {
-      fixture_slot().connection.reset();
+      fixture_slot.connection.reset();
     }
   }
   return false;
 }
 
-KillWhenWaiting::KillWhenWaiting(const std::string& table, std::string head)
-    : head_(std::move(head)) {
+KillWhenWaiting::KillWhenWaiting(const std::string& table, const std::string& head) {
   fixture_sql("LOCK TABLES " + table + " WRITE");
-  watcher_ = std::thread([this] {
-    const std::string query =
-        "SELECT info FROM information_schema.processlist WHERE user='" + db_settings().user +
-        "' AND state LIKE 'Waiting for table%lock' AND info LIKE '" + head_ + "%'";
+  // Root's client over the socket, outside ODBC, while the program's statement waits.
+  const std::string query = test_db("sql") + " " +
+                            quoted(
+                                "SELECT info FROM information_schema.processlist WHERE state "
+                                "LIKE 'Waiting for table%lock' AND info LIKE '" +
+                                head + "%'") +
+                            " 2>/dev/null";
+  watcher_ = std::thread([this, query] {
     const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (seen_.empty() && std::chrono::steady_clock::now() < limit) {
-      const Texts waiting = root_sql(query);
-      if (!waiting.empty()) seen_ = waiting.front();
+      FILE* pipe = popen(query.c_str(), "r");
+      char line[4096];
+      for (int n = 0; pipe && std::fgets(line, sizeof line, pipe); ++n)
+        if (n == 1) seen_ = std::string(line, std::strcspn(line, "\n"));  // after the heading
+      if (pipe) pclose(pipe);
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     kill_server();

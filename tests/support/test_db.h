@@ -3,7 +3,6 @@
 // setting up and checking rows, the general query log (what reached the server,
 // in which order), and stopping, killing and restarting it.
 
-#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,9 +21,7 @@ struct DbSettings {
 const DbSettings& db_settings();
 void configure(ProgramState& state);                // db_host .. db_name of the test server
 std::string write_db_ini(const std::string& path);  // a db.ini naming the test server
-
-// The schema afresh: all six tables dropped, created again and empty.
-void reset_world();
+void reset_world();  // the schema afresh: all six tables dropped, created again and empty
 
 // Statements over the fixture connection, whose log entries GeneralLog leaves out.
 void fixture_sql(const std::string& sql);
@@ -40,9 +37,8 @@ class GeneralLog {
   // Query and Execute entries, the driver's own statements left out.
   std::vector<LogEntry> statements() const;
   Texts statement_texts() const;
-  std::vector<long long> connections() const;  // Connect entries, refused logins too
-  // The last Query, Prepare or Execute, whether it ran or was refused.
-  std::string last_request() const;
+  std::vector<long long> connections() const;  // those made, refused logins too
+  std::string last_request() const;            // the last Query, Prepare or Execute, run or refused
 
  private:
   std::uint64_t start_ = 0;
@@ -57,15 +53,15 @@ bool server_answers();  // reconnects the fixture when it can
 
 // Locks `table` from the fixture connection, then kills the server once a
 // statement of the program starting with `head` waits for the lock, so that the
-// statement is lost in flight. Gives up after a few seconds and kills all the same.
+// statement is lost in flight. Gives up after ten seconds and kills all the same.
 class KillWhenWaiting {
  public:
-  KillWhenWaiting(const std::string& table, std::string head);
+  KillWhenWaiting(const std::string& table, const std::string& head);
   ~KillWhenWaiting() { join(); }
   std::string join();  // the waiting statement seen, or ""
 
  private:
-  std::string head_, seen_;
+  std::string seen_;
   std::thread watcher_;
 };
 
