@@ -2,22 +2,17 @@
 // The server's general query log as the record of what a command sent: which
 // connections it made and which statements it ran on each, in order.
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
+#include "tests/support/general_log.h"
+
 namespace vl::bench {
 
-struct LogEntry {
-  long long connection = 0;
-  std::string command;   // "Connect", "Query", "Prepare", "Execute", "Quit", ...
-  std::string argument;  // a statement spanning lines keeps its "\n"
-};
-
-std::uint64_t log_size(const std::string& path);
-
-// Every entry written from byte `from` of the log on.
-std::vector<LogEntry> read_log(const std::string& path, std::uint64_t from);
+// The tests' parser of the log.
+using test::log_size;
+using test::LogEntry;
+using test::read_log;
 
 // What one command sent: a session per connection it made, in the order made,
 // each with the statements run on it in order. The driver's own statements

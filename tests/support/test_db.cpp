@@ -1,55 +1,54 @@
 #include "support/test_db.h"
 
-#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <fstream>
-#include <memory>
-#include <regex>
-#include <sstream>
+#include <set>
+#include <stdexcept>
 
 #include "db/database.h"
-#include "db/odbc.h"
 
 namespace vl::test {
 namespace {
 
 struct Fixture {
   std::unique_ptr<db::Connection> connection;
-  int id = 0;
-};
+  long long id = 0;
+} fixture_slot;
 
-Fixture& fixture_slot() {
-  static Fixture f;
-  return f;
-}
-
-Fixture& fixture() {
-  Fixture& f = fixture_slot();
-  if (!f.connection || !f.connection->is_open()) {
-    // Connects exactly as the program does.
-    auto settings = std::make_unique<ProgramState>();
-    configure(*settings);
-    f.connection = std::make_unique<db::Connection>(db::connection_string(*settings));
-    db::Recordset rs;
-    rs.open("SELECT CONNECTION_ID()", *f.connection);
-    f.id = std::stoi(rs.field(std::size_t{0}).text());
+Fixture& fixture() {  // connects exactly as the program does
+  if (!fixture_slot.connection || !fixture_slot.connection->is_open()) {
+    ProgramState settings;
+    configure(settings);
+    fixture_slot.connection = std::make_unique<db::Connection>(db::connection_string(settings));
+    fixture_slot.connection->execute("SET SESSION group_concat_max_len=1000000");
+    fixture_slot.id = std::stoll(fixture_value("SELECT CONNECTION_ID()"));
   }
-  return f;
+  return fixture_slot;
 }
 
 std::string log_path() { return db_settings().dir + "/general.log"; }
 
-bool starts_with_ci(const std::string& text, const std::string& prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (std::toupper(static_cast<unsigned char>(text[i])) != prefix[i]) return false;
-  }
-  return true;
+std::string quoted(const std::string& text) {  // for sh -c
+  std::string result = "'";
+  for (char c : text) result += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return result + "'";
 }
 
-// Statements the ODBC driver sends on its own when it connects.
-bool is_driver_statement(const std::string& sql) {
-  return starts_with_ci(sql, "SET ") || starts_with_ci(sql, "SELECT @@") ||
-         starts_with_ci(sql, "SHOW ");
+std::string test_db(const std::string& command) {
+  return quoted(VL_SOURCE_DIR "/scripts/test-db") + " " + command + " " + quoted(db_settings().dir);
+}
+
+void run_script(const std::string& command, const std::string& address = "") {
+  const std::string line = test_db(command) + " " + address;
+  if (std::system((line + " >/dev/null").c_str()) != 0) throw std::runtime_error("failed: " + line);
+}
+
+bool is_request(const LogEntry& e, bool prepared) {
+  return (e.command == "Query" || e.command == "Execute" || (prepared && e.command == "Prepare")) &&
+         !is_driver_statement(e.argument);
 }
 
 }  // namespace
@@ -68,37 +67,37 @@ void configure(ProgramState& state) {
   state.db_name = s.name;
 }
 
+std::string write_db_ini(const std::string& path) {
+  const DbSettings& s = db_settings();
+  std::ofstream(path, std::ios::binary)
+      << "host=" << s.host << "\nuser=" << s.user << "\npassword=" << s.password
+      << "\ndatabase=" << s.name << "\n";
+  return path;
+}
+
 void reset_world() {
-  std::ifstream in(std::string(VL_SOURCE_DIR) + "/world/schema.sql");
-  if (!in) throw std::runtime_error("world/schema.sql not found");
+  std::ifstream in(VL_SOURCE_DIR "/world/schema.sql");
   std::string line, statement;
   while (std::getline(in, line)) {
     if (line.rfind("--", 0) == 0) continue;
     statement += line + "\n";
-    if (!line.empty() && line.back() == ';') {
-      statement.pop_back();  // "\n"
-      statement.pop_back();  // ";"
-      fixture_sql(statement);
+    if (line.ends_with(';')) {
+      fixture_sql(statement.substr(0, statement.size() - 2));
       statement.clear();
     }
   }
 }
 
-void forget_fixture_connection() { fixture_slot().connection.reset(); }
-
 void fixture_sql(const std::string& sql) { fixture().connection->execute(sql); }
 
-std::vector<std::vector<std::string>> fixture_rows(const std::string& sql) {
+Rows fixture_rows(const std::string& sql) {
   db::Recordset rs;
   rs.open(sql, *fixture().connection);
-  std::vector<std::vector<std::string>> rows;
+  Rows rows;
   for (; !rs.eof(); rs.move_next()) {
-    std::vector<std::string> row;
-    for (std::size_t c = 0; c < rs.column_count(); ++c) {
-      const auto& v = rs.field(c);
-      row.push_back(v.is_null() ? "NULL" : v.text());
-    }
-    rows.push_back(std::move(row));
+    rows.emplace_back();
+    for (std::size_t c = 0; c < rs.column_count(); ++c)
+      rows.back().push_back(rs.field(c).is_null() ? "NULL" : rs.field(c).text());
   }
   return rows;
 }
@@ -109,69 +108,91 @@ std::string fixture_value(const std::string& sql) {
   return rows[0][0];
 }
 
-GeneralLog::GeneralLog() {
-  fixture();  // connect the fixture before the mark, so its Connect is not counted
-  std::ifstream in(log_path(), std::ios::binary | std::ios::ate);
-  start_ = in ? static_cast<long long>(in.tellg()) : 0;
-}
+GeneralLog::GeneralLog() : start_(log_size(log_path())), fixture_id_(fixture().id) {}
 
 std::vector<LogEntry> GeneralLog::entries() const {
-  std::ifstream in(log_path(), std::ios::binary);
-  in.seekg(start_);
-  // Only the head of a line goes through the regex: matching a statement of
-  // thousands of characters recursively would overflow the stack.
-  static const std::regex entry_head(
-      R"(^(?:\d{6} [ \d]\d:\d\d:\d\d)?\t+ *(\d+) ([A-Za-z][A-Za-z ]*?)\t)");
-  constexpr std::size_t kHeadLength = 80;
-  const int fixture_id = fixture().id;
-  std::vector<LogEntry> all;
-  std::string line;
-  while (std::getline(in, line)) {
-    const std::string head = line.substr(0, kHeadLength);
-    std::smatch m;
-    if (std::regex_search(head, m, entry_head, std::regex_constants::match_continuous)) {
-      all.push_back({std::stoi(m[1]), m[2], line.substr(m.length(0))});
-    } else if (!all.empty()) {
-      all.back().argument += "\n" + line;  // a statement spanning lines
-    }
-  }
+  std::set<long long> left_out = {fixture_id_, fixture_slot.id};
   std::vector<LogEntry> result;
-  for (auto& e : all) {
-    if (e.connection != fixture_id) result.push_back(std::move(e));
+  for (auto& e : read_log(log_path(), start_)) {
+    if (e.command == "Connect" && e.argument.starts_with("root@")) left_out.insert(e.connection);
+    if (!left_out.count(e.connection)) result.push_back(std::move(e));
   }
   return result;
 }
 
 std::vector<LogEntry> GeneralLog::statements() const {
   std::vector<LogEntry> result;
-  for (auto& e : entries()) {
-    if ((e.command == "Query" || e.command == "Execute") && !is_driver_statement(e.argument)) {
-      result.push_back(std::move(e));
-    }
-  }
+  for (auto& e : entries())
+    if (is_request(e, false)) result.push_back(std::move(e));
   return result;
 }
 
-std::vector<std::string> GeneralLog::statement_texts() const {
-  std::vector<std::string> texts;
+Texts GeneralLog::statement_texts() const {
+  Texts texts;
   for (auto& e : statements()) texts.push_back(std::move(e.argument));
   return texts;
 }
 
-std::vector<int> GeneralLog::connections() const {
-  std::vector<int> ids;
-  for (const auto& e : entries()) {
-    if (e.command == "Connect") ids.push_back(e.connection);
-  }
+std::vector<long long> GeneralLog::connections() const {
+  std::vector<long long> ids;
+  for (const auto& e : entries())  // a refused login has two entries
+    if (e.command == "Connect" && (ids.empty() || ids.back() != e.connection))
+      ids.push_back(e.connection);
   return ids;
 }
 
-std::vector<int> GeneralLog::disconnections() const {
-  std::vector<int> ids;
-  for (const auto& e : entries()) {
-    if (e.command == "Quit") ids.push_back(e.connection);
+std::string GeneralLog::last_request() const {
+  std::string last;
+  for (const auto& e : entries())
+    if (is_request(e, true)) last = e.argument;
+  return last;
+}
+
+void kill_server() { run_script("kill"); }
+void stop_server() { run_script("stop"); }
+void restart_server() {
+  run_script("restart", db_settings().host);
+  fixture_slot.connection.reset();
+}
+
+bool server_answers() {
+  for (int attempt = 0; attempt < 2; ++attempt) {  // the first may meet a connection killed before
+    try {
+      fixture_value("SELECT 1");
+      return true;
+    } catch (const std::exception&) {
+      fixture_slot.connection.reset();
+    }
   }
-  return ids;
+  return false;
+}
+
+KillWhenWaiting::KillWhenWaiting(const std::string& table, const std::string& head) {
+  fixture_sql("LOCK TABLES " + table + " WRITE");
+  // Root's client over the socket, outside ODBC, while the program's statement waits.
+  const std::string query = test_db("sql") + " " +
+                            quoted(
+                                "SELECT info FROM information_schema.processlist WHERE state "
+                                "LIKE 'Waiting for table%lock' AND info LIKE '" +
+                                head + "%'") +
+                            " 2>/dev/null";
+  watcher_ = std::thread([this, query] {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (seen_.empty() && std::chrono::steady_clock::now() < limit) {
+      FILE* pipe = popen(query.c_str(), "r");
+      char line[4096];
+      for (int n = 0; pipe && std::fgets(line, sizeof line, pipe); ++n)
+        if (n == 1) seen_ = std::string(line, std::strcspn(line, "\n"));  // after the heading
+      if (pipe) pclose(pipe);
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    kill_server();
+  });
+}
+
+std::string KillWhenWaiting::join() {
+  if (watcher_.joinable()) watcher_.join();
+  return seen_;
 }
 
 }  // namespace vl::test

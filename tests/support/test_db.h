@@ -1,59 +1,68 @@
 #pragma once
-// Access to the throwaway test server for the tests: its settings, a fixture
-// connection of its own for setting up and checking rows, and the server's
-// general query log, which shows what reached the server and in which order.
+// The throwaway test server: its settings, a fixture connection of its own for
+// setting up and checking rows, the general query log (what reached the server,
+// in which order), and stopping, killing and restarting it.
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "core/program_state.h"
+#include "support/general_log.h"
 
 namespace vl::test {
+
+using Texts = std::vector<std::string>;
+using Rows = std::vector<Texts>;
 
 struct DbSettings {
   std::string host, user, password, name, dir;
 };
 const DbSettings& db_settings();
+void configure(ProgramState& state);                // db_host .. db_name of the test server
+std::string write_db_ini(const std::string& path);  // a db.ini naming the test server
+void reset_world();  // the schema afresh: all six tables dropped, created again and empty
 
-// Sets db_host, db_user, db_password and db_name of the state to the test server.
-void configure(ProgramState& state);
-
-// The schema afresh: all six tables dropped, created again and empty.
-void reset_world();
-
-// Statements over the fixture connection (one connection per test process).
-// Its log entries are left out of GeneralLog. Throws db::Error.
+// Statements over the fixture connection, whose log entries GeneralLog leaves out.
 void fixture_sql(const std::string& sql);
-std::vector<std::vector<std::string>> fixture_rows(const std::string& sql);  // NULL as "NULL"
+Rows fixture_rows(const std::string& sql);          // NULL as "NULL"
 std::string fixture_value(const std::string& sql);  // first column of the first row
-// After the server was restarted: the next fixture statement connects afresh.
-void forget_fixture_connection();
 
-struct LogEntry {
-  int connection = 0;
-  std::string command;   // "Connect", "Query", "Prepare", "Execute", "Close stmt", "Quit", ...
-  std::string argument;  // the rest; statements spanning lines keep their "\n"
-};
-
-// The general query log from the moment of construction on.
+// The general query log from the moment of construction on; the fixture's and
+// root's connections left out.
 class GeneralLog {
  public:
   GeneralLog();
-  // Every entry since the mark, the fixture connection's left out.
   std::vector<LogEntry> entries() const;
-  // Statements the program sent, in order: Query and Execute entries, without
-  // the driver's own statements on connect (SET ..., SELECT @@...,
-  // "SHOW ..." and the like).
+  // Query and Execute entries, the driver's own statements left out.
   std::vector<LogEntry> statements() const;
-  // Just the text of statements().
-  std::vector<std::string> statement_texts() const;
-  // Connection ids that connected since the mark, in order.
-  std::vector<int> connections() const;
-  // Connection ids that quit since the mark.
-  std::vector<int> disconnections() const;
+  Texts statement_texts() const;
+  std::vector<long long> connections() const;  // those made, refused logins too
+  std::string last_request() const;            // the last Query, Prepare or Execute, run or refused
 
  private:
-  long long start_ = 0;
+  std::uint64_t start_ = 0;
+  long long fixture_id_ = 0;  // the fixture's connection at the mark (a restart makes another)
+};
+
+// The server as a crash ends it (SIGKILL), cleanly stopped, started again on its data.
+void kill_server();
+void stop_server();
+void restart_server();
+bool server_answers();  // reconnects the fixture when it can
+
+// Locks `table` from the fixture connection, then kills the server once a
+// statement of the program starting with `head` waits for the lock, so that the
+// statement is lost in flight. Gives up after ten seconds and kills all the same.
+class KillWhenWaiting {
+ public:
+  KillWhenWaiting(const std::string& table, const std::string& head);
+  ~KillWhenWaiting() { join(); }
+  std::string join();  // the waiting statement seen, or ""
+
+ private:
+  std::string seen_;
+  std::thread watcher_;
 };
 
 }  // namespace vl::test

@@ -1,0 +1,504 @@
+// The windows: their controls as laid out, how they follow the model and the
+// user, the message box and the guard every command runs in.
+
+#include <QApplication>
+#include <QClipboard>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+
+#include "db/database.h"
+#include "support/recording_ui.h"
+#include "support/scenario.h"
+#include "ui/command_guard.h"
+#include "ui/filter_windows.h"
+#include "ui/form1_logic.h"
+#include "ui/form1_window.h"
+#include "ui/help_text.h"
+#include "ui/program.h"
+#include "ui/qt_ui.h"
+
+namespace vl::test {
+namespace {
+
+template <typename T = QWidget>
+T* child(const QWidget* window, const char* name) {
+  T* found = window ? window->findChild<T*>(name) : nullptr;
+  EXPECT_NE(found, nullptr) << name;
+  return found;
+}
+void flush_deletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+void click(QWidget* widget) { QTest::mouseClick(widget, Qt::LeftButton); }
+// Presses `button` on `target` at `from`, moves by `by` with `held` down, releases.
+void drag(QWidget* target, QPoint from, QPoint by, Qt::MouseButton button = Qt::LeftButton,
+          Qt::MouseButtons held = Qt::LeftButton) {
+  for (auto [type, at, b, h] : {std::tuple(QEvent::MouseButtonPress, from, button, held & button),
+                                {QEvent::MouseMove, from + by, Qt::NoButton, held},
+                                {QEvent::MouseButtonRelease, from + by, button, Qt::NoButton}}) {
+    QMouseEvent event(type, QPointF(at), target->mapToGlobal(QPointF(at)), b, h, Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+  }
+}
+// Names of the first `count` controls that Tab visits, starting at `first`.
+Texts tab_order(QWidget* first, std::size_t count) {
+  Texts order;
+  for (QWidget* next = first; order.size() < count; next = next->nextInFocusChain())
+    if (next->focusPolicy() & Qt::TabFocus) order.push_back(next->objectName().toStdString());
+  return order;
+}
+std::string text_of(QWidget* widget) {
+  return widget ? widget->property("text").toString().toStdString() : "";
+}
+
+// The main window after a successful start-up; the program's end is recorded.
+class Windows : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    main = ui::load_main_window(*state, ui, write_db_ini("ui_test_db.ini"));
+    ASSERT_NE(main, nullptr);
+    main->end_program = [this](int code) { exits.push_back(code); };
+    filters = main->findChild<ui::FilterWindows*>();
+  }
+  void TearDown() override {
+    main.reset();  // with the rules and custom item list windows
+    flush_deletes();
+  }
+  QWidget* control(const char* name) { return child(main.get(), name); }
+  // Click "Rules" or the custom list button, then make the window shown the active one.
+  template <typename T>
+  T* open(const char* button, T* (ui::FilterWindows::*window)() const) {
+    flush_deletes();  // a closed window goes only when events run
+    click(control(button));
+    T* shown = (filters->*window)();
+    if (shown) shown->show(), shown->activateWindow(), QApplication::processEvents();
+    return shown;
+  }
+  std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
+  RecordingUi ui;
+  std::unique_ptr<ui::Form1Window> main;
+  ui::FilterWindows* filters = nullptr;
+  std::vector<int> exits;
+};
+
+TEST_F(Windows, ControlsAsLaidOut) {
+  QPointer<ui::RulesWindow> rules = open("Command5", &ui::FilterWindows::rules_window);
+  QPointer<ui::CustomItemListWindow> list = open("Command6", &ui::FilterWindows::list_window);
+  main->help_window().open();
+  const std::map<std::string, QWidget*> windows = {{"main", main.get()},
+                                                   {"rules", rules},
+                                                   {"list", list},
+                                                   {"help", main->help_window().window()}};
+  const std::string heading =
+      "    01-10         11-20          21-30          31-40          41-50          51-60    "
+      "     61-99        65-99";
+  // clang-format off
+  const struct { const char* window; const char* name; QRect rect; std::string text; } controls[] = {
+      {"main", "Label1", {16, 24, 89, 25}, "NPC LEVEL"}, {"main", "level", {8, 48, 89, 213}, ""},
+      {"main", "Command1", {8, 264, 89, 73}, "Delete ALL Custom Loot Drops For SELECTED Levels"},
+      {"main", "Label2", {128, 24, 137, 25}, "LOOT CATEGORY"}, {"main", "Label4", {280, 48, 113, 33}, "% each NPC gets items"},
+      {"main", "perc_of_npcs", {312, 80, 49, 19}, "25"}, {"main", "Shape1", {304, 120, 385, 65}, ""},
+      {"main", "Label9", {296, 136, 89, 17}, "loottable %"}, {"main", "loottable_percentx", {320, 152, 49, 19}, "50"},
+      {"main", "Label3", {384, 136, 129, 17}, "Number of Items/drop"}, {"main", "item_max", {424, 152, 33, 19}, "5"},
+      {"main", "Label7", {512, 136, 177, 17}, "lootdrop % (per item roll)"},
+      {"main", "lootdrop_percentx", {560, 152, 49, 19}, "10"}, {"main", "Command2", {432, 48, 105, 49}, "Execute"},
+      {"main", "lx", {624, 48, 137, 25}, ">READY"}, {"main", "Command5", {536, 192, 105, 17}, "Rules"},
+      {"main", "Command6", {432, 232, 177, 17}, "Custom Item List - NOTHING"},
+      {"main", "clearlist", {616, 232, 105, 17}, "Remove Item List"},
+      {"main", "Label5", {384, 280, 249, 25}, "# NPC with CUSTOM DROPS by LEVEL"},
+      {"main", "Command3", {120, 336, 105, 17}, "Show Stats"}, {"main", "Label6", {192, 352, 553, 17}, heading},
+      {"main", "statistical", {8, 368, 233, 209}, "armour\nweapon\nhigher lvl misc\nAll lvl misc\nshields\nGeneral "
+       "Food Items\nSpells/Songs\npotions\nDrums/Arrows/Crafted Rings\nAles/Drinks\nidols charms trinkets\nhigh level "
+       "augment items/Solvents\n"},
+      {"main", "Command4", {552, 600, 201, 17}, "Repair NPC's Without Lootdrops"},
+      {"main", "Label8", {208, 3, 89, 17}, "Ver 1.8.5"}, {"main", "quit", {744, 0, 17, 17}, ""},
+      {"main", "op0", {112, 40, 89, 33}, "Armour"}, {"main", "op1", {112, 64, 89, 33}, "Weapon"},
+      {"main", "op2", {112, 88, 153, 33}, "Higher LVL Misc"}, {"main", "op3", {112, 112, 129, 33}, "All LVL Misc"},
+      {"main", "op4", {112, 136, 89, 33}, "Shields"}, {"main", "op5", {112, 160, 161, 33}, "General Food Items"},
+      {"main", "op6", {112, 184, 145, 33}, "Spells/Songs"}, {"main", "op7", {112, 208, 89, 33}, "Potions"},
+      {"main", "op8", {112, 232, 233, 33}, "Drums/Arrows/Crafted Rings"}, {"main", "op9", {112, 256, 153, 33}, "Drinks/Ales"},
+      {"main", "op10", {112, 280, 217, 33}, "idols,charms,trinkets"},
+      {"main", "op11", {112, 304, 289, 33}, "high level augment items/Solvents"},
+      {"main", "lvls1", {200, 368, 49, 225}, ""}, {"main", "lvls2", {264, 368, 57, 225}, ""},
+      {"main", "lvls3", {336, 368, 57, 225}, ""}, {"main", "lvls4", {408, 368, 57, 225}, ""},
+      {"main", "lvls5", {480, 368, 57, 225}, ""}, {"main", "lvls6", {552, 368, 57, 225}, ""},
+      {"main", "lvls7", {624, 368, 49, 225}, ""}, {"main", "lvls8", {688, 368, 49, 225}, ""},
+      {"rules", "r", {16, 16, 345, 193}, "reqlevel<=10 AND ac<=5"}, {"rules", "Command2", {256, 216, 57, 33}, "Ignore"},
+      {"rules", "Command3", {16, 216, 121, 33}, "Test Query"}, {"rules", "Command1", {320, 216, 33, 33}, "?"},
+      {"rules", "ok", {144, 216, 33, 33}, "OK"},
+      {"list", "customlist", {16, 16, 345, 241}, ""}, {"list", "ok", {24, 272, 33, 33}, "GO"},
+      {"list", "Command2", {96, 272, 73, 33}, "Nevermind"}, {"list", "Command1", {200, 272, 73, 33}, "Clear List"},
+      {"help", "r", {40, 24, 345, 473}, "reqlevel<=10 AND ac<=5\n\naint>=1 AND aint<=10\n\naint>=1 AND aint<=10 "
+       "OR \nawis>=1 AND awis<=10\n\nreqlevel<=10 AND damage<=5\n\nname like 'rubicite%' OR ac>=15 AND ac<=20\n\n"
+       "name like 'banded%' OR\n\nname like 'mesh%' OR\n\nname like 'bronze%'\n"}, {"help", "Command1", {160, 512, 129, 25}, "Back"}};
+  // clang-format on
+  for (const auto& c : controls) {
+    QWidget* widget = child(windows.at(c.window), c.name);
+    const auto* box = qobject_cast<QPlainTextEdit*>(widget);
+    const auto* button = qobject_cast<QPushButton*>(widget);
+    EXPECT_EQ(std::tuple(widget ? widget->geometry() : QRect(),
+                         box ? box->toPlainText().toStdString() : text_of(widget),
+                         button && (button->isDefault() || button->autoDefault())),
+              std::tuple(c.rect, c.text, false))
+        << c.window << " " << c.name;
+  }
+  const auto shape = [](QWidget* w) {
+    return std::tuple(w->windowTitle().toStdString(), w->size(), w->isModal());
+  };
+  EXPECT_EQ(std::tuple(shape(main.get()), shape(rules), shape(list), shape(windows.at("help"))),
+            std::tuple(std::tuple("Vandril Like LOOT maker ver 1.1.0", QSize(776, 620), false),
+                       std::tuple("Rules", QSize(373, 268), false),
+                       std::tuple("List of Items", QSize(374, 307), false),
+                       std::tuple("Form2", QSize(442, 550), false)));
+  EXPECT_TRUE(main->windowFlags().testFlag(Qt::FramelessWindowHint));
+  EXPECT_TRUE(rules->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+  for (int size : {16, 32, 48}) {  // the installed icon files are the icon the window shows
+    const QImage file(QStringLiteral(VL_SOURCE_DIR "/ui/icons/vandril_loot-%1.png").arg(size));
+    EXPECT_EQ(file.convertToFormat(QImage::Format_ARGB32),
+              main->windowIcon().pixmap(size).toImage().convertToFormat(QImage::Format_ARGB32));
+  }
+  EXPECT_TRUE(qobject_cast<QRadioButton*>(control("op0"))->isChecked());
+  EXPECT_EQ(child<QPlainTextEdit>(windows.at("help"), "r")->font().family(), "Verdana");
+  Texts order = {"level", "Command1", "perc_of_npcs", "Command4"};
+  for (int i = 0; i < 12; ++i) order.push_back("op" + std::to_string(i));
+  order = order + Texts{"Command5",  "Command2", "Command3",          "Command6",
+                        "clearlist", "item_max", "lootdrop_percentx", "loottable_percentx"};
+  EXPECT_EQ(tab_order(control("level"), order.size()), order);
+  EXPECT_EQ(tab_order(child(rules, "r"), 5),
+            (Texts{"r", "Command2", "Command3", "Command1", "ok"}));
+  EXPECT_EQ(tab_order(child(windows.at("help"), "r"), 2), (Texts{"r", "Command1"}));
+  const std::string tip =
+      "From selected npc level range, what % of those get the selected custom loot";
+  EXPECT_EQ(
+      (Texts{control("Label4")->toolTip().toStdString(), control("Label9")->toolTip().toStdString(),
+             control("Label7")->toolTip().toStdString(), control("Label3")->toolTip().toStdString(),
+             control("Command1")->toolTip().toStdString(),
+             control("Command4")->toolTip().toStdString()}),
+      (Texts{tip, tip, tip,
+             "What is the chance all npc's in selected level range will drop this loot",
+             "Deletes custom loot from selected level ranges. Hit refresh to see updated stats.",
+             "Repairs all non-existant drops with basic low level stuff - Not Reversible!"}));
+}
+
+TEST_F(Windows, FollowTheUserAndTheModel) {
+  qobject_cast<QRadioButton*>(control("op3"))->click();
+  EXPECT_EQ(state->form1.op_selected(), 3);
+  state->form1.select_op(11);
+  EXPECT_EQ(std::pair(qobject_cast<QRadioButton*>(control("op11"))->isChecked(),
+                      qobject_cast<QRadioButton*>(control("op3"))->isChecked()),
+            std::pair(true, false));
+  auto* box = qobject_cast<QLineEdit*>(control("item_max"));  // typed text reaches the handler,
+  box->selectAll();                                           // and what it writes back shows
+  QTest::keyClicks(box, "150");
+  EXPECT_EQ(std::pair(box->text().toStdString(), int{state->item_max_count}),
+            std::pair(std::string("100"), 100));
+  auto* level = qobject_cast<QListWidget*>(control("level"));
+  EXPECT_TRUE(level->selectedItems().isEmpty());
+  level->setCurrentRow(7);
+  // Ctrl+click on the selected entry keeps it selected and its range in force.
+  QTest::mouseClick(level->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                    level->visualItemRect(level->item(7)).center());
+  EXPECT_EQ(std::tuple(level->selectedItems().size(), level->currentRow(),
+                       state->form1.level_selected(), state->level_low + "-" + state->level_high),
+            std::tuple(1, 7, 7, "65-99"));
+  state->form1.set_lvls(4, "1\r\n22\r\n");  // the model keeps CR LF
+  state->form1.set_caption(Form1Control::Command4, "WORKING: 3/25");
+  state->form1.set_enabled(Form1Control::Command2, false);
+  EXPECT_EQ(std::tuple(text_of(control("lvls4")), state->form1.lvls(4),
+                       text_of(control("Command4")), control("Command2")->isEnabled()),
+            std::tuple("1\n22\n", "1\r\n22\r\n", "WORKING: 3/25", false));
+  // The progress line: 5 pixels around row 37 (555 twips), from x 653 (9800) to 747 (11210).
+  const QColor blue("#0000FF");
+  QImage picture = main->grab().toImage();
+  for (int y = 35; y <= 39; ++y) EXPECT_EQ(picture.pixelColor(700, y), blue) << y;
+  EXPECT_NE(picture.pixelColor(700, 40), blue);
+  EXPECT_NE(picture.pixelColor(749, 37), blue);
+  state->form1.set_progress_x2(10152.5);  // 676.8 pixels
+  picture = main->grab().toImage();
+  EXPECT_EQ(std::pair(picture.pixelColor(675, 37), picture.pixelColor(678, 37) == blue),
+            std::pair(blue, false));
+}
+
+TEST_F(Windows, DraggedByTheBackgroundWithTheLeftButtonAloneAndQuit) {
+  main->show();
+  main->move(100, 100);
+  const QPoint background(300, 606);
+  ASSERT_EQ(main->childAt(background), nullptr);
+  drag(main.get(), background, {30, 20});
+  EXPECT_EQ(main->pos(), QPoint(130, 120));
+  drag(main.get(), background, {40, 40}, Qt::RightButton, Qt::RightButton);
+  drag(main.get(), background, {40, 40}, Qt::LeftButton, Qt::LeftButton | Qt::RightButton);
+  drag(control("lvls2"), {5, 5}, {50, 50});  // on a control
+  EXPECT_EQ(main->pos(), QPoint(130, 120));
+  QPointer<ui::RulesWindow> rules = open("Command5", &ui::FilterWindows::rules_window);
+  rules->move(100, 100);
+  drag(rules, {200, 260}, {30, 40});
+  EXPECT_EQ(rules->pos(), QPoint(130, 140));
+  open("Command6", &ui::FilterWindows::list_window);
+  click(control("quit"));  // unloads the rules window and ends the program, whatever is open
+  flush_deletes();
+  EXPECT_EQ(std::pair(exits, rules.isNull()), std::pair(std::vector<int>{0}, true));
+}
+
+TEST_F(Windows, RulesWindowOpensOnceAndHandsItsTextOverBeforeAButtonActs) {
+  QPointer<ui::RulesWindow> rules = open("Command5", &ui::FilterWindows::rules_window);
+  EXPECT_TRUE(main->isEnabled());  // modeless
+  auto* r = child<QPlainTextEdit>(rules, "r");
+  rules->set_r_text("x\r\ny");
+  EXPECT_EQ(r->toPlainText(), "x\ny");
+  rules->set_r_text("ac>=5");
+  rules->r_LostFocus();
+  EXPECT_EQ(open("Command5", &ui::FilterWindows::rules_window), rules);  // brought forward, kept
+  EXPECT_EQ(rules->r_text(), "ac>=5");
+  r->setFocus();
+  r->setPlainText("name like 'banded%' OR");
+  r->moveCursor(QTextCursor::End);
+  QTest::keyClick(r, Qt::Key_Return);
+  r->insertPlainText("name like 'mesh%'");
+  click(child(rules, "ok"));
+  flush_deletes();
+  EXPECT_EQ(std::pair(rules.isNull(), state->item_rules),
+            std::pair(true, std::string(" AND name like 'banded%' OR\r\nname like 'mesh%'")));
+  rules = open("Command5", &ui::FilterWindows::rules_window);  // loaded afresh with the default
+  EXPECT_EQ(rules->r_text(), "reqlevel<=10 AND ac<=5");
+  state->current_sql = "SELECT 1";
+  click(child(rules, "Command2"));  // Ignore
+  flush_deletes();
+  EXPECT_EQ(std::tuple(state->item_rules, state->current_sql, rules.isNull()),
+            std::tuple("", "", true));
+}
+
+TEST_F(Windows, RulesTestQueryTakesTheEditedTextAndALostConnectionEndsTheProgram) {
+  reset_world();
+  fixture_sql("INSERT INTO items (id,name,itemtype,ac) VALUES (1,'a',10,30),(2,'b',10,1)");
+  QPointer<ui::RulesWindow> rules = open("Command5", &ui::FilterWindows::rules_window);
+  ASSERT_EQ(QApplication::activeWindow(), rules);
+  auto* r = child<QPlainTextEdit>(rules, "r");
+  const GeneralLog log;
+  for (const char* text : {"ac>=20", "colour=1"}) {
+    r->setFocus();
+    r->setPlainText(text);
+    click(child(rules, "Command3"));
+  }
+  EXPECT_EQ(log.statement_texts(),
+            Texts{"SELECT COUNT(id) from items WHERE ( itemtype=10) AND ac>=20"});
+  EXPECT_EQ(ui.messages, (Texts{"Query Passed: 1 items match criteria",
+                                "Error in Query - check the field names and syntax"}));
+  EXPECT_EQ(std::tuple(state->item_rules, r->toPlainText().toStdString(),
+                       text_of(child(rules, "Command3")), rules->isVisible(), exits.empty()),
+            std::tuple("", "colour=1", "Test Query", true, true));
+  click(child(rules, "Command1"));  // "?": the help window opens beside this one
+  ASSERT_NE(main->help_window().window(), nullptr);
+  EXPECT_EQ(std::pair(main->help_window().window()->isModal(), rules->isVisible()),
+            std::pair(false, true));
+  ui.messages.clear();
+  ui.on_message = [this](const std::string&) {  // each message before its end
+    EXPECT_EQ(exits.size() + 1, ui.messages.size());
+  };
+  state->db_password = "not the password";
+  click(child(rules, "Command3"));
+  click(control("Command3"));
+  EXPECT_EQ(std::pair(ui.messages, exits),
+            std::pair(Texts{kConnectionFailed, kConnectionFailed}, std::vector<int>{2, 2}));
+}
+
+TEST_F(Windows, CustomItemListWindowTurnsAPastedListIntoSlots) {
+  QPointer<ui::CustomItemListWindow> list = open("Command6", &ui::FilterWindows::list_window);
+  auto* box = child<QPlainTextEdit>(list, "customlist");
+  EXPECT_EQ(open("Command6", &ui::FilterWindows::list_window), list);  // opens once
+  box->setFocus();
+  QTest::keyClick(box, Qt::Key_Tab);  // leaves the box for GO instead of typing a TAB
+  EXPECT_EQ(std::pair(QApplication::focusWidget(), box->toPlainText()),
+            std::pair(child(list, "ok"), QString()));
+  const auto paste = [&](const QString& text) {
+    QApplication::clipboard()->setText(text);
+    box->moveCursor(QTextCursor::End);
+    box->paste();
+  };
+  paste("1001\r\n");  // Clear List empties the box, drops the list and stays open
+  click(child(list, "Command1"));
+  EXPECT_EQ(std::tuple(box->toPlainText(), state->custom_list_active, list.isNull()),
+            std::tuple(QString(), false, false));
+  paste("2002\r\n");
+  click(control("clearlist"));     // Remove Item List, with the list window open
+  click(child(list, "Command2"));  // Nevermind
+  flush_deletes();
+  EXPECT_EQ(std::tuple(state->custom_item_ids[1], list.isNull(), ui.messages),
+            std::tuple(0.0, true, Texts{"Custom List Deleted!"}));
+  list = open("Command6", &ui::FilterWindows::list_window);
+  box = child<QPlainTextEdit>(list, "customlist");
+  EXPECT_TRUE(box->toPlainText().isEmpty());  // opened afresh
+  // From a spreadsheet (name, TAB, id) with CR LF, and lines with LF alone.
+  paste("Rusty Sword\t1001\r\nCloth Cap\t1002\r\n");
+  paste("10 03\n1004\n");
+  EXPECT_EQ(list->customlist_text(), "Rusty Sword\t1001\r\nCloth Cap\t1002\r\n10 03\r\n1004\r\n");
+  click(child(list, "ok"));
+  flush_deletes();
+  EXPECT_EQ(
+      std::tuple(state->custom_item_ids[4], state->custom_item_ids[5], text_of(control("Command6")),
+                 control("Command5")->isEnabled(), list.isNull(), ui.messages.back()),
+      std::tuple(1004.0, 0.0, "Custom Item List - [4 items]", false, true,
+                 "Custom List Created [4 items]"));
+  click(control("Command5"));  // Rules stays shut while a list is in use
+  EXPECT_EQ(filters->rules_window(), nullptr);
+  list = open("Command6", &ui::FilterWindows::list_window);  // a refused list: the window stays
+  QString lines;
+  for (int id = 1; id <= 32768; ++id) lines += QString::number(id) + "\n";
+  child<QPlainTextEdit>(list, "customlist")->setPlainText(lines);
+  click(child(list, "ok"));
+  flush_deletes();
+  EXPECT_EQ(std::tuple(ui.messages.back().substr(0, 24), list.isNull(),
+                       child<QPlainTextEdit>(list, "customlist")->toPlainText() == lines),
+            std::tuple("The list has 32768 lines", false, true));
+}
+
+TEST_F(Windows, HelpWindowOpensOnceAndComesBackAfresh) {
+  ui::HelpWindowOpener& opener = main->help_window();
+  opener.open();
+  ui::HelpWindow* help = opener.window();
+  ASSERT_TRUE(help && help->isVisible());
+  EXPECT_EQ(child<QPlainTextEdit>(help, "r")->document()->blockCount(), 17);  // and one empty
+  const std::string text = help->r_text();
+  child<QPlainTextEdit>(help, "r")->setPlainText("a\nb\n");  // line breaks come back as CR LF
+  opener.open();  // already loaded: only brought forward, text kept
+  EXPECT_EQ(std::pair(opener.window(), help->r_text()), std::pair(help, std::string("a\r\nb\r\n")));
+  click(child(help, "Command1"));  // Back unloads; the next opening shows the text afresh
+  flush_deletes();
+  EXPECT_EQ(opener.window(), nullptr);
+  opener.open();
+  EXPECT_EQ(std::pair(opener.window()->r_text(), help::help_text()), std::pair(text, text));
+  EXPECT_EQ(text.substr(0, 26), "reqlevel<=10 AND ac<=5\r\n\r\n");
+}
+
+TEST(StartUp, SetsTheStartStateWithoutTouchingTheDatabase) {
+  RecordingUi ui;
+  const GeneralLog log;
+  auto state = std::make_unique<ProgramState>();
+  state->level_low = state->level_high = "xx";
+  ASSERT_TRUE(form1::Form_Load(*state, ui, write_db_ini("ui_test_db.ini")));
+  EXPECT_EQ(state->form1.level_entries(),
+            (Texts{"01-10", "11-20", "21-30", "31-40", "41-50", "51-60", "61-99", "65-99"}));
+  EXPECT_EQ(std::tuple(state->form1.level_selected(), state->level_low + "-" + state->level_high,
+                       state->item_max_count, state->db_host, state->db_connection == nullptr,
+                       log.connections().size(), ui.messages.size()),
+            std::tuple(-1, "01-10", 5, db_settings().host, true, 0u, 0u));
+  const char* const bounds[8] = {"01 10", "11 20", "21 30", "31 40",
+                                 "41 50", "51 60", "61 99", "65 99"};
+  for (int i = 7; i >= 0; --i) {
+    state->form1.select_level(i);
+    form1::level_Click(*state);
+    EXPECT_EQ(state->level_low + " " + state->level_high, bounds[i]) << i;
+  }
+}
+
+TEST(StartUp, WithoutAUsableDbIniShowsOnlyTheMessageAndMakesNoWindow) {
+  std::filesystem::create_directory("ui_test_folder.ini");
+  std::ofstream("ui_test_incomplete.ini") << "host=h\npassword=\ndatabase=d\n";
+  for (const char* path : {"ui_test_missing.ini", "ui_test_incomplete.ini", "ui_test_folder.ini"}) {
+    RecordingUi ui;
+    auto state = std::make_unique<ProgramState>();
+    EXPECT_EQ(ui::load_main_window(*state, ui, path), nullptr) << path;
+    EXPECT_EQ(ui.messages, Texts{"DB.INI Invalid or Missing"}) << path;
+    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty()) << path;
+  }
+}
+
+TEST(ItemMax, TheBoxEndsAsANumberOr5Or100) {
+  auto state = std::make_unique<ProgramState>();
+  form1::install_handlers(*state);
+  // clang-format off
+  const struct { std::string typed, text_after; int count; } cases[] = {
+      {"150", "100", 100}, {"100.5", "100", 100}, {"100", "100", 100},  // above 100: "100"
+      {"", "5", 5}, {"abc", "5", 5}, {"1e400", "5", 5},  // no number: "5"
+      {" \t7\r\n", " \t7\r\n", 7}, {"0", "0", 0},  // blanks allowed, the text stays as typed
+      {"2.5", "2.5", 2}, {"3.5", "3.5", 4},  // halves to the even neighbour
+      {"-32768.5", "-32768.5", -32768}, {"-32768.6", "5", 5}, {"-32769", "5", 5}};  // 16 bits
+  // clang-format on
+  for (const auto& c : cases) {
+    state->item_max_count = 77;
+    state->form1.set_text(Form1Control::item_max, c.typed);
+    EXPECT_EQ(std::pair(state->form1.text(Form1Control::item_max), int{state->item_max_count}),
+              std::pair(c.text_after, c.count))
+        << '"' << c.typed << '"';
+  }
+  Texts seen;  // writing the box raises the handler again, nested, for the new text
+  const auto handler = state->form1.on_text_changed;
+  state->form1.on_text_changed = [&](Form1Control box) {
+    seen.push_back(state->form1.text(box));
+    handler(box);
+  };
+  state->form1.set_text(Form1Control::item_max, "150");
+  state->form1.set_text(Form1Control::item_max, "x");
+  EXPECT_EQ(seen, (Texts{"150", "100", "x", "5"}));
+}
+
+TEST(QtUi, MessageBoxIsModalPlainTextWithOkOnlyNoIconAndTheProgramsTitle) {
+  QString seen;
+  QTimer::singleShot(0, [&seen] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr) return;
+    seen = QStringList{box->windowTitle(),
+                       box->text(),
+                       QString::number(box->icon()),
+                       QString::number(box->buttons().size()),
+                       QString::number(box->button(QMessageBox::Ok)->icon().isNull()),
+                       QString::number(box->isModal())}
+               .join('|');
+    box->button(QMessageBox::Ok)->click();
+  });
+  ui::QtUi().message_box("one\r\n<b>two</b>");
+  EXPECT_EQ(seen, "vandril_loot|one\n<b>two</b>|0|1|1|1");  // title|text|no icon|OK|no icon|modal
+}
+
+// A lost connection ends the program after its message: see the windows' rows above.
+TEST(CommandGuard, OtherFailuresAreShownAndTheWindowIsUsableAgain) {
+  const struct {
+    const char* name;
+    std::function<void()> fail;
+    std::string shown;
+  } cases[] = {{"rejected statement",
+                [] { throw db::Error("Unknown column 'x' in 'SELECT'", "42S22", 1054); },
+                "Unknown column 'x' in 'SELECT'"},
+               {"program's slip", [] { throw db::UsageError("The result set is closed."); },
+                "The command was stopped by a fault in this program, not by the database:\r\n"
+                "The result set is closed."}};
+  for (const auto& c : cases) {
+    RecordingUi ui;
+    auto state = std::make_unique<ProgramState>();
+    state->form1.add_level_entry("01-10");
+    state->form1.set_lx(">Ready");
+    state->form1.set_enabled(Form1Control::Command4, false);
+    ui::run_command(
+        *state, ui,
+        [&c](ProgramState& s, UiPort&) {
+          s.form1.set_enabled(Form1Control::Command2, false);
+          s.form1.set_caption(Form1Control::Command1, "WORKING...");
+          s.form1.set_lx("> 3/120");
+          s.form1.set_progress_x2(9800);
+          s.form1.set_lvls(1, "4\r\n");
+          c.fail();
+        },
+        [](int) { ADD_FAILURE() << "ended"; });
+    const Form1Model& form = state->form1;  // as before, but counts already shown stay
+    EXPECT_EQ(
+        std::tuple(ui.messages, form.button(Form1Control::Command2).enabled,
+                   form.button(Form1Control::Command4).enabled,
+                   form.button(Form1Control::Command1).caption, form.lx(), form.progress().x2,
+                   form.lvls(1)),
+        std::tuple(Texts{c.shown}, true, false, "Delete ALL Custom Loot Drops For SELECTED Levels",
+                   ">Ready", 11210.0, "4\r\n"))
+        << c.name;
+  }
+}
+
+}  // namespace
+}  // namespace vl::test
