@@ -15,6 +15,7 @@
 #include "cli/output.h"
 #include "cli/planned_run.h"
 #include "db/database.h"
+#include "journal/deleted_rows.h"
 #include "loot/catalog.h"
 #include "loot/generation_run.h"
 #include "loot/rules.h"
@@ -70,11 +71,13 @@ void emit(TerminalUi& ui, const Outcome& outcome) {
 int drive(ProgramState& state, TerminalUi& ui, const Plan& plan) {
   ui.on_interrupt = [&] {
     emit(ui, plan.describe(Ending::interrupted));
+    if (ui.on_end) ui.on_end(kExitInterrupted);
     ui::end_program_now(state, kExitInterrupted);
   };
   ui::run_command(state, ui, plan.handler, [&](int) {
     const Outcome outcome = plan.describe(Ending::connection_lost);
     emit(ui, outcome);
+    if (ui.on_end) ui.on_end(outcome.exit_code);
     ui::end_program_now(state, outcome.exit_code);
   });
   const Outcome outcome = plan.describe(Ending::finished);
@@ -316,8 +319,40 @@ std::uint64_t seed_of(const Invocation& run) {
   return seed;
 }
 
-int generate(ProgramState& state, TerminalUi& ui, const Invocation& run) {
+// Starts the journal's run of a write command; for delete, with the rows it will
+// remove, read before its statements. Returns the exit code when it cannot.
+std::optional<int> begin_journal(ProgramState& state, RunJournal* journal, const Invocation& run,
+                                 std::optional<std::uint64_t> seed = std::nullopt) {
+  if (!journal) return std::nullopt;
+  const char* command = run.command == CommandName::generate       ? "generate"
+                        : run.command == CommandName::delete_drops ? "delete"
+                                                                   : "repair";
+  try {
+    journal->begin(state, command, run_settings(state, run, seed));
+    if (run.command == CommandName::delete_drops) {
+      const std::string range(loot::kLevelRanges[static_cast<std::size_t>(run.level_index)].entry);
+      db::Connection connection(db::connection_string(state));
+      journal->record(journal::rows_to_delete(connection, "lvl_" + range + "%"));
+    }
+  } catch (const journal::JournalError& error) {
+    std::fprintf(stderr,
+                 "vandril_loot_cli: the journal could not be written (%s); nothing was "
+                 "written. Give --no-journal to write without one.\n",
+                 error.what());
+    return kExitRefused;
+  } catch (const db::Error& error) {
+    std::fprintf(
+        stderr, "%s\nNothing was written.\n",
+        plain_lines(db::statement_failed_message(error, "(reading the rows to delete)")).c_str());
+    return kExitRefused;
+  }
+  return std::nullopt;
+}
+
+int generate(ProgramState& state, TerminalUi& ui, const Invocation& run, RunJournal* journal) {
   const std::uint64_t seed = seed_of(run);
+  if (!run.dry_run)
+    if (auto refused = begin_journal(state, journal, run, seed)) return *refused;
   if (run.dry_run || run.atomic) return run_planned(state, ui, run, seed);
   std::unique_ptr<WindowRunReport> report;
   if (run.report) {
@@ -331,29 +366,45 @@ int generate(ProgramState& state, TerminalUi& ui, const Invocation& run) {
   return code;
 }
 
+int run_journaled(ProgramState& state, TerminalUi& ui, const Invocation& run, RunJournal* journal) {
+  switch (run.command) {
+    case CommandName::generate:
+      return generate(state, ui, run, journal);
+    case CommandName::delete_drops:
+      if (auto declined = confirmation(state, ui, run)) return *declined;
+      if (auto refused = begin_journal(state, journal, run)) return *refused;
+      return drive(state, ui, delete_plan(state, ui));
+    default:
+      if (auto declined = confirmation(state, ui, run)) return *declined;
+      if (auto refused = begin_journal(state, journal, run)) return *refused;
+      return drive(state, ui, repair_plan(state, ui));
+  }
+}
+
 }  // namespace
 
-int run_command_line(ProgramState& state, TerminalUi& ui, const Invocation& run) {
+int run_command_line(ProgramState& state, TerminalUi& ui, const Invocation& run,
+                     RunJournal* journal) {
   CheckReport report;
   const bool writes = run.command == CommandName::generate ||
                       run.command == CommandName::delete_drops ||
                       run.command == CommandName::repair;
   end_at_once_on_interrupt(!writes);
+  if (writes) {
+    if (journal) ui.on_end = [journal, &run](int code) { journal->end(code, run.atomic); };
+    const int code = run_journaled(state, ui, run, journal);
+    if (journal) journal->end(code, run.atomic);
+    return code;
+  }
   switch (run.command) {
-    case CommandName::generate:
-      return generate(state, ui, run);
     case CommandName::stats:
       return drive(state, ui, stats_plan(state, ui, run.format));
-    case CommandName::delete_drops:
-      if (auto declined = confirmation(state, ui, run)) return *declined;
-      return drive(state, ui, delete_plan(state, ui));
-    case CommandName::repair:
-      if (auto declined = confirmation(state, ui, run)) return *declined;
-      return drive(state, ui, repair_plan(state, ui));
     case CommandName::test_rules:
       return drive(state, ui, test_rules_plan(ui));
     case CommandName::check:
       return drive(state, ui, check_plan(ui, run.format, report));
+    default:
+      break;
   }
   return kExitUsage;
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/options.h"
+#include "cli/run_journal.h"
 #include "cli/terminal_ui.h"
 #include "core/program_state.h"
 
@@ -12,7 +13,9 @@ namespace vl::cli {
 
 // Runs the invocation's command (confirmation included) and returns the exit
 // code once the result and messages are printed. A lost connection and Ctrl+C
-// end the program from inside, after the same report.
-int run_command_line(ProgramState& state, TerminalUi& ui, const Invocation& run);
+// end the program from inside, after the same report. `journal` (nullptr: none)
+// records a write command's run.
+int run_command_line(ProgramState& state, TerminalUi& ui, const Invocation& run,
+                     RunJournal* journal);
 
 }  // namespace vl::cli

@@ -20,7 +20,9 @@ inline constexpr const char* kExitCodeTable =
     "       a confirmation declined, a finding of check, a query a read-only command\n"
     "       could not run, an unwritable --sql or --report file; with --atomic also a\n"
     "       layout the writer cannot use, or a statement the server rejected (rolled\n"
-    "       back, nothing written)\n"
+    "       back, nothing written); a journal that cannot be opened (without\n"
+    "       --no-journal); undo: a conflict (without --force), a run undone already or\n"
+    "       of another database\n"
     "  2    db.ini invalid, database unreachable or login refused; nothing written; with\n"
     "       --atomic also the server lost before COMMIT (rolled back, nothing written)\n"
     "  3    stopped part-way with something written (a rejected statement, a lost\n"
@@ -28,7 +30,7 @@ inline constexpr const char* kExitCodeTable =
     "  5    --atomic: the server lost during COMMIT: all of the run or none, unknown which\n"
     "  64   usage: unknown command or option, a missing or malformed value, an unknown\n"
     "       category or range, an unreadable --list file, --rules with --list, no\n"
-    "       terminal and no --yes for delete/repair, --sql without --dry-run, a --report\n"
+    "       terminal and no --yes for delete/repair/undo, --sql without --dry-run, a --report\n"
     "       file that is not .csv or .json\n"
     "  130  interrupted by Ctrl+C (--atomic: before COMMIT, rolled back, nothing written)\n";
 

@@ -7,7 +7,9 @@
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
+#include "cli/journal_commands.h"
 #include "cli/options.h"
+#include "cli/run_journal.h"
 #include "cli/settings.h"
 #include "cli/terminal_ui.h"
 #include "ui/form1_logic.h"
@@ -29,11 +31,44 @@ int main(int argc, char** argv) {
       return kExitUsage;
     }
   }
-  const bool asks = run.command == CommandName::delete_drops || run.command == CommandName::repair;
+  if (run.command == CommandName::history || run.command == CommandName::show) {
+    try {
+      vl::journal::Store store(journal_path(run));
+      return run.command == CommandName::history ? history_command(store, run.format)
+                                                 : show_command(store, run.run_id);
+    } catch (const vl::journal::JournalError& error) {
+      std::fprintf(stderr, "vandril_loot_cli: the journal %s: %s\n", journal_path(run).c_str(),
+                   error.what());
+      return kExitRefused;
+    }
+  }
+  const bool asks = run.command == CommandName::delete_drops ||
+                    run.command == CommandName::repair ||
+                    (run.command == CommandName::undo && !run.dry_run);
   const bool on_terminal = isatty(STDIN_FILENO) && isatty(STDERR_FILENO);
   if (asks && !run.yes && !on_terminal) {
     std::fprintf(stderr, "vandril_loot_cli: without a terminal to ask on, give --yes\n");
     return kExitUsage;
+  }
+
+  // A write command writes only with its journal open (or --no-journal).
+  const bool writes = run.command == CommandName::delete_drops ||
+                      run.command == CommandName::repair ||
+                      (run.command == CommandName::generate && !run.dry_run);
+  std::unique_ptr<RunJournal> run_journal;
+  std::unique_ptr<vl::journal::Store> undo_store;
+  if ((writes && !run.no_journal) || run.command == CommandName::undo) {
+    if (run.command == CommandName::undo) {
+      try {
+        undo_store = std::make_unique<vl::journal::Store>(journal_path(run));
+      } catch (const vl::journal::JournalError& error) {
+        std::fprintf(stderr, "vandril_loot_cli: the journal %s: %s\n", journal_path(run).c_str(),
+                     error.what());
+        return kExitRefused;
+      }
+    } else if (!(run_journal = open_run_journal(run))) {
+      return kExitRefused;
+    }
   }
 
   watch_for_interrupt();
@@ -55,5 +90,9 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vandril_loot_cli: %s\n", applied.usage_error->c_str());
     return kExitUsage;
   }
-  return run_command_line(*state, ui, run);
+  if (undo_store) {
+    end_at_once_on_interrupt(true);
+    return undo_command(*state, *undo_store, run, on_terminal);
+  }
+  return run_command_line(*state, ui, run, run_journal.get());
 }

@@ -14,8 +14,8 @@ namespace vl::cli {
 namespace {
 
 constexpr const char* kProgram = "vandril_loot_cli";
-constexpr std::string_view kCommands[] = {"generate", "stats",      "delete",
-                                          "repair",   "test-rules", "check"};
+constexpr std::string_view kCommands[] = {"generate", "stats",   "delete", "repair", "test-rules",
+                                          "check",    "history", "show",   "undo"};
 
 struct UsageError {
   std::string message;
@@ -101,7 +101,7 @@ std::optional<int> find_level_range(const std::string& entry) {
 std::optional<std::string> unknown_command(int argc, const char* const* argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
-    if (arg == "--config") {
+    if (arg == "--config" || arg == "--journal") {
       ++i;
     } else if (!arg.starts_with("-")) {
       for (std::string_view command : kCommands) {
@@ -130,6 +130,10 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
   app.add_option("--config", run.config,
                  "db.ini to read (default: ./db.ini, then "
                  "${VANDRIL_LOOT_HOME:-${XDG_CONFIG_HOME:-~/.config}/vandril_loot}/db.ini)");
+  app.add_option("--journal", run.journal,
+                 "journal of the write commands (default: $VANDRIL_LOOT_JOURNAL, then "
+                 "${XDG_DATA_HOME:-~/.local/share}/vandril_loot/journal.sqlite3)");
+  app.add_flag("--no-journal", run.no_journal, "write without a journal (no undo)");
   bool quiet = false, verbose = false;
   app.add_flag("--quiet", quiet, "print only errors and the result")
       ->excludes(app.add_flag("--verbose", verbose,
@@ -194,6 +198,17 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
   check->add_option("--format", format, "table or json")->check(CLI::IsMember({"table", "json"}));
   check->footer("\nExamples:\n  vandril_loot_cli check\n  vandril_loot_cli check --format json");
 
+  auto* history = app.add_subcommand("history", "the journaled runs, newest first");
+  history->add_option("--format", format, "table or json")->check(CLI::IsMember({"table", "json"}));
+  auto* show = app.add_subcommand("show", "a journaled run's settings and rows");
+  show->add_option("RUN", run.run_id, "the run's id (see history)")->required();
+  auto* undo = app.add_subcommand("undo", "takes back what a journaled run wrote");
+  undo->add_option("RUN", run.run_id, "the run's id (see history)")->required();
+  undo->add_flag("--dry-run", run.dry_run, "list the statements, send none");
+  undo->add_flag("--yes", run.yes, "ask nothing (needed without a terminal)");
+  undo->add_flag("--force", run.force, "skip the rows in conflict and undo the rest");
+  undo->footer("\nExamples:\n  vandril_loot_cli history\n  vandril_loot_cli undo 12 --dry-run");
+
   ParsedArguments parsed;
   try {
     app.parse(argc, argv);
@@ -204,6 +219,9 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
     if (repair->parsed()) run.command = CommandName::repair;
     if (test_rules->parsed()) run.command = CommandName::test_rules;
     if (check->parsed()) run.command = CommandName::check;
+    if (history->parsed()) run.command = CommandName::history;
+    if (show->parsed()) run.command = CommandName::show;
+    if (undo->parsed()) run.command = CommandName::undo;
     if (!levels.empty()) run.level_index = level_index(levels);
     run.category_index = category_index(category);
     run.format = format_of(format);

@@ -8,7 +8,17 @@
 
 namespace vl::cli {
 
-enum class CommandName { generate, stats, delete_drops, repair, test_rules, check };
+enum class CommandName {
+  generate,
+  stats,
+  delete_drops,
+  repair,
+  test_rules,
+  check,
+  history,
+  show,
+  undo
+};
 enum class Verbosity { quiet, normal, verbose };
 enum class Format { table, csv, json };
 
@@ -30,6 +40,12 @@ struct Invocation {
   std::optional<std::uint64_t> seed;
   bool dry_run = false, atomic = false;
   std::optional<std::string> sql, report;
+  // The journal of the write commands (nullopt: the default places), or none.
+  std::optional<std::string> journal;
+  bool no_journal = false;
+  // show and undo: the run; undo --force skips the rows in conflict.
+  std::int64_t run_id = 0;
+  bool force = false;
 };
 
 struct ParsedArguments {

@@ -36,7 +36,10 @@ std::optional<std::ofstream> open_output(const std::optional<std::string>& path,
 std::unique_ptr<db::Connection> connect(ProgramState& state, bool observed = true) {
   try {
     auto connection = std::make_unique<db::Connection>(db::connection_string(state));
-    if (observed) connection->set_observer(state.statement_observer);
+    if (observed) {
+      connection->set_observer(state.statement_observer);
+      connection->set_gate(state.statement_gate);
+    }
     return connection;
   } catch (const db::Error&) {
     say(db::kConnectionFailedMessage);

@@ -49,6 +49,8 @@ class TerminalUi : public UiPort {
   // (report and end the program) where the command may stop.
   std::function<std::string(const TerminalUi&)> progress_text;
   std::function<void()> on_interrupt;
+  // Told the exit code just before the program ends from inside a command.
+  std::function<void(int)> on_end;
   bool stop_in_events = false;        // before the next NPC
   bool stop_after_statement = false;  // once the statement in flight is done
 

@@ -22,6 +22,7 @@ void open_database(Session& state) {
     throw ConnectionFailed(e.what());
   }
   state.db_connection->set_observer(state.statement_observer);
+  state.db_connection->set_gate(state.statement_gate);
   state.db_recordset = std::make_unique<Recordset>();
 }
 

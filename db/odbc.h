@@ -55,6 +55,10 @@ class Value {
 using StatementObserver =
     std::function<void(const std::string& sql, std::chrono::nanoseconds took, bool succeeded)>;
 
+// Told of each statement before it is sent. It may throw (Error) to keep the
+// statement from being sent: the command line writes its journal here.
+using StatementGate = std::function<void(const std::string& sql)>;
+
 class Connection {
  public:
   // Connects with the connection string exactly as given. Throws Error.
@@ -70,7 +74,9 @@ class Connection {
   void close();
 
   void set_observer(StatementObserver observer) { observer_ = std::move(observer); }
-  // Runs `run` (the statement `sql` on this connection) and tells the observer.
+  void set_gate(StatementGate gate) { gate_ = std::move(gate); }
+  // Runs `run` (the statement `sql` on this connection) once the gate let it
+  // pass, and tells the observer.
   template <typename Run>
   void observed(const std::string& sql, Run&& run);
 
@@ -81,10 +87,12 @@ class Connection {
   void* dbc_ = nullptr;
   bool open_ = false;
   StatementObserver observer_;
+  StatementGate gate_;
 };
 
 template <typename Run>
 void Connection::observed(const std::string& sql, Run&& run) {
+  if (gate_) gate_(sql);
   if (!observer_) return run();
   const auto start = std::chrono::steady_clock::now();
   try {
@@ -120,6 +128,7 @@ class Recordset {
   // closed or there is no current row or no such column.
   const Value& field(std::size_t position) const;
   const Value& field(std::string_view name) const;
+  const std::string& column_name(std::size_t position) const { return columns_.at(position); }
 
  private:
   void fetch_all(const std::string& sql, Connection& connection);

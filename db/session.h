@@ -18,6 +18,7 @@ struct Session {
 
   // Given to every connection open_database makes.
   StatementObserver statement_observer;
+  StatementGate statement_gate;
 
   std::unique_ptr<Connection> db_connection;
   std::unique_ptr<Recordset> db_recordset;

@@ -26,6 +26,11 @@ extern char** environ;
 namespace vl::test {
 namespace {
 
+// The program's journal lives in the build folder, never in the home folder.
+const std::string kJournal = VL_JOURNAL_DIR "/cli_journal.sqlite3";
+[[maybe_unused]] const int kJournalInEnvironment =
+    setenv("VANDRIL_LOOT_JOURNAL", kJournal.c_str(), 1);
+
 using Args = std::vector<std::string>;
 using Texts = std::vector<std::string>;
 
@@ -159,7 +164,7 @@ const Row kRows[] = {
     "INSERT INTO lootdrop_entries (lootdrop_id,item_id) VALUES (5,1),(6,1)",
     "INSERT INTO loottable_entries (loottable_id,lootdrop_id) VALUES (9,5)"}, 0, "deleted=1\n", "",
    "SELECT CONCAT(COUNT(*),(SELECT COUNT(*) FROM lootdrop_entries),(SELECT COUNT(*) FROM loottable_entries)) "
-   "FROM lootdrop", "110", 4},
+   "FROM lootdrop", "110", 7},
   {"repair_with_yes", {"repair", "--yes"}, {kBat, "INSERT INTO items (id,name) VALUES (1003,'cloth cap')"}, 0,
    "repaired=1\n", "", "SELECT loottable_id FROM npc_types", "1", 12},
   {"repair_without_cloth_or_rusty", {"--quiet", "repair", "--yes"}, {kBat}, 1, "repaired=0\n",
@@ -184,7 +189,8 @@ const Row kRows[] = {
    "  the value for mindrop lands silently in probability\n", "", "", "", 13},
   // Bad input: a message naming the valid values, and no connection.
   {"unknown_command", {"frob"}, {}, 64, "",
-   "vandril_loot_cli: frob is no command; use one of generate, stats, delete, repair, test-rules, check\n"},
+   "vandril_loot_cli: frob is no command; use one of generate, stats, delete, repair, test-rules, check, history, "
+   "show, undo\n"},
   {"unknown_option", {"stats", "--frobnicate"}, {}, 64, "",
    "The following argument was not expected: --frobnicate\nRun with --help for more information.\n"},
   {"unknown_range", {"delete", kLevels, "01-11", "--yes"}, {}, 64, "", "vandril_loot_cli: --levels 01-11 is no "
@@ -227,6 +233,12 @@ const Row kRows[] = {
    "all or nothing.\nNothing was written.\n", "SELECT COUNT(*) FROM lootdrop", "0", 7},
   {"unwritable_sql_file", {kGen, kLevels, "01-10", "--dry-run", "--sql", "/nowhere/plan.sql"}, {}, 1, "",
    kSeed + "vandril_loot_cli: --sql /nowhere/plan.sql cannot be written; nothing was sent to the server.\n"},
+  // A write command refuses without its journal, unless told to write without one.
+  {"unwritable_journal", {"--journal", "/dev/null/j", kGen, kLevels, "01-10", kAll, "101"}, {kArmours, kNpcs}, 1, "",
+   "vandril_loot_cli: the journal /dev/null/j cannot be opened (unable to open database file); nothing was "
+   "written. Give --no-journal to write without one.\n", "SELECT COUNT(*) FROM lootdrop", "0", 0},
+  {"no_journal_writes", {"--journal", "/dev/null/j", "--no-journal", kGen, kLevels, "01-10", kAll, "101", kItems, "2"},
+   {kArmours, kNpcs}, 0, kTwoDrops + "4 seconds={s}\n", kSeed + kDone, "SELECT COUNT(*) FROM lootdrop", "2", 12},
   {"sql_needs_dry_run", {kGen, kLevels, "01-10", "--sql", "plan.sql"}, {}, 64, "",
    "--sql requires --dry-run\nRun with --help for more information.\n"},
   {"report_needs_csv_or_json", {kGen, kLevels, "01-10", "--report", "drops.txt"}, {}, 64, "",
@@ -400,6 +412,106 @@ TEST(SameStatements, CommandLineGenerateSendsWhatTheWindowsHandlerSends) {
             "itemtype=4 OR itemtype=5 OR itemtype=45 OR itemtype=7 OR itemtype=0 OR "
             "itemtype=19 OR itemtype=35)");
   EXPECT_EQ(window[13], "4: INSERT INTO loottable_entries values (8,42,1,40,1,0)");
+}
+
+// Undo: the world as before the run, or refused with every conflict listed.
+struct UndoRow {
+  const char* name;
+  Texts world;
+  Args command;
+  std::string between;  // a change after the run, before the undo
+  Args undo;
+  int exit_code;
+  std::string out, err;
+  std::string query = "", rows = "";  // checked when the world is not restored
+};
+
+const std::string kChanged =
+    "UPDATE lootdrop_entries SET chance=99 WHERE lootdrop_id=2 AND item_id=1002";
+const std::string kConflict =
+    "conflict: lootdrop_entries (2,1002,1,1,10,0,127,1) is no longer as the run wrote it.\n";
+const std::string kEntries = "SELECT COUNT(*) FROM lootdrop_entries";
+const Args kGenerate = {kGen, kLevels, "01-10", kAll, "101", kItems, "2", "--seed", "5"};
+const Args kUndo = {"undo", "1", "--yes"};
+
+// clang-format off
+const UndoRow kUndoRows[] = {
+  {"generate", {kArmours, kNpcs}, kGenerate, "", kUndo, 0, "undone=1 statements=8 skipped=0\n", ""},
+  {"generate_atomic", {kArmours, kNpcs}, {kGen, kLevels, "01-10", kAll, "101", kItems, "2", "--atomic"}, "", kUndo, 0,
+   "undone=1 statements=8 skipped=0\n", ""},
+  {"delete", {"INSERT INTO lootdrop (id,name) VALUES (5,'lvl_01-10_CUSTOM_armour'),(6,'lvl_11-20_CUSTOM_armour')",
+    "INSERT INTO lootdrop_entries (lootdrop_id,item_id,chance) VALUES (5,1,12.3),(6,1,1)",
+    "INSERT INTO loottable_entries (loottable_id,lootdrop_id) VALUES (9,5)"}, {"delete", kLevels, "01-10", "--yes"},
+   "", kUndo, 0, "undone=1 statements=3 skipped=0\n", ""},
+  {"repair", {kBat, "INSERT INTO items (id,name) VALUES (1003,'cloth cap')"}, {"repair", "--yes"}, "", kUndo, 0,
+   "undone=1 statements=8 skipped=0\n", ""},
+  {"changed_row_refused", {kArmours, kNpcs}, kGenerate, kChanged, kUndo, 1, "",
+   kConflict + "1 conflicts; nothing was changed (--force skips them).\n", kEntries, "4"},
+  {"changed_row_forced", {kArmours, kNpcs}, kGenerate, kChanged, {"undo", "1", "--yes", "--force"}, 0,
+   "undone=1 statements=7 skipped=1\n", kConflict, kEntries, "1"},
+  {"taken_id_refused", {kCustomDrops}, {"delete", kLevels, "11-20", "--yes"},
+   "INSERT INTO lootdrop (id,name) VALUES (2,'other')", kUndo, 1, "",
+   "conflict: lootdrop id 2 is taken; lootdrop (2,'lvl_11-20_CUSTOM_weapon') cannot be put back.\n"
+   "1 conflicts; nothing was changed (--force skips them).\n", "SELECT COUNT(*) FROM lootdrop", "2"},
+};
+// clang-format on
+
+void PrintTo(const UndoRow& row, std::ostream* out) { *out << row.name; }
+
+std::vector<std::vector<std::string>> checksums() {
+  return fixture_rows(
+      "CHECKSUM TABLE lootdrop, lootdrop_entries, loottable, loottable_entries, npc_types");
+}
+
+Args journaled(const std::string& journal, Args args) {
+  args.insert(args.begin(), {"--journal", journal});
+  return args;
+}
+
+class Undo : public ::testing::TestWithParam<UndoRow> {};
+
+TEST_P(Undo, RestoresTheWorldOrListsTheConflicts) {
+  const UndoRow& row = GetParam();
+  const std::string journal = VL_JOURNAL_DIR "/undo_" + std::string(row.name) + ".sqlite3";
+  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(journal + suffix);
+  reset_world();
+  for (const std::string& sql : row.world) fixture_sql(sql);
+  const auto before = checksums();
+  ASSERT_EQ(run_cli(journaled(journal, row.command)).exit_code, 0);
+  if (!row.between.empty()) fixture_sql(row.between);
+  const CliResult result = run_cli(journaled(journal, row.undo));
+  EXPECT_EQ(result.exit_code, row.exit_code);
+  EXPECT_EQ(result.out, row.out);
+  EXPECT_EQ(result.err, row.err);
+  if (row.query.empty()) {
+    EXPECT_EQ(checksums(), before);
+  } else {
+    EXPECT_EQ(fixture_value(row.query), row.rows);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, Undo, ::testing::ValuesIn(kUndoRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(UndoAfterKill, AnUnfinishedRunIsUndoneWhole) {
+  const std::string journal = VL_JOURNAL_DIR "/undo_killed.sqlite3";
+  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(journal + suffix);
+  reset_world();
+  fixture_sql("INSERT INTO items (id,name,itemtype) VALUES (1001,'i',10)");
+  fixture_sql(
+      "INSERT INTO npc_types (id,name,level,loottable_id) SELECT seq,'n',5,seq FROM "
+      "seq_1_to_20000");
+  const auto before = checksums();
+  CliProcess run(journaled(journal, {kGen, kLevels, "01-10", kItems, "1", kAll, "101"}));
+  while (std::stoi(fixture_value("SELECT COUNT(*) FROM loottable_entries")) < 5)
+    std::this_thread::yield();
+  kill(run.pid(), SIGKILL);
+  EXPECT_EQ(run.wait().exit_code, 128 + SIGKILL);
+  const CliResult history = run_cli(journaled(journal, {"history", "--format", "json"}));
+  EXPECT_NE(history.out.find(R"("outcome":"unfinished")"), std::string::npos) << history.out;
+  const CliResult undo = run_cli(journaled(journal, kUndo));
+  EXPECT_EQ(undo.exit_code, 0) << undo.err;
+  EXPECT_EQ(checksums(), before);
 }
 
 }  // namespace

@@ -1,0 +1,149 @@
+#include "cli/journal_commands.h"
+
+#include <fmt/core.h>
+
+#include <cstdio>
+#include <iostream>
+#include <nlohmann/json.hpp>
+#include <regex>
+
+#include "cli/exit_codes.h"
+#include "cli/terminal_ui.h"
+#include "db/database.h"
+#include "journal/undo.h"
+
+namespace vl::cli {
+namespace {
+
+std::string setting(const std::string& settings, const char* name) {
+  const std::regex pattern(std::string(name) + " ([^,]+)");
+  std::smatch found;
+  return std::regex_search(settings, found, pattern) ? found[1].str() : "";
+}
+
+bool undoable(const journal::RunInfo& run) { return !run.undone && run.rows > 0; }
+
+std::optional<journal::RunInfo> find(journal::Store& store, std::int64_t id) {
+  auto runs = store.find_run(id);
+  if (runs.empty()) {
+    std::fprintf(stderr, "vandril_loot_cli: the journal holds no run %lld\n", (long long)id);
+    return std::nullopt;
+  }
+  return runs.front();
+}
+
+const char* kind_word(journal::RowKind kind) {
+  switch (kind) {
+    case journal::RowKind::inserted:
+      return "inserted";
+    case journal::RowKind::deleted:
+      return "deleted";
+    case journal::RowKind::npc:
+      return "npc";
+  }
+  return "";
+}
+
+bool confirmed(const std::string& question) {
+  std::fprintf(stderr, "%s [y/N] ", question.c_str());
+  std::fflush(stderr);
+  std::string answer;
+  if (!std::getline(std::cin, answer)) return false;
+  return answer == "y" || answer == "Y" || answer == "yes";
+}
+
+}  // namespace
+
+int history_command(journal::Store& store, Format format) {
+  const auto runs = store.runs();
+  if (format == Format::json) {
+    nlohmann::json list = nlohmann::json::array();
+    for (const auto& run : runs) {
+      list.push_back({{"id", run.id},
+                      {"when", run.started},
+                      {"command", run.command},
+                      {"range", setting(run.settings, "levels")},
+                      {"category", setting(run.settings, "category")},
+                      {"rows", run.rows},
+                      {"outcome", journal::shown_outcome(run)},
+                      {"undoable", undoable(run)}});
+    }
+    std::printf("%s\n", list.dump().c_str());
+    return kExitDone;
+  }
+  std::printf("%-5s %-20s %-8s %-6s %-22s %6s  %-10s %s\n", "id", "when", "command", "range",
+              "category", "rows", "undoable", "outcome");
+  for (const auto& run : runs) {
+    std::printf("%-5lld %-20s %-8s %-6s %-22s %6lld  %-10s %s\n", (long long)run.id,
+                run.started.c_str(), run.command.c_str(), setting(run.settings, "levels").c_str(),
+                setting(run.settings, "category").c_str(), (long long)run.rows,
+                undoable(run) ? "yes" : "no", journal::shown_outcome(run).c_str());
+  }
+  return kExitDone;
+}
+
+int show_command(journal::Store& store, std::int64_t id) {
+  const auto run = find(store, id);
+  if (!run) return kExitRefused;
+  std::printf("run %lld: %s on %s at %s\nstarted %s, ended %s\nsettings: %s\noutcome: %s\n",
+              (long long)run->id, run->command.c_str(), run->database.c_str(), run->host.c_str(),
+              run->started.c_str(), run->ended.empty() ? "never" : run->ended.c_str(),
+              run->settings.c_str(), journal::shown_outcome(*run).c_str());
+  for (const auto& row : store.rows(id)) {
+    std::printf("%s %s%s\n", kind_word(row.kind), journal::describe(row).c_str(),
+                row.uncertain ? " (may not have reached the world)" : "");
+  }
+  return kExitDone;
+}
+
+int undo_command(ProgramState& state, journal::Store& store, const Invocation& invocation,
+                 bool on_terminal) {
+  const auto run = find(store, invocation.run_id);
+  if (!run) return kExitRefused;
+  if (run->undone) {
+    std::fprintf(stderr, "Run %lld is undone already.\n", (long long)run->id);
+    return kExitRefused;
+  }
+  if (run->host != state.db_host || run->database != state.db_name) {
+    std::fprintf(stderr,
+                 "Run %lld wrote to database %s on %s, but db.ini names database %s on %s. "
+                 "Nothing was changed.\n",
+                 (long long)run->id, run->database.c_str(), run->host.c_str(),
+                 state.db_name.c_str(), state.db_host.c_str());
+    return kExitRefused;
+  }
+  try {
+    db::Connection connection(db::connection_string(state));
+    const journal::UndoPlan plan = journal::plan_undo(connection, store.rows(run->id));
+    for (const std::string& conflict : plan.conflicts)
+      std::fprintf(stderr, "conflict: %s\n", conflict.c_str());
+    if (!plan.conflicts.empty() && !invocation.force) {
+      std::fprintf(stderr, "%zu conflicts; nothing was changed (--force skips them).\n",
+                   plan.conflicts.size());
+      return kExitRefused;
+    }
+    if (invocation.dry_run) {
+      for (const std::string& sql : plan.statements) std::printf("%s\n", sql.c_str());
+      return kExitDone;
+    }
+    if (!invocation.yes && on_terminal &&
+        !confirmed(fmt::format("Undo run {} ({} statements)?", run->id, plan.statements.size()))) {
+      std::fprintf(stderr, "Nothing was changed.\n");
+      return kExitRefused;
+    }
+    journal::apply_undo(connection, plan.statements);
+    store.set_undone(run->id);
+    std::printf("undone=%lld statements=%zu skipped=%zu\n", (long long)run->id,
+                plan.statements.size(), plan.conflicts.size());
+    return kExitDone;
+  } catch (const db::Error& error) {
+    std::fprintf(stderr, "%s\nNothing was changed.\n",
+                 plain_lines(db::statement_failed_message(error, "(undoing the run)")).c_str());
+    return kExitRefused;
+  } catch (const journal::JournalError& error) {
+    std::fprintf(stderr, "vandril_loot_cli: the journal: %s\n", error.what());
+    return kExitRefused;
+  }
+}
+
+}  // namespace vl::cli

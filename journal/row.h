@@ -1,0 +1,34 @@
+#pragma once
+// One row a journaled run changed in the world: what it inserted (every value
+// it sent), what it deleted (every value it read before), or an NPC it pointed
+// at a loottable. Values are SQL literals: numbers as sent, texts in single
+// quotes, NULL.
+
+#include <string>
+#include <vector>
+
+namespace vl::journal {
+
+enum class RowKind { inserted, deleted, npc };
+
+struct Row {
+  RowKind kind = RowKind::inserted;
+  std::string table;                 // lower case
+  std::vector<std::string> columns;  // empty: the table's columns in order
+  std::vector<std::string> values;
+  // Written ahead and not (yet) known to have reached the world.
+  bool uncertain = true;
+};
+
+// The rows a statement will change: the INSERTs of the window's way, the
+// repair and the atomic writer (one row per tuple), the repair's UPDATE of an
+// NPC's loottable (columns id, loottable_id). Nothing for other statements.
+std::vector<Row> rows_of_statement(const std::string& sql);
+
+// A text as a single-quoted SQL literal.
+std::string quoted(const std::string& text);
+
+// "table (v1,v2,...)", for messages.
+std::string describe(const Row& row);
+
+}  // namespace vl::journal

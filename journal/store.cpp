@@ -1,0 +1,236 @@
+#include "journal/store.h"
+
+#include <sqlite3.h>
+
+#include <ctime>
+#include <filesystem>
+
+namespace vl::journal {
+namespace {
+
+constexpr const char* kSchema =
+    "CREATE TABLE IF NOT EXISTS runs (id INTEGER PRIMARY KEY, started TEXT NOT NULL, ended TEXT, "
+    "host TEXT, database TEXT, command TEXT, settings TEXT, outcome TEXT, "
+    "journal_incomplete INTEGER NOT NULL DEFAULT 0, undone INTEGER NOT NULL DEFAULT 0);"
+    "CREATE TABLE IF NOT EXISTS rows (id INTEGER PRIMARY KEY, run INTEGER NOT NULL, kind TEXT, "
+    "tbl TEXT, cols TEXT, vals TEXT, uncertain INTEGER NOT NULL);"
+    "CREATE INDEX IF NOT EXISTS rows_of_run ON rows (run);";
+
+constexpr char kSeparator = '\x1f';
+
+const char* kind_name(RowKind kind) {
+  switch (kind) {
+    case RowKind::inserted:
+      return "inserted";
+    case RowKind::deleted:
+      return "deleted";
+    case RowKind::npc:
+      return "npc";
+  }
+  return "";
+}
+
+RowKind kind_of(const std::string& name) {
+  if (name == "deleted") return RowKind::deleted;
+  if (name == "npc") return RowKind::npc;
+  return RowKind::inserted;
+}
+
+std::string joined(const std::vector<std::string>& parts, char separator) {
+  std::string out;
+  for (std::size_t i = 0; i < parts.size(); ++i)
+    out += (i ? std::string(1, separator) : "") + parts[i];
+  return out;
+}
+
+std::vector<std::string> split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  if (text.empty()) return parts;
+  std::size_t start = 0;
+  for (;;) {
+    const auto at = text.find(separator, start);
+    parts.push_back(text.substr(start, at - start));
+    if (at == std::string::npos) return parts;
+    start = at + 1;
+  }
+}
+
+// A prepared statement, finalized on every path.
+class Statement {
+ public:
+  Statement(sqlite3* db, const std::string& sql) : db_(db) {
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt_, nullptr) != SQLITE_OK) fail();
+  }
+  ~Statement() { sqlite3_finalize(stmt_); }
+  Statement& bind(int at, const std::string& text) {
+    sqlite3_bind_text(stmt_, at, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
+    return *this;
+  }
+  Statement& bind(int at, std::int64_t number) {
+    sqlite3_bind_int64(stmt_, at, number);
+    return *this;
+  }
+  bool step() {
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) return true;
+    if (rc != SQLITE_DONE) fail();
+    sqlite3_reset(stmt_);
+    return false;
+  }
+  std::string text(int column) const {
+    const auto* text = sqlite3_column_text(stmt_, column);
+    return text ? reinterpret_cast<const char*>(text) : "";
+  }
+  std::int64_t number(int column) const { return sqlite3_column_int64(stmt_, column); }
+
+ private:
+  [[noreturn]] void fail() { throw JournalError(sqlite3_errmsg(db_)); }
+  sqlite3* db_;
+  sqlite3_stmt* stmt_ = nullptr;
+};
+
+constexpr const char* kRunColumns =
+    "SELECT r.id, r.started, COALESCE(r.ended,''), r.host, r.database, r.command, r.settings, "
+    "COALESCE(r.outcome,''), r.journal_incomplete, r.undone, "
+    "(SELECT COUNT(*) FROM rows WHERE rows.run = r.id) FROM runs r ";
+
+std::vector<RunInfo> read_runs(Statement& query) {
+  std::vector<RunInfo> runs;
+  while (query.step()) {
+    runs.push_back({query.number(0), query.text(1), query.text(2), query.text(3), query.text(4),
+                    query.text(5), query.text(6), query.text(7), query.number(8) != 0,
+                    query.number(9) != 0, query.number(10)});
+  }
+  return runs;
+}
+
+}  // namespace
+
+std::string shown_outcome(const RunInfo& run) {
+  std::string shown = run.outcome.empty() ? "unfinished" : run.outcome;
+  if (run.journal_incomplete) shown += ", journal incomplete";
+  if (run.undone) shown += ", undone";
+  return shown;
+}
+
+std::string utc_timestamp() {
+  const std::time_t now = std::time(nullptr);
+  std::tm utc{};
+  gmtime_r(&now, &utc);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+  return text;
+}
+
+Store::Store(const std::string& path) {
+  std::error_code ignored;
+  const auto folder = std::filesystem::path(path).parent_path();
+  if (!folder.empty()) std::filesystem::create_directories(folder, ignored);
+  if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
+      SQLITE_OK) {
+    const std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
+    sqlite3_close(db_);
+    throw JournalError(message);
+  }
+  try {
+    sqlite3_busy_timeout(db_, 5000);
+    exec("PRAGMA journal_mode=WAL");
+    exec("PRAGMA synchronous=NORMAL");
+    exec(kSchema);
+  } catch (...) {
+    sqlite3_close(db_);
+    throw;
+  }
+}
+
+Store::~Store() { sqlite3_close(db_); }
+
+void Store::exec(const std::string& sql) {
+  char* error = nullptr;
+  if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
+    const std::string message = error ? error : sqlite3_errmsg(db_);
+    sqlite3_free(error);
+    throw JournalError(message);
+  }
+}
+
+std::int64_t Store::begin_run(const RunInfo& run) {
+  Statement insert(db_,
+                   "INSERT INTO runs (started, host, database, command, settings) "
+                   "VALUES (?,?,?,?,?)");
+  insert.bind(1, run.started).bind(2, run.host).bind(3, run.database).bind(4, run.command);
+  insert.bind(5, run.settings).step();
+  return sqlite3_last_insert_rowid(db_);
+}
+
+std::vector<std::int64_t> Store::record(std::int64_t run, const std::vector<Row>& rows,
+                                        const std::vector<std::int64_t>& confirmed) {
+  std::vector<std::int64_t> ids;
+  exec("BEGIN IMMEDIATE");
+  try {
+    Statement confirm(db_, "UPDATE rows SET uncertain=0 WHERE id=?");
+    for (std::int64_t id : confirmed) confirm.bind(1, id).step();
+    Statement insert(db_,
+                     "INSERT INTO rows (run, kind, tbl, cols, vals, uncertain) "
+                     "VALUES (?,?,?,?,?,?)");
+    for (const Row& row : rows) {
+      insert.bind(1, run).bind(2, kind_name(row.kind)).bind(3, row.table);
+      insert.bind(4, joined(row.columns, ',')).bind(5, joined(row.values, kSeparator));
+      insert.bind(6, std::int64_t{row.uncertain}).step();
+      ids.push_back(sqlite3_last_insert_rowid(db_));
+    }
+    exec("COMMIT");
+  } catch (...) {
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
+  return ids;
+}
+
+void Store::set_uncertain(std::int64_t run, bool uncertain) {
+  Statement(db_, "UPDATE rows SET uncertain=? WHERE run=?")
+      .bind(1, std::int64_t{uncertain})
+      .bind(2, run)
+      .step();
+}
+
+void Store::forget_rows(std::int64_t run) {
+  Statement(db_, "DELETE FROM rows WHERE run=?").bind(1, run).step();
+}
+
+void Store::end_run(std::int64_t run, const std::string& outcome, bool journal_incomplete) {
+  Statement(db_, "UPDATE runs SET ended=?, outcome=?, journal_incomplete=? WHERE id=?")
+      .bind(1, utc_timestamp())
+      .bind(2, outcome)
+      .bind(3, std::int64_t{journal_incomplete})
+      .bind(4, run)
+      .step();
+}
+
+void Store::set_undone(std::int64_t run) {
+  Statement(db_, "UPDATE runs SET undone=1 WHERE id=?").bind(1, run).step();
+}
+
+std::vector<RunInfo> Store::runs() {
+  Statement query(db_, std::string(kRunColumns) + "ORDER BY r.id DESC");
+  return read_runs(query);
+}
+
+std::vector<RunInfo> Store::find_run(std::int64_t run) {
+  Statement query(db_, std::string(kRunColumns) + "WHERE r.id=?");
+  query.bind(1, run);
+  return read_runs(query);
+}
+
+std::vector<Row> Store::rows(std::int64_t run) {
+  Statement query(db_, "SELECT kind, tbl, cols, vals, uncertain FROM rows WHERE run=? ORDER BY id");
+  query.bind(1, run);
+  std::vector<Row> rows;
+  while (query.step()) {
+    rows.push_back(Row{kind_of(query.text(0)), query.text(1), split(query.text(2), ','),
+                       split(query.text(3), kSeparator), query.number(4) != 0});
+  }
+  return rows;
+}
+
+}  // namespace vl::journal

@@ -1,0 +1,66 @@
+#pragma once
+// The journal of the runs that wrote to the world: a SQLite file (WAL,
+// synchronous=NORMAL) holding each run's settings, outcome and rows. Every
+// write is its own SQLite transaction, committed before the call returns.
+
+#include <cstdint>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "journal/row.h"
+
+struct sqlite3;
+
+namespace vl::journal {
+
+class JournalError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+struct RunInfo {
+  std::int64_t id = 0;
+  std::string started, ended;  // UTC, ISO 8601; ended "" while running or when the process died
+  std::string host, database, command, settings;
+  std::string outcome;  // "" until the run ends
+  bool journal_incomplete = false;
+  bool undone = false;
+  std::int64_t rows = 0;
+};
+
+// The state a run is shown in: its outcome, "unfinished" when it never ended.
+std::string shown_outcome(const RunInfo& run);
+
+class Store {
+ public:
+  // Opens (and creates) the journal at `path`, its folder included. Throws JournalError.
+  explicit Store(const std::string& path);
+  ~Store();
+  Store(const Store&) = delete;
+  Store& operator=(const Store&) = delete;
+
+  std::int64_t begin_run(const RunInfo& run);
+  // Confirms the rows `confirmed` (reached the world), then adds `rows`
+  // (uncertain as given); returns the ids of the added rows.
+  std::vector<std::int64_t> record(std::int64_t run, const std::vector<Row>& rows,
+                                   const std::vector<std::int64_t>& confirmed = {});
+  void set_uncertain(std::int64_t run, bool uncertain);
+  void forget_rows(std::int64_t run);
+  void end_run(std::int64_t run, const std::string& outcome, bool journal_incomplete);
+  void set_undone(std::int64_t run);
+
+  std::vector<RunInfo> runs();  // newest first
+  std::vector<RunInfo> find_run(std::int64_t run);
+  std::vector<Row> rows(std::int64_t run);
+
+ private:
+  void exec(const std::string& sql);
+  sqlite3* db_ = nullptr;
+};
+
+// UTC now as "YYYY-MM-DDTHH:MM:SSZ".
+std::string utc_timestamp();
+
+}  // namespace vl::journal
