@@ -213,12 +213,17 @@ const Row kRows[] = {
    "vandril_loot_cli: without a terminal to ask on, give --yes\n"},
   {"missing_db_ini", {"--config", "nowhere.ini", "stats"}, {}, 2, "", "DB.INI Invalid or Missing\n(read nowhere.ini)\n"},
   // Plans: a dry run reads only; an atomic run writes the plan or nothing.
+  // Loottable 77 is shared with NPCs 3..14 outside the range: twelve, ten of them listed.
   {"dry_run_previews_and_writes_nothing", {kGen, kLevels, "01-10", kAll, "101", kItems, "1", "--seed", "5",
-   "--dry-run"}, {kArmours, kNpcs}, 0, "Planned drops (lvl_01-10_CUSTOM_armour):\n"
+   "--dry-run"}, {kArmours, kNpcs, "INSERT INTO npc_types (id,name,level,loottable_id) SELECT seq,'m',"
+   "seq*4,77 FROM seq_3_to_14"}, 0, "Planned drops (lvl_01-10_CUSTOM_armour):\n"
    "NPC 1 n (level 5), loottable 77: lootdrop 1\n  item 1002 i\nNPC 2 n (level 5), loottable 88: lootdrop 2\n"
    "  item 1002 i\nNPCs in the range: 2\nNPCs keeping a loottable (one per loottable): 2\nChosen NPCs: 2\n"
-   "Drops: 2\nEntries: 2\nShared loottables: 0\nThe lootdrop ids are planned from the highest id now (none); "
-   "they will differ if lootdrops are written before the run.\n", "", "SELECT COUNT(*) FROM lootdrop", "0", 6},
+   "Drops: 2\nEntries: 2\nShared loottables: 1\n  loottable 77 is used by 12 NPC(s) outside 01-10, who would "
+   "receive the drop too: 3 m (level 12); 4 m (level 16); 5 m (level 20); 6 m (level 24); 7 m (level 28); 8 m "
+   "(level 32); 9 m (level 36); 10 m (level 40); 11 m (level 44); 12 m (level 48); ...\nThe lootdrop ids are "
+   "planned from the highest id now (none); they will differ if lootdrops are written before the run.\n", "",
+   "SELECT COUNT(*) FROM lootdrop", "0", 6},
   {"atomic_writes_the_plan", {kGen, kLevels, "01-10", kAll, "101", kItems, "2", "--seed", "5", "--atomic"},
    {kArmours, kNpcs}, 0, kTwoDrops + "4 seconds={s}\n", "", "SELECT COUNT(*) FROM lootdrop_entries", "4", 15},
   {"atomic_rejected_batch_rolls_back", {kGen, kLevels, "01-10", kAll, "101", "--seed", "5", kItems, "1", "--atomic"},

@@ -15,7 +15,6 @@
 #include "db/database.h"
 #include "loot/generation_run.h"
 #include "loot/plan.h"
-#include "loot/plan_details.h"
 #include "loot/plan_sql.h"
 #include "support/recording_ui.h"
 #include "support/scenario.h"
@@ -149,38 +148,6 @@ TEST(Plan, SameSeedPlansWhatTheRunWritesAndWritesNothingItself) {
               std::string::npos)
         << again;
   }
-}
-
-// Loottable 7 is shared with NPCs 3 (level 50) and 5 (level 11), loottable 8
-// with NPCs 10..21 (level 30); loottable 9's NPC is outside and not chosen.
-TEST(Plan, SharedLoottablesListTheNpcsOutsideTheRangeThatWouldReceiveTheDrops) {
-  reset_world();
-  fixture_sql("INSERT INTO items (id,name,itemtype) VALUES (101,'Rusty Dagger',10)");
-  fixture_sql(
-      "INSERT INTO npc_types (id,name,level,loottable_id) VALUES (1,'a',1,7),(2,'b',10,8),"
-      "(3,'c',50,7),(4,'d',9,7),(5,'e',11,7),(6,'f',20,9)");
-  fixture_sql(
-      "INSERT INTO npc_types (id,name,level,loottable_id) SELECT seq,CONCAT('n',seq),30,8 FROM "
-      "seq_10_to_21");
-  auto state = std::make_unique<ProgramState>();
-  configure(*state);
-  state->item_max_count = 1;
-  state->form1.set_text(Form1Control::perc_of_npcs, "101");
-  db::open_database(*state);
-  const loot::Plan plan = loot::plan_run(*state, *state->db_connection, state->random);
-  const loot::PlanDetails details = loot::plan_details(plan, *state->db_connection);
-
-  std::string shared;
-  for (const auto& table : details.shared) {
-    shared += std::to_string(table.loottable_id) + ":" + std::to_string(table.outside_npcs) + ":";
-    for (const auto& npc : table.examples)
-      shared += std::to_string(npc.id) + "/" + npc.name + "/" + std::to_string(npc.level) + " ";
-  }
-  EXPECT_EQ(shared,
-            "7:2:3/c/50 5/e/11 8:12:10/n10/30 11/n11/30 12/n12/30 13/n13/30 14/n14/30 15/n15/30 "
-            "16/n16/30 17/n17/30 18/n18/30 19/n19/30 ");
-  EXPECT_EQ(details.npcs.at(2).name + "/" + std::to_string(details.npcs.at(2).level), "b/10");
-  EXPECT_EQ(details.items.at(101), "Rusty Dagger");
 }
 
 }  // namespace
