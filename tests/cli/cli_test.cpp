@@ -40,15 +40,6 @@ std::string slurp(const std::string& path) {
   return text.str();
 }
 
-// A db.ini for the test server (or what stands at `host`) in `path`.
-void write_db_ini(const std::string& path, const std::string& password = "",
-                  const std::string& host = db_settings().host) {
-  const DbSettings& db = db_settings();
-  std::ofstream(path) << "host=" << host << "\nuser=" << db.user
-                      << "\npassword=" << (password.empty() ? db.password : password)
-                      << "\ndatabase=" << db.name << "\n";
-}
-
 struct CliResult {
   int exit_code = -1;
   std::string out, err;
@@ -58,7 +49,7 @@ struct CliResult {
 class CliProcess {
  public:
   explicit CliProcess(Args args, const std::string& input = "", const std::string& password = "",
-                      const std::string& host = db_settings().host) {
+                      const std::string& host = "") {
     char folder[] = "/tmp/vandril_cli_XXXXXX";
     dir_ = mkdtemp(folder);
     write_db_ini(dir_ + "/db.ini", password, host);

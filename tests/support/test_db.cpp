@@ -67,11 +67,13 @@ void configure(ProgramState& state) {
   state.db_name = s.name;
 }
 
-std::string write_db_ini(const std::string& path) {
+std::string write_db_ini(const std::string& path, const std::string& password,
+                         const std::string& host) {
   const DbSettings& s = db_settings();
   std::ofstream(path, std::ios::binary)
-      << "host=" << s.host << "\nuser=" << s.user << "\npassword=" << s.password
-      << "\ndatabase=" << s.name << "\n";
+      << "host=" << (host.empty() ? s.host : host) << "\nuser=" << s.user
+      << "\npassword=" << (password.empty() ? s.password : password) << "\ndatabase=" << s.name
+      << "\n";
   return path;
 }
 

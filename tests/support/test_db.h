@@ -19,8 +19,10 @@ struct DbSettings {
   std::string host, user, password, name, dir;
 };
 const DbSettings& db_settings();
-void configure(ProgramState& state);                // db_host .. db_name of the test server
-std::string write_db_ini(const std::string& path);  // a db.ini naming the test server
+void configure(ProgramState& state);  // db_host .. db_name of the test server
+// A db.ini naming the test server (or another host, or a wrong password).
+std::string write_db_ini(const std::string& path, const std::string& password = "",
+                         const std::string& host = "");
 void reset_world();  // the schema afresh: all six tables dropped, created again and empty
 
 // Statements over the fixture connection, whose log entries GeneralLog leaves out.
