@@ -281,34 +281,6 @@ TEST(CommandLineConnection, RefusedLoginEndsWithTheConnectionMessage) {
   EXPECT_EQ(result.out, "");
 }
 
-TEST(CommandLineInterrupt, CtrlCStopsBeforeTheNextNpcAndSaysWhatWasWritten) {
-  reset_world();
-  fixture_sql("INSERT INTO items (id,name,itemtype) VALUES (1001,'i',10)");
-  fixture_sql(
-      "INSERT INTO npc_types (id,name,level,loottable_id) "
-      "SELECT seq,'n',5,seq FROM seq_1_to_20000");
-  CliProcess run(
-      {"generate", "--levels", "01-10", "--items", "1", "--npc-percent", "101", "--seed", "1"});
-  while (std::stoi(fixture_value("SELECT COUNT(*) FROM loottable_entries")) < 5)
-    std::this_thread::yield();
-  kill(run.pid(), SIGINT);
-  const CliResult result = run.wait();
-  EXPECT_EQ(result.exit_code, 130);
-  std::smatch found;
-  ASSERT_TRUE(std::regex_match(
-      result.out, found,
-      std::regex(R"(npcs=20000 walked=(\d+) chosen=\1 drops=\1 entries=\1 seconds=[0-9.]+\n)")))
-      << result.out;
-  const std::string written = found[1];
-  EXPECT_EQ(
-      fixture_value(
-          "SELECT CONCAT(COUNT(*),'/',(SELECT COUNT(*) FROM loottable_entries)) FROM lootdrop"),
-      written + "/" + written);
-  EXPECT_EQ(result.err, "Stopped by Ctrl+C before NPC " + std::to_string(std::stoi(written) + 1) +
-                            " of 20000: " + written + " custom loot drops with " + written +
-                            " entries were written and stay.\n");
-}
-
 // --atomic losing its connection: in a batch the server rolls back and nothing
 // stays (exit 2); during COMMIT all of the run or none of it stays (exit 5).
 TEST(AtomicConnectionLost, NothingOrAllOfTheRunStays) {
@@ -489,7 +461,9 @@ TEST_P(Undo, RestoresTheWorldOrListsTheConflicts) {
 INSTANTIATE_TEST_SUITE_P(Rows, Undo, ::testing::ValuesIn(kUndoRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(UndoAfterKill, AnUnfinishedRunIsUndoneWhole) {
+// A run stopped by Ctrl+C says what it wrote; one killed leaves an unfinished
+// run in the journal. Both are undone whole.
+TEST(InterruptedRuns, CtrlCReportsWhatStaysAndAKilledRunIsUndoneWhole) {
   const std::string journal = VL_JOURNAL_DIR "/undo_killed.sqlite3";
   for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(journal + suffix);
   reset_world();
@@ -498,16 +472,37 @@ TEST(UndoAfterKill, AnUnfinishedRunIsUndoneWhole) {
       "INSERT INTO npc_types (id,name,level,loottable_id) SELECT seq,'n',5,seq FROM "
       "seq_1_to_20000");
   const auto before = checksums();
-  CliProcess run(journaled(journal, {kGen, kLevels, "01-10", kItems, "1", kAll, "101"}));
-  while (std::stoi(fixture_value("SELECT COUNT(*) FROM loottable_entries")) < 5)
-    std::this_thread::yield();
-  kill(run.pid(), SIGKILL);
-  EXPECT_EQ(run.wait().exit_code, 128 + SIGKILL);
-  const CliResult history = run_cli(journaled(journal, {"history", "--format", "json"}));
-  EXPECT_NE(history.out.find(R"("outcome":"unfinished")"), std::string::npos) << history.out;
-  const CliResult undo = run_cli(journaled(journal, kUndo));
-  EXPECT_EQ(undo.exit_code, 0) << undo.err;
-  EXPECT_EQ(checksums(), before);
+  for (const int signal : {SIGINT, SIGKILL}) {
+    SCOPED_TRACE(signal);
+    CliProcess run(journaled(journal, {kGen, kLevels, "01-10", kItems, "1", kAll, "101"}));
+    while (std::stoi(fixture_value("SELECT COUNT(*) FROM loottable_entries")) < 5)
+      std::this_thread::yield();
+    kill(run.pid(), signal);
+    const CliResult result = run.wait();
+    EXPECT_EQ(result.exit_code, signal == SIGINT ? 130 : 128 + SIGKILL);
+    if (signal == SIGINT) {
+      std::smatch found;
+      ASSERT_TRUE(std::regex_match(
+          result.out, found,
+          std::regex(R"(npcs=20000 walked=(\d+) chosen=\1 drops=\1 entries=\1 seconds=[0-9.]+\n)")))
+          << result.out;
+      const std::string n = found[1];
+      EXPECT_EQ(fixture_value("SELECT CONCAT(COUNT(*),'/',(SELECT COUNT(*) FROM "
+                              "loottable_entries)) FROM lootdrop"),
+                n + "/" + n);
+      EXPECT_EQ(steady(result.err), kSeed + "Stopped by Ctrl+C before NPC " +
+                                        std::to_string(std::stoi(n) + 1) + " of 20000: " + n +
+                                        " custom loot drops with " + n +
+                                        " entries were written and stay.\n");
+    } else {
+      const CliResult history = run_cli(journaled(journal, {"history", "--format", "json"}));
+      EXPECT_NE(history.out.find(R"("outcome":"unfinished")"), std::string::npos) << history.out;
+    }
+    const CliResult undo =
+        run_cli(journaled(journal, {"undo", signal == SIGINT ? "1" : "2", "--yes"}));
+    EXPECT_EQ(undo.exit_code, 0) << undo.err;
+    EXPECT_EQ(checksums(), before);
+  }
 }
 
 }  // namespace
