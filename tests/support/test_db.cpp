@@ -110,6 +110,14 @@ std::string fixture_value(const std::string& sql) {
   return rows[0][0];
 }
 
+std::string world_checksums() {
+  std::string sums;
+  for (const auto& row : fixture_rows(
+           "CHECKSUM TABLE lootdrop, lootdrop_entries, loottable, loottable_entries, npc_types"))
+    sums += row[1] + ";";
+  return sums;
+}
+
 GeneralLog::GeneralLog() : start_(log_size(log_path())), fixture_id_(fixture().id) {}
 
 std::vector<LogEntry> GeneralLog::entries() const {

@@ -27,8 +27,10 @@ void reset_world();  // the schema afresh: all six tables dropped, created again
 
 // Statements over the fixture connection, whose log entries GeneralLog leaves out.
 void fixture_sql(const std::string& sql);
-Rows fixture_rows(const std::string& sql);          // NULL as "NULL"
-std::string fixture_value(const std::string& sql);  // first column of the first row
+Rows fixture_rows(const std::string& sql);  // NULL as "NULL"
+std::string fixture_value(const std::string& sql);
+// CHECKSUM TABLE of the four loot tables and npc_types, to compare a world with itself later.
+std::string world_checksums();  // first column of the first row
 
 // The general query log from the moment of construction on; the fixture's and
 // root's connections left out.
