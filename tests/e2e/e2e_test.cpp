@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "support/test_db.h"
+#include "support/window_texts.h"
 
 namespace vl::e2e {
 namespace {
@@ -217,19 +218,8 @@ TEST_F(EndToEndTest, ExecuteShowStatsAndQuit) {
   EXPECT_EQ(number(entries), entries_before + 5 * tables);
 
   // Show Stats: one column per level range, one count per category.
-  const Texts ranges = {"01-10", "11-20", "21-30", "31-40", "41-50", "51-60", "61-99", "65-99"};
-  const Texts words = {"armour",
-                       "weapon",
-                       "higher lvl misc",
-                       "All lvl misc",
-                       "shields",
-                       "General Food Items",
-                       "Spells/Songs",
-                       "potions",
-                       "Drums/Arrows/Crafted Rings",
-                       "Ales/Drinks",
-                       "idols charms trinkets",
-                       "high level augment items/Solvents"};
+  const Texts ranges(test::kLevelEntries.begin(), test::kLevelEntries.end());
+  const Texts words(test::kStatsWords.begin(), test::kStatsWords.end());
   Texts expected;
   for (const std::string& range : ranges) {
     std::string column;

@@ -13,6 +13,7 @@
 #include "maintenance/repair.h"
 #include "maintenance/stats.h"
 #include "support/recording_ui.h"
+#include "support/window_texts.h"
 #include "ui/command_guard.h"
 #include "ui/form1_logic.h"
 
@@ -76,25 +77,11 @@ std::string window(const std::string& enabled, const std::string& connection, co
 }
 
 Texts stats_counts(std::size_t ranges) {
-  static const Texts levels = {"01-10", "11-20", "21-30", "31-40",
-                               "41-50", "51-60", "61-99", "65-99"};
-  static const Texts words = {"armour",
-                              "weapon",
-                              "higher lvl misc",
-                              "All lvl misc",
-                              "shields",
-                              "General Food Items",
-                              "Spells/Songs",
-                              "potions",
-                              "Drums/Arrows/Crafted Rings",
-                              "Ales/Drinks",
-                              "idols charms trinkets",
-                              "high level augment items/Solvents"};
   Texts sql;
   for (std::size_t r = 0; r < ranges; ++r)
-    for (const auto& word : words)
-      sql.push_back("select count(id) from lootdrop where lootdrop.name = 'lvl_" + levels[r] +
-                    "_CUSTOM_" + word + "'");
+    for (const auto& word : kStatsWords)
+      sql.push_back("select count(id) from lootdrop where lootdrop.name = 'lvl_" +
+                    std::string(kLevelEntries[r]) + "_CUSTOM_" + std::string(word) + "'");
   return sql;
 }
 
