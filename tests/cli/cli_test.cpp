@@ -34,12 +34,6 @@ const std::string kJournal = VL_JOURNAL_DIR "/cli_journal.sqlite3";
 using Args = std::vector<std::string>;
 using Texts = std::vector<std::string>;
 
-std::string slurp(const std::string& path) {
-  std::ostringstream text;
-  text << std::ifstream(path, std::ios::binary).rdbuf();
-  return text.str();
-}
-
 struct CliResult {
   int exit_code = -1;
   std::string out, err;
@@ -75,8 +69,8 @@ class CliProcess {
   CliResult wait() {
     int status = 0;
     waitpid(std::exchange(pid_, -1), &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), slurp(dir_ + "/out"),
-            slurp(dir_ + "/err")};
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
+            read_file(dir_ + "/out"), read_file(dir_ + "/err")};
   }
 
  private:

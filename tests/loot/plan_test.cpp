@@ -37,13 +37,10 @@ Texts window_sql(const loot::Plan& plan) {
 // Applies a script with the mariadb client: "" when it succeeded, else its error.
 std::string apply_script(const std::string& path) {
   const DbSettings& db = db_settings();
-  const std::string errors = path + ".err";
-  const std::string command = "mariadb --no-defaults -h " + db.host + " -u " + db.user + " -p" +
-                              db.password + " " + db.name + " < " + path + " 2>" + errors;
-  if (std::system(command.c_str()) == 0) return "";
-  std::ostringstream text;
-  text << std::ifstream(errors).rdbuf();
-  return text.str();
+  const auto [status, out, errors] =
+      run_shell("mariadb --no-defaults -h " + db.host + " -u " + db.user + " -p" + db.password +
+                " " + db.name + " < " + path);
+  return status == 0 ? "" : errors;
 }
 
 struct Case {

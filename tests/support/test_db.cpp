@@ -1,11 +1,15 @@
 #include "support/test_db.h"
 
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <set>
+#include <sstream>
 #include <stdexcept>
 
 #include "db/database.h"
@@ -108,6 +112,20 @@ std::string fixture_value(const std::string& sql) {
   auto rows = fixture_rows(sql);
   if (rows.empty() || rows[0].empty()) throw std::runtime_error("no value: " + sql);
   return rows[0][0];
+}
+
+std::string read_file(const std::string& path) {
+  std::ostringstream text;
+  text << std::ifstream(path, std::ios::binary).rdbuf();
+  return text.str();
+}
+
+std::tuple<int, std::string, std::string> run_shell(const std::string& command) {
+  static int runs = 0;
+  const std::string out = testing::TempDir() + "vl_shell_" + std::to_string(++runs),
+                    err = out + "e";
+  const int status = std::system((command + " >" + out + " 2>" + err).c_str());
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read_file(out), read_file(err)};
 }
 
 std::string world_checksums() {

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "core/program_state.h"
@@ -29,6 +30,11 @@ void reset_world();  // the schema afresh: all six tables dropped, created again
 void fixture_sql(const std::string& sql);
 Rows fixture_rows(const std::string& sql);  // NULL as "NULL"
 std::string fixture_value(const std::string& sql);
+// A file's whole text ("" when it cannot be read).
+std::string read_file(const std::string& path);
+// Runs a shell command line: its exit status, standard output and error.
+std::tuple<int, std::string, std::string> run_shell(const std::string& command);
+
 // CHECKSUM TABLE of the four loot tables and npc_types, to compare a world with itself later.
 std::string world_checksums();  // first column of the first row
 

@@ -2,11 +2,8 @@
 // world that loads into the test server with what the commands look for.
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <fstream>
 #include <set>
 #include <sstream>
 #include <tuple>
@@ -19,12 +16,7 @@ namespace {
 
 // The exit status, standard output and standard error of one run.
 std::tuple<int, std::string, std::string> run_generator(const std::string& args) {
-  const std::string out = testing::TempDir() + "vl_world.out", err = out + ".err";
-  const int status = std::system((VL_WORLD_GEN " " + args + " >" + out + " 2>" + err).c_str());
-  const auto text = [](const std::string& path) {
-    return (std::ostringstream() << std::ifstream(path).rdbuf()).str();
-  };
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, text(out), text(err)};
+  return run_shell(VL_WORLD_GEN " " + args);
 }
 
 // Generates a world and loads it statement by statement (each ends at a line ending in ";").
