@@ -10,6 +10,7 @@
 #include "cli/plan_output.h"
 #include "db/database.h"
 #include "loot/atomic_writer.h"
+#include "loot/candidates.h"
 #include "loot/plan_details.h"
 #include "loot/plan_sql.h"
 
@@ -70,7 +71,7 @@ std::string settings_comment(const ProgramState& state, const Invocation& run,
       "vandril_loot_cli generate, planned {}\nlevels {}-{}, drops named {}, {}, npc percent {}, "
       "chance {}, probability {}, items {}\nseed {}\nhighest lootdrop id when planned: {}",
       utc_now(), plan.level_low, plan.level_high, plan.drop_name,
-      run.list ? fmt::format("custom list of {} items", state.candidate_count)
+      run.list ? fmt::format("custom list of {} items", loot::custom_list_length(state))
                : "rules \"" + run.rules.value_or("") + "\"",
       run.npc_percent, run.chance, run.probability, run.items, seed,
       plan.highest_lootdrop_id.empty() ? "none" : plan.highest_lootdrop_id);
