@@ -60,14 +60,8 @@ std::vector<FindingQuery> finding_queries() {
 std::vector<std::vector<std::string>> rows_of(ProgramState& state, const std::string& sql) {
   state.current_sql = sql;
   db::open_recordset(state);
-  db::Recordset& rows = *state.db_recordset;
-  std::vector<std::vector<std::string>> out;
-  for (; !rows.eof(); rows.move_next()) {
-    std::vector<std::string> row;
-    for (std::size_t c = 0; c < rows.column_count(); ++c) row.push_back(rows.field(c).text());
-    out.push_back(std::move(row));
-  }
-  rows.close();
+  auto out = state.db_recordset->remaining_texts();
+  state.db_recordset->close();
   return out;
 }
 

@@ -50,11 +50,14 @@ void execute(Session& state) {
   state.db_connection->execute(state.current_sql);
 }
 
-std::string statement_failed_message(const Error& error, const std::string& sql) {
+std::string shown_statement(const std::string& sql) {
   constexpr std::size_t kShownLength = 400;
-  std::string shown = sql.size() > kShownLength ? sql.substr(0, kShownLength) + "..." : sql;
+  return sql.size() > kShownLength ? sql.substr(0, kShownLength) + "..." : sql;
+}
+
+std::string statement_failed_message(const Error& error, const std::string& sql) {
   return "The database rejected a statement, and the command was stopped.\r\n\r\n" +
-         std::string(error.what()) + "\r\n\r\nStatement: " + shown;
+         std::string(error.what()) + "\r\n\r\nStatement: " + shown_statement(sql);
 }
 
 }  // namespace vl::db

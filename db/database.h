@@ -45,6 +45,9 @@ void open_recordset(Session& session);
 // Executes current_sql on db_connection as a statement without rows. Throws Error.
 void execute(Session& session);
 
+// A statement as a message quotes it: at most 400 characters, then "...".
+std::string shown_statement(const std::string& sql);
+
 // The message a command shows when the server rejects one of its statements:
 // the server's own text and the statement.
 std::string statement_failed_message(const Error& error, const std::string& sql);

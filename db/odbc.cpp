@@ -234,4 +234,13 @@ const Value& Recordset::field(std::string_view name) const {
   throw UsageError("No column named " + std::string(name) + " in the result.");
 }
 
+std::vector<std::vector<std::string>> Recordset::remaining_texts() {
+  std::vector<std::vector<std::string>> texts;
+  for (; !eof(); move_next()) {
+    auto& row = texts.emplace_back();
+    for (std::size_t c = 0; c < column_count(); ++c) row.push_back(field(c).text());
+  }
+  return texts;
+}
+
 }  // namespace vl::db

@@ -122,6 +122,9 @@ class Recordset {
   void move_first();
   void move_next();
   bool eof() const;  // past the last row (or no rows)
+  // Every row from the current one on, each field's text ("" for NULL); the
+  // set then stands past the last row.
+  std::vector<std::vector<std::string>> remaining_texts();
 
   // Field of the current row by position (0 first) or by column name
   // (compared without regard to case). Throws UsageError when the set is

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "core/numeric_text.h"
+#include "db/database.h"
 #include "loot/draws.h"
 #include "loot/plan_sql.h"
 
@@ -32,12 +33,7 @@ std::vector<std::vector<std::string>> rows_of(
   if (statement_sent) statement_sent(sql);
   db::Recordset rows;
   rows.open(sql, connection);
-  std::vector<std::vector<std::string>> result;
-  for (; !rows.eof(); rows.move_next()) {
-    auto& row = result.emplace_back();
-    for (std::size_t c = 0; c < rows.column_count(); ++c) row.push_back(rows.field(c).text());
-  }
-  return result;
+  return rows.remaining_texts();
 }
 
 // A statement that stops the write: why, and what the operator is told.
@@ -76,7 +72,8 @@ class Transaction {
       throw WriteFailed{AtomicOutcome::rejected,
                         "The server rejected a statement; the transaction was rolled back, "
                         "nothing of the run was written.\r\n" +
-                            std::string(error.what()) + "\r\nStatement: " + shortened(sql)};
+                            std::string(error.what()) +
+                            "\r\nStatement: " + db::shown_statement(sql)};
     }
   }
 
@@ -129,10 +126,6 @@ class Transaction {
     } catch (const db::Error&) {
       // The server rolls back a transaction whose connection ends.
     }
-  }
-  static std::string shortened(const std::string& sql) {
-    constexpr std::size_t kShown = 400;
-    return sql.size() > kShown ? sql.substr(0, kShown) + "..." : sql;
   }
 
   db::Connection& connection_;
