@@ -9,6 +9,7 @@
 #include "maintenance/delete_drops.h"
 #include "maintenance/repair.h"
 #include "maintenance/stats.h"
+#include "ui/window_journal.h"
 
 namespace vl::bench {
 namespace {
@@ -64,11 +65,24 @@ std::string check_repair(const ProgramState& state, const SilentUi& ui) {
   return state.form1.button(Form1Control::Command4).caption == "Repaired" ? "" : "not repaired";
 }
 
-const std::array<BenchCase, 4> kCases{{
+// Execute as the window runs it, journaled ($VANDRIL_LOOT_JOURNAL): every row
+// written ahead to the journal before its statement goes out.
+void journaled_generation(ProgramState& state, UiPort& ui) {
+  static ui::WindowJournal journal(journal::default_journal_path());
+  if (!journal.store()) throw std::runtime_error(journal.why_unavailable());
+  journal.execute()(state, ui);
+}
+
+const std::array<BenchCase, 5> kCases{{
     {"generation",
      {"lootdrop", "lootdrop_entries", "loottable_entries"},
      prepare_generation,
      loot::Command2_Click,
+     check_generation},
+    {"generation_journaled",
+     {"lootdrop", "lootdrop_entries", "loottable_entries"},
+     prepare_generation,
+     journaled_generation,
      check_generation},
     {"stats", {}, prepare_stats, maintenance::Command3_Click, check_stats},
     {"delete",

@@ -1,27 +1,19 @@
 #include "cli/journal_commands.h"
 
-#include <fmt/core.h>
-
 #include <cstdio>
 #include <iostream>
 #include <nlohmann/json.hpp>
-#include <regex>
 
 #include "cli/exit_codes.h"
 #include "cli/terminal_ui.h"
 #include "db/database.h"
+#include "journal/run_settings.h"
 #include "journal/undo.h"
 
 namespace vl::cli {
 namespace {
 
-std::string setting(const std::string& settings, const char* name) {
-  const std::regex pattern(std::string(name) + " ([^,]+)");
-  std::smatch found;
-  return std::regex_search(settings, found, pattern) ? found[1].str() : "";
-}
-
-bool undoable(const journal::RunInfo& run) { return !run.undone && run.rows > 0; }
+bool undoable(const journal::RunInfo& run) { return journal::why_not_undoable(run).empty(); }
 
 std::optional<journal::RunInfo> find(journal::Store& store, std::int64_t id) {
   auto runs = store.find_run(id);
@@ -30,18 +22,6 @@ std::optional<journal::RunInfo> find(journal::Store& store, std::int64_t id) {
     return std::nullopt;
   }
   return runs.front();
-}
-
-const char* kind_word(journal::RowKind kind) {
-  switch (kind) {
-    case journal::RowKind::inserted:
-      return "inserted";
-    case journal::RowKind::deleted:
-      return "deleted";
-    case journal::RowKind::npc:
-      return "npc";
-  }
-  return "";
 }
 
 bool confirmed(const std::string& question) {
@@ -62,8 +42,8 @@ int history_command(journal::Store& store, Format format) {
       list.push_back({{"id", run.id},
                       {"when", run.started},
                       {"command", run.command},
-                      {"range", setting(run.settings, "levels")},
-                      {"category", setting(run.settings, "category")},
+                      {"range", journal::setting_of(run.settings, "levels")},
+                      {"category", journal::setting_of(run.settings, "category")},
                       {"rows", run.rows},
                       {"outcome", journal::shown_outcome(run)},
                       {"undoable", undoable(run)}});
@@ -75,8 +55,9 @@ int history_command(journal::Store& store, Format format) {
               "category", "rows", "undoable", "outcome");
   for (const auto& run : runs) {
     std::printf("%-5lld %-20s %-8s %-6s %-22s %6lld  %-10s %s\n", (long long)run.id,
-                run.started.c_str(), run.command.c_str(), setting(run.settings, "levels").c_str(),
-                setting(run.settings, "category").c_str(), (long long)run.rows,
+                run.started.c_str(), run.command.c_str(),
+                journal::setting_of(run.settings, "levels").c_str(),
+                journal::setting_of(run.settings, "category").c_str(), (long long)run.rows,
                 undoable(run) ? "yes" : "no", journal::shown_outcome(run).c_str());
   }
   return kExitDone;
@@ -90,7 +71,7 @@ int show_command(journal::Store& store, std::int64_t id) {
               run->started.c_str(), run->ended.empty() ? "never" : run->ended.c_str(),
               run->settings.c_str(), journal::shown_outcome(*run).c_str());
   for (const auto& row : store.rows(id)) {
-    std::printf("%s %s%s\n", kind_word(row.kind), journal::describe(row).c_str(),
+    std::printf("%s %s%s\n", journal::kind_name(row.kind), journal::describe(row).c_str(),
                 row.uncertain ? " (may not have reached the world)" : "");
   }
   return kExitDone;
@@ -100,16 +81,8 @@ int undo_command(ProgramState& state, journal::Store& store, const Invocation& i
                  bool on_terminal) {
   const auto run = find(store, invocation.run_id);
   if (!run) return kExitRefused;
-  if (run->undone) {
-    std::fprintf(stderr, "Run %lld is undone already.\n", (long long)run->id);
-    return kExitRefused;
-  }
-  if (run->host != state.db_host || run->database != state.db_name) {
-    std::fprintf(stderr,
-                 "Run %lld wrote to database %s on %s, but db.ini names database %s on %s. "
-                 "Nothing was changed.\n",
-                 (long long)run->id, run->database.c_str(), run->host.c_str(),
-                 state.db_name.c_str(), state.db_host.c_str());
+  if (const std::string refusal = journal::undo_refusal(*run, state); !refusal.empty()) {
+    std::fprintf(stderr, "%s\n", refusal.c_str());
     return kExitRefused;
   }
   try {
@@ -127,7 +100,7 @@ int undo_command(ProgramState& state, journal::Store& store, const Invocation& i
       return kExitDone;
     }
     if (!invocation.yes && on_terminal &&
-        !confirmed(fmt::format("Undo run {} ({} statements)?", run->id, plan.statements.size()))) {
+        !confirmed(journal::undo_question(run->id, plan.statements.size()))) {
       std::fprintf(stderr, "Nothing was changed.\n");
       return kExitRefused;
     }

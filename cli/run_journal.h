@@ -12,34 +12,32 @@
 
 #include "cli/options.h"
 #include "core/program_state.h"
+#include "journal/recorder.h"
 #include "journal/store.h"
 
 namespace vl::cli {
 
-// --journal, else $VANDRIL_LOOT_JOURNAL, else
-// ${XDG_DATA_HOME:-~/.local/share}/vandril_loot/journal.sqlite3.
+// --journal, else the default place.
 std::string journal_path(const Invocation& run);
 
 class RunJournal {
  public:
-  explicit RunJournal(std::unique_ptr<journal::Store> store) : store_(std::move(store)) {}
+  explicit RunJournal(std::unique_ptr<journal::Store> store)
+      : store_(std::move(store)), recorder_(*store_, journal::OnJournalFailure::refuse_statement) {}
 
   // Starts the run and puts the gate and the confirmations into `state`.
-  void begin(ProgramState& state, const std::string& command, const std::string& settings);
+  void begin(ProgramState& state, const std::string& command, const std::string& settings) {
+    recorder_.begin(state, command, settings);
+  }
   // Rows recorded outside the gate (what delete is about to remove).
-  void record(const std::vector<journal::Row>& rows);
+  void record(const std::vector<journal::Row>& rows) { recorder_.record(rows); }
   // Ends the run by the command's exit code. `all_or_nothing`: an atomic run,
   // whose rows were written only if it committed.
   void end(int exit_code, bool all_or_nothing);
 
  private:
-  void gate(const std::string& sql);
-  void heard(bool succeeded);
-
   std::unique_ptr<journal::Store> store_;
-  std::int64_t run_ = 0;
-  bool incomplete_ = false, ended_ = false;
-  std::vector<std::int64_t> awaiting_, confirmed_;
+  journal::RunRecorder recorder_;
 };
 
 // The journal of the invocation, or nullptr with the message printed when it

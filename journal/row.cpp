@@ -87,6 +87,20 @@ std::vector<std::string> column_list(const std::string& text) {
 
 }  // namespace
 
+const char* kind_name(RowKind kind) {
+  switch (kind) {
+    case RowKind::inserted:
+      return "inserted";
+    case RowKind::deleted:
+      return "deleted";
+    case RowKind::npc:
+      return "npc";
+    case RowKind::removed:
+      return "removed";
+  }
+  return "";
+}
+
 std::string quoted(const std::string& text) {
   std::string out = "'";
   for (char c : text) {
@@ -107,7 +121,13 @@ std::vector<Row> rows_of_statement(const std::string& sql) {
       R"(UPDATE npc_types SET loottable_id=(\d+) WHERE npc_types\.id=(-?\d+))", std::regex::icase);
   static const std::regex kInsert(R"(^\s*INSERT INTO\s+(\w+)\s*(\(([^)]*)\))?\s*values\s*)",
                                   std::regex::icase);
+  static const std::regex kRemoval(
+      R"(^DELETE FROM (lootdrop WHERE lootdrop\.name like ('.*')|lootdrop_entries WHERE lootdrop_id=(\d+))$)");
   std::smatch found;
+  if (std::regex_search(sql, found, kRemoval)) {
+    if (found[2].matched) return {Row{RowKind::removed, "lootdrop", {"name"}, {found[2]}}};
+    return {Row{RowKind::removed, "lootdrop", {"id"}, {found[3]}}};
+  }
   if (std::regex_search(sql, found, kUpdate)) {
     return {Row{RowKind::npc, "npc_types", {"id", "loottable_id"}, {found[2], found[1]}}};
   }

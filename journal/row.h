@@ -1,15 +1,16 @@
 #pragma once
 // One row a journaled run changed in the world: what it inserted (every value
-// it sent), what it deleted (every value it read before), or an NPC it pointed
-// at a loottable. Values are SQL literals: numbers as sent, texts in single
-// quotes, NULL.
+// it sent), what it deleted (every value it read before), an NPC it pointed
+// at a loottable, or a lootdrop it removed unread (its id, or the name pattern
+// of a deletion by name), which cannot be put back. Values are SQL literals: numbers as sent, texts
+// in single quotes, NULL.
 
 #include <string>
 #include <vector>
 
 namespace vl::journal {
 
-enum class RowKind { inserted, deleted, npc };
+enum class RowKind { inserted, deleted, npc, removed };
 
 struct Row {
   RowKind kind = RowKind::inserted;
@@ -22,8 +23,12 @@ struct Row {
 
 // The rows a statement will change: the INSERTs of the window's way, the
 // repair and the atomic writer (one row per tuple), the repair's UPDATE of an
-// NPC's loottable (columns id, loottable_id). Nothing for other statements.
+// NPC's loottable (columns id, loottable_id), and the deletion's removal of
+// lootdrops by name or by id (kind removed). Nothing for other statements.
 std::vector<Row> rows_of_statement(const std::string& sql);
+
+// "inserted", "deleted", "npc", "removed".
+const char* kind_name(RowKind kind);
 
 // A text as a single-quoted SQL literal.
 std::string quoted(const std::string& text);

@@ -18,21 +18,10 @@ constexpr const char* kSchema =
 
 constexpr char kSeparator = '\x1f';
 
-const char* kind_name(RowKind kind) {
-  switch (kind) {
-    case RowKind::inserted:
-      return "inserted";
-    case RowKind::deleted:
-      return "deleted";
-    case RowKind::npc:
-      return "npc";
-  }
-  return "";
-}
-
 RowKind kind_of(const std::string& name) {
   if (name == "deleted") return RowKind::deleted;
   if (name == "npc") return RowKind::npc;
+  if (name == "removed") return RowKind::removed;
   return RowKind::inserted;
 }
 
@@ -92,14 +81,15 @@ class Statement {
 constexpr const char* kRunColumns =
     "SELECT r.id, r.started, COALESCE(r.ended,''), r.host, r.database, r.command, r.settings, "
     "COALESCE(r.outcome,''), r.journal_incomplete, r.undone, "
-    "(SELECT COUNT(*) FROM rows WHERE rows.run = r.id) FROM runs r ";
+    "(SELECT COUNT(*) FROM rows WHERE rows.run = r.id), "
+    "EXISTS (SELECT 1 FROM rows WHERE rows.run = r.id AND kind = 'removed') FROM runs r ";
 
 std::vector<RunInfo> read_runs(Statement& query) {
   std::vector<RunInfo> runs;
   while (query.step()) {
     runs.push_back({query.number(0), query.text(1), query.text(2), query.text(3), query.text(4),
                     query.text(5), query.text(6), query.text(7), query.number(8) != 0,
-                    query.number(9) != 0, query.number(10)});
+                    query.number(9) != 0, query.number(10), query.number(11) != 0});
   }
   return runs;
 }
@@ -111,6 +101,15 @@ std::string shown_outcome(const RunInfo& run) {
   if (run.journal_incomplete) shown += ", journal incomplete";
   if (run.undone) shown += ", undone";
   return shown;
+}
+
+std::string why_not_undoable(const RunInfo& run) {
+  if (run.undone) return "It has been undone already.";
+  if (run.removed_unread)
+    return "The window's delete button removes drops without reading them first, so only "
+           "their ids were kept and they cannot be put back.";
+  if (run.rows == 0) return "It changed nothing in the world.";
+  return "";
 }
 
 std::string utc_timestamp() {
@@ -196,6 +195,11 @@ void Store::set_uncertain(std::int64_t run, bool uncertain) {
 
 void Store::forget_rows(std::int64_t run) {
   Statement(db_, "DELETE FROM rows WHERE run=?").bind(1, run).step();
+}
+
+void Store::forget_run(std::int64_t run) {
+  forget_rows(run);
+  Statement(db_, "DELETE FROM runs WHERE id=?").bind(1, run).step();
 }
 
 void Store::end_run(std::int64_t run, const std::string& outcome, bool journal_incomplete) {

@@ -28,7 +28,11 @@ struct RunInfo {
   bool journal_incomplete = false;
   bool undone = false;
   std::int64_t rows = 0;
+  bool removed_unread = false;  // it deleted rows it never read (the window's delete button)
 };
+
+// Why the run cannot be undone, or "" when it can.
+std::string why_not_undoable(const RunInfo& run);
 
 // The state a run is shown in: its outcome, "unfinished" when it never ended.
 std::string shown_outcome(const RunInfo& run);
@@ -48,6 +52,7 @@ class Store {
                                    const std::vector<std::int64_t>& confirmed = {});
   void set_uncertain(std::int64_t run, bool uncertain);
   void forget_rows(std::int64_t run);
+  void forget_run(std::int64_t run);
   void end_run(std::int64_t run, const std::string& outcome, bool journal_incomplete);
   void set_undone(std::int64_t run);
 

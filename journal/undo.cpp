@@ -79,6 +79,18 @@ bool has_id(const Row& row) { return row.table == "lootdrop" || row.table == "lo
 
 }  // namespace
 
+std::string undo_refusal(const RunInfo& run, const db::Session& session) {
+  const std::string id = std::to_string(run.id);
+  if (const std::string why = why_not_undoable(run); !why.empty())
+    return "Run " + id + " cannot be undone: " + why + " Nothing was changed.";
+  if (run.host != session.db_host || run.database != session.db_name) {
+    return "Run " + id + " wrote to database " + run.database + " on " + run.host +
+           ", but db.ini names database " + session.db_name + " on " + session.db_host +
+           ". Nothing was changed.";
+  }
+  return "";
+}
+
 UndoPlan plan_undo(db::Connection& connection, const std::vector<Row>& rows) {
   Planner planner(connection);
   UndoPlan plan;
@@ -143,6 +155,10 @@ UndoPlan plan_undo(db::Connection& connection, const std::vector<Row>& rows) {
     plan.statements.push_back(insert);
   }
   return plan;
+}
+
+std::string undo_question(std::int64_t run, std::size_t statements) {
+  return "Undo run " + std::to_string(run) + " (" + std::to_string(statements) + " statements)?";
 }
 
 void apply_undo(db::Connection& connection, const std::vector<std::string>& statements) {

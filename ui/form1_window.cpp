@@ -1,12 +1,16 @@
 #include "ui/form1_window.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QRadioButton>
+#include <QShortcut>
 
 #include "loot/catalog.h"
 #include "loot/generation_run.h"
@@ -21,6 +25,8 @@
 
 namespace vl::ui {
 namespace {
+
+const char* const kHistoryKeys = "Ctrl+H";
 
 const QColor kNavy(0x00, 0x00, 0x40);
 const QColor kWhite(0xff, 0xff, 0xff);
@@ -70,11 +76,13 @@ void set_colours(QWidget* widget, QPalette::ColorRole background, const QColor& 
 
 }  // namespace
 
-Form1Window::Form1Window(ProgramState& state, UiPort& ui, QWidget* parent)
+Form1Window::Form1Window(ProgramState& state, UiPort& ui, WindowJournal& journal, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       state_(state),
       ui_(ui),
-      background_(paint_form1_background()) {
+      journal_(journal),
+      background_(paint_form1_background()),
+      history_window_(state, ui, journal) {
   end_program = [this](int exit_code) { end_program_now(state_, exit_code); };
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Vandril Like LOOT maker ver 1.1.0"));
@@ -83,6 +91,8 @@ Form1Window::Form1Window(ProgramState& state, UiPort& ui, QWidget* parent)
   setAttribute(Qt::WA_OpaquePaintEvent);
 
   build_controls();
+  connect(new QShortcut(QKeySequence(kHistoryKeys), this), &QShortcut::activated, this,
+          [this] { history_window_.open(); });
   set_focus_order();
   show_all_controls();
   changed_widgets_.clear();
@@ -388,10 +398,10 @@ void Form1Window::run_hook(const std::function<void()>& hook) {
   if (hook) run([&hook](ProgramState&, UiPort&) { hook(); });
 }
 
-void Form1Window::Command1_Click() { run(maintenance::Command1_Click); }
-void Form1Window::Command2_Click() { run(loot::Command2_Click); }
+void Form1Window::Command1_Click() { run(journal_.delete_drops()); }
+void Form1Window::Command2_Click() { run(journal_.execute()); }
 void Form1Window::Command3_Click() { run(maintenance::Command3_Click); }
-void Form1Window::Command4_Click() { run(maintenance::Command4_Click); }
+void Form1Window::Command4_Click() { run(journal_.repair()); }
 void Form1Window::Command5_Click() { run_hook(secondary.Command5_Click); }
 void Form1Window::Command6_Click() { run_hook(secondary.Command6_Click); }
 void Form1Window::clearlist_Click() { run_hook(secondary.clearlist_Click); }
@@ -413,9 +423,30 @@ void Form1Window::paintEvent(QPaintEvent* event) {
   painter.drawImage(event->rect(), background_, event->rect());
 }
 
-void Form1Window::mousePressEvent(QMouseEvent* event) { drag_.press(*this, *event); }
+void Form1Window::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::RightButton) right_press_ = event->globalPosition().toPoint();
+  drag_.press(*this, *event);
+}
+
 void Form1Window::mouseMoveEvent(QMouseEvent* event) { drag_.move(*this, *event); }
-void Form1Window::mouseReleaseEvent(QMouseEvent*) { drag_.release(); }
+
+void Form1Window::mouseReleaseEvent(QMouseEvent* event) {
+  drag_.release();
+  // A right click on the background opens its menu; a right-button drag does nothing.
+  const QPoint at = event->globalPosition().toPoint();
+  if (event->button() == Qt::RightButton &&
+      (at - right_press_).manhattanLength() < QApplication::startDragDistance())
+    show_background_menu(at);
+}
+
+void Form1Window::show_background_menu(QPoint at) {
+  QMenu menu(this);
+  menu.setObjectName(QStringLiteral("background_menu"));
+  QAction* history = menu.addAction(QStringLiteral("History..."));
+  history->setShortcut(QKeySequence(kHistoryKeys));
+  connect(history, &QAction::triggered, this, [this] { history_window_.open(); });
+  menu.exec(at);
+}
 
 void Form1Window::closeEvent(QCloseEvent* event) {
   // Closing through the window system ends the program as quit does.

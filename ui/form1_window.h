@@ -16,6 +16,8 @@
 #include "ui/background_drag.h"
 #include "ui/command_guard.h"
 #include "ui/help_window.h"
+#include "ui/history_window.h"
+#include "ui/window_journal.h"
 
 class QButtonGroup;
 class QLabel;
@@ -33,8 +35,9 @@ class Form1Window : public QWidget {
   Q_OBJECT
  public:
   // Builds the window from the current state of state.form1 and follows its
-  // changes from then on. Commands report through `ui`.
-  Form1Window(ProgramState& state, UiPort& ui, QWidget* parent = nullptr);
+  // changes from then on. Commands report through `ui`; Execute, delete and
+  // Repair are journaled in `journal`.
+  Form1Window(ProgramState& state, UiPort& ui, WindowJournal& journal, QWidget* parent = nullptr);
   ~Form1Window() override;
 
   // Hooks for the rules and custom item list windows, which are built apart
@@ -52,6 +55,9 @@ class Form1Window : public QWidget {
 
   // The help window, opened by the rules window's "?".
   HelpWindowOpener& help_window() { return help_window_; }
+
+  // The History window, opened by the background menu and Ctrl+H.
+  HistoryWindowOpener& history_window() { return history_window_; }
 
   // Paints the controls that changed since the last paint, at once.
   void repaint_changed();
@@ -85,13 +91,17 @@ class Form1Window : public QWidget {
   void show_all_controls();
   void run(const Command& command);
   void run_hook(const std::function<void()>& hook);
+  void show_background_menu(QPoint at);
 
   ProgramState& state_;
   UiPort& ui_;
+  WindowJournal& journal_;
   std::function<void(Form1Control)> previous_on_changed_;
   QImage background_;
   BackgroundDrag drag_;
   HelpWindowOpener help_window_;
+  HistoryWindowOpener history_window_;
+  QPoint right_press_;  // where the right button went down, for the background menu
 
   QListWidget* level_ = nullptr;
   std::array<QRadioButton*, loot::kLootCategoryCount> op_{};

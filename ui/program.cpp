@@ -6,9 +6,9 @@
 namespace vl::ui {
 
 std::unique_ptr<Form1Window> load_main_window(ProgramState& state, UiPort& ui,
-                                              const std::string& ini_path) {
+                                              WindowJournal& journal, const std::string& ini_path) {
   if (!form1::Form_Load(state, ui, ini_path)) return nullptr;
-  auto window = std::make_unique<Form1Window>(state, ui);
+  auto window = std::make_unique<Form1Window>(state, ui, journal);
   new FilterWindows(state, ui, *window);  // owned by the window
   return window;
 }

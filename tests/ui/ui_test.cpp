@@ -64,7 +64,7 @@ std::string text_of(QWidget* widget) {
 class Windows : public ::testing::Test {
  protected:
   void SetUp() override {
-    main = ui::load_main_window(*state, ui, write_db_ini("ui_test_db.ini"));
+    main = ui::load_main_window(*state, ui, journal, write_db_ini("ui_test_db.ini"));
     ASSERT_NE(main, nullptr);
     main->end_program = [this](int code) { exits.push_back(code); };
     filters = main->findChild<ui::FilterWindows*>();
@@ -85,6 +85,7 @@ class Windows : public ::testing::Test {
   }
   std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
   RecordingUi ui;
+  ui::WindowJournal journal{"ui_test_journal.sqlite3"};
   std::unique_ptr<ui::Form1Window> main;
   ui::FilterWindows* filters = nullptr;
   std::vector<int> exits;
@@ -388,7 +389,8 @@ TEST(StartUp, WithoutAUsableDbIniShowsOnlyTheMessageAndMakesNoWindow) {
   for (const char* path : {"ui_test_missing.ini", "ui_test_incomplete.ini", "ui_test_folder.ini"}) {
     RecordingUi ui;
     auto state = std::make_unique<ProgramState>();
-    EXPECT_EQ(ui::load_main_window(*state, ui, path), nullptr) << path;
+    ui::WindowJournal journal("ui_test_journal.sqlite3");
+    EXPECT_EQ(ui::load_main_window(*state, ui, journal, path), nullptr) << path;
     EXPECT_EQ(ui.messages, Texts{"DB.INI Invalid or Missing"}) << path;
     EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty()) << path;
   }

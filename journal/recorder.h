@@ -1,0 +1,68 @@
+#pragma once
+// One write command's run in the journal: begun with the command's settings,
+// every row a statement will change committed to the journal before the
+// statement is sent (the session's statement gate), ended with the outcome.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "db/session.h"
+#include "journal/store.h"
+
+namespace vl::journal {
+
+// $VANDRIL_LOOT_JOURNAL, else ${XDG_DATA_HOME:-~/.local/share}/vandril_loot/journal.sqlite3.
+std::string default_journal_path();
+
+// What a journal that cannot be written does to the statement it was to cover.
+enum class OnJournalFailure {
+  refuse_statement,  // the statement is not sent (db::Error)
+  carry_on,          // it is sent; the run is marked journal incomplete
+};
+
+// How the rows written ahead end: each as its statement was heard, or all at
+// once by a transaction's end (committed, rolled back, or unknown which).
+enum class Written { as_heard, all, none, unknown };
+
+class RunRecorder {
+ public:
+  RunRecorder(Store& store, OnJournalFailure on_failure) : store_(store), on_failure_(on_failure) {}
+  RunRecorder(const RunRecorder&) = delete;
+  RunRecorder& operator=(const RunRecorder&) = delete;
+  ~RunRecorder();
+
+  // Starts the run and puts the gate and the confirmations into `session`.
+  // `unread_removals`: keep the ids of the lootdrops a deletion removes without
+  // having read them (the window's delete button). Throws JournalError.
+  void begin(db::Session& session, const std::string& command, const std::string& settings,
+             bool unread_removals = false);
+  bool running() const { return run_ != 0; }
+  // Rows recorded outside the gate (what a deletion is about to remove). Throws JournalError.
+  void record(const std::vector<Row>& rows);
+  // Ends the run and takes the gate back out of the session; a run that sent
+  // nothing to the world is forgotten. Throws JournalError.
+  void end(const std::string& outcome, Written written);
+
+  // A statement the server refused during the run.
+  bool statement_failed() const { return statement_failed_; }
+  // The journal failed during the run (carry_on: it records nothing more).
+  bool journal_failed() const { return incomplete_; }
+  const std::string& failure() const { return failure_; }
+
+ private:
+  void gate(const std::string& sql);
+  void heard(bool succeeded);
+  void detach();
+
+  Store& store_;
+  OnJournalFailure on_failure_;
+  db::Session* session_ = nullptr;
+  db::StatementObserver observer_before_;
+  std::int64_t run_ = 0, statements_ = 0;
+  bool incomplete_ = false, statement_failed_ = false, unread_removals_ = false;
+  std::string failure_;
+  std::vector<std::int64_t> awaiting_, confirmed_;
+};
+
+}  // namespace vl::journal

@@ -1,0 +1,129 @@
+#include "ui/history_window.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include "journal/run_settings.h"
+#include "ui/qt_text.h"
+#include "ui/qt_ui.h"
+
+namespace vl::ui {
+namespace {
+
+const QStringList kColumns = {QStringLiteral("Run"),      QStringLiteral("When"),
+                              QStringLiteral("Command"),  QStringLiteral("Levels"),
+                              QStringLiteral("Category"), QStringLiteral("Rows"),
+                              QStringLiteral("Outcome"),  QStringLiteral("Undoable")};
+
+bool ask_in_box(QWidget* parent, const std::string& question) {
+  return QMessageBox::question(parent, QString::fromLatin1(kMessageBoxTitle),
+                               display_text(question)) == QMessageBox::Yes;
+}
+
+}  // namespace
+
+HistoryWindow::HistoryWindow(ProgramState& state, UiPort& ui, WindowJournal& journal)
+    : QWidget(nullptr, Qt::Window), state_(state), ui_(ui), journal_(journal) {
+  setAttribute(Qt::WA_DeleteOnClose);
+  setObjectName(QStringLiteral("history"));
+  setWindowTitle(QStringLiteral("History"));
+  resize(760, 360);
+  ask = [this](const std::string& question) { return ask_in_box(this, question); };
+
+  runs_table_ = new QTableWidget(0, static_cast<int>(kColumns.size()), this);
+  runs_table_->setObjectName(QStringLiteral("runs"));
+  runs_table_->setHorizontalHeaderLabels(kColumns);
+  runs_table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+  runs_table_->setSelectionMode(QAbstractItemView::SingleSelection);
+  runs_table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  runs_table_->verticalHeader()->hide();
+  runs_table_->horizontalHeader()->setStretchLastSection(true);
+  why_ = new QLabel(this);
+  why_->setObjectName(QStringLiteral("why"));
+  why_->setWordWrap(true);
+  undo_ = new QPushButton(QStringLiteral("Undo"), this);
+  undo_->setObjectName(QStringLiteral("undo"));
+  auto* close = new QPushButton(QStringLiteral("Close"), this);
+
+  auto* buttons = new QHBoxLayout;
+  buttons->addWidget(why_, 1);
+  buttons->addWidget(undo_);
+  buttons->addWidget(close);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(runs_table_);
+  layout->addLayout(buttons);
+
+  connect(runs_table_, &QTableWidget::itemSelectionChanged, this, &HistoryWindow::show_selected);
+  connect(undo_, &QPushButton::clicked, this, &HistoryWindow::undo_Click);
+  connect(close, &QPushButton::clicked, this, &QWidget::close);
+  refresh();
+}
+
+void HistoryWindow::refresh() {
+  runs_.clear();
+  if (journal::Store* store = journal_.store()) {
+    try {
+      runs_ = store->runs();
+    } catch (const journal::JournalError& error) {
+      ui_.message_box(std::string("The journal cannot be read (") + error.what() + ").");
+    }
+  }
+  runs_table_->setRowCount(static_cast<int>(runs_.size()));
+  for (int row = 0; row < static_cast<int>(runs_.size()); ++row) {
+    const journal::RunInfo& run = runs_[static_cast<std::size_t>(row)];
+    const std::string cells[] = {std::to_string(run.id),
+                                 run.started,
+                                 run.command,
+                                 journal::setting_of(run.settings, "levels"),
+                                 journal::setting_of(run.settings, "category"),
+                                 std::to_string(run.rows),
+                                 journal::shown_outcome(run),
+                                 journal::why_not_undoable(run).empty() ? "yes" : "no"};
+    for (int column = 0; column < static_cast<int>(std::size(cells)); ++column)
+      runs_table_->setItem(row, column, new QTableWidgetItem(display_text(cells[column])));
+  }
+  if (!runs_.empty()) runs_table_->selectRow(0);
+  show_selected();
+}
+
+std::int64_t HistoryWindow::selected_run() const {
+  const auto rows = runs_table_->selectionModel()->selectedRows();
+  return rows.isEmpty() ? 0 : runs_[static_cast<std::size_t>(rows.front().row())].id;
+}
+
+void HistoryWindow::show_selected() {
+  std::string why;
+  if (!journal_.store()) {
+    why = journal_.why_unavailable();
+  } else if (runs_.empty()) {
+    why = "No run has been journaled yet.";
+  } else if (const auto rows = runs_table_->selectionModel()->selectedRows(); !rows.isEmpty()) {
+    why = journal::why_not_undoable(runs_[static_cast<std::size_t>(rows.front().row())]);
+  }
+  why_->setText(display_text(why));
+  undo_->setEnabled(journal_.store() && selected_run() != 0 && why.empty());
+}
+
+void HistoryWindow::undo_Click() {
+  const std::int64_t run = selected_run();
+  if (run == 0 || !journal_.store()) return;
+  undo_run(*journal_.store(), state_, run, ui_, ask);
+  refresh();
+}
+
+HistoryWindowOpener::~HistoryWindowOpener() { delete window_; }
+
+void HistoryWindowOpener::open() {
+  if (!window_) window_ = new HistoryWindow(state_, ui_, journal_);
+  window_->refresh();
+  window_->show();
+  window_->raise();
+  window_->activateWindow();
+}
+
+}  // namespace vl::ui

@@ -1,0 +1,64 @@
+#pragma once
+// The History window: the journal's runs, newest first, and Undo for the
+// selected one. Opened from the main window's background menu or Ctrl+H.
+
+#include <QPointer>
+#include <QWidget>
+
+#include "core/program_state.h"
+#include "core/ui_port.h"
+#include "ui/window_journal.h"
+
+class QLabel;
+class QPushButton;
+class QTableWidget;
+
+namespace vl::ui {
+
+class HistoryWindow : public QWidget {
+  Q_OBJECT
+ public:
+  HistoryWindow(ProgramState& state, UiPort& ui, WindowJournal& journal);
+
+  // Asked before Undo changes the world; a question box unless replaced (tests).
+  Question ask;
+
+  // Reads the runs from the journal again.
+  void refresh();
+
+ public slots:  // NOLINT(readability-redundant-access-specifiers)
+  void undo_Click();
+
+ private:
+  void show_selected();
+  std::int64_t selected_run() const;
+
+  ProgramState& state_;
+  UiPort& ui_;
+  WindowJournal& journal_;
+  std::vector<journal::RunInfo> runs_;
+  QTableWidget* runs_table_ = nullptr;
+  QLabel* why_ = nullptr;
+  QPushButton* undo_ = nullptr;
+};
+
+// Opens the History window modeless, or brings it forward and refreshes it.
+class HistoryWindowOpener {
+ public:
+  HistoryWindowOpener(ProgramState& state, UiPort& ui, WindowJournal& journal)
+      : state_(state), ui_(ui), journal_(journal) {}
+  HistoryWindowOpener(const HistoryWindowOpener&) = delete;
+  HistoryWindowOpener& operator=(const HistoryWindowOpener&) = delete;
+  ~HistoryWindowOpener();
+
+  void open();
+  HistoryWindow* window() const { return window_; }
+
+ private:
+  ProgramState& state_;
+  UiPort& ui_;
+  WindowJournal& journal_;
+  QPointer<HistoryWindow> window_;
+};
+
+}  // namespace vl::ui

@@ -1,0 +1,168 @@
+#include "ui/window_journal.h"
+
+#include "db/database.h"
+#include "journal/run_settings.h"
+#include "journal/undo.h"
+#include "loot/catalog.h"
+#include "loot/generation_run.h"
+#include "maintenance/delete_drops.h"
+#include "maintenance/repair.h"
+
+namespace vl::ui {
+namespace {
+
+const char* command_name(bool execute, bool deletion) {
+  return execute ? "execute" : deletion ? "delete" : "repair";
+}
+
+std::string settings_of(const ProgramState& state, bool execute) {
+  const std::string range = state.level_low + "-" + state.level_high;
+  if (!execute) return journal::describe_range(range);
+  const Form1Model& form = state.form1;
+  const auto op = static_cast<std::size_t>(form.op_selected());
+  return journal::describe_generation(
+      {.range = range,
+       .category = op < loot::kLootCategoryCount ? std::string(loot::kLootCategories[op].name) : "",
+       .list_size =
+           state.custom_list_active ? std::optional<int>(state.candidate_count) : std::nullopt,
+       .rules = state.item_rules,
+       .npc_percent = form.text(Form1Control::perc_of_npcs),
+       .chance = form.text(Form1Control::lootdrop_percentx),
+       .probability = form.text(Form1Control::loottable_percentx),
+       .items = std::to_string(state.item_max_count),
+       .seed = std::nullopt});
+}
+
+}  // namespace
+
+WindowJournal::WindowJournal(std::string path) : path_(std::move(path)) {
+  try {
+    store_ = std::make_unique<journal::Store>(path_);
+    recorder_ =
+        std::make_unique<journal::RunRecorder>(*store_, journal::OnJournalFailure::carry_on);
+  } catch (const std::exception& error) {
+    unavailable_ = "Undo is unavailable: the journal " + path_ + " cannot be opened (" +
+                   error.what() + ").\r\nThe commands work as before, but what they write " +
+                   "cannot be taken back.";
+  }
+}
+
+Command WindowJournal::execute() {
+  return [this](ProgramState& state, UiPort& ui) {
+    run(Kind::execute, loot::Command2_Click, state, ui);
+  };
+}
+
+Command WindowJournal::delete_drops() {
+  return [this](ProgramState& state, UiPort& ui) {
+    run(Kind::delete_drops, maintenance::Command1_Click, state, ui);
+  };
+}
+
+Command WindowJournal::repair() {
+  return [this](ProgramState& state, UiPort& ui) {
+    run(Kind::repair, maintenance::Command4_Click, state, ui);
+  };
+}
+
+void WindowJournal::lose_journal(const std::string& why) {
+  recorder_.reset();
+  store_.reset();
+  unavailable_ = "Undo is unavailable from now on: the journal " + path_ +
+                 " could not be written (" + why + ").\r\nThe command went on without it.";
+}
+
+void WindowJournal::tell_once(UiPort& ui) {
+  if (told_ || unavailable_.empty()) return;
+  told_ = true;
+  ui.message_box(unavailable_);
+}
+
+void WindowJournal::run(Kind kind, const Command& command, ProgramState& state, UiPort& ui) {
+  // A command started while another one runs (the window lets events through)
+  // writes into the run in progress.
+  if (!recorder_ || recorder_->running()) {
+    command(state, ui);
+    return tell_once(ui);
+  }
+  const bool execute = kind == Kind::execute;
+  try {
+    recorder_->begin(state, command_name(execute, kind == Kind::delete_drops),
+                     settings_of(state, execute), kind == Kind::delete_drops);
+  } catch (const std::exception& error) {
+    lose_journal(error.what());
+    command(state, ui);
+    return tell_once(ui);
+  }
+  const auto end = [&](const char* outcome) {
+    const std::string failure = recorder_->journal_failed() ? recorder_->failure() : "";
+    try {
+      recorder_->end(outcome, journal::Written::as_heard);  // marks a failed journal incomplete
+    } catch (const std::exception& error) {
+      return lose_journal(error.what());
+    }
+    if (!failure.empty()) lose_journal(failure);
+  };
+  try {
+    command(state, ui);
+  } catch (const db::ConnectionFailed&) {
+    end("interrupted");
+    throw;
+  } catch (...) {
+    end("failed");
+    throw;
+  }
+  end(recorder_->statement_failed() ? "failed" : "completed");
+  tell_once(ui);
+}
+
+bool undo_run(journal::Store& store, const db::Session& session, std::int64_t run, UiPort& ui,
+              const Question& ask) {
+  const std::string name = "Run " + std::to_string(run);
+  const auto found = store.find_run(run);
+  if (found.empty()) return false;
+  if (const std::string refusal = journal::undo_refusal(found.front(), session); !refusal.empty()) {
+    ui.message_box(refusal);
+    return false;
+  }
+  std::unique_ptr<db::Connection> connection;
+  try {
+    connection = std::make_unique<db::Connection>(db::connection_string(session));
+  } catch (const db::Error& error) {
+    ui.message_box(name + " was not undone: the world database cannot be reached.\r\n" +
+                   error.what());
+    return false;
+  }
+  try {
+    const journal::UndoPlan plan = journal::plan_undo(*connection, store.rows(run));
+    std::string question = journal::undo_question(run, plan.statements.size());
+    if (!plan.conflicts.empty()) {
+      question = name + " meets " + std::to_string(plan.conflicts.size()) +
+                 " changes made since it ran:\r\n";
+      for (const std::string& conflict : plan.conflicts) question += conflict + "\r\n";
+      question += "\r\nUndo the rest and leave these rows as they are?";
+    }
+    if (!ask(question)) return false;
+    journal::apply_undo(*connection, plan.statements);
+    std::string marked;
+    try {
+      store.set_undone(run);
+    } catch (const journal::JournalError& error) {
+      marked = "\r\nThe journal could not mark it undone (" + std::string(error.what()) + ").";
+    }
+    ui.message_box(name + " was undone." + marked +
+                   (plan.conflicts.empty()
+                        ? std::string()
+                        : " " + std::to_string(plan.conflicts.size()) +
+                              " rows that changed since were left as they are."));
+    return true;
+  } catch (const db::Error& error) {
+    ui.message_box(db::statement_failed_message(error, "(undoing " + name + ")") +
+                   "\r\nNothing was changed.");
+  } catch (const journal::JournalError& error) {
+    ui.message_box(name + ": the journal cannot be read or written (" + error.what() + ").");
+  }
+  return false;
+}
+
+}  // namespace vl::ui

@@ -1,0 +1,57 @@
+#pragma once
+// The window's journal: Execute, the delete button and Repair each become a
+// run in the journal, their statements exactly as without one. A journal that
+// cannot be opened or written costs no world data: the window says once that
+// undo is unavailable and carries on without it.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "journal/recorder.h"
+#include "journal/store.h"
+#include "ui/command_guard.h"
+
+namespace vl::ui {
+
+class WindowJournal {
+ public:
+  // Opens the journal at `path` (default_journal_path() in the program).
+  explicit WindowJournal(std::string path);
+  WindowJournal(const WindowJournal&) = delete;
+  WindowJournal& operator=(const WindowJournal&) = delete;
+
+  // The write commands of the main window, journaled. Others run as they are.
+  Command execute();
+  Command delete_drops();
+  Command repair();
+
+  // nullptr while there is no journal; then why_unavailable() says why.
+  journal::Store* store() { return store_.get(); }
+  const std::string& why_unavailable() const { return unavailable_; }
+
+ private:
+  enum class Kind { execute, delete_drops, repair };
+  void run(Kind kind, const Command& command, ProgramState& state, UiPort& ui);
+  void lose_journal(const std::string& why);
+  void tell_once(UiPort& ui);
+
+  std::string path_;
+  std::unique_ptr<journal::Store> store_;
+  std::unique_ptr<journal::RunRecorder> recorder_;
+  std::string unavailable_;  // why undo is unavailable
+  bool told_ = false;
+};
+
+// Asked before the world is changed; true goes on.
+using Question = std::function<bool(const std::string& question)>;
+
+// The History window's Undo: refuses what cannot be undone, lists the
+// conflicts and asks whether to undo the rest, else asks to confirm; then
+// undoes in one transaction and marks the run undone. Reports through `ui`.
+// Returns whether the run was undone.
+bool undo_run(journal::Store& store, const db::Session& session, std::int64_t run, UiPort& ui,
+              const Question& ask);
+
+}  // namespace vl::ui
