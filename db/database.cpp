@@ -45,6 +45,10 @@ void open_recordset(Session& state) {
   state.db_recordset->open(state.current_sql, *state.db_connection);
 }
 
+void announce_statements(Session& state, const std::vector<std::string>& statements) {
+  if (state.statements_ahead) state.statements_ahead(statements);
+}
+
 void execute(Session& state) {
   if (!state.db_connection) throw UsageError("No connection to the database is open.");
   state.db_connection->execute(state.current_sql);

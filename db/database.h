@@ -42,6 +42,10 @@ void run_query(Session& session, const std::string& sql);
 // connection, record_count untouched). Throws Error.
 void open_recordset(Session& session);
 
+// Tells statements_ahead, when set, of the statements about to be executed in
+// this order. Throws Error when they must not be sent.
+void announce_statements(Session& session, const std::vector<std::string>& statements);
+
 // Executes current_sql on db_connection as a statement without rows. Throws Error.
 void execute(Session& session);
 

@@ -5,8 +5,10 @@
 // else of it.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "db/odbc.h"
 
@@ -19,6 +21,9 @@ struct Session {
   // Given to every connection open_database makes.
   StatementObserver statement_observer;
   StatementGate statement_gate;
+  // Told of statements about to be sent one after another, before the first
+  // (announce_statements); the gate then lets each of them pass at once.
+  std::function<void(const std::vector<std::string>&)> statements_ahead;
 
   std::unique_ptr<Connection> db_connection;
   std::unique_ptr<Recordset> db_recordset;

@@ -1,6 +1,7 @@
 #include "journal/recorder.h"
 
 #include <cstdlib>
+#include <iterator>
 
 #include "db/odbc.h"
 
@@ -26,14 +27,16 @@ void RunRecorder::begin(db::Session& session, const std::string& command,
   info.command = command;
   info.settings = settings;
   run_ = store_.begin_run(info);
-  statements_ = 0;
+  rows_ = 0;
   incomplete_ = statement_failed_ = false;
   unread_removals_ = unread_removals;
   failure_.clear();
   awaiting_.clear();
   confirmed_.clear();
+  ahead_.clear();
   session_ = &session;
   session.statement_gate = [this](const std::string& sql) { gate(sql); };
+  session.statements_ahead = [this](const std::vector<std::string>& sql) { ahead(sql); };
   observer_before_ = session.statement_observer;
   session.statement_observer = [this](const std::string& sql, std::chrono::nanoseconds took,
                                       bool succeeded) {
@@ -45,6 +48,7 @@ void RunRecorder::begin(db::Session& session, const std::string& command,
 void RunRecorder::detach() {
   if (!session_) return;
   session_->statement_gate = nullptr;
+  session_->statements_ahead = nullptr;
   session_->statement_observer = observer_before_;
   if (session_->db_connection) {
     session_->db_connection->set_gate(nullptr);
@@ -53,40 +57,78 @@ void RunRecorder::detach() {
   session_ = nullptr;
 }
 
-void RunRecorder::gate(const std::string& sql) {
-  if (incomplete_ && on_failure_ == OnJournalFailure::carry_on) return;
+std::vector<Row> RunRecorder::rows_of(const std::string& sql) const {
   std::vector<Row> rows = rows_of_statement(sql);
   if (!unread_removals_)
     std::erase_if(rows, [](const Row& row) { return row.kind == RowKind::removed; });
-  if (rows.empty()) return;
+  return rows;
+}
+
+bool RunRecorder::write_ahead(const std::vector<Row>& rows, std::vector<std::int64_t>& ids) {
+  if (incomplete_ && on_failure_ == OnJournalFailure::carry_on) return false;
   try {
-    awaiting_ = store_.record(run_, rows, confirmed_);
+    ids = store_.record(run_, rows, confirmed_);
     confirmed_.clear();
+    rows_ += static_cast<std::int64_t>(rows.size());
+    return true;
   } catch (const std::exception& error) {
     incomplete_ = true;
     failure_ = error.what();
-    if (on_failure_ == OnJournalFailure::carry_on) return;
+    if (on_failure_ == OnJournalFailure::carry_on) return false;
     throw db::Error(
         "The journal could not be written (" + failure_ + "), so the statement was not sent.",
         "HY000", 0);
   }
 }
 
+void RunRecorder::ahead(const std::vector<std::string>& statements) {
+  ahead_.clear();
+  std::vector<Row> rows;
+  std::vector<std::size_t> counts;
+  for (const std::string& sql : statements) {
+    std::vector<Row> of_statement = rows_of(sql);
+    counts.push_back(of_statement.size());
+    std::move(of_statement.begin(), of_statement.end(), std::back_inserter(rows));
+  }
+  std::vector<std::int64_t> ids;
+  if (rows.empty() || !write_ahead(rows, ids)) return;
+  auto next = ids.begin();
+  for (std::size_t i = 0; i < statements.size(); ++i) {
+    ahead_.push_back({statements[i], std::vector<std::int64_t>(next, next + counts[i])});
+    next += static_cast<std::ptrdiff_t>(counts[i]);
+  }
+}
+
+void RunRecorder::gate(const std::string& sql) {
+  if (!ahead_.empty() && ahead_.front().sql == sql) {
+    awaiting_ = std::move(ahead_.front().rows);
+    ahead_.pop_front();
+    return;
+  }
+  ahead_.clear();  // out of step with what was told: each statement on its own again
+  std::vector<Row> rows = rows_of(sql);
+  std::vector<std::int64_t> ids;
+  if (!rows.empty() && write_ahead(rows, ids)) awaiting_ = std::move(ids);
+}
+
 void RunRecorder::heard(bool succeeded) {
-  ++statements_;
   if (!succeeded) statement_failed_ = true;
   if (succeeded) confirmed_.insert(confirmed_.end(), awaiting_.begin(), awaiting_.end());
   awaiting_.clear();
 }
 
-void RunRecorder::record(const std::vector<Row>& rows) { store_.record(run_, rows); }
+void RunRecorder::record(const std::vector<Row>& rows) {
+  store_.record(run_, rows, confirmed_);
+  confirmed_.clear();
+  rows_ += static_cast<std::int64_t>(rows.size());
+}
 
 void RunRecorder::end(const std::string& outcome, Written written) {
   if (run_ == 0) return;
   detach();
   const std::int64_t run = run_;
   run_ = 0;
-  if (statements_ == 0 && !incomplete_) return store_.forget_run(run);
+  if (rows_ == 0 && !incomplete_) return store_.forget_run(run);
   if (!confirmed_.empty()) store_.record(run, {}, confirmed_);
   if (written == Written::all) store_.set_uncertain(run, false);
   if (written == Written::unknown) store_.set_uncertain(run, true);

@@ -4,6 +4,7 @@
 // statement is sent (the session's statement gate), ended with the outcome.
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -40,8 +41,8 @@ class RunRecorder {
   bool running() const { return run_ != 0; }
   // Rows recorded outside the gate (what a deletion is about to remove). Throws JournalError.
   void record(const std::vector<Row>& rows);
-  // Ends the run and takes the gate back out of the session; a run that sent
-  // nothing to the world is forgotten. Throws JournalError.
+  // Ends the run and takes the gate back out of the session; a run that
+  // changed nothing in the world is forgotten. Throws JournalError.
   void end(const std::string& outcome, Written written);
 
   // A statement the server refused during the run.
@@ -51,7 +52,16 @@ class RunRecorder {
   const std::string& failure() const { return failure_; }
 
  private:
+  // Statements told ahead, each with the ids of its rows in the journal.
+  struct Ahead {
+    std::string sql;
+    std::vector<std::int64_t> rows;
+  };
+  void ahead(const std::vector<std::string>& statements);
   void gate(const std::string& sql);
+  std::vector<Row> rows_of(const std::string& sql) const;
+  // Writes `rows` ahead; false when the journal failed and the run carries on without it.
+  bool write_ahead(const std::vector<Row>& rows, std::vector<std::int64_t>& ids);
   void heard(bool succeeded);
   void detach();
 
@@ -59,10 +69,11 @@ class RunRecorder {
   OnJournalFailure on_failure_;
   db::Session* session_ = nullptr;
   db::StatementObserver observer_before_;
-  std::int64_t run_ = 0, statements_ = 0;
+  std::int64_t run_ = 0, rows_ = 0;
   bool incomplete_ = false, statement_failed_ = false, unread_removals_ = false;
   std::string failure_;
   std::vector<std::int64_t> awaiting_, confirmed_;
+  std::deque<Ahead> ahead_;
 };
 
 }  // namespace vl::journal

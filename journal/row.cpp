@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <regex>
+#include <string_view>
 
 namespace vl::journal {
 namespace {
@@ -117,26 +118,62 @@ std::string describe(const Row& row) {
 }
 
 std::vector<Row> rows_of_statement(const std::string& sql) {
-  static const std::regex kUpdate(
-      R"(UPDATE npc_types SET loottable_id=(\d+) WHERE npc_types\.id=(-?\d+))", std::regex::icase);
-  static const std::regex kInsert(R"(^\s*INSERT INTO\s+(\w+)\s*(\(([^)]*)\))?\s*values\s*)",
-                                  std::regex::icase);
-  static const std::regex kRemoval(
-      R"(^DELETE FROM (lootdrop WHERE lootdrop\.name like ('.*')|lootdrop_entries WHERE lootdrop_id=(\d+))$)");
+  // Most statements are neither: a look at the first word settles them.
+  const auto first = std::min(sql.find_first_not_of(" \t\r\n"), sql.size());
+  const auto starts = [&](std::string_view word) {
+    return sql.size() - first >= word.size() &&
+           std::equal(
+               word.begin(), word.end(), sql.begin() + static_cast<std::ptrdiff_t>(first),
+               [](char a, char b) { return a == std::toupper(static_cast<unsigned char>(b)); });
+  };
+  constexpr auto kAtStart = std::regex_constants::match_continuous;
+  const auto from = sql.begin() + static_cast<std::ptrdiff_t>(first);
   std::smatch found;
-  if (std::regex_search(sql, found, kRemoval)) {
+  if (starts("DELETE")) {
+    static const std::regex kRemoval(
+        R"(DELETE FROM (lootdrop WHERE lootdrop\.name like ('.*')|lootdrop_entries WHERE lootdrop_id=(\d+))$)");
+    if (!std::regex_search(from, sql.end(), found, kRemoval, kAtStart)) return {};
     if (found[2].matched) return {Row{RowKind::removed, "lootdrop", {"name"}, {found[2]}}};
     return {Row{RowKind::removed, "lootdrop", {"id"}, {found[3]}}};
   }
-  if (std::regex_search(sql, found, kUpdate)) {
+  if (starts("UPDATE")) {
+    static const std::regex kUpdate(
+        R"(UPDATE npc_types SET loottable_id=(\d+) WHERE npc_types\.id=(-?\d+))",
+        std::regex::icase);
+    if (!std::regex_search(from, sql.end(), found, kUpdate, kAtStart)) return {};
     return {Row{RowKind::npc, "npc_types", {"id", "loottable_id"}, {found[2], found[1]}}};
   }
-  if (!std::regex_search(sql, found, kInsert)) return {};
-  const std::string table = lower(found[1]);
-  const std::vector<std::string> columns =
-      found[2].matched ? column_list(found[3]) : std::vector<std::string>{};
+  // INSERT INTO table [(columns)] values (...),(...): read by hand, as it
+  // comes for every row a run writes.
+  std::size_t at = first + 6;
+  const auto skip_spaces = [&] {
+    while (at < sql.size() && std::isspace(static_cast<unsigned char>(sql[at]))) ++at;
+  };
+  const auto word = [&](std::string_view expected) {
+    skip_spaces();
+    if (sql.size() - at < expected.size() || lower(sql.substr(at, expected.size())) != expected)
+      return false;
+    at += expected.size();
+    return true;
+  };
+  if (!word("into")) return {};
+  skip_spaces();
+  const std::size_t name = at;
+  while (at < sql.size() && (std::isalnum(static_cast<unsigned char>(sql[at])) || sql[at] == '_'))
+    ++at;
+  if (at == name) return {};
+  const std::string table = lower(sql.substr(name, at - name));
+  std::vector<std::string> columns;
+  skip_spaces();
+  if (at < sql.size() && sql[at] == '(') {
+    const auto close = sql.find(')', at);
+    if (close == std::string::npos) return {};
+    columns = column_list(sql.substr(at + 1, close - at - 1));
+    at = close + 1;
+  }
+  if (!word("values")) return {};
   std::vector<Row> rows;
-  for (auto& values : tuples(sql, static_cast<std::size_t>(found.length(0))))
+  for (auto& values : tuples(sql, at))
     rows.push_back(Row{RowKind::inserted, table, columns, std::move(values)});
   return rows;
 }

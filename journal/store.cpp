@@ -44,13 +44,22 @@ std::vector<std::string> split(const std::string& text, char separator) {
   }
 }
 
-// A prepared statement, finalized on every path.
+// A prepared statement, finalized on every path; a borrowed one (kept by the
+// store for the writes of every statement) is only reset.
 class Statement {
  public:
   Statement(sqlite3* db, const std::string& sql) : db_(db) {
     if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt_, nullptr) != SQLITE_OK) fail();
   }
-  ~Statement() { sqlite3_finalize(stmt_); }
+  Statement(sqlite3* db, sqlite3_stmt* borrowed) : db_(db), stmt_(borrowed), owned_(false) {}
+  ~Statement() {
+    if (owned_) {
+      sqlite3_finalize(stmt_);
+    } else {
+      sqlite3_reset(stmt_);
+      sqlite3_clear_bindings(stmt_);
+    }
+  }
   Statement& bind(int at, const std::string& text) {
     sqlite3_bind_text(stmt_, at, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
     return *this;
@@ -76,6 +85,7 @@ class Statement {
   [[noreturn]] void fail() { throw JournalError(sqlite3_errmsg(db_)); }
   sqlite3* db_;
   sqlite3_stmt* stmt_ = nullptr;
+  bool owned_ = true;
 };
 
 constexpr const char* kRunColumns =
@@ -142,7 +152,20 @@ Store::Store(const std::string& path) {
   }
 }
 
-Store::~Store() { sqlite3_close(db_); }
+Store::~Store() {
+  for (auto& [sql, statement] : kept_) sqlite3_finalize(statement);
+  sqlite3_close(db_);
+}
+
+sqlite3_stmt* Store::kept(const char* sql) {
+  auto [at, added] = kept_.try_emplace(sql, nullptr);
+  if (added && sqlite3_prepare_v3(db_, sql, -1, SQLITE_PREPARE_PERSISTENT, &at->second, nullptr) !=
+                   SQLITE_OK) {
+    kept_.erase(at);
+    throw JournalError(sqlite3_errmsg(db_));
+  }
+  return at->second;
+}
 
 void Store::exec(const std::string& sql) {
   char* error = nullptr;
@@ -165,20 +188,23 @@ std::int64_t Store::begin_run(const RunInfo& run) {
 std::vector<std::int64_t> Store::record(std::int64_t run, const std::vector<Row>& rows,
                                         const std::vector<std::int64_t>& confirmed) {
   std::vector<std::int64_t> ids;
-  exec("BEGIN IMMEDIATE");
+  Statement(db_, kept("BEGIN IMMEDIATE")).step();
   try {
-    Statement confirm(db_, "UPDATE rows SET uncertain=0 WHERE id=?");
-    for (std::int64_t id : confirmed) confirm.bind(1, id).step();
-    Statement insert(db_,
-                     "INSERT INTO rows (run, kind, tbl, cols, vals, uncertain) "
-                     "VALUES (?,?,?,?,?,?)");
+    // Confirmed ids come in runs of consecutive ids: one UPDATE per run.
+    Statement confirm(db_, kept("UPDATE rows SET uncertain=0 WHERE id BETWEEN ? AND ?"));
+    for (std::size_t first = 0, last = 0; first < confirmed.size(); first = ++last) {
+      while (last + 1 < confirmed.size() && confirmed[last + 1] == confirmed[last] + 1) ++last;
+      confirm.bind(1, confirmed[first]).bind(2, confirmed[last]).step();
+    }
+    Statement insert(db_, kept("INSERT INTO rows (run, kind, tbl, cols, vals, uncertain) "
+                               "VALUES (?,?,?,?,?,?)"));
     for (const Row& row : rows) {
       insert.bind(1, run).bind(2, kind_name(row.kind)).bind(3, row.table);
       insert.bind(4, joined(row.columns, ',')).bind(5, joined(row.values, kSeparator));
       insert.bind(6, std::int64_t{row.uncertain}).step();
       ids.push_back(sqlite3_last_insert_rowid(db_));
     }
-    exec("COMMIT");
+    Statement(db_, kept("COMMIT")).step();
   } catch (...) {
     sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     throw;

@@ -4,6 +4,7 @@
 // write is its own SQLite transaction, committed before the call returns.
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
@@ -12,6 +13,7 @@
 #include "journal/row.h"
 
 struct sqlite3;
+struct sqlite3_stmt;
 
 namespace vl::journal {
 
@@ -62,7 +64,10 @@ class Store {
 
  private:
   void exec(const std::string& sql);
+  // A statement prepared once and kept for the store's life.
+  sqlite3_stmt* kept(const char* sql);
   sqlite3* db_ = nullptr;
+  std::map<std::string, sqlite3_stmt*> kept_;
 };
 
 // UTC now as "YYYY-MM-DDTHH:MM:SSZ".

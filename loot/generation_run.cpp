@@ -1,9 +1,11 @@
 #include "loot/generation_run.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "core/numeric_text.h"
@@ -35,8 +37,9 @@ std::vector<Npc> read_npcs(ProgramState& state) {
   return npcs;
 }
 
+// `drop`: the statements of the drop, kept from one drop to the next.
 void write_custom_drop(ProgramState& state, const RunSettings& settings, std::int64_t loottable,
-                       CandidatePoolCache& candidates) {
+                       CandidatePoolCache& candidates, std::vector<std::string>& drop) {
   // Items per drop or the candidates may have changed while events went through.
   CandidatePool& pool = candidates.current(state);
   if (auto problem = draw_problem(pool, state.item_max_count)) {
@@ -44,25 +47,31 @@ void write_custom_drop(ProgramState& state, const RunSettings& settings, std::in
   }
 
   lootdrop(state);
-  const std::string id = std::to_string(state.next_lootdrop_id);
-  state.current_sql =
-      "INSERT INTO lootdrop (id,name) values (" + id + ",\"" + custom_lootdrop_name(state) + "\")";
-  db::execute(state);
-
   generate_random_unique_list_for_drop(state, pool);
-  const int items = state.item_max_count;
+
+  // The whole drop is told ahead (a journal writes it in one go), then sent
+  // statement by statement.
+  const std::string id = std::to_string(state.next_lootdrop_id);
+  const int items = std::max<int>(state.item_max_count, 0);  // below one: no entries
+  drop.resize(static_cast<std::size_t>(items) + 2);
+  drop.front().assign("INSERT INTO lootdrop (id,name) values (").append(id).append(",\"");
+  drop.front().append(custom_lootdrop_name(state)).append("\")");
   const std::string entry_head = "INSERT INTO lootdrop_entries values (" + id + ",";
   const std::string entry_tail = ",1,1," + number_text(settings.chance) + ",0,127,1)";
   for (int k = 1; k <= items; ++k) {
-    state.current_sql = entry_head;
-    state.current_sql += std::to_string(state.drop_item_ids[k]);
-    state.current_sql += entry_tail;
+    std::string& entry = drop[static_cast<std::size_t>(k)];
+    entry.assign(entry_head);
+    entry += std::to_string(state.drop_item_ids[k]);
+    entry += entry_tail;
+  }
+  drop.back().assign("INSERT INTO loottable_entries values (").append(std::to_string(loottable));
+  drop.back().append(",").append(id).append(",1,").append(number_text(settings.probability));
+  drop.back().append(",1,0)");
+  db::announce_statements(state, drop);
+  for (const std::string& statement : drop) {
+    state.current_sql = statement;
     db::execute(state);
   }
-
-  state.current_sql = "INSERT INTO loottable_entries values (" + std::to_string(loottable) + "," +
-                      id + ",1," + number_text(settings.probability) + ",1,0)";
-  db::execute(state);
 }
 
 // The walk; `x2_before` is set once the progress line has been shrunk.
@@ -80,6 +89,7 @@ void walk_npcs(ProgramState& state, UiPort& ui, const RunSettings& settings,
   const std::size_t n = npcs.size();
   const double step = width / static_cast<double>(n);
   double pos = 0;
+  std::vector<std::string> drop;
   for (std::size_t i = 1; i <= n; ++i) {
     form.set_lx("> " + std::to_string(i) + "/" + std::to_string(n));
     pos += step;
@@ -90,7 +100,7 @@ void walk_npcs(ProgramState& state, UiPort& ui, const RunSettings& settings,
         static_cast<int>(std::floor(static_cast<double>(state.random.next()) * 100)) + 1;
     const Npc& npc = npcs[i - 1];
     if (roll < settings.percent_of_npcs && npc.loottable != 0) {
-      write_custom_drop(state, settings, npc.loottable, candidates);
+      write_custom_drop(state, settings, npc.loottable, candidates, drop);
     }
   }
 }

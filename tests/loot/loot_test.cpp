@@ -80,17 +80,24 @@ const Row kLootRows[] = {
      "x2 9800", "lx > 1/4", "x2 10152.5", "ev", "lx > 2/4", "x2 10505", "ev", "lx > 3/4", "x2 10857.5", "ev", "lx > 4/4",
      "x2 11210", "ev", "x2 11210", "lx >Ready", "Execute", "Show Stats", "msg"},
    .after = "3 / 5000:older drop,5001:lvl_01-10_CUSTOM_armour,5002:lvl_01-10_CUSTOM_armour / 5001:1001:10,5001:1002:10,"
-     "5002:1001:10,5002:1002:10 / - / 77:5001:50,88:5002:50 / 1:77,2:88,3:0,4:0"},
+     "5002:1001:10,5002:1002:10 / - / 77:5001:50,88:5002:50 / 1:77,2:88,3:0,4:0",
+   .journal = Journal::on, .history = "execute completed 8 undoable", .undone = true},
   // NPC 1 rolls exactly p and fails; NPC 2 shares its loottable and is not tried;
   // NPC 3 has none; NPC 4 fails only if NPC 3 used up a roll; NPC 5 passes.
   {.name = "ExecuteRollsOncePerLoottableStrictlyBelowThePercent", .seed = {npcs({66, 66, 0, 88, 99})}, .perc = "100",
    .chance = "12.7", .probability = "50.5", .item_max = "2", .op = 9, .list = "7\r\n7\r\n7\r\n7\r\n8\r\n7\r\n",
    .random = seed_for(5, [](const auto& r) { return r[0] == 100 && r[1] < 100 && r[2] < 100 && r[3] == 100 && r[4] < 100; }),
+   .fault = Fault::journal, .at = 1,  // the journal fails: the statements stay the same
    .sql = Texts{kNpcQuery} + drop_sql(99, {"7", "8"}, "12", "50", 1, "lvl_01-10_CUSTOM_Ales/Drinks"),
-   .messages = listed(6, "Completed!"), .window = kListed},
+   .messages = listed(6, "Completed!") + Texts{"Undo is unavailable from now on: the journal "
+     "journal_ExecuteRollsOncePerLoottableStrictlyBelowThePercent.sqlite3 could not be written (no such table: "
+     "rows).\r\nThe command went on without it."}, .window = kListed,
+   .journal = Journal::on, .history = "execute completed, journal incomplete 0 not undoable"},
   {.name = "ExecuteFloorsThePercent", .seed = {npcs({77, 88, 0})}, .perc = "2.5", .list = "1001\r\n",  // 2 fails, 1 passes
    .random = seed_for(2, [](const auto& r) { return r[0] == 2 && r[1] == 1; }),
-   .sql = Texts{kNpcQuery} + drop_sql(88), .messages = kDone, .window = kListed},
+   .sql = Texts{kNpcQuery} + drop_sql(88), .messages = kDone + Texts{"Undo is unavailable: the journal "
+     "/dev/null/journal.sqlite3 cannot be opened (unable to open database file).\r\nThe commands work as before, "
+     "but what they write cannot be taken back."}, .window = kListed, .journal = Journal::unwritable},
   {.name = "ExecuteBelowTwoPercentChoosesNoNpc", .seed = k77, .perc = "1", .list = "1001\r\n", .sql = {kNpcQuery},
    .messages = kDone, .window = kListed},
   {.name = "ExecuteWithoutARangeDoesNothing", .seed = k77, .level = "-10", .list = "1001\r\n",
@@ -115,7 +122,8 @@ const Row kLootRows[] = {
   {.name = "ExecuteRefusesAFailingItemQuery", .seed = k77, .rules = "no_such_column=1",
    .messages = {"The item query failed - check the rules for wrong field names and syntax." + kNothing}},
   {.name = "ExecuteRefusesAnEmptyList", .seed = k77, .list = "0\r\n",
-   .messages = listed(0, "The custom item list holds no items." + kNothing), .window = kRefused},
+   .messages = listed(0, "The custom item list holds no items." + kNothing), .window = kRefused,
+   .journal = Journal::on, .history = ""},  // wrote nothing: no run
   {.name = "ExecuteRefusesFewerDistinctItemsThanPerDrop", .seed = k77, .item_max = "2", .list = "7\r\n7\r\n7\r\n",
    .messages = listed(3, "Only 1 different items to draw from, fewer than the 2 items per drop." + kNothing),
    .window = kRefused},

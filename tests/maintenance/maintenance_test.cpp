@@ -79,7 +79,8 @@ const Row kMaintenanceRows[] = {
    .sql = deletion_sql("01-10", {11, 10}), .on = "111111", .connections = 2,
    .trace = Texts{"WORKING...", kDelete, "beeps 1"},
    .after = "0 / 12:lvl_61-99_CUSTOM_weapon,13:lvl_65-99_CUSTOM_weapon,14:fixed_by_KORVATH / "
-     "12:1012:10,13:1013:10,14:1014:10 / 1,2 / 1:12:50,1:14:50,2:13:50 / 1:1,2:2", .window = kDeleted},
+     "12:1012:10,13:1013:10,14:1014:10 / 1,2 / 1:12:50,1:14:50,2:13:50 / 1:1,2:2", .window = kDeleted,
+   .journal = Journal::on, .history = "delete completed 3 not undoable"},  // the pattern and two ids
   {.name = "DeleteTellsRangesApart", .seed = kDrops, .command = Command::remove, .level = "61-99",  // not 65-99
    .sql = deletion_sql("61-99", {12}), .window = kDeleted},
   {.name = "DeleteWithoutAMatch", .seed = kDrops, .command = Command::remove, .level = "21-30",
@@ -115,7 +116,8 @@ const Row kMaintenanceRows[] = {
      "Repaired (off)", "lx >Ready"},
    // The capitalised table names reached the lower-case tables.
    .after = "5 / 100:lvl_01-10_CUSTOM_armour,101:fixed_by_KORVATH / 101:1001:1,101:1002:1,101:1002:1,101:1002:1 / "
-     "40,41,42,43 / 41:101:50,42:101:50,43:101:50 / 5:41,6:42,7:43,8:40", .window = kRepaired},
+     "40,41,42,43 / 41:101:50,42:101:50,43:101:50 / 5:41,6:42,7:43,8:40", .window = kRepaired,
+   .journal = Journal::on, .history = "repair completed 14 undoable", .undone = true},
   {.name = "RepairWithoutNpcsStillWritesTheDrop", .seed = {"INSERT INTO items (id,name) VALUES (2001,'rusty dagger')",
      "INSERT INTO npc_types (id,name,level,loottable_id) VALUES (5,'a',1,9)", "INSERT INTO lootdrop VALUES (7,'other')"},
    .command = Command::repair, .sql = repair_sql(8, kFourCloth, 1, {}),

@@ -1,6 +1,9 @@
 #include "support/scenario.h"
 
+#include <sqlite3.h>
+
 #include <algorithm>
+#include <filesystem>
 #include <ranges>
 #include <regex>
 #include <sstream>
@@ -16,6 +19,7 @@
 #include "support/window_texts.h"
 #include "ui/command_guard.h"
 #include "ui/form1_logic.h"
+#include "ui/window_journal.h"
 
 namespace vl::test {
 namespace {
@@ -66,6 +70,27 @@ ui::Command command_of(Command command, Controls& controls) {
       break;
   }
   return [&controls](ProgramState& s, UiPort& u) { rules::Command3_Click(s, u, controls); };
+}
+
+ui::Command journaled(ui::WindowJournal& journal, Command command) {
+  return command == Command::execute  ? journal.execute()
+         : command == Command::remove ? journal.delete_drops()
+                                      : journal.repair();
+}
+
+void drop_journal_rows(const std::string& path) {
+  sqlite3* db = nullptr;
+  sqlite3_open(path.c_str(), &db);
+  EXPECT_EQ(sqlite3_exec(db, "DROP TABLE rows", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+}
+
+std::string newest_run(const std::string& path) {
+  const auto runs = journal::Store(path).runs();
+  if (runs.empty()) return "";
+  return runs[0].command + " " + journal::shown_outcome(runs[0]) + " " +
+         std::to_string(runs[0].rows) +
+         (journal::why_not_undoable(runs[0]).empty() ? " undoable" : " not undoable");
 }
 
 }  // namespace
@@ -165,6 +190,15 @@ void run_row(const Row& row) {
   if (row.rules) rules::r_LostFocus(*state, controls);
   if (row.random) state->random.seed(*row.random);
   ui.messages.clear();
+  const std::string journal_path = row.journal == Journal::unwritable
+                                       ? "/dev/null/journal.sqlite3"
+                                       : "journal_" + row.name + ".sqlite3";
+  std::error_code not_there;
+  for (const char* suffix : {"", "-wal", "-shm"})
+    std::filesystem::remove(journal_path + suffix, not_there);
+  std::optional<ui::WindowJournal> journal;
+  if (row.journal != Journal::off) journal.emplace(journal_path);
+  const std::string before = row.undone ? world_checksums() : "";
 
   // What the window showed as it changed, and when events went through.
   Texts trace;
@@ -191,6 +225,7 @@ void run_row(const Row& row) {
     for (const auto& [at, act] : row.ticks)
       if (at == tick) act(*state);
     if (row.fault == Fault::kill && row.at == tick) kill_server();
+    if (row.fault == Fault::journal && row.at == tick) drop_journal_rows(journal_path);
     if (row.fault == Fault::lock_kill && row.at == tick)
       killer = std::make_unique<KillWhenWaiting>(row.table, row.head);
   };
@@ -208,7 +243,8 @@ void run_row(const Row& row) {
   if (row.fault == Fault::lock_kill && row.at == 0)
     killer = std::make_unique<KillWhenWaiting>(row.table, row.head);
   std::vector<int> exits;
-  ui::run_command(*state, ui, command_of(row.command, controls),
+  ui::run_command(*state, ui,
+                  journal ? journaled(*journal, row.command) : command_of(row.command, controls),
                   [&](int code) { exits.push_back(code); });
   EXPECT_EQ(killer ? killer->join() : "", row.waited);
 
@@ -261,9 +297,17 @@ void run_row(const Row& row) {
   check_if("trace", trace, row.trace);
   check_if("columns", columns, row.columns);
   check_if("state", state->item_rules + " | " + state->current_sql + r, row.state);
+  if (row.history) check_if("history", newest_run(journal_path), row.history);
   if (row.after)
     check_if("after", fixture_value(row.after_query.empty() ? kSummary : row.after_query),
              row.after);
+  if (row.undone) {
+    const auto ran = journal::Store(journal_path).runs();
+    ASSERT_FALSE(ran.empty());
+    EXPECT_TRUE(ui::undo_run(*journal->store(), *state, ran[0].id, ui,
+                             [](const std::string&) { return true; }));
+    EXPECT_EQ(world_checksums(), before);
+  }
 }
 
 TEST_P(Scenario, Runs) { run_row(GetParam()); }

@@ -34,7 +34,8 @@ struct Controls : rules::RulesControls, custom_list::ListControls {
 };
 
 enum class Command { execute, stats, remove, repair, test_query };
-enum class Fault { none, rename, kill, lock_kill, password, stopped };
+enum class Fault { none, rename, kill, lock_kill, password, stopped, journal };
+enum class Journal { off, on, unwritable };
 
 // An action while the command lets the window breathe: at the k-th repaint or
 // process_events call, counted together from 1.
@@ -50,7 +51,8 @@ struct Row {
   std::optional<std::uint64_t> random{};       // seed
   // The fault: the table renamed away for the run (rename), the server killed at
   // tick `at` (kill), `table` locked at tick `at` (0: before the run) and the
-  // server killed under the statement starting with `head` (lock_kill).
+  // server killed under the statement starting with `head` (lock_kill), the
+  // journal's rows table dropped at tick `at` (journal, with the journal on).
   Fault fault = Fault::none;
   std::string table{}, head{};
   int at = 0;
@@ -71,6 +73,12 @@ struct Row {
   std::string waited{};  // lock_kill: the statement lost
   std::vector<int> exits{};
   std::optional<std::string> window{};  // see window() below; window() when not given
+  // Journaled as the window journals it: the newest run as "command outcome rows
+  // undoable|not undoable" ("" for none); undone: the History window's Undo of
+  // it leaves every table as before the command.
+  Journal journal = Journal::off;
+  std::optional<std::string> history{};
+  bool undone = false;
 };
 
 // Buttons Command1..Command5 enabled (1) or not, the shared connection ("none",

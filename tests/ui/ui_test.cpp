@@ -5,6 +5,7 @@
 #include <QClipboard>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -25,6 +26,7 @@
 #include "ui/form1_logic.h"
 #include "ui/form1_window.h"
 #include "ui/help_text.h"
+#include "ui/history_window.h"
 #include "ui/program.h"
 #include "ui/qt_ui.h"
 
@@ -85,7 +87,11 @@ class Windows : public ::testing::Test {
   }
   std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
   RecordingUi ui;
-  ui::WindowJournal journal{"ui_test_journal.sqlite3"};
+  ui::WindowJournal journal{[] {
+    for (const char* suffix : {"", "-wal", "-shm"})
+      std::filesystem::remove(std::string("ui_test_journal.sqlite3") + suffix);
+    return "ui_test_journal.sqlite3";
+  }()};
   std::unique_ptr<ui::Form1Window> main;
   ui::FilterWindows* filters = nullptr;
   std::vector<int> exits;
@@ -246,6 +252,56 @@ TEST_F(Windows, DraggedByTheBackgroundWithTheLeftButtonAloneAndQuit) {
   click(control("quit"));  // unloads the rules window and ends the program, whatever is open
   flush_deletes();
   EXPECT_EQ(std::pair(exits, rules.isNull()), std::pair(std::vector<int>{0}, true));
+}
+
+// A right click on the background opens the menu of the History window, as
+// Ctrl+H opens it; its Undo takes Execute back. Without a journal the window
+// says so once.
+TEST_F(Windows, HistoryOpensFromTheBackgroundMenuAndCtrlHAndUndoesExecute) {
+  reset_world();
+  fixture_sql("INSERT INTO items (id,name,itemtype) VALUES (1,'a',10),(2,'b',10)");
+  fixture_sql("INSERT INTO npc_types (id,name,level,loottable_id) VALUES (1,'n',5,7)");
+  const std::string before = world_checksums();
+  main->show();
+  std::string menu;
+  QTimer::singleShot(0, [&menu] {
+    auto* shown = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(shown, nullptr);
+    QAction* history = shown->actions().front();
+    menu = (history->text() + " " + history->shortcut().toString()).toStdString();
+    history->trigger();
+    shown->close();
+  });
+  drag(main.get(), {300, 606}, {1, 1}, Qt::RightButton, Qt::RightButton);
+  QPointer<ui::HistoryWindow> history = main->history_window().window();
+  ASSERT_NE(history, nullptr);
+  EXPECT_EQ(std::pair(menu, history->isVisible()),
+            std::pair(std::string("History... Ctrl+H"), true));
+  history->close();
+  flush_deletes();
+  QApplication::setActiveWindow(main.get());
+  QTest::keyClick(main.get(), Qt::Key_H, Qt::ControlModifier);
+  history = main->history_window().window();
+  ASSERT_NE(history, nullptr);
+
+  state->form1.set_text(Form1Control::perc_of_npcs, "101");
+  state->form1.set_text(Form1Control::item_max, "2");
+  click(control("Command2"));
+  history->refresh();
+  std::string asked;
+  history->ask = [&asked](const std::string& question) { return !(asked = question).empty(); };
+  click(child(history, "undo"));
+  EXPECT_EQ(world_checksums(), before);
+  EXPECT_EQ(std::tuple(asked, ui.messages, text_of(child(history, "why")),
+                       child(history, "undo")->isEnabled()),
+            std::tuple("Undo run 1 (4 statements)?", Texts{"Completed!", "Run 1 was undone."},
+                       "It has been undone already.", false));
+
+  ui::WindowJournal none("/dev/null/journal.sqlite3");
+  ui.messages.clear();
+  for (int run = 0; run < 2; ++run)
+    ui::run_command(*state, ui, none.delete_drops(), main->end_program);
+  EXPECT_EQ(ui.messages, Texts{none.why_unavailable()});
 }
 
 TEST_F(Windows, RulesWindowOpensOnceAndHandsItsTextOverBeforeAButtonActs) {
