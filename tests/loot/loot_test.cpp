@@ -181,6 +181,11 @@ const Row kLootRows[] = {
    .messages = listed(2, rejected("Column count doesn't match value count at row 1", kLostEntry)),
    .after = "0 / 1:lvl_01-10_CUSTOM_armour,2:lvl_11-20_CUSTOM_armour,3:lvl_11-20_CUSTOM_armour / "
      "1:1001:10,1:1002:10,2:3001:10 / - / 77:1:50,78:2:50 / 1:77,2:78,3:79", .window = kListed},
+  {.name = "ExecuteStopsWhenTheListLosesASlotMidRun", .seed = {npcs({77, 78})}, .list = "1001\r\n1001\r\n",
+   .ticks = {{2, [](ProgramState& s) { s.custom_item_ids[2].reset(); }}},  // no item 0 is drawn
+   .sql = Texts{kNpcQuery} + drop_sql(77), .messages = listed(2, "The candidate list changed during the run and now "
+     "has an empty slot among its 2 items.\r\nThe run was stopped before this drop; the drops written before it stay."),
+   .window = kListed},
   {.name = "TestQueryCountsOverAConnectionOfItsOwn", .seed = kItems, .command = Command::test_query,
    .rules = "reqlevel<=10 AND ac<=5", .sql = counted("reqlevel<=10 AND ac<=5"), .connections = 1, .messages = passed(2),
    .trace = Texts{"r3 Working..", "r3 Test Query", "msg rules= AND reqlevel<=10 AND ac<=5"},
