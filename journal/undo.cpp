@@ -1,81 +1,315 @@
 #include "journal/undo.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
 #include <map>
+#include <optional>
+#include <set>
 
 namespace vl::journal {
 namespace {
 
-std::string value_of(db::Connection& connection, const std::string& sql) {
-  db::Recordset rows;
-  rows.open(sql, connection);
-  return rows.eof() ? "" : rows.field(std::size_t{0}).text();
+// Keys per statement when the world is read or changed by lists of keys.
+constexpr std::size_t kKeysPerStatement = 500;
+
+// A value as the world holds it: its text, or nullopt for NULL.
+using Field = std::optional<std::string>;
+using WorldRow = std::vector<Field>;
+
+// The column rows of a table are read and removed by: what every row the run
+// wrote names and what stays with it (a drop's entries and links by the drop).
+std::string key_column(const std::string& table) {
+  return table == "lootdrop_entries" || table == "loottable_entries" ? "lootdrop_id" : "id";
 }
 
-// The names of a table's columns, in order.
-std::vector<std::string> table_columns(db::Connection& connection, const std::string& table) {
-  db::Recordset rows;
-  rows.open(
-      "SELECT COLUMN_NAME FROM information_schema.COLUMNS WHERE TABLE_SCHEMA=DATABASE() AND "
-      "TABLE_NAME=" +
-          quoted(table) + " ORDER BY ORDINAL_POSITION",
-      connection);
-  std::vector<std::string> columns;
-  for (; !rows.eof(); rows.move_next()) columns.push_back(rows.field(std::size_t{0}).text());
-  return columns;
+std::string unquoted(const std::string& literal) {
+  std::string text;
+  for (std::size_t i = 1; i + 1 < literal.size(); ++i) {
+    if (literal[i] == '\\' && i + 2 < literal.size()) ++i;
+    text += literal[i];
+  }
+  return text;
 }
 
-bool is_fraction(const std::string& value) {
-  return !value.empty() && value.front() != '\'' && value.find_first_of(".eE") != std::string::npos;
+std::optional<double> number(const std::string& text) {
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (text.empty() || end != text.c_str() + text.size()) return std::nullopt;
+  return value;
+}
+
+// Whether the world's field still holds the literal the run wrote; numbers
+// within the precision of a FLOAT column.
+bool holds(const Field& field, const std::string& literal) {
+  if (literal == "NULL") return !field;
+  if (!field) return false;
+  if (!literal.empty() && literal.front() == '\'') return *field == unquoted(literal);
+  const auto written = number(literal), now = number(*field);
+  if (!written || !now) return *field == literal;
+  return std::abs(*written - *now) <=
+         std::max(1e-4, 1e-5 * std::max(std::abs(*written), std::abs(*now)));
 }
 
 // Column equals value; a fraction within the precision of a FLOAT column.
 std::string equals(const std::string& column, const std::string& value) {
   if (value == "NULL") return "`" + column + "` IS NULL";
-  if (is_fraction(value)) return "ABS(`" + column + "`-" + value + ")<0.0001";
+  const bool fraction =
+      !value.empty() && value.front() != '\'' && value.find_first_of(".eE") != std::string::npos;
+  if (fraction) return "ABS(`" + column + "`-" + value + ")<0.0001";
   return "`" + column + "`=" + value;
 }
 
-class Planner {
+std::string listed(const std::vector<std::string>& items, const char* open = "`",
+                   const char* close = "`") {
+  std::string list;
+  for (const std::string& item : items) list += (list.empty() ? "" : ",") + (open + item + close);
+  return list;
+}
+
+// The rows of the world a run's rows are compared with, read by key in a few
+// statements per table instead of one per row.
+class World {
  public:
-  explicit Planner(db::Connection& connection) : connection_(connection) {}
+  explicit World(db::Connection& connection) : connection_(connection) {}
 
   const std::vector<std::string>& columns(const Row& row) {
     if (!row.columns.empty()) return row.columns;
     auto [at, added] = table_columns_.try_emplace(row.table);
-    if (added) at->second = table_columns(connection_, row.table);
+    if (added) {
+      db::Recordset names;
+      names.open(
+          "SELECT COLUMN_NAME FROM information_schema.COLUMNS WHERE TABLE_SCHEMA=DATABASE() AND "
+          "TABLE_NAME=" +
+              quoted(row.table) + " ORDER BY ORDINAL_POSITION",
+          connection_);
+      for (; !names.eof(); names.move_next())
+        at->second.push_back(names.field(std::size_t{0}).text());
+    }
     return at->second;
   }
 
-  std::string condition(const Row& row) {
+  // The row's value of `column`, "" when it has none.
+  std::string value(const Row& row, const std::string& column) {
     const auto& names = columns(row);
-    std::string where;
-    for (std::size_t i = 0; i < row.values.size() && i < names.size(); ++i)
-      where += (where.empty() ? "" : " AND ") + equals(names[i], row.values[i]);
-    return where;
+    for (std::size_t i = 0; i < names.size() && i < row.values.size(); ++i)
+      if (names[i] == column) return row.values[i];
+    return "";
   }
 
-  std::string count(const std::string& table, const std::string& where) {
-    return value_of(connection_, "SELECT COUNT(*) FROM `" + table + "` WHERE " + where);
+  // Reads the rows of each table under the keys the run's rows name.
+  void read(const std::vector<Row>& rows) {
+    std::map<std::string, std::set<std::string>> keys;
+    std::map<std::string, const Row*> shape;  // a row of the table, for its columns
+    for (const Row& row : rows) {
+      if (row.kind == RowKind::removed) continue;
+      const std::string key = value(row, key_column(row.table));
+      if (key.empty() || key == "NULL") continue;
+      keys[row.table].insert(key);
+      shape.try_emplace(row.table, &row);
+    }
+    for (const auto& [table, wanted] : keys) {
+      const Row& row = *shape[table];
+      const std::vector<std::string> keys_of_table(wanted.begin(), wanted.end());
+      for (std::size_t from = 0; from < keys_of_table.size(); from += kKeysPerStatement) {
+        const std::vector<std::string> batch(
+            keys_of_table.begin() + static_cast<std::ptrdiff_t>(from),
+            keys_of_table.begin() + static_cast<std::ptrdiff_t>(
+                                        std::min(keys_of_table.size(), from + kKeysPerStatement)));
+        read_batch(row, batch);
+      }
+    }
   }
 
-  std::string column_list(const Row& row) {
-    std::string list;
-    for (const std::string& name : columns(row)) list += (list.empty() ? "`" : ",`") + name + "`";
-    return list;
+  // The world's rows of `table` under `key`, each with whether a row of the
+  // run has already been matched to it.
+  std::vector<std::pair<WorldRow, bool>>& under(const std::string& table, const std::string& key) {
+    return rows_[table][key];
+  }
+
+  // Matches the run's row to a world row equal to it not matched before.
+  bool match(const Row& row) {
+    const auto& names = columns(row);
+    for (auto& [world, matched] : under(row.table, value(row, key_column(row.table)))) {
+      if (matched) continue;
+      bool same = true;
+      for (std::size_t i = 0; same && i < row.values.size() && i < names.size(); ++i) {
+        const std::size_t at = column_index(row.table, names[i]);
+        same = at < world.size() && holds(world[at], row.values[i]);
+      }
+      if (same) return matched = true;
+    }
+    return false;
+  }
+
+  std::size_t column_index(const std::string& table, const std::string& column) {
+    const auto& read = read_columns_[table];
+    return static_cast<std::size_t>(std::find(read.begin(), read.end(), column) - read.begin());
   }
 
  private:
+  void read_batch(const Row& row, const std::vector<std::string>& keys) {
+    const auto& names = columns(row);
+    read_columns_[row.table] = names;
+    db::Recordset found;
+    found.open("SELECT " + listed(names) + " FROM `" + row.table + "` WHERE `" +
+                   key_column(row.table) + "` IN (" + listed(keys, "", "") + ")",
+               connection_);
+    const std::size_t key = column_index(row.table, key_column(row.table));
+    for (; !found.eof(); found.move_next()) {
+      WorldRow world;
+      for (std::size_t c = 0; c < names.size(); ++c) {
+        const db::Value& field = found.field(c);
+        world.push_back(field.is_null() ? Field{} : Field{field.text()});
+      }
+      const std::string at = world[key].value_or("NULL");
+      rows_[row.table][at].emplace_back(std::move(world), false);
+    }
+  }
+
   db::Connection& connection_;
-  std::map<std::string, std::vector<std::string>> table_columns_;
+  std::map<std::string, std::vector<std::string>> table_columns_, read_columns_;
+  std::map<std::string, std::map<std::string, std::vector<std::pair<WorldRow, bool>>>> rows_;
 };
 
-std::string values_list(const Row& row) {
-  std::string list;
-  for (const std::string& value : row.values) list += (list.empty() ? "" : ",") + value;
-  return list;
+// Links into each loottable in `tables`, counted in the world.
+std::map<std::string, int> links_into(db::Connection& connection,
+                                      const std::set<std::string>& tables) {
+  std::map<std::string, int> links;
+  if (tables.empty()) return links;
+  db::Recordset found;
+  found.open("SELECT loottable_id, COUNT(*) FROM loottable_entries WHERE loottable_id IN (" +
+                 listed(std::vector<std::string>(tables.begin(), tables.end()), "", "") +
+                 ") GROUP BY loottable_id",
+             connection);
+  for (; !found.eof(); found.move_next())
+    links[found.field(std::size_t{0}).text()] = std::stoi(found.field(std::size_t{1}).text());
+  return links;
 }
 
-bool has_id(const Row& row) { return row.table == "lootdrop" || row.table == "loottable"; }
+// DELETE ... WHERE key IN (...), a few hundred keys at a time.
+void delete_by_keys(const std::string& table, const std::vector<std::string>& keys,
+                    std::vector<std::string>& statements) {
+  for (std::size_t from = 0; from < keys.size(); from += kKeysPerStatement) {
+    const auto end = std::min(keys.size(), from + kKeysPerStatement);
+    statements.push_back("DELETE FROM `" + table + "` WHERE `" + key_column(table) + "` IN (" +
+                         listed({keys.begin() + static_cast<std::ptrdiff_t>(from),
+                                 keys.begin() + static_cast<std::ptrdiff_t>(end)},
+                                "", "") +
+                         ")");
+  }
+}
+
+void plan_npcs(World& world, const std::vector<Row>& rows, UndoPlan& plan) {
+  for (const Row& row : rows) {
+    if (row.kind != RowKind::npc) continue;
+    const std::string& npc = row.values[0];
+    const std::string& table = row.values[1];
+    const auto& found = world.under("npc_types", npc);
+    const std::string now =
+        found.empty()
+            ? ""
+            : found.front().first[world.column_index("npc_types", "loottable_id")].value_or("NULL");
+    if (now == table) {
+      plan.statements.push_back("UPDATE npc_types SET loottable_id=0 WHERE id=" + npc +
+                                " AND loottable_id=" + table);
+    } else if (!row.uncertain || now != "0") {
+      plan.conflicts.push_back("NPC " + npc + " now has loottable " +
+                               (now.empty() ? "(none, the NPC is gone)" : now) +
+                               ", the run gave it " + table + ".");
+    }
+  }
+}
+
+void plan_inserted(World& world, db::Connection& connection, const std::vector<Row>& rows,
+                   UndoPlan& plan) {
+  std::map<std::string, int> own_links;  // links the run made into each loottable it created
+  std::set<std::string> created_tables;
+  std::vector<std::string> tables;  // in the order the run first wrote them
+  for (const Row& row : rows) {
+    if (row.kind != RowKind::inserted) continue;
+    if (row.table == "loottable_entries") ++own_links[world.value(row, "loottable_id")];
+    if (row.table == "loottable") created_tables.insert(row.values[0]);
+    if (std::find(tables.begin(), tables.end(), row.table) == tables.end())
+      tables.push_back(row.table);
+  }
+  const std::map<std::string, int> links = links_into(connection, created_tables);
+
+  // Matched newest first; what no longer matches stays, listed when it surely reached the world.
+  std::map<std::string, std::vector<const Row*>> removed;  // by table
+  for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
+    if (row->kind != RowKind::inserted) continue;
+    if (!world.match(*row)) {
+      if (!row->uncertain)
+        plan.conflicts.push_back(describe(*row) + " is no longer as the run wrote it.");
+      continue;
+    }
+    if (row->table == "loottable") {
+      const std::string& id = row->values[0];
+      const auto at = links.find(id);
+      const int others = (at == links.end() ? 0 : at->second) - own_links[id];
+      if (others > 0) {
+        plan.conflicts.push_back("loottable " + id + " holds " + std::to_string(others) +
+                                 " links the run did not make.");
+        continue;
+      }
+    }
+    removed[row->table].push_back(&*row);
+  }
+
+  // A key whose rows are all the run's goes in one list; the others row by row.
+  for (auto table = tables.rbegin(); table != tables.rend(); ++table) {
+    std::map<std::string, std::vector<const Row*>> by_key;
+    for (const Row* row : removed[*table])
+      by_key[world.value(*row, key_column(*table))].push_back(row);
+    std::vector<std::string> whole_keys;
+    for (const auto& [key, of_key] : by_key) {
+      auto& under = world.under(*table, key);
+      const bool all_matched =
+          std::all_of(under.begin(), under.end(), [](const auto& r) { return r.second; });
+      if (all_matched && under.size() == of_key.size()) {
+        whole_keys.push_back(key);
+        continue;
+      }
+      for (const Row* row : of_key) {
+        std::string where;
+        const auto& names = world.columns(*row);
+        for (std::size_t i = 0; i < row->values.size() && i < names.size(); ++i)
+          where += (where.empty() ? "" : " AND ") + equals(names[i], row->values[i]);
+        plan.statements.push_back("DELETE FROM `" + *table + "` WHERE " + where + " LIMIT 1");
+      }
+    }
+    delete_by_keys(*table, whole_keys, plan.statements);
+  }
+}
+
+void plan_deleted(World& world, const std::vector<Row>& rows, UndoPlan& plan) {
+  std::map<std::string, std::vector<const Row*>> put_back;  // by table
+  std::vector<std::string> tables;
+  for (const Row& row : rows) {
+    if (row.kind != RowKind::deleted) continue;
+    // Written ahead and already there: the deletion never reached it.
+    if (row.uncertain && world.match(row)) continue;
+    const bool keyed = row.table == "lootdrop" || row.table == "loottable";
+    if (keyed && !world.under(row.table, row.values[0]).empty()) {
+      plan.conflicts.push_back(row.table + " id " + row.values[0] + " is taken; " + describe(row) +
+                               " cannot be put back.");
+      continue;
+    }
+    if (put_back[row.table].empty()) tables.push_back(row.table);
+    put_back[row.table].push_back(&row);
+  }
+  for (const std::string& table : tables) {
+    const auto& of_table = put_back[table];
+    for (std::size_t from = 0; from < of_table.size(); from += kKeysPerStatement) {
+      std::string values;
+      for (std::size_t i = from; i < std::min(of_table.size(), from + kKeysPerStatement); ++i)
+        values += (values.empty() ? "(" : ",(") + listed(of_table[i]->values, "", "") + ")";
+      plan.statements.push_back("INSERT INTO `" + table + "` (" +
+                                listed(world.columns(*of_table.front())) + ") VALUES " + values);
+    }
+  }
+}
 
 }  // namespace
 
@@ -92,68 +326,12 @@ std::string undo_refusal(const RunInfo& run, const db::Session& session) {
 }
 
 UndoPlan plan_undo(db::Connection& connection, const std::vector<Row>& rows) {
-  Planner planner(connection);
+  World world(connection);
+  world.read(rows);
   UndoPlan plan;
-  for (const Row& row : rows) {
-    if (row.kind != RowKind::npc) continue;
-    const std::string& npc = row.values[0];
-    const std::string& table = row.values[1];
-    const std::string now =
-        value_of(connection, "SELECT loottable_id FROM npc_types WHERE id=" + npc);
-    if (now == table) {
-      plan.statements.push_back("UPDATE npc_types SET loottable_id=0 WHERE id=" + npc +
-                                " AND loottable_id=" + table);
-    } else if (!row.uncertain || now != "0") {
-      plan.conflicts.push_back("NPC " + npc + " now has loottable " +
-                               (now.empty() ? "(none, the NPC is gone)" : now) +
-                               ", the run gave it " + table + ".");
-    }
-  }
-  // Links the run made into each loottable it created.
-  std::map<std::string, int> own_links;
-  for (const Row& row : rows) {
-    if (row.kind == RowKind::inserted && row.table == "loottable_entries")
-      ++own_links[row.values[0]];
-  }
-  std::map<std::string, int> needed;  // identical rows the run inserted
-  for (const Row& row : rows)
-    if (row.kind == RowKind::inserted) ++needed[row.table + " " + planner.condition(row)];
-  for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-    if (row->kind != RowKind::inserted) continue;
-    const std::string where = planner.condition(*row);
-    int& still_needed = needed[row->table + " " + where];
-    const int present = std::stoi(planner.count(row->table, where));
-    if (present < still_needed) {
-      --still_needed;
-      if (!row->uncertain)
-        plan.conflicts.push_back(describe(*row) + " is no longer as the run wrote it.");
-      continue;
-    }
-    --still_needed;
-    if (row->table == "loottable") {
-      const int links =
-          std::stoi(planner.count("loottable_entries", "loottable_id=" + row->values[0]));
-      if (links > own_links[row->values[0]]) {
-        plan.conflicts.push_back("loottable " + row->values[0] + " holds " +
-                                 std::to_string(links - own_links[row->values[0]]) +
-                                 " links the run did not make.");
-        continue;
-      }
-    }
-    plan.statements.push_back("DELETE FROM `" + row->table + "` WHERE " + where + " LIMIT 1");
-  }
-  for (const Row& row : rows) {
-    if (row.kind != RowKind::deleted) continue;
-    const std::string insert = "INSERT INTO `" + row.table + "` (" + planner.column_list(row) +
-                               ") VALUES (" + values_list(row) + ")";
-    if (row.uncertain && planner.count(row.table, planner.condition(row)) != "0") continue;
-    if (has_id(row) && planner.count(row.table, "id=" + row.values[0]) != "0") {
-      plan.conflicts.push_back(row.table + " id " + row.values[0] + " is taken; " + describe(row) +
-                               " cannot be put back.");
-      continue;
-    }
-    plan.statements.push_back(insert);
-  }
+  plan_npcs(world, rows, plan);
+  plan_inserted(world, connection, rows, plan);
+  plan_deleted(world, rows, plan);
   return plan;
 }
 

@@ -396,23 +396,29 @@ const Args kUndo = {"undo", "1", "--yes"};
 
 // clang-format off
 const UndoRow kUndoRows[] = {
-  {"generate", {kArmours, kNpcs}, kGenerate, "", kUndo, 0, "undone=1 statements=8 skipped=0\n", ""},
+  {"generate", {kArmours, kNpcs}, kGenerate, "", kUndo, 0, "undone=1 statements=3 skipped=0\n", ""},
   {"generate_atomic", {kArmours, kNpcs}, {kGen, kLevels, "01-10", kAll, "101", kItems, "2", "--atomic"}, "", kUndo, 0,
-   "undone=1 statements=8 skipped=0\n", ""},
+   "undone=1 statements=3 skipped=0\n", ""},
   {"delete", {"INSERT INTO lootdrop (id,name) VALUES (5,'lvl_01-10_CUSTOM_armour'),(6,'lvl_11-20_CUSTOM_armour')",
     "INSERT INTO lootdrop_entries (lootdrop_id,item_id,chance) VALUES (5,1,12.3),(6,1,1)",
     "INSERT INTO loottable_entries (loottable_id,lootdrop_id) VALUES (9,5)"}, {"delete", kLevels, "01-10", "--yes"},
    "", kUndo, 0, "undone=1 statements=3 skipped=0\n", ""},
   {"repair", {kBat, "INSERT INTO items (id,name) VALUES (1003,'cloth cap')"}, {"repair", "--yes"}, "", kUndo, 0,
-   "undone=1 statements=8 skipped=0\n", ""},
+   "undone=1 statements=5 skipped=0\n", ""},
   {"changed_row_refused", {kArmours, kNpcs}, kGenerate, kChanged, kUndo, 1, "",
    kConflict + "1 conflicts; nothing was changed (--force skips them).\n", kEntries, "4"},
   {"changed_row_forced", {kArmours, kNpcs}, kGenerate, kChanged, {"undo", "1", "--yes", "--force"}, 0,
-   "undone=1 statements=7 skipped=1\n", kConflict, kEntries, "1"},
+   "undone=1 statements=4 skipped=1\n", kConflict, kEntries, "1"},
   {"taken_id_refused", {kCustomDrops}, {"delete", kLevels, "11-20", "--yes"},
    "INSERT INTO lootdrop (id,name) VALUES (2,'other')", kUndo, 1, "",
    "conflict: lootdrop id 2 is taken; lootdrop (2,'lvl_11-20_CUSTOM_weapon') cannot be put back.\n"
    "1 conflicts; nothing was changed (--force skips them).\n", "SELECT COUNT(*) FROM lootdrop", "2"},
+  {"changed_row_dry_run", {kArmours, kNpcs}, kGenerate, kChanged, {"undo", "1", "--force", "--dry-run"}, 0,
+   "DELETE FROM `loottable_entries` WHERE `lootdrop_id` IN (1,2)\n"
+   "DELETE FROM `lootdrop_entries` WHERE `lootdrop_id`=2 AND `item_id`=1001 AND `item_charges`=1 AND `equip_item`=1 AND "
+   "`chance`=10 AND `minlevel`=0 AND `maxlevel`=127 AND `multiplier`=1 LIMIT 1\n"
+   "DELETE FROM `lootdrop_entries` WHERE `lootdrop_id` IN (1)\nDELETE FROM `lootdrop` WHERE `id` IN (1,2)\n",
+   kConflict, kEntries, "4"},
   {"undone_twice", {kArmours, kNpcs}, kGenerate, "", kUndo, 1, "",
    "Run 1 cannot be undone: It has been undone already. Nothing was changed.\n", "", "", 2},
   {"other_host", {kArmours, kNpcs}, kGenerate, "", kUndo, 1, "", "Run 1 wrote to database " VL_TEST_DB_NAME " on "

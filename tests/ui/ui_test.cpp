@@ -294,7 +294,7 @@ TEST_F(Windows, HistoryOpensFromTheBackgroundMenuAndCtrlHAndUndoesExecute) {
   EXPECT_EQ(world_checksums(), before);
   EXPECT_EQ(std::tuple(asked, ui.messages, text_of(child(history, "why")),
                        child(history, "undo")->isEnabled()),
-            std::tuple("Undo run 1 (4 statements)?", Texts{"Completed!", "Run 1 was undone."},
+            std::tuple("Undo run 1 (3 statements)?", Texts{"Completed!", "Run 1 was undone."},
                        "It has been undone already.", false));
 
   ui::WindowJournal none("/dev/null/journal.sqlite3");
