@@ -94,8 +94,9 @@ void RunRecorder::ahead(const std::vector<std::string>& statements) {
   if (rows.empty() || !write_ahead(rows, ids)) return;
   auto next = ids.begin();
   for (std::size_t i = 0; i < statements.size(); ++i) {
-    ahead_.push_back({statements[i], std::vector<std::int64_t>(next, next + counts[i])});
-    next += static_cast<std::ptrdiff_t>(counts[i]);
+    const auto count = static_cast<std::ptrdiff_t>(counts[i]);
+    ahead_.push_back({statements[i], std::vector<std::int64_t>(next, next + count)});
+    next += count;
   }
 }
 

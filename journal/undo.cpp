@@ -211,12 +211,14 @@ void plan_npcs(World& world, const std::vector<Row>& rows, UndoPlan& plan) {
             ? ""
             : found.front().first[world.column_index("npc_types", "loottable_id")].value_or("NULL");
     if (now == table) {
-      plan.statements.push_back("UPDATE npc_types SET loottable_id=0 WHERE id=" + npc +
-                                " AND loottable_id=" + table);
+      std::string undo = "UPDATE npc_types SET loottable_id=0 WHERE id=";
+      undo.append(npc).append(" AND loottable_id=").append(table);
+      plan.statements.push_back(std::move(undo));
     } else if (!row.uncertain || now != "0") {
-      plan.conflicts.push_back("NPC " + npc + " now has loottable " +
-                               (now.empty() ? "(none, the NPC is gone)" : now) +
-                               ", the run gave it " + table + ".");
+      std::string conflict = "NPC " + npc + " now has loottable ";
+      conflict.append(now.empty() ? "(none, the NPC is gone)" : now);
+      conflict.append(", the run gave it ").append(table).append(".");
+      plan.conflicts.push_back(std::move(conflict));
     }
   }
 }
@@ -305,8 +307,9 @@ void plan_deleted(World& world, const std::vector<Row>& rows, UndoPlan& plan) {
       std::string values;
       for (std::size_t i = from; i < std::min(of_table.size(), from + kKeysPerStatement); ++i)
         values += (values.empty() ? "(" : ",(") + listed(of_table[i]->values, "", "") + ")";
-      plan.statements.push_back("INSERT INTO `" + table + "` (" +
-                                listed(world.columns(*of_table.front())) + ") VALUES " + values);
+      std::string insert = "INSERT INTO `" + table + "` (";
+      insert.append(listed(world.columns(*of_table.front()))).append(") VALUES ").append(values);
+      plan.statements.push_back(std::move(insert));
     }
   }
 }
