@@ -8,13 +8,30 @@
 namespace vl::journal {
 namespace {
 
+// A run's rows lie between its first_row and last_row (ids only grow while a
+// run has rows), so that no index on rows.run has to be written with every
+// drop: a run is read by a range of ids.
 constexpr const char* kSchema =
     "CREATE TABLE IF NOT EXISTS runs (id INTEGER PRIMARY KEY, started TEXT NOT NULL, ended TEXT, "
     "host TEXT, database TEXT, command TEXT, settings TEXT, outcome TEXT, "
-    "journal_incomplete INTEGER NOT NULL DEFAULT 0, undone INTEGER NOT NULL DEFAULT 0);"
+    "journal_incomplete INTEGER NOT NULL DEFAULT 0, undone INTEGER NOT NULL DEFAULT 0, "
+    "first_row INTEGER, last_row INTEGER);"
     "CREATE TABLE IF NOT EXISTS rows (id INTEGER PRIMARY KEY, run INTEGER NOT NULL, kind TEXT, "
-    "tbl TEXT, cols TEXT, vals TEXT, uncertain INTEGER NOT NULL);"
-    "CREATE INDEX IF NOT EXISTS rows_of_run ON rows (run);";
+    "tbl TEXT, cols TEXT, vals TEXT, uncertain INTEGER NOT NULL);";
+
+// Journals written before runs kept their range of rows.
+constexpr const char* kAddRowRanges =
+    "ALTER TABLE runs ADD COLUMN first_row INTEGER;"
+    "ALTER TABLE runs ADD COLUMN last_row INTEGER;"
+    "UPDATE runs SET first_row=(SELECT MIN(id) FROM rows WHERE run=runs.id), "
+    "last_row=(SELECT MAX(id) FROM rows WHERE run=runs.id);"
+    "DROP INDEX IF EXISTS rows_of_run;";
+
+// The rows of run ?N (its id bound as every parameter).
+#define VL_ROWS_OF_RUN                                                                             \
+  "rows.run=?1 AND rows.id BETWEEN (SELECT IFNULL(first_row,9223372036854775807) FROM runs WHERE " \
+  "id=?1) "                                                                                        \
+  "AND (SELECT IFNULL(last_row,9223372036854775807) FROM runs WHERE id=?1)"
 
 constexpr char kSeparator = '\x1f';
 
@@ -91,8 +108,12 @@ class Statement {
 constexpr const char* kRunColumns =
     "SELECT r.id, r.started, COALESCE(r.ended,''), r.host, r.database, r.command, r.settings, "
     "COALESCE(r.outcome,''), r.journal_incomplete, r.undone, "
-    "(SELECT COUNT(*) FROM rows WHERE rows.run = r.id), "
-    "EXISTS (SELECT 1 FROM rows WHERE rows.run = r.id AND kind = 'removed') FROM runs r ";
+    "(SELECT COUNT(*) FROM rows WHERE rows.run=r.id AND rows.id BETWEEN "
+    "IFNULL(r.first_row,9223372036854775807) "
+    "AND IFNULL(r.last_row,9223372036854775807)), "
+    "EXISTS (SELECT 1 FROM rows WHERE rows.run=r.id AND rows.id BETWEEN "
+    "IFNULL(r.first_row,9223372036854775807) "
+    "AND IFNULL(r.last_row,9223372036854775807) AND kind='removed') FROM runs r ";
 
 std::vector<RunInfo> read_runs(Statement& query) {
   std::vector<RunInfo> runs;
@@ -146,6 +167,7 @@ Store::Store(const std::string& path) {
     exec("PRAGMA journal_mode=WAL");
     exec("PRAGMA synchronous=NORMAL");
     exec(kSchema);
+    if (!has_column("runs", "first_row")) exec(kAddRowRanges);
   } catch (...) {
     sqlite3_close(db_);
     throw;
@@ -165,6 +187,13 @@ sqlite3_stmt* Store::kept(const char* sql) {
     throw JournalError(sqlite3_errmsg(db_));
   }
   return at->second;
+}
+
+bool Store::has_column(const char* table, const char* column) {
+  Statement columns(db_, std::string("PRAGMA table_info(") + table + ")");
+  while (columns.step())
+    if (columns.text(1) == column) return true;
+  return false;
 }
 
 void Store::exec(const std::string& sql) {
@@ -204,7 +233,14 @@ std::vector<std::int64_t> Store::record(std::int64_t run, const std::vector<Row>
       insert.bind(6, std::int64_t{row.uncertain}).step();
       ids.push_back(sqlite3_last_insert_rowid(db_));
     }
+    if (!ids.empty() && !ranged_runs_.contains(run)) {
+      Statement(db_, kept("UPDATE runs SET first_row=? WHERE id=? AND first_row IS NULL"))
+          .bind(1, ids.front())
+          .bind(2, run)
+          .step();
+    }
     Statement(db_, kept("COMMIT")).step();
+    if (!ids.empty()) ranged_runs_.insert(run);
   } catch (...) {
     sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     throw;
@@ -213,14 +249,14 @@ std::vector<std::int64_t> Store::record(std::int64_t run, const std::vector<Row>
 }
 
 void Store::set_uncertain(std::int64_t run, bool uncertain) {
-  Statement(db_, "UPDATE rows SET uncertain=? WHERE run=?")
-      .bind(1, std::int64_t{uncertain})
-      .bind(2, run)
+  Statement(db_, "UPDATE rows SET uncertain=?2 WHERE " VL_ROWS_OF_RUN)
+      .bind(2, std::int64_t{uncertain})
+      .bind(1, run)
       .step();
 }
 
 void Store::forget_rows(std::int64_t run) {
-  Statement(db_, "DELETE FROM rows WHERE run=?").bind(1, run).step();
+  Statement(db_, "DELETE FROM rows WHERE " VL_ROWS_OF_RUN).bind(1, run).step();
 }
 
 void Store::forget_run(std::int64_t run) {
@@ -235,6 +271,14 @@ void Store::end_run(std::int64_t run, const std::string& outcome, bool journal_i
       .bind(3, std::int64_t{journal_incomplete})
       .bind(4, run)
       .step();
+  // The end of the run's range only narrows later reads; without it they read
+  // to the end of the journal, so a journal too broken to give it is no reason to fail.
+  try {
+    Statement(db_, "UPDATE runs SET last_row=(SELECT MAX(id) FROM rows) WHERE id=?")
+        .bind(1, run)
+        .step();
+  } catch (const JournalError&) {
+  }
 }
 
 void Store::set_undone(std::int64_t run) {
@@ -253,7 +297,8 @@ std::vector<RunInfo> Store::find_run(std::int64_t run) {
 }
 
 std::vector<Row> Store::rows(std::int64_t run) {
-  Statement query(db_, "SELECT kind, tbl, cols, vals, uncertain FROM rows WHERE run=? ORDER BY id");
+  Statement query(db_, "SELECT kind, tbl, cols, vals, uncertain FROM rows WHERE " VL_ROWS_OF_RUN
+                       " ORDER BY id");
   query.bind(1, run);
   std::vector<Row> rows;
   while (query.step()) {

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -64,10 +65,12 @@ class Store {
 
  private:
   void exec(const std::string& sql);
+  bool has_column(const char* table, const char* column);
   // A statement prepared once and kept for the store's life.
   sqlite3_stmt* kept(const char* sql);
   sqlite3* db_ = nullptr;
   std::map<std::string, sqlite3_stmt*> kept_;
+  std::set<std::int64_t> ranged_runs_;  // runs whose first row this store has recorded
 };
 
 // UTC now as "YYYY-MM-DDTHH:MM:SSZ".
