@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <iterator>
+#include <utility>
 
 #include "db/odbc.h"
 
@@ -16,7 +17,10 @@ std::string default_journal_path() {
   return base + "/vandril_loot/journal.sqlite3";
 }
 
-RunRecorder::~RunRecorder() { detach(); }
+RunRecorder::~RunRecorder() {
+  if (pending_) pending_->ids.wait();
+  detach();
+}
 
 void RunRecorder::begin(db::Session& session, const std::string& command,
                         const std::string& settings, bool unread_removals) {
@@ -33,6 +37,7 @@ void RunRecorder::begin(db::Session& session, const std::string& command,
   failure_.clear();
   awaiting_.clear();
   confirmed_.clear();
+  forget_.clear();
   ahead_.clear();
   session_ = &session;
   session.statement_gate = [this](const std::string& sql) { gate(sql); };
@@ -64,24 +69,32 @@ std::vector<Row> RunRecorder::rows_of(const std::string& sql) const {
   return rows;
 }
 
+void RunRecorder::journal_failed(const std::string& why, bool statement_waits) {
+  incomplete_ = true;
+  failure_ = why;
+  if (on_failure_ == OnJournalFailure::carry_on || !statement_waits) return;
+  throw db::Error(
+      "The journal could not be written (" + failure_ + "), so the statement was not sent.",
+      "HY000", 0);
+}
+
 bool RunRecorder::write_ahead(const std::vector<Row>& rows, std::vector<std::int64_t>& ids) {
   if (incomplete_ && on_failure_ == OnJournalFailure::carry_on) return false;
   try {
-    ids = store_.record(run_, rows, confirmed_);
+    ids = store_.record(run_, rows, confirmed_, forget_);
     confirmed_.clear();
+    forget_.clear();
     rows_ += static_cast<std::int64_t>(rows.size());
     return true;
   } catch (const std::exception& error) {
-    incomplete_ = true;
-    failure_ = error.what();
-    if (on_failure_ == OnJournalFailure::carry_on) return false;
-    throw db::Error(
-        "The journal could not be written (" + failure_ + "), so the statement was not sent.",
-        "HY000", 0);
+    journal_failed(error.what(), true);
+    return false;
   }
 }
 
 void RunRecorder::ahead(const std::vector<std::string>& statements) {
+  if (pending_ && pending_->statements == statements) return;  // told again: as guessed
+  settle_pending(false);
   ahead_.clear();
   std::vector<Row> rows;
   std::vector<std::size_t> counts;
@@ -90,26 +103,55 @@ void RunRecorder::ahead(const std::vector<std::string>& statements) {
     counts.push_back(of_statement.size());
     std::move(of_statement.begin(), of_statement.end(), std::back_inserter(rows));
   }
+  if (rows.empty() || (incomplete_ && on_failure_ == OnJournalFailure::carry_on)) return;
+  // Written on the writer's thread while the caller goes on (a drop looks up
+  // its id meanwhile); its statements wait for it at the gate.
+  if (!writer_) writer_ = std::make_unique<BackgroundWriter>();
+  auto write = [this, run = run_, rows = std::move(rows), confirmed = std::exchange(confirmed_, {}),
+                forget = std::exchange(forget_, {})] {
+    return store_.record(run, rows, confirmed, forget);
+  };
+  pending_.emplace(Pending{statements, std::move(counts), writer_->run(std::move(write))});
+}
+
+void RunRecorder::settle_pending(bool used) {
+  if (!pending_) return;
+  Pending pending = std::move(*pending_);
+  pending_.reset();
   std::vector<std::int64_t> ids;
-  if (rows.empty() || !write_ahead(rows, ids)) return;
+  try {
+    ids = pending.ids.get();
+  } catch (const std::exception& error) {
+    return journal_failed(error.what(), used);
+  }
+  if (!used) {
+    forget_.insert(forget_.end(), ids.begin(), ids.end());
+    return;
+  }
+  rows_ += static_cast<std::int64_t>(ids.size());
   auto next = ids.begin();
-  for (std::size_t i = 0; i < statements.size(); ++i) {
-    const auto count = static_cast<std::ptrdiff_t>(counts[i]);
-    ahead_.push_back({statements[i], std::vector<std::int64_t>(next, next + count)});
+  for (std::size_t i = 0; i < pending.statements.size(); ++i) {
+    const auto count = static_cast<std::ptrdiff_t>(pending.rows_per_statement[i]);
+    ahead_.push_back({pending.statements[i], std::vector<std::int64_t>(next, next + count)});
     next += count;
   }
 }
 
 void RunRecorder::gate(const std::string& sql) {
+  if (pending_ && pending_->statements.front() == sql) settle_pending(true);
   if (!ahead_.empty() && ahead_.front().sql == sql) {
     awaiting_ = std::move(ahead_.front().rows);
     ahead_.pop_front();
     return;
   }
-  ahead_.clear();  // out of step with what was told: each statement on its own again
+  // A read (the drop's id lookup) leaves what was told ahead waiting.
   std::vector<Row> rows = rows_of(sql);
+  if (rows.empty()) return;
+  // Out of step with what was told: each statement on its own again.
+  settle_pending(false);
+  ahead_.clear();
   std::vector<std::int64_t> ids;
-  if (!rows.empty() && write_ahead(rows, ids)) awaiting_ = std::move(ids);
+  if (write_ahead(rows, ids)) awaiting_ = std::move(ids);
 }
 
 void RunRecorder::heard(bool succeeded) {
@@ -119,18 +161,23 @@ void RunRecorder::heard(bool succeeded) {
 }
 
 void RunRecorder::record(const std::vector<Row>& rows) {
-  store_.record(run_, rows, confirmed_);
+  settle_pending(false);
+  store_.record(run_, rows, confirmed_, forget_);
   confirmed_.clear();
+  forget_.clear();
   rows_ += static_cast<std::int64_t>(rows.size());
 }
 
 void RunRecorder::end(const std::string& outcome, Written written) {
   if (run_ == 0) return;
+  settle_pending(false);
   detach();
   const std::int64_t run = run_;
   run_ = 0;
   if (rows_ == 0 && !incomplete_) return store_.forget_run(run);
-  if (!confirmed_.empty()) store_.record(run, {}, confirmed_);
+  if (!confirmed_.empty() || !forget_.empty()) store_.record(run, {}, confirmed_, forget_);
+  confirmed_.clear();
+  forget_.clear();
   if (written == Written::all) store_.set_uncertain(run, false);
   if (written == Written::unknown) store_.set_uncertain(run, true);
   if (written == Written::none) store_.forget_rows(run);

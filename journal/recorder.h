@@ -5,10 +5,14 @@
 
 #include <cstdint>
 #include <deque>
+#include <future>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "db/session.h"
+#include "journal/background_writer.h"
 #include "journal/store.h"
 
 namespace vl::journal {
@@ -57,7 +61,17 @@ class RunRecorder {
     std::string sql;
     std::vector<std::int64_t> rows;
   };
+  // Statements told ahead whose rows are being written on the writer's thread.
+  struct Pending {
+    std::vector<std::string> statements;
+    std::vector<std::size_t> rows_per_statement;
+    std::future<std::vector<std::int64_t>> ids;
+  };
   void ahead(const std::vector<std::string>& statements);
+  // Waits for the pending rows: they stand for the statements to come (`used`),
+  // or are forgotten with the next write.
+  void settle_pending(bool used);
+  void journal_failed(const std::string& why, bool statement_waits);
   void gate(const std::string& sql);
   std::vector<Row> rows_of(const std::string& sql) const;
   // Writes `rows` ahead; false when the journal failed and the run carries on without it.
@@ -72,8 +86,10 @@ class RunRecorder {
   std::int64_t run_ = 0, rows_ = 0;
   bool incomplete_ = false, statement_failed_ = false, unread_removals_ = false;
   std::string failure_;
-  std::vector<std::int64_t> awaiting_, confirmed_;
+  std::vector<std::int64_t> awaiting_, confirmed_, forget_;
   std::deque<Ahead> ahead_;
+  std::optional<Pending> pending_;
+  std::unique_ptr<BackgroundWriter> writer_;  // last: stops before the rest goes
 };
 
 }  // namespace vl::journal

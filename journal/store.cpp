@@ -215,7 +215,8 @@ std::int64_t Store::begin_run(const RunInfo& run) {
 }
 
 std::vector<std::int64_t> Store::record(std::int64_t run, const std::vector<Row>& rows,
-                                        const std::vector<std::int64_t>& confirmed) {
+                                        const std::vector<std::int64_t>& confirmed,
+                                        const std::vector<std::int64_t>& forget) {
   std::vector<std::int64_t> ids;
   Statement(db_, kept("BEGIN IMMEDIATE")).step();
   try {
@@ -225,6 +226,8 @@ std::vector<std::int64_t> Store::record(std::int64_t run, const std::vector<Row>
       while (last + 1 < confirmed.size() && confirmed[last + 1] == confirmed[last] + 1) ++last;
       confirm.bind(1, confirmed[first]).bind(2, confirmed[last]).step();
     }
+    Statement drop(db_, kept("DELETE FROM rows WHERE id=?"));
+    for (std::int64_t id : forget) drop.bind(1, id).step();
     Statement insert(db_, kept("INSERT INTO rows (run, kind, tbl, cols, vals, uncertain) "
                                "VALUES (?,?,?,?,?,?)"));
     for (const Row& row : rows) {

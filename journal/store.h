@@ -49,10 +49,12 @@ class Store {
   Store& operator=(const Store&) = delete;
 
   std::int64_t begin_run(const RunInfo& run);
-  // Confirms the rows `confirmed` (reached the world), then adds `rows`
+  // Confirms the rows `confirmed` (reached the world), drops the rows `forget`
+  // (written ahead for statements that never came), then adds `rows`
   // (uncertain as given); returns the ids of the added rows.
   std::vector<std::int64_t> record(std::int64_t run, const std::vector<Row>& rows,
-                                   const std::vector<std::int64_t>& confirmed = {});
+                                   const std::vector<std::int64_t>& confirmed = {},
+                                   const std::vector<std::int64_t>& forget = {});
   void set_uncertain(std::int64_t run, bool uncertain);
   void forget_rows(std::int64_t run);
   void forget_run(std::int64_t run);

@@ -37,28 +37,10 @@ std::vector<Npc> read_npcs(ProgramState& state) {
   return npcs;
 }
 
-// `drop`: the statements of the drop, kept from one drop to the next.
-void write_custom_drop(ProgramState& state, const RunSettings& settings, std::int64_t loottable,
-                       CandidatePoolCache& candidates, std::vector<std::string>& drop) {
-  // Items per drop or the candidates may have changed while events went through.
-  CandidatePool& pool = candidates.current(state);
-  if (auto problem = draw_problem(pool, state.item_max_count)) {
-    throw RunStopped{*problem + kStoppedMidRun};
-  }
-  // A run starts with no empty slot among its candidates; one now would be drawn as item 0.
-  if (pool.holds_empty_slot) {
-    throw RunStopped{
-        "The candidate list changed during the run and now has an empty slot among "
-        "its " +
-        std::to_string(state.candidate_count) + " items." + kStoppedMidRun};
-  }
-
-  lootdrop(state);
-  generate_random_unique_list_for_drop(state, pool);
-
-  // The whole drop is told ahead (a journal writes it in one go), then sent
-  // statement by statement.
-  const std::string id = std::to_string(state.next_lootdrop_id);
+// The statements of a drop with the lootdrop id `id`, into `drop`.
+void compose_drop(const ProgramState& state, const RunSettings& settings, std::int64_t loottable,
+                  std::int32_t id_number, std::vector<std::string>& drop) {
+  const std::string id = std::to_string(id_number);
   const int items = std::max<int>(state.item_max_count, 0);  // below one: no entries
   drop.resize(static_cast<std::size_t>(items) + 2);
   drop.front().assign("INSERT INTO lootdrop (id,name) values (").append(id).append(",\"");
@@ -74,7 +56,37 @@ void write_custom_drop(ProgramState& state, const RunSettings& settings, std::in
   drop.back().assign("INSERT INTO loottable_entries values (").append(std::to_string(loottable));
   drop.back().append(",").append(id).append(",1,").append(number_text(settings.probability));
   drop.back().append(",1,0)");
+}
+
+// `drop`: the statements of the drop, kept from one drop to the next.
+void write_custom_drop(ProgramState& state, const RunSettings& settings, std::int64_t loottable,
+                       CandidatePoolCache& candidates, std::vector<std::string>& drop) {
+  // Items per drop or the candidates may have changed while events went through.
+  CandidatePool& pool = candidates.current(state);
+  if (auto problem = draw_problem(pool, state.item_max_count)) {
+    throw RunStopped{*problem + kStoppedMidRun};
+  }
+  // A run starts with no empty slot among its candidates; one now would be drawn as item 0.
+  if (pool.holds_empty_slot) {
+    throw RunStopped{
+        "The candidate list changed during the run and now has an empty slot among "
+        "its " +
+        std::to_string(state.candidate_count) + " items." + kStoppedMidRun};
+  }
+  generate_random_unique_list_for_drop(state, pool);
+
+  // The drop is told ahead (a journal writes it meanwhile) with the id it most
+  // likely gets, the one after the last, then again if the lookup says otherwise.
+  const std::int32_t guess = state.next_lootdrop_id < std::numeric_limits<std::int32_t>::max()
+                                 ? state.next_lootdrop_id + 1
+                                 : state.next_lootdrop_id;
+  compose_drop(state, settings, loottable, guess, drop);
   db::announce_statements(state, drop);
+  lootdrop(state);
+  if (state.next_lootdrop_id != guess) {
+    compose_drop(state, settings, loottable, state.next_lootdrop_id, drop);
+    db::announce_statements(state, drop);
+  }
   for (const std::string& statement : drop) {
     state.current_sql = statement;
     db::execute(state);
