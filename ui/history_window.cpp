@@ -32,7 +32,7 @@ HistoryWindow::HistoryWindow(ProgramState& state, UiPort& ui, WindowJournal& jou
   setAttribute(Qt::WA_DeleteOnClose);
   setObjectName(QStringLiteral("history"));
   setWindowTitle(QStringLiteral("History"));
-  resize(760, 360);
+  resize(840, 360);
   ask = [this](const std::string& question) { return ask_in_box(this, question); };
 
   runs_table_ = new QTableWidget(0, static_cast<int>(kColumns.size()), this);
@@ -87,6 +87,7 @@ void HistoryWindow::refresh() {
     for (int column = 0; column < static_cast<int>(std::size(cells)); ++column)
       runs_table_->setItem(row, column, new QTableWidgetItem(display_text(cells[column])));
   }
+  runs_table_->resizeColumnsToContents();
   if (!runs_.empty()) runs_table_->selectRow(0);
   show_selected();
 }
