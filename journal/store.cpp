@@ -27,11 +27,14 @@ constexpr const char* kAddRowRanges =
     "last_row=(SELECT MAX(id) FROM rows WHERE run=runs.id);"
     "DROP INDEX IF EXISTS rows_of_run;";
 
-// The rows of run ?N (its id bound as every parameter).
-#define VL_ROWS_OF_RUN                                                                             \
-  "rows.run=?1 AND rows.id BETWEEN (SELECT IFNULL(first_row,9223372036854775807) FROM runs WHERE " \
-  "id=?1) "                                                                                        \
-  "AND (SELECT IFNULL(last_row,9223372036854775807) FROM runs WHERE id=?1)"
+// The condition on rows that selects the rows of the run `run` (an SQL
+// expression: a parameter, or a column of an outer query).
+std::string rows_of_run(const std::string& run) {
+  constexpr const char* kNone = "9223372036854775807";  // a range without ends: no rows
+  return "rows.run=" + run + " AND rows.id BETWEEN (SELECT IFNULL(first_row," + kNone +
+         ") FROM runs WHERE id=" + run + ") AND (SELECT IFNULL(last_row," + kNone +
+         ") FROM runs WHERE id=" + run + ")";
+}
 
 constexpr char kSeparator = '\x1f';
 
@@ -105,15 +108,12 @@ class Statement {
   bool owned_ = true;
 };
 
-constexpr const char* kRunColumns =
+const std::string kRunColumns =
     "SELECT r.id, r.started, COALESCE(r.ended,''), r.host, r.database, r.command, r.settings, "
     "COALESCE(r.outcome,''), r.journal_incomplete, r.undone, "
-    "(SELECT COUNT(*) FROM rows WHERE rows.run=r.id AND rows.id BETWEEN "
-    "IFNULL(r.first_row,9223372036854775807) "
-    "AND IFNULL(r.last_row,9223372036854775807)), "
-    "EXISTS (SELECT 1 FROM rows WHERE rows.run=r.id AND rows.id BETWEEN "
-    "IFNULL(r.first_row,9223372036854775807) "
-    "AND IFNULL(r.last_row,9223372036854775807) AND kind='removed') FROM runs r ";
+    "(SELECT COUNT(*) FROM rows WHERE " +
+    rows_of_run("r.id") + "), EXISTS (SELECT 1 FROM rows WHERE " + rows_of_run("r.id") +
+    " AND kind='removed') FROM runs r ";
 
 std::vector<RunInfo> read_runs(Statement& query) {
   std::vector<RunInfo> runs;
@@ -252,14 +252,14 @@ std::vector<std::int64_t> Store::record(std::int64_t run, const std::vector<Row>
 }
 
 void Store::set_uncertain(std::int64_t run, bool uncertain) {
-  Statement(db_, "UPDATE rows SET uncertain=?2 WHERE " VL_ROWS_OF_RUN)
+  Statement(db_, "UPDATE rows SET uncertain=?2 WHERE " + rows_of_run("?1"))
       .bind(2, std::int64_t{uncertain})
       .bind(1, run)
       .step();
 }
 
 void Store::forget_rows(std::int64_t run) {
-  Statement(db_, "DELETE FROM rows WHERE " VL_ROWS_OF_RUN).bind(1, run).step();
+  Statement(db_, "DELETE FROM rows WHERE " + rows_of_run("?1")).bind(1, run).step();
 }
 
 void Store::forget_run(std::int64_t run) {
@@ -289,19 +289,19 @@ void Store::set_undone(std::int64_t run) {
 }
 
 std::vector<RunInfo> Store::runs() {
-  Statement query(db_, std::string(kRunColumns) + "ORDER BY r.id DESC");
+  Statement query(db_, kRunColumns + "ORDER BY r.id DESC");
   return read_runs(query);
 }
 
 std::vector<RunInfo> Store::find_run(std::int64_t run) {
-  Statement query(db_, std::string(kRunColumns) + "WHERE r.id=?");
+  Statement query(db_, kRunColumns + "WHERE r.id=?");
   query.bind(1, run);
   return read_runs(query);
 }
 
 std::vector<Row> Store::rows(std::int64_t run) {
-  Statement query(db_, "SELECT kind, tbl, cols, vals, uncertain FROM rows WHERE " VL_ROWS_OF_RUN
-                       " ORDER BY id");
+  Statement query(db_, "SELECT kind, tbl, cols, vals, uncertain FROM rows WHERE " +
+                           rows_of_run("?1") + " ORDER BY id");
   query.bind(1, run);
   std::vector<Row> rows;
   while (query.step()) {

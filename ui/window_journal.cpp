@@ -11,13 +11,15 @@
 namespace vl::ui {
 namespace {
 
-const char* command_name(bool execute, bool deletion) {
-  return execute ? "execute" : deletion ? "delete" : "repair";
+using Kind = WindowJournal::Kind;
+
+const char* command_name(Kind kind) {
+  return kind == Kind::execute ? "execute" : kind == Kind::delete_drops ? "delete" : "repair";
 }
 
-std::string settings_of(const ProgramState& state, bool execute) {
+std::string settings_of(const ProgramState& state, Kind kind) {
   const std::string range = state.level_low + "-" + state.level_high;
-  if (!execute) return journal::describe_range(range);
+  if (kind != Kind::execute) return journal::describe_range(range);
   const Form1Model& form = state.form1;
   const auto op = static_cast<std::size_t>(form.op_selected());
   return journal::describe_generation(
@@ -85,10 +87,9 @@ void WindowJournal::run(Kind kind, const Command& command, ProgramState& state, 
     command(state, ui);
     return tell_once(ui);
   }
-  const bool execute = kind == Kind::execute;
   try {
-    recorder_->begin(state, command_name(execute, kind == Kind::delete_drops),
-                     settings_of(state, execute), kind == Kind::delete_drops);
+    recorder_->begin(state, command_name(kind), settings_of(state, kind),
+                     kind == Kind::delete_drops);
   } catch (const std::exception& error) {
     lose_journal(error.what());
     command(state, ui);

@@ -17,6 +17,7 @@ namespace vl::ui {
 
 class WindowJournal {
  public:
+  enum class Kind { execute, delete_drops, repair };  // the journaled commands
   // Opens the journal at `path` (default_journal_path() in the program).
   explicit WindowJournal(std::string path);
   WindowJournal(const WindowJournal&) = delete;
@@ -32,7 +33,6 @@ class WindowJournal {
   const std::string& why_unavailable() const { return unavailable_; }
 
  private:
-  enum class Kind { execute, delete_drops, repair };
   void run(Kind kind, const Command& command, ProgramState& state, UiPort& ui);
   void lose_journal(const std::string& why);
   void tell_once(UiPort& ui);
