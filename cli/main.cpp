@@ -62,8 +62,8 @@ int main(int argc, char** argv) {
       try {
         undo_store = open_journal(journal_path(run));
       } catch (const vl::journal::JournalError& error) {
-        std::fprintf(stderr, "vandril_loot_cli: %s: %s\n",
-                     journal_named(journal_path(run)).c_str(), error.what());
+        std::fprintf(stderr, "vandril_loot_cli: %s: %s\n", journal_named(journal_path(run)).c_str(),
+                     error.what());
         return kExitRefused;
       }
     } else if (!(run_journal = open_run_journal(run))) {

@@ -385,22 +385,16 @@ void Form1Window::repaint_changed() {
   widgets.swap(changed_widgets_);
   for (const QPointer<QWidget>& widget : widgets) {
     if (widget == nullptr || !widget->isVisible()) continue;
-    if (widget == progress_) {
-      progress_->repaint_pending();
-    } else {
-      widget->repaint();
-    }
+    widget == progress_ ? progress_->repaint_pending() : widget->repaint();
   }
 }
 
 void Form1Window::run(const Command& command) {
-  // Counted, not flagged: a command may start another while it lets events through.
+  // Counted: a command may start another while it lets events through. No
+  // exception leaves run_command.
   ++commands_running_;
-  struct Ended {
-    int& running;
-    ~Ended() { --running; }
-  } ended{commands_running_};
   run_command(state_, ui_, command, end_program);
+  --commands_running_;
 }
 
 void Form1Window::run_hook(const std::function<void()>& hook) {

@@ -354,6 +354,7 @@ TEST(AtomicConnectionLost, NothingOrAllOfTheRunStays) {
     Texts rows, outcome;
     bool atomic = true;
   } cases[] = {
+      // clang-format off
       {"INSERT INTO loottable_entries", 2,  // the last batch, small enough to go uncompressed
        "The connection to the server was lost before COMMIT: the server rolls the transaction "
        "back, nothing of the run was written.\n",
@@ -367,7 +368,7 @@ TEST(AtomicConnectionLost, NothingOrAllOfTheRunStays) {
       {"INSERT INTO loottable_entries", 3,
        "The database rejected a statement, and the command was stopped.\n\n", {"1/2/1"},
        {"interrupted"}, false},
-  };
+  };  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.cut_on);
     reset_world();
@@ -381,8 +382,8 @@ TEST(AtomicConnectionLost, NothingOrAllOfTheRunStays) {
     pid_t relay = -1;
     ASSERT_EQ(posix_spawn(&relay, VL_RELAY, nullptr, nullptr, argv.data(), environ), 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    const Args generate = {"generate", "--levels", "01-10", "--npc-percent", "101",
-                           "--items",  "2",        "--seed",  "3"};
+    const Args generate = {"generate", "--levels", "01-10", "--npc-percent", "101", "--items",
+                           "2",        "--seed",   "3"};
     const CliResult result =
         CliProcess(c.atomic ? generate + Args{"--atomic"} : generate, "", "", VL_RELAY_HOST).wait();
     kill(relay, SIGTERM);

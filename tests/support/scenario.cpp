@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "db/database.h"
+#include "journal/run_settings.h"
 #include "loot/custom_list.h"
 #include "loot/generation_run.h"
 #include "loot/rules.h"
@@ -16,7 +17,6 @@
 #include "maintenance/repair.h"
 #include "maintenance/stats.h"
 #include "support/recording_ui.h"
-#include "journal/run_settings.h"
 #include "support/window_texts.h"
 #include "ui/command_guard.h"
 #include "ui/form1_logic.h"

@@ -277,9 +277,10 @@ TEST_F(Windows, HistoryOpensFromTheBackgroundMenuAndCtrlHAndUndoesExecute) {
   drag(main.get(), {300, 606}, {1, 1}, Qt::RightButton, Qt::RightButton);
   QPointer<ui::HistoryWindow> history = main->history_window().window();
   ASSERT_NE(history, nullptr);
-  EXPECT_EQ(std::tuple(menu, history->isVisible(), text_of(child(history, "why")),
-                       std::filesystem::exists("ui_test_journal.sqlite3")),
-            std::tuple(std::string("History... Ctrl+H"), true, "No run has been journaled yet.", false));
+  EXPECT_EQ(
+      std::tuple(menu, history->isVisible(), text_of(child(history, "why")),
+                 std::filesystem::exists("ui_test_journal.sqlite3")),
+      std::tuple(std::string("History... Ctrl+H"), true, "No run has been journaled yet.", false));
   history->close();
   flush_deletes();
   QApplication::setActiveWindow(main.get());
@@ -309,10 +310,11 @@ TEST_F(Windows, HistoryOpensFromTheBackgroundMenuAndCtrlHAndUndoesExecute) {
   EXPECT_EQ(ui.messages, Texts{});
   ui::HistoryWindow shown(*state, ui, none);
   shown.show();
-  EXPECT_EQ(std::pair(text_of(child(&shown, "unavailable")), child(&shown, "unavailable")->isVisible()),
-            std::pair(std::string("Undo is unavailable: the journal /dev/null/journal.sqlite3 cannot be "
-                                  "opened (unable to open database file)."),
-                      true));
+  EXPECT_EQ(
+      std::pair(text_of(child(&shown, "unavailable")), child(&shown, "unavailable")->isVisible()),
+      std::pair(std::string("Undo is unavailable: the journal /dev/null/journal.sqlite3 cannot be "
+                            "opened (unable to open database file)."),
+                true));
 }
 
 // While a command runs (here Execute, letting events through per NPC), a right
@@ -361,15 +363,17 @@ TEST(JournalPlace, NamedByTheEnvironmentOrNone) {
       values[i] ? setenv(names[i], values[i], 1) : unsetenv(names[i]);
     EXPECT_EQ(journal::default_journal_path(), c.path) << c.path;
   }
-  for (const auto& [name, value] : saved) value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
+  for (const auto& [name, value] : saved)
+    value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
 
   auto state = std::make_unique<ProgramState>();
   RecordingUi ui;
   ui::WindowJournal nowhere("");
   ui::HistoryWindow history(*state, ui, nowhere);
-  EXPECT_EQ(text_of(child(&history, "unavailable")),
-            "Undo is unavailable: there is no place for the journal: neither XDG_DATA_HOME nor HOME "
-            "names a folder.");
+  EXPECT_EQ(
+      text_of(child(&history, "unavailable")),
+      "Undo is unavailable: there is no place for the journal: neither XDG_DATA_HOME nor HOME "
+      "names a folder.");
 }
 
 TEST_F(Windows, RulesWindowOpensOnceAndHandsItsTextOverBeforeAButtonActs) {
