@@ -256,6 +256,12 @@ const Row kRows[] = {
   {"unwritable_journal", {"--journal", "/dev/null/j", kGen, kLevels, "01-10", kAll, "101"}, {kArmours, kNpcs}, 1, "",
    "vandril_loot_cli: the journal /dev/null/j cannot be opened (unable to open database file); nothing was "
    "written. Give --no-journal to write without one.\n", "SELECT COUNT(*) FROM lootdrop", "0", 0},
+  {"atomic_journal_fails", {kGen, kLevels, "01-10", kAll, "101", kItems, "1", "--seed", "4", "--atomic"},
+   {kArmours, kNpcs}, 1, "npcs=2 walked=2 chosen=2 drops=0 entries=0 seconds={s}\n", "The journal " VL_JOURNAL_DIR
+   "/cli_row_atomic_journal_fails.sqlite3 could not be written (disk full): the statement was not sent and the run "
+   "stopped. What was written before is in the journal.\nThe transaction was rolled back, nothing of the run was "
+   "written.\n", "SELECT COUNT(*) FROM lootdrop", "0", 12, "",
+   "CREATE TRIGGER full AFTER INSERT ON rows BEGIN SELECT RAISE(ABORT, 'disk full'); END"},
   {"no_journal_writes", {"--no-journal", kGen, kLevels, "01-10", kAll, "101", kItems, "2"},
    {kArmours, kNpcs}, 0, kTwoDrops + "4 seconds={s}\n", kSeed + kDone, "SELECT COUNT(*) FROM lootdrop", "2", 12},
   {"journal_with_no_journal", {"--journal", "j", "--no-journal", kGen, kLevels, "01-10"}, {}, 64, "",
