@@ -11,6 +11,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
 #include <sstream>
 #include <thread>
@@ -347,6 +348,29 @@ TEST(CommandLineConnection, RefusedLoginEndsWithTheConnectionMessage) {
         << command[0];
   }
   EXPECT_EQ(world_checksums(), before);
+}
+
+// Without XDG_DATA_HOME and HOME there is no journal, never one in the working
+// folder: a write command refuses, one given --no-journal writes.
+TEST(CommandLineJournal, WithoutAPlaceForTheJournalAWriteRefuses) {
+  reset_world();
+  fixture_sql(kArmours);
+  fixture_sql(kNpcs);
+  std::map<std::string, std::string> saved;
+  for (const char* name : {"VANDRIL_LOOT_JOURNAL", "XDG_DATA_HOME", "HOME"}) {
+    if (const char* value = std::getenv(name)) saved[name] = value;
+    unsetenv(name);
+  }
+  const Args generate = {kGen, kLevels, "01-10", kAll, "101", kItems, "1", "--seed", "4"};
+  const CliResult refused = run_cli(generate), written = run_cli(Args{"--no-journal"} + generate);
+  for (const auto& [name, value] : saved) setenv(name.c_str(), value.c_str(), 1);
+  EXPECT_EQ(std::tuple(refused.exit_code, refused.err, written.exit_code),
+            std::tuple(1,
+                       "vandril_loot_cli: the journal cannot be opened (there is no place for the "
+                       "journal: neither XDG_DATA_HOME nor HOME names a folder); nothing was "
+                       "written. Give --no-journal to write without one.\n",
+                       0));
+  EXPECT_EQ(fixture_value("SELECT COUNT(*) FROM lootdrop"), "2");
 }
 
 // --atomic losing its connection: in a batch the server rolls back and nothing
