@@ -331,8 +331,14 @@ std::optional<int> begin_journal(ProgramState& state, RunJournal* journal, const
     journal->begin(state, command, run_settings(state, run, seed));
     if (run.command == CommandName::delete_drops) {
       const std::string range(loot::kLevelRanges[static_cast<std::size_t>(run.level_index)].entry);
-      db::Connection connection(db::connection_string(state));
-      journal->record(journal::rows_to_delete(connection, "lvl_" + range + "%"));
+      std::unique_ptr<db::Connection> connection;
+      try {
+        connection = std::make_unique<db::Connection>(db::connection_string(state));
+      } catch (const db::Error&) {
+        std::fprintf(stderr, "%s\n", plain_lines(db::kConnectionFailedMessage).c_str());
+        return kExitNotConnected;
+      }
+      journal->record(journal::rows_to_delete(*connection, "lvl_" + range + "%"));
     }
   } catch (const journal::JournalError& error) {
     std::fprintf(stderr,
@@ -391,7 +397,11 @@ int run_command_line(ProgramState& state, TerminalUi& ui, const Invocation& run,
                       run.command == CommandName::repair;
   end_at_once_on_interrupt(!writes);
   if (writes) {
-    if (journal) ui.on_end = [journal, &run](int code) { journal->end(code, run.atomic); };
+    // Called where Ctrl+C or a server out of reach ends the program.
+    if (journal)
+      ui.on_end = [journal, &run](int code) {
+        journal->end(code, run.atomic, code != kExitInterrupted);
+      };
     const int code = run_journaled(state, ui, run, journal);
     if (journal) journal->end(code, run.atomic);
     return code;

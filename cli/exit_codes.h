@@ -23,15 +23,16 @@ inline constexpr const char* kExitCodeTable =
     "       back, nothing written); a journal that cannot be opened (without\n"
     "       --no-journal); undo: a conflict (without --force), a run undone already or\n"
     "       of another database\n"
-    "  2    db.ini invalid, database unreachable or login refused; nothing written; with\n"
-    "       --atomic also the server lost before COMMIT (rolled back, nothing written)\n"
+    "  2    db.ini invalid, database unreachable or login refused (in every command,\n"
+    "       delete with its journal and undo included); nothing written; with --atomic\n"
+    "       also the server lost before COMMIT (rolled back, nothing written)\n"
     "  3    stopped part-way with something written (a rejected statement, a lost\n"
-    "       server): the message says what stays\n"
+    "       server, a journal that could not be written): the message says what stays\n"
     "  5    --atomic: the server lost during COMMIT: all of the run or none, unknown which\n"
     "  64   usage: unknown command or option, a missing or malformed value, an unknown\n"
-    "       category or range, an unreadable --list file, --rules with --list, no\n"
-    "       terminal and no --yes for delete/repair/undo, --sql without --dry-run, a --report\n"
-    "       file that is not .csv or .json\n"
+    "       category or range, an unreadable --list file, --rules with --list, --journal\n"
+    "       with --no-journal, no terminal and no --yes for delete/repair/undo, --sql\n"
+    "       without --dry-run, a --report file that is not .csv or .json\n"
     "  130  interrupted by Ctrl+C (--atomic: before COMMIT, rolled back, nothing written)\n";
 
 }  // namespace vl::cli

@@ -85,8 +85,15 @@ int undo_command(ProgramState& state, journal::Store& store, const Invocation& i
     std::fprintf(stderr, "%s\n", refusal.c_str());
     return kExitRefused;
   }
+  std::unique_ptr<db::Connection> reached;
   try {
-    db::Connection connection(db::connection_string(state));
+    reached = std::make_unique<db::Connection>(db::connection_string(state));
+  } catch (const db::Error&) {
+    std::fprintf(stderr, "%s\n", plain_lines(db::kConnectionFailedMessage).c_str());
+    return kExitNotConnected;
+  }
+  db::Connection& connection = *reached;
+  try {
     const journal::UndoPlan plan = journal::plan_undo(connection, store.rows(run->id));
     for (const std::string& conflict : plan.conflicts)
       std::fprintf(stderr, "conflict: %s\n", conflict.c_str());

@@ -33,11 +33,11 @@ int main(int argc, char** argv) {
   }
   if (run.command == CommandName::history || run.command == CommandName::show) {
     try {
-      vl::journal::Store store(journal_path(run));
-      return run.command == CommandName::history ? history_command(store, run.format)
-                                                 : show_command(store, run.run_id);
+      const auto store = open_journal(journal_path(run));
+      return run.command == CommandName::history ? history_command(*store, run.format)
+                                                 : show_command(*store, run.run_id);
     } catch (const vl::journal::JournalError& error) {
-      std::fprintf(stderr, "vandril_loot_cli: the journal %s: %s\n", journal_path(run).c_str(),
+      std::fprintf(stderr, "vandril_loot_cli: %s: %s\n", journal_named(journal_path(run)).c_str(),
                    error.what());
       return kExitRefused;
     }
@@ -60,9 +60,9 @@ int main(int argc, char** argv) {
   if ((writes && !run.no_journal) || run.command == CommandName::undo) {
     if (run.command == CommandName::undo) {
       try {
-        undo_store = std::make_unique<vl::journal::Store>(journal_path(run));
+        undo_store = open_journal(journal_path(run));
       } catch (const vl::journal::JournalError& error) {
-        std::fprintf(stderr, "vandril_loot_cli: the journal %s: %s\n", journal_path(run).c_str(),
+        std::fprintf(stderr, "vandril_loot_cli: %s: %s\n", journal_named(journal_path(run)).c_str(),
                      error.what());
         return kExitRefused;
       }

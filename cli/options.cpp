@@ -132,8 +132,8 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
                  "${VANDRIL_LOOT_HOME:-${XDG_CONFIG_HOME:-~/.config}/vandril_loot}/db.ini)");
   app.add_option("--journal", run.journal,
                  "journal of the write commands (default: $VANDRIL_LOOT_JOURNAL, then "
-                 "${XDG_DATA_HOME:-~/.local/share}/vandril_loot/journal.sqlite3)");
-  app.add_flag("--no-journal", run.no_journal, "write without a journal (no undo)");
+                 "${XDG_DATA_HOME:-~/.local/share}/vandril_loot/journal.sqlite3)")
+      ->excludes(app.add_flag("--no-journal", run.no_journal, "write without a journal (no undo)"));
   bool quiet = false, verbose = false;
   app.add_flag("--quiet", quiet, "print only errors and the result")
       ->excludes(app.add_flag("--verbose", verbose,

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <map>
 #include <nlohmann/json.hpp>
 
 namespace vl::cli {
@@ -26,6 +27,22 @@ std::string csv_field(const std::string& text) {
   return quoted + "\"";
 }
 
+// "Items that do not exist in items: 0 in 14 drops, 123456 in 2 drops", or "" when all exist.
+std::string missing_items_line(const loot::Plan& plan, const loot::PlanDetails& details) {
+  std::map<std::int32_t, std::size_t> drops_of_item;
+  for (const loot::PlannedDrop& drop : plan.drops) {
+    for (const std::int32_t item : drop.item_ids) {
+      if (!details.items.contains(item)) ++drops_of_item[item];
+    }
+  }
+  std::string line;
+  for (const auto& [item, drops] : drops_of_item) {
+    line += (line.empty() ? "Items that do not exist in items: " : ", ") + std::to_string(item) +
+            " in " + std::to_string(drops) + (drops == 1 ? " drop" : " drops");
+  }
+  return line.empty() ? line : line + "\n";
+}
+
 }  // namespace
 
 void print_plan(std::ostream& out, const loot::Plan& plan, const loot::PlanDetails& details) {
@@ -42,6 +59,7 @@ void print_plan(std::ostream& out, const loot::Plan& plan, const loot::PlanDetai
       << "\nNPCs keeping a loottable (one per loottable): " << plan.npcs_keeping_loottable
       << "\nChosen NPCs: " << plan.drops.size() << "\nDrops: " << plan.drops.size()
       << "\nEntries: " << plan.entries() << "\n";
+  out << missing_items_line(plan, details);
   out << "Shared loottables: " << details.shared.size() << "\n";
   for (const loot::SharedLoottable& table : details.shared) {
     out << "  loottable " << table.loottable_id << " is used by " << table.outside_npcs

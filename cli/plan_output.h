@@ -13,7 +13,8 @@
 namespace vl::cli {
 
 // The preview: each chosen NPC with its drop and items, the totals, the
-// loottables NPCs outside the range share, and a word on planned ids.
+// planned items that do not exist in items (in one line), the loottables NPCs
+// outside the range share, and a word on planned ids.
 void print_plan(std::ostream& out, const loot::Plan& plan, const loot::PlanDetails& details);
 
 // One record per drop: time (ISO 8601, UTC), seed, the NPC, its loottable,

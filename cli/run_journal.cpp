@@ -4,23 +4,24 @@
 
 #include "cli/exit_codes.h"
 #include "journal/run_settings.h"
+#include "loot/candidates.h"
 #include "loot/catalog.h"
 
 namespace vl::cli {
 namespace {
 
-std::string outcome_of(int exit_code) {
+journal::Ending ending_of(int exit_code, bool server_lost) {
   switch (exit_code) {
     case kExitDone:
-      return "completed";
+      return journal::Ending::completed;
     case kExitInterrupted:
-      return "stopped";
+      return journal::Ending::stopped;
     case kExitNotConnected:
-      return "interrupted";
+      return journal::Ending::server_lost;
     case kExitCommitUnknown:
-      return "commit unknown";
+      return journal::Ending::commit_unknown;
     default:
-      return "failed";
+      return server_lost ? journal::Ending::server_lost : journal::Ending::failed;
   }
 }
 
@@ -30,15 +31,24 @@ std::string journal_path(const Invocation& run) {
   return run.journal ? *run.journal : journal::default_journal_path();
 }
 
+std::string journal_named(const std::string& path) {
+  return path.empty() ? "the journal" : "the journal " + path;
+}
+
+std::unique_ptr<journal::Store> open_journal(const std::string& path) {
+  if (path.empty()) throw journal::JournalError(journal::kNoJournalPlace);
+  return std::make_unique<journal::Store>(path);
+}
+
 std::unique_ptr<RunJournal> open_run_journal(const Invocation& run) {
   const std::string path = journal_path(run);
   try {
-    return std::make_unique<RunJournal>(std::make_unique<journal::Store>(path));
+    return std::make_unique<RunJournal>(open_journal(path));
   } catch (const std::exception& error) {
     std::fprintf(stderr,
-                 "vandril_loot_cli: the journal %s cannot be opened (%s); nothing was written. "
+                 "vandril_loot_cli: %s cannot be opened (%s); nothing was written. "
                  "Give --no-journal to write without one.\n",
-                 path.c_str(), error.what());
+                 journal_named(path).c_str(), error.what());
     return nullptr;
   }
 }
@@ -52,7 +62,7 @@ std::string run_settings(const ProgramState& state, const Invocation& run,
       {.range = range,
        .category =
            std::string(loot::kLootCategories[static_cast<std::size_t>(run.category_index)].name),
-       .list_size = run.list ? std::optional<int>(state.candidate_count) : std::nullopt,
+       .list_size = run.list ? std::optional<int>(loot::custom_list_length(state)) : std::nullopt,
        .rules = run.rules.value_or(""),
        .npc_percent = run.npc_percent,
        .chance = run.chance,
@@ -62,7 +72,7 @@ std::string run_settings(const ProgramState& state, const Invocation& run,
        .atomic = run.atomic});
 }
 
-void RunJournal::end(int exit_code, bool all_or_nothing) {
+void RunJournal::end(int exit_code, bool all_or_nothing, bool server_lost) {
   if (!recorder_.running()) return;
   using journal::Written;
   const Written written = !all_or_nothing                   ? Written::as_heard
@@ -70,7 +80,7 @@ void RunJournal::end(int exit_code, bool all_or_nothing) {
                           : exit_code == kExitCommitUnknown ? Written::unknown
                                                             : Written::none;
   try {
-    recorder_.end(outcome_of(exit_code), written);
+    recorder_.end(ending_of(exit_code, server_lost), written);
   } catch (const std::exception& error) {
     std::fprintf(stderr, "vandril_loot_cli: the journal could not record the run's end: %s\n",
                  error.what());

@@ -17,8 +17,12 @@
 
 namespace vl::cli {
 
-// --journal, else the default place.
+// --journal, else the default place ("" when there is none).
 std::string journal_path(const Invocation& run);
+// "the journal PATH", as messages name it.
+std::string journal_named(const std::string& path);
+// The journal at `path`. Throws JournalError, also when there is no place for one ("").
+std::unique_ptr<journal::Store> open_journal(const std::string& path);
 
 class RunJournal {
  public:
@@ -32,8 +36,9 @@ class RunJournal {
   // Rows recorded outside the gate (what delete is about to remove).
   void record(const std::vector<journal::Row>& rows) { recorder_.record(rows); }
   // Ends the run by the command's exit code. `all_or_nothing`: an atomic run,
-  // whose rows were written only if it committed.
-  void end(int exit_code, bool all_or_nothing);
+  // whose rows were written only if it committed; `server_lost`: the run
+  // stopped because the server could not be reached any more.
+  void end(int exit_code, bool all_or_nothing, bool server_lost = false);
 
  private:
   std::unique_ptr<journal::Store> store_;

@@ -60,6 +60,8 @@ std::string shown_statement(const std::string& sql) {
 }
 
 std::string statement_failed_message(const Error& error, const std::string& sql) {
+  // Withheld by the program, not rejected by the server: its own words say why.
+  if (dynamic_cast<const StatementWithheld*>(&error)) return error.what();
   return "The database rejected a statement, and the command was stopped.\r\n\r\n" +
          std::string(error.what()) + "\r\n\r\nStatement: " + shown_statement(sql);
 }

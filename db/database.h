@@ -53,7 +53,8 @@ void execute(Session& session);
 std::string shown_statement(const std::string& sql);
 
 // The message a command shows when the server rejects one of its statements:
-// the server's own text and the statement.
+// the server's own text and the statement; for a statement withheld by its
+// gate, the gate's own message.
 std::string statement_failed_message(const Error& error, const std::string& sql);
 
 }  // namespace vl::db

@@ -103,6 +103,12 @@ Value read_field(Statement& stmt, SQLUSMALLINT column) {
 
 }  // namespace
 
+bool connection_lost(const Error& error) {
+  // 2006: server has gone away; 2013: lost connection during query.
+  return error.sqlstate() == "08S01" || error.sqlstate() == "08003" ||
+         error.native_error() == 2006 || error.native_error() == 2013;
+}
+
 const std::string& Value::text() const {
   static const std::string empty;
   return text_ ? *text_ : empty;

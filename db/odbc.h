@@ -28,6 +28,17 @@ class Error : public std::runtime_error {
   std::int32_t native_error_;
 };
 
+// A statement its gate kept from being sent for a reason of the program's own
+// (the journal could not be written ahead of it): the server never saw it, and
+// what() is the whole message for the operator.
+class StatementWithheld : public Error {
+ public:
+  explicit StatementWithheld(const std::string& message) : Error(message, "HY000", 0) {}
+};
+
+// Whether the error says the connection to the server is gone.
+bool connection_lost(const Error& error);
+
 // A mistake in the program's own use of this layer (a closed connection or
 // result set, no current row, no such column): never the server's doing, so
 // never shown as a rejected statement.
@@ -55,8 +66,8 @@ class Value {
 using StatementObserver =
     std::function<void(const std::string& sql, std::chrono::nanoseconds took, bool succeeded)>;
 
-// Told of each statement before it is sent. It may throw (Error) to keep the
-// statement from being sent: the command line writes its journal here.
+// Told of each statement before it is sent. It may throw (StatementWithheld) to
+// keep the statement from being sent: the command line writes its journal here.
 using StatementGate = std::function<void(const std::string& sql)>;
 
 class Connection {
@@ -68,6 +79,8 @@ class Connection {
   Connection& operator=(const Connection&) = delete;
 
   bool is_open() const;
+  // A statement failed because the server went away.
+  bool lost() const { return lost_; }
   // Runs a statement that returns no rows; any result is discarded unread.
   // Throws Error; UsageError when the connection is closed.
   void execute(const std::string& sql);
@@ -86,6 +99,7 @@ class Connection {
  private:
   void* dbc_ = nullptr;
   bool open_ = false;
+  bool lost_ = false;
   StatementObserver observer_;
   StatementGate gate_;
 };
@@ -93,14 +107,15 @@ class Connection {
 template <typename Run>
 void Connection::observed(const std::string& sql, Run&& run) {
   if (gate_) gate_(sql);
-  if (!observer_) return run();
   const auto start = std::chrono::steady_clock::now();
   try {
     run();
-  } catch (const Error&) {
-    observer_(sql, std::chrono::steady_clock::now() - start, false);
+  } catch (const Error& error) {
+    lost_ = lost_ || connection_lost(error);
+    if (observer_) observer_(sql, std::chrono::steady_clock::now() - start, false);
     throw;
   }
+  if (!observer_) return;
   observer_(sql, std::chrono::steady_clock::now() - start, true);
 }
 

@@ -2,19 +2,49 @@
 
 #include <cstdlib>
 #include <iterator>
+#include <optional>
 #include <utility>
 
 #include "db/odbc.h"
 
 namespace vl::journal {
 
+namespace {
+
+// A folder named by the environment variable `name`, if it is absolute.
+std::optional<std::string> folder_of(const char* name) {
+  const char* folder = std::getenv(name);
+  if (folder && *folder == '/') return folder;
+  return std::nullopt;
+}
+
+const char* outcome_name(Ending ending) {
+  switch (ending) {
+    case Ending::completed:
+      return "completed";
+    case Ending::stopped:
+      return "stopped";
+    case Ending::server_lost:
+      return "interrupted";
+    case Ending::commit_unknown:
+      return "commit unknown";
+    case Ending::failed:
+      break;
+  }
+  return "failed";
+}
+
+}  // namespace
+
 std::string default_journal_path() {
   if (const char* path = std::getenv("VANDRIL_LOOT_JOURNAL"); path && *path) return path;
-  const char* data = std::getenv("XDG_DATA_HOME");
-  const char* home = std::getenv("HOME");
-  const std::string base =
-      data && *data ? std::string(data) : std::string(home ? home : ".") + "/.local/share";
-  return base + "/vandril_loot/journal.sqlite3";
+  std::optional<std::string> base = folder_of("XDG_DATA_HOME");
+  if (!base) {
+    base = folder_of("HOME");
+    if (!base) return "";
+    *base += "/.local/share";
+  }
+  return *base + "/vandril_loot/journal.sqlite3";
 }
 
 RunRecorder::~RunRecorder() {
@@ -32,7 +62,7 @@ void RunRecorder::begin(db::Session& session, const std::string& command,
   info.settings = settings;
   run_ = store_.begin_run(info);
   rows_ = 0;
-  incomplete_ = statement_failed_ = false;
+  incomplete_ = statement_failed_ = server_lost_ = false;
   unread_removals_ = unread_removals;
   failure_.clear();
   awaiting_.clear();
@@ -73,9 +103,10 @@ void RunRecorder::journal_failed(const std::string& why, bool statement_waits) {
   incomplete_ = true;
   failure_ = why;
   if (on_failure_ == OnJournalFailure::carry_on || !statement_waits) return;
-  throw db::Error(
-      "The journal could not be written (" + failure_ + "), so the statement was not sent.",
-      "HY000", 0);
+  throw db::StatementWithheld("The journal " + store_.path() + " could not be written (" +
+                              failure_ +
+                              "): the statement was not sent and the run stopped. What was "
+                              "written before is in the journal.");
 }
 
 bool RunRecorder::write_ahead(const std::vector<Row>& rows, std::vector<std::int64_t>& ids) {
@@ -156,6 +187,9 @@ void RunRecorder::gate(const std::string& sql) {
 
 void RunRecorder::heard(bool succeeded) {
   if (!succeeded) statement_failed_ = true;
+  // The window's statements run on the session's connection.
+  if (!succeeded && session_ && session_->db_connection && session_->db_connection->lost())
+    server_lost_ = true;
   if (succeeded) confirmed_.insert(confirmed_.end(), awaiting_.begin(), awaiting_.end());
   awaiting_.clear();
 }
@@ -168,7 +202,8 @@ void RunRecorder::record(const std::vector<Row>& rows) {
   rows_ += static_cast<std::int64_t>(rows.size());
 }
 
-void RunRecorder::end(const std::string& outcome, Written written) {
+void RunRecorder::end(Ending ending, Written written) {
+  if (ending == Ending::failed && server_lost_) ending = Ending::server_lost;
   if (run_ == 0) return;
   settle_pending(false);
   detach();
@@ -181,7 +216,7 @@ void RunRecorder::end(const std::string& outcome, Written written) {
   if (written == Written::all) store_.set_uncertain(run, false);
   if (written == Written::unknown) store_.set_uncertain(run, true);
   if (written == Written::none) store_.forget_rows(run);
-  store_.end_run(run, outcome, incomplete_);
+  store_.end_run(run, outcome_name(ending), incomplete_);
 }
 
 }  // namespace vl::journal

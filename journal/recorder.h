@@ -17,8 +17,16 @@
 
 namespace vl::journal {
 
-// $VANDRIL_LOOT_JOURNAL, else ${XDG_DATA_HOME:-~/.local/share}/vandril_loot/journal.sqlite3.
+// $VANDRIL_LOOT_JOURNAL, else ${XDG_DATA_HOME:-$HOME/.local/share}/vandril_loot/journal.sqlite3,
+// where only an absolute XDG_DATA_HOME or HOME counts. "" when there is no such
+// place (never a folder relative to the working directory): kNoJournalPlace says why.
 std::string default_journal_path();
+inline constexpr const char* kNoJournalPlace =
+    "there is no place for the journal: neither XDG_DATA_HOME nor HOME names a folder";
+
+// How a run ended, named alike by both shells: "completed", "stopped" (Ctrl+C),
+// "failed", "interrupted" (the server lost), "commit unknown".
+enum class Ending { completed, stopped, failed, server_lost, commit_unknown };
 
 // What a journal that cannot be written does to the statement it was to cover.
 enum class OnJournalFailure {
@@ -46,8 +54,9 @@ class RunRecorder {
   // Rows recorded outside the gate (what a deletion is about to remove). Throws JournalError.
   void record(const std::vector<Row>& rows);
   // Ends the run and takes the gate back out of the session; a run that
-  // changed nothing in the world is forgotten. Throws JournalError.
-  void end(const std::string& outcome, Written written);
+  // changed nothing in the world is forgotten. A run that failed at a statement
+  // the server went away under ended with the server lost. Throws JournalError.
+  void end(Ending ending, Written written);
 
   // A statement the server refused during the run.
   bool statement_failed() const { return statement_failed_; }
@@ -84,7 +93,8 @@ class RunRecorder {
   db::Session* session_ = nullptr;
   db::StatementObserver observer_before_;
   std::int64_t run_ = 0, rows_ = 0;
-  bool incomplete_ = false, statement_failed_ = false, unread_removals_ = false;
+  bool incomplete_ = false, statement_failed_ = false, server_lost_ = false;
+  bool unread_removals_ = false;
   std::string failure_;
   std::vector<std::int64_t> awaiting_, confirmed_, forget_;
   std::deque<Ahead> ahead_;

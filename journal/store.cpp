@@ -152,7 +152,7 @@ std::string utc_timestamp() {
   return text;
 }
 
-Store::Store(const std::string& path) {
+Store::Store(const std::string& path) : path_(path) {
   std::error_code ignored;
   const auto folder = std::filesystem::path(path).parent_path();
   if (!folder.empty()) std::filesystem::create_directories(folder, ignored);

@@ -64,12 +64,14 @@ class Store {
   std::vector<RunInfo> runs();  // newest first
   std::vector<RunInfo> find_run(std::int64_t run);
   std::vector<Row> rows(std::int64_t run);
+  const std::string& path() const { return path_; }
 
  private:
   void exec(const std::string& sql);
   bool has_column(const char* table, const char* column);
   // A statement prepared once and kept for the store's life.
   sqlite3_stmt* kept(const char* sql);
+  std::string path_;
   sqlite3* db_ = nullptr;
   std::map<std::string, sqlite3_stmt*> kept_;
   std::set<std::int64_t> ranged_runs_;  // runs whose first row this store has recorded

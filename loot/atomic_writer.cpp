@@ -61,8 +61,13 @@ class Transaction {
     }
     try {
       run(sql);
+    } catch (const db::StatementWithheld& withheld) {
+      roll_back();
+      throw WriteFailed{AtomicOutcome::rejected,
+                        std::string(withheld.what()) +
+                            "\r\nThe transaction was rolled back, nothing of the run was written."};
     } catch (const db::Error& error) {
-      if (connection_lost(error)) {
+      if (db::connection_lost(error)) {
         throw WriteFailed{AtomicOutcome::lost,
                           "The connection to the server was lost before COMMIT: the server rolls "
                           "the transaction back, nothing of the run was written.\r\n" +
@@ -98,7 +103,7 @@ class Transaction {
     try {
       run("COMMIT");
     } catch (const db::Error& error) {
-      if (!connection_lost(error)) {
+      if (!db::connection_lost(error)) {
         roll_back();
         throw WriteFailed{AtomicOutcome::rejected,
                           "The server refused COMMIT; nothing of the run was written.\r\n" +
@@ -146,12 +151,6 @@ std::size_t statement_room(const std::string& max_allowed_packet) {
 }
 
 }  // namespace
-
-bool connection_lost(const db::Error& error) {
-  // 2006: server has gone away; 2013: lost connection during query.
-  return error.sqlstate() == "08S01" || error.sqlstate() == "08003" ||
-         error.native_error() == 2006 || error.native_error() == 2013;
-}
 
 std::vector<std::string> atomic_layout_problems(
     db::Connection& connection, const std::function<void(const std::string&)>& statement_sent) {

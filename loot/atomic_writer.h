@@ -46,7 +46,4 @@ AtomicResult write_atomically(db::Connection& connection, Plan& plan,
                               const std::function<bool()>& stop_requested,
                               const std::function<void(const std::string&)>& statement_sent = {});
 
-// Whether the error says the connection to the server is gone.
-bool connection_lost(const db::Error& error);
-
 }  // namespace vl::loot

@@ -37,7 +37,6 @@ CandidatePool group_by_weight(const std::vector<std::int32_t>& ids_in_order,
   std::sort(pool.groups.begin(), pool.groups.end(),
             [](const auto& a, const auto& b) { return a.weight < b.weight; });
   pool.distinct_ids = static_cast<int>(ids_in_order.size());
-  pool.holds_empty_slot = weights.contains(0);
   return pool;
 }
 

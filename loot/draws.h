@@ -27,7 +27,6 @@ struct CandidatePool {
   };
   std::vector<Group> groups;  // by ascending weight
   int distinct_ids = 0;
-  bool holds_empty_slot = false;  // id 0 is among the ids
   // The first candidate that has no 32-bit whole value; it is left out of the pool.
   std::optional<double> unconvertible;
 };

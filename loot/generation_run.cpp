@@ -66,13 +66,6 @@ void write_custom_drop(ProgramState& state, const RunSettings& settings, std::in
   if (auto problem = draw_problem(pool, state.item_max_count)) {
     throw RunStopped{*problem + kStoppedMidRun};
   }
-  // A run starts with no empty slot among its candidates; one now would be drawn as item 0.
-  if (pool.holds_empty_slot) {
-    throw RunStopped{
-        "The candidate list changed during the run and now has an empty slot among "
-        "its " +
-        std::to_string(state.candidate_count) + " items." + kStoppedMidRun};
-  }
   generate_random_unique_list_for_drop(state, pool);
 
   // The drop is told ahead (a journal writes it meanwhile) with the id it most

@@ -91,8 +91,9 @@ Form1Window::Form1Window(ProgramState& state, UiPort& ui, WindowJournal& journal
   setAttribute(Qt::WA_OpaquePaintEvent);
 
   build_controls();
-  connect(new QShortcut(QKeySequence(kHistoryKeys), this), &QShortcut::activated, this,
-          [this] { history_window_.open(); });
+  connect(new QShortcut(QKeySequence(kHistoryKeys), this), &QShortcut::activated, this, [this] {
+    if (commands_running_ == 0) history_window_.open();
+  });
   set_focus_order();
   show_all_controls();
   changed_widgets_.clear();
@@ -384,15 +385,17 @@ void Form1Window::repaint_changed() {
   widgets.swap(changed_widgets_);
   for (const QPointer<QWidget>& widget : widgets) {
     if (widget == nullptr || !widget->isVisible()) continue;
-    if (widget == progress_) {
-      progress_->repaint_pending();
-    } else {
-      widget->repaint();
-    }
+    widget == progress_ ? progress_->repaint_pending() : widget->repaint();
   }
 }
 
-void Form1Window::run(const Command& command) { run_command(state_, ui_, command, end_program); }
+void Form1Window::run(const Command& command) {
+  // Counted: a command may start another while it lets events through. No
+  // exception leaves run_command.
+  ++commands_running_;
+  run_command(state_, ui_, command, end_program);
+  --commands_running_;
+}
 
 void Form1Window::run_hook(const std::function<void()>& hook) {
   if (hook) run([&hook](ProgramState&, UiPort&) { hook(); });
@@ -432,9 +435,10 @@ void Form1Window::mouseMoveEvent(QMouseEvent* event) { drag_.move(*this, *event)
 
 void Form1Window::mouseReleaseEvent(QMouseEvent* event) {
   drag_.release();
-  // A right click on the background opens its menu; a right-button drag does nothing.
+  // A right click on the background opens its menu; a right-button drag does
+  // nothing, and so does a click while a command runs (its modal menu would hold the run up).
   const QPoint at = event->globalPosition().toPoint();
-  if (event->button() == Qt::RightButton &&
+  if (event->button() == Qt::RightButton && commands_running_ == 0 &&
       (at - right_press_).manhattanLength() < QApplication::startDragDistance())
     show_background_menu(at);
 }

@@ -102,6 +102,7 @@ class Form1Window : public QWidget {
   HelpWindowOpener help_window_;
   HistoryWindowOpener history_window_;
   QPoint right_press_;  // where the right button went down, for the background menu
+  int commands_running_ = 0;  // the History window waits for them
 
   QListWidget* level_ = nullptr;
   std::array<QRadioButton*, loot::kLootCategoryCount> op_{};

@@ -43,6 +43,9 @@ HistoryWindow::HistoryWindow(ProgramState& state, UiPort& ui, WindowJournal& jou
   runs_table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   runs_table_->verticalHeader()->hide();
   runs_table_->horizontalHeader()->setStretchLastSection(true);
+  unavailable_ = new QLabel(this);
+  unavailable_->setObjectName(QStringLiteral("unavailable"));
+  unavailable_->setWordWrap(true);
   why_ = new QLabel(this);
   why_->setObjectName(QStringLiteral("why"));
   why_->setWordWrap(true);
@@ -55,6 +58,7 @@ HistoryWindow::HistoryWindow(ProgramState& state, UiPort& ui, WindowJournal& jou
   buttons->addWidget(undo_);
   buttons->addWidget(close);
   auto* layout = new QVBoxLayout(this);
+  layout->addWidget(unavailable_);
   layout->addWidget(runs_table_);
   layout->addLayout(buttons);
 
@@ -73,6 +77,8 @@ void HistoryWindow::refresh() {
       ui_.message_box(std::string("The journal cannot be read (") + error.what() + ").");
     }
   }
+  unavailable_->setText(display_text(journal_.why_unavailable()));
+  unavailable_->setVisible(!journal_.why_unavailable().empty());
   runs_table_->setRowCount(static_cast<int>(runs_.size()));
   for (int row = 0; row < static_cast<int>(runs_.size()); ++row) {
     const journal::RunInfo& run = runs_[static_cast<std::size_t>(row)];
@@ -100,7 +106,7 @@ std::int64_t HistoryWindow::selected_run() const {
 void HistoryWindow::show_selected() {
   std::string why;
   if (!journal_.store()) {
-    why = journal_.why_unavailable();
+    if (journal_.why_unavailable().empty()) why = "No run has been journaled yet.";
   } else if (runs_.empty()) {
     why = "No run has been journaled yet.";
   } else if (const auto rows = runs_table_->selectionModel()->selectedRows(); !rows.isEmpty()) {

@@ -1,6 +1,7 @@
 #pragma once
 // The History window: the journal's runs, newest first, and Undo for the
-// selected one. Opened from the main window's background menu or Ctrl+H.
+// selected one; at its top why undo is unavailable, when it is. Opened from
+// the main window's background menu or Ctrl+H.
 
 #include <QPointer>
 #include <QWidget>
@@ -38,6 +39,7 @@ class HistoryWindow : public QWidget {
   WindowJournal& journal_;
   std::vector<journal::RunInfo> runs_;
   QTableWidget* runs_table_ = nullptr;
+  QLabel* unavailable_ = nullptr;  // at the top: why undo is unavailable, if it is
   QLabel* why_ = nullptr;
   QPushButton* undo_ = nullptr;
 };

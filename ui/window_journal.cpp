@@ -1,8 +1,11 @@
 #include "ui/window_journal.h"
 
+#include <filesystem>
+
 #include "db/database.h"
 #include "journal/run_settings.h"
 #include "journal/undo.h"
+#include "loot/candidates.h"
 #include "loot/catalog.h"
 #include "loot/generation_run.h"
 #include "maintenance/delete_drops.h"
@@ -25,8 +28,9 @@ std::string settings_of(const ProgramState& state, Kind kind) {
   return journal::describe_generation(
       {.range = range,
        .category = op < loot::kLootCategoryCount ? std::string(loot::kLootCategories[op].name) : "",
-       .list_size =
-           state.custom_list_active ? std::optional<int>(state.candidate_count) : std::nullopt,
+       // The run counts the list as it starts, right after this.
+       .list_size = state.custom_list_active ? std::optional<int>(loot::custom_list_length(state))
+                                             : std::nullopt,
        .rules = state.item_rules,
        .npc_percent = form.text(Form1Control::perc_of_npcs),
        .chance = form.text(Form1Control::lootdrop_percentx),
@@ -35,18 +39,27 @@ std::string settings_of(const ProgramState& state, Kind kind) {
        .seed = std::nullopt});
 }
 
+constexpr const char* kUnavailable = "Undo is unavailable: ";
+
 }  // namespace
 
 WindowJournal::WindowJournal(std::string path) : path_(std::move(path)) {
+  if (path_.empty()) unavailable_ = std::string(kUnavailable) + journal::kNoJournalPlace + ".";
+}
+
+void WindowJournal::open() {
   try {
     store_ = std::make_unique<journal::Store>(path_);
-    recorder_ =
-        std::make_unique<journal::RunRecorder>(*store_, journal::OnJournalFailure::carry_on);
   } catch (const std::exception& error) {
-    unavailable_ = "Undo is unavailable: the journal " + path_ + " cannot be opened (" +
-                   error.what() + ").\r\nThe commands work as before, but what they write " +
-                   "cannot be taken back.";
+    unavailable_ = std::string(kUnavailable) + "the journal " + path_ + " cannot be opened (" +
+                   error.what() + ").";
   }
+}
+
+journal::Store* WindowJournal::store() {
+  std::error_code unknown;
+  if (!store_ && unavailable_.empty() && std::filesystem::exists(path_, unknown)) open();
+  return store_.get();
 }
 
 Command WindowJournal::execute() {
@@ -70,35 +83,30 @@ Command WindowJournal::repair() {
 void WindowJournal::lose_journal(const std::string& why) {
   recorder_.reset();
   store_.reset();
-  unavailable_ = "Undo is unavailable from now on: the journal " + path_ +
-                 " could not be written (" + why + ").\r\nThe command went on without it.";
-}
-
-void WindowJournal::tell_once(UiPort& ui) {
-  if (told_ || unavailable_.empty()) return;
-  told_ = true;
-  ui.message_box(unavailable_);
+  unavailable_ =
+      std::string(kUnavailable) + "the journal " + path_ + " could not be written (" + why + ").";
 }
 
 void WindowJournal::run(Kind kind, const Command& command, ProgramState& state, UiPort& ui) {
+  if (!store_ && unavailable_.empty()) open();
+  if (store_ && !recorder_)
+    recorder_ =
+        std::make_unique<journal::RunRecorder>(*store_, journal::OnJournalFailure::carry_on);
   // A command started while another one runs (the window lets events through)
   // writes into the run in progress.
-  if (!recorder_ || recorder_->running()) {
-    command(state, ui);
-    return tell_once(ui);
-  }
+  if (!recorder_ || recorder_->running()) return command(state, ui);
   try {
     recorder_->begin(state, command_name(kind), settings_of(state, kind),
                      kind == Kind::delete_drops);
   } catch (const std::exception& error) {
     lose_journal(error.what());
-    command(state, ui);
-    return tell_once(ui);
+    return command(state, ui);
   }
-  const auto end = [&](const char* outcome) {
+  using journal::Ending;
+  const auto end = [&](Ending ending) {
     const std::string failure = recorder_->journal_failed() ? recorder_->failure() : "";
     try {
-      recorder_->end(outcome, journal::Written::as_heard);  // marks a failed journal incomplete
+      recorder_->end(ending, journal::Written::as_heard);  // marks a failed journal incomplete
     } catch (const std::exception& error) {
       return lose_journal(error.what());
     }
@@ -107,14 +115,13 @@ void WindowJournal::run(Kind kind, const Command& command, ProgramState& state, 
   try {
     command(state, ui);
   } catch (const db::ConnectionFailed&) {
-    end("interrupted");
+    end(Ending::server_lost);
     throw;
   } catch (...) {
-    end("failed");
+    end(Ending::failed);
     throw;
   }
-  end(recorder_->statement_failed() ? "failed" : "completed");
-  tell_once(ui);
+  end(recorder_->statement_failed() ? Ending::failed : Ending::completed);
 }
 
 bool undo_run(journal::Store& store, const db::Session& session, std::int64_t run, UiPort& ui,

@@ -1,8 +1,9 @@
 #pragma once
 // The window's journal: Execute, the delete button and Repair each become a
-// run in the journal, their statements exactly as without one. A journal that
-// cannot be opened or written costs no world data: the window says once that
-// undo is unavailable and carries on without it.
+// run in the journal, their statements and messages exactly as without one.
+// It is opened at the first of them, never at start-up. A journal that cannot
+// be opened or written costs no world data: the commands carry on without it,
+// and only the History window tells why undo is unavailable.
 
 #include <cstdint>
 #include <functional>
@@ -18,7 +19,8 @@ namespace vl::ui {
 class WindowJournal {
  public:
   enum class Kind { execute, delete_drops, repair };  // the journaled commands
-  // Opens the journal at `path` (default_journal_path() in the program).
+  // The journal at `path` (default_journal_path() in the program; "": there
+  // is no place for one). Opens nothing yet.
   explicit WindowJournal(std::string path);
   WindowJournal(const WindowJournal&) = delete;
   WindowJournal& operator=(const WindowJournal&) = delete;
@@ -28,20 +30,22 @@ class WindowJournal {
   Command delete_drops();
   Command repair();
 
-  // nullptr while there is no journal; then why_unavailable() says why.
-  journal::Store* store() { return store_.get(); }
+  // The journal to read and undo from: the one the commands write, else an
+  // existing journal file (none is created here). nullptr while there is none;
+  // then why_unavailable() says why, or is "" when no run was journaled yet.
+  journal::Store* store();
+  // "Undo is unavailable: " and the reason, or "".
   const std::string& why_unavailable() const { return unavailable_; }
 
  private:
   void run(Kind kind, const Command& command, ProgramState& state, UiPort& ui);
+  void open();
   void lose_journal(const std::string& why);
-  void tell_once(UiPort& ui);
 
   std::string path_;
   std::unique_ptr<journal::Store> store_;
   std::unique_ptr<journal::RunRecorder> recorder_;
   std::string unavailable_;  // why undo is unavailable
-  bool told_ = false;
 };
 
 // Asked before the world is changed; true goes on.

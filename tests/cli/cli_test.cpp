@@ -11,10 +11,14 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <regex>
 #include <sstream>
 #include <thread>
 
+#include <sqlite3.h>
+
+#include "journal/store.h"
 #include "loot/generation_run.h"
 #include "support/recording_ui.h"
 #include "support/test_db.h"
@@ -78,6 +82,15 @@ class CliProcess {
   pid_t pid_ = -1;
 };
 
+Args journaled(const std::string& journal, Args args) {
+  args.insert(args.begin(), {"--journal", journal});
+  return args;
+}
+Args operator+(Args a, const Args& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
 CliResult run_cli(const Args& args, const std::string& input = "",
                   const std::string& password = "") {
   return CliProcess(args, input, password).wait();
@@ -93,6 +106,9 @@ struct Row {
   std::string query = "", rows = "";  // a query on the world afterwards, and its value
   int statements = 0;                 // sent by the program (Query and Execute)
   std::string input = "";
+  // Journaled in a journal of its own, made first with these SQLite statements,
+  // keeping these settings for the run (each checked when given).
+  std::string journal = "", settings = "";
 };
 
 // clang-format off
@@ -116,9 +132,18 @@ const Row kRows[] = {
   {"generate_without_candidates", {kGen, kLevels, "01-10", "--category", "WEAPON"}, {kArmours, kNpcs}, 1, kNothing, kSeed +
    "No items match the selected category and rules.\nNothing was written.\n", "", "", 1},
   {"generate_from_list_on_stdin", {kGen, kLevels, "01-10", "--list", "-", kItems, "1", "--category", "ales/drinks",
-   kAll, "101"}, {kNpcs}, 0, kTwoDrops + "2 seconds={s}\n",
-   "Custom List Created [2 items]\n" + kSeed + "Using Your Custom Item List - [2 items]\n" + kDone,
-   "SELECT GROUP_CONCAT(DISTINCT name) FROM lootdrop", "lvl_01-10_CUSTOM_Ales/Drinks", 9, "7\r\n7\n"},
+   kAll, "101", "--seed", "4"}, {kNpcs}, 0, kTwoDrops + "2 seconds={s}\n",
+   "Custom List Created [2 items]\nUsing Your Custom Item List - [2 items]\n" + kDone,
+   "SELECT GROUP_CONCAT(DISTINCT name) FROM lootdrop", "lvl_01-10_CUSTOM_Ales/Drinks", 9, "7\r\n7\n", "",
+   "levels 01-10, category Ales/Drinks, custom list of 2 items, npc percent 101, chance 10, probability 50, "
+   "items 1, seed 4"},
+  // Before drop 2 the journal takes no more rows: its statements are not sent.
+  {"journal_fails_mid_run", {kGen, kLevels, "01-10", kAll, "101", kItems, "1", "--seed", "4"}, {kArmours, kNpcs}, 3,
+   "npcs=2 walked=2 chosen=2 drops=1 entries=1 seconds={s}\n", "The journal " VL_JOURNAL_DIR "/cli_row_journal_"
+   "fails_mid_run.sqlite3 could not be written (disk full): the statement was not sent and the run stopped. What "
+   "was written before is in the journal.\nWritten before the stop, and staying: 1 lootdrops, 1 lootdrop entries, "
+   "1 loottable entries.\n", "SELECT COUNT(*) FROM lootdrop", "1", 7, "",
+   "CREATE TRIGGER full AFTER INSERT ON rows WHEN NEW.id > 3 BEGIN SELECT RAISE(ABORT, 'disk full'); END"},
   {"generate_with_rules", {kGen, kLevels, "01-10", "--rules", "id>1001", kItems, "1", kAll, "101"}, {kArmours, kNpcs},
    0, kTwoDrops + "2 seconds={s}\n", kSeed + kDone, "SELECT GROUP_CONCAT(DISTINCT item_id) FROM lootdrop_entries", "1002", 10},
   {"generate_stops_at_a_rejected_entry", {kGen, kLevels, "01-10", kItems, "1", kAll, "101"},
@@ -205,6 +230,15 @@ const Row kRows[] = {
    "(level 32); 9 m (level 36); 10 m (level 40); 11 m (level 44); 12 m (level 48); ...\nThe lootdrop ids are "
    "planned from the highest id now (none); they will differ if lootdrops are written before the run.\n", "",
    "SELECT COUNT(*) FROM lootdrop", "0", 6},
+  // 0.4 is item 0 in every draw, as the run writes it; 3907 alone exists.
+  {"dry_run_lists_items_that_do_not_exist", {kGen, kLevels, "01-10", kAll, "101", kItems, "3", "--seed", "5", "--list",
+   "-", "--dry-run"}, {"INSERT INTO items (id,name,itemtype) VALUES (3907,'i',10)", kNpcs}, 0,
+   "Planned drops (lvl_01-10_CUSTOM_armour):\nNPC 1 n (level 5), loottable 77: lootdrop 1\n  item 0 \n  item 8879 \n"
+   "  item 3907 i\nNPC 2 n (level 5), loottable 88: lootdrop 2\n  item 8879 \n  item 3907 i\n  item 0 \n"
+   "NPCs in the range: 2\nNPCs keeping a loottable (one per loottable): 2\nChosen NPCs: 2\nDrops: 2\nEntries: 6\n"
+   "Items that do not exist in items: 0 in 2 drops, 8879 in 2 drops\nShared loottables: 0\nThe lootdrop ids are "
+   "planned from the highest id now (none); they will differ if lootdrops are written before the run.\n",
+   "Custom List Created [3 items]\n", "SELECT COUNT(*) FROM lootdrop", "0", 5, "3907\n0.4\n8879\n"},
   {"atomic_writes_the_plan", {kGen, kLevels, "01-10", kAll, "101", kItems, "2", "--seed", "5", "--atomic"},
    {kArmours, kNpcs}, 0, kTwoDrops + "4 seconds={s}\n", "", "SELECT COUNT(*) FROM lootdrop_entries", "4", 15},
   {"atomic_rejected_batch_rolls_back", {kGen, kLevels, "01-10", kAll, "101", "--seed", "5", kItems, "1", "--atomic"},
@@ -223,8 +257,16 @@ const Row kRows[] = {
   {"unwritable_journal", {"--journal", "/dev/null/j", kGen, kLevels, "01-10", kAll, "101"}, {kArmours, kNpcs}, 1, "",
    "vandril_loot_cli: the journal /dev/null/j cannot be opened (unable to open database file); nothing was "
    "written. Give --no-journal to write without one.\n", "SELECT COUNT(*) FROM lootdrop", "0", 0},
-  {"no_journal_writes", {"--journal", "/dev/null/j", "--no-journal", kGen, kLevels, "01-10", kAll, "101", kItems, "2"},
+  {"atomic_journal_fails", {kGen, kLevels, "01-10", kAll, "101", kItems, "1", "--seed", "4", "--atomic"},
+   {kArmours, kNpcs}, 1, "npcs=2 walked=2 chosen=2 drops=0 entries=0 seconds={s}\n", "The journal " VL_JOURNAL_DIR
+   "/cli_row_atomic_journal_fails.sqlite3 could not be written (disk full): the statement was not sent and the run "
+   "stopped. What was written before is in the journal.\nThe transaction was rolled back, nothing of the run was "
+   "written.\n", "SELECT COUNT(*) FROM lootdrop", "0", 12, "",
+   "CREATE TRIGGER full AFTER INSERT ON rows BEGIN SELECT RAISE(ABORT, 'disk full'); END"},
+  {"no_journal_writes", {"--no-journal", kGen, kLevels, "01-10", kAll, "101", kItems, "2"},
    {kArmours, kNpcs}, 0, kTwoDrops + "4 seconds={s}\n", kSeed + kDone, "SELECT COUNT(*) FROM lootdrop", "2", 12},
+  {"journal_with_no_journal", {"--journal", "j", "--no-journal", kGen, kLevels, "01-10"}, {}, 64, "",
+   "--journal excludes --no-journal\nRun with --help for more information.\n"},
   {"sql_needs_dry_run", {kGen, kLevels, "01-10", "--sql", "plan.sql"}, {}, 64, "",
    "--sql requires --dry-run\nRun with --help for more information.\n"},
   {"report_needs_csv_or_json", {kGen, kLevels, "01-10", "--report", "drops.txt"}, {}, 64, "",
@@ -247,13 +289,27 @@ TEST_P(CommandLine, ExitOutputRowsAndStatements) {
   const Row& row = GetParam();
   reset_world();
   for (const std::string& sql : row.world) fixture_sql(sql);
+  Args args = row.args;
+  const std::string own_journal = VL_JOURNAL_DIR "/cli_row_" + std::string(row.name) + ".sqlite3";
+  if (!row.journal.empty() || !row.settings.empty()) {
+    for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(own_journal + suffix);
+    journal::Store made(own_journal);
+    sqlite3* db = nullptr;
+    sqlite3_open(own_journal.c_str(), &db);
+    EXPECT_EQ(sqlite3_exec(db, row.journal.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+    args = journaled(own_journal, args);
+  }
   GeneralLog log;
-  const CliResult result = run_cli(row.args, row.input);
+  const CliResult result = run_cli(args, row.input);
   EXPECT_EQ(result.exit_code, row.exit_code);
   EXPECT_EQ(steady(result.out), row.out);
   EXPECT_EQ(steady(result.err), row.err);
   EXPECT_EQ(row.query.empty() ? "" : fixture_value(row.query), row.rows) << row.query;
   EXPECT_EQ(log.statements().size(), static_cast<std::size_t>(row.statements));
+  if (!row.settings.empty()) {
+    EXPECT_EQ(journal::Store(own_journal).runs().at(0).settings, row.settings);
+  }
   if (row.exit_code == 64 || row.exit_code == 2) {
     EXPECT_TRUE(log.connections().empty());  // bad input never reaches the server
   }
@@ -262,32 +318,87 @@ TEST_P(CommandLine, ExitOutputRowsAndStatements) {
 INSTANTIATE_TEST_SUITE_P(Rows, CommandLine, ::testing::ValuesIn(kRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Every command, the journaled ones and undo included, ends at a refused login
+// with the connection message and exit 2, having written nothing.
 TEST(CommandLineConnection, RefusedLoginEndsWithTheConnectionMessage) {
-  const CliResult result = run_cli({"stats"}, "", "wrong_password");
-  EXPECT_EQ(result.exit_code, 2);
-  EXPECT_EQ(result.err,
-            "MYSQL Connection FAILED - Did you remember to:\nEdit db.ini for correct mysql user "
-            "data?\nUse 127.0.0.1 IP for minilogin?\nInstall myODBC drivers?\n");
-  EXPECT_EQ(result.out, "");
+  const std::string journal = VL_JOURNAL_DIR "/cli_refused_login.sqlite3";
+  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(journal + suffix);
+  reset_world();
+  fixture_sql(kArmours);
+  fixture_sql(kNpcs);
+  const Args generate = {kGen, kLevels, "01-10", kAll, "101", kItems, "1", "--seed", "4"};
+  ASSERT_EQ(run_cli(journaled(journal, generate)).exit_code, 0);
+  const auto before = world_checksums();
+  const std::string message =
+      "MYSQL Connection FAILED - Did you remember to:\nEdit db.ini for correct mysql user "
+      "data?\nUse 127.0.0.1 IP for minilogin?\nInstall myODBC drivers?\n";
+  const std::pair<Args, std::string> commands[] = {
+      {{"stats"}, ""},
+      {generate, kNothing},
+      {generate + Args{"--dry-run"}, ""},
+      {generate + Args{"--atomic"}, ""},
+      {{"delete", kLevels, "01-10", "--yes"}, ""},  // the rows to journal could not be read
+      {{"repair", "--yes"}, "repaired=0\n"},
+      {{"undo", "1", "--yes"}, ""},
+      {{"undo", "1", "--dry-run"}, ""}};
+  for (const auto& [command, out] : commands) {
+    const CliResult result = CliProcess(journaled(journal, command), "", "wrong_password").wait();
+    EXPECT_EQ(std::tuple(result.exit_code, steady(result.out), result.err),
+              std::tuple(2, out, message))
+        << command[0];
+  }
+  EXPECT_EQ(world_checksums(), before);
+}
+
+// Without XDG_DATA_HOME and HOME there is no journal, never one in the working
+// folder: a write command refuses, one given --no-journal writes.
+TEST(CommandLineJournal, WithoutAPlaceForTheJournalAWriteRefuses) {
+  reset_world();
+  fixture_sql(kArmours);
+  fixture_sql(kNpcs);
+  std::map<std::string, std::string> saved;
+  for (const char* name : {"VANDRIL_LOOT_JOURNAL", "XDG_DATA_HOME", "HOME"}) {
+    if (const char* value = std::getenv(name)) saved[name] = value;
+    unsetenv(name);
+  }
+  const Args generate = {kGen, kLevels, "01-10", kAll, "101", kItems, "1", "--seed", "4"};
+  const CliResult refused = run_cli(generate), written = run_cli(Args{"--no-journal"} + generate);
+  for (const auto& [name, value] : saved) setenv(name.c_str(), value.c_str(), 1);
+  EXPECT_EQ(std::tuple(refused.exit_code, refused.err, written.exit_code),
+            std::tuple(1,
+                       "vandril_loot_cli: the journal cannot be opened (there is no place for the "
+                       "journal: neither XDG_DATA_HOME nor HOME names a folder); nothing was "
+                       "written. Give --no-journal to write without one.\n",
+                       0));
+  EXPECT_EQ(fixture_value("SELECT COUNT(*) FROM lootdrop"), "2");
 }
 
 // --atomic losing its connection: in a batch the server rolls back and nothing
-// stays (exit 2); during COMMIT all of the run or none of it stays (exit 5).
+// stays (exit 2); during COMMIT all of the run or none of it stays (exit 5). The
+// window's way keeps what it wrote (exit 3). The journal names the outcome.
 TEST(AtomicConnectionLost, NothingOrAllOfTheRunStays) {
   const struct {
     const char* cut_on;
     int exit_code;
     std::string message;
+    Texts rows, outcome;
+    bool atomic = true;
   } cases[] = {
+      // clang-format off
       {"INSERT INTO loottable_entries", 2,  // the last batch, small enough to go uncompressed
        "The connection to the server was lost before COMMIT: the server rolls the transaction "
-       "back, nothing of the run was written.\n"},
+       "back, nothing of the run was written.\n",
+       {"0/0/0"}, {"interrupted"}},
       {"COMMIT", 5,
        "The connection to the server was lost during COMMIT: either all of the run was written or "
        "none of it. To find out, run `vandril_loot_cli check`, or count the run's lootdrops: "
        "SELECT COUNT(*) FROM lootdrop WHERE name = 'lvl_01-10_CUSTOM_armour' (compare with the "
-       "count before the run).\n"},
-  };
+       "count before the run).\n",
+       {"0/0/0", "2/4/2"}, {"commit unknown"}},
+      {"INSERT INTO loottable_entries", 3,
+       "The database rejected a statement, and the command was stopped.\n\n", {"1/2/1"},
+       {"interrupted"}, false},
+  };  // clang-format on
   for (const auto& c : cases) {
     SCOPED_TRACE(c.cut_on);
     reset_world();
@@ -301,10 +412,10 @@ TEST(AtomicConnectionLost, NothingOrAllOfTheRunStays) {
     pid_t relay = -1;
     ASSERT_EQ(posix_spawn(&relay, VL_RELAY, nullptr, nullptr, argv.data(), environ), 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    const CliResult result = CliProcess({"generate", "--levels", "01-10", "--npc-percent", "101",
-                                         "--items", "2", "--seed", "3", "--atomic"},
-                                        "", "", VL_RELAY_HOST)
-                                 .wait();
+    const Args generate = {"generate", "--levels", "01-10", "--npc-percent", "101", "--items",
+                           "2",        "--seed",   "3"};
+    const CliResult result =
+        CliProcess(c.atomic ? generate + Args{"--atomic"} : generate, "", "", VL_RELAY_HOST).wait();
     kill(relay, SIGTERM);
     waitpid(relay, nullptr, 0);
     EXPECT_EQ(result.exit_code, c.exit_code);
@@ -312,7 +423,10 @@ TEST(AtomicConnectionLost, NothingOrAllOfTheRunStays) {
     const std::string rows = fixture_value(
         "SELECT CONCAT((SELECT COUNT(*) FROM lootdrop),'/',(SELECT COUNT(*) FROM "
         "lootdrop_entries),'/',COUNT(*)) FROM loottable_entries");
-    EXPECT_TRUE(rows == "0/0/0" || (c.exit_code == 5 && rows == "2/4/2")) << rows;
+    EXPECT_NE(std::ranges::find(c.rows, rows), c.rows.end()) << rows;
+    const std::string history = run_cli({"history", "--format", "json"}).out;
+    const auto outcome = history.find(R"("outcome":")") + 11;
+    EXPECT_EQ(Texts{history.substr(outcome, history.find('"', outcome) - outcome)}, c.outcome);
   }
 }
 
@@ -428,11 +542,6 @@ const UndoRow kUndoRows[] = {
 // clang-format on
 
 void PrintTo(const UndoRow& row, std::ostream* out) { *out << row.name; }
-
-Args journaled(const std::string& journal, Args args) {
-  args.insert(args.begin(), {"--journal", journal});
-  return args;
-}
 
 class Undo : public ::testing::TestWithParam<UndoRow> {};
 

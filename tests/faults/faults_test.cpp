@@ -52,7 +52,7 @@ const Row kFaultRows[] = {
    .messages = {rejected(kLost, kRunLost)}, .state = " | " + kRunLost,
    // No transaction: NPC 2's lootdrop stands without its entry and its link.
    .after = "1 / 1:lvl_01-10_CUSTOM_armour,2:lvl_01-10_CUSTOM_armour / 1:1001:10 / - / 77:1:50 / 1:77,2:78,3:79,4:80",
-   .waited = kRunLost},
+   .waited = kRunLost, .journal = Journal::on, .history = "execute interrupted 6 undoable"},
   // A SELECT on a missing table is refused when prepared, which leaves no line in
   // the log; the INSERT is logged, then refused.
   {.name = "ExecuteStopsAtAMissingNpcTable", .seed = kRunSeed, .fault = Fault::rename, .table = "npc_types",

@@ -74,8 +74,8 @@ struct Row {
   std::vector<int> exits{};
   std::optional<std::string> window{};  // see window() below; window() when not given
   // Journaled as the window journals it: the newest run as "command outcome rows
-  // undoable|not undoable" ("" for none); undone: the History window's Undo of
-  // it leaves every table as before the command.
+  // undoable|not undoable[ N items]" (N: the size of its custom list; "" for
+  // no run); undone: the History window's Undo of it leaves every table as before.
   Journal journal = Journal::off;
   std::optional<std::string> history{};
   bool undone = false;

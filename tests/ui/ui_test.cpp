@@ -19,6 +19,7 @@
 #include <map>
 
 #include "db/database.h"
+#include "journal/recorder.h"
 #include "support/recording_ui.h"
 #include "support/scenario.h"
 #include "ui/command_guard.h"
@@ -255,8 +256,9 @@ TEST_F(Windows, DraggedByTheBackgroundWithTheLeftButtonAloneAndQuit) {
 }
 
 // A right click on the background opens the menu of the History window, as
-// Ctrl+H opens it; its Undo takes Execute back. Without a journal the window
-// says so once.
+// Ctrl+H opens it; its Undo takes Execute back. The journal is made by the
+// first write command, not by the History window. Without a journal the
+// commands show no message of it; History tells why at its top.
 TEST_F(Windows, HistoryOpensFromTheBackgroundMenuAndCtrlHAndUndoesExecute) {
   reset_world();
   fixture_sql("INSERT INTO items (id,name,itemtype) VALUES (1,'a',10),(2,'b',10)");
@@ -275,8 +277,10 @@ TEST_F(Windows, HistoryOpensFromTheBackgroundMenuAndCtrlHAndUndoesExecute) {
   drag(main.get(), {300, 606}, {1, 1}, Qt::RightButton, Qt::RightButton);
   QPointer<ui::HistoryWindow> history = main->history_window().window();
   ASSERT_NE(history, nullptr);
-  EXPECT_EQ(std::pair(menu, history->isVisible()),
-            std::pair(std::string("History... Ctrl+H"), true));
+  EXPECT_EQ(
+      std::tuple(menu, history->isVisible(), text_of(child(history, "why")),
+                 std::filesystem::exists("ui_test_journal.sqlite3")),
+      std::tuple(std::string("History... Ctrl+H"), true, "No run has been journaled yet.", false));
   history->close();
   flush_deletes();
   QApplication::setActiveWindow(main.get());
@@ -297,11 +301,79 @@ TEST_F(Windows, HistoryOpensFromTheBackgroundMenuAndCtrlHAndUndoesExecute) {
             std::tuple("Undo run 1 (3 statements)?", Texts{"Completed!", "Run 1 was undone."},
                        "It has been undone already.", false));
 
+  EXPECT_FALSE(child(history, "unavailable")->isVisible());
+
   ui::WindowJournal none("/dev/null/journal.sqlite3");
   ui.messages.clear();
   for (int run = 0; run < 2; ++run)
     ui::run_command(*state, ui, none.delete_drops(), main->end_program);
-  EXPECT_EQ(ui.messages, Texts{none.why_unavailable()});
+  EXPECT_EQ(ui.messages, Texts{});
+  ui::HistoryWindow shown(*state, ui, none);
+  shown.show();
+  EXPECT_EQ(
+      std::pair(text_of(child(&shown, "unavailable")), child(&shown, "unavailable")->isVisible()),
+      std::pair(std::string("Undo is unavailable: the journal /dev/null/journal.sqlite3 cannot be "
+                            "opened (unable to open database file)."),
+                true));
+}
+
+// While a command runs (here Execute, letting events through per NPC), a right
+// click on the background and Ctrl+H open nothing: a modal menu would hold the run up.
+TEST_F(Windows, RightClickAndCtrlHWaitWhileACommandRuns) {
+  reset_world();
+  fixture_sql("INSERT INTO items (id,name,itemtype) VALUES (1,'a',10)");
+  fixture_sql("INSERT INTO npc_types (id,name,level,loottable_id) VALUES (1,'n',5,7),(2,'m',5,8)");
+  main->show();
+  QApplication::setActiveWindow(main.get());
+  int menus = 0;
+  ui.on_process_events = [&] {
+    QTimer::singleShot(0, [&menus] {
+      if (QWidget* shown = QApplication::activePopupWidget()) ++menus, shown->close();
+    });
+    drag(main.get(), {300, 606}, {1, 1}, Qt::RightButton, Qt::RightButton);
+    QTest::keyClick(main.get(), Qt::Key_H, Qt::ControlModifier);
+  };
+  state->form1.set_text(Form1Control::item_max, "1");
+  click(control("Command2"));
+  ui.on_process_events = nullptr;
+  QApplication::processEvents();
+  EXPECT_EQ(std::tuple(ui.messages.back(), menus, main->history_window().window() == nullptr),
+            std::tuple("Completed!", 0, true));
+}
+
+// The journal's place: only absolute folders count, never the working directory.
+TEST(JournalPlace, NamedByTheEnvironmentOrNone) {
+  const char* names[] = {"VANDRIL_LOOT_JOURNAL", "XDG_DATA_HOME", "HOME"};
+  std::map<std::string, std::optional<std::string>> saved;
+  for (const char* name : names)
+    saved[name] = std::getenv(name) ? std::optional<std::string>(std::getenv(name)) : std::nullopt;
+  // clang-format off
+  const struct { const char* journal; const char* data; const char* home; std::string path; } cases[] = {
+    {"j.sqlite3", "/data", "/home/op", "j.sqlite3"},
+    {nullptr, "/data", "/home/op", "/data/vandril_loot/journal.sqlite3"},
+    {nullptr, "data", "/home/op", "/home/op/.local/share/vandril_loot/journal.sqlite3"},
+    {"", "", "/home/op", "/home/op/.local/share/vandril_loot/journal.sqlite3"},
+    {nullptr, nullptr, "home", ""},
+    {nullptr, nullptr, nullptr, ""},
+  };
+  // clang-format on
+  for (const auto& c : cases) {
+    const char* values[] = {c.journal, c.data, c.home};
+    for (std::size_t i = 0; i < std::size(names); ++i)
+      values[i] ? setenv(names[i], values[i], 1) : unsetenv(names[i]);
+    EXPECT_EQ(journal::default_journal_path(), c.path) << c.path;
+  }
+  for (const auto& [name, value] : saved)
+    value ? setenv(name.c_str(), value->c_str(), 1) : unsetenv(name.c_str());
+
+  auto state = std::make_unique<ProgramState>();
+  RecordingUi ui;
+  ui::WindowJournal nowhere("");
+  ui::HistoryWindow history(*state, ui, nowhere);
+  EXPECT_EQ(
+      text_of(child(&history, "unavailable")),
+      "Undo is unavailable: there is no place for the journal: neither XDG_DATA_HOME nor HOME "
+      "names a folder.");
 }
 
 TEST_F(Windows, RulesWindowOpensOnceAndHandsItsTextOverBeforeAButtonActs) {
@@ -445,10 +517,12 @@ TEST(StartUp, WithoutAUsableDbIniShowsOnlyTheMessageAndMakesNoWindow) {
   for (const char* path : {"ui_test_missing.ini", "ui_test_incomplete.ini", "ui_test_folder.ini"}) {
     RecordingUi ui;
     auto state = std::make_unique<ProgramState>();
-    ui::WindowJournal journal("ui_test_journal.sqlite3");
+    std::filesystem::remove("ui_test_start_journal.sqlite3");
+    ui::WindowJournal journal("ui_test_start_journal.sqlite3");
     EXPECT_EQ(ui::load_main_window(*state, ui, journal, path), nullptr) << path;
     EXPECT_EQ(ui.messages, Texts{"DB.INI Invalid or Missing"}) << path;
     EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty()) << path;
+    EXPECT_FALSE(std::filesystem::exists("ui_test_start_journal.sqlite3")) << path;
   }
 }
 
