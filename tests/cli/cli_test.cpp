@@ -108,6 +108,11 @@ const std::string kNpcs = "INSERT INTO npc_types (id,name,level,loottable_id) VA
 const std::string kBat = "INSERT INTO npc_types (id,name,level,loottable_id) VALUES (1,'a bat',5,0)";
 const std::string kCustomDrops = "INSERT INTO lootdrop (id,name) VALUES (1,'lvl_11-20_CUSTOM_weapon'),"
     "(2,'lvl_11-20_CUSTOM_weapon'),(3,'lvl_65-99_CUSTOM_Ales/Drinks')";
+const std::string kOddName = "ALTER TABLE npc_types MODIFY name VARBINARY(64) NOT NULL";
+const std::string kOddNpc = "INSERT INTO npc_types (id,name,level,loottable_id) VALUES (1,X'611B5B324AFF',5,0)";
+const std::string kCleanChecks = "NPCs whose loottable does not exist: 0\nloottable entries whose lootdrop does "
+    "not exist: 0\nlootdrop entries whose lootdrop or item does not exist: 0\nlootdrops without entries: 0\n"
+    "custom drops that no loottable links: 0\n";
 const std::string kNothing = "npcs=0 walked=0 chosen=0 drops=0 entries=0 seconds={s}\n";
 const std::string kTwoDrops = "npcs=2 walked=2 chosen=2 drops=2 entries=";
 const std::string kDone = "Completed!\n", kSeed = "{seed}";
@@ -177,6 +182,20 @@ const Row kRows[] = {
    "layout of lootdrop_entries: fits\nlayout of loottable: fits\nlayout of loottable_entries: differs\n"
    "  the value for probability lands silently in droplimit\n  the value for droplimit lands silently in mindrop\n"
    "  the value for mindrop lands silently in probability\n", "", "", "", 13},
+  // Names are data: control characters shown escaped, bytes that are no UTF-8 replaced in JSON.
+  {"check_escapes_control_characters", {"check"}, {kOddName, kOddNpc}, 1, "NPCs with loottable 0 (what repair "
+   "fixes): 1\n  npc 1 a\\x1B[2J\xFF\n" + kCleanChecks + "layout of lootdrop: fits\nlayout of lootdrop_entries: fits\n"
+   "layout of loottable: fits\nlayout of loottable_entries: fits\n", "", "", "", 13},
+  {"check_json_replaces_bytes_no_utf8", {"check", "--format", "json"}, {kOddName, kOddNpc}, 1,
+   R"j({"findings":[{"count":1,"examples":["npc 1 a\u001b[2J)j" "\xEF\xBF\xBD" R"j("],"finding":"NPCs with )j"
+   R"j(loottable 0 (what repair fixes)"},{"count":0,"examples":[],"finding":"NPCs whose loottable does not exist"},)j"
+   R"j({"count":0,"examples":[],"finding":"loottable entries whose lootdrop does not exist"},{"count":0,"examples":)j"
+   R"j([],"finding":"lootdrop entries whose lootdrop or item does not exist"},{"count":0,"examples":[],"finding":)j"
+   R"j("lootdrops without entries"},{"count":0,"examples":[],"finding":"custom drops that no loottable links"}],)j"
+   R"j("layouts":[{"differences":[],"fits":true,"table":"lootdrop"},{"differences":[],"fits":true,"table":)j"
+   R"j("lootdrop_entries"},{"differences":[],"fits":true,"table":"loottable"},{"differences":[],"fits":true,)j"
+   R"j("table":"loottable_entries"}]})j" "\n", "vandril_loot_cli: some names are no valid UTF-8; their bad bytes "
+   "are shown as U+FFFD in the JSON.\n", "", "", 13},
   // Bad input: a message naming the valid values, and no connection.
   {"unknown_command", {"frob"}, {}, 64, "",
    "vandril_loot_cli: frob is no command; use one of generate, stats, delete, repair, test-rules, check, history, "
@@ -408,6 +427,21 @@ TEST(CommandLineFiles, AFileNotWrittenWholeIsLeftAsItWas) {
     EXPECT_EQ(read_file(path), "before");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
   }
+}
+
+// A CSV cell never begins like a formula; a name holding the list's ';' is quoted.
+TEST(CommandLineFiles, ReportCellsAreNeverFormulas) {
+  reset_world();
+  fixture_sql("INSERT INTO items (id,name,itemtype) VALUES (1001,'=x',1),(1002,'a;b\"',1)");
+  fixture_sql("INSERT INTO npc_types (id,name,level,loottable_id) VALUES (1,'-2+3',12,7)");
+  const std::string report = VL_JOURNAL_DIR "/report.csv";
+  const CliResult result = run_cli({kGen, kLevels, "11-20", "--category", "Weapon", kAll, "101",
+                                    kItems, "2", "--seed", "3", "--dry-run", "--report", report});
+  ASSERT_EQ(result.exit_code, 0) << result.err;
+  EXPECT_EQ(std::regex_replace(read_file(report), std::regex("\n[0-9TZ:-]+,"), "\n{time},"),
+            "time,seed,npc_id,npc_name,npc_level,loottable_id,lootdrop_id,lootdrop_name,item_ids,"
+            "item_names\r\n{time},3,1,'-2+3,12,7,1,lvl_11-20_CUSTOM_weapon,1002;1001,"
+            "\"\"\"a;b\"\"\"\"\"\";=x\"\r\n");
 }
 
 // The journal is its owner's only; an older one is brought up to date whole,
