@@ -444,6 +444,29 @@ TEST(CommandLineFiles, ReportCellsAreNeverFormulas) {
             "\"\"\"a;b\"\"\"\"\"\";=x\"\r\n");
 }
 
+// A report that cannot be put in place after COMMIT: the run stays written and
+// its journal says so.
+TEST(CommandLineFiles, AReportLostAfterCommitLeavesTheRunCompleted) {
+  const std::string journal = VL_JOURNAL_DIR "/report_lost.sqlite3",
+                    report = VL_JOURNAL_DIR "/report_lost.json";
+  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(journal + suffix);
+  std::filesystem::remove_all(report);
+  std::filesystem::create_directories(report + "/in_the_way");  // renaming over it fails
+  reset_world();
+  fixture_sql(kArmours);
+  fixture_sql(kNpcs);
+  const CliResult result = run_cli(journaled(
+      journal, {kGen, kLevels, "01-10", kAll, "101", kItems, "2", "--atomic", "--report", report}));
+  EXPECT_EQ(result.exit_code, 3);
+  EXPECT_EQ(steady(result.err), kSeed + "vandril_loot_cli: --report " + report +
+                                    " could not be written (Is a directory); it was left as it "
+                                    "was.\n");
+  EXPECT_EQ(fixture_value("SELECT COUNT(*) FROM lootdrop"), "2");
+  EXPECT_NE(run_cli(journaled(journal, {"history", "--format", "json"}))
+                .out.find(R"("outcome":"completed")"),
+            std::string::npos);
+}
+
 // The journal is its owner's only; an older one is brought up to date whole,
 // its ids never to come again.
 TEST(JournalFile, IsPrivateAndAnOlderOneIsMigrated) {
