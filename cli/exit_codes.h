@@ -26,12 +26,14 @@ inline constexpr const char* kExitCodeTable =
     "  2    db.ini invalid, database unreachable or login refused; nothing written; with\n"
     "       --atomic also the server lost before COMMIT (rolled back, nothing written)\n"
     "  3    stopped part-way with something written (a rejected statement, a lost\n"
-    "       server): the message says what stays\n"
+    "       server): the message says what stays; also a --report file that could\n"
+    "       not be written after the run was (the run stays written)\n"
     "  5    --atomic: the server lost during COMMIT: all of the run or none, unknown which\n"
     "  64   usage: unknown command or option, a missing or malformed value, an unknown\n"
     "       category or range, an unreadable --list file, --rules with --list, no\n"
     "       terminal and no --yes for delete/repair/undo, --sql without --dry-run, a --report\n"
     "       file that is not .csv or .json\n"
-    "  130  interrupted by Ctrl+C (--atomic: before COMMIT, rolled back, nothing written)\n";
+    "  130  interrupted by Ctrl+C, SIGTERM or SIGHUP (--atomic: before COMMIT, rolled\n"
+    "       back, nothing written)\n";
 
 }  // namespace vl::cli
