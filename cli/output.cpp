@@ -99,7 +99,7 @@ StatsTable stats_table(const Form1Model& form, const std::vector<std::string>& w
 }
 
 std::string csv_text(const std::string& text) {
-  const std::string cell =
+  std::string cell =
       !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string::npos
           ? "'" + text
           : text;

@@ -67,7 +67,7 @@ class WholeFile::Buffer : public std::streambuf {
 
   int fd_;
   int error_ = 0;
-  std::array<char, 64 * 1024> bytes_{};
+  std::array<char, std::size_t{64} * 1024> bytes_{};
 };
 
 WholeFile::WholeFile(std::string path) : path_(std::move(path)) {
@@ -77,7 +77,9 @@ WholeFile::WholeFile(std::string path) : path_(std::move(path)) {
   std::random_device random;
   int fd = -1;
   for (int attempt = 0; fd < 0 && attempt < 100; ++attempt) {
-    temporary_ = folder + "." + name + "." + std::to_string(random() % 1000000) + ".tmp";
+    temporary_ = folder;
+    temporary_.append(".").append(name).append(".");
+    temporary_.append(std::to_string(random() % 1000000)).append(".tmp");
     fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0 && errno != EEXIST) throw FileError(reason(errno));
   }

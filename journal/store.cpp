@@ -238,9 +238,12 @@ void Store::migrate() {
       }
       if (made.find("AUTOINCREMENT") != std::string::npos) continue;
       const std::string older = std::string(table) + "_before_autoincrement";
-      exec("ALTER TABLE " + std::string(table) + " RENAME TO " + older + ";CREATE TABLE " +
-           definition + ";INSERT INTO " + table + " (" + columns + ") SELECT " + columns +
-           " FROM " + older + ";DROP TABLE " + older);
+      std::string copy = "ALTER TABLE ";
+      copy.append(table).append(" RENAME TO ").append(older);
+      copy.append(";CREATE TABLE ").append(definition);
+      copy.append(";INSERT INTO ").append(table).append(" (").append(columns).append(") SELECT ");
+      copy.append(columns).append(" FROM ").append(older).append(";DROP TABLE ").append(older);
+      exec(copy);
     }
     exec("COMMIT");
   } catch (...) {
