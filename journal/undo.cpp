@@ -53,10 +53,14 @@ std::string equals(const std::string& column, const std::string& value) {
   return "`" + column + "`=" + sql_value(value);
 }
 
-std::string listed(const std::vector<std::string>& items, const char* open = "`",
-                   const char* close = "`") {
+// Column names quoted for a statement, a backtick in one doubled.
+std::string listed(const std::vector<std::string>& columns) {
   std::string list;
-  for (const std::string& item : items) list += (list.empty() ? "" : ",") + (open + item + close);
+  for (const std::string& column : columns) {
+    list += list.empty() ? "`" : ",`";
+    for (const char c : column) list += c == '`' ? std::string("``") : std::string(1, c);
+    list += '`';
+  }
   return list;
 }
 
