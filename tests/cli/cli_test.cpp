@@ -510,7 +510,7 @@ struct UndoRow {
   std::string query = "", rows = "";  // checked when the world is not restored
   int undos = 1;                      // the undo given this many times; the last one checked
   std::string host = "";              // of db.ini for the undo
-  std::string sql_mode = "";          // the server's global sql_mode for the row
+  std::string sql_mode;               // the server's global sql_mode for the row
 };
 
 const std::string kChanged =
