@@ -70,7 +70,7 @@ int show_command(journal::Store& store, std::int64_t id) {
   std::printf("run %lld: %s on %s at %s\nstarted %s, ended %s\nsettings: %s\noutcome: %s\n",
               (long long)run->id, run->command.c_str(), run->database.c_str(), run->host.c_str(),
               run->started.c_str(), run->ended.empty() ? "never" : run->ended.c_str(),
-              run->settings.c_str(), journal::shown_outcome(*run).c_str());
+              terminal_text(run->settings).c_str(), journal::shown_outcome(*run).c_str());
   for (const auto& row : store.rows(id)) {
     std::printf("%s %s%s\n", journal::kind_name(row.kind),
                 terminal_text(journal::describe(row)).c_str(),

@@ -608,12 +608,18 @@ TEST(InterruptedRuns, CtrlCReportsWhatStaysAndAKilledRunIsUndoneWhole) {
   for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
     SCOPED_TRACE(signal);
     ++run_id;
-    CliProcess run(journaled(journal, {kGen, kLevels, "01-10", kItems, "1", kAll, "101"}));
+    const std::string folder = VL_JOURNAL_DIR "/interrupted", report = folder + "/drops.csv";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    CliProcess run(
+        journaled(journal, {kGen, kLevels, "01-10", kItems, "1", kAll, "101", "--report", report}));
     while (std::stoi(fixture_value("SELECT COUNT(*) FROM loottable_entries")) < 5)
       std::this_thread::yield();
     kill(run.pid(), signal);
     const CliResult result = run.wait();
     EXPECT_EQ(result.exit_code, signal == SIGKILL ? 128 + SIGKILL : 130);
+    EXPECT_FALSE(std::filesystem::exists(report));  // never a part of the report
+    if (signal != SIGKILL) EXPECT_TRUE(std::filesystem::is_empty(folder));
     if (signal != SIGKILL) {
       std::smatch found;
       ASSERT_TRUE(std::regex_match(
