@@ -14,6 +14,7 @@
 #include "cli/interrupt.h"
 #include "cli/output.h"
 #include "cli/planned_run.h"
+#include "core/whole_file.h"
 #include "db/database.h"
 #include "journal/deleted_rows.h"
 #include "loot/catalog.h"
@@ -72,12 +73,14 @@ int drive(ProgramState& state, TerminalUi& ui, const Plan& plan) {
   ui.on_interrupt = [&] {
     emit(ui, plan.describe(Ending::interrupted));
     if (ui.on_end) ui.on_end(kExitInterrupted);
+    remove_unfinished_files();
     ui::end_program_now(state, kExitInterrupted);
   };
   ui::run_command(state, ui, plan.handler, [&](int) {
     const Outcome outcome = plan.describe(Ending::connection_lost);
     emit(ui, outcome);
     if (ui.on_end) ui.on_end(outcome.exit_code);
+    remove_unfinished_files();
     ui::end_program_now(state, outcome.exit_code);
   });
   const Outcome outcome = plan.describe(Ending::finished);
@@ -368,8 +371,11 @@ int generate(ProgramState& state, TerminalUi& ui, const Invocation& run, RunJour
   }
   state.random.pin_seed(seed);
   const int code = drive(state, ui, generate_plan(ui));
-  if (report) finish_window_report(state, *report, run);
-  return code;
+  if (!report) return code;
+  // The journal's run ends with the run, whatever becomes of the report.
+  if (ui.on_end) ui.on_end(code);
+  return finish_window_report(state, *report, run) || code != kExitDone ? code
+                                                                        : kExitStoppedPartWay;
 }
 
 int run_journaled(ProgramState& state, TerminalUi& ui, const Invocation& run, RunJournal* journal) {

@@ -27,12 +27,15 @@ inline constexpr const char* kExitCodeTable =
     "       delete with its journal and undo included); nothing written; with --atomic\n"
     "       also the server lost before COMMIT (rolled back, nothing written)\n"
     "  3    stopped part-way with something written (a rejected statement, a lost\n"
-    "       server, a journal that could not be written): the message says what stays\n"
+    "       server, a journal that could not be written): the message says what stays;\n"
+    "       also a --report file that could not be written after the run was (the run\n"
+    "       stays written)\n"
     "  5    --atomic: the server lost during COMMIT: all of the run or none, unknown which\n"
     "  64   usage: unknown command or option, a missing or malformed value, an unknown\n"
     "       category or range, an unreadable --list file, --rules with --list, --journal\n"
     "       with --no-journal, no terminal and no --yes for delete/repair/undo, --sql\n"
     "       without --dry-run, a --report file that is not .csv or .json\n"
-    "  130  interrupted by Ctrl+C (--atomic: before COMMIT, rolled back, nothing written)\n";
+    "  130  interrupted by Ctrl+C, SIGTERM or SIGHUP (--atomic: before COMMIT, rolled\n"
+    "       back, nothing written)\n";
 
 }  // namespace vl::cli

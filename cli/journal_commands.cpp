@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/exit_codes.h"
+#include "cli/output.h"
 #include "cli/terminal_ui.h"
 #include "db/database.h"
 #include "journal/run_settings.h"
@@ -48,7 +49,7 @@ int history_command(journal::Store& store, Format format) {
                       {"outcome", journal::shown_outcome(run)},
                       {"undoable", undoable(run)}});
     }
-    std::printf("%s\n", list.dump().c_str());
+    std::printf("%s\n", json_text(list).c_str());
     return kExitDone;
   }
   std::printf("%-5s %-20s %-8s %-6s %-22s %6s  %-10s %s\n", "id", "when", "command", "range",
@@ -69,9 +70,10 @@ int show_command(journal::Store& store, std::int64_t id) {
   std::printf("run %lld: %s on %s at %s\nstarted %s, ended %s\nsettings: %s\noutcome: %s\n",
               (long long)run->id, run->command.c_str(), run->database.c_str(), run->host.c_str(),
               run->started.c_str(), run->ended.empty() ? "never" : run->ended.c_str(),
-              run->settings.c_str(), journal::shown_outcome(*run).c_str());
+              terminal_text(run->settings).c_str(), journal::shown_outcome(*run).c_str());
   for (const auto& row : store.rows(id)) {
-    std::printf("%s %s%s\n", journal::kind_name(row.kind), journal::describe(row).c_str(),
+    std::printf("%s %s%s\n", journal::kind_name(row.kind),
+                terminal_text(journal::describe(row)).c_str(),
                 row.uncertain ? " (may not have reached the world)" : "");
   }
   return kExitDone;
@@ -96,7 +98,7 @@ int undo_command(ProgramState& state, journal::Store& store, const Invocation& i
   try {
     const journal::UndoPlan plan = journal::plan_undo(connection, store.rows(run->id));
     for (const std::string& conflict : plan.conflicts)
-      std::fprintf(stderr, "conflict: %s\n", conflict.c_str());
+      std::fprintf(stderr, "conflict: %s\n", terminal_text(conflict).c_str());
     if (!plan.conflicts.empty() && !invocation.force) {
       std::fprintf(stderr, "%zu conflicts; nothing was changed (--force skips them).\n",
                    plan.conflicts.size());

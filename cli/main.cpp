@@ -14,7 +14,9 @@
 #include "cli/terminal_ui.h"
 #include "ui/form1_logic.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int run_program(int argc, char** argv) {
   using namespace vl::cli;
   const ParsedArguments parsed = parse_arguments(argc, argv);
   std::fputs(parsed.out.c_str(), stdout);
@@ -73,6 +75,7 @@ int main(int argc, char** argv) {
 
   watch_for_interrupt();
   auto state = std::make_unique<vl::ProgramState>();
+  state->brace_settings = true;
   const bool quiet = run.verbosity == Verbosity::quiet;
   TerminalUi ui(*state, {.echo_messages = !quiet && run.command != CommandName::test_rules,
                          .show_progress = !quiet && isatty(STDERR_FILENO),
@@ -95,4 +98,17 @@ int main(int argc, char** argv) {
     return undo_command(*state, *undo_store, run, on_terminal);
   }
   return run_command_line(*state, ui, run, run_journal.get());
+}
+
+}  // namespace
+
+// What a writer throws ends the command with a message, never with an abort.
+int main(int argc, char** argv) {
+  try {
+    return run_program(argc, argv);
+  } catch (const std::exception& error) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "vandril_loot_cli: %s\n", error.what());
+    return vl::cli::kExitRefused;
+  }
 }

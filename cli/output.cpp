@@ -3,8 +3,10 @@
 #include <fmt/core.h>
 
 #include <algorithm>
-#include <nlohmann/json.hpp>
+#include <cstdio>
+#include <mutex>
 #include <sstream>
+#include <string_view>
 
 namespace vl::cli {
 namespace {
@@ -17,13 +19,6 @@ std::vector<long long> column_counts(const std::string& column) {
     if (!line.empty()) counts.push_back(std::stoll(line));
   }
   return counts;
-}
-
-std::string csv_field(const std::string& text) {
-  if (text.find_first_of(",\"") == std::string::npos) return text;
-  std::string quoted = "\"";
-  for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return quoted + "\"";
 }
 
 std::string stats_table_text(const StatsTable& stats) {
@@ -45,7 +40,7 @@ std::string stats_csv(const StatsTable& stats) {
   for (const auto& range : stats.ranges) out += "," + range;
   out += "\n";
   for (std::size_t c = 0; c < stats.categories.size(); ++c) {
-    out += csv_field(stats.categories[c]);
+    out += csv_text(stats.categories[c]);
     for (long long count : stats.counts[c]) out += "," + std::to_string(count);
     out += "\n";
   }
@@ -55,18 +50,18 @@ std::string stats_csv(const StatsTable& stats) {
 std::string stats_json(const StatsTable& stats) {
   const nlohmann::ordered_json json = {
       {"ranges", stats.ranges}, {"categories", stats.categories}, {"counts", stats.counts}};
-  return json.dump() + "\n";
+  return json_text(json) + "\n";
 }
 
 std::string check_table_text(const CheckReport& report) {
   std::string out;
   for (const Finding& finding : report.findings) {
     if (!finding.error.empty()) {
-      out += finding.what + ": could not be checked: " + finding.error + "\n";
+      out += finding.what + ": could not be checked: " + terminal_text(finding.error) + "\n";
       continue;
     }
     out += fmt::format("{}: {}\n", finding.what, finding.count);
-    for (const auto& example : finding.examples) out += "  " + example + "\n";
+    for (const auto& example : finding.examples) out += "  " + terminal_text(example) + "\n";
   }
   for (const LayoutFit& layout : report.layouts) {
     out += "layout of " + layout.table + ": " + (layout.fits ? "fits" : "differs") + "\n";
@@ -87,7 +82,7 @@ std::string check_json(const CheckReport& report) {
     layouts.push_back(
         {{"table", layout.table}, {"fits", layout.fits}, {"differences", layout.differences}});
   }
-  return nlohmann::ordered_json{{"findings", findings}, {"layouts", layouts}}.dump() + "\n";
+  return json_text(nlohmann::ordered_json{{"findings", findings}, {"layouts", layouts}}) + "\n";
 }
 
 }  // namespace
@@ -101,6 +96,45 @@ StatsTable stats_table(const Form1Model& form, const std::vector<std::string>& w
       stats.counts[c][r] = counts[c];
   }
   return stats;
+}
+
+std::string csv_text(const std::string& text) {
+  std::string cell =
+      !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string::npos
+          ? "'" + text
+          : text;
+  if (cell.find_first_of(",\"\r\n") == std::string::npos) return cell;
+  std::string quoted = "\"";
+  for (const char c : cell) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + "\"";
+}
+
+std::string json_text(const nlohmann::ordered_json& value) {
+  try {
+    return value.dump();
+  } catch (const nlohmann::json::type_error&) {
+    static std::once_flag said;
+    std::call_once(said, [] {
+      std::fputs(
+          "vandril_loot_cli: some names are no valid UTF-8; their bad bytes are shown as "
+          "U+FFFD in the JSON.\n",
+          stderr);
+    });
+    return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  }
+}
+
+std::string terminal_text(const std::string& text) {
+  std::string shown;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      shown += fmt::format("\\x{:02X}", byte);
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
 }
 
 std::string stats_text(const StatsTable& stats, Format format) {

@@ -5,6 +5,8 @@
 #include <map>
 #include <nlohmann/json.hpp>
 
+#include "cli/output.h"
+
 namespace vl::cli {
 namespace {
 
@@ -19,11 +21,11 @@ std::string item_name(const loot::PlanDetails& details, std::int32_t id) {
   return found == details.items.end() ? std::string() : found->second;
 }
 
-// A CSV field, quoted when it holds a comma, a quote or a line break.
-std::string csv_field(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+// A name in a list joined with ';': quoted when it holds ';' or a quote.
+std::string listed_name(const std::string& name) {
+  if (name.find_first_of(";\"") == std::string::npos) return name;
   std::string quoted = "\"";
-  for (const char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  for (const char c : name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
   return quoted + "\"";
 }
 
@@ -49,10 +51,10 @@ void print_plan(std::ostream& out, const loot::Plan& plan, const loot::PlanDetai
   out << "Planned drops (" << plan.drop_name << "):\n";
   for (const loot::PlannedDrop& drop : plan.drops) {
     const loot::NpcFacts& npc = facts_of(details, drop.npc_id);
-    out << "NPC " << drop.npc_id << " " << npc.name << " (level " << npc.level << "), loottable "
-        << drop.loottable_id << ": lootdrop " << drop.lootdrop_id << "\n";
+    out << "NPC " << drop.npc_id << " " << terminal_text(npc.name) << " (level " << npc.level
+        << "), loottable " << drop.loottable_id << ": lootdrop " << drop.lootdrop_id << "\n";
     for (const std::int32_t item : drop.item_ids) {
-      out << "  item " << item << " " << item_name(details, item) << "\n";
+      out << "  item " << item << " " << terminal_text(item_name(details, item)) << "\n";
     }
   }
   out << "NPCs in the range: " << plan.npcs_in_range
@@ -66,7 +68,7 @@ void print_plan(std::ostream& out, const loot::Plan& plan, const loot::PlanDetai
         << " NPC(s) outside " << plan.level_low << "-" << plan.level_high
         << ", who would receive the drop too:";
     for (const loot::NpcFacts& npc : table.examples) {
-      out << " " << npc.id << " " << npc.name << " (level " << npc.level << ");";
+      out << " " << npc.id << " " << terminal_text(npc.name) << " (level " << npc.level << ");";
     }
     out << (table.outside_npcs > table.examples.size() ? " ...\n" : "\n");
   }
@@ -86,11 +88,11 @@ void write_report(std::ostream& out, ReportFormat format, const loot::Plan& plan
       for (std::size_t k = 0; k < drop.item_ids.size(); ++k) {
         const std::string separator = k == 0 ? "" : ";";
         ids += separator + std::to_string(drop.item_ids[k]);
-        names += separator + item_name(details, drop.item_ids[k]);
+        names += separator + listed_name(item_name(details, drop.item_ids[k]));
       }
-      out << time << "," << seed << "," << drop.npc_id << "," << csv_field(npc.name) << ","
+      out << time << "," << seed << "," << drop.npc_id << "," << csv_text(npc.name) << ","
           << npc.level << "," << drop.loottable_id << "," << drop.lootdrop_id << ","
-          << csv_field(plan.drop_name) << "," << ids << "," << csv_field(names) << "\r\n";
+          << csv_text(plan.drop_name) << "," << ids << "," << csv_text(names) << "\r\n";
     }
     return;
   }
@@ -112,7 +114,7 @@ void write_report(std::ostream& out, ReportFormat format, const loot::Plan& plan
     for (const std::int32_t item : drop.item_ids) {
       record["item_names"].push_back(item_name(details, item));
     }
-    out << (first ? "\n" : ",\n") << record.dump();
+    out << (first ? "\n" : ",\n") << json_text(record);
     first = false;
   }
   out << "\n]\n";

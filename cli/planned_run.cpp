@@ -8,7 +8,9 @@
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
 #include "cli/plan_output.h"
+#include "core/whole_file.h"
 #include "db/database.h"
+#include "db/sql_literal.h"
 #include "loot/atomic_writer.h"
 #include "loot/candidates.h"
 #include "loot/plan_details.h"
@@ -19,17 +21,31 @@ namespace {
 
 void say(const std::string& text) { std::fprintf(stderr, "%s\n", plain_lines(text).c_str()); }
 
-// A file the command writes, opened before any statement is sent.
-std::optional<std::ofstream> open_output(const std::optional<std::string>& path,
-                                         const char* option) {
-  if (!path) return std::ofstream();
-  std::ofstream file(*path, std::ios::binary);
-  if (!file) {
+// A file the command writes, created before any statement is sent (nullptr
+// without its option); false when it cannot be.
+bool open_output(const std::optional<std::string>& path, const char* option,
+                 std::unique_ptr<WholeFile>& file) {
+  if (!path) return true;
+  try {
+    file = std::make_unique<WholeFile>(*path);
+    return true;
+  } catch (const FileError&) {
     say(fmt::format("vandril_loot_cli: {} {} cannot be written; nothing was sent to the server.",
                     option, *path));
-    return std::nullopt;
+    return false;
   }
-  return file;
+}
+
+// Puts the written file in place; false, said, when it could not be written whole.
+bool finish_output(WholeFile& file, const std::string& path, const char* option) {
+  try {
+    file.commit();
+    return true;
+  } catch (const FileError& error) {
+    say(fmt::format("vandril_loot_cli: {} {} could not be written ({}); it was left as it was.",
+                    option, path, error.what()));
+    return false;
+  }
 }
 
 // `observed`: its statements are logged and counted like the handlers' (the
@@ -77,14 +93,16 @@ std::string settings_comment(const ProgramState& state, const Invocation& run,
       plan.highest_lootdrop_id.empty() ? "none" : plan.highest_lootdrop_id);
 }
 
-void write_report_file(std::ofstream& file, const std::string& path, const loot::Plan& plan,
+// False, said, when the file could not be written whole.
+bool write_report_file(WholeFile& file, const std::string& path, const loot::Plan& plan,
                        db::Connection& connection, std::uint64_t seed) {
   try {
-    write_report(file, *report_format(path), plan, loot::plan_details(plan, connection), seed,
+    write_report(file.out(), *report_format(path), plan, loot::plan_details(plan, connection), seed,
                  utc_now());
   } catch (const db::Error& error) {
     say("The report lacks names: " + std::string(error.what()));
   }
+  return finish_output(file, path, "--report");
 }
 
 int exit_code_of(loot::AtomicOutcome outcome) {
@@ -106,11 +124,11 @@ int exit_code_of(loot::AtomicOutcome outcome) {
 
 }  // namespace
 
-int run_planned(ProgramState& state, TerminalUi&, const Invocation& run, std::uint64_t seed) {
+int run_planned(ProgramState& state, TerminalUi& ui, const Invocation& run, std::uint64_t seed) {
   const auto started = std::chrono::steady_clock::now();
-  auto sql_file = open_output(run.sql, "--sql");
-  auto report_file = open_output(run.report, "--report");
-  if (!sql_file || !report_file) return kExitRefused;
+  std::unique_ptr<WholeFile> sql_file, report_file;
+  if (!open_output(run.sql, "--sql", sql_file) || !open_output(run.report, "--report", report_file))
+    return kExitRefused;
   // Planning only reads: Ctrl+C may end it at once.
   end_at_once_on_interrupt(true);
   const auto connection = connect(state);
@@ -126,8 +144,12 @@ int run_planned(ProgramState& state, TerminalUi&, const Invocation& run, std::ui
       say(db::statement_failed_message(error, "(looking up names for the plan)"));
       return kExitRefused;
     }
-    if (run.sql) loot::write_plan_script(*sql_file, plan, settings_comment(state, run, plan, seed));
-    if (run.report) write_report_file(*report_file, *run.report, plan, *connection, seed);
+    if (sql_file) {
+      loot::write_plan_script(sql_file->out(), plan, settings_comment(state, run, plan, seed));
+      if (!finish_output(*sql_file, *run.sql, "--sql")) return kExitRefused;
+    }
+    if (report_file && !write_report_file(*report_file, *run.report, plan, *connection, seed))
+      return kExitRefused;
     return kExitDone;
   }
 
@@ -143,45 +165,47 @@ int run_planned(ProgramState& state, TerminalUi&, const Invocation& run, std::ui
               plan.npcs_in_range, plan.npcs_in_range, plan.drops.size(), drops,
               drops * static_cast<std::size_t>(plan.items_per_drop), seconds);
   std::fflush(stdout);
-  if (run.report && drops > 0)
-    write_report_file(*report_file, *run.report, plan, *connection, seed);
+  // The run is written whole: its journal says so whatever becomes of the report.
+  if (drops > 0 && ui.on_end) ui.on_end(kExitDone);
+  if (report_file && drops > 0 &&
+      !write_report_file(*report_file, *run.report, plan, *connection, seed))
+    return kExitStoppedPartWay;
   return exit_code_of(result.outcome);
 }
 
 std::variant<std::unique_ptr<WindowRunReport>, int> prepare_window_report(ProgramState& state,
                                                                           const Invocation& run,
                                                                           std::uint64_t seed) {
-  auto file = open_output(run.report, "--report");
-  if (!file) return kExitRefused;
+  std::unique_ptr<WholeFile> file;
+  if (!open_output(run.report, "--report", file)) return kExitRefused;
   const auto connection = connect(state, false);
   if (!connection) return kExitNotConnected;
   auto planned = make_plan(state, *connection, seed);
   if (auto* code = std::get_if<int>(&planned)) return *code;
   return std::make_unique<WindowRunReport>(
-      WindowRunReport{std::move(std::get<loot::Plan>(planned)), std::move(*file), seed});
+      WindowRunReport{std::move(std::get<loot::Plan>(planned)), std::move(file), seed});
 }
 
-void finish_window_report(ProgramState& state, WindowRunReport& report, const Invocation& run) {
+bool finish_window_report(ProgramState& state, WindowRunReport& report, const Invocation& run) {
   const auto connection = connect(state, false);
-  if (!connection) return;
+  if (!connection) return false;
   loot::Plan& plan = report.plan;
   // The run's drops are the ones above the highest id seen when planning.
   std::vector<std::int32_t> ids;
   try {
     db::Recordset rows;
-    rows.open("SELECT id FROM lootdrop WHERE name=" + loot::sql_text(plan.drop_name) + " AND id>" +
-                  (plan.highest_lootdrop_id.empty() ? "0" : plan.highest_lootdrop_id) +
-                  " ORDER BY id",
+    rows.open("SELECT id FROM lootdrop WHERE name=" + db::hex_literal(plan.drop_name) + " AND id>" +
+                  db::integer_literal(plan.highest_lootdrop_id).value_or("0") + " ORDER BY id",
               *connection);
     for (; !rows.eof(); rows.move_next())
       ids.push_back(std::stoi(rows.field(std::size_t{0}).text()));
   } catch (const db::Error& error) {
     say("The report could not be written: " + std::string(error.what()));
-    return;
+    return false;
   }
   if (ids.size() < plan.drops.size()) plan.drops.resize(ids.size());  // the run stopped early
   for (std::size_t i = 0; i < plan.drops.size(); ++i) plan.drops[i].lootdrop_id = ids[i];
-  write_report_file(report.file, *run.report, plan, *connection, report.seed);
+  return write_report_file(*report.file, *run.report, plan, *connection, report.seed);
 }
 
 }  // namespace vl::cli

@@ -4,13 +4,13 @@
 // the window's way, from the plan of the same seed.
 
 #include <cstdint>
-#include <fstream>
 #include <memory>
 #include <variant>
 
 #include "cli/options.h"
 #include "cli/terminal_ui.h"
 #include "core/program_state.h"
+#include "core/whole_file.h"
 #include "loot/plan.h"
 
 namespace vl::cli {
@@ -20,7 +20,7 @@ int run_planned(ProgramState& state, TerminalUi& ui, const Invocation& run, std:
 
 struct WindowRunReport {
   loot::Plan plan;
-  std::ofstream file;
+  std::unique_ptr<WholeFile> file;
   std::uint64_t seed = 0;
 };
 
@@ -30,7 +30,8 @@ std::variant<std::unique_ptr<WindowRunReport>, int> prepare_window_report(Progra
                                                                           const Invocation& run,
                                                                           std::uint64_t seed);
 
-// After the run: the report of the drops it wrote, with the ids it took.
-void finish_window_report(ProgramState& state, WindowRunReport& report, const Invocation& run);
+// After the run: the report of the drops it wrote, with the ids it took. False,
+// said, when it could not be written.
+bool finish_window_report(ProgramState& state, WindowRunReport& report, const Invocation& run);
 
 }  // namespace vl::cli

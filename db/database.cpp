@@ -8,9 +8,21 @@ const char* const kConnectionFailedMessage =
     "Use 127.0.0.1 IP for minilogin?\r\n"
     "Install myODBC drivers?";
 
+namespace {
+
+std::string setting(const Session& state, const std::string& value) {
+  if (!state.brace_settings || value.find_first_of(";{}") == std::string::npos) return value;
+  std::string braced = "{";
+  for (const char c : value) braced += c == '}' ? std::string("}}") : std::string(1, c);
+  return braced + "}";
+}
+
+}  // namespace
+
 std::string connection_string(const Session& state) {
-  return "DRIVER={MySQL ODBC 3.51 Driver};SERVER=" + state.db_host + ";DATABASE=" + state.db_name +
-         ";UID=" + state.db_user + ";PWD=" + state.db_password + ";OPTION=18475";
+  return "DRIVER={MySQL ODBC 3.51 Driver};SERVER=" + setting(state, state.db_host) +
+         ";DATABASE=" + setting(state, state.db_name) + ";UID=" + setting(state, state.db_user) +
+         ";PWD=" + setting(state, state.db_password) + ";OPTION=18475";
 }
 
 void open_database(Session& state) {

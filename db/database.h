@@ -26,7 +26,8 @@ class ConnectionFailed : public std::runtime_error {
   std::string driver_text_;
 };
 
-// "DRIVER={MySQL ODBC 3.51 Driver};SERVER=...;DATABASE=...;UID=...;PWD=...;OPTION=18475"
+// "DRIVER={MySQL ODBC 3.51 Driver};SERVER=...;DATABASE=...;UID=...;PWD=...;OPTION=18475";
+// with brace_settings, a value holding ';', '{' or '}' as "{...}" with '}' doubled.
 std::string connection_string(const Session& session);
 
 // A new open connection in db_connection and a new unopened result set in

@@ -17,6 +17,10 @@ namespace vl::db {
 struct Session {
   // Connection settings from db.ini.
   std::string db_host, db_user, db_password, db_name;
+  // The command line's: a setting holding ';', '{' or '}' goes into the
+  // connection string in braces, so that the driver reads it whole. The window
+  // builds its string unaltered.
+  bool brace_settings = false;
 
   // Given to every connection open_database makes.
   StatementObserver statement_observer;

@@ -2,8 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <regex>
 #include <string_view>
+
+#include "db/sql_literal.h"
 
 namespace vl::journal {
 namespace {
@@ -109,6 +112,27 @@ std::string quoted(const std::string& text) {
     out += c;
   }
   return out + "'";
+}
+
+std::string unquoted(const std::string& literal) {
+  std::string text;
+  for (std::size_t i = 1; i + 1 < literal.size(); ++i) {
+    if (literal[i] == '\\' && i + 2 < literal.size()) ++i;
+    text += literal[i];
+  }
+  return text;
+}
+
+std::string sql_value(const std::string& value) {
+  if (value == "NULL") return value;
+  if (!value.empty() && value.front() == '\'') return db::hex_literal(unquoted(value));
+  if (auto integer = db::integer_literal(value)) return *integer;
+  double number = 0;
+  const char* end = value.data() + value.size();
+  const bool plain =
+      !value.empty() && value.find_first_not_of("0123456789.eE+-") == std::string::npos;
+  if (plain && std::from_chars(value.data(), end, number).ptr == end) return value;
+  return db::hex_literal(value);
 }
 
 std::string describe(const Row& row) {

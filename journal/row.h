@@ -30,8 +30,14 @@ std::vector<Row> rows_of_statement(const std::string& sql);
 // "inserted", "deleted", "npc", "removed".
 const char* kind_name(RowKind kind);
 
-// A text as a single-quoted SQL literal.
+// A text as a single-quoted SQL literal, and the text of such a literal.
 std::string quoted(const std::string& text);
+std::string unquoted(const std::string& literal);
+
+// A value of a row as a statement gets it, whatever the server's sql_mode and
+// character set: NULL, an integer written again, a plain decimal number as it
+// is, a text (or anything else) as the hexadecimal literal of its bytes.
+std::string sql_value(const std::string& value);
 
 // "table (v1,v2,...)", for messages.
 std::string describe(const Row& row);

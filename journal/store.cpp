@@ -2,22 +2,33 @@
 
 #include <sqlite3.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <ctime>
 #include <filesystem>
+#include <tuple>
 
 namespace vl::journal {
 namespace {
 
 // A run's rows lie between its first_row and last_row (ids only grow while a
 // run has rows), so that no index on rows.run has to be written with every
-// drop: a run is read by a range of ids.
-constexpr const char* kSchema =
-    "CREATE TABLE IF NOT EXISTS runs (id INTEGER PRIMARY KEY, started TEXT NOT NULL, ended TEXT, "
+// drop: a run is read by a range of ids. Ids never come again (AUTOINCREMENT),
+// so that an id once shown or kept names one run or row for good.
+constexpr const char* kRunsTable =
+    "runs (id INTEGER PRIMARY KEY AUTOINCREMENT, started TEXT NOT NULL, ended TEXT, "
     "host TEXT, database TEXT, command TEXT, settings TEXT, outcome TEXT, "
     "journal_incomplete INTEGER NOT NULL DEFAULT 0, undone INTEGER NOT NULL DEFAULT 0, "
-    "first_row INTEGER, last_row INTEGER);"
-    "CREATE TABLE IF NOT EXISTS rows (id INTEGER PRIMARY KEY, run INTEGER NOT NULL, kind TEXT, "
-    "tbl TEXT, cols TEXT, vals TEXT, uncertain INTEGER NOT NULL);";
+    "first_row INTEGER, last_row INTEGER)";
+constexpr const char* kRowsTable =
+    "rows (id INTEGER PRIMARY KEY AUTOINCREMENT, run INTEGER NOT NULL, kind TEXT, "
+    "tbl TEXT, cols TEXT, vals TEXT, uncertain INTEGER NOT NULL)";
+constexpr const char* kRunsColumns =
+    "id, started, ended, host, database, command, settings, outcome, journal_incomplete, undone, "
+    "first_row, last_row";
+constexpr const char* kRowsColumns = "id, run, kind, tbl, cols, vals, uncertain";
 
 // Journals written before runs kept their range of rows.
 constexpr const char* kAddRowRanges =
@@ -152,10 +163,29 @@ std::string utc_timestamp() {
   return text;
 }
 
-Store::Store(const std::string& path) : path_(path) {
+namespace {
+
+// The journal holds the world's rows: its folder, when made here, and its file
+// are its owner's only. A path that cannot be made is left for SQLite to refuse.
+void make_private(const std::string& path) {
+  namespace fs = std::filesystem;
   std::error_code ignored;
-  const auto folder = std::filesystem::path(path).parent_path();
-  if (!folder.empty()) std::filesystem::create_directories(folder, ignored);
+  const auto folder = fs::path(path).parent_path();
+  if (!folder.empty() && !fs::exists(folder, ignored)) {
+    fs::create_directories(folder, ignored);
+    fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, ignored);
+  }
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return;
+  struct stat file {};
+  if (::fstat(fd, &file) == 0 && S_ISREG(file.st_mode)) ::fchmod(fd, 0600);
+  ::close(fd);
+}
+
+}  // namespace
+
+Store::Store(const std::string& path) : path_(path) {
+  make_private(path);
   if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
       SQLITE_OK) {
     const std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
@@ -165,9 +195,10 @@ Store::Store(const std::string& path) : path_(path) {
   try {
     sqlite3_busy_timeout(db_, 5000);
     exec("PRAGMA journal_mode=WAL");
-    exec("PRAGMA synchronous=NORMAL");
-    exec(kSchema);
-    if (!has_column("runs", "first_row")) exec(kAddRowRanges);
+    // Every commit reaches the disk before it returns: a row written ahead of
+    // its statement is there even when the machine stops.
+    exec("PRAGMA synchronous=FULL");
+    migrate();
   } catch (...) {
     sqlite3_close(db_);
     throw;
@@ -187,6 +218,38 @@ sqlite3_stmt* Store::kept(const char* sql) {
     throw JournalError(sqlite3_errmsg(db_));
   }
   return at->second;
+}
+
+// One transaction, so that two programs opening an older journal at once
+// never migrate it twice, and a failure leaves it as it was.
+void Store::migrate() {
+  exec("BEGIN IMMEDIATE");
+  try {
+    exec(std::string("CREATE TABLE IF NOT EXISTS ") + kRunsTable + ";CREATE TABLE IF NOT EXISTS " +
+         kRowsTable);
+    if (!has_column("runs", "first_row")) exec(kAddRowRanges);
+    for (const auto& [table, definition, columns] :
+         {std::tuple{"runs", kRunsTable, kRunsColumns},
+          std::tuple{"rows", kRowsTable, kRowsColumns}}) {
+      std::string made;
+      {
+        Statement query(db_, "SELECT sql FROM sqlite_master WHERE type='table' AND name=?");
+        if (query.bind(1, std::string(table)).step()) made = query.text(0);
+      }
+      if (made.find("AUTOINCREMENT") != std::string::npos) continue;
+      const std::string older = std::string(table) + "_before_autoincrement";
+      std::string copy = "ALTER TABLE ";
+      copy.append(table).append(" RENAME TO ").append(older);
+      copy.append(";CREATE TABLE ").append(definition);
+      copy.append(";INSERT INTO ").append(table).append(" (").append(columns).append(") SELECT ");
+      copy.append(columns).append(" FROM ").append(older).append(";DROP TABLE ").append(older);
+      exec(copy);
+    }
+    exec("COMMIT");
+  } catch (...) {
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
 }
 
 bool Store::has_column(const char* table, const char* column) {

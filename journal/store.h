@@ -68,6 +68,7 @@ class Store {
 
  private:
   void exec(const std::string& sql);
+  void migrate();  // the tables made or brought up to date
   bool has_column(const char* table, const char* column);
   // A statement prepared once and kept for the store's life.
   sqlite3_stmt* kept(const char* sql);

@@ -7,6 +7,8 @@
 #include <optional>
 #include <set>
 
+#include "db/sql_literal.h"
+
 namespace vl::journal {
 namespace {
 
@@ -21,15 +23,6 @@ using WorldRow = std::vector<Field>;
 // wrote names and what stays with it (a drop's entries and links by the drop).
 std::string key_column(const std::string& table) {
   return table == "lootdrop_entries" || table == "loottable_entries" ? "lootdrop_id" : "id";
-}
-
-std::string unquoted(const std::string& literal) {
-  std::string text;
-  for (std::size_t i = 1; i + 1 < literal.size(); ++i) {
-    if (literal[i] == '\\' && i + 2 < literal.size()) ++i;
-    text += literal[i];
-  }
-  return text;
 }
 
 std::optional<double> number(const std::string& text) {
@@ -56,14 +49,25 @@ std::string equals(const std::string& column, const std::string& value) {
   if (value == "NULL") return "`" + column + "` IS NULL";
   const bool fraction =
       !value.empty() && value.front() != '\'' && value.find_first_of(".eE") != std::string::npos;
-  if (fraction) return "ABS(`" + column + "`-" + value + ")<0.0001";
-  return "`" + column + "`=" + value;
+  if (fraction) return "ABS(`" + column + "`-" + sql_value(value) + ")<0.0001";
+  return "`" + column + "`=" + sql_value(value);
 }
 
-std::string listed(const std::vector<std::string>& items, const char* open = "`",
-                   const char* close = "`") {
+// Column names quoted for a statement, a backtick in one doubled.
+std::string listed(const std::vector<std::string>& columns) {
   std::string list;
-  for (const std::string& item : items) list += (list.empty() ? "" : ",") + (open + item + close);
+  for (const std::string& column : columns) {
+    list += list.empty() ? "`" : ",`";
+    for (const char c : column) list += c == '`' ? std::string("``") : std::string(1, c);
+    list += '`';
+  }
+  return list;
+}
+
+// Values of rows (keys among them) as a statement gets them: see sql_value.
+std::string values_listed(const std::vector<std::string>& values) {
+  std::string list;
+  for (const std::string& value : values) list += (list.empty() ? "" : ",") + sql_value(value);
   return list;
 }
 
@@ -81,7 +85,7 @@ class World {
       names.open(
           "SELECT COLUMN_NAME FROM information_schema.COLUMNS WHERE TABLE_SCHEMA=DATABASE() AND "
           "TABLE_NAME=" +
-              quoted(row.table) + " ORDER BY ORDINAL_POSITION",
+              db::hex_literal(row.table) + " ORDER BY ORDINAL_POSITION",
           connection_);
       for (; !names.eof(); names.move_next())
         at->second.push_back(names.field(std::size_t{0}).text());
@@ -153,7 +157,7 @@ class World {
     read_columns_[row.table] = names;
     db::Recordset found;
     found.open("SELECT " + listed(names) + " FROM `" + row.table + "` WHERE `" +
-                   key_column(row.table) + "` IN (" + listed(keys, "", "") + ")",
+                   key_column(row.table) + "` IN (" + values_listed(keys) + ")",
                connection_);
     const std::size_t key = column_index(row.table, key_column(row.table));
     for (; !found.eof(); found.move_next()) {
@@ -179,7 +183,7 @@ std::map<std::string, int> links_into(db::Connection& connection,
   if (tables.empty()) return links;
   db::Recordset found;
   found.open("SELECT loottable_id, COUNT(*) FROM loottable_entries WHERE loottable_id IN (" +
-                 listed(std::vector<std::string>(tables.begin(), tables.end()), "", "") +
+                 values_listed(std::vector<std::string>(tables.begin(), tables.end())) +
                  ") GROUP BY loottable_id",
              connection);
   for (; !found.eof(); found.move_next())
@@ -193,9 +197,8 @@ void delete_by_keys(const std::string& table, const std::vector<std::string>& ke
   for (std::size_t from = 0; from < keys.size(); from += kKeysPerStatement) {
     const auto end = std::min(keys.size(), from + kKeysPerStatement);
     statements.push_back("DELETE FROM `" + table + "` WHERE `" + key_column(table) + "` IN (" +
-                         listed({keys.begin() + static_cast<std::ptrdiff_t>(from),
-                                 keys.begin() + static_cast<std::ptrdiff_t>(end)},
-                                "", "") +
+                         values_listed({keys.begin() + static_cast<std::ptrdiff_t>(from),
+                                        keys.begin() + static_cast<std::ptrdiff_t>(end)}) +
                          ")");
   }
 }
@@ -212,7 +215,7 @@ void plan_npcs(World& world, const std::vector<Row>& rows, UndoPlan& plan) {
             : found.front().first[world.column_index("npc_types", "loottable_id")].value_or("NULL");
     if (now == table) {
       std::string undo = "UPDATE npc_types SET loottable_id=0 WHERE id=";
-      undo.append(npc).append(" AND loottable_id=").append(table);
+      undo.append(sql_value(npc)).append(" AND loottable_id=").append(sql_value(table));
       plan.statements.push_back(std::move(undo));
     } else if (!row.uncertain || now != "0") {
       std::string conflict = "NPC " + npc + " now has loottable ";
@@ -306,7 +309,7 @@ void plan_deleted(World& world, const std::vector<Row>& rows, UndoPlan& plan) {
     for (std::size_t from = 0; from < of_table.size(); from += kKeysPerStatement) {
       std::string values;
       for (std::size_t i = from; i < std::min(of_table.size(), from + kKeysPerStatement); ++i)
-        values += (values.empty() ? "(" : ",(") + listed(of_table[i]->values, "", "") + ")";
+        values += (values.empty() ? "(" : ",(") + values_listed(of_table[i]->values) + ")";
       std::string insert = "INSERT INTO `" + table + "` (";
       insert.append(listed(world.columns(*of_table.front()))).append(") VALUES ").append(values);
       plan.statements.push_back(std::move(insert));

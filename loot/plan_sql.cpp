@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/numeric_text.h"
+#include "db/sql_literal.h"
 
 namespace vl::loot {
 namespace {
@@ -48,8 +49,9 @@ std::string sql_text(const std::string& text) {
 }
 
 void for_each_plan_insert(const Plan& plan, std::size_t max_bytes,
-                          const std::function<void(const std::string&)>& statement) {
-  const std::string name = sql_text(plan.drop_name);
+                          const std::function<void(const std::string&)>& statement,
+                          std::string (*text)(const std::string&)) {
+  const std::string name = text(plan.drop_name);
   Batcher drops("INSERT INTO lootdrop (id,name) VALUES ", max_bytes, statement);
   for (const PlannedDrop& drop : plan.drops) {
     drops.add("(" + std::to_string(drop.lootdrop_id) + "," + name + ")");
@@ -88,24 +90,38 @@ void write_plan_script(std::ostream& out, const Plan& plan, const std::string& c
     out << "-- " << comment.substr(start, end - start) << "\n";
     start = end + 1;
   }
-  const std::string seen = plan.highest_lootdrop_id.empty() ? "0" : plan.highest_lootdrop_id;
+  const std::string seen = db::integer_literal(plan.highest_lootdrop_id).value_or("0");
   out << "START TRANSACTION;\n"
          "DELIMITER //\n"
          "BEGIN NOT ATOMIC\n"
          "  DECLARE highest BIGINT;\n"
+         "  SET @vandril_plan_passed = 0;\n"
          "  SELECT COALESCE(MAX(id),0) INTO highest FROM lootdrop FOR UPDATE;\n"
          "  IF highest <> "
       << seen
       << " THEN\n"
+         "    ROLLBACK;\n"
          "    SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'The highest lootdrop id is no longer "
       << seen
       << ": the lootdrops were planned on another state of the world. Nothing was written.';\n"
          "  END IF;\n"
+         "  SET @vandril_plan_passed = 1;\n"
+         "END//\n";
+  const auto hex = [](const std::string& text) { return db::hex_literal(text); };
+  for_each_plan_insert(
+      plan, kScriptStatementBytes,
+      [&out](const std::string& sql) {
+        out << "BEGIN NOT ATOMIC\n"
+               "  DECLARE EXIT HANDLER FOR SQLEXCEPTION\n"
+               "    BEGIN SET @vandril_plan_passed = 0; ROLLBACK; RESIGNAL; END;\n"
+               "  IF @vandril_plan_passed = 1 THEN\n    "
+            << sql << ";\n  END IF;\nEND//\n";
+      },
+      +hex);
+  out << "BEGIN NOT ATOMIC\n"
+         "  IF @vandril_plan_passed = 1 THEN COMMIT; ELSE ROLLBACK; END IF;\n"
          "END//\n"
          "DELIMITER ;\n";
-  for_each_plan_insert(plan, kScriptStatementBytes,
-                       [&out](const std::string& sql) { out << sql << ";\n"; });
-  out << "COMMIT;\n";
 }
 
 }  // namespace vl::loot

@@ -13,19 +13,25 @@
 
 namespace vl::loot {
 
+// A text as an SQL string literal in single quotes.
+std::string sql_text(const std::string& text);
+
 // Calls `statement` with each INSERT of the plan: its lootdrop rows, then their
 // lootdrop entries, then the loottable entries, each table's rows in plan
 // order. A statement holds as many rows as fit in `max_bytes` (at least one).
+// `text` writes the drop name as a literal.
 void for_each_plan_insert(const Plan& plan, std::size_t max_bytes,
-                          const std::function<void(const std::string&)>& statement);
+                          const std::function<void(const std::string&)>& statement,
+                          std::string (*text)(const std::string&) = sql_text);
 
 // The plan as a script for the mariadb client: `comment` (one "-- " line per
 // line), START TRANSACTION, a guard that stops the script before anything is
 // written when the highest lootdrop id is no longer the one the plan saw, the
-// plan's INSERTs, COMMIT. Applied twice, the second time stops at the guard.
+// plan's INSERTs, COMMIT. Each INSERT runs only while the guard and every
+// INSERT before it passed (a failure rolls back), so that the script writes all or nothing also
+// when the client goes on after an error (--force, or `source`). Texts go as hexadecimal literals,
+// the same under every sql_mode and character set. Applied twice, the second time stops at the
+// guard.
 void write_plan_script(std::ostream& out, const Plan& plan, const std::string& comment);
-
-// A text as an SQL string literal in single quotes.
-std::string sql_text(const std::string& text);
 
 }  // namespace vl::loot

@@ -5,6 +5,8 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -96,6 +98,11 @@ CliResult run_cli(const Args& args, const std::string& input = "",
   return CliProcess(args, input, password).wait();
 }
 
+Args journaled(const std::string& journal, Args args) {
+  args.insert(args.begin(), {"--journal", journal});
+  return args;
+}
+
 struct Row {
   const char* name;
   Args args;
@@ -117,6 +124,11 @@ const std::string kNpcs = "INSERT INTO npc_types (id,name,level,loottable_id) VA
 const std::string kBat = "INSERT INTO npc_types (id,name,level,loottable_id) VALUES (1,'a bat',5,0)";
 const std::string kCustomDrops = "INSERT INTO lootdrop (id,name) VALUES (1,'lvl_11-20_CUSTOM_weapon'),"
     "(2,'lvl_11-20_CUSTOM_weapon'),(3,'lvl_65-99_CUSTOM_Ales/Drinks')";
+const std::string kOddName = "ALTER TABLE npc_types MODIFY name VARBINARY(64) NOT NULL";
+const std::string kOddNpc = "INSERT INTO npc_types (id,name,level,loottable_id) VALUES (1,X'611B5B324AFF',5,0)";
+const std::string kCleanChecks = "NPCs whose loottable does not exist: 0\nloottable entries whose lootdrop does "
+    "not exist: 0\nlootdrop entries whose lootdrop or item does not exist: 0\nlootdrops without entries: 0\n"
+    "custom drops that no loottable links: 0\n";
 const std::string kNothing = "npcs=0 walked=0 chosen=0 drops=0 entries=0 seconds={s}\n";
 const std::string kTwoDrops = "npcs=2 walked=2 chosen=2 drops=2 entries=";
 const std::string kDone = "Completed!\n", kSeed = "{seed}";
@@ -195,6 +207,20 @@ const Row kRows[] = {
    "layout of lootdrop_entries: fits\nlayout of loottable: fits\nlayout of loottable_entries: differs\n"
    "  the value for probability lands silently in droplimit\n  the value for droplimit lands silently in mindrop\n"
    "  the value for mindrop lands silently in probability\n", "", "", "", 13},
+  // Names are data: control characters shown escaped, bytes that are no UTF-8 replaced in JSON.
+  {"check_escapes_control_characters", {"check"}, {kOddName, kOddNpc}, 1, "NPCs with loottable 0 (what repair "
+   "fixes): 1\n  npc 1 a\\x1B[2J\xFF\n" + kCleanChecks + "layout of lootdrop: fits\nlayout of lootdrop_entries: fits\n"
+   "layout of loottable: fits\nlayout of loottable_entries: fits\n", "", "", "", 13},
+  {"check_json_replaces_bytes_no_utf8", {"check", "--format", "json"}, {kOddName, kOddNpc}, 1,
+   R"j({"findings":[{"count":1,"examples":["npc 1 a\u001b[2J)j" "\xEF\xBF\xBD" R"j("],"finding":"NPCs with )j"
+   R"j(loottable 0 (what repair fixes)"},{"count":0,"examples":[],"finding":"NPCs whose loottable does not exist"},)j"
+   R"j({"count":0,"examples":[],"finding":"loottable entries whose lootdrop does not exist"},{"count":0,"examples":)j"
+   R"j([],"finding":"lootdrop entries whose lootdrop or item does not exist"},{"count":0,"examples":[],"finding":)j"
+   R"j("lootdrops without entries"},{"count":0,"examples":[],"finding":"custom drops that no loottable links"}],)j"
+   R"j("layouts":[{"differences":[],"fits":true,"table":"lootdrop"},{"differences":[],"fits":true,"table":)j"
+   R"j("lootdrop_entries"},{"differences":[],"fits":true,"table":"loottable"},{"differences":[],"fits":true,)j"
+   R"j("table":"loottable_entries"}]})j" "\n", "vandril_loot_cli: some names are no valid UTF-8; their bad bytes "
+   "are shown as U+FFFD in the JSON.\n", "", "", 13},
   // Bad input: a message naming the valid values, and no connection.
   {"unknown_command", {"frob"}, {}, 64, "",
    "vandril_loot_cli: frob is no command; use one of generate, stats, delete, repair, test-rules, check, history, "
@@ -486,6 +512,106 @@ TEST(SameStatements, CommandLineGenerateSendsWhatTheWindowsHandlerSends) {
   EXPECT_EQ(window[13], "4: INSERT INTO loottable_entries values (8,42,1,40,1,0)");
 }
 
+// A full disk (here the file size limit, SIGXFSZ ignored) or another failure
+// while writing leaves the file as it was and no temporary file beside it.
+TEST(CommandLineFiles, AFileNotWrittenWholeIsLeftAsItWas) {
+  const std::string folder = VL_JOURNAL_DIR "/full_disk";
+  for (const char* option : {"--sql", "--report"}) {
+    SCOPED_TRACE(option);
+    a_world();
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    const std::string path = folder + (option == std::string("--sql") ? "/plan.sql" : "/plan.json");
+    std::ofstream(path) << "before";
+    const auto ignored = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{}, small{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    small = {256, limit.rlim_max};
+    setrlimit(RLIMIT_FSIZE, &small);
+    CliProcess run({kGen, kLevels, "11-20", "--category", "Weapon", kAll, "101", kItems, "1",
+                    "--dry-run", option, path});
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, ignored);
+    const CliResult result = run.wait();
+    EXPECT_EQ(result.exit_code, 1);
+    EXPECT_NE(result.err.find("vandril_loot_cli: " + std::string(option) + " " + path +
+                              " could not be written (File too large); it was left as it was.\n"),
+              std::string::npos)
+        << result.err;
+    EXPECT_EQ(read_file(path), "before");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 1);
+  }
+}
+
+// A CSV cell never begins like a formula; a name holding the list's ';' is quoted.
+TEST(CommandLineFiles, ReportCellsAreNeverFormulas) {
+  reset_world();
+  fixture_sql("INSERT INTO items (id,name,itemtype) VALUES (1001,'=x',1),(1002,'a;b\"',1)");
+  fixture_sql("INSERT INTO npc_types (id,name,level,loottable_id) VALUES (1,'-2+3',12,7)");
+  const std::string report = VL_JOURNAL_DIR "/report.csv";
+  const CliResult result = run_cli({kGen, kLevels, "11-20", "--category", "Weapon", kAll, "101",
+                                    kItems, "2", "--seed", "3", "--dry-run", "--report", report});
+  ASSERT_EQ(result.exit_code, 0) << result.err;
+  EXPECT_EQ(std::regex_replace(read_file(report), std::regex("\n[0-9TZ:-]+,"), "\n{time},"),
+            "time,seed,npc_id,npc_name,npc_level,loottable_id,lootdrop_id,lootdrop_name,item_ids,"
+            "item_names\r\n{time},3,1,'-2+3,12,7,1,lvl_11-20_CUSTOM_weapon,1002;1001,"
+            "\"\"\"a;b\"\"\"\"\"\";=x\"\r\n");
+}
+
+// A report that cannot be put in place after COMMIT: the run stays written and
+// its journal says so.
+TEST(CommandLineFiles, AReportLostAfterCommitLeavesTheRunCompleted) {
+  const std::string journal = VL_JOURNAL_DIR "/report_lost.sqlite3",
+                    report = VL_JOURNAL_DIR "/report_lost.json";
+  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(journal + suffix);
+  std::filesystem::remove_all(report);
+  std::filesystem::create_directories(report + "/in_the_way");  // renaming over it fails
+  reset_world();
+  fixture_sql(kArmours);
+  fixture_sql(kNpcs);
+  const CliResult result = run_cli(journaled(
+      journal, {kGen, kLevels, "01-10", kAll, "101", kItems, "2", "--atomic", "--report", report}));
+  EXPECT_EQ(result.exit_code, 3);
+  EXPECT_EQ(steady(result.err), kSeed + "vandril_loot_cli: --report " + report +
+                                    " could not be written (Is a directory); it was left as it "
+                                    "was.\n");
+  EXPECT_EQ(fixture_value("SELECT COUNT(*) FROM lootdrop"), "2");
+  EXPECT_NE(run_cli(journaled(journal, {"history", "--format", "json"}))
+                .out.find(R"("outcome":"completed")"),
+            std::string::npos);
+}
+
+// The journal is its owner's only; an older one is brought up to date whole,
+// its ids never to come again.
+TEST(JournalFile, IsPrivateAndAnOlderOneIsMigrated) {
+  const std::string folder = VL_JOURNAL_DIR "/private", journal = folder + "/journal.sqlite3";
+  std::filesystem::remove_all(folder);
+  ASSERT_EQ(run_cli(journaled(journal, {"history"})).exit_code, 0);
+  struct stat made {};
+  EXPECT_EQ((stat(folder.c_str(), &made), made.st_mode & 0777), 0700u);
+  EXPECT_EQ((stat(journal.c_str(), &made), made.st_mode & 0777), 0600u);
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  journal_value(
+      journal,
+      "CREATE TABLE runs (id INTEGER PRIMARY KEY, started TEXT NOT NULL, ended TEXT, host "
+      "TEXT, database TEXT, command TEXT, settings TEXT, outcome TEXT, journal_incomplete "
+      "INTEGER NOT NULL DEFAULT 0, undone INTEGER NOT NULL DEFAULT 0);"
+      "CREATE TABLE rows (id INTEGER PRIMARY KEY, run INTEGER NOT NULL, kind TEXT, tbl "
+      "TEXT, cols TEXT, vals TEXT, uncertain INTEGER NOT NULL);"
+      "INSERT INTO runs (id,started,command,outcome) VALUES (3,'t','delete','completed');"
+      "INSERT INTO rows VALUES (8,3,'deleted','lootdrop','id',5,0)");
+  const CliResult history = run_cli(journaled(journal, {"history", "--format", "json"}));
+  EXPECT_NE(
+      history.out.find(R"("command":"delete","id":3,"outcome":"completed","range":"","rows":1,)"),
+      std::string::npos)
+      << history.out;
+  EXPECT_EQ(journal_value(journal,
+                          "SELECT GROUP_CONCAT(name || ' ' || (sql LIKE '%AUTOINCREMENT%')) FROM "
+                          "(SELECT * FROM sqlite_master WHERE type='table' ORDER BY name)"),
+            "rows 1,runs 1,sqlite_sequence 0");
+}
+
 // Undo: the world as before the run, or refused with every conflict listed.
 struct UndoRow {
   const char* name;
@@ -498,6 +624,7 @@ struct UndoRow {
   std::string query = "", rows = "";  // checked when the world is not restored
   int undos = 1;                      // the undo given this many times; the last one checked
   std::string host = "";              // of db.ini for the undo
+  std::string sql_mode;               // the server's global sql_mode for the row
 };
 
 const std::string kChanged =
@@ -538,6 +665,12 @@ const UndoRow kUndoRows[] = {
   {"other_host", {kArmours, kNpcs}, kGenerate, "", kUndo, 1, "", "Run 1 wrote to database " VL_TEST_DB_NAME " on "
    VL_TEST_DB_HOST ", but db.ini names database " VL_TEST_DB_NAME " on localhost. Nothing was changed.\n",
    kEntries, "4", 1, "localhost"},
+  // Put back byte for byte: the name reaches the server as data, never as SQL.
+  {"name_under_no_backslash_escapes", {"INSERT INTO lootdrop (id,name) VALUES "
+    "(5,CONCAT('lvl_01-10x''),(99,(SELECT CURRENT_USER()))#',CHAR(92)))",
+    "INSERT INTO lootdrop_entries (lootdrop_id,item_id,chance) VALUES (5,1,12.5)"},
+   {"delete", kLevels, "01-10", "--yes"}, "", kUndo, 0, "undone=1 statements=2 skipped=0\n", "", "", "", 1, "",
+   "STRICT_TRANS_TABLES,NO_BACKSLASH_ESCAPES"},
 };
 // clang-format on
 
@@ -552,6 +685,10 @@ TEST_P(Undo, RestoresTheWorldOrListsTheConflicts) {
   reset_world();
   for (const std::string& sql : row.world) fixture_sql(sql);
   const auto before = world_checksums();
+  if (!row.sql_mode.empty()) set_global_sql_mode(row.sql_mode);
+  const struct DefaultMode {
+    ~DefaultMode() { set_global_sql_mode(""); }
+  } default_mode;
   ASSERT_EQ(run_cli(journaled(journal, row.command)).exit_code, 0);
   if (!row.between.empty()) fixture_sql(row.between);
   CliResult result;
@@ -570,8 +707,8 @@ TEST_P(Undo, RestoresTheWorldOrListsTheConflicts) {
 INSTANTIATE_TEST_SUITE_P(Rows, Undo, ::testing::ValuesIn(kUndoRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// A run stopped by Ctrl+C says what it wrote; one killed leaves an unfinished
-// run in the journal. Both are undone whole.
+// A run stopped by Ctrl+C (or SIGTERM, or SIGHUP of a lost terminal) says what
+// it wrote; one killed leaves an unfinished run in the journal. All are undone whole.
 TEST(InterruptedRuns, CtrlCReportsWhatStaysAndAKilledRunIsUndoneWhole) {
   const std::string journal = VL_JOURNAL_DIR "/undo_killed.sqlite3";
   for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(journal + suffix);
@@ -581,15 +718,23 @@ TEST(InterruptedRuns, CtrlCReportsWhatStaysAndAKilledRunIsUndoneWhole) {
       "INSERT INTO npc_types (id,name,level,loottable_id) SELECT seq,'n',5,seq FROM "
       "seq_1_to_20000");
   const auto before = world_checksums();
-  for (const int signal : {SIGINT, SIGKILL}) {
+  int run_id = 0;
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGKILL}) {
     SCOPED_TRACE(signal);
-    CliProcess run(journaled(journal, {kGen, kLevels, "01-10", kItems, "1", kAll, "101"}));
+    ++run_id;
+    const std::string folder = VL_JOURNAL_DIR "/interrupted", report = folder + "/drops.csv";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder);
+    CliProcess run(
+        journaled(journal, {kGen, kLevels, "01-10", kItems, "1", kAll, "101", "--report", report}));
     while (std::stoi(fixture_value("SELECT COUNT(*) FROM loottable_entries")) < 5)
       std::this_thread::yield();
     kill(run.pid(), signal);
     const CliResult result = run.wait();
-    EXPECT_EQ(result.exit_code, signal == SIGINT ? 130 : 128 + SIGKILL);
-    if (signal == SIGINT) {
+    EXPECT_EQ(result.exit_code, signal == SIGKILL ? 128 + SIGKILL : 130);
+    EXPECT_FALSE(std::filesystem::exists(report));  // never a part of the report
+    if (signal != SIGKILL) EXPECT_TRUE(std::filesystem::is_empty(folder));
+    if (signal != SIGKILL) {
       std::smatch found;
       ASSERT_TRUE(std::regex_match(
           result.out, found,
@@ -607,8 +752,7 @@ TEST(InterruptedRuns, CtrlCReportsWhatStaysAndAKilledRunIsUndoneWhole) {
       const CliResult history = run_cli(journaled(journal, {"history", "--format", "json"}));
       EXPECT_NE(history.out.find(R"("outcome":"unfinished")"), std::string::npos) << history.out;
     }
-    const CliResult undo =
-        run_cli(journaled(journal, {"undo", signal == SIGINT ? "1" : "2", "--yes"}));
+    const CliResult undo = run_cli(journaled(journal, {"undo", std::to_string(run_id), "--yes"}));
     EXPECT_EQ(undo.exit_code, 0) << undo.err;
     EXPECT_EQ(world_checksums(), before);
   }

@@ -27,6 +27,10 @@ TEST(ConnectionString, IsPlainConcatenationWithoutTrailingSemicolon) {
             "OPTION=18475");
   state.db_user = "gm";
   EXPECT_EQ(db::connection_string(state).substr(63), "UID=gm;PWD=p;w;OPTION=18475");
+  // The command line's: only values holding ; { } change.
+  state.brace_settings = true;
+  state.db_user = "g{m}";
+  EXPECT_EQ(db::connection_string(state).substr(63), "UID={g{m}}};PWD={p;w};OPTION=18475");
 }
 
 TEST(Database, RunQueryOpensANewConnectionAndStandsOnTheFirstRow) {

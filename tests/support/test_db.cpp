@@ -1,6 +1,7 @@
 #include "support/test_db.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
 
 #include <chrono>
@@ -81,6 +82,10 @@ std::string write_db_ini(const std::string& path, const std::string& password,
   return path;
 }
 
+void set_global_sql_mode(const std::string& mode) {
+  run_script("sql", quoted("SET GLOBAL sql_mode=" + (mode.empty() ? "DEFAULT" : "'" + mode + "'")));
+}
+
 void reset_world() {
   std::ifstream in(VL_SOURCE_DIR "/world/schema.sql");
   std::string line, statement;
@@ -112,6 +117,20 @@ std::string fixture_value(const std::string& sql) {
   auto rows = fixture_rows(sql);
   if (rows.empty() || rows[0].empty()) throw std::runtime_error("no value: " + sql);
   return rows[0][0];
+}
+
+std::string journal_value(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  std::string first;
+  sqlite3_open(path.c_str(), &db);
+  const auto keep_first = [](void* to, int, char** values, char**) {
+    auto& value = *static_cast<std::string*>(to);
+    if (value.empty() && values[0]) value = values[0];
+    return 0;
+  };
+  EXPECT_EQ(sqlite3_exec(db, sql.c_str(), keep_first, &first, nullptr), SQLITE_OK) << sql;
+  sqlite3_close(db);
+  return first;
 }
 
 std::string read_file(const std::string& path) {

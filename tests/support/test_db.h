@@ -24,12 +24,19 @@ void configure(ProgramState& state);  // db_host .. db_name of the test server
 // A db.ini naming the test server (or another host, or a wrong password).
 std::string write_db_ini(const std::string& path, const std::string& password = "",
                          const std::string& host = "");
+// The server's global sql_mode for the connections made from now on, set as
+// root; "" for its default.
+void set_global_sql_mode(const std::string& mode);
+
 void reset_world();  // the schema afresh: all six tables dropped, created again and empty
 
 // Statements over the fixture connection, whose log entries GeneralLog leaves out.
 void fixture_sql(const std::string& sql);
 Rows fixture_rows(const std::string& sql);  // NULL as "NULL"
 std::string fixture_value(const std::string& sql);
+// Runs SQL on an SQLite file (a journal): the first value it gives, "" for none.
+std::string journal_value(const std::string& path, const std::string& sql);
+
 // A file's whole text ("" when it cannot be read).
 std::string read_file(const std::string& path);
 // Runs a shell command line: its exit status, standard output and error.
