@@ -14,6 +14,7 @@
 #include "cli/interrupt.h"
 #include "cli/output.h"
 #include "cli/planned_run.h"
+#include "cli/simulate.h"
 #include "db/database.h"
 #include "journal/deleted_rows.h"
 #include "loot/catalog.h"
@@ -261,6 +262,29 @@ Plan check_plan(TerminalUi& ui, Format format, CheckReport& report) {
           }};
 }
 
+// Read-only: the drop rates of the chosen NPCs, and kills rolled beside them.
+Plan simulate_plan(const Invocation& run, std::uint64_t seed,
+                   std::optional<Simulation>& simulation) {
+  auto read = [&run, seed, &simulation](ProgramState& state, UiPort& port) {
+    db::open_database(state);
+    try {
+      simulation = simulate(*state.db_connection, run, seed);
+    } catch (const db::Error& error) {
+      port.message_box(
+          db::statement_failed_message(error, "(reading the world for the drop rates)"));
+    }
+    state.db_connection->close();
+  };
+  return {read, [&run, &simulation](Ending ending) {
+            if (ending != Ending::finished || !simulation) return failed(ending, false);
+            Outcome outcome;
+            outcome.result = simulation_text(*simulation, run.format);
+            outcome.note = simulation_notes(*simulation, run.format);
+            if (!outcome.note.empty()) outcome.note.pop_back();  // emit ends it
+            return outcome;
+          }};
+}
+
 // The number of rows a confirmation names, on a connection of its own.
 Plan count_plan(const std::string& sql, std::optional<long long>& count) {
   auto query = [sql, &count](ProgramState& state, UiPort&) {
@@ -403,6 +427,11 @@ int run_command_line(ProgramState& state, TerminalUi& ui, const Invocation& run,
       return drive(state, ui, test_rules_plan(ui));
     case CommandName::check:
       return drive(state, ui, check_plan(ui, run.format, report));
+    case CommandName::simulate: {
+      const std::uint64_t seed = run.kills ? seed_of(run) : 0;
+      std::optional<Simulation> simulation;
+      return drive(state, ui, simulate_plan(run, seed, simulation));
+    }
     default:
       break;
   }

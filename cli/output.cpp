@@ -113,4 +113,6 @@ std::string check_text(const CheckReport& report, Format format) {
   return format == Format::json ? check_json(report) : check_table_text(report);
 }
 
+std::string csv_cell(const std::string& text) { return csv_field(text); }
+
 }  // namespace vl::cli

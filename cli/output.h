@@ -23,4 +23,7 @@ std::string stats_text(const StatsTable& stats, Format format);
 
 std::string check_text(const CheckReport& report, Format format);
 
+// A text as one CSV cell, quoted where it needs to be.
+std::string csv_cell(const std::string& text);
+
 }  // namespace vl::cli

@@ -1,0 +1,152 @@
+#include "cli/simulate.h"
+
+#include <fmt/core.h>
+
+#include <algorithm>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <random>
+
+#include "cli/output.h"
+#include "loot/kill_roller.h"
+
+namespace vl::cli {
+namespace {
+
+Observed roll_kills(const loot::DropWorld& world, const loot::WorldNpc& npc, int loot_multiplier,
+                    long long kills, std::mt19937_64& random) {
+  const loot::KillRoller roller(world.tables, npc.loottable_id, npc.level, loot_multiplier);
+  std::vector<std::int64_t> drops;
+  long long any = 0, copies = 0;
+  for (long long kill = 0; kill < kills; ++kill) {
+    roller.roll(random, drops);
+    any += drops.empty() ? 0 : 1;
+    copies += static_cast<long long>(drops.size());
+  }
+  return {static_cast<double>(any) / static_cast<double>(kills),
+          static_cast<double>(copies) / static_cast<double>(kills)};
+}
+
+std::string item_name(const Simulation& simulation, std::int64_t id) {
+  const auto found = simulation.item_names.find(id);
+  return found == simulation.item_names.end() ? std::string() : found->second;
+}
+
+std::string table_text(const Simulation& simulation) {
+  std::string out;
+  for (const NpcSimulation& row : simulation.npcs) {
+    out += fmt::format(
+        "NPC {} {} (level {}), loottable {}: {:.2f} % chance of anything, {:.4g} "
+        "items per kill",
+        row.npc.id, row.npc.name, row.npc.level, row.npc.loottable_id, row.rates.p_any * 100,
+        row.rates.expected_items);
+    if (row.observed) {
+      out += fmt::format("; rolled: {:.2f} % gave anything, {:.4g} items per kill",
+                         row.observed->any * 100, row.observed->items);
+    }
+    out += "\n";
+    for (const loot::ItemRate& item : row.rates.items) {
+      out += fmt::format("  item {} {}: {:.4g} per kill\n", item.item_id,
+                         item_name(simulation, item.item_id), item.expected);
+    }
+  }
+  if (simulation.npcs.empty()) out += "No NPC matches.\n";
+  return out + left_out_note(simulation.loot_multiplier);
+}
+
+std::string csv_text(const Simulation& simulation) {
+  const bool observed = !simulation.npcs.empty() && simulation.npcs.front().observed;
+  std::string out =
+      "npc_id,npc_name,npc_level,loottable_id,p_any,expected_items,item_id,item_name,"
+      "expected";
+  out += observed ? ",observed_any,observed_items\n" : "\n";
+  for (const NpcSimulation& row : simulation.npcs) {
+    const std::string npc =
+        fmt::format("{},{},{},{},{},{},", row.npc.id, csv_cell(row.npc.name), row.npc.level,
+                    row.npc.loottable_id, row.rates.p_any, row.rates.expected_items);
+    const std::string seen =
+        row.observed ? fmt::format(",{},{}", row.observed->any, row.observed->items) : "";
+    if (row.rates.items.empty()) out += npc + ",," + seen + "\n";
+    for (const loot::ItemRate& item : row.rates.items) {
+      out += npc +
+             fmt::format("{},{},{}", item.item_id, csv_cell(item_name(simulation, item.item_id)),
+                         item.expected) +
+             seen + "\n";
+    }
+  }
+  return out;
+}
+
+std::string json_text(const Simulation& simulation) {
+  std::string out = "[";
+  for (const NpcSimulation& row : simulation.npcs) {
+    nlohmann::ordered_json items = nlohmann::ordered_json::array();
+    for (const loot::ItemRate& item : row.rates.items) {
+      items.push_back({{"item_id", item.item_id},
+                       {"item_name", item_name(simulation, item.item_id)},
+                       {"expected", item.expected}});
+    }
+    nlohmann::ordered_json record = {
+        {"npc_id", row.npc.id},       {"npc_name", row.npc.name},
+        {"npc_level", row.npc.level}, {"loottable_id", row.npc.loottable_id},
+        {"p_any", row.rates.p_any},   {"expected_items", row.rates.expected_items},
+        {"items", std::move(items)}};
+    if (row.observed) {
+      record["observed_any"] = row.observed->any;
+      record["observed_items"] = row.observed->items;
+    }
+    out += (out.size() == 1 ? "\n" : ",\n") + record.dump();
+  }
+  return out + (simulation.npcs.empty() ? "]\n" : "\n]\n");
+}
+
+}  // namespace
+
+Simulation simulate(db::Connection& connection, const Invocation& run, std::uint64_t seed) {
+  const loot::DropWorld world = loot::read_drop_world(
+      connection, run.npc_ids.empty() ? loot::npcs_of_levels(run.simulate_low, run.simulate_high)
+                                      : loot::npcs_of_ids(run.npc_ids));
+  Simulation simulation;
+  simulation.loot_multiplier = run.loot_multiplier;
+  simulation.item_names = world.item_names;
+  for (const std::int64_t id : run.npc_ids) {
+    const auto found = std::lower_bound(
+        world.npcs.begin(), world.npcs.end(), id,
+        [](const loot::WorldNpc& npc, std::int64_t wanted) { return npc.id < wanted; });
+    if (found == world.npcs.end() || found->id != id) simulation.unknown_ids.push_back(id);
+  }
+  // NPCs of one loottable and level drop alike: each such pair is computed once.
+  std::map<std::pair<std::int64_t, int>, loot::DropRates> computed;
+  std::mt19937_64 random(seed);
+  for (const loot::WorldNpc& npc : world.npcs) {
+    auto [at, fresh] = computed.try_emplace({npc.loottable_id, npc.level});
+    if (fresh)
+      at->second = loot::drop_rates(world.tables, npc.loottable_id, npc.level, run.loot_multiplier);
+    NpcSimulation row{npc, at->second, std::nullopt};
+    if (run.kills) row.observed = roll_kills(world, npc, run.loot_multiplier, *run.kills, random);
+    simulation.npcs.push_back(std::move(row));
+  }
+  return simulation;
+}
+
+std::string simulation_text(const Simulation& simulation, Format format) {
+  if (format == Format::csv) return csv_text(simulation);
+  if (format == Format::json) return json_text(simulation);
+  return table_text(simulation);
+}
+
+std::string left_out_note(int loot_multiplier) {
+  std::string note = fmt::format(
+      "Per kill, with the server's global loot multiplier {}. Not included:\n", loot_multiplier);
+  for (const std::string_view left_out : loot::kLeftOut) note += fmt::format("- {}\n", left_out);
+  return note;
+}
+
+std::string simulation_notes(const Simulation& simulation, Format format) {
+  std::string notes;
+  for (const std::int64_t id : simulation.unknown_ids)
+    notes += fmt::format("No NPC has the id {}.\n", id);
+  return format == Format::table ? notes : notes + left_out_note(simulation.loot_multiplier);
+}
+
+}  // namespace vl::cli
