@@ -277,8 +277,9 @@ Plan simulate_plan(const Invocation& run, std::uint64_t seed,
   };
   return {read, [&run, &simulation](Ending ending) {
             if (ending != Ending::finished || !simulation) return failed(ending, false);
+            // Written as it goes: a large world's figures never stand whole in memory as text.
+            write_simulation(std::cout, *simulation, run.format);
             Outcome outcome;
-            outcome.result = simulation_text(*simulation, run.format);
             outcome.note = simulation_notes(*simulation, run.format);
             if (!outcome.note.empty()) outcome.note.pop_back();  // emit ends it
             return outcome;

@@ -32,56 +32,52 @@ std::string item_name(const Simulation& simulation, std::int64_t id) {
   return found == simulation.item_names.end() ? std::string() : found->second;
 }
 
-std::string table_text(const Simulation& simulation) {
-  std::string out;
+void write_table(std::ostream& out, const Simulation& simulation) {
   for (const NpcSimulation& row : simulation.npcs) {
-    out += fmt::format(
+    out << fmt::format(
         "NPC {} {} (level {}), loottable {}: {:.2f} % chance of anything, {:.4g} "
         "items per kill",
-        row.npc.id, row.npc.name, row.npc.level, row.npc.loottable_id, row.rates.p_any * 100,
-        row.rates.expected_items);
+        row.npc.id, row.npc.name, row.npc.level, row.npc.loottable_id, row.rates->p_any * 100,
+        row.rates->expected_items);
     if (row.observed) {
-      out += fmt::format("; rolled: {:.2f} % gave anything, {:.4g} items per kill",
+      out << fmt::format("; rolled: {:.2f} % gave anything, {:.4g} items per kill",
                          row.observed->any * 100, row.observed->items);
     }
-    out += "\n";
-    for (const loot::ItemRate& item : row.rates.items) {
-      out += fmt::format("  item {} {}: {:.4g} per kill\n", item.item_id,
+    out << "\n";
+    for (const loot::ItemRate& item : row.rates->items) {
+      out << fmt::format("  item {} {}: {:.4g} per kill\n", item.item_id,
                          item_name(simulation, item.item_id), item.expected);
     }
   }
-  if (simulation.npcs.empty()) out += "No NPC matches.\n";
-  return out + left_out_note(simulation.loot_multiplier);
+  if (simulation.npcs.empty()) out << "No NPC matches.\n";
+  out << left_out_note(simulation.loot_multiplier);
 }
 
-std::string csv_text(const Simulation& simulation) {
+void write_csv(std::ostream& out, const Simulation& simulation) {
   const bool observed = !simulation.npcs.empty() && simulation.npcs.front().observed;
-  std::string out =
-      "npc_id,npc_name,npc_level,loottable_id,p_any,expected_items,item_id,item_name,"
-      "expected";
-  out += observed ? ",observed_any,observed_items\n" : "\n";
+  out << "npc_id,npc_name,npc_level,loottable_id,p_any,expected_items,item_id,item_name,expected"
+      << (observed ? ",observed_any,observed_items\n" : "\n");
   for (const NpcSimulation& row : simulation.npcs) {
     const std::string npc =
         fmt::format("{},{},{},{},{},{},", row.npc.id, csv_cell(row.npc.name), row.npc.level,
-                    row.npc.loottable_id, row.rates.p_any, row.rates.expected_items);
+                    row.npc.loottable_id, row.rates->p_any, row.rates->expected_items);
     const std::string seen =
         row.observed ? fmt::format(",{},{}", row.observed->any, row.observed->items) : "";
-    if (row.rates.items.empty()) out += npc + ",," + seen + "\n";
-    for (const loot::ItemRate& item : row.rates.items) {
-      out += npc +
-             fmt::format("{},{},{}", item.item_id, csv_cell(item_name(simulation, item.item_id)),
-                         item.expected) +
-             seen + "\n";
+    if (row.rates->items.empty()) out << npc << ",," << seen << "\n";
+    for (const loot::ItemRate& item : row.rates->items) {
+      out << npc << item.item_id << "," << csv_cell(item_name(simulation, item.item_id)) << ","
+          << fmt::format("{}", item.expected) << seen << "\n";
     }
   }
-  return out;
 }
 
-std::string json_text(const Simulation& simulation) {
-  std::string out = "[";
+// Written record by record, so that the whole array never stands in memory as JSON.
+void write_json(std::ostream& out, const Simulation& simulation) {
+  out << "[";
+  bool first = true;
   for (const NpcSimulation& row : simulation.npcs) {
     nlohmann::ordered_json items = nlohmann::ordered_json::array();
-    for (const loot::ItemRate& item : row.rates.items) {
+    for (const loot::ItemRate& item : row.rates->items) {
       items.push_back({{"item_id", item.item_id},
                        {"item_name", item_name(simulation, item.item_id)},
                        {"expected", item.expected}});
@@ -89,15 +85,16 @@ std::string json_text(const Simulation& simulation) {
     nlohmann::ordered_json record = {
         {"npc_id", row.npc.id},       {"npc_name", row.npc.name},
         {"npc_level", row.npc.level}, {"loottable_id", row.npc.loottable_id},
-        {"p_any", row.rates.p_any},   {"expected_items", row.rates.expected_items},
+        {"p_any", row.rates->p_any},  {"expected_items", row.rates->expected_items},
         {"items", std::move(items)}};
     if (row.observed) {
       record["observed_any"] = row.observed->any;
       record["observed_items"] = row.observed->items;
     }
-    out += (out.size() == 1 ? "\n" : ",\n") + record.dump();
+    out << (first ? "\n" : ",\n") << record.dump();
+    first = false;
   }
-  return out + (simulation.npcs.empty() ? "]\n" : "\n]\n");
+  out << (first ? "]\n" : "\n]\n");
 }
 
 }  // namespace
@@ -115,24 +112,22 @@ Simulation simulate(db::Connection& connection, const Invocation& run, std::uint
         [](const loot::WorldNpc& npc, std::int64_t wanted) { return npc.id < wanted; });
     if (found == world.npcs.end() || found->id != id) simulation.unknown_ids.push_back(id);
   }
-  // NPCs of one loottable and level drop alike: each such pair is computed once.
-  std::map<std::pair<std::int64_t, int>, loot::DropRates> computed;
   std::mt19937_64 random(seed);
   for (const loot::WorldNpc& npc : world.npcs) {
-    auto [at, fresh] = computed.try_emplace({npc.loottable_id, npc.level});
+    auto [at, fresh] = simulation.rates.try_emplace({npc.loottable_id, npc.level});
     if (fresh)
       at->second = loot::drop_rates(world.tables, npc.loottable_id, npc.level, run.loot_multiplier);
-    NpcSimulation row{npc, at->second, std::nullopt};
+    NpcSimulation row{npc, &at->second, std::nullopt};
     if (run.kills) row.observed = roll_kills(world, npc, run.loot_multiplier, *run.kills, random);
     simulation.npcs.push_back(std::move(row));
   }
   return simulation;
 }
 
-std::string simulation_text(const Simulation& simulation, Format format) {
-  if (format == Format::csv) return csv_text(simulation);
-  if (format == Format::json) return json_text(simulation);
-  return table_text(simulation);
+void write_simulation(std::ostream& out, const Simulation& simulation, Format format) {
+  if (format == Format::csv) return write_csv(out, simulation);
+  if (format == Format::json) return write_json(out, simulation);
+  write_table(out, simulation);
 }
 
 std::string left_out_note(int loot_multiplier) {

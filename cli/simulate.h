@@ -4,7 +4,9 @@
 // kills rolled by the same rules beside it. Reads only.
 
 #include <cstdint>
+#include <map>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -21,12 +23,14 @@ struct Observed {
 
 struct NpcSimulation {
   loot::WorldNpc npc;
-  loot::DropRates rates;
+  const loot::DropRates* rates = nullptr;  // in Simulation::rates
   std::optional<Observed> observed;
 };
 
 struct Simulation {
   std::vector<NpcSimulation> npcs;  // by id
+  // NPCs of one loottable and level drop alike: computed once for each such pair.
+  std::map<std::pair<std::int64_t, int>, loot::DropRates> rates;
   std::unordered_map<std::int64_t, std::string> item_names;
   std::vector<std::int64_t> unknown_ids;  // of --npc, naming no NPC
   int loot_multiplier = 1;
@@ -39,7 +43,7 @@ Simulation simulate(db::Connection& connection, const Invocation& run, std::uint
 // What simulate prints: the result on standard output (a table ends with the
 // note on what the figures leave out), the notes on standard error (ids that
 // name no NPC; for CSV and JSON also that note).
-std::string simulation_text(const Simulation& simulation, Format format);
+void write_simulation(std::ostream& out, const Simulation& simulation, Format format);
 std::string simulation_notes(const Simulation& simulation, Format format);
 
 // What the figures leave out, for the loot multiplier they were computed with.

@@ -1,7 +1,8 @@
 #pragma once
 // The part of the world a drop-rate figure needs, read with a fixed number of
 // set-based SELECTs however many NPCs it covers: the NPCs, their loottables'
-// entries, those lootdrops and their entries, and which of their items exist.
+// entries, those lootdrops and their entries with which of their items exist
+// and their names.
 
 #include <cstdint>
 #include <string>
@@ -32,8 +33,8 @@ std::string npcs_of_levels(int low, int high);
 std::string npcs_of_ids(const std::vector<std::int64_t>& ids);
 
 // Reads the NPCs that meet `npc_condition` and the loot tables' rows they use,
-// over five SELECTs; npc_min_level and npc_max_level of lootdrop_entries are
-// read where the table has them. Throws db::Error.
+// over four SELECTs, row by row; npc_min_level and npc_max_level of
+// lootdrop_entries are read where the table has them. Throws db::Error.
 DropWorld read_drop_world(db::Connection& connection, const std::string& npc_condition);
 
 }  // namespace vl::loot
