@@ -266,14 +266,7 @@ Plan check_plan(TerminalUi& ui, Format format, CheckReport& report) {
 Plan simulate_plan(const Invocation& run, std::uint64_t seed,
                    std::optional<Simulation>& simulation) {
   auto read = [&run, seed, &simulation](ProgramState& state, UiPort& port) {
-    db::open_database(state);
-    try {
-      simulation = simulate(*state.db_connection, run, seed);
-    } catch (const db::Error& error) {
-      port.message_box(
-          db::statement_failed_message(error, "(reading the world for the drop rates)"));
-    }
-    state.db_connection->close();
+    simulation = simulate_world(state, port, run, seed);
   };
   return {read, [&run, &simulation](Ending ending) {
             if (ending != Ending::finished || !simulation) return failed(ending, false);

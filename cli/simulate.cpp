@@ -7,6 +7,7 @@
 #include <random>
 
 #include "cli/output.h"
+#include "db/database.h"
 #include "loot/kill_roller.h"
 
 namespace vl::cli {
@@ -140,6 +141,19 @@ Simulation simulate(db::Connection& connection, const Invocation& run, std::uint
     if (run.kills) row.observed = roll_kills(world, npc, run.loot_multiplier, *run.kills, random);
     simulation.npcs.push_back(std::move(row));
   }
+  return simulation;
+}
+
+std::optional<Simulation> simulate_world(ProgramState& state, UiPort& port, const Invocation& run,
+                                         std::uint64_t seed) {
+  db::open_database(state);
+  std::optional<Simulation> simulation;
+  try {
+    simulation = simulate(*state.db_connection, run, seed);
+  } catch (const db::Error& error) {
+    port.message_box(db::statement_failed_message(error, "(reading the world for the drop rates)"));
+  }
+  state.db_connection->close();
   return simulation;
 }
 

@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "cli/options.h"
+#include "core/program_state.h"
+#include "core/ui_port.h"
 #include "db/odbc.h"
 #include "loot/drop_world.h"
 
@@ -39,6 +41,11 @@ struct Simulation {
 // Reads the world of the invocation's NPCs and computes their drop rates;
 // with run.kills, rolls that many kills of each from `seed`. Throws db::Error.
 Simulation simulate(db::Connection& connection, const Invocation& run, std::uint64_t seed);
+
+// simulate() over a connection of the state's session; a statement the server
+// rejects is shown on `port` and gives nothing. Throws db::ConnectionFailed.
+std::optional<Simulation> simulate_world(ProgramState& state, UiPort& port, const Invocation& run,
+                                         std::uint64_t seed);
 
 // What simulate prints: the result on standard output (a table ends with the
 // note on what the figures leave out), the notes on standard error (ids that

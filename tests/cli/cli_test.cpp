@@ -260,6 +260,9 @@ const Row kRows[] = {
    "  item 1003 c: 0.04095 per kill\n  item 1004 d: 0.04095 per kill\n  item 1005 e: 0.04095 per kill\n"
    "NPC 2 bat (level 10), loottable 0: 0.00 % chance of anything, 0 items per kill\n" + kLeftOut,
    "No NPC has the id 77.\n", "", "", 4},
+  {"simulate_query_fails", {"simulate", kLevels, "0-255"}, {"DROP TABLE loottable"}, 1, "", "The database rejected a "
+   "statement, and the command was stopped.\n\n{server}Table 'world.loottable' doesn't exist\n\nStatement: (reading "
+   "the world for the drop rates)\n", "", "", 2},
   {"simulate_range_reversed", {"simulate", kLevels, "12-10"}, {}, 64, "", "vandril_loot_cli: --levels 12-10 is no "
    "level range; give LL-HH with 0 <= LL <= HH, such as 01-10\n"},
   {"simulate_bad_id_list", {"simulate", "--npc", "1,,2"}, {}, 64, "", "vandril_loot_cli: --npc 1,,2 is no list of "
