@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <limits>
 #include <sstream>
 
 #include "cli/exit_codes.h"
@@ -65,9 +66,9 @@ void check_number(const std::string& option, const std::string& text, bool items
   if (!fits) throw UsageError{option + " \"" + text + "\" is not a number"};
 }
 
-// Digits only, at most nine of them: a whole number that fits any id column.
+// Digits only, at most ten of them: a whole number that fits any id column.
 std::optional<std::int64_t> plain_whole(const std::string& text) {
-  if (text.empty() || text.size() > 9 ||
+  if (text.empty() || text.size() > 10 ||
       !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); })) {
     return std::nullopt;
   }
@@ -84,8 +85,10 @@ void read_simulate_levels(const std::string& text, Invocation& run) {
                      " is no level range; give LL-HH with 0 <= LL <= HH, "
                      "such as 01-10"};
   }
-  run.simulate_low = static_cast<int>(*low);
-  run.simulate_high = static_cast<int>(*high);
+  // Any level above the largest int is as good as the largest int.
+  constexpr std::int64_t kTop = std::numeric_limits<int>::max();
+  run.simulate_low = static_cast<int>(std::min(*low, kTop));
+  run.simulate_high = static_cast<int>(std::min(*high, kTop));
 }
 
 std::vector<std::int64_t> npc_id_list(const std::string& text) {
@@ -260,15 +263,24 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
 
   auto* simulate = app.add_subcommand(
       "simulate", "what a player gets per kill of the chosen NPCs, by the server's loot rules");
-  auto* simulate_range = simulate->add_option(
-      "--levels", simulate_levels, "the NPCs of a level range: LL-HH, such as 01-10 or 0-255");
-  simulate->add_option("--npc", npc_ids, "the NPCs of these ids: ID[,ID...]")
+  auto* simulate_range = simulate
+                             ->add_option("--levels", simulate_levels,
+                                          "the NPCs of a level range, such as 01-10 or 0-255")
+                             ->type_name("LL-HH");
+  simulate->add_option("--npc", npc_ids, "the NPCs of these ids, such as 12,40")
+      ->type_name("ID[,ID...]")
       ->excludes(simulate_range);
-  simulate->add_option("--loot-multiplier", loot_multiplier,
-                       "the server's global loot multiplier, 1 to 100 (default 1)");
-  auto* kill_count = simulate->add_option(
-      "--kills", kills, "also roll N kills of each NPC, 1 to 10000000, and show what they gave");
+  simulate
+      ->add_option("--loot-multiplier", loot_multiplier,
+                   "the server's global loot multiplier, 1 to 100 (default 1)")
+      ->type_name("G");
+  auto* kill_count =
+      simulate
+          ->add_option("--kills", kills,
+                       "also roll N kills of each NPC, 1 to 10000000, and show what they gave")
+          ->type_name("N");
   simulate->add_option("--seed", run.seed, "seed of the rolled kills, 0 to 2^64-1")
+      ->type_name("S")
       ->needs(kill_count);
   simulate->add_option("--format", format, "table, csv or json (default table)")
       ->check(CLI::IsMember({"table", "csv", "json"}));
