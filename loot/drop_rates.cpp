@@ -44,6 +44,12 @@ RollRates rates_of_roll(const LootdropRoll& roll) {
   return rates;
 }
 
+// The chance that none of a loottable entry's multiplier x G passes gives anything.
+double p_no_pass_gives(const LoottableEntry& entry, const RollRates& roll, int loot_multiplier) {
+  return std::pow(1 - chance_of(entry.probability) * (1 - roll.p_nothing),
+                  entry.multiplier * loot_multiplier);
+}
+
 const std::vector<LootdropEntry>* rows_of(const LootTables& tables, std::int64_t lootdrop_id) {
   const auto found = tables.lootdrops.find(lootdrop_id);
   return found == tables.lootdrops.end() ? nullptr : &found->second;
@@ -79,10 +85,8 @@ double entry_p_any(const LootTables& tables, const LoottableEntry& entry, int np
                    int loot_multiplier) {
   const auto* rows = rows_of(tables, entry.lootdrop_id);
   if (!rows) return 0;
-  const double p_roll =
-      chance_of(entry.probability) *
-      (1 - rates_of_roll(prepare_roll(tables, *rows, entry, npc_level)).p_nothing);
-  return 1 - std::pow(1 - p_roll, entry.multiplier * loot_multiplier);
+  return 1 - p_no_pass_gives(entry, rates_of_roll(prepare_roll(tables, *rows, entry, npc_level)),
+                             loot_multiplier);
 }
 
 DropRates drop_rates(const LootTables& tables, std::int64_t loottable_id, int npc_level,
@@ -100,7 +104,7 @@ DropRates drop_rates(const LootTables& tables, std::int64_t loottable_id, int np
     const int passes = entry.multiplier * loot_multiplier;
     for (const ItemRate& item : roll.copies)
       expected[item.item_id] += passes * pass * item.expected;
-    p_none *= std::pow(1 - pass * (1 - roll.p_nothing), passes);
+    p_none *= p_no_pass_gives(entry, roll, loot_multiplier);
   }
   rates.p_any = 1 - p_none;
   for (const auto& [item, copies] : expected) {
