@@ -1,8 +1,9 @@
 #include "cli/simulate.h"
 
-#include <fmt/core.h>
+#include <fmt/format.h>
 
 #include <algorithm>
+#include <iterator>
 #include <map>
 #include <random>
 
@@ -34,19 +35,19 @@ const std::string& item_name(const Simulation& simulation, std::int64_t id) {
 }
 
 // A JSON string: quotes, backslashes and control characters escaped, other bytes as they are.
-std::string json_string(const std::string& text) {
-  std::string out = "\"";
+void append_json_string(fmt::memory_buffer& out, const std::string& text) {
+  out.push_back('"');
   for (const char c : text) {
     if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
+      out.push_back('\\');
+      out.push_back(c);
     } else if (static_cast<unsigned char>(c) < 0x20) {
-      out += fmt::format("\\u{:04x}", static_cast<unsigned char>(c));
+      fmt::format_to(std::back_inserter(out), "\\u{:04x}", static_cast<unsigned char>(c));
     } else {
-      out += c;
+      out.push_back(c);
     }
   }
-  return out + "\"";
+  out.push_back('"');
 }
 
 void write_table(std::ostream& out, const Simulation& simulation) {
@@ -91,30 +92,32 @@ void write_csv(std::ostream& out, const Simulation& simulation) {
 // Written record by record, without a JSON tree: a large world's figures never
 // stand whole in memory, and tens of thousands of records take no noticeable time.
 void write_json(std::ostream& out, const Simulation& simulation) {
+  fmt::memory_buffer record;
+  const auto to = std::back_inserter(record);
   out << "[";
-  bool first = true;
   for (const NpcSimulation& row : simulation.npcs) {
-    out << (first ? "\n" : ",\n")
-        << fmt::format(R"({{"npc_id":{},"npc_name":{},"npc_level":{},"loottable_id":{},)"
-                       R"("p_any":{},"expected_items":{},"items":[)",
-                       row.npc.id, json_string(row.npc.name), row.npc.level, row.npc.loottable_id,
-                       row.rates->p_any, row.rates->expected_items);
-    const char* separator = "";
+    fmt::format_to(to, R"({}{{"npc_id":{},"npc_name":)",
+                   &row == &simulation.npcs.front() ? "\n" : ",\n", row.npc.id);
+    append_json_string(record, row.npc.name);
+    fmt::format_to(
+        to, R"(,"npc_level":{},"loottable_id":{},"p_any":{},"expected_items":{},"items":[)",
+        row.npc.level, row.npc.loottable_id, row.rates->p_any, row.rates->expected_items);
     for (const loot::ItemRate& item : row.rates->items) {
-      out << separator
-          << fmt::format(R"({{"item_id":{},"item_name":{},"expected":{}}})", item.item_id,
-                         json_string(item_name(simulation, item.item_id)), item.expected);
-      separator = ",";
+      fmt::format_to(to, R"({}{{"item_id":{},"item_name":)",
+                     &item == &row.rates->items.front() ? "" : ",", item.item_id);
+      append_json_string(record, item_name(simulation, item.item_id));
+      fmt::format_to(to, R"(,"expected":{}}})", item.expected);
     }
-    out << "]";
+    record.push_back(']');
     if (row.observed) {
-      out << fmt::format(R"(,"observed_any":{},"observed_items":{})", row.observed->any,
-                         row.observed->items);
+      fmt::format_to(to, R"(,"observed_any":{},"observed_items":{})", row.observed->any,
+                     row.observed->items);
     }
-    out << "}";
-    first = false;
+    record.push_back('}');
+    out.write(record.data(), static_cast<std::streamsize>(record.size()));
+    record.clear();
   }
-  out << (first ? "]\n" : "\n]\n");
+  out << (simulation.npcs.empty() ? "]\n" : "\n]\n");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "loot/drop_world.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "core/numeric_text.h"
 #include "loot/run_rules.h"
@@ -10,7 +11,13 @@ namespace {
 
 using Row = std::vector<db::Value>;
 
+// Whole numbers come as plain digits from integer columns; anything else is
+// read the way the other commands read fields.
 std::int64_t whole(const Row& row, std::size_t column) {
+  const std::string& text = row[column].text();
+  std::int64_t number = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (error == std::errc() && end == text.data() + text.size() && !text.empty()) return number;
   return whole_value(row[column]).value_or(0);
 }
 
@@ -21,13 +28,20 @@ int small(const Row& row, std::size_t column) {
 }  // namespace
 
 std::string npcs_of_levels(int low, int high) {
-  return "level>=" + std::to_string(low) + " AND level<=" + std::to_string(high);
+  std::string condition = "level>=";
+  condition += std::to_string(low);
+  condition += " AND level<=";
+  condition += std::to_string(high);
+  return condition;
 }
 
 std::string npcs_of_ids(const std::vector<std::int64_t>& ids) {
-  std::string list;
-  for (const std::int64_t id : ids) list += (list.empty() ? "" : ",") + std::to_string(id);
-  return "id IN (" + list + ")";
+  std::string condition = "id IN (";
+  for (const std::int64_t id : ids) {
+    if (condition.back() != '(') condition += ',';
+    condition += std::to_string(id);
+  }
+  return condition + ")";
 }
 
 DropWorld read_drop_world(db::Connection& connection, const std::string& npc_condition) {
@@ -64,8 +78,11 @@ DropWorld read_drop_world(db::Connection& connection, const std::string& npc_con
       });
 
   std::string columns = "d.id,e.item_id,e.chance,e.multiplier";
-  for (const char* column : {"npc_min_level", "npc_max_level"})
-    columns += bounds.find(column) != std::string::npos ? std::string(",e.") + column : ",0";
+  for (const char* column : {"npc_min_level", "npc_max_level"}) {
+    const bool present = bounds.find(column) != std::string::npos;
+    columns += present ? ",e." : ",0";
+    if (present) columns += column;
+  }
   db::for_each_row(
       connection,
       "SELECT " + columns + ",i.id,i.name FROM (SELECT DISTINCT l.lootdrop_id FROM " + loottables +
