@@ -15,6 +15,7 @@
 #include "cli/output.h"
 #include "cli/planned_run.h"
 #include "core/whole_file.h"
+#include "cli/simulate.h"
 #include "db/database.h"
 #include "journal/deleted_rows.h"
 #include "loot/catalog.h"
@@ -264,6 +265,23 @@ Plan check_plan(TerminalUi& ui, Format format, CheckReport& report) {
           }};
 }
 
+// Read-only: the drop rates of the chosen NPCs, and kills rolled beside them.
+Plan simulate_plan(const Invocation& run, std::uint64_t seed,
+                   std::optional<Simulation>& simulation) {
+  auto read = [&run, seed, &simulation](ProgramState& state, UiPort& port) {
+    simulation = simulate_world(state, port, run, seed);
+  };
+  return {read, [&run, &simulation](Ending ending) {
+            if (ending != Ending::finished || !simulation) return failed(ending, false);
+            // Written as it goes: a large world's figures never stand whole in memory as text.
+            write_simulation(std::cout, *simulation, run.format);
+            Outcome outcome;
+            outcome.note = simulation_notes(*simulation, run.format);
+            if (!outcome.note.empty()) outcome.note.pop_back();  // emit ends it
+            return outcome;
+          }};
+}
+
 // The number of rows a confirmation names, on a connection of its own.
 Plan count_plan(const std::string& sql, std::optional<long long>& count) {
   auto query = [sql, &count](ProgramState& state, UiPort&) {
@@ -419,6 +437,11 @@ int run_command_line(ProgramState& state, TerminalUi& ui, const Invocation& run,
       return drive(state, ui, test_rules_plan(ui));
     case CommandName::check:
       return drive(state, ui, check_plan(ui, run.format, report));
+    case CommandName::simulate: {
+      const std::uint64_t seed = run.kills ? seed_of(run) : 0;
+      std::optional<Simulation> simulation;
+      return drive(state, ui, simulate_plan(run, seed, simulation));
+    }
     default:
       break;
   }

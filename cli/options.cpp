@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <limits>
 #include <sstream>
 
 #include "cli/exit_codes.h"
@@ -15,7 +16,7 @@ namespace {
 
 constexpr const char* kProgram = "vandril_loot_cli";
 constexpr std::string_view kCommands[] = {"generate", "stats",   "delete", "repair", "test-rules",
-                                          "check",    "history", "show",   "undo"};
+                                          "check",    "history", "show",   "undo",   "simulate"};
 
 struct UsageError {
   std::string message;
@@ -63,6 +64,55 @@ void check_number(const std::string& option, const std::string& text, bool items
   const auto number = whole_text_number(text);
   const bool fits = number && (!items || *number > 100 || to_int16(*number));
   if (!fits) throw UsageError{option + " \"" + text + "\" is not a number"};
+}
+
+// Digits only, at most ten of them: a whole number that fits any id column.
+std::optional<std::int64_t> plain_whole(const std::string& text) {
+  if (text.empty() || text.size() > 10 ||
+      !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); })) {
+    return std::nullopt;
+  }
+  return std::stoll(text);
+}
+
+// simulate --levels: a range of the window, or any LL-HH with LL <= HH.
+void read_simulate_levels(const std::string& text, Invocation& run) {
+  const auto dash = text.find('-');
+  const auto low = plain_whole(text.substr(0, dash));
+  const auto high = dash == std::string::npos ? std::nullopt : plain_whole(text.substr(dash + 1));
+  if (!low || !high || *low > *high) {
+    throw UsageError{"--levels " + text +
+                     " is no level range; give LL-HH with 0 <= LL <= HH, "
+                     "such as 01-10"};
+  }
+  // Any level above the largest int is as good as the largest int.
+  constexpr std::int64_t kTop = std::numeric_limits<int>::max();
+  run.simulate_low = static_cast<int>(std::min(*low, kTop));
+  run.simulate_high = static_cast<int>(std::min(*high, kTop));
+}
+
+std::vector<std::int64_t> npc_id_list(const std::string& text) {
+  std::vector<std::int64_t> ids;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    const std::size_t end = std::min(text.find(',', start), text.size());
+    const auto id = plain_whole(text.substr(start, end - start));
+    if (!id)
+      throw UsageError{"--npc " + text + " is no list of NPC ids; give ID[,ID...], such as 12,40"};
+    ids.push_back(*id);
+    start = end + 1;
+  }
+  std::sort(ids.begin(), ids.end());
+  ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+  return ids;
+}
+
+long long whole_in(const std::string& option, const std::string& text, long long low,
+                   long long high, const char* range) {
+  const auto number = plain_whole(text);
+  if (!number || *number < low || *number > high)
+    throw UsageError{option + " " + text + " is not a whole number from " + range};
+  return *number;
 }
 
 Format format_of(const std::string& name) {
@@ -122,6 +172,7 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
   }
   Invocation run;
   std::string levels, category = "Armour", format = "table";
+  std::string simulate_levels, npc_ids, loot_multiplier = "1", kills;
 
   CLI::App app{"Writes random custom loot into the game server's world database, without a window.",
                kProgram};
@@ -140,7 +191,8 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
                               "write every statement sent, with its duration, to stderr"));
   app.footer(std::string("\nExamples:\n"
                          "  vandril_loot_cli generate --levels 11-20 --category weapon --items 3\n"
-                         "  vandril_loot_cli --config /srv/world/db.ini stats --format csv\n\n") +
+                         "  vandril_loot_cli --config /srv/world/db.ini stats --format csv\n"
+                         "  vandril_loot_cli simulate --levels 01-10\n\n") +
              kExitCodeTable);
 
   const std::string ranges_help = "level range: " + level_entries();
@@ -209,6 +261,45 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
   undo->add_flag("--force", run.force, "skip the rows in conflict and undo the rest");
   undo->footer("\nExamples:\n  vandril_loot_cli history\n  vandril_loot_cli undo 12 --dry-run");
 
+  auto* simulate = app.add_subcommand(
+      "simulate", "what a player gets per kill of the chosen NPCs, by the server's loot rules");
+  auto* simulate_range = simulate
+                             ->add_option("--levels", simulate_levels,
+                                          "the NPCs of a level range, such as 01-10 or 0-255")
+                             ->type_name("LL-HH");
+  simulate->add_option("--npc", npc_ids, "the NPCs of these ids, such as 12,40")
+      ->type_name("ID[,ID...]")
+      ->excludes(simulate_range);
+  simulate
+      ->add_option("--loot-multiplier", loot_multiplier,
+                   "the server's global loot multiplier, 1 to 100 (default 1)")
+      ->type_name("G");
+  auto* kill_count =
+      simulate
+          ->add_option("--kills", kills,
+                       "also roll N kills of each NPC, 1 to 10000000, and show what they gave")
+          ->type_name("N");
+  simulate->add_option("--seed", run.seed, "seed of the rolled kills, 0 to 2^64-1")
+      ->type_name("S")
+      ->needs(kill_count);
+  simulate->add_option("--format", format, "table, csv or json (default table)")
+      ->check(CLI::IsMember({"table", "csv", "json"}));
+  simulate->footer(
+      "\nFor each NPC: the chance that a kill gives at least one item, and the copies of each\n"
+      "item a kill gives on average, computed exactly from the loot tables (no sampling).\n"
+      "A lootdrop entry's chance is not the chance per kill: the loottable entry's probability,\n"
+      "droplimit and multipliers decide how often the lootdrop is rolled and how many items it\n"
+      "gives. Coins, scripts, global loot and the killer's level are left out (the output says "
+      "so).\n"
+      "\nExamples:\n"
+      "  vandril_loot_cli simulate --levels 01-10\n"
+      "  vandril_loot_cli simulate --npc 1042,1043 --format json\n"
+      "  vandril_loot_cli simulate --npc 1042 --kills 100000 --seed 7\n"
+      "  vandril_loot_cli simulate --levels 51-60 --loot-multiplier 2 --format csv > rates.csv\n"
+      "\nExit codes: 0 done; 1 a query failed; 2 db.ini invalid, database unreachable or login\n"
+      "refused; 64 usage (a malformed range or id list, --loot-multiplier not from 1 to 100,\n"
+      "--kills not from 1 to 10000000).");
+
   ParsedArguments parsed;
   try {
     app.parse(argc, argv);
@@ -222,6 +313,16 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
     if (history->parsed()) run.command = CommandName::history;
     if (show->parsed()) run.command = CommandName::show;
     if (undo->parsed()) run.command = CommandName::undo;
+    if (simulate->parsed()) {
+      run.command = CommandName::simulate;
+      if (simulate_levels.empty() == npc_ids.empty())
+        throw UsageError{"simulate needs --levels LL-HH or --npc ID[,ID...]"};
+      if (!simulate_levels.empty()) read_simulate_levels(simulate_levels, run);
+      if (!npc_ids.empty()) run.npc_ids = npc_id_list(npc_ids);
+      run.loot_multiplier =
+          static_cast<int>(whole_in("--loot-multiplier", loot_multiplier, 1, 100, "1 to 100"));
+      if (!kills.empty()) run.kills = whole_in("--kills", kills, 1, 10'000'000, "1 to 10000000");
+    }
     if (!levels.empty()) run.level_index = level_index(levels);
     run.category_index = category_index(category);
     run.format = format_of(format);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vl::cli {
 
@@ -17,7 +18,8 @@ enum class CommandName {
   check,
   history,
   show,
-  undo
+  undo,
+  simulate
 };
 enum class Verbosity { quiet, normal, verbose };
 enum class Format { table, csv, json };
@@ -46,6 +48,12 @@ struct Invocation {
   // show and undo: the run; undo --force skips the rows in conflict.
   std::int64_t run_id = 0;
   bool force = false;
+  // simulate: the NPCs of a level range, or of the ids given; the server's
+  // global loot multiplier; kills to roll beside the figures (with `seed`).
+  int simulate_low = 0, simulate_high = 0;
+  std::vector<std::int64_t> npc_ids;
+  int loot_multiplier = 1;
+  std::optional<long long> kills;
 };
 
 struct ParsedArguments {

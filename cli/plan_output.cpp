@@ -1,5 +1,7 @@
 #include "cli/plan_output.h"
 
+#include <fmt/core.h>
+#include <algorithm>
 #include <chrono>
 #include <ctime>
 #include <map>
@@ -45,7 +47,41 @@ std::string missing_items_line(const loot::Plan& plan, const loot::PlanDetails& 
   return line.empty() ? line : line + "\n";
 }
 
+const loot::DropRateChange& change_of(const loot::PlanDropRates& rates, std::int64_t npc_id) {
+  static const loot::DropRateChange kNone;
+  const auto found = rates.find(npc_id);
+  return found == rates.end() ? kNone : found->second;
+}
+
+// "mean 20.48 %, lowest 0.00 %, highest 40.96 %" of one figure over the drops' NPCs.
+std::string spread(const loot::Plan& plan, const loot::PlanDropRates& rates,
+                   double loot::DropRateChange::*figure) {
+  double sum = 0, lowest = 1, highest = 0;
+  for (const loot::PlannedDrop& drop : plan.drops) {
+    const double value = change_of(rates, drop.npc_id).*figure;
+    sum += value;
+    lowest = std::min(lowest, value);
+    highest = std::max(highest, value);
+  }
+  return fmt::format("mean {:.2f} %, lowest {:.2f} %, highest {:.2f} %",
+                     100 * sum / static_cast<double>(plan.drops.size()), 100 * lowest,
+                     100 * highest);
+}
+
 }  // namespace
+
+void print_drop_rates(std::ostream& out, const loot::Plan& plan, const loot::PlanDropRates& rates) {
+  if (plan.drops.empty()) {
+    out << "Drop rates: no NPC is chosen.\n";
+    return;
+  }
+  out << "Drop rates (chance per kill of at least one item, over the " << plan.drops.size()
+      << " chosen NPCs, global loot multiplier 1):\n  before the run: "
+      << spread(plan, rates, &loot::DropRateChange::p_any_before)
+      << "\n  after the run: " << spread(plan, rates, &loot::DropRateChange::p_any_after)
+      << "\n  from the new drop: " << spread(plan, rates, &loot::DropRateChange::p_new_drop)
+      << "\n";
+}
 
 void print_plan(std::ostream& out, const loot::Plan& plan, const loot::PlanDetails& details) {
   out << "Planned drops (" << plan.drop_name << "):\n";
@@ -78,10 +114,11 @@ void print_plan(std::ostream& out, const loot::Plan& plan, const loot::PlanDetai
 }
 
 void write_report(std::ostream& out, ReportFormat format, const loot::Plan& plan,
-                  const loot::PlanDetails& details, std::uint64_t seed, const std::string& time) {
+                  const loot::PlanDetails& details, const loot::PlanDropRates& rates,
+                  std::uint64_t seed, const std::string& time) {
   if (format == ReportFormat::csv) {
     out << "time,seed,npc_id,npc_name,npc_level,loottable_id,lootdrop_id,lootdrop_name,item_ids,"
-           "item_names\r\n";
+           "item_names,p_any_before,p_any_after,p_new_drop\r\n";
     for (const loot::PlannedDrop& drop : plan.drops) {
       const loot::NpcFacts& npc = facts_of(details, drop.npc_id);
       std::string ids, names;
@@ -92,7 +129,10 @@ void write_report(std::ostream& out, ReportFormat format, const loot::Plan& plan
       }
       out << time << "," << seed << "," << drop.npc_id << "," << csv_text(npc.name) << ","
           << npc.level << "," << drop.loottable_id << "," << drop.lootdrop_id << ","
-          << csv_text(plan.drop_name) << "," << ids << "," << csv_text(names) << "\r\n";
+          << csv_text(plan.drop_name) << "," << ids << "," << csv_text(names);
+      const loot::DropRateChange& change = change_of(rates, drop.npc_id);
+      out << fmt::format(",{},{},{}\r\n", change.p_any_before, change.p_any_after,
+                         change.p_new_drop);
     }
     return;
   }
@@ -114,6 +154,10 @@ void write_report(std::ostream& out, ReportFormat format, const loot::Plan& plan
     for (const std::int32_t item : drop.item_ids) {
       record["item_names"].push_back(item_name(details, item));
     }
+    const loot::DropRateChange& change = change_of(rates, drop.npc_id);
+    record["p_any_before"] = change.p_any_before;
+    record["p_any_after"] = change.p_any_after;
+    record["p_new_drop"] = change.p_new_drop;
     out << (first ? "\n" : ",\n") << json_text(record);
     first = false;
   }

@@ -9,6 +9,7 @@
 #include "cli/options.h"
 #include "loot/plan.h"
 #include "loot/plan_details.h"
+#include "loot/plan_drop_rates.h"
 
 namespace vl::cli {
 
@@ -17,10 +18,16 @@ namespace vl::cli {
 // outside the range share, and a word on planned ids.
 void print_plan(std::ostream& out, const loot::Plan& plan, const loot::PlanDetails& details);
 
+// The preview's section on drop rates: the chosen NPCs' chance of anything per
+// kill before and after the run, and the new drop's own (mean, lowest, highest).
+void print_drop_rates(std::ostream& out, const loot::Plan& plan, const loot::PlanDropRates& rates);
+
 // One record per drop: time (ISO 8601, UTC), seed, the NPC, its loottable,
-// the drop, its items. CSV with RFC 4180 quoting and CR LF line ends.
+// the drop, its items, then its NPC's drop rates (fractions from 0 to 1).
+// CSV with RFC 4180 quoting and CR LF line ends.
 void write_report(std::ostream& out, ReportFormat format, const loot::Plan& plan,
-                  const loot::PlanDetails& details, std::uint64_t seed, const std::string& time);
+                  const loot::PlanDetails& details, const loot::PlanDropRates& rates,
+                  std::uint64_t seed, const std::string& time);
 
 // Now, as the report writes it: "2026-12-06T01:02:03Z".
 std::string utc_now();

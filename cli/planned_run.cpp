@@ -93,12 +93,24 @@ std::string settings_comment(const ProgramState& state, const Invocation& run,
       plan.highest_lootdrop_id.empty() ? "none" : plan.highest_lootdrop_id);
 }
 
+// The plan's drop rates for its report, read before anything is written; none
+// (with a word why) when they cannot be read.
+loot::PlanDropRates report_rates(const loot::Plan& plan, db::Connection& connection) {
+  try {
+    return loot::plan_drop_rates(plan, connection, loot::plan_details(plan, connection).items);
+  } catch (const db::Error& error) {
+    say("The report lacks drop rates: " + std::string(error.what()));
+    return {};
+  }
+}
+
 // False, said, when the file could not be written whole.
 bool write_report_file(WholeFile& file, const std::string& path, const loot::Plan& plan,
-                       db::Connection& connection, std::uint64_t seed) {
+                       db::Connection& connection, std::uint64_t seed,
+                       const loot::PlanDropRates& rates) {
   try {
-    write_report(file.out(), *report_format(path), plan, loot::plan_details(plan, connection), seed,
-                 utc_now());
+    write_report(file.out(), *report_format(path), plan, loot::plan_details(plan, connection),
+                 rates, seed, utc_now());
   } catch (const db::Error& error) {
     say("The report lacks names: " + std::string(error.what()));
   }
@@ -138,20 +150,28 @@ int run_planned(ProgramState& state, TerminalUi& ui, const Invocation& run, std:
   loot::Plan& plan = std::get<loot::Plan>(planned);
 
   if (run.dry_run) {
+    loot::PlanDropRates rates;
     try {
-      print_plan(std::cout, plan, loot::plan_details(plan, *connection));
+      const loot::PlanDetails details = loot::plan_details(plan, *connection);
+      print_plan(std::cout, plan, details);
+      rates = loot::plan_drop_rates(plan, *connection, details.items);
+      print_drop_rates(std::cout, plan, rates);
     } catch (const db::Error& error) {
-      say(db::statement_failed_message(error, "(looking up names for the plan)"));
+      say(db::statement_failed_message(error, "(looking up names and drop rates for the plan)"));
       return kExitRefused;
     }
     if (sql_file) {
       loot::write_plan_script(sql_file->out(), plan, settings_comment(state, run, plan, seed));
       if (!finish_output(*sql_file, *run.sql, "--sql")) return kExitRefused;
     }
-    if (report_file && !write_report_file(*report_file, *run.report, plan, *connection, seed))
+    if (report_file &&
+        !write_report_file(*report_file, *run.report, plan, *connection, seed, rates))
       return kExitRefused;
     return kExitDone;
   }
+
+  const loot::PlanDropRates rates =
+      run.report ? report_rates(plan, *connection) : loot::PlanDropRates();
 
   end_at_once_on_interrupt(false);
   const loot::AtomicResult result =
@@ -168,7 +188,7 @@ int run_planned(ProgramState& state, TerminalUi& ui, const Invocation& run, std:
   // The run is written whole: its journal says so whatever becomes of the report.
   if (drops > 0 && ui.on_end) ui.on_end(kExitDone);
   if (report_file && drops > 0 &&
-      !write_report_file(*report_file, *run.report, plan, *connection, seed))
+      !write_report_file(*report_file, *run.report, plan, *connection, seed, rates))
     return kExitStoppedPartWay;
   return exit_code_of(result.outcome);
 }
@@ -182,8 +202,10 @@ std::variant<std::unique_ptr<WindowRunReport>, int> prepare_window_report(Progra
   if (!connection) return kExitNotConnected;
   auto planned = make_plan(state, *connection, seed);
   if (auto* code = std::get_if<int>(&planned)) return *code;
+  loot::Plan& plan = std::get<loot::Plan>(planned);
+  loot::PlanDropRates rates = report_rates(plan, *connection);
   return std::make_unique<WindowRunReport>(
-      WindowRunReport{std::move(std::get<loot::Plan>(planned)), std::move(file), seed});
+      WindowRunReport{std::move(plan), std::move(file), seed, std::move(rates)});
 }
 
 bool finish_window_report(ProgramState& state, WindowRunReport& report, const Invocation& run) {
@@ -205,7 +227,8 @@ bool finish_window_report(ProgramState& state, WindowRunReport& report, const In
   }
   if (ids.size() < plan.drops.size()) plan.drops.resize(ids.size());  // the run stopped early
   for (std::size_t i = 0; i < plan.drops.size(); ++i) plan.drops[i].lootdrop_id = ids[i];
-  return write_report_file(*report.file, *run.report, plan, *connection, report.seed);
+  return write_report_file(*report.file, *run.report, plan, *connection, report.seed,
+                           report.rates);
 }
 
 }  // namespace vl::cli

@@ -12,6 +12,7 @@
 #include "core/program_state.h"
 #include "core/whole_file.h"
 #include "loot/plan.h"
+#include "loot/plan_drop_rates.h"
 
 namespace vl::cli {
 
@@ -22,6 +23,7 @@ struct WindowRunReport {
   loot::Plan plan;
   std::unique_ptr<WholeFile> file;
   std::uint64_t seed = 0;
+  loot::PlanDropRates rates;  // read with the plan, before the run
 };
 
 // Before a run the window's way with --report: the plan of the same seed and

@@ -192,6 +192,26 @@ void Recordset::fetch_all(const std::string& sql, Connection& connection) {
   open_ = true;
 }
 
+void for_each_row(Connection& connection, const std::string& sql,
+                  const std::function<void(const std::vector<Value>& row)>& row) {
+  if (!connection.is_open()) throw UsageError("The connection to the database is closed.");
+  connection.observed(sql, [&] {
+    Statement stmt(connection.handle());
+    stmt.exec_direct(sql);
+    SQLSMALLINT column_count = 0;
+    if (!SQL_SUCCEEDED(SQLNumResultCols(stmt.get(), &column_count))) stmt.fail("No result.");
+    std::vector<Value> values;
+    for (;;) {
+      const SQLRETURN rc = SQLFetch(stmt.get());
+      if (rc == SQL_NO_DATA) break;
+      if (!SQL_SUCCEEDED(rc)) stmt.fail("A row could not be fetched.");
+      values.clear();
+      for (SQLUSMALLINT c = 1; c <= column_count; ++c) values.push_back(read_field(stmt, c));
+      row(values);
+    }
+  });
+}
+
 void Recordset::close() {
   open_ = false;
   columns_.clear();

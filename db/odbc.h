@@ -119,6 +119,12 @@ void Connection::observed(const std::string& sql, Run&& run) {
   observer_(sql, std::chrono::steady_clock::now() - start, true);
 }
 
+// Runs the SELECT over the connection and hands each row to `row` as it is
+// fetched, keeping none: for reads too large to hold whole as a result set.
+// Throws Error (also what `row` throws); UsageError when the connection is closed.
+void for_each_row(Connection& connection, const std::string& sql,
+                  const std::function<void(const std::vector<Value>& row)>& row);
+
 class Recordset {
  public:
   Recordset() = default;

@@ -20,9 +20,12 @@
 
 #include <sqlite3.h>
 
+#include <nlohmann/json.hpp>
+
 #include "journal/store.h"
 #include "loot/generation_run.h"
 #include "support/recording_ui.h"
+#include "support/scenario.h"
 #include "support/test_db.h"
 #include "ui/command_guard.h"
 #include "ui/form1_logic.h"
@@ -128,6 +131,21 @@ const std::string kNothing = "npcs=0 walked=0 chosen=0 drops=0 entries=0 seconds
 const std::string kTwoDrops = "npcs=2 walked=2 chosen=2 drops=2 entries=";
 const std::string kDone = "Completed!\n", kSeed = "{seed}";
 const std::string kGen = "generate", kLevels = "--levels", kItems = "--items", kAll = "--npc-percent";
+// The window's default drop (probability 50, droplimit 1, five items at chance 10) in loottable 1, for
+// NPC 1 at level 10 and 4 at 50; NPC 2 has no loottable, NPC 3's loottable 9 has entries but no row.
+const Texts kDropWorld = {
+  "INSERT INTO items (id,name) VALUES (1001,'a'),(1002,'b'),(1003,'c'),(1004,'d'),(1005,'e')",
+  "INSERT INTO npc_types (id,name,level,loottable_id) VALUES (1,'orc',10,1),(2,'bat',10,0),(3,'rat',9,9),"
+  "(4,'imp',50,1)", "INSERT INTO loottable (id) VALUES (1)", "INSERT INTO lootdrop (id) VALUES (1)",
+  "INSERT INTO loottable_entries VALUES (1,1,1,50,1,0),(9,1,1,100,1,0)",
+  "INSERT INTO lootdrop_entries (lootdrop_id,item_id,chance) SELECT 1,seq,10 FROM seq_1001_to_1005"};
+const std::string kLeftOut = "Per kill, with the server's global loot multiplier 1. Not included:\n"
+  "- coins (mincash, maxcash, avgcoin of loottable)\n"
+  "- loot that scripts add or remove, and global loot tables the server adds on its own\n"
+  "- the killer's level filter (trivial_min_level/trivial_max_level, in older layouts minlevel/maxlevel of "
+  "lootdrop_entries): a killer of any level inside is assumed\n"
+  "- content filters (min_expansion, max_expansion, content flags): every row is assumed to pass\n"
+  "- level scaling at spawn: the NPC's level column is used\n";
 
 const Row kRows[] = {
   {"generate_quiet_refuses_too_many_items", {"--quiet", kGen, kLevels, "01-10", kItems, "33"}, {kArmours, kNpcs}, 1,
@@ -219,7 +237,7 @@ const Row kRows[] = {
   // Bad input: a message naming the valid values, and no connection.
   {"unknown_command", {"frob"}, {}, 64, "",
    "vandril_loot_cli: frob is no command; use one of generate, stats, delete, repair, test-rules, check, history, "
-   "show, undo\n"},
+   "show, undo, simulate\n"},
   {"unknown_option", {"stats", "--frobnicate"}, {}, 64, "",
    "The following argument was not expected: --frobnicate\nRun with --help for more information.\n"},
   {"unknown_range", {"delete", kLevels, "01-11", "--yes"}, {}, 64, "", "vandril_loot_cli: --levels 01-11 is no "
@@ -241,25 +259,36 @@ const Row kRows[] = {
   {"missing_db_ini", {"--config", "nowhere.ini", "stats"}, {}, 2, "", "DB.INI Invalid or Missing\n(read nowhere.ini)\n"},
   // Plans: a dry run reads only; an atomic run writes the plan or nothing.
   // Loottable 77 is shared with NPCs 3..14 outside the range: twelve, ten of them listed.
+  // Loottable 77 already drops item 1001 at chance 20 (mode A): 0.2 per kill before; the new drop adds
+  // 0.5 x (1 - 0.9) = 0.05, so 1 - 0.8 x 0.95 = 0.24 after. Loottable 88 has no row: nothing drops.
   {"dry_run_previews_and_writes_nothing", {kGen, kLevels, "01-10", kAll, "101", kItems, "1", "--seed", "5",
    "--dry-run"}, {kArmours, kNpcs, "INSERT INTO npc_types (id,name,level,loottable_id) SELECT seq,'m',"
-   "seq*4,77 FROM seq_3_to_14"}, 0, "Planned drops (lvl_01-10_CUSTOM_armour):\n"
-   "NPC 1 n (level 5), loottable 77: lootdrop 1\n  item 1002 i\nNPC 2 n (level 5), loottable 88: lootdrop 2\n"
+   "seq*4,77 FROM seq_3_to_14", "INSERT INTO loottable (id) VALUES (77)", "INSERT INTO lootdrop (id) VALUES (40)",
+   "INSERT INTO lootdrop_entries (lootdrop_id,item_id,chance) VALUES (40,1001,20)",
+   "INSERT INTO loottable_entries VALUES (77,40,1,100,0,0)"}, 0, "Planned drops (lvl_01-10_CUSTOM_armour):\n"
+   "NPC 1 n (level 5), loottable 77: lootdrop 41\n  item 1002 i\nNPC 2 n (level 5), loottable 88: lootdrop 42\n"
    "  item 1002 i\nNPCs in the range: 2\nNPCs keeping a loottable (one per loottable): 2\nChosen NPCs: 2\n"
    "Drops: 2\nEntries: 2\nShared loottables: 1\n  loottable 77 is used by 12 NPC(s) outside 01-10, who would "
    "receive the drop too: 3 m (level 12); 4 m (level 16); 5 m (level 20); 6 m (level 24); 7 m (level 28); 8 m "
    "(level 32); 9 m (level 36); 10 m (level 40); 11 m (level 44); 12 m (level 48); ...\nThe lootdrop ids are "
-   "planned from the highest id now (none); they will differ if lootdrops are written before the run.\n", "",
-   "SELECT COUNT(*) FROM lootdrop", "0", 6},
-  // 0.4 is item 0 in every draw, as the run writes it; 3907 alone exists.
+   "planned from the highest id now (40); they will differ if lootdrops are written before the run.\n"
+   "Drop rates (chance per kill of at least one item, over the 2 chosen NPCs, global loot multiplier 1):\n"
+   "  before the run: mean 10.00 %, lowest 0.00 %, highest 20.00 %\n"
+   "  after the run: mean 12.00 %, lowest 0.00 %, highest 24.00 %\n"
+   "  from the new drop: mean 2.50 %, lowest 0.00 %, highest 5.00 %\n", "", "SELECT COUNT(*) FROM lootdrop", "1", 10},
+  // 0.4 is item 0 in every draw, as the run writes it; 3907 alone exists. No loottable has a row.
   {"dry_run_lists_items_that_do_not_exist", {kGen, kLevels, "01-10", kAll, "101", kItems, "3", "--seed", "5", "--list",
    "-", "--dry-run"}, {"INSERT INTO items (id,name,itemtype) VALUES (3907,'i',10)", kNpcs}, 0,
    "Planned drops (lvl_01-10_CUSTOM_armour):\nNPC 1 n (level 5), loottable 77: lootdrop 1\n  item 0 \n  item 8879 \n"
    "  item 3907 i\nNPC 2 n (level 5), loottable 88: lootdrop 2\n  item 8879 \n  item 3907 i\n  item 0 \n"
    "NPCs in the range: 2\nNPCs keeping a loottable (one per loottable): 2\nChosen NPCs: 2\nDrops: 2\nEntries: 6\n"
    "Items that do not exist in items: 0 in 2 drops, 8879 in 2 drops\nShared loottables: 0\nThe lootdrop ids are "
-   "planned from the highest id now (none); they will differ if lootdrops are written before the run.\n",
-   "Custom List Created [3 items]\n", "SELECT COUNT(*) FROM lootdrop", "0", 5, "3907\n0.4\n8879\n"},
+   "planned from the highest id now (none); they will differ if lootdrops are written before the run.\n"
+   "Drop rates (chance per kill of at least one item, over the 2 chosen NPCs, global loot multiplier 1):\n"
+   "  before the run: mean 0.00 %, lowest 0.00 %, highest 0.00 %\n"
+   "  after the run: mean 0.00 %, lowest 0.00 %, highest 0.00 %\n"
+   "  from the new drop: mean 0.00 %, lowest 0.00 %, highest 0.00 %\n",
+   "Custom List Created [3 items]\n", "SELECT COUNT(*) FROM lootdrop", "0", 9, "3907\n0.4\n8879\n"},
   {"atomic_writes_the_plan", {kGen, kLevels, "01-10", kAll, "101", kItems, "2", "--seed", "5", "--atomic"},
    {kArmours, kNpcs}, 0, kTwoDrops + "4 seconds={s}\n", "", "SELECT COUNT(*) FROM lootdrop_entries", "4", 15},
   {"atomic_rejected_batch_rolls_back", {kGen, kLevels, "01-10", kAll, "101", "--seed", "5", kItems, "1", "--atomic"},
@@ -292,6 +321,31 @@ const Row kRows[] = {
    "--sql requires --dry-run\nRun with --help for more information.\n"},
   {"report_needs_csv_or_json", {kGen, kLevels, "01-10", "--report", "drops.txt"}, {}, 64, "",
    "vandril_loot_cli: --report drops.txt needs the extension .csv or .json\n"},
+  // simulate: 0.5 x (1 - 0.9^5) = 0.204755 per kill, each item a fifth.
+  {"simulate_table", {"simulate", "--npc", "2,1,77"}, kDropWorld, 0, "NPC 1 orc (level 10), loottable 1: 20.48 % "
+   "chance of anything, 0.2048 items per kill\n  item 1001 a: 0.04095 per kill\n  item 1002 b: 0.04095 per kill\n"
+   "  item 1003 c: 0.04095 per kill\n  item 1004 d: 0.04095 per kill\n  item 1005 e: 0.04095 per kill\n"
+   "NPC 2 bat (level 10), loottable 0: 0.00 % chance of anything, 0 items per kill\n" + kLeftOut,
+   "No NPC has the id 77.\n", "", "", 4},
+  {"simulate_query_fails", {"simulate", kLevels, "0-255"}, {"DROP TABLE loottable"}, 1, "", "The database rejected a "
+   "statement, and the command was stopped.\n\n{server}Table 'world.loottable' doesn't exist\n\nStatement: (reading "
+   "the world for the drop rates)\n", "", "", 2},
+  {"simulate_range_reversed", {"simulate", kLevels, "12-10"}, {}, 64, "", "vandril_loot_cli: --levels 12-10 is no "
+   "level range; give LL-HH with 0 <= LL <= HH, such as 01-10\n"},
+  {"simulate_bad_id_list", {"simulate", "--npc", "1,,2"}, {}, 64, "", "vandril_loot_cli: --npc 1,,2 is no list of "
+   "NPC ids; give ID[,ID...], such as 12,40\n"},
+  {"simulate_multiplier_0", {"simulate", "--npc", "1", "--loot-multiplier", "0"}, {}, 64, "",
+   "vandril_loot_cli: --loot-multiplier 0 is not a whole number from 1 to 100\n"},
+  {"simulate_multiplier_101", {"simulate", "--npc", "1", "--loot-multiplier", "101"}, {}, 64, "",
+   "vandril_loot_cli: --loot-multiplier 101 is not a whole number from 1 to 100\n"},
+  {"simulate_kills_over_limit", {"simulate", "--npc", "1", "--kills", "10000001"}, {}, 64, "",
+   "vandril_loot_cli: --kills 10000001 is not a whole number from 1 to 10000000\n"},
+  {"simulate_kills_0", {"simulate", "--npc", "1", "--kills", "0"}, {}, 64, "",
+   "vandril_loot_cli: --kills 0 is not a whole number from 1 to 10000000\n"},
+  {"simulate_without_npcs", {"simulate"}, {}, 64, "",
+   "vandril_loot_cli: simulate needs --levels LL-HH or --npc ID[,ID...]\n"},
+  {"simulate_seed_without_kills", {"simulate", "--npc", "1", "--seed", "4"}, {}, 64, "",
+   "--seed requires --kills\nRun with --help for more information.\n"},
 };
 // clang-format on
 
@@ -392,6 +446,162 @@ TEST(CommandLineJournal, WithoutAPlaceForTheJournalAWriteRefuses) {
                        "written. Give --no-journal to write without one.\n",
                        0));
   EXPECT_EQ(fixture_value("SELECT COUNT(*) FROM lootdrop"), "2");
+}
+
+std::string g9(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.9g", value);
+  return text;
+}
+
+std::vector<Texts> csv_rows(const std::string& text) {
+  std::vector<Texts> rows;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    rows.emplace_back();
+    std::istringstream cells(line + ",");
+    for (std::string cell; std::getline(cells, cell, ',');) rows.back().push_back(cell);
+  }
+  return rows;
+}
+
+// simulate's records as "npc name level loottable p_any expected_items item:name:expected...",
+// numbers to 9 digits: from its JSON (with its keys checked) and from its CSV.
+Texts records_of_json(const std::string& text) {
+  const Texts keys = {"npc_id", "npc_name",       "npc_level", "loottable_id",
+                      "p_any",  "expected_items", "items"};
+  Texts records;
+  for (const auto& npc : nlohmann::ordered_json::parse(text)) {
+    Texts seen;
+    for (const auto& [key, value] : npc.items()) seen.push_back(key);
+    EXPECT_EQ(Texts(seen.begin(), seen.begin() + 7), keys);
+    std::string record = std::to_string(npc["npc_id"].get<long long>()) + " " +
+                         npc["npc_name"].get<std::string>() + " " + npc["npc_level"].dump() + " " +
+                         npc["loottable_id"].dump() + " " + g9(npc["p_any"]) + " " +
+                         g9(npc["expected_items"]);
+    for (const auto& item : npc["items"]) {
+      EXPECT_EQ(item.size(), 3u);
+      record += " " + item["item_id"].dump() + ":" + item["item_name"].get<std::string>() + ":" +
+                g9(item["expected"]);
+    }
+    records.push_back(record);
+  }
+  return records;
+}
+
+Texts records_of_csv(const std::string& text) {
+  const auto rows = csv_rows(text);
+  EXPECT_EQ(rows.at(0), Texts({"npc_id", "npc_name", "npc_level", "loottable_id", "p_any",
+                               "expected_items", "item_id", "item_name", "expected"}));
+  Texts records;
+  std::string npc;
+  for (std::size_t r = 1; r < rows.size(); ++r) {
+    const Texts& row = rows[r];
+    if (row[0] != npc) {
+      npc = row[0];
+      records.push_back(row[0] + " " + row[1] + " " + row[2] + " " + row[3] + " " +
+                        g9(std::stod(row[4])) + " " + g9(std::stod(row[5])));
+    }
+    if (!row[6].empty())
+      records.back() += " " + row[6] + ":" + row[7] + ":" + g9(std::stod(row[8]));
+  }
+  return records;
+}
+
+struct SimulateCase {
+  const char* name;
+  Texts world;
+  Args args;
+  Texts records;  // empty: `npcs` records, not compared
+  std::size_t npcs = 0;
+  std::string loot_multiplier = "1";
+};
+
+const std::string kFiveAt =
+    " 1001:a:0.040951 1002:b:0.040951 1003:c:0.040951 1004:d:0.040951 1005:e:0.040951";
+const Texts kBoundedDrop = {
+    "ALTER TABLE lootdrop_entries ADD npc_min_level TINYINT NOT NULL DEFAULT 0",
+    "INSERT INTO lootdrop (id) VALUES (2)", "INSERT INTO loottable_entries VALUES (1,2,1,100,0,0)",
+    "INSERT INTO lootdrop_entries (lootdrop_id,item_id,chance,npc_min_level) VALUES "
+    "(2,1001,50,11)"};
+
+// clang-format off
+const SimulateCase kSimulateCases[] = {
+  {"levels", kDropWorld, {"simulate", kLevels, "09-10"}, {"1 orc 10 1 0.204755 0.204755" + kFiveAt, "2 bat 10 0 0 0",
+   "3 rat 9 9 0 0"}},
+  // 1 - 0.795245^2; each item 2 x 0.040951.
+  {"loot_multiplier_2", kDropWorld, {"simulate", "--npc", "1", "--loot-multiplier", "2"}, {"1 orc 10 1 0.36758539 "
+   "0.40951 1001:a:0.081902 1002:b:0.081902 1003:c:0.081902 1004:d:0.081902 1005:e:0.081902"}, 0, "2"},
+  // Mode A item 1001 at 0.5 for level 11 and up: 1 - 0.795245 x 0.5 for the imp, nothing more for the orc.
+  {"npc_min_level", kDropWorld + kBoundedDrop, {"simulate", "--npc", "4,1"}, {"1 orc 10 1 0.204755 0.204755" + kFiveAt,
+   "4 imp 50 1 0.6023775 0.704755 1001:a:0.540951 1002:b:0.040951 1003:c:0.040951 1004:d:0.040951 1005:e:0.040951"}},
+  {"many_npcs", kDropWorld + Texts{"INSERT INTO npc_types (id,name,level,loottable_id) SELECT seq,'x',11,1 FROM "
+   "seq_100_to_399"}, {"simulate", kLevels, "0-255"}, {}, 304},
+};
+// clang-format on
+
+TEST(Simulate, FiguresAsWorkedOutByHandFromOnlyFourSelects) {
+  for (const SimulateCase& c : kSimulateCases) {
+    SCOPED_TRACE(c.name);
+    reset_world();
+    for (const std::string& sql : c.world) fixture_sql(sql);
+    for (const char* format : {"json", "csv"}) {
+      GeneralLog log;
+      const CliResult result = run_cli(c.args + Args{"--format", format});
+      ASSERT_EQ(result.exit_code, 0) << result.err;
+      EXPECT_EQ(result.err, std::regex_replace(kLeftOut, std::regex("multiplier 1"),
+                                               "multiplier " + c.loot_multiplier));
+      const Texts records =
+          format == std::string("json") ? records_of_json(result.out) : records_of_csv(result.out);
+      if (c.records.empty()) {
+        EXPECT_EQ(records.size(), c.npcs);
+      } else {
+        EXPECT_EQ(records, c.records) << format;
+      }
+      const Texts sent = log.statement_texts();
+      EXPECT_EQ(sent.size(), 4u);
+      for (const std::string& sql : sent) EXPECT_TRUE(sql.starts_with("SELECT ")) << sql;
+    }
+  }
+  // Kills rolled beside: within 5 standard errors of 0.204755 (copies per kill are 0 or 1 here).
+  const CliResult rolled =
+      run_cli({"simulate", "--npc", "1", "--kills", "20000", "--seed", "3", "--format", "json"});
+  const auto npc = nlohmann::json::parse(rolled.out).at(0);
+  EXPECT_NEAR(npc.at("observed_any").get<double>(), 0.204755,
+              5 * std::sqrt(0.204755 * 0.795245 / 20000));
+  EXPECT_EQ(npc.at("observed_items"), npc.at("observed_any"));
+}
+
+// A dry run's report: each drop's NPC before and after, and the new drop alone. The orc's window
+// drop gives 0.204755; its new drop (chance 10, probability 50) 0.05: 1 - 0.795245 x 0.95 after.
+// The rat's loottable 9 has no row: nothing drops, before or after.
+TEST(Simulate, DryRunReportCarriesTheDropRates) {
+  reset_world();
+  for (const std::string& sql : kDropWorld) fixture_sql(sql);
+  const std::map<std::string, std::string> expected = {{"1", "0.204755 0.24451725 0.05"},
+                                                       {"3", "0 0 0"}};
+  for (const std::string file : {VL_JOURNAL_DIR "/report.json", VL_JOURNAL_DIR "/report.csv"}) {
+    const CliResult result =
+        run_cli({kGen, kLevels, "01-10", "--category", "All LVL Misc", kAll, "101", kItems, "1",
+                 "--seed", "5", "--dry-run", "--report", file});
+    ASSERT_EQ(result.exit_code, 0) << result.err;
+    std::map<std::string, std::string> rates;
+    if (file.ends_with(".json")) {
+      for (const auto& drop : nlohmann::json::parse(read_file(file)))
+        rates[drop["npc_id"].dump()] =
+            g9(drop["p_any_before"]) + " " + g9(drop["p_any_after"]) + " " + g9(drop["p_new_drop"]);
+    } else {
+      const auto rows = csv_rows(std::regex_replace(read_file(file), std::regex("\r"), ""));
+      EXPECT_EQ(Texts(rows.at(0).end() - 3, rows.at(0).end()),
+                Texts({"p_any_before", "p_any_after", "p_new_drop"}));
+      for (std::size_t r = 1; r < rows.size(); ++r) {
+        const Texts& row = rows[r];
+        rates[row[2]] = g9(std::stod(row[row.size() - 3])) + " " +
+                        g9(std::stod(row[row.size() - 2])) + " " + g9(std::stod(row.back()));
+      }
+    }
+    EXPECT_EQ(rates, expected) << file;
+  }
 }
 
 // --atomic losing its connection: in a batch the server rolls back and nothing

@@ -1,0 +1,105 @@
+#include "loot/drop_world.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "core/numeric_text.h"
+#include "loot/run_rules.h"
+
+namespace vl::loot {
+namespace {
+
+using Row = std::vector<db::Value>;
+
+// Whole numbers come as plain digits from integer columns; anything else is
+// read the way the other commands read fields.
+std::int64_t whole(const Row& row, std::size_t column) {
+  const std::string& text = row[column].text();
+  std::int64_t number = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (error == std::errc() && end == text.data() + text.size() && !text.empty()) return number;
+  return whole_value(row[column]).value_or(0);
+}
+
+int small(const Row& row, std::size_t column) {
+  return static_cast<int>(std::clamp<std::int64_t>(whole(row, column), -1'000'000, 1'000'000));
+}
+
+}  // namespace
+
+std::string npcs_of_levels(int low, int high) {
+  std::string condition = "level>=";
+  condition += std::to_string(low);
+  condition += " AND level<=";
+  condition += std::to_string(high);
+  return condition;
+}
+
+std::string npcs_of_ids(const std::vector<std::int64_t>& ids) {
+  std::string condition = "id IN (";
+  for (const std::int64_t id : ids) {
+    if (condition.back() != '(') condition += ',';
+    condition += std::to_string(id);
+  }
+  return condition + ")";
+}
+
+DropWorld read_drop_world(db::Connection& connection, const std::string& npc_condition) {
+  DropWorld world;
+  std::string bounds;
+  db::for_each_row(connection,
+                   "SELECT GROUP_CONCAT(LOWER(column_name)) FROM information_schema.columns WHERE "
+                   "table_schema=DATABASE() AND LOWER(table_name)='lootdrop_entries' AND "
+                   "LOWER(column_name) IN ('npc_min_level','npc_max_level')",
+                   [&](const Row& row) { bounds = row[0].text(); });
+
+  db::for_each_row(
+      connection,
+      "SELECT id,name,level,loottable_id FROM npc_types WHERE " + npc_condition + " ORDER BY id",
+      [&](const Row& row) {
+        world.npcs.push_back({whole(row, 0), row[1].text(), small(row, 2), whole(row, 3)});
+      });
+
+  // Derived tables of distinct ids rather than IN (subquery): the server joins
+  // them by key however many NPCs the condition takes.
+  const std::string loottables =
+      "(SELECT DISTINCT loottable_id FROM npc_types WHERE " + npc_condition + ") n";
+  db::for_each_row(
+      connection,
+      "SELECT t.id,e.lootdrop_id,e.multiplier,e.probability,e.droplimit,e.mindrop FROM " +
+          loottables +
+          " JOIN loottable t ON t.id=n.loottable_id LEFT JOIN loottable_entries e ON "
+          "e.loottable_id=t.id",
+      [&](const Row& row) {
+        auto& entries = world.tables.loottables[whole(row, 0)];
+        if (row[1].is_null()) return;
+        entries.push_back({whole(row, 1), small(row, 2), numeric_value(row[3].text()),
+                           small(row, 4), small(row, 5)});
+      });
+
+  std::string columns = "d.id,e.item_id,e.chance,e.multiplier";
+  for (const char* column : {"npc_min_level", "npc_max_level"}) {
+    const bool present = bounds.find(column) != std::string::npos;
+    columns += present ? ",e." : ",0";
+    if (present) columns += column;
+  }
+  db::for_each_row(
+      connection,
+      "SELECT " + columns + ",i.id,i.name FROM (SELECT DISTINCT l.lootdrop_id FROM " + loottables +
+          " JOIN loottable_entries l ON l.loottable_id=n.loottable_id) k JOIN lootdrop d ON "
+          "d.id=k.lootdrop_id LEFT JOIN lootdrop_entries e ON e.lootdrop_id=d.id LEFT JOIN items "
+          "i ON i.id=e.item_id",
+      [&](const Row& row) {
+        auto& entries = world.tables.lootdrops[whole(row, 0)];
+        if (row[1].is_null()) return;
+        const std::int64_t item = whole(row, 1);
+        entries.push_back(
+            {item, numeric_value(row[2].text()), small(row, 3), small(row, 4), small(row, 5)});
+        if (row[6].is_null() || world.tables.items.contains(item)) return;
+        world.tables.items.insert(item);
+        world.item_names[item] = row[7].text();
+      });
+  return world;
+}
+
+}  // namespace vl::loot

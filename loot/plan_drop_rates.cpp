@@ -1,0 +1,52 @@
+#include "loot/plan_drop_rates.h"
+
+#include "core/numeric_text.h"
+#include "loot/drop_world.h"
+
+namespace vl::loot {
+namespace {
+
+// What every planned drop's rows hold beside their ids (see plan_sql.cpp).
+LoottableEntry planned_link(const Plan& plan, std::int32_t lootdrop_id) {
+  return {lootdrop_id, 1, plan.settings.probability, 1, 0};
+}
+
+}  // namespace
+
+PlanDropRates plan_drop_rates(const Plan& plan, db::Connection& connection,
+                              const std::unordered_map<std::int32_t, std::string>& items) {
+  constexpr int kLootMultiplier = 1;
+  DropWorld world =
+      read_drop_world(connection, npcs_of_levels(static_cast<int>(numeric_value(plan.level_low)),
+                                                 static_cast<int>(numeric_value(plan.level_high))));
+  std::unordered_map<std::int64_t, int> levels;
+  for (const WorldNpc& npc : world.npcs) levels[npc.id] = npc.level;
+
+  PlanDropRates rates;
+  for (const PlannedDrop& drop : plan.drops) {
+    rates[drop.npc_id].p_any_before =
+        drop_rates(world.tables, drop.loottable_id, levels[drop.npc_id], kLootMultiplier).p_any;
+  }
+  LootTables& tables = world.tables;
+  for (const auto& [id, name] : items) tables.items.insert(id);
+  for (const PlannedDrop& drop : plan.drops) {
+    auto& entries = tables.lootdrops[drop.lootdrop_id];
+    for (const std::int32_t item : drop.item_ids)
+      entries.push_back({item, plan.settings.chance, 1});
+    // A loottable without its own row drops nothing, with or without the link.
+    const auto table = tables.loottables.find(drop.loottable_id);
+    if (table != tables.loottables.end())
+      table->second.push_back(planned_link(plan, drop.lootdrop_id));
+  }
+  for (const PlannedDrop& drop : plan.drops) {
+    DropRateChange& change = rates[drop.npc_id];
+    const int level = levels[drop.npc_id];
+    change.p_any_after = drop_rates(tables, drop.loottable_id, level, kLootMultiplier).p_any;
+    if (tables.loottables.contains(drop.loottable_id))
+      change.p_new_drop =
+          entry_p_any(tables, planned_link(plan, drop.lootdrop_id), level, kLootMultiplier);
+  }
+  return rates;
+}
+
+}  // namespace vl::loot

@@ -1,0 +1,30 @@
+#pragma once
+// What a plan changes for the players: for each chosen NPC, its chance of at
+// least one item per kill before and after the plan's rows are written, and
+// the chance per kill that its new drop gives an item. "After" is the world
+// read now plus the planned rows as values; nothing is written.
+
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+
+#include "db/odbc.h"
+#include "loot/plan.h"
+
+namespace vl::loot {
+
+struct DropRateChange {
+  double p_any_before = 0;
+  double p_any_after = 0;
+  double p_new_drop = 0;
+};
+
+using PlanDropRates = std::unordered_map<std::int64_t, DropRateChange>;  // by NPC id
+
+// Reads the loot of the plan's level range (read_drop_world) and computes the
+// change for every planned drop's NPC, with the global loot multiplier 1.
+// `items` holds the planned items that exist (the plan's details). Throws db::Error.
+PlanDropRates plan_drop_rates(const Plan& plan, db::Connection& connection,
+                              const std::unordered_map<std::int32_t, std::string>& items);
+
+}  // namespace vl::loot
