@@ -318,6 +318,8 @@ void plan_deleted(World& world, const std::vector<Row>& rows, UndoPlan& plan) {
 
 std::string undo_refusal(const RunInfo& run, const db::Session& session) {
   const std::string id = std::to_string(run.id);
+  if (const std::string writing = still_written(run); !writing.empty())
+    return "Run " + id + " " + writing + " Nothing was changed.";
   if (const std::string why = why_not_undoable(run); !why.empty())
     return "Run " + id + " cannot be undone: " + why + " Nothing was changed.";
   if (run.host != session.db_host || run.database != session.db_name) {

@@ -477,7 +477,20 @@ TEST(InterruptedRuns, CtrlCReportsWhatStaysAndAKilledRunIsUndoneWhole) {
     CliProcess run(journaled(journal, {kGen, kLevels, "01-10", kItems, "1", kAll, "101"}));
     while (std::stoi(fixture_value("SELECT COUNT(*) FROM loottable_entries")) < 5)
       std::this_thread::yield();
+    // Stopped, it still holds its run: undo refuses it, history and show still read.
+    const std::string id = signal == SIGINT ? "1" : "2";
+    kill(run.pid(), SIGSTOP);
+    const CliResult refused = run_cli(journaled(journal, {"undo", id, "--yes"}));
+    EXPECT_EQ(std::pair(refused.exit_code, refused.err),
+              std::pair(1, "Run " + id + " is still being written (process " +
+                               std::to_string(run.pid()) +
+                               "); undo it after it ends. Nothing was changed.\n"));
+    const CliResult listed = run_cli(journaled(journal, {"history", "--format", "json"}));
+    EXPECT_NE(listed.out.find(R"("outcome":"running")"), std::string::npos)
+        << listed.out;
+    EXPECT_EQ(run_cli(journaled(journal, {"show", id})).exit_code, 0);
     kill(run.pid(), signal);
+    kill(run.pid(), SIGCONT);
     const CliResult result = run.wait();
     EXPECT_EQ(result.exit_code, signal == SIGINT ? 130 : 128 + SIGKILL);
     if (signal == SIGINT) {
@@ -498,8 +511,7 @@ TEST(InterruptedRuns, CtrlCReportsWhatStaysAndAKilledRunIsUndoneWhole) {
       const CliResult history = run_cli(journaled(journal, {"history", "--format", "json"}));
       EXPECT_NE(history.out.find(R"("outcome":"unfinished")"), std::string::npos) << history.out;
     }
-    const CliResult undo =
-        run_cli(journaled(journal, {"undo", signal == SIGINT ? "1" : "2", "--yes"}));
+    const CliResult undo = run_cli(journaled(journal, {"undo", id, "--yes"}));
     EXPECT_EQ(undo.exit_code, 0) << undo.err;
     EXPECT_EQ(world_checksums(), before);
   }
