@@ -406,6 +406,8 @@ const std::string kChanged =
 const std::string kConflict =
     "conflict: lootdrop_entries (2,1002,1,1,10,0,127,1) is no longer as the run wrote it.\n";
 const std::string kEntries = "SELECT COUNT(*) FROM lootdrop_entries";
+const std::string kNearly = "UPDATE lootdrop_entries SET chance=",
+                  kOfOneEntry = " WHERE lootdrop_id=2 AND item_id=1002";
 const Args kGenerate = {kGen, kLevels, "01-10", kAll, "101", kItems, "2", "--seed", "5"};
 const Args kUndo = {"undo", "1", "--yes"};
 // Drops deleted, then others written under their ids: undoing the deletion grafts nothing.
@@ -430,6 +432,11 @@ const UndoRow kUndoRows[] = {
   {"repair", {kBat, "INSERT INTO items (id,name) VALUES (1003,'cloth cap')"}, {"repair", "--yes"}, "", kUndo, 0,
    "undone=1 statements=5 skipped=0\n", ""},
   {"changed_row_refused", {kArmours, kNpcs}, kGenerate, kChanged, kUndo, 1, "",
+   kConflict + "1 conflicts; nothing was changed (--force skips them).\n", kEntries, "4"},
+  // FLOAT values are equal within a millionth of their size.
+  {"within_a_millionth_undone", {kArmours, kNpcs}, kGenerate, kNearly + "10.000001" + kOfOneEntry, kUndo, 0,
+   "undone=1 statements=3 skipped=0\n", "", kEntries, "0"},
+  {"five_millionths_off_refused", {kArmours, kNpcs}, kGenerate, kNearly + "10.00005" + kOfOneEntry, kUndo, 1, "",
    kConflict + "1 conflicts; nothing was changed (--force skips them).\n", kEntries, "4"},
   {"changed_row_forced", {kArmours, kNpcs}, kGenerate, kChanged, {"undo", "1", "--yes", "--force"}, 0,
    "undone=1 statements=4 skipped=1\n", kConflict, kEntries, "1"},
