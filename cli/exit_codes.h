@@ -21,8 +21,9 @@ inline constexpr const char* kExitCodeTable =
     "       could not run, an unwritable --sql or --report file; with --atomic also a\n"
     "       layout the writer cannot use, or a statement the server rejected (rolled\n"
     "       back, nothing written); a journal that cannot be opened (without\n"
-    "       --no-journal); undo: a conflict (without --force), a run undone already or\n"
-    "       of another database\n"
+    "       --no-journal); undo: a conflict (without --force), a run still being\n"
+    "       written, undone already or of another database, a table it writes that\n"
+    "       cannot roll back, a world that changed while it waited\n"
     "  2    db.ini invalid, database unreachable or login refused; nothing written; with\n"
     "       --atomic also the server lost before COMMIT (rolled back, nothing written)\n"
     "  3    stopped part-way with something written (a rejected statement, a lost\n"
@@ -32,6 +33,7 @@ inline constexpr const char* kExitCodeTable =
     "       category or range, an unreadable --list file, --rules with --list, no\n"
     "       terminal and no --yes for delete/repair/undo, --sql without --dry-run, a --report\n"
     "       file that is not .csv or .json\n"
-    "  130  interrupted by Ctrl+C (--atomic: before COMMIT, rolled back, nothing written)\n";
+    "  130  interrupted by Ctrl+C (--atomic: before COMMIT, rolled back, nothing written;\n"
+    "       undo: its transaction rolled back)\n";
 
 }  // namespace vl::cli
