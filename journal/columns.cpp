@@ -66,8 +66,9 @@ std::string read_list(const std::vector<Column>& columns) {
   std::string list;
   for (const Column& column : columns) {
     const std::string name = "`" + column.name + "`";
-    list += (list.empty() ? "" : ",") +
-            (column.kind == ValueKind::real ? "CAST(" + name + " AS DOUBLE) AS " + name : name);
+    if (!list.empty()) list += ',';
+    if (column.kind == ValueKind::real) list.append("CAST(").append(name).append(" AS DOUBLE) AS ");
+    list += name;
   }
   return list;
 }

@@ -10,6 +10,7 @@ void read_rows(db::Connection& connection, const std::string& table, const std::
                std::vector<Row>& rows) {
   const std::vector<Column> columns = table_columns(connection, table);
   std::vector<std::string> names;
+  names.reserve(columns.size());
   for (const Column& column : columns) names.push_back(column.name);
   db::Recordset found;
   found.open("SELECT " + read_list(columns) + " FROM " + table + " WHERE " + where, connection);
