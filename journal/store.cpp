@@ -293,7 +293,6 @@ void Store::end_run(std::int64_t run, const std::string& outcome, bool journal_i
       .bind(3, std::int64_t{journal_incomplete})
       .bind(4, run)
       .step();
-  writing_.erase(run);
   // The end of the run's range only narrows later reads; without it they read
   // to the end of the journal, so a journal too broken to give it is no reason to fail.
   try {
@@ -302,6 +301,7 @@ void Store::end_run(std::int64_t run, const std::string& outcome, bool journal_i
         .step();
   } catch (const JournalError&) {
   }
+  writing_.erase(run);
 }
 
 void Store::set_undone(std::int64_t run) {
