@@ -621,5 +621,27 @@ TEST(InterruptedRuns, CtrlCReportsWhatStaysAndAKilledRunIsUndoneWhole) {
   }
 }
 
+// A delete stopped by Ctrl+C once its drops are gone: they surely went, so
+// drops written under their ids since are conflicts, never taken for them.
+TEST(InterruptedRuns, DropsOfAStoppedDeleteAreSurelyGone) {
+  const std::string journal = VL_JOURNAL_DIR "/undo_stopped_delete.sqlite3";
+  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(journal + suffix);
+  reset_world();
+  fixture_sql(kArmours);
+  fixture_sql(kNpcs);
+  fixture_sql(
+      "INSERT INTO lootdrop (id,name) SELECT seq,'lvl_01-10_CUSTOM_armour' FROM seq_1_to_3000");
+  fixture_sql(
+      "INSERT INTO lootdrop_entries (lootdrop_id,item_id) SELECT seq,1001 FROM seq_1_to_3000");
+  CliProcess run(journaled(journal, {"delete", kLevels, "01-10", "--yes"}));
+  while (fixture_value("SELECT COUNT(*) FROM lootdrop") != "0") std::this_thread::yield();
+  kill(run.pid(), SIGINT);
+  ASSERT_EQ(run.wait().exit_code, 130);
+  ASSERT_EQ(run_cli(journaled(journal, kGenerate)).exit_code, 0);
+  const CliResult undo = run_cli(journaled(journal, kUndo));
+  EXPECT_EQ(undo.exit_code, 1);
+  EXPECT_EQ(undo.err, kTaken + "2 conflicts; nothing was changed (--force skips them).\n");
+}
+
 }  // namespace
 }  // namespace vl::test
