@@ -21,8 +21,9 @@ inline constexpr const char* kExitCodeTable =
     "       could not run, an unwritable --sql or --report file; with --atomic also a\n"
     "       layout the writer cannot use, or a statement the server rejected (rolled\n"
     "       back, nothing written); a journal that cannot be opened (without\n"
-    "       --no-journal); undo: a conflict (without --force), a run undone already or\n"
-    "       of another database\n"
+    "       --no-journal); undo: a conflict (without --force), a run still being\n"
+    "       written, undone already or of another database, a table it writes that\n"
+    "       cannot roll back, a world that changed while it waited\n"
     "  2    db.ini invalid, database unreachable or login refused (in every command,\n"
     "       delete with its journal and undo included); nothing written; with --atomic\n"
     "       also the server lost before COMMIT (rolled back, nothing written)\n"
@@ -36,6 +37,6 @@ inline constexpr const char* kExitCodeTable =
     "       with --no-journal, no terminal and no --yes for delete/repair/undo, --sql\n"
     "       without --dry-run, a --report file that is not .csv or .json\n"
     "  130  interrupted by Ctrl+C, SIGTERM or SIGHUP (--atomic: before COMMIT, rolled\n"
-    "       back, nothing written)\n";
+    "       back, nothing written; undo: its transaction rolled back)\n";
 
 }  // namespace vl::cli

@@ -6,6 +6,7 @@
 
 #include "cli/exit_codes.h"
 #include "cli/output.h"
+#include "cli/interrupt.h"
 #include "cli/terminal_ui.h"
 #include "db/database.h"
 #include "journal/run_settings.h"
@@ -31,6 +32,11 @@ bool confirmed(const std::string& question) {
   std::string answer;
   if (!std::getline(std::cin, answer)) return false;
   return answer == "y" || answer == "Y" || answer == "yes";
+}
+
+void print_conflicts(const journal::UndoPlan& plan) {
+  for (const std::string& conflict : plan.conflicts)
+    std::fprintf(stderr, "conflict: %s\n", terminal_text(conflict).c_str());
 }
 
 }  // namespace
@@ -96,9 +102,13 @@ int undo_command(ProgramState& state, journal::Store& store, const Invocation& i
   }
   db::Connection& connection = *reached;
   try {
-    const journal::UndoPlan plan = journal::plan_undo(connection, store.rows(run->id));
-    for (const std::string& conflict : plan.conflicts)
-      std::fprintf(stderr, "conflict: %s\n", terminal_text(conflict).c_str());
+    const std::vector<journal::Row> rows = store.rows(run->id);
+    if (const std::string refusal = journal::rollback_refusal(connection, rows); !refusal.empty()) {
+      std::fprintf(stderr, "%s\n", refusal.c_str());
+      return kExitRefused;
+    }
+    const journal::UndoPlan plan = journal::plan_undo(connection, rows);
+    print_conflicts(plan);
     if (!plan.conflicts.empty() && !invocation.force) {
       std::fprintf(stderr, "%zu conflicts; nothing was changed (--force skips them).\n",
                    plan.conflicts.size());
@@ -113,10 +123,21 @@ int undo_command(ProgramState& state, journal::Store& store, const Invocation& i
       std::fprintf(stderr, "Nothing was changed.\n");
       return kExitRefused;
     }
-    journal::apply_undo(connection, plan.statements);
+    // From here Ctrl+C rolls the transaction back; once it is committed, the run is undone.
+    end_at_once_on_interrupt(false);
+    const auto applied = journal::apply_undo(connection, rows, plan, interrupted);
+    if (applied.outcome == journal::UndoOutcome::world_changed) {
+      print_conflicts(applied.plan);
+      std::fprintf(stderr, "The world changed while undo waited; nothing was changed.\n");
+      return kExitRefused;
+    }
+    if (applied.outcome == journal::UndoOutcome::stopped) {
+      std::fprintf(stderr, "Stopped by Ctrl+C: the undo was rolled back; nothing was changed.\n");
+      return kExitInterrupted;
+    }
     store.set_undone(run->id);
     std::printf("undone=%lld statements=%zu skipped=%zu\n", (long long)run->id,
-                plan.statements.size(), plan.conflicts.size());
+                applied.plan.statements.size(), applied.plan.conflicts.size());
     return kExitDone;
   } catch (const db::Error& error) {
     std::fprintf(stderr, "%s\nNothing was changed.\n",

@@ -75,8 +75,9 @@ std::string run_settings(const ProgramState& state, const Invocation& run,
 void RunJournal::end(int exit_code, bool all_or_nothing, bool server_lost) {
   if (!recorder_.running()) return;
   using journal::Written;
-  const Written written = !all_or_nothing                   ? Written::as_heard
-                          : exit_code == kExitDone          ? Written::all
+  // Done: every statement of the run succeeded, so all of its rows reached the world.
+  const Written written = exit_code == kExitDone            ? Written::all
+                          : !all_or_nothing                 ? Written::as_heard
                           : exit_code == kExitCommitUnknown ? Written::unknown
                                                             : Written::none;
   try {

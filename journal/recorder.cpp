@@ -69,6 +69,7 @@ void RunRecorder::begin(db::Session& session, const std::string& command,
   confirmed_.clear();
   forget_.clear();
   ahead_.clear();
+  drops_to_remove_.clear();
   session_ = &session;
   session.statement_gate = [this](const std::string& sql) { gate(sql); };
   session.statements_ahead = [this](const std::vector<std::string>& sql) { ahead(sql); };
@@ -177,7 +178,16 @@ void RunRecorder::gate(const std::string& sql) {
   }
   // A read (the drop's id lookup) leaves what was told ahead waiting.
   std::vector<Row> rows = rows_of(sql);
-  if (rows.empty()) return;
+  if (rows.empty()) {
+    // The deletion of the drops by name removes the lootdrops recorded for it.
+    if (!drops_to_remove_.empty() && !unread_removals_) {
+      const auto removed = rows_of_statement(sql);
+      if (!removed.empty() && removed.front().kind == RowKind::removed &&
+          removed.front().columns == std::vector<std::string>{"name"})
+        awaiting_ = std::exchange(drops_to_remove_, {});
+    }
+    return;
+  }
   // Out of step with what was told: each statement on its own again.
   settle_pending(false);
   ahead_.clear();
@@ -196,7 +206,10 @@ void RunRecorder::heard(bool succeeded) {
 
 void RunRecorder::record(const std::vector<Row>& rows) {
   settle_pending(false);
-  store_.record(run_, rows, confirmed_, forget_);
+  const auto ids = store_.record(run_, rows, confirmed_, forget_);
+  for (std::size_t i = 0; i < rows.size(); ++i)
+    if (rows[i].kind == RowKind::deleted && rows[i].table == "lootdrop")
+      drops_to_remove_.push_back(ids[i]);
   confirmed_.clear();
   forget_.clear();
   rows_ += static_cast<std::int64_t>(rows.size());

@@ -51,7 +51,9 @@ class RunRecorder {
   void begin(db::Session& session, const std::string& command, const std::string& settings,
              bool unread_removals = false);
   bool running() const { return run_ != 0; }
-  // Rows recorded outside the gate (what a deletion is about to remove). Throws JournalError.
+  // Rows recorded outside the gate (what a deletion is about to remove): the
+  // lootdrops among them are confirmed once the deletion of the drops by name
+  // succeeded, the rest when the run ends with Written::all. Throws JournalError.
   void record(const std::vector<Row>& rows);
   // Ends the run and takes the gate back out of the session; a run that
   // changed nothing in the world is forgotten. A run that failed at a statement
@@ -97,6 +99,7 @@ class RunRecorder {
   bool unread_removals_ = false;
   std::string failure_;
   std::vector<std::int64_t> awaiting_, confirmed_, forget_;
+  std::vector<std::int64_t> drops_to_remove_;  // recorded lootdrops awaiting their deletion
   std::deque<Ahead> ahead_;
   std::optional<Pending> pending_;
   std::unique_ptr<BackgroundWriter> writer_;  // last: stops before the rest goes

@@ -131,21 +131,28 @@ std::vector<RunInfo> read_runs(Statement& query) {
   while (query.step()) {
     runs.push_back({query.number(0), query.text(1), query.text(2), query.text(3), query.text(4),
                     query.text(5), query.text(6), query.text(7), query.number(8) != 0,
-                    query.number(9) != 0, query.number(10), query.number(11) != 0});
+                    query.number(9) != 0, query.number(10), query.number(11) != 0, 0});
   }
   return runs;
 }
 
 }  // namespace
 
+std::string still_written(const RunInfo& run) {
+  if (run.writer == 0) return "";
+  return "is still being written (process " + std::to_string(run.writer) +
+         "); undo it after it ends.";
+}
+
 std::string shown_outcome(const RunInfo& run) {
-  std::string shown = run.outcome.empty() ? "unfinished" : run.outcome;
+  std::string shown = run.writer ? "running" : run.outcome.empty() ? "unfinished" : run.outcome;
   if (run.journal_incomplete) shown += ", journal incomplete";
   if (run.undone) shown += ", undone";
   return shown;
 }
 
 std::string why_not_undoable(const RunInfo& run) {
+  if (run.writer) return "It " + still_written(run);
   if (run.undone) return "It has been undone already.";
   if (run.removed_unread)
     return "The window's delete button removes drops without reading them first, so only "
@@ -220,9 +227,21 @@ sqlite3_stmt* Store::kept(const char* sql) {
   return at->second;
 }
 
-// One transaction, so that two programs opening an older journal at once
+std::string Store::table_definition(const char* table) {
+  Statement query(db_, "SELECT sql FROM sqlite_master WHERE type='table' AND name=?");
+  return query.bind(1, std::string(table)).step() ? query.text(0) : std::string();
+}
+
+// A journal already up to date is only read, so that opening it never waits
+// for a writer's transaction (a writer may be stopped inside one). Otherwise
+// one transaction, so that two programs opening an older journal at once
 // never migrate it twice, and a failure leaves it as it was.
 void Store::migrate() {
+  const auto autoincremented = [this](const char* table) {
+    return table_definition(table).find("AUTOINCREMENT") != std::string::npos;
+  };
+  if (autoincremented("runs") && autoincremented("rows") && has_column("runs", "first_row"))
+    return;
   exec("BEGIN IMMEDIATE");
   try {
     exec(std::string("CREATE TABLE IF NOT EXISTS ") + kRunsTable + ";CREATE TABLE IF NOT EXISTS " +
@@ -231,12 +250,7 @@ void Store::migrate() {
     for (const auto& [table, definition, columns] :
          {std::tuple{"runs", kRunsTable, kRunsColumns},
           std::tuple{"rows", kRowsTable, kRowsColumns}}) {
-      std::string made;
-      {
-        Statement query(db_, "SELECT sql FROM sqlite_master WHERE type='table' AND name=?");
-        if (query.bind(1, std::string(table)).step()) made = query.text(0);
-      }
-      if (made.find("AUTOINCREMENT") != std::string::npos) continue;
+      if (autoincremented(table)) continue;
       const std::string older = std::string(table) + "_before_autoincrement";
       std::string copy = "ALTER TABLE ";
       copy.append(table).append(" RENAME TO ").append(older);
@@ -269,12 +283,23 @@ void Store::exec(const std::string& sql) {
 }
 
 std::int64_t Store::begin_run(const RunInfo& run) {
-  Statement insert(db_,
-                   "INSERT INTO runs (started, host, database, command, settings) "
-                   "VALUES (?,?,?,?,?)");
-  insert.bind(1, run.started).bind(2, run.host).bind(3, run.database).bind(4, run.command);
-  insert.bind(5, run.settings).step();
-  return sqlite3_last_insert_rowid(db_);
+  // The run is seen by others only once its lock is held.
+  exec("BEGIN IMMEDIATE");
+  try {
+    Statement insert(db_,
+                     "INSERT INTO runs (started, host, database, command, settings) "
+                     "VALUES (?,?,?,?,?)");
+    insert.bind(1, run.started).bind(2, run.host).bind(3, run.database).bind(4, run.command);
+    insert.bind(5, run.settings).step();
+    const std::int64_t id = sqlite3_last_insert_rowid(db_);
+    writing_.erase(id);
+    writing_.emplace(id, RunLock(path_, id));
+    exec("COMMIT");
+    return id;
+  } catch (...) {
+    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
 }
 
 std::vector<std::int64_t> Store::record(std::int64_t run, const std::vector<Row>& rows,
@@ -328,6 +353,7 @@ void Store::forget_rows(std::int64_t run) {
 void Store::forget_run(std::int64_t run) {
   forget_rows(run);
   Statement(db_, "DELETE FROM runs WHERE id=?").bind(1, run).step();
+  writing_.erase(run);
 }
 
 void Store::end_run(std::int64_t run, const std::string& outcome, bool journal_incomplete) {
@@ -345,6 +371,7 @@ void Store::end_run(std::int64_t run, const std::string& outcome, bool journal_i
         .step();
   } catch (const JournalError&) {
   }
+  writing_.erase(run);
 }
 
 void Store::set_undone(std::int64_t run) {
@@ -353,13 +380,19 @@ void Store::set_undone(std::int64_t run) {
 
 std::vector<RunInfo> Store::runs() {
   Statement query(db_, kRunColumns + "ORDER BY r.id DESC");
-  return read_runs(query);
+  return with_writers(read_runs(query));
 }
 
 std::vector<RunInfo> Store::find_run(std::int64_t run) {
   Statement query(db_, kRunColumns + "WHERE r.id=?");
   query.bind(1, run);
-  return read_runs(query);
+  return with_writers(read_runs(query));
+}
+
+std::vector<RunInfo> Store::with_writers(std::vector<RunInfo> runs) const {
+  for (RunInfo& run : runs)
+    if (run.ended.empty()) run.writer = run_writer(path_, run.id);
+  return runs;
 }
 
 std::vector<Row> Store::rows(std::int64_t run) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "journal/row.h"
+#include "journal/run_lock.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -32,12 +33,18 @@ struct RunInfo {
   bool undone = false;
   std::int64_t rows = 0;
   bool removed_unread = false;  // it deleted rows it never read (the window's delete button)
+  pid_t writer = 0;             // the process still writing it (see RunLock), 0 when none
 };
 
 // Why the run cannot be undone, or "" when it can.
 std::string why_not_undoable(const RunInfo& run);
 
-// The state a run is shown in: its outcome, "unfinished" when it never ended.
+// "is still being written (process P); undo it after it ends." for a run
+// being written, else "".
+std::string still_written(const RunInfo& run);
+
+// The state a run is shown in: its outcome, "running" while its writer holds
+// it, "unfinished" when it never ended.
 std::string shown_outcome(const RunInfo& run);
 
 class Store {
@@ -48,6 +55,7 @@ class Store {
   Store(const Store&) = delete;
   Store& operator=(const Store&) = delete;
 
+  // Starts a run written by this process, which holds it until end_run or forget_run.
   std::int64_t begin_run(const RunInfo& run);
   // Confirms the rows `confirmed` (reached the world), drops the rows `forget`
   // (written ahead for statements that never came), then adds `rows`
@@ -70,9 +78,12 @@ class Store {
   void exec(const std::string& sql);
   void migrate();  // the tables made or brought up to date
   bool has_column(const char* table, const char* column);
+  std::string table_definition(const char* table);  // "" when there is no such table
   // A statement prepared once and kept for the store's life.
   sqlite3_stmt* kept(const char* sql);
+  std::vector<RunInfo> with_writers(std::vector<RunInfo> runs) const;
   std::string path_;
+  std::map<std::int64_t, RunLock> writing_;  // the runs this store writes
   sqlite3* db_ = nullptr;
   std::map<std::string, sqlite3_stmt*> kept_;
   std::set<std::int64_t> ranged_runs_;  // runs whose first row this store has recorded

@@ -7,7 +7,8 @@
 #include <optional>
 #include <set>
 
-#include "db/sql_literal.h"
+#include "db/engines.h"
+#include "journal/columns.h"
 
 namespace vl::journal {
 namespace {
@@ -25,33 +26,7 @@ std::string key_column(const std::string& table) {
   return table == "lootdrop_entries" || table == "loottable_entries" ? "lootdrop_id" : "id";
 }
 
-std::optional<double> number(const std::string& text) {
-  char* end = nullptr;
-  const double value = std::strtod(text.c_str(), &end);
-  if (text.empty() || end != text.c_str() + text.size()) return std::nullopt;
-  return value;
-}
-
-// Whether the world's field still holds the literal the run wrote; numbers
-// within the precision of a FLOAT column.
-bool holds(const Field& field, const std::string& literal) {
-  if (literal == "NULL") return !field;
-  if (!field) return false;
-  if (!literal.empty() && literal.front() == '\'') return *field == unquoted(literal);
-  const auto written = number(literal), now = number(*field);
-  if (!written || !now) return *field == literal;
-  return std::abs(*written - *now) <=
-         std::max(1e-4, 1e-5 * std::max(std::abs(*written), std::abs(*now)));
-}
-
-// Column equals value; a fraction within the precision of a FLOAT column.
-std::string equals(const std::string& column, const std::string& value) {
-  if (value == "NULL") return "`" + column + "` IS NULL";
-  const bool fraction =
-      !value.empty() && value.front() != '\'' && value.find_first_of(".eE") != std::string::npos;
-  if (fraction) return "ABS(`" + column + "`-" + sql_value(value) + ")<0.0001";
-  return "`" + column + "`=" + sql_value(value);
-}
+bool is_child(const std::string& table) { return key_column(table) == "lootdrop_id"; }
 
 // Column names quoted for a statement, a backtick in one doubled.
 std::string listed(const std::vector<std::string>& columns) {
@@ -75,20 +50,20 @@ std::string values_listed(const std::vector<std::string>& values) {
 // statements per table instead of one per row.
 class World {
  public:
-  explicit World(db::Connection& connection) : connection_(connection) {}
+  // `locking`: every read takes the rows FOR UPDATE (inside the undo's transaction).
+  World(db::Connection& connection, bool locking) : connection_(connection), locking_(locking) {}
 
-  const std::vector<std::string>& columns(const Row& row) {
-    if (!row.columns.empty()) return row.columns;
-    auto [at, added] = table_columns_.try_emplace(row.table);
+  // The row's columns: those its statement named, else all of its table's.
+  const std::vector<Column>& columns(const Row& row) {
+    auto& table = described(row.table);
+    if (row.columns.empty()) return table;
+    auto [at, added] = named_.try_emplace(&row);
     if (added) {
-      db::Recordset names;
-      names.open(
-          "SELECT COLUMN_NAME FROM information_schema.COLUMNS WHERE TABLE_SCHEMA=DATABASE() AND "
-          "TABLE_NAME=" +
-              db::hex_literal(row.table) + " ORDER BY ORDINAL_POSITION",
-          connection_);
-      for (; !names.eof(); names.move_next())
-        at->second.push_back(names.field(std::size_t{0}).text());
+      for (const std::string& name : row.columns) {
+        const auto found = std::find_if(table.begin(), table.end(),
+                                        [&](const Column& column) { return column.name == name; });
+        at->second.push_back(found == table.end() ? Column{name} : *found);
+      }
     }
     return at->second;
   }
@@ -97,7 +72,7 @@ class World {
   std::string value(const Row& row, const std::string& column) {
     const auto& names = columns(row);
     for (std::size_t i = 0; i < names.size() && i < row.values.size(); ++i)
-      if (names[i] == column) return row.values[i];
+      if (names[i].name == column) return row.values[i];
     return "";
   }
 
@@ -138,8 +113,8 @@ class World {
       if (matched) continue;
       bool same = true;
       for (std::size_t i = 0; same && i < row.values.size() && i < names.size(); ++i) {
-        const std::size_t at = column_index(row.table, names[i]);
-        same = at < world.size() && holds(world[at], row.values[i]);
+        const std::size_t at = column_index(row.table, names[i].name);
+        same = at < world.size() && same_value(names[i].kind, world[at], row.values[i]);
       }
       if (same) return matched = true;
     }
@@ -148,16 +123,27 @@ class World {
 
   std::size_t column_index(const std::string& table, const std::string& column) {
     const auto& read = read_columns_[table];
-    return static_cast<std::size_t>(std::find(read.begin(), read.end(), column) - read.begin());
+    return static_cast<std::size_t>(
+        std::find_if(read.begin(), read.end(), [&](const Column& c) { return c.name == column; }) -
+        read.begin());
   }
 
+  // " FOR UPDATE" when the reads lock what they read.
+  const char* lock() const { return locking_ ? " FOR UPDATE" : ""; }
+
  private:
+  const std::vector<Column>& described(const std::string& table) {
+    auto [at, added] = tables_.try_emplace(table);
+    if (added) at->second = table_columns(connection_, table);
+    return at->second;
+  }
+
   void read_batch(const Row& row, const std::vector<std::string>& keys) {
     const auto& names = columns(row);
     read_columns_[row.table] = names;
     db::Recordset found;
-    found.open("SELECT " + listed(names) + " FROM `" + row.table + "` WHERE `" +
-                   key_column(row.table) + "` IN (" + values_listed(keys) + ")",
+    found.open("SELECT " + read_list(names) + " FROM `" + row.table + "` WHERE `" +
+                   key_column(row.table) + "` IN (" + values_listed(keys) + ")" + lock(),
                connection_);
     const std::size_t key = column_index(row.table, key_column(row.table));
     for (; !found.eof(); found.move_next()) {
@@ -172,19 +158,21 @@ class World {
   }
 
   db::Connection& connection_;
-  std::map<std::string, std::vector<std::string>> table_columns_, read_columns_;
+  bool locking_;
+  std::map<std::string, std::vector<Column>> tables_, read_columns_;
+  std::map<const Row*, std::vector<Column>> named_;
   std::map<std::string, std::map<std::string, std::vector<std::pair<WorldRow, bool>>>> rows_;
 };
 
 // Links into each loottable in `tables`, counted in the world.
 std::map<std::string, int> links_into(db::Connection& connection,
-                                      const std::set<std::string>& tables) {
+                                      const std::set<std::string>& tables, const char* lock) {
   std::map<std::string, int> links;
   if (tables.empty()) return links;
   db::Recordset found;
   found.open("SELECT loottable_id, COUNT(*) FROM loottable_entries WHERE loottable_id IN (" +
                  values_listed(std::vector<std::string>(tables.begin(), tables.end())) +
-                 ") GROUP BY loottable_id",
+                 ") GROUP BY loottable_id" + lock,
              connection);
   for (; !found.eof(); found.move_next())
     links[found.field(std::size_t{0}).text()] = std::stoi(found.field(std::size_t{1}).text());
@@ -238,7 +226,7 @@ void plan_inserted(World& world, db::Connection& connection, const std::vector<R
     if (std::find(tables.begin(), tables.end(), row.table) == tables.end())
       tables.push_back(row.table);
   }
-  const std::map<std::string, int> links = links_into(connection, created_tables);
+  const std::map<std::string, int> links = links_into(connection, created_tables, world.lock());
 
   // Matched newest first; what no longer matches stays, listed when it surely reached the world.
   std::map<std::string, std::vector<const Row*>> removed;  // by table
@@ -280,7 +268,7 @@ void plan_inserted(World& world, db::Connection& connection, const std::vector<R
         std::string where;
         const auto& names = world.columns(*row);
         for (std::size_t i = 0; i < row->values.size() && i < names.size(); ++i)
-          where += (where.empty() ? "" : " AND ") + equals(names[i], row->values[i]);
+          where += (where.empty() ? "" : " AND ") + holds_value(names[i], row->values[i]);
         plan.statements.push_back("DELETE FROM `" + *table + "` WHERE " + where + " LIMIT 1");
       }
     }
@@ -288,30 +276,40 @@ void plan_inserted(World& world, db::Connection& connection, const std::vector<R
   }
 }
 
+// The rows a deletion removed, put back: a lootdrop (or loottable) only where
+// its id is free, whatever holds it now, and the rows that hung on a lootdrop
+// only with it, never under another drop.
 void plan_deleted(World& world, const std::vector<Row>& rows, UndoPlan& plan) {
   std::map<std::string, std::vector<const Row*>> put_back;  // by table
   std::vector<std::string> tables;
-  for (const Row& row : rows) {
-    if (row.kind != RowKind::deleted) continue;
-    // Written ahead and already there: the deletion never reached it.
-    if (row.uncertain && world.match(row)) continue;
-    const bool keyed = row.table == "lootdrop" || row.table == "loottable";
-    if (keyed && !world.under(row.table, row.values[0]).empty()) {
-      plan.conflicts.push_back(row.table + " id " + row.values[0] + " is taken; " + describe(row) +
-                               " cannot be put back.");
-      continue;
+  std::set<std::string> drops_back;
+  for (const bool children : {false, true}) {
+    for (const Row& row : rows) {
+      if (row.kind != RowKind::deleted || is_child(row.table) != children) continue;
+      // Written ahead and still there: the deletion never reached it.
+      if (row.uncertain && world.match(row)) continue;
+      const std::string id = world.value(row, key_column(row.table));
+      if (children && !drops_back.contains(id)) continue;
+      if (!children && !world.under(row.table, id).empty()) {
+        plan.conflicts.push_back(row.table + " id " + id + " is taken; " + describe(row) +
+                                 " cannot be put back.");
+        continue;
+      }
+      if (row.table == "lootdrop") drops_back.insert(id);
+      if (put_back[row.table].empty()) tables.push_back(row.table);
+      put_back[row.table].push_back(&row);
     }
-    if (put_back[row.table].empty()) tables.push_back(row.table);
-    put_back[row.table].push_back(&row);
   }
   for (const std::string& table : tables) {
     const auto& of_table = put_back[table];
+    std::vector<std::string> names;
+    for (const Column& column : world.columns(*of_table.front())) names.push_back(column.name);
     for (std::size_t from = 0; from < of_table.size(); from += kKeysPerStatement) {
       std::string values;
       for (std::size_t i = from; i < std::min(of_table.size(), from + kKeysPerStatement); ++i)
         values += (values.empty() ? "(" : ",(") + values_listed(of_table[i]->values) + ")";
       std::string insert = "INSERT INTO `" + table + "` (";
-      insert.append(listed(world.columns(*of_table.front()))).append(") VALUES ").append(values);
+      insert.append(listed(names)).append(") VALUES ").append(values);
       plan.statements.push_back(std::move(insert));
     }
   }
@@ -321,6 +319,8 @@ void plan_deleted(World& world, const std::vector<Row>& rows, UndoPlan& plan) {
 
 std::string undo_refusal(const RunInfo& run, const db::Session& session) {
   const std::string id = std::to_string(run.id);
+  if (const std::string writing = still_written(run); !writing.empty())
+    return "Run " + id + " " + writing + " Nothing was changed.";
   if (const std::string why = why_not_undoable(run); !why.empty())
     return "Run " + id + " cannot be undone: " + why + " Nothing was changed.";
   if (run.host != session.db_host || run.database != session.db_name) {
@@ -331,8 +331,8 @@ std::string undo_refusal(const RunInfo& run, const db::Session& session) {
   return "";
 }
 
-UndoPlan plan_undo(db::Connection& connection, const std::vector<Row>& rows) {
-  World world(connection);
+UndoPlan plan_undo(db::Connection& connection, const std::vector<Row>& rows, bool locking) {
+  World world(connection, locking);
   world.read(rows);
   UndoPlan plan;
   plan_npcs(world, rows, plan);
@@ -345,18 +345,57 @@ std::string undo_question(std::int64_t run, std::size_t statements) {
   return "Undo run " + std::to_string(run) + " (" + std::to_string(statements) + " statements)?";
 }
 
-void apply_undo(db::Connection& connection, const std::vector<std::string>& statements) {
-  connection.execute("START TRANSACTION");
-  try {
-    for (const std::string& sql : statements) connection.execute(sql);
-    connection.execute("COMMIT");
-  } catch (const db::Error&) {
+std::string rollback_refusal(db::Connection& connection, const std::vector<Row>& rows) {
+  std::set<std::string> written;
+  for (const Row& row : rows)
+    if (row.kind != RowKind::removed) written.insert(row.table);
+  if (written.empty()) return "";
+  db::Recordset found;
+  found.open(db::table_engines_query({written.begin(), written.end()}), connection);
+  std::string refusal;
+  for (const auto& table : found.remaining_texts()) {
+    if (table.at(2) != "YES")
+      refusal += db::cannot_roll_back(table.at(0), table.at(1)) +
+                 ": the undo could not be all or nothing. ";
+  }
+  return refusal.empty() ? "" : refusal + "Nothing was changed.";
+}
+
+UndoApplied apply_undo(db::Connection& connection, const std::vector<Row>& rows,
+                       const UndoPlan& asked, const std::function<bool()>& stop_requested) {
+  const auto roll_back = [&connection] {
     try {
       connection.execute("ROLLBACK");
     } catch (const db::Error&) {
     }
+  };
+  UndoApplied applied;
+  connection.execute("START TRANSACTION");
+  try {
+    // Read again, locked until COMMIT: rows added or changed since the
+    // question are neither deleted nor missed.
+    applied.plan = plan_undo(connection, rows, true);
+    if (applied.plan.conflicts != asked.conflicts) {
+      roll_back();
+      applied.outcome = UndoOutcome::world_changed;
+      return applied;
+    }
+    for (const std::string& sql : applied.plan.statements) {
+      if (stop_requested && stop_requested()) break;
+      connection.execute(sql);
+    }
+    if (stop_requested && stop_requested()) {
+      roll_back();
+      applied.outcome = UndoOutcome::stopped;
+      return applied;
+    }
+    connection.execute("COMMIT");
+  } catch (const db::Error&) {
+    roll_back();
     throw;
   }
+  applied.outcome = UndoOutcome::undone;
+  return applied;
 }
 
 }  // namespace vl::journal

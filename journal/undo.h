@@ -4,6 +4,7 @@
 // transaction.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,21 +20,42 @@ struct UndoPlan {
   std::vector<std::string> statements;  // for the rows without a conflict
 };
 
-// Why `run` cannot be undone on the world `session` names (a run undone
-// already, one that kept too little, another host or database), ending with
+// Why `run` cannot be undone on the world `session` names (a run still being
+// written, one undone already, one that kept too little, another host or
+// database), ending with
 // "Nothing was changed."; "" when it can be.
 std::string undo_refusal(const RunInfo& run, const db::Session& session);
 
 // Reads the world over `connection`: NPCs first (back to loottable 0 while
 // still pointing where the run set them), then the inserted rows newest first
 // (removed one by one while still equal to what was written), then the deleted
-// rows put back. An uncertain row that is not there is left alone silently.
-UndoPlan plan_undo(db::Connection& connection, const std::vector<Row>& rows);
+// rows put back (a lootdrop where its id is free, its entries and links only
+// with it). An uncertain row that is not there is left alone silently.
+// `locking`: the rows read are locked FOR UPDATE (inside a transaction).
+UndoPlan plan_undo(db::Connection& connection, const std::vector<Row>& rows, bool locking = false);
+
+// Why the undo of `rows` could not be all or nothing (a table it writes whose
+// engine cannot roll back), ending with "Nothing was changed."; "" when it can be.
+std::string rollback_refusal(db::Connection& connection, const std::vector<Row>& rows);
 
 // The confirmation asked before an undo is sent.
 std::string undo_question(std::int64_t run, std::size_t statements);
 
-// Sends the statements in one transaction (rolled back when one fails). Throws db::Error.
-void apply_undo(db::Connection& connection, const std::vector<std::string>& statements);
+enum class UndoOutcome {
+  undone,         // committed
+  world_changed,  // the conflicts differ from those asked about: rolled back
+  stopped,        // stop_requested before COMMIT: rolled back
+};
+struct UndoApplied {
+  UndoOutcome outcome = UndoOutcome::undone;
+  UndoPlan plan;  // as read again inside the transaction
+};
+
+// Undoes in one transaction: plans again with the rows locked, sends that
+// plan's statements while the conflicts are those `asked` about, and commits
+// unless `stop_requested` (looked at before each statement and before COMMIT).
+// Throws db::Error after rolling back.
+UndoApplied apply_undo(db::Connection& connection, const std::vector<Row>& rows,
+                       const UndoPlan& asked, const std::function<bool()>& stop_requested);
 
 }  // namespace vl::journal

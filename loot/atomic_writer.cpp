@@ -6,6 +6,7 @@
 
 #include "core/numeric_text.h"
 #include "db/database.h"
+#include "db/engines.h"
 #include "loot/draws.h"
 #include "loot/plan_sql.h"
 
@@ -155,22 +156,14 @@ std::size_t statement_room(const std::string& max_allowed_packet) {
 std::vector<std::string> atomic_layout_problems(
     db::Connection& connection, const std::function<void(const std::string&)>& statement_sent) {
   std::vector<std::string> problems;
-  std::string names;
-  for (const WrittenTable& table : kWrittenTables) {
-    names += std::string(names.empty() ? "'" : ",'") + table.name + "'";
-  }
+  std::vector<std::string> names;
+  for (const WrittenTable& table : kWrittenTables) names.emplace_back(table.name);
   std::set<std::string> present;
-  for (const auto& row :
-       rows_of(connection,
-               "SELECT t.TABLE_NAME,t.ENGINE,COALESCE(e.TRANSACTIONS,'NO') FROM "
-               "information_schema.TABLES t LEFT JOIN information_schema.ENGINES e ON "
-               "e.ENGINE=t.ENGINE WHERE t.TABLE_SCHEMA=DATABASE() AND t.TABLE_NAME IN (" +
-                   names + ")",
-               statement_sent)) {
+  for (const auto& row : rows_of(connection, db::table_engines_query(names), statement_sent)) {
     present.insert(row[0]);
     if (row[2] != "YES") {
-      problems.push_back("Table " + row[0] + " uses the " + row[1] +
-                         " engine, which cannot roll back: the run could not be all or nothing.");
+      problems.push_back(db::cannot_roll_back(row[0], row[1]) +
+                         ": the run could not be all or nothing.");
     }
   }
   for (const WrittenTable& table : kWrittenTables) {

@@ -142,7 +142,13 @@ bool undo_run(journal::Store& store, const db::Session& session, std::int64_t ru
     return false;
   }
   try {
-    const journal::UndoPlan plan = journal::plan_undo(*connection, store.rows(run));
+    const std::vector<journal::Row> rows = store.rows(run);
+    if (const std::string refusal = journal::rollback_refusal(*connection, rows);
+        !refusal.empty()) {
+      ui.message_box(refusal);
+      return false;
+    }
+    const journal::UndoPlan plan = journal::plan_undo(*connection, rows);
     std::string question = journal::undo_question(run, plan.statements.size());
     if (!plan.conflicts.empty()) {
       question = name + " meets " + std::to_string(plan.conflicts.size()) +
@@ -151,7 +157,13 @@ bool undo_run(journal::Store& store, const db::Session& session, std::int64_t ru
       question += "\r\nUndo the rest and leave these rows as they are?";
     }
     if (!ask(question)) return false;
-    journal::apply_undo(*connection, plan.statements);
+    const auto applied = journal::apply_undo(*connection, rows, plan, nullptr);
+    if (applied.outcome != journal::UndoOutcome::undone) {
+      std::string changed = name + " was not undone: the world changed while you were asked:\r\n";
+      for (const std::string& conflict : applied.plan.conflicts) changed += conflict + "\r\n";
+      ui.message_box(changed + "Nothing was changed.");
+      return false;
+    }
     std::string marked;
     try {
       store.set_undone(run);

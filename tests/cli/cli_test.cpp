@@ -197,7 +197,7 @@ const Row kRows[] = {
     "INSERT INTO lootdrop_entries (lootdrop_id,item_id) VALUES (5,1),(6,1)",
     "INSERT INTO loottable_entries (loottable_id,lootdrop_id) VALUES (9,5)"}, 0, "deleted=1\n", "",
    "SELECT CONCAT(COUNT(*),(SELECT COUNT(*) FROM lootdrop_entries),(SELECT COUNT(*) FROM loottable_entries)) "
-   "FROM lootdrop", "110", 7},
+   "FROM lootdrop", "110", 10},
   {"repair_with_yes", {"repair", "--yes"}, {kBat, "INSERT INTO items (id,name) VALUES (1003,'cloth cap')"}, 0,
    "repaired=1\n", "", "SELECT loottable_id FROM npc_types", "1", 12},
   {"repair_without_cloth_or_rusty", {"--quiet", "repair", "--yes"}, {kBat}, 1, "repaired=0\n",
@@ -604,6 +604,27 @@ TEST(Simulate, DryRunReportCarriesTheDropRates) {
   }
 }
 
+// The relay between the program and the server (db.ini's host VL_RELAY_HOST) while it lives.
+class Relay {
+ public:
+  explicit Relay(const std::string& delay_ms, const std::string& cut_on = "") {
+    Args args = {VL_RELAY,           "--listen",   VL_RELAY_HOST, "--server",
+                 db_settings().host, "--delay-ms", delay_ms};
+    if (!cut_on.empty()) args.insert(args.end(), {"--cut-on", cut_on});
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    EXPECT_EQ(posix_spawn(&pid_, VL_RELAY, nullptr, nullptr, argv.data(), environ), 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  }
+  ~Relay() { kill(pid_, SIGTERM), waitpid(pid_, nullptr, 0); }
+  Relay(const Relay&) = delete;
+  Relay& operator=(const Relay&) = delete;
+
+ private:
+  pid_t pid_ = -1;
+};
+
 // --atomic losing its connection: in a batch the server rolls back and nothing
 // stays (exit 2); during COMMIT all of the run or none of it stays (exit 5). The
 // window's way keeps what it wrote (exit 3). The journal names the outcome.
@@ -635,20 +656,13 @@ TEST(AtomicConnectionLost, NothingOrAllOfTheRunStays) {
     reset_world();
     fixture_sql(kArmours);
     fixture_sql(kNpcs);
-    std::vector<char*> argv;
-    std::string args[] = {VL_RELAY,     "--listen", VL_RELAY_HOST, "--server", db_settings().host,
-                          "--delay-ms", "0",        "--cut-on",    c.cut_on};
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    pid_t relay = -1;
-    ASSERT_EQ(posix_spawn(&relay, VL_RELAY, nullptr, nullptr, argv.data(), environ), 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
     const Args generate = {"generate", "--levels", "01-10", "--npc-percent", "101", "--items",
                            "2",        "--seed",   "3"};
-    const CliResult result =
-        CliProcess(c.atomic ? generate + Args{"--atomic"} : generate, "", "", VL_RELAY_HOST).wait();
-    kill(relay, SIGTERM);
-    waitpid(relay, nullptr, 0);
+    const CliResult result = [&] {
+      const Relay relay("0", c.cut_on);
+      return CliProcess(c.atomic ? generate + Args{"--atomic"} : generate, "", "", VL_RELAY_HOST)
+          .wait();
+    }();
     EXPECT_EQ(result.exit_code, c.exit_code);
     EXPECT_EQ(result.err.substr(0, c.message.size()), c.message) << result.err;
     const std::string rows = fixture_value(
@@ -829,6 +843,7 @@ struct UndoRow {
   std::string query = "", rows = "";  // checked when the world is not restored
   int undos = 1;                      // the undo given this many times; the last one checked
   std::string host = "";              // of db.ini for the undo
+  std::vector<Args> then = {};        // commands after the first one
   std::string sql_mode = "";          // the server's global sql_mode for the row
 };
 
@@ -837,8 +852,19 @@ const std::string kChanged =
 const std::string kConflict =
     "conflict: lootdrop_entries (2,1002,1,1,10,0,127,1) is no longer as the run wrote it.\n";
 const std::string kEntries = "SELECT COUNT(*) FROM lootdrop_entries";
+const std::string kNearly = "UPDATE lootdrop_entries SET chance=",
+                  kOfOneEntry = " WHERE lootdrop_id=2 AND item_id=1002";
 const Args kGenerate = {kGen, kLevels, "01-10", kAll, "101", kItems, "2", "--seed", "5"};
 const Args kUndo = {"undo", "1", "--yes"};
+// Drops deleted, then others written under their ids: undoing the deletion grafts nothing.
+const std::vector<Args> kDeleteAndRegenerate = {
+    {"delete", kLevels, "01-10", "--yes"},
+    {kGen, kLevels, "01-10", kAll, "101", kItems, "2", "--chance", "20"}};
+const std::string kTaken =
+    "conflict: lootdrop id 1 is taken; lootdrop (1,'lvl_01-10_CUSTOM_armour') cannot be put "
+    "back.\nconflict: lootdrop id 2 is taken; lootdrop (2,'lvl_01-10_CUSTOM_armour') cannot be put "
+    "back.\n";
+const std::string kNewEntries = "SELECT CONCAT(COUNT(*),'/',SUM(chance=20)) FROM lootdrop_entries";
 
 // clang-format off
 const UndoRow kUndoRows[] = {
@@ -846,12 +872,17 @@ const UndoRow kUndoRows[] = {
   {"generate_atomic", {kArmours, kNpcs}, {kGen, kLevels, "01-10", kAll, "101", kItems, "2", "--atomic"}, "", kUndo, 0,
    "undone=1 statements=3 skipped=0\n", ""},
   {"delete", {"INSERT INTO lootdrop (id,name) VALUES (5,'lvl_01-10_CUSTOM_armour'),(6,'lvl_11-20_CUSTOM_armour')",
-    "INSERT INTO lootdrop_entries (lootdrop_id,item_id,chance) VALUES (5,1,12.3),(6,1,1)",
+    "INSERT INTO lootdrop_entries (lootdrop_id,item_id,chance) VALUES (5,1,12.345678),(6,1,1)",
     "INSERT INTO loottable_entries (loottable_id,lootdrop_id) VALUES (9,5)"}, {"delete", kLevels, "01-10", "--yes"},
    "", kUndo, 0, "undone=1 statements=3 skipped=0\n", ""},
   {"repair", {kBat, "INSERT INTO items (id,name) VALUES (1003,'cloth cap')"}, {"repair", "--yes"}, "", kUndo, 0,
    "undone=1 statements=5 skipped=0\n", ""},
   {"changed_row_refused", {kArmours, kNpcs}, kGenerate, kChanged, kUndo, 1, "",
+   kConflict + "1 conflicts; nothing was changed (--force skips them).\n", kEntries, "4"},
+  // FLOAT values are equal within a millionth of their size.
+  {"within_a_millionth_undone", {kArmours, kNpcs}, kGenerate, kNearly + "10.000001" + kOfOneEntry, kUndo, 0,
+   "undone=1 statements=3 skipped=0\n", "", kEntries, "0"},
+  {"five_millionths_off_refused", {kArmours, kNpcs}, kGenerate, kNearly + "10.00005" + kOfOneEntry, kUndo, 1, "",
    kConflict + "1 conflicts; nothing was changed (--force skips them).\n", kEntries, "4"},
   {"changed_row_forced", {kArmours, kNpcs}, kGenerate, kChanged, {"undo", "1", "--yes", "--force"}, 0,
    "undone=1 statements=4 skipped=1\n", kConflict, kEntries, "1"},
@@ -862,7 +893,7 @@ const UndoRow kUndoRows[] = {
   {"changed_row_dry_run", {kArmours, kNpcs}, kGenerate, kChanged, {"undo", "1", "--force", "--dry-run"}, 0,
    "DELETE FROM `loottable_entries` WHERE `lootdrop_id` IN (1,2)\n"
    "DELETE FROM `lootdrop_entries` WHERE `lootdrop_id`=2 AND `item_id`=1001 AND `item_charges`=1 AND `equip_item`=1 AND "
-   "`chance`=10 AND `minlevel`=0 AND `maxlevel`=127 AND `multiplier`=1 LIMIT 1\n"
+   "ABS(`chance`-10)<=1e-06*GREATEST(ABS(`chance`),ABS(10)) AND `minlevel`=0 AND `maxlevel`=127 AND `multiplier`=1 LIMIT 1\n"
    "DELETE FROM `lootdrop_entries` WHERE `lootdrop_id` IN (1)\nDELETE FROM `lootdrop` WHERE `id` IN (1,2)\n",
    kConflict, kEntries, "4"},
   {"undone_twice", {kArmours, kNpcs}, kGenerate, "", kUndo, 1, "",
@@ -874,8 +905,15 @@ const UndoRow kUndoRows[] = {
   {"name_under_no_backslash_escapes", {"INSERT INTO lootdrop (id,name) VALUES "
     "(5,CONCAT('lvl_01-10x''),(99,(SELECT CURRENT_USER()))#',CHAR(92)))",
     "INSERT INTO lootdrop_entries (lootdrop_id,item_id,chance) VALUES (5,1,12.5)"},
-   {"delete", kLevels, "01-10", "--yes"}, "", kUndo, 0, "undone=1 statements=2 skipped=0\n", "", "", "", 1, "",
+   {"delete", kLevels, "01-10", "--yes"}, "", kUndo, 0, "undone=1 statements=2 skipped=0\n", "", "", "", 1, "", {},
    "STRICT_TRANS_TABLES,NO_BACKSLASH_ESCAPES"},
+  {"delete_of_regenerated_drops_refused", {kArmours, kNpcs}, kGenerate, "", {"undo", "2", "--yes"}, 1, "",
+   kTaken + "2 conflicts; nothing was changed (--force skips them).\n", kNewEntries, "4/4", 1, "", kDeleteAndRegenerate},
+  {"delete_of_regenerated_drops_forced", {kArmours, kNpcs}, kGenerate, "", {"undo", "2", "--yes", "--force"}, 0,
+   "undone=2 statements=0 skipped=2\n", kTaken, kNewEntries, "4/4", 1, "", kDeleteAndRegenerate},
+  {"table_without_rollback_refused", {kArmours, kNpcs}, kGenerate, "ALTER TABLE lootdrop_entries ENGINE=MyISAM", kUndo,
+   1, "", "Table lootdrop_entries uses the MyISAM engine, which cannot roll back: the undo could not be all or "
+   "nothing. Nothing was changed.\n", kEntries, "4"},
 };
 // clang-format on
 
@@ -895,6 +933,7 @@ TEST_P(Undo, RestoresTheWorldOrListsTheConflicts) {
     ~DefaultMode() { set_global_sql_mode(""); }
   } default_mode;
   ASSERT_EQ(run_cli(journaled(journal, row.command)).exit_code, 0);
+  for (const Args& command : row.then) ASSERT_EQ(run_cli(journaled(journal, command)).exit_code, 0);
   if (!row.between.empty()) fixture_sql(row.between);
   CliResult result;
   for (int undo = 0; undo < row.undos; ++undo)
@@ -910,6 +949,72 @@ TEST_P(Undo, RestoresTheWorldOrListsTheConflicts) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, Undo, ::testing::ValuesIn(kUndoRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Undo over a slow link, with Ctrl+C or a change to the world once the server
+// has seen `seen`: all of it or nothing, and what it checked is what it undoes.
+struct SlowUndoRow {
+  const char* name;
+  std::string seen, change;  // change: SQL on the world, or "" for Ctrl+C
+  int exit_code;
+  std::string out, err, query, rows, outcome;  // outcome: of the run, as history shows it
+};
+
+const std::string kEntryRead = "FROM `lootdrop_entries` WHERE `lootdrop_id` IN (1,2)";
+
+// clang-format off
+const SlowUndoRow kSlowUndoRows[] = {
+  {"ctrl_c_in_its_transaction", "DELETE FROM `loottable_entries`", "", 130, "",
+   "Stopped by Ctrl+C: the undo was rolled back; nothing was changed.\n", kEntries, "4", "completed"},
+  {"ctrl_c_after_commit", "COMMIT", "", 0, "undone=1 statements=3 skipped=0\n", "", kEntries, "0", "completed, undone"},
+  {"entry_added_after_the_check", kEntryRead, "INSERT INTO lootdrop_entries (lootdrop_id,item_id) VALUES (1,1003)", 0,
+   "undone=1 statements=5 skipped=0\n", "", "SELECT GROUP_CONCAT(lootdrop_id,':',item_id) FROM lootdrop_entries",
+   "1:1003", "completed, undone"},
+  {"entry_changed_after_the_check", kEntryRead, kChanged, 1, "",
+   kConflict + "The world changed while undo waited; nothing was changed.\n", kEntries, "4", "completed"},
+};
+// clang-format on
+
+void PrintTo(const SlowUndoRow& row, std::ostream* out) { *out << row.name; }
+
+class SlowUndo : public ::testing::TestWithParam<SlowUndoRow> {};
+
+TEST_P(SlowUndo, HoldsWhatItCheckedAndEndsWhole) {
+  const SlowUndoRow& row = GetParam();
+  const std::string journal = VL_JOURNAL_DIR "/slow_undo_" + std::string(row.name) + ".sqlite3";
+  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(journal + suffix);
+  reset_world();
+  fixture_sql(kArmours);
+  fixture_sql(kNpcs);
+  {
+    const Relay relay("0");
+    ASSERT_EQ(CliProcess(journaled(journal, kGenerate), "", "", VL_RELAY_HOST).wait().exit_code, 0);
+  }
+  const Relay relay("50");
+  GeneralLog log;
+  CliProcess undo(journaled(journal, kUndo), "", "", VL_RELAY_HOST);
+  const auto seen = [&] {
+    const auto sent = log.statement_texts();
+    return std::any_of(sent.begin(), sent.end(),
+                       [&](const std::string& sql) { return sql.find(row.seen) != sql.npos; });
+  };
+  for (int wait = 0; !seen(); ++wait) {
+    ASSERT_LT(wait, 20000) << "never seen: " << row.seen;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  if (row.change.empty()) kill(undo.pid(), SIGINT);
+  if (!row.change.empty()) fixture_sql(row.change);
+  const CliResult result = undo.wait();
+  EXPECT_EQ(result.exit_code, row.exit_code);
+  EXPECT_EQ(result.out, row.out);
+  EXPECT_EQ(result.err, row.err);
+  EXPECT_EQ(fixture_value(row.query), row.rows);
+  const CliResult history = run_cli(journaled(journal, {"history", "--format", "json"}));
+  EXPECT_NE(history.out.find(R"("outcome":")" + row.outcome + "\""), std::string::npos)
+      << history.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, SlowUndo, ::testing::ValuesIn(kSlowUndoRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // A run stopped by Ctrl+C (or SIGTERM, or SIGHUP of a lost terminal) says what
@@ -934,7 +1039,19 @@ TEST(InterruptedRuns, CtrlCReportsWhatStaysAndAKilledRunIsUndoneWhole) {
         journaled(journal, {kGen, kLevels, "01-10", kItems, "1", kAll, "101", "--report", report}));
     while (std::stoi(fixture_value("SELECT COUNT(*) FROM loottable_entries")) < 5)
       std::this_thread::yield();
+    // Stopped, it still holds its run: undo refuses it, history and show still read.
+    const std::string id = std::to_string(run_id);
+    kill(run.pid(), SIGSTOP);
+    const CliResult refused = run_cli(journaled(journal, {"undo", id, "--yes"}));
+    EXPECT_EQ(
+        std::pair(refused.exit_code, refused.err),
+        std::pair(1, "Run " + id + " is still being written (process " + std::to_string(run.pid()) +
+                         "); undo it after it ends. Nothing was changed.\n"));
+    const CliResult listed = run_cli(journaled(journal, {"history", "--format", "json"}));
+    EXPECT_NE(listed.out.find(R"("outcome":"running")"), std::string::npos) << listed.out;
+    EXPECT_EQ(run_cli(journaled(journal, {"show", id})).exit_code, 0);
     kill(run.pid(), signal);
+    kill(run.pid(), SIGCONT);
     const CliResult result = run.wait();
     EXPECT_EQ(result.exit_code, signal == SIGKILL ? 128 + SIGKILL : 130);
     EXPECT_FALSE(std::filesystem::exists(report));  // never a part of the report
@@ -957,10 +1074,32 @@ TEST(InterruptedRuns, CtrlCReportsWhatStaysAndAKilledRunIsUndoneWhole) {
       const CliResult history = run_cli(journaled(journal, {"history", "--format", "json"}));
       EXPECT_NE(history.out.find(R"("outcome":"unfinished")"), std::string::npos) << history.out;
     }
-    const CliResult undo = run_cli(journaled(journal, {"undo", std::to_string(run_id), "--yes"}));
+    const CliResult undo = run_cli(journaled(journal, {"undo", id, "--yes"}));
     EXPECT_EQ(undo.exit_code, 0) << undo.err;
     EXPECT_EQ(world_checksums(), before);
   }
+}
+
+// A delete stopped by Ctrl+C once its drops are gone: they surely went, so
+// drops written under their ids since are conflicts, never taken for them.
+TEST(InterruptedRuns, DropsOfAStoppedDeleteAreSurelyGone) {
+  const std::string journal = VL_JOURNAL_DIR "/undo_stopped_delete.sqlite3";
+  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(journal + suffix);
+  reset_world();
+  fixture_sql(kArmours);
+  fixture_sql(kNpcs);
+  fixture_sql(
+      "INSERT INTO lootdrop (id,name) SELECT seq,'lvl_01-10_CUSTOM_armour' FROM seq_1_to_3000");
+  fixture_sql(
+      "INSERT INTO lootdrop_entries (lootdrop_id,item_id) SELECT seq,1001 FROM seq_1_to_3000");
+  CliProcess run(journaled(journal, {"delete", kLevels, "01-10", "--yes"}));
+  while (fixture_value("SELECT COUNT(*) FROM lootdrop") != "0") std::this_thread::yield();
+  kill(run.pid(), SIGINT);
+  ASSERT_EQ(run.wait().exit_code, 130);
+  ASSERT_EQ(run_cli(journaled(journal, kGenerate)).exit_code, 0);
+  const CliResult undo = run_cli(journaled(journal, kUndo));
+  EXPECT_EQ(undo.exit_code, 1);
+  EXPECT_EQ(undo.err, kTaken + "2 conflicts; nothing was changed (--force skips them).\n");
 }
 
 }  // namespace

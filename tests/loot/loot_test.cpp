@@ -82,6 +82,13 @@ const Row kLootRows[] = {
    .after = "3 / 5000:older drop,5001:lvl_01-10_CUSTOM_armour,5002:lvl_01-10_CUSTOM_armour / 5001:1001:10,5001:1002:10,"
      "5002:1001:10,5002:1002:10 / - / 77:5001:50,88:5002:50 / 1:77,2:88,3:0,4:0",
    .journal = Journal::on, .history = "execute completed 8 undoable", .undone = true},
+  // The History window's Undo waits for the run in progress.
+  {.name = "ExecuteInProgressCannotBeUndone", .seed = {items(10, {1001}), npcs({77, 88})},
+   .sql = Texts{"SELECT id from items WHERE ( itemtype=10)", kNpcQuery} + drop_sql(77) + drop_sql(88, {"1001"}, "10",
+     "50", 2), .messages = {"Run 1 is still being written (process {pid}); undo it after it ends. Nothing was changed.",
+     "Completed!"}, .after = "1 / 1:lvl_01-10_CUSTOM_armour,2:lvl_01-10_CUSTOM_armour / 1:1001:10,2:1001:10 / - / "
+     "77:1:50,88:2:50 / 1:77,2:88", .journal = Journal::on,
+   .history = "execute completed 6 undoable", .midway = "execute running"},
   // NPC 1 rolls exactly p and fails; NPC 2 shares its loottable and is not tried;
   // NPC 3 has none; NPC 4 fails only if NPC 3 used up a roll; NPC 5 passes.
   {.name = "ExecuteRollsOncePerLoottableStrictlyBelowThePercent", .seed = {npcs({66, 66, 0, 88, 99})}, .perc = "100",

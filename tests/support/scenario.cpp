@@ -229,6 +229,11 @@ void run_row(const Row& row) {
       if (at == tick) act(*state);
     if (row.fault == Fault::kill && row.at == tick) kill_server();
     if (row.fault == Fault::journal && row.at == tick) drop_journal_rows(journal_path);
+    if (row.midway && tick == 3) {
+      const auto runs = journal::Store(journal_path).runs();
+      check_if("midway", runs[0].command + " " + journal::shown_outcome(runs[0]), row.midway);
+      ui::undo_run(*journal->store(), *state, runs[0].id, ui, [](const auto&) { return true; });
+    }
     if (row.fault == Fault::lock_kill && row.at == tick)
       killer = std::make_unique<KillWhenWaiting>(row.table, row.head);
   };
@@ -275,7 +280,12 @@ void run_row(const Row& row) {
   if (ui.beeps) trace.push_back("beeps " + std::to_string(ui.beeps));
 
   Texts messages, columns;
-  for (const auto& message : ui.messages) messages.push_back(without_version_tags(message));
+  const std::string pid = "(process " + std::to_string(getpid()) + ")";
+  for (std::string message : ui.messages) {
+    if (const auto at = message.find(pid); at != std::string::npos)
+      message.replace(at, pid.size(), "(process {pid})");
+    messages.push_back(without_version_tags(message));
+  }
   for (int column = 1; column <= 8; ++column) columns.push_back(form.lvls(column));
   std::string enabled;
   for (auto button : buttons) enabled += form.button(button).enabled ? '1' : '0';

@@ -75,9 +75,11 @@ struct Row {
   std::optional<std::string> window{};  // see window() below; window() when not given
   // Journaled as the window journals it: the newest run as "command outcome rows
   // undoable|not undoable[ N items]" (N: the size of its custom list; "" for
-  // no run); undone: the History window's Undo of it leaves every table as before.
+  // no run); undone: the History window's Undo of it leaves every table as
+  // before the command. midway: at the third tick, the newest run's command and
+  // outcome, its Undo tried then ("{pid}" in messages stands for this process).
   Journal journal = Journal::off;
-  std::optional<std::string> history{};
+  std::optional<std::string> history{}, midway{};
   bool undone = false;
 };
 

@@ -1,0 +1,104 @@
+#include "journal/columns.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+
+#include "db/sql_literal.h"
+#include "journal/row.h"
+
+namespace vl::journal {
+namespace {
+
+constexpr double kRelativeTolerance = 1e-6;
+
+ValueKind kind_of_type(const std::string& data_type) {
+  static const char* const kIntegers[] = {"tinyint", "smallint", "mediumint", "int",
+                                          "bigint",  "year",     "bit"};
+  static const char* const kReals[] = {"float", "double", "decimal"};
+  const auto is = [&](const auto& names) {
+    return std::any_of(std::begin(names), std::end(names),
+                       [&](const char* name) { return data_type == name; });
+  };
+  return is(kIntegers) ? ValueKind::integer : is(kReals) ? ValueKind::real : ValueKind::text;
+}
+
+// A whole text as a number, without the locale; nullopt when it is not one.
+template <typename Number>
+std::optional<Number> parsed(const std::string& text) {
+  Number value{};
+  const char* end = text.data() + text.size();
+  const auto [at, error] = std::from_chars(text.data(), end, value);
+  if (text.empty() || error != std::errc{} || at != end) return std::nullopt;
+  return value;
+}
+
+// A column's name as a statement gives it, a backtick in it doubled.
+std::string name_of(const Column& column) {
+  std::string name = "`";
+  for (const char c : column.name) name += c == '`' ? std::string("``") : std::string(1, c);
+  return name + "`";
+}
+
+bool is_text_literal(const std::string& literal) {
+  return !literal.empty() && literal.front() == '\'';
+}
+
+}  // namespace
+
+std::vector<Column> table_columns(db::Connection& connection, const std::string& table) {
+  db::Recordset found;
+  found.open(
+      "SELECT COLUMN_NAME,DATA_TYPE FROM information_schema.COLUMNS WHERE "
+      "TABLE_SCHEMA=DATABASE() AND TABLE_NAME=" +
+          db::hex_literal(table) + " ORDER BY ORDINAL_POSITION",
+      connection);
+  std::vector<Column> columns;
+  for (const auto& row : found.remaining_texts())
+    columns.push_back({row.at(0), kind_of_type(row.at(1))});
+  return columns;
+}
+
+std::string read_list(const std::vector<Column>& columns) {
+  std::string list;
+  for (const Column& column : columns) {
+    const std::string name = name_of(column);
+    if (!list.empty()) list += ',';
+    if (column.kind == ValueKind::real) list.append("CAST(").append(name).append(" AS DOUBLE) AS ");
+    list += name;
+  }
+  return list;
+}
+
+std::string literal_of(ValueKind kind, const std::optional<std::string>& value) {
+  if (!value) return "NULL";
+  if (kind != ValueKind::text && parsed<double>(*value)) return *value;
+  return quoted(*value);
+}
+
+bool same_value(ValueKind kind, const std::optional<std::string>& world,
+                const std::string& literal) {
+  if (literal == "NULL" || !world) return literal == "NULL" && !world;
+  if (kind == ValueKind::text || is_text_literal(literal))
+    return *world == (is_text_literal(literal) ? unquoted(literal) : literal);
+  if (kind == ValueKind::integer) {
+    const auto now = parsed<std::int64_t>(*world), written = parsed<std::int64_t>(literal);
+    if (now && written) return *now == *written;
+  }
+  const auto now = parsed<double>(*world), written = parsed<double>(literal);
+  if (!now || !written) return *world == literal;
+  if (kind == ValueKind::integer) return *now == *written;
+  return std::abs(*now - *written) <=
+         kRelativeTolerance * std::max(std::abs(*now), std::abs(*written));
+}
+
+std::string holds_value(const Column& column, const std::string& literal) {
+  const std::string name = name_of(column);
+  if (literal == "NULL") return name + " IS NULL";
+  const std::string value = sql_value(literal);
+  if (column.kind != ValueKind::real || is_text_literal(literal)) return name + "=" + value;
+  return "ABS(" + name + "-" + value + ")<=1e-06*GREATEST(ABS(" + name + "),ABS(" + value + "))";
+}
+
+}  // namespace vl::journal
