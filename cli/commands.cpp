@@ -14,6 +14,7 @@
 #include "cli/interrupt.h"
 #include "cli/output.h"
 #include "cli/planned_run.h"
+#include "cli/question.h"
 #include "core/whole_file.h"
 #include "cli/simulate.h"
 #include "db/database.h"
@@ -295,18 +296,6 @@ Plan count_plan(const std::string& sql, std::optional<long long>& count) {
   return {query, [&count](Ending ending) {
             return count ? Outcome{} : failed(ending, false, "Nothing was changed.");
           }};
-}
-
-bool answered_yes(const std::string& question) {
-  std::fprintf(stderr, "%s [y/N] ", question.c_str());
-  std::fflush(stderr);
-  std::string answer;
-  end_at_once_on_interrupt(true);
-  const bool answered = static_cast<bool>(std::getline(std::cin, answer));
-  end_at_once_on_interrupt(false);
-  if (!answered) return false;
-  for (char& c : answer) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return answer == "y" || answer == "yes";
 }
 
 // Asks before delete and repair unless --yes: the count first, then the question.

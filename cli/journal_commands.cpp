@@ -1,11 +1,11 @@
 #include "cli/journal_commands.h"
 
 #include <cstdio>
-#include <iostream>
 #include <nlohmann/json.hpp>
 
 #include "cli/exit_codes.h"
 #include "cli/output.h"
+#include "cli/question.h"
 #include "cli/interrupt.h"
 #include "cli/terminal_ui.h"
 #include "db/database.h"
@@ -24,14 +24,6 @@ std::optional<journal::RunInfo> find(journal::Store& store, std::int64_t id) {
     return std::nullopt;
   }
   return runs.front();
-}
-
-bool confirmed(const std::string& question) {
-  std::fprintf(stderr, "%s [y/N] ", question.c_str());
-  std::fflush(stderr);
-  std::string answer;
-  if (!std::getline(std::cin, answer)) return false;
-  return answer == "y" || answer == "Y" || answer == "yes";
 }
 
 void print_conflicts(const journal::UndoPlan& plan) {
@@ -119,7 +111,7 @@ int undo_command(ProgramState& state, journal::Store& store, const Invocation& i
       return kExitDone;
     }
     if (!invocation.yes && on_terminal &&
-        !confirmed(journal::undo_question(run->id, plan.statements.size()))) {
+        !answered_yes(journal::undo_question(run->id, plan.statements.size()))) {
       std::fprintf(stderr, "Nothing was changed.\n");
       return kExitRefused;
     }
