@@ -4,12 +4,12 @@
 #include <array>
 #include <stdexcept>
 
+#include "app/window_journal.h"
 #include "loot/catalog.h"
 #include "loot/generation_run.h"
 #include "maintenance/delete_drops.h"
 #include "maintenance/repair.h"
 #include "maintenance/stats.h"
-#include "ui/window_journal.h"
 
 namespace vl::bench {
 namespace {

@@ -9,14 +9,15 @@
 
 #include <fmt/core.h>
 
+#include "app/command_guard.h"
 #include "cli/check.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
 #include "cli/output.h"
 #include "cli/planned_run.h"
 #include "cli/question.h"
-#include "core/whole_file.h"
 #include "cli/simulate.h"
+#include "core/whole_file.h"
 #include "db/database.h"
 #include "journal/deleted_rows.h"
 #include "loot/catalog.h"
@@ -25,7 +26,6 @@
 #include "maintenance/delete_drops.h"
 #include "maintenance/repair.h"
 #include "maintenance/stats.h"
-#include "ui/command_guard.h"
 
 namespace vl::cli {
 namespace {

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "app/form1_logic.h"
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
@@ -12,7 +13,6 @@
 #include "cli/run_journal.h"
 #include "cli/settings.h"
 #include "cli/terminal_ui.h"
-#include "ui/form1_logic.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 #include <iterator>
 #include <sstream>
 
+#include "app/form1_logic.h"
 #include "loot/custom_list.h"
 #include "loot/rules.h"
-#include "ui/form1_logic.h"
 
 namespace vl::cli {
 namespace {

@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QShortcut>
 
+#include "app/form1_logic.h"
 #include "loot/catalog.h"
 #include "loot/generation_run.h"
 #include "maintenance/delete_drops.h"
@@ -20,7 +21,6 @@
 #include "ui/application_setup.h"
 #include "ui/artwork.h"
 #include "ui/controls.h"
-#include "ui/form1_logic.h"
 #include "ui/qt_text.h"
 
 namespace vl::ui {

@@ -10,14 +10,14 @@
 #include <map>
 #include <vector>
 
+#include "app/command_guard.h"
+#include "app/window_journal.h"
 #include "core/program_state.h"
 #include "core/ui_port.h"
 #include "loot/catalog.h"
 #include "ui/background_drag.h"
-#include "ui/command_guard.h"
 #include "ui/help_window.h"
 #include "ui/history_window.h"
-#include "ui/window_journal.h"
 
 class QButtonGroup;
 class QLabel;
@@ -101,7 +101,7 @@ class Form1Window : public QWidget {
   BackgroundDrag drag_;
   HelpWindowOpener help_window_;
   HistoryWindowOpener history_window_;
-  QPoint right_press_;  // where the right button went down, for the background menu
+  QPoint right_press_;        // where the right button went down, for the background menu
   int commands_running_ = 0;  // the History window waits for them
 
   QListWidget* level_ = nullptr;

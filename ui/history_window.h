@@ -6,9 +6,9 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "app/window_journal.h"
 #include "core/program_state.h"
 #include "core/ui_port.h"
-#include "ui/window_journal.h"
 
 class QLabel;
 class QPushButton;

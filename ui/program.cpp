@@ -1,7 +1,7 @@
 #include "ui/program.h"
 
+#include "app/form1_logic.h"
 #include "ui/filter_windows.h"
-#include "ui/form1_logic.h"
 
 namespace vl::ui {
 

@@ -7,11 +7,11 @@
 #include <QWidget>
 #include <functional>
 
+#include "app/command_guard.h"
 #include "core/program_state.h"
 #include "core/ui_port.h"
 #include "loot/rules.h"
 #include "ui/background_drag.h"
-#include "ui/command_guard.h"
 
 class QPushButton;
 

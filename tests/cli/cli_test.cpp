@@ -22,13 +22,13 @@
 
 #include <nlohmann/json.hpp>
 
+#include "app/command_guard.h"
+#include "app/form1_logic.h"
 #include "journal/store.h"
 #include "loot/generation_run.h"
 #include "support/recording_ui.h"
 #include "support/scenario.h"
 #include "support/test_db.h"
-#include "ui/command_guard.h"
-#include "ui/form1_logic.h"
 
 extern char** environ;
 

@@ -8,6 +8,9 @@
 #include <regex>
 #include <sstream>
 
+#include "app/command_guard.h"
+#include "app/form1_logic.h"
+#include "app/window_journal.h"
 #include "db/database.h"
 #include "journal/run_settings.h"
 #include "loot/custom_list.h"
@@ -18,9 +21,6 @@
 #include "maintenance/stats.h"
 #include "support/recording_ui.h"
 #include "support/window_texts.h"
-#include "ui/command_guard.h"
-#include "ui/form1_logic.h"
-#include "ui/window_journal.h"
 
 namespace vl::test {
 namespace {

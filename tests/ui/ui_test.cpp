@@ -18,13 +18,13 @@
 #include <functional>
 #include <map>
 
+#include "app/command_guard.h"
+#include "app/form1_logic.h"
 #include "db/database.h"
 #include "journal/recorder.h"
 #include "support/recording_ui.h"
 #include "support/scenario.h"
-#include "ui/command_guard.h"
 #include "ui/filter_windows.h"
-#include "ui/form1_logic.h"
 #include "ui/form1_window.h"
 #include "ui/help_text.h"
 #include "ui/history_window.h"

@@ -1,4 +1,4 @@
-#include "ui/command_guard.h"
+#include "app/command_guard.h"
 
 #include <array>
 #include <cstdio>

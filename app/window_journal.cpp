@@ -1,4 +1,4 @@
-#include "ui/window_journal.h"
+#include "app/window_journal.h"
 
 #include <filesystem>
 

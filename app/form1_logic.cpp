@@ -1,4 +1,4 @@
-#include "ui/form1_logic.h"
+#include "app/form1_logic.h"
 
 #include "config/db_ini.h"
 #include "core/numeric_text.h"

@@ -10,9 +10,9 @@
 #include <memory>
 #include <string>
 
+#include "app/command_guard.h"
 #include "journal/recorder.h"
 #include "journal/store.h"
-#include "ui/command_guard.h"
 
 namespace vl::ui {
 
