@@ -11,6 +11,7 @@
 
 #include "app/command_guard.h"
 #include "cli/check.h"
+#include "cli/connect.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
 #include "cli/output.h"
@@ -341,13 +342,8 @@ std::optional<int> begin_journal(ProgramState& state, RunJournal* journal, const
     journal->begin(state, command, run_settings(state, run, seed));
     if (run.command == CommandName::delete_drops) {
       const std::string range(loot::kLevelRanges[static_cast<std::size_t>(run.level_index)].entry);
-      std::unique_ptr<db::Connection> connection;
-      try {
-        connection = std::make_unique<db::Connection>(db::connection_string(state));
-      } catch (const db::Error&) {
-        std::fprintf(stderr, "%s\n", plain_lines(db::kConnectionFailedMessage).c_str());
-        return kExitNotConnected;
-      }
+      const auto connection = connect_or_say(state);
+      if (!connection) return kExitNotConnected;
       journal->record(journal::rows_to_delete(*connection, "lvl_" + range + "%"));
     }
   } catch (const journal::JournalError& error) {

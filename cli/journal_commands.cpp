@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "cli/connect.h"
 #include "cli/exit_codes.h"
 #include "cli/output.h"
 #include "cli/question.h"
@@ -85,13 +86,8 @@ int undo_command(ProgramState& state, journal::Store& store, const Invocation& i
     std::fprintf(stderr, "%s\n", refusal.c_str());
     return kExitRefused;
   }
-  std::unique_ptr<db::Connection> reached;
-  try {
-    reached = std::make_unique<db::Connection>(db::connection_string(state));
-  } catch (const db::Error&) {
-    std::fprintf(stderr, "%s\n", plain_lines(db::kConnectionFailedMessage).c_str());
-    return kExitNotConnected;
-  }
+  const auto reached = connect_or_say(state);
+  if (!reached) return kExitNotConnected;
   db::Connection& connection = *reached;
   try {
     const std::vector<journal::Row> rows = store.rows(run->id);

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "cli/connect.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
 #include "cli/plan_output.h"
@@ -51,17 +52,12 @@ bool finish_output(WholeFile& file, const std::string& path, const char* option)
 // `observed`: its statements are logged and counted like the handlers' (the
 // window's way counts its own statements only, so the report's reads are not).
 std::unique_ptr<db::Connection> connect(ProgramState& state, bool observed = true) {
-  try {
-    auto connection = std::make_unique<db::Connection>(db::connection_string(state));
-    if (observed) {
-      connection->set_observer(state.statement_observer);
-      connection->set_gate(state.statement_gate);
-    }
-    return connection;
-  } catch (const db::Error&) {
-    say(db::kConnectionFailedMessage);
-    return nullptr;
+  auto connection = connect_or_say(state);
+  if (connection && observed) {
+    connection->set_observer(state.statement_observer);
+    connection->set_gate(state.statement_gate);
   }
+  return connection;
 }
 
 // The plan, or the exit code of what kept it from being made (nothing written).
