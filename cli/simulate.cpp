@@ -35,10 +35,26 @@ const std::string& item_name(const Simulation& simulation, std::int64_t id) {
   return found == simulation.item_names.end() ? kNone : found->second;
 }
 
-// A JSON string as every JSON output writes it (bytes that are no UTF-8 replaced, said once).
+// A JSON string as every JSON output writes it (bytes that are no UTF-8 replaced, said
+// once); plain ASCII, nearly every name, written here at once.
 void append_json_string(fmt::memory_buffer& out, const std::string& text) {
-  const std::string json = json_text(nlohmann::ordered_json(text));
-  out.append(json.data(), json.data() + json.size());
+  if (std::any_of(text.begin(), text.end(), [](char c) { return c & 0x80; })) {
+    const std::string json = json_text(nlohmann::ordered_json(text));
+    out.append(json.data(), json.data() + json.size());
+    return;
+  }
+  out.push_back('"');
+  for (const char c : text) {
+    if (c == '"' || c == '\\') {
+      out.push_back('\\');
+      out.push_back(c);
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      fmt::format_to(std::back_inserter(out), "\\u{:04x}", static_cast<unsigned char>(c));
+    } else {
+      out.push_back(c);
+    }
+  }
+  out.push_back('"');
 }
 
 void write_table(std::ostream& out, const Simulation& simulation) {
@@ -47,8 +63,7 @@ void write_table(std::ostream& out, const Simulation& simulation) {
         "NPC {} {} (level {}), loottable {}: {:.2f} % chance of anything, {:.4g} "
         "items per kill",
         row.npc.id, terminal_text(row.npc.name), row.npc.level, row.npc.loottable_id,
-        row.rates->p_any * 100,
-        row.rates->expected_items);
+        row.rates->p_any * 100, row.rates->expected_items);
     if (row.observed) {
       out << fmt::format("; rolled: {:.2f} % gave anything, {:.4g} items per kill",
                          row.observed->any * 100, row.observed->items);
@@ -114,10 +129,13 @@ void write_json(std::ostream& out, const Simulation& simulation) {
 
 }  // namespace
 
-Simulation simulate(db::Connection& connection, const Invocation& run, std::uint64_t seed) {
+Simulation simulate(db::Connection& connection, db::Connection* beside, const Invocation& run,
+                    std::uint64_t seed) {
   const loot::DropWorld world = loot::read_drop_world(
-      connection, run.npc_ids.empty() ? loot::npcs_of_levels(run.simulate_low, run.simulate_high)
-                                      : loot::npcs_of_ids(run.npc_ids));
+      connection,
+      run.npc_ids.empty() ? loot::npcs_of_levels(run.simulate_low, run.simulate_high)
+                          : loot::npcs_of_ids(run.npc_ids),
+      beside);
   Simulation simulation;
   simulation.loot_multiplier = run.loot_multiplier;
   simulation.item_names = world.item_names;
@@ -142,9 +160,15 @@ Simulation simulate(db::Connection& connection, const Invocation& run, std::uint
 std::optional<Simulation> simulate_world(ProgramState& state, UiPort& port, const Invocation& run,
                                          std::uint64_t seed) {
   db::open_database(state);
+  // A second connection reads the lootdrops meanwhile; without one, one reads all.
+  std::unique_ptr<db::Connection> beside;
+  try {
+    beside = std::make_unique<db::Connection>(db::connection_string(state));
+  } catch (const db::Error&) {
+  }
   std::optional<Simulation> simulation;
   try {
-    simulation = simulate(*state.db_connection, run, seed);
+    simulation = simulate(*state.db_connection, beside.get(), run, seed);
   } catch (const db::Error& error) {
     port.message_box(db::statement_failed_message(error, "(reading the world for the drop rates)"));
   }

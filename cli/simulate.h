@@ -39,8 +39,10 @@ struct Simulation {
 };
 
 // Reads the world of the invocation's NPCs and computes their drop rates;
-// with run.kills, rolls that many kills of each from `seed`. Throws db::Error.
-Simulation simulate(db::Connection& connection, const Invocation& run, std::uint64_t seed);
+// with run.kills, rolls that many kills of each from `seed`. `beside`: a second
+// connection to read on at the same time (see read_drop_world). Throws db::Error.
+Simulation simulate(db::Connection& connection, db::Connection* beside, const Invocation& run,
+                    std::uint64_t seed);
 
 // simulate() over a connection of the state's session; a statement the server
 // rejects is shown on `port` and gives nothing. Throws db::ConnectionFailed.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <functional>
+#include <future>
 
 #include "core/numeric_text.h"
 #include "loot/run_rules.h"
@@ -44,39 +46,18 @@ std::string npcs_of_ids(const std::vector<std::int64_t>& ids) {
   return condition + ")";
 }
 
-DropWorld read_drop_world(db::Connection& connection, const std::string& npc_condition) {
-  DropWorld world;
-  std::string bounds;
-  db::for_each_row(connection,
-                   "SELECT GROUP_CONCAT(LOWER(column_name)) FROM information_schema.columns WHERE "
-                   "table_schema=DATABASE() AND LOWER(table_name)='lootdrop_entries' AND "
-                   "LOWER(column_name) IN ('npc_min_level','npc_max_level')",
-                   [&](const Row& row) { bounds = row[0].text(); });
+namespace {
 
-  db::for_each_row(
-      connection,
-      "SELECT id,name,level,loottable_id FROM npc_types WHERE " + npc_condition + " ORDER BY id",
-      [&](const Row& row) {
-        world.npcs.push_back({whole(row, 0), row[1].text(), small(row, 2), whole(row, 3)});
-      });
+// Derived tables of distinct ids rather than IN (subquery): the server joins
+// them by key however many NPCs the condition takes.
+std::string loottables_of(const std::string& npc_condition) {
+  return "(SELECT DISTINCT loottable_id FROM npc_types WHERE " + npc_condition + ") n";
+}
 
-  // Derived tables of distinct ids rather than IN (subquery): the server joins
-  // them by key however many NPCs the condition takes.
-  const std::string loottables =
-      "(SELECT DISTINCT loottable_id FROM npc_types WHERE " + npc_condition + ") n";
-  db::for_each_row(
-      connection,
-      "SELECT t.id,e.lootdrop_id,e.multiplier,e.probability,e.droplimit,e.mindrop FROM " +
-          loottables +
-          " JOIN loottable t ON t.id=n.loottable_id LEFT JOIN loottable_entries e ON "
-          "e.loottable_id=t.id",
-      [&](const Row& row) {
-        auto& entries = world.tables.loottables[whole(row, 0)];
-        if (row[1].is_null()) return;
-        entries.push_back({whole(row, 1), small(row, 2), numeric_value(row[3].text()),
-                           small(row, 4), small(row, 5)});
-      });
-
+// The lootdrops the NPCs' loottables link, their entries and the items those name.
+void read_lootdrops_of(db::Connection& connection, const std::string& npc_condition,
+                       const std::string& bounds, DropWorld& world) {
+  const std::string loottables = loottables_of(npc_condition);
   std::string columns = "d.id,e.item_id,e.chance,e.multiplier";
   for (const char* column : {"npc_min_level", "npc_max_level"}) {
     const bool present = bounds.find(column) != std::string::npos;
@@ -99,6 +80,52 @@ DropWorld read_drop_world(db::Connection& connection, const std::string& npc_con
         world.tables.items.insert(item);
         world.item_names[item] = row[7].text();
       });
+}
+
+}  // namespace
+
+DropWorld read_drop_world(db::Connection& connection, const std::string& npc_condition,
+                          db::Connection* beside) {
+  DropWorld world;
+  std::string bounds;
+  db::for_each_row(connection,
+                   "SELECT GROUP_CONCAT(LOWER(column_name)) FROM information_schema.columns WHERE "
+                   "table_schema=DATABASE() AND LOWER(table_name)='lootdrop_entries' AND "
+                   "LOWER(column_name) IN ('npc_min_level','npc_max_level')",
+                   [&](const Row& row) { bounds = row[0].text(); });
+
+  // The lootdrops fill members of their own, so they may be read on a thread of their own.
+  const auto read_lootdrops = [&world, &bounds, &npc_condition](db::Connection& on) {
+    read_lootdrops_of(on, npc_condition, bounds, world);
+  };
+  std::future<void> lootdrops;
+  if (beside) lootdrops = std::async(std::launch::async, read_lootdrops, std::ref(*beside));
+
+  db::for_each_row(
+      connection,
+      "SELECT id,name,level,loottable_id FROM npc_types WHERE " + npc_condition + " ORDER BY id",
+      [&](const Row& row) {
+        world.npcs.push_back({whole(row, 0), row[1].text(), small(row, 2), whole(row, 3)});
+      });
+
+  db::for_each_row(
+      connection,
+      "SELECT t.id,e.lootdrop_id,e.multiplier,e.probability,e.droplimit,e.mindrop FROM " +
+          loottables_of(npc_condition) +
+          " JOIN loottable t ON t.id=n.loottable_id LEFT JOIN loottable_entries e ON "
+          "e.loottable_id=t.id",
+      [&](const Row& row) {
+        auto& entries = world.tables.loottables[whole(row, 0)];
+        if (row[1].is_null()) return;
+        entries.push_back({whole(row, 1), small(row, 2), numeric_value(row[3].text()),
+                           small(row, 4), small(row, 5)});
+      });
+
+  if (beside) {
+    lootdrops.get();
+  } else {
+    read_lootdrops(connection);
+  }
   return world;
 }
 

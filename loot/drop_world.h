@@ -34,7 +34,11 @@ std::string npcs_of_ids(const std::vector<std::int64_t>& ids);
 
 // Reads the NPCs that meet `npc_condition` and the loot tables' rows they use,
 // over four SELECTs, row by row; npc_min_level and npc_max_level of
-// lootdrop_entries are read where the table has them. Throws db::Error.
-DropWorld read_drop_world(db::Connection& connection, const std::string& npc_condition);
+// lootdrop_entries are read where the table has them. `beside`, when given, is
+// a second connection on which the lootdrops are read while the NPCs and
+// loottables are read on the first: the server's work and the program's
+// overlap. Throws db::Error.
+DropWorld read_drop_world(db::Connection& connection, const std::string& npc_condition,
+                          db::Connection* beside = nullptr);
 
 }  // namespace vl::loot

@@ -329,7 +329,7 @@ const Row kRows[] = {
    "No NPC has the id 77.\n", "", "", 4},
   {"simulate_query_fails", {"simulate", kLevels, "0-255"}, {"DROP TABLE loottable"}, 1, "", "The database rejected a "
    "statement, and the command was stopped.\n\n{server}Table 'world.loottable' doesn't exist\n\nStatement: (reading "
-   "the world for the drop rates)\n", "", "", 2},
+   "the world for the drop rates)\n", "", "", 3},  // the lootdrops read beside it, in full
   {"simulate_range_reversed", {"simulate", kLevels, "12-10"}, {}, 64, "", "vandril_loot_cli: --levels 12-10 is no "
    "level range; give LL-HH with 0 <= LL <= HH, such as 01-10\n"},
   {"simulate_bad_id_list", {"simulate", "--npc", "1,,2"}, {}, 64, "", "vandril_loot_cli: --npc 1,,2 is no list of "
