@@ -30,14 +30,19 @@ int index_near_level(Prng& rng, int level, int count, int reach) {
   return rng.between(std::max(0, centre - reach), std::min(count - 1, centre + reach));
 }
 
+// "<a creature of the level>_<word>_<id>": the name of a loottable or a lootdrop.
+std::string level_name(Prng& rng, int level, Words words, int id) {
+  return std::string(creature_for_level(rng, level).name) + "_" + std::string(rng.pick(words)) +
+         "_" + std::to_string(id);
+}
+
 std::vector<LootTable> make_loottables(Prng& rng, int count) {
   std::vector<LootTable> tables;
   for (int i = 0; i < count; ++i) {
     LootTable t;
     t.id = i + 1;
     t.level = spread_level(i, count);
-    t.name = std::string(creature_for_level(rng, t.level).name) + "_" +
-             std::string(rng.pick(Words(words::kLootTableKind))) + "_" + std::to_string(t.id);
+    t.name = level_name(rng, t.level, Words(words::kLootTableKind), t.id);
     t.mincash = t.level * rng.between(1, 5);
     t.maxcash = t.mincash * rng.between(2, 4);
     t.avgcoin = rng.percent(50) ? (t.mincash + t.maxcash) / 2 : 0;
@@ -52,8 +57,7 @@ std::vector<LootDrop> make_lootdrops(Prng& rng, int count) {
     LootDrop d;
     d.id = i + 1;
     d.level = spread_level(i, count);
-    d.name = std::string(creature_for_level(rng, d.level).name) + "_" +
-             std::string(rng.pick(Words(words::kLootDropTheme))) + "_" + std::to_string(d.id);
+    d.name = level_name(rng, d.level, Words(words::kLootDropTheme), d.id);
     drops.push_back(std::move(d));
   }
   return drops;
