@@ -34,18 +34,17 @@ std::optional<Number> parsed(const std::string& text) {
   return value;
 }
 
-// A column's name as a statement gives it, a backtick in it doubled.
-std::string name_of(const Column& column) {
-  std::string name = "`";
-  for (const char c : column.name) name += c == '`' ? std::string("``") : std::string(1, c);
-  return name + "`";
-}
-
 bool is_text_literal(const std::string& literal) {
   return !literal.empty() && literal.front() == '\'';
 }
 
 }  // namespace
+
+std::string quoted_name(const std::string& name) {
+  std::string quoted = "`";
+  for (const char c : name) quoted += c == '`' ? std::string("``") : std::string(1, c);
+  return quoted + "`";
+}
 
 std::vector<Column> table_columns(db::Connection& connection, const std::string& table) {
   db::Recordset found;
@@ -63,7 +62,7 @@ std::vector<Column> table_columns(db::Connection& connection, const std::string&
 std::string read_list(const std::vector<Column>& columns) {
   std::string list;
   for (const Column& column : columns) {
-    const std::string name = name_of(column);
+    const std::string name = quoted_name(column.name);
     if (!list.empty()) list += ',';
     if (column.kind == ValueKind::real) list.append("CAST(").append(name).append(" AS DOUBLE) AS ");
     list += name;
@@ -94,7 +93,7 @@ bool same_value(ValueKind kind, const std::optional<std::string>& world,
 }
 
 std::string holds_value(const Column& column, const std::string& literal) {
-  const std::string name = name_of(column);
+  const std::string name = quoted_name(column.name);
   if (literal == "NULL") return name + " IS NULL";
   const std::string value = sql_value(literal);
   if (column.kind != ValueKind::real || is_text_literal(literal)) return name + "=" + value;

@@ -22,6 +22,9 @@ struct Column {
 // The columns of `table` in the current database, in order. Throws db::Error.
 std::vector<Column> table_columns(db::Connection& connection, const std::string& table);
 
+// A column's name as a statement gives it: in backticks, a backtick in it doubled.
+std::string quoted_name(const std::string& name);
+
 // The select list that reads `columns` with every digit: "`a`,CAST(`b` AS DOUBLE) AS `b`".
 std::string read_list(const std::vector<Column>& columns);
 

@@ -28,14 +28,10 @@ std::string key_column(const std::string& table) {
 
 bool is_child(const std::string& table) { return key_column(table) == "lootdrop_id"; }
 
-// Column names quoted for a statement, a backtick in one doubled.
+// Column names quoted for a statement (quoted_name), comma-separated.
 std::string listed(const std::vector<std::string>& columns) {
   std::string list;
-  for (const std::string& column : columns) {
-    list += list.empty() ? "`" : ",`";
-    for (const char c : column) list += c == '`' ? std::string("``") : std::string(1, c);
-    list += '`';
-  }
+  for (const std::string& column : columns) list += (list.empty() ? "" : ",") + quoted_name(column);
   return list;
 }
 
