@@ -103,9 +103,12 @@ std::string csv_text(const std::string& text) {
       !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string::npos
           ? "'" + text
           : text;
-  if (cell.find_first_of(",\"\r\n") == std::string::npos) return cell;
+  return cell.find_first_of(",\"\r\n") == std::string::npos ? cell : double_quoted(cell);
+}
+
+std::string double_quoted(const std::string& text) {
   std::string quoted = "\"";
-  for (const char c : cell) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  for (const char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
   return quoted + "\"";
 }
 

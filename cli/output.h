@@ -29,6 +29,9 @@ std::string check_text(const CheckReport& report, Format format);
 // tab or CR).
 std::string csv_text(const std::string& text);
 
+// "text" with every quote in it doubled, as CSV quotes a cell.
+std::string double_quoted(const std::string& text);
+
 // The JSON text of `value`; bytes that are no UTF-8 become U+FFFD, said once
 // on standard error.
 std::string json_text(const nlohmann::ordered_json& value);

@@ -25,10 +25,7 @@ std::string item_name(const loot::PlanDetails& details, std::int32_t id) {
 
 // A name in a list joined with ';': quoted when it holds ';' or a quote.
 std::string listed_name(const std::string& name) {
-  if (name.find_first_of(";\"") == std::string::npos) return name;
-  std::string quoted = "\"";
-  for (const char c : name) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return quoted + "\"";
+  return name.find_first_of(";\"") == std::string::npos ? name : double_quoted(name);
 }
 
 // "Items that do not exist in items: 0 in 14 drops, 123456 in 2 drops", or "" when all exist.
