@@ -1,0 +1,142 @@
+#include "maintenance/npc_repair.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "core/numeric_text.h"
+#include "db/database.h"
+
+namespace vl::maintenance {
+namespace {
+
+constexpr const char* kRepairName = "'fixed_by_KORVATH'";
+
+// Opens sql on a fresh connection and returns the id column of its rows.
+std::vector<std::string> first_column_on_new_connection(db::Session& session,
+                                                        const std::string& sql) {
+  db::open_database(session);
+  session.current_sql = sql;
+  db::open_recordset(session);
+  db::Recordset& rows = *session.db_recordset;
+  std::vector<std::string> values;
+  values.reserve(static_cast<std::size_t>(rows.record_count()));
+  while (!rows.eof()) {
+    values.push_back(rows.field("id").text());
+    rows.move_next();
+  }
+  rows.close();
+  return values;
+}
+
+// The highest id of the table + 1; an empty table (max NULL) gives 1.
+std::string next_id(db::Session& session, const std::string& table) {
+  db::open_database(session);
+  session.current_sql = "SELECT max(id) FROM " + table;
+  db::open_recordset(session);
+  const double highest = numeric_value(session.db_recordset->field(std::size_t{0}).text());
+  session.db_recordset->close();
+  return number_text(highest + 1);
+}
+
+std::string npc_id_text(const std::string& value) {
+  const auto id = to_int32(numeric_value(value));
+  if (!id) throw db::Error("The NPC id " + value + " is out of range.", "22003", 0);
+  return std::to_string(*id);
+}
+
+// Pool entry floor(r * P) + 1, counted from 1.
+const std::string& pick(const std::vector<std::string>& pool, Random& random) {
+  const double r = random.next();
+  const auto position = static_cast<std::size_t>(std::floor(r * static_cast<double>(pool.size())));
+  return pool[std::min(position, pool.size() - 1)];
+}
+
+class Repair {
+ public:
+  Repair(db::Session& session, Random& random, const RepairEvents& events)
+      : session_(session), random_(random), events_(events) {}
+
+  RepairOutcome outcome;
+
+  void run() {
+    std::vector<std::string> npcs =
+        first_column_on_new_connection(session_, "SELECT id FROM npc_types WHERE loottable_id=0");
+    for (std::string& npc : npcs) npc = npc_id_text(npc);
+    const std::vector<std::string> pool = first_column_on_new_connection(
+        session_, "SELECT id FROM items WHERE name LIKE 'cloth%' OR name LIKE 'rusty%'");
+    if (pool.empty()) {
+      outcome.ending = Ending::refused;
+      outcome.no_items = true;
+      outcome.message = kEmptyItemPoolMessage;
+      return;
+    }
+
+    std::array<std::string, 4> picked;
+    for (std::string& item : picked) item = pick(pool, random_);
+
+    const std::string lootdrop_id = next_id(session_, "lootdrop");
+    execute("INSERT INTO LOOTDROP values (" + lootdrop_id + "," + kRepairName + ")");
+    for (const std::string& item : picked) {
+      execute("INSERT INTO LOOTDROP_ENTRIES values (" + lootdrop_id + "," + item +
+              ",1,1,1,0,127,1)");
+    }
+
+    RepairCounts& counts = outcome.counts;
+    counts.npcs = static_cast<int>(npcs.size());
+    for (std::size_t i = 0; i < npcs.size(); ++i) {
+      counts.step = static_cast<int>(i) + 1;
+      if (events_.npc_begins) events_.npc_begins(counts);
+      const std::string loottable_id = next_id(session_, "loottable");
+      execute("INSERT INTO LOOTTABLE values (" + loottable_id + "," + kRepairName + ",100,1000,0)",
+              &counts.tables);
+      execute("INSERT INTO LOOTTABLE_ENTRIES values (" + loottable_id + "," + lootdrop_id +
+              ",1,50,1,0)");
+      execute(
+          "UPDATE npc_types SET loottable_id=" + loottable_id + " WHERE npc_types.id=" + npcs[i],
+          &counts.repaired);
+    }
+  }
+
+ private:
+  void execute(std::string sql, int* count = nullptr) {
+    session_.current_sql = std::move(sql);
+    db::execute(session_);
+    outcome.counts.written = true;
+    if (count) ++*count;
+    if (events_.written) events_.written(outcome.counts);
+  }
+
+  db::Session& session_;
+  Random& random_;
+  const RepairEvents& events_;
+};
+
+}  // namespace
+
+RepairOutcome repair_npcs(db::Session& session, Random& random, const RepairEvents& events) {
+  Repair repair(session, random, events);
+  try {
+    repair.run();
+  } catch (const db::ConnectionFailed&) {
+    repair.outcome.ending = Ending::connection_lost;
+    repair.outcome.message = db::kConnectionFailedMessage;
+    repair.outcome.thrown = std::current_exception();
+  } catch (const db::Error& error) {
+    // The rows written so far stay.
+    if (session.db_recordset) session.db_recordset->close();
+    repair.outcome.ending =
+        repair.outcome.counts.written ? Ending::stopped_part_way : Ending::refused;
+    repair.outcome.message = db::statement_failed_message(error, session.current_sql);
+  } catch (...) {
+    repair.outcome.ending =
+        repair.outcome.counts.written ? Ending::stopped_part_way : Ending::refused;
+    repair.outcome.thrown = std::current_exception();
+  }
+  return repair.outcome;
+}
+
+}  // namespace vl::maintenance
