@@ -2,6 +2,7 @@
 // A generate run's settings given once, as the command line gives them: they
 // stay as they are for the whole run.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -23,6 +24,8 @@ class FixedInputs : public GenerateInputs {
   std::vector<std::optional<double>> slots =
       std::vector<std::optional<double>>(kCustomItemSlots);  // 1..: the custom list
   std::int16_t slot_count = 0;
+  std::array<std::int32_t, kDropItemSlots> drop_items{};
+  std::int32_t lootdrop_id = 0;
 
   RunSettings percentages() const override {
     return read_settings(percent_of_npcs, chance, probability);
@@ -39,6 +42,7 @@ class FixedInputs : public GenerateInputs {
   }
   int items_per_drop() const override { return items; }
   CandidateSlots candidates() override { return {slots, slot_count}; }
+  DropSlots drop_slots() override { return {drop_items, lootdrop_id}; }
 };
 
 }  // namespace vl::loot

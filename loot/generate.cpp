@@ -17,13 +17,14 @@
 namespace vl::loot {
 namespace {
 
-// The run's own slots 1..kMaxItemsPerDrop for the items of a drop.
-using DropItems = std::array<std::int32_t, kMaxItemsPerDrop + 1>;
-
 class Run {
  public:
   Run(db::Session& session, Random& random, GenerateInputs& inputs, const GenerateEvents& events)
-      : session_(session), random_(random), inputs_(inputs), events_(events) {}
+      : session_(session),
+        random_(random),
+        inputs_(inputs),
+        events_(events),
+        slots_(inputs.drop_slots()) {}
 
   GenerateCounts counts;
 
@@ -50,7 +51,8 @@ class Run {
       const bool chosen =
           npc_step(random_, settings.percent_of_npcs, npc.loottable, [&]() -> DropToFill {
             items = inputs_.items_per_drop();
-            return {candidates.current(inputs_.candidates()), items, std::span(items_).subspan(1)};
+            return {candidates.current(inputs_.candidates()), items,
+                    std::span(slots_.items).subspan(1)};
           });
       if (chosen) write_custom_drop(settings, npc.loottable, items, drop);
     }
@@ -92,7 +94,7 @@ class Run {
     for (int k = 1; k <= items; ++k) {
       std::string& entry = drop[static_cast<std::size_t>(k)];
       entry.assign(entry_head);
-      entry += std::to_string(items_[k]);
+      entry += std::to_string(slots_.items[static_cast<std::size_t>(k)]);
       entry += entry_tail;
     }
     drop.back().assign("INSERT INTO loottable_entries values (").append(std::to_string(loottable));
@@ -105,16 +107,15 @@ class Run {
                          std::vector<std::string>& drop) {
     // The drop is told ahead (a journal writes it meanwhile) with the id it most
     // likely gets, the one after the last, then again if the lookup says otherwise.
-    const std::int32_t guess = next_lootdrop_id_ < std::numeric_limits<std::int32_t>::max()
-                                   ? next_lootdrop_id_ + 1
-                                   : next_lootdrop_id_;
+    std::int32_t& id = slots_.lootdrop_id;
+    const std::int32_t guess = id < std::numeric_limits<std::int32_t>::max() ? id + 1 : id;
     compose_drop(settings, loottable, items, guess, drop);
     db::announce_statements(session_, drop);
     db::open_database(session_);
     ++counts.chosen;
-    next_lootdrop_id_ = next_lootdrop_id(session_);
-    if (next_lootdrop_id_ != guess) {
-      compose_drop(settings, loottable, items, next_lootdrop_id_, drop);
+    id = next_lootdrop_id(session_);
+    if (id != guess) {
+      compose_drop(settings, loottable, items, id, drop);
       db::announce_statements(session_, drop);
     }
     for (std::size_t k = 0; k < drop.size(); ++k) {
@@ -129,8 +130,7 @@ class Run {
   Random& random_;
   GenerateInputs& inputs_;
   const GenerateEvents& events_;
-  DropItems items_{};
-  std::int32_t next_lootdrop_id_ = 0;
+  DropSlots slots_;
 };
 
 GenerateOutcome stopped(const GenerateCounts& counts, std::string message) {

@@ -3,11 +3,19 @@
 // controls, which other handlers may change while the run lets events
 // through; the command line gives fixed values.
 
+#include <array>
+#include <cstdint>
 #include <string>
 
 #include "loot/run_rules.h"
 
 namespace vl::loot {
+
+// The drop at hand: its items in slots 1..32, and its lootdrop id.
+struct DropSlots {
+  std::array<std::int32_t, kDropItemSlots>& items;
+  std::int32_t& lootdrop_id;
+};
 
 class GenerateInputs {
  public:
@@ -27,6 +35,8 @@ class GenerateInputs {
   virtual std::string category_name() const = 0;
   virtual int items_per_drop() const = 0;
   virtual CandidateSlots candidates() = 0;
+  // Where the run keeps the items of the drop at hand and the lootdrop id it takes.
+  virtual DropSlots drop_slots() = 0;
 };
 
 // "lvl_" + low + "-" + high + "_CUSTOM_" + category

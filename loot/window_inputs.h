@@ -24,6 +24,7 @@ class WindowInputs : public GenerateInputs {
   std::string category_name() const override { return state_.category_name; }
   int items_per_drop() const override { return state_.item_max_count; }
   CandidateSlots candidates() override { return {state_.custom_item_ids, state_.candidate_count}; }
+  DropSlots drop_slots() override { return {state_.drop_item_ids, state_.next_lootdrop_id}; }
 
  private:
   ProgramState& state_;
