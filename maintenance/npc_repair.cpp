@@ -15,33 +15,6 @@ namespace {
 
 constexpr const char* kRepairName = "'fixed_by_KORVATH'";
 
-// Opens sql on a fresh connection and returns the id column of its rows.
-std::vector<std::string> first_column_on_new_connection(db::Session& session,
-                                                        const std::string& sql) {
-  db::open_database(session);
-  session.current_sql = sql;
-  db::open_recordset(session);
-  db::Recordset& rows = *session.db_recordset;
-  std::vector<std::string> values;
-  values.reserve(static_cast<std::size_t>(rows.record_count()));
-  while (!rows.eof()) {
-    values.push_back(rows.field("id").text());
-    rows.move_next();
-  }
-  rows.close();
-  return values;
-}
-
-// The highest id of the table + 1; an empty table (max NULL) gives 1.
-std::string next_id(db::Session& session, const std::string& table) {
-  db::open_database(session);
-  session.current_sql = "SELECT max(id) FROM " + table;
-  db::open_recordset(session);
-  const double highest = numeric_value(session.db_recordset->field(std::size_t{0}).text());
-  session.db_recordset->close();
-  return number_text(highest + 1);
-}
-
 std::string npc_id_text(const std::string& value) {
   const auto id = to_int32(numeric_value(value));
   if (!id) throw db::Error("The NPC id " + value + " is out of range.", "22003", 0);
@@ -64,10 +37,10 @@ class Repair {
 
   void run() {
     std::vector<std::string> npcs =
-        first_column_on_new_connection(session_, "SELECT id FROM npc_types WHERE loottable_id=0");
+        first_column_on_new_connection("SELECT id FROM npc_types WHERE loottable_id=0");
     for (std::string& npc : npcs) npc = npc_id_text(npc);
     const std::vector<std::string> pool = first_column_on_new_connection(
-        session_, "SELECT id FROM items WHERE name LIKE 'cloth%' OR name LIKE 'rusty%'");
+        "SELECT id FROM items WHERE name LIKE 'cloth%' OR name LIKE 'rusty%'");
     if (pool.empty()) {
       outcome.ending = Ending::refused;
       outcome.no_items = true;
@@ -78,7 +51,7 @@ class Repair {
     std::array<std::string, 4> picked;
     for (std::string& item : picked) item = pick(pool, random_);
 
-    const std::string lootdrop_id = next_id(session_, "lootdrop");
+    const std::string lootdrop_id = next_id("lootdrop");
     execute("INSERT INTO LOOTDROP values (" + lootdrop_id + "," + kRepairName + ")");
     for (const std::string& item : picked) {
       execute("INSERT INTO LOOTDROP_ENTRIES values (" + lootdrop_id + "," + item +
@@ -90,7 +63,7 @@ class Repair {
     for (std::size_t i = 0; i < npcs.size(); ++i) {
       counts.step = static_cast<int>(i) + 1;
       if (events_.npc_begins) events_.npc_begins(counts);
-      const std::string loottable_id = next_id(session_, "loottable");
+      const std::string loottable_id = next_id("loottable");
       execute("INSERT INTO LOOTTABLE values (" + loottable_id + "," + kRepairName + ",100,1000,0)",
               &counts.tables);
       execute("INSERT INTO LOOTTABLE_ENTRIES values (" + loottable_id + "," + lootdrop_id +
@@ -102,12 +75,44 @@ class Repair {
   }
 
  private:
+  void statement_done() {
+    if (events_.statement_done) events_.statement_done(outcome.counts);
+  }
+
+  // Opens sql on a fresh connection and returns the id column of its rows.
+  std::vector<std::string> first_column_on_new_connection(const std::string& sql) {
+    db::open_database(session_);
+    session_.current_sql = sql;
+    db::open_recordset(session_);
+    db::Recordset& rows = *session_.db_recordset;
+    std::vector<std::string> values;
+    values.reserve(static_cast<std::size_t>(rows.record_count()));
+    while (!rows.eof()) {
+      values.push_back(rows.field("id").text());
+      rows.move_next();
+    }
+    rows.close();
+    statement_done();
+    return values;
+  }
+
+  // The highest id of the table + 1; an empty table (max NULL) gives 1.
+  std::string next_id(const std::string& table) {
+    db::open_database(session_);
+    session_.current_sql = "SELECT max(id) FROM " + table;
+    db::open_recordset(session_);
+    const double highest = numeric_value(session_.db_recordset->field(std::size_t{0}).text());
+    session_.db_recordset->close();
+    statement_done();
+    return number_text(highest + 1);
+  }
+
   void execute(std::string sql, int* count = nullptr) {
     session_.current_sql = std::move(sql);
     db::execute(session_);
     outcome.counts.written = true;
     if (count) ++*count;
-    if (events_.written) events_.written(outcome.counts);
+    statement_done();
   }
 
   db::Session& session_;

@@ -37,7 +37,7 @@ struct RepairOutcome {
 
 struct RepairEvents {
   std::function<void(const RepairCounts&)> npc_begins;
-  std::function<void(const RepairCounts&)> written;  // after every statement that wrote
+  std::function<void(const RepairCounts&)> statement_done;  // after every statement that succeeded
 };
 
 // Writes one lootdrop of four items drawn from the cloth and rusty items, and
