@@ -119,6 +119,12 @@ class Statement {
   bool owned_ = true;
 };
 
+// A row as read by "SELECT kind, tbl, cols, vals, uncertain".
+Row read_row(const Statement& query) {
+  return Row{kind_of(query.text(0)), query.text(1), split(query.text(2), ','),
+             split(query.text(3), kSeparator), query.number(4) != 0};
+}
+
 const std::string kRunColumns =
     "SELECT r.id, r.started, COALESCE(r.ended,''), r.host, r.database, r.command, r.settings, "
     "COALESCE(r.outcome,''), r.journal_incomplete, r.undone, "
@@ -137,29 +143,6 @@ std::vector<RunInfo> read_runs(Statement& query) {
 }
 
 }  // namespace
-
-std::string still_written(const RunInfo& run) {
-  if (run.writer == 0) return "";
-  return "is still being written (process " + std::to_string(run.writer) +
-         "); undo it after it ends.";
-}
-
-std::string shown_outcome(const RunInfo& run) {
-  std::string shown = run.writer ? "running" : run.outcome.empty() ? "unfinished" : run.outcome;
-  if (run.journal_incomplete) shown += ", journal incomplete";
-  if (run.undone) shown += ", undone";
-  return shown;
-}
-
-std::string why_not_undoable(const RunInfo& run) {
-  if (run.writer) return "It " + still_written(run);
-  if (run.undone) return "It has been undone already.";
-  if (run.removed_unread)
-    return "The window's delete button removes drops without reading them first, so only "
-           "their ids were kept and they cannot be put back.";
-  if (run.rows == 0) return "It changed nothing in the world.";
-  return "";
-}
 
 std::string utc_timestamp() {
   const std::time_t now = std::time(nullptr);
@@ -400,11 +383,33 @@ std::vector<Row> Store::rows(std::int64_t run) {
                            rows_of_run("?1") + " ORDER BY id");
   query.bind(1, run);
   std::vector<Row> rows;
-  while (query.step()) {
-    rows.push_back(Row{kind_of(query.text(0)), query.text(1), split(query.text(2), ','),
-                       split(query.text(3), kSeparator), query.number(4) != 0});
-  }
+  while (query.step()) rows.push_back(read_row(query));
   return rows;
+}
+
+Store::Page Store::rows_page(std::int64_t run, RowKind kind, std::int64_t after, std::size_t limit,
+                             bool newest_first) {
+  Statement query(db_, "SELECT kind, tbl, cols, vals, uncertain, id FROM rows WHERE " +
+                           rows_of_run("?1") + " AND kind=?2 AND id" +
+                           (newest_first ? "<?3 ORDER BY id DESC" : ">?3 ORDER BY id") +
+                           " LIMIT ?4");
+  query.bind(1, run).bind(2, std::string(kind_name(kind))).bind(3, after);
+  query.bind(4, static_cast<std::int64_t>(limit));
+  Page page;
+  while (query.step()) {
+    page.rows.push_back(read_row(query));
+    page.ids.push_back(query.number(5));
+  }
+  return page;
+}
+
+std::vector<std::string> Store::tables_of(std::int64_t run, RowKind kind) {
+  Statement query(db_, "SELECT tbl FROM rows WHERE " + rows_of_run("?1") +
+                           " AND kind=?2 GROUP BY tbl ORDER BY MIN(id)");
+  query.bind(1, run).bind(2, std::string(kind_name(kind)));
+  std::vector<std::string> tables;
+  while (query.step()) tables.push_back(query.text(0));
+  return tables;
 }
 
 }  // namespace vl::journal

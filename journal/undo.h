@@ -32,11 +32,13 @@ std::string undo_refusal(const RunInfo& run, const db::Session& session);
 // rows put back (a lootdrop where its id is free, its entries and links only
 // with it). An uncertain row that is not there is left alone silently.
 // `locking`: the rows read are locked FOR UPDATE (inside a transaction).
-UndoPlan plan_undo(db::Connection& connection, const std::vector<Row>& rows, bool locking = false);
+// The run's rows are read from `store` a chunk at a time, never held whole.
+UndoPlan plan_undo(db::Connection& connection, Store& store, std::int64_t run,
+                   bool locking = false);
 
-// Why the undo of `rows` could not be all or nothing (a table it writes whose
+// Why the undo of run `run` could not be all or nothing (a table it writes whose
 // engine cannot roll back), ending with "Nothing was changed."; "" when it can be.
-std::string rollback_refusal(db::Connection& connection, const std::vector<Row>& rows);
+std::string rollback_refusal(db::Connection& connection, Store& store, std::int64_t run);
 
 // The confirmation asked before an undo is sent.
 std::string undo_question(std::int64_t run, std::size_t statements);
@@ -55,7 +57,7 @@ struct UndoApplied {
 // plan's statements while the conflicts are those `asked` about, and commits
 // unless `stop_requested` (looked at before each statement and before COMMIT).
 // Throws db::Error after rolling back.
-UndoApplied apply_undo(db::Connection& connection, const std::vector<Row>& rows,
+UndoApplied apply_undo(db::Connection& connection, Store& store, std::int64_t run,
                        const UndoPlan& asked, const std::function<bool()>& stop_requested);
 
 }  // namespace vl::journal

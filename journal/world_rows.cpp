@@ -1,0 +1,124 @@
+#include "journal/world_rows.h"
+
+#include <algorithm>
+#include <set>
+
+namespace vl::journal {
+namespace {
+
+// Keys per SELECT when the world's rows are read.
+constexpr std::size_t kKeysPerRead = 2000;
+
+}  // namespace
+
+std::string key_column(const std::string& table) {
+  return table == "lootdrop_entries" || table == "loottable_entries" ? "lootdrop_id" : "id";
+}
+
+bool is_child(const std::string& table) { return key_column(table) == "lootdrop_id"; }
+
+std::string listed(const std::vector<std::string>& columns) {
+  std::string list;
+  for (const std::string& column : columns) list += (list.empty() ? "" : ",") + quoted_name(column);
+  return list;
+}
+
+std::string values_listed(const std::vector<std::string>& values) {
+  std::string list;
+  for (const std::string& value : values) list += (list.empty() ? "" : ",") + sql_value(value);
+  return list;
+}
+
+const std::vector<Column>& WorldRows::columns(const Row& row) {
+  auto& table = described(row.table);
+  if (row.columns.empty()) return table;
+  auto [at, added] = named_.try_emplace(&row);
+  if (added) {
+    for (const std::string& name : row.columns) {
+      const auto found = std::find_if(table.begin(), table.end(),
+                                      [&](const Column& column) { return column.name == name; });
+      at->second.push_back(found == table.end() ? Column{name} : *found);
+    }
+  }
+  return at->second;
+}
+
+std::string WorldRows::value(const Row& row, const std::string& column) {
+  const auto& names = columns(row);
+  for (std::size_t i = 0; i < names.size() && i < row.values.size(); ++i)
+    if (names[i].name == column) return row.values[i];
+  return "";
+}
+
+void WorldRows::read(const std::vector<Row>& rows) {
+  rows_.clear();
+  named_.clear();
+  std::map<std::string, std::set<std::string>> keys;
+  std::map<std::string, const Row*> shape;  // a row of the table, for its columns
+  for (const Row& row : rows) {
+    if (row.kind == RowKind::removed) continue;
+    const std::string key = value(row, key_column(row.table));
+    if (key.empty() || key == "NULL") continue;
+    keys[row.table].insert(key);
+    shape.try_emplace(row.table, &row);
+  }
+  for (const auto& [table, wanted] : keys) {
+    const Row& row = *shape[table];
+    const std::vector<std::string> keys_of_table(wanted.begin(), wanted.end());
+    for (std::size_t from = 0; from < keys_of_table.size(); from += kKeysPerRead) {
+      const std::vector<std::string> batch(
+          keys_of_table.begin() + static_cast<std::ptrdiff_t>(from),
+          keys_of_table.begin() +
+              static_cast<std::ptrdiff_t>(std::min(keys_of_table.size(), from + kKeysPerRead)));
+      read_batch(row, batch);
+    }
+  }
+}
+
+bool WorldRows::match(const Row& row) {
+  const auto& names = columns(row);
+  for (auto& [world, matched] : under(row.table, value(row, key_column(row.table)))) {
+    if (matched) continue;
+    bool same = true;
+    for (std::size_t i = 0; same && i < row.values.size() && i < names.size(); ++i) {
+      const std::size_t at = column_index(row.table, names[i].name);
+      same = at < world.size() && same_value(names[i].kind, world[at], row.values[i]);
+    }
+    if (same) return matched = true;
+  }
+  return false;
+}
+
+std::size_t WorldRows::column_index(const std::string& table, const std::string& column) {
+  const auto& read = read_columns_[table];
+  return static_cast<std::size_t>(
+      std::find_if(read.begin(), read.end(), [&](const Column& c) { return c.name == column; }) -
+      read.begin());
+}
+
+const std::vector<Column>& WorldRows::described(const std::string& table) {
+  auto [at, added] = tables_.try_emplace(table);
+  if (added) at->second = table_columns(connection_, table);
+  return at->second;
+}
+
+void WorldRows::read_batch(const Row& row, const std::vector<std::string>& keys) {
+  const auto& names = columns(row);
+  read_columns_[row.table] = names;
+  db::Recordset found;
+  found.open("SELECT " + read_list(names) + " FROM `" + row.table + "` WHERE `" +
+                 key_column(row.table) + "` IN (" + values_listed(keys) + ")" + lock(),
+             connection_);
+  const std::size_t key = column_index(row.table, key_column(row.table));
+  for (; !found.eof(); found.move_next()) {
+    WorldRow world;
+    for (std::size_t c = 0; c < names.size(); ++c) {
+      const db::Value& field = found.field(c);
+      world.push_back(field.is_null() ? Field{} : Field{field.text()});
+    }
+    const std::string at = world[key].value_or("NULL");
+    rows_[row.table][at].emplace_back(std::move(world), false);
+  }
+}
+
+}  // namespace vl::journal
