@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <tuple>
@@ -389,12 +390,18 @@ std::vector<Row> Store::rows(std::int64_t run) {
 
 Store::Page Store::rows_page(std::int64_t run, RowKind kind, std::int64_t after, std::size_t limit,
                              bool newest_first) {
-  Statement query(db_, "SELECT kind, tbl, cols, vals, uncertain, id FROM rows WHERE " +
-                           rows_of_run("?1") + " AND kind=?2 AND id" +
-                           (newest_first ? "<?3 ORDER BY id DESC" : ">?3 ORDER BY id") +
-                           " LIMIT ?4");
-  query.bind(1, run).bind(2, std::string(kind_name(kind))).bind(3, after);
-  query.bind(4, static_cast<std::int64_t>(limit));
+  // The run's range, narrowed to the page's side of `after`, bounds the search
+  // itself: a page costs its own rows, not those of the pages before it.
+  Statement range(db_, "SELECT first_row, IFNULL(last_row, 9223372036854775807) FROM runs "
+                       "WHERE id=? AND first_row IS NOT NULL");
+  if (!range.bind(1, run).step()) return {};
+  const std::int64_t first = newest_first ? range.number(0) : std::max(range.number(0), after + 1);
+  const std::int64_t last = newest_first ? std::min(range.number(1), after - 1) : range.number(1);
+  Statement query(db_, std::string("SELECT kind, tbl, cols, vals, uncertain, id FROM rows WHERE "
+                                   "id BETWEEN ?1 AND ?2 AND run=?3 AND kind=?4 ORDER BY id") +
+                           (newest_first ? " DESC" : "") + " LIMIT ?5");
+  query.bind(1, first).bind(2, last).bind(3, run).bind(4, std::string(kind_name(kind)));
+  query.bind(5, static_cast<std::int64_t>(limit));
   Page page;
   while (query.step()) {
     page.rows.push_back(read_row(query));
@@ -403,12 +410,12 @@ Store::Page Store::rows_page(std::int64_t run, RowKind kind, std::int64_t after,
   return page;
 }
 
-std::vector<std::string> Store::tables_of(std::int64_t run, RowKind kind) {
-  Statement query(db_, "SELECT tbl FROM rows WHERE " + rows_of_run("?1") +
-                           " AND kind=?2 GROUP BY tbl ORDER BY MIN(id)");
-  query.bind(1, run).bind(2, std::string(kind_name(kind)));
-  std::vector<std::string> tables;
-  while (query.step()) tables.push_back(query.text(0));
+std::vector<std::pair<RowKind, std::string>> Store::tables_of(std::int64_t run) {
+  Statement query(db_, "SELECT kind, tbl FROM rows WHERE " + rows_of_run("?1") +
+                           " GROUP BY kind, tbl ORDER BY MIN(id)");
+  query.bind(1, run);
+  std::vector<std::pair<RowKind, std::string>> tables;
+  while (query.step()) tables.emplace_back(kind_of(query.text(0)), query.text(1));
   return tables;
 }
 

@@ -53,8 +53,9 @@ class Store {
   };
   Page rows_page(std::int64_t run, RowKind kind, std::int64_t after, std::size_t limit,
                  bool newest_first);
-  // The tables the run's rows of `kind` name, in the order of their first row.
-  std::vector<std::string> tables_of(std::int64_t run, RowKind kind);
+  // The kinds of the run's rows with the tables they name, in the order of
+  // their first row.
+  std::vector<std::pair<RowKind, std::string>> tables_of(std::int64_t run);
   const std::string& path() const { return path_; }
 
  private:

@@ -15,6 +15,8 @@
 namespace vl::journal {
 namespace {
 
+using KindsAndTables = std::vector<std::pair<RowKind, std::string>>;
+
 // Rows of the run read from the journal at a time, and keys per statement
 // when the world is changed by lists of keys.
 constexpr std::size_t kRowsPerChunk = 5000;
@@ -135,8 +137,8 @@ void plan_removals(WorldRows& world, const std::string& table,
 
 // Matched newest first; what no longer matches stays, listed when it surely
 // reached the world. A loottable the run made goes only without links of others.
-void plan_inserted(Store& store, std::int64_t run, WorldRows& world, db::Connection& connection,
-                   UndoPlan& plan) {
+void plan_inserted(Store& store, std::int64_t run, const KindsAndTables& tables, WorldRows& world,
+                   db::Connection& connection, UndoPlan& plan) {
   std::map<std::string, int> own_links;  // links the run made, counted back to its loottable
   Removals removals;
   for_each_chunk(store, run, RowKind::inserted, true, world, nullptr, [&](const auto& rows) {
@@ -167,11 +169,12 @@ void plan_inserted(Store& store, std::int64_t run, WorldRows& world, db::Connect
     }
     for (const auto& [table, of_table] : removed) plan_removals(world, table, of_table, removals);
   });
-  const std::vector<std::string> tables = store.tables_of(run, RowKind::inserted);
-  for (auto table = tables.rbegin(); table != tables.rend(); ++table) {
-    for (std::string& sql : removals.one_by_one[*table]) plan.statements.push_back(std::move(sql));
-    const auto& keys = removals.whole_keys[*table];
-    delete_by_keys(*table, {keys.begin(), keys.end()}, plan.statements);
+  for (auto written = tables.rbegin(); written != tables.rend(); ++written) {
+    const auto& [kind, table] = *written;
+    if (kind != RowKind::inserted) continue;
+    for (std::string& sql : removals.one_by_one[table]) plan.statements.push_back(std::move(sql));
+    const auto& keys = removals.whole_keys[table];
+    delete_by_keys(table, {keys.begin(), keys.end()}, plan.statements);
   }
 }
 
@@ -252,10 +255,17 @@ std::string undo_refusal(const RunInfo& run, const db::Session& session) {
 UndoPlan plan_undo(db::Connection& connection, Store& store, std::int64_t run, bool locking) {
   WorldRows world(connection, locking);
   UndoPlan plan;
-  for_each_chunk(store, run, RowKind::npc, false, world, nullptr,
-                 [&](const std::vector<Row>& rows) { plan_npcs(world, rows, plan); });
-  plan_inserted(store, run, world, connection, plan);
-  plan_deleted(store, run, world, plan);
+  const KindsAndTables tables = store.tables_of(run);
+  const auto has = [&tables](RowKind kind) {
+    return std::any_of(tables.begin(), tables.end(),
+                       [kind](const auto& t) { return t.first == kind; });
+  };
+  if (has(RowKind::npc)) {
+    for_each_chunk(store, run, RowKind::npc, false, world, nullptr,
+                   [&](const std::vector<Row>& rows) { plan_npcs(world, rows, plan); });
+  }
+  if (has(RowKind::inserted)) plan_inserted(store, run, tables, world, connection, plan);
+  if (has(RowKind::deleted)) plan_deleted(store, run, world, plan);
   return plan;
 }
 
@@ -265,8 +275,8 @@ std::string undo_question(std::int64_t run, std::size_t statements) {
 
 std::string rollback_refusal(db::Connection& connection, Store& store, std::int64_t run) {
   std::set<std::string> written;
-  for (const RowKind kind : {RowKind::inserted, RowKind::deleted, RowKind::npc})
-    for (std::string& table : store.tables_of(run, kind)) written.insert(std::move(table));
+  for (auto& [kind, table] : store.tables_of(run))
+    if (kind != RowKind::removed) written.insert(std::move(table));
   if (written.empty()) return "";
   db::Recordset found;
   found.open(db::table_engines_query({written.begin(), written.end()}), connection);

@@ -32,15 +32,17 @@ std::string values_listed(const std::vector<std::string>& values) {
 const std::vector<Column>& WorldRows::columns(const Row& row) {
   auto& table = described(row.table);
   if (row.columns.empty()) return table;
-  auto [at, added] = named_.try_emplace(&row);
-  if (added) {
-    for (const std::string& name : row.columns) {
-      const auto found = std::find_if(table.begin(), table.end(),
-                                      [&](const Column& column) { return column.name == name; });
-      at->second.push_back(found == table.end() ? Column{name} : *found);
-    }
+  // A run names the same few column lists over and over.
+  auto& lists = named_[row.table];
+  for (const auto& [names, named] : lists)
+    if (names == row.columns) return named;
+  std::vector<Column> named;
+  for (const std::string& name : row.columns) {
+    const auto found = std::find_if(table.begin(), table.end(),
+                                    [&](const Column& column) { return column.name == name; });
+    named.push_back(found == table.end() ? Column{name} : *found);
   }
-  return at->second;
+  return lists.emplace_back(row.columns, std::move(named)).second;
 }
 
 std::string WorldRows::value(const Row& row, const std::string& column) {
@@ -52,7 +54,6 @@ std::string WorldRows::value(const Row& row, const std::string& column) {
 
 void WorldRows::read(const std::vector<Row>& rows) {
   rows_.clear();
-  named_.clear();
   std::map<std::string, std::set<std::string>> keys;
   std::map<std::string, const Row*> shape;  // a row of the table, for its columns
   for (const Row& row : rows) {
@@ -80,8 +81,11 @@ bool WorldRows::match(const Row& row) {
   for (auto& [world, matched] : under(row.table, value(row, key_column(row.table)))) {
     if (matched) continue;
     bool same = true;
+    const auto& read = read_columns_[row.table];
     for (std::size_t i = 0; same && i < row.values.size() && i < names.size(); ++i) {
-      const std::size_t at = column_index(row.table, names[i].name);
+      const std::size_t at = i < read.size() && read[i].name == names[i].name
+                                 ? i
+                                 : column_index(row.table, names[i].name);
       same = at < world.size() && same_value(names[i].kind, world[at], row.values[i]);
     }
     if (same) return matched = true;
@@ -105,20 +109,19 @@ const std::vector<Column>& WorldRows::described(const std::string& table) {
 void WorldRows::read_batch(const Row& row, const std::vector<std::string>& keys) {
   const auto& names = columns(row);
   read_columns_[row.table] = names;
-  db::Recordset found;
-  found.open("SELECT " + read_list(names) + " FROM `" + row.table + "` WHERE `" +
-                 key_column(row.table) + "` IN (" + values_listed(keys) + ")" + lock(),
-             connection_);
   const std::size_t key = column_index(row.table, key_column(row.table));
-  for (; !found.eof(); found.move_next()) {
-    WorldRow world;
-    for (std::size_t c = 0; c < names.size(); ++c) {
-      const db::Value& field = found.field(c);
-      world.push_back(field.is_null() ? Field{} : Field{field.text()});
-    }
-    const std::string at = world[key].value_or("NULL");
-    rows_[row.table][at].emplace_back(std::move(world), false);
-  }
+  auto& of_table = rows_[row.table];
+  db::for_each_row(connection_,
+                   "SELECT " + read_list(names) + " FROM `" + row.table + "` WHERE `" +
+                       key_column(row.table) + "` IN (" + values_listed(keys) + ")" + lock(),
+                   [&](const std::vector<db::Value>& fields) {
+                     WorldRow world;
+                     world.reserve(fields.size());
+                     for (const db::Value& field : fields)
+                       world.push_back(field.is_null() ? Field{} : Field{field.text()});
+                     const std::string at = world[key].value_or("NULL");
+                     of_table[at].emplace_back(std::move(world), false);
+                   });
 }
 
 }  // namespace vl::journal

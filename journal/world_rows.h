@@ -4,6 +4,7 @@
 // rows at a time.
 
 #include <cstddef>
+#include <deque>
 #include <map>
 #include <optional>
 #include <string>
@@ -42,7 +43,7 @@ class WorldRows {
   std::string value(const Row& row, const std::string& column);
 
   // Reads the rows of each table under the keys `rows` name, in place of
-  // those read before. `rows` stay where they are until the next read.
+  // those read before.
   void read(const std::vector<Row>& rows);
 
   // The world's rows of `table` under `key`, each with whether a row of the
@@ -66,7 +67,9 @@ class WorldRows {
   db::Connection& connection_;
   bool locking_;
   std::map<std::string, std::vector<Column>> tables_, read_columns_;
-  std::map<const Row*, std::vector<Column>> named_;
+  // By table: the column lists rows named, each with its columns.
+  std::map<std::string, std::deque<std::pair<std::vector<std::string>, std::vector<Column>>>>
+      named_;
   std::map<std::string, std::map<std::string, std::vector<std::pair<WorldRow, bool>>>> rows_;
 };
 
