@@ -411,11 +411,20 @@ Store::Page Store::rows_page(std::int64_t run, RowKind kind, std::int64_t after,
 }
 
 std::vector<std::pair<RowKind, std::string>> Store::tables_of(std::int64_t run) {
-  Statement query(db_, "SELECT kind, tbl FROM rows WHERE " + rows_of_run("?1") +
-                           " GROUP BY kind, tbl ORDER BY MIN(id)");
+  // The rows of an ended run stay as they are: its tables are looked up once.
+  Statement ended(db_, "SELECT 1 FROM runs WHERE id=? AND last_row IS NOT NULL");
+  const bool has_ended = ended.bind(1, run).step();
+  if (const auto known = tables_of_ended_.find(run); has_ended && known != tables_of_ended_.end())
+    return known->second;
+  Statement query(db_, "SELECT kind, tbl FROM rows WHERE " + rows_of_run("?1") + " ORDER BY id");
   query.bind(1, run);
   std::vector<std::pair<RowKind, std::string>> tables;
-  while (query.step()) tables.emplace_back(kind_of(query.text(0)), query.text(1));
+  while (query.step()) {
+    std::pair<RowKind, std::string> of_row{kind_of(query.text(0)), query.text(1)};
+    if (std::find(tables.begin(), tables.end(), of_row) == tables.end())
+      tables.push_back(std::move(of_row));
+  }
+  if (has_ended) tables_of_ended_[run] = tables;
   return tables;
 }
 

@@ -71,6 +71,7 @@ class Store {
   sqlite3* db_ = nullptr;
   std::map<std::string, sqlite3_stmt*> kept_;
   std::set<std::int64_t> ranged_runs_;  // runs whose first row this store has recorded
+  std::map<std::int64_t, std::vector<std::pair<RowKind, std::string>>> tables_of_ended_;
 };
 
 // UTC now as "YYYY-MM-DDTHH:MM:SSZ".

@@ -37,9 +37,9 @@ void for_each_chunk(Store& store, std::int64_t run, RowKind kind, bool newest_fi
     std::size_t end = page.rows.size();
     if (end == kRowsPerChunk) {
       const Row& last = page.rows.back();
-      const std::string key = world.value(last, key_column(last.table));
+      const std::string key = world.key_of(last);
       const auto same_key = [&](const Row& row) {
-        return row.table == last.table && world.value(row, key_column(row.table)) == key;
+        return row.table == last.table && world.key_of(row) == key;
       };
       std::size_t cut = end - 1;
       while (cut > 0 && same_key(page.rows[cut - 1])) --cut;
@@ -54,17 +54,15 @@ void for_each_chunk(Store& store, std::int64_t run, RowKind kind, bool newest_fi
 }
 
 // Links into each loottable in `tables`, counted in the world.
-std::map<std::string, int> links_into(db::Connection& connection,
-                                      const std::set<std::string>& tables, const char* lock) {
+std::map<std::string, int> links_into(WorldRows& world, const std::set<std::string>& tables) {
   std::map<std::string, int> links;
   if (tables.empty()) return links;
-  db::Recordset found;
-  found.open("SELECT loottable_id, COUNT(*) FROM loottable_entries WHERE loottable_id IN (" +
-                 values_listed(std::vector<std::string>(tables.begin(), tables.end())) +
-                 ") GROUP BY loottable_id" + lock,
-             connection);
-  for (; !found.eof(); found.move_next())
-    links[found.field(std::size_t{0}).text()] = std::stoi(found.field(std::size_t{1}).text());
+  world.select("SELECT loottable_id, COUNT(*) FROM loottable_entries WHERE loottable_id IN (" +
+                   values_listed(std::vector<std::string>(tables.begin(), tables.end())) +
+                   ") GROUP BY loottable_id",
+               [&links](const std::vector<db::Value>& row) {
+                 links[row.at(0).text()] = std::stoi(row.at(1).text());
+               });
   return links;
 }
 
@@ -138,7 +136,7 @@ void plan_removals(WorldRows& world, const std::string& table,
 // Matched newest first; what no longer matches stays, listed when it surely
 // reached the world. A loottable the run made goes only without links of others.
 void plan_inserted(Store& store, std::int64_t run, const KindsAndTables& tables, WorldRows& world,
-                   db::Connection& connection, UndoPlan& plan) {
+                   UndoPlan& plan) {
   std::map<std::string, int> own_links;  // links the run made, counted back to its loottable
   Removals removals;
   for_each_chunk(store, run, RowKind::inserted, true, world, nullptr, [&](const auto& rows) {
@@ -147,7 +145,7 @@ void plan_inserted(Store& store, std::int64_t run, const KindsAndTables& tables,
       if (row.table == "loottable_entries") ++own_links[world.value(row, "loottable_id")];
       if (row.table == "loottable") created_tables.insert(row.values[0]);
     }
-    const std::map<std::string, int> links = links_into(connection, created_tables, world.lock());
+    const std::map<std::string, int> links = links_into(world, created_tables);
     std::map<std::string, std::vector<const Row*>> removed;  // by table
     for (const Row& row : rows) {
       if (!world.match(row)) {
@@ -264,8 +262,9 @@ UndoPlan plan_undo(db::Connection& connection, Store& store, std::int64_t run, b
     for_each_chunk(store, run, RowKind::npc, false, world, nullptr,
                    [&](const std::vector<Row>& rows) { plan_npcs(world, rows, plan); });
   }
-  if (has(RowKind::inserted)) plan_inserted(store, run, tables, world, connection, plan);
+  if (has(RowKind::inserted)) plan_inserted(store, run, tables, world, plan);
   if (has(RowKind::deleted)) plan_deleted(store, run, world, plan);
+  plan.reads = world.reads();
   return plan;
 }
 
@@ -301,8 +300,12 @@ UndoApplied apply_undo(db::Connection& connection, Store& store, std::int64_t ru
   connection.execute("START TRANSACTION");
   try {
     // Read again, locked until COMMIT: rows added or changed since the
-    // question are neither deleted nor missed.
-    applied.plan = plan_undo(connection, store, run, true);
+    // question are neither deleted nor missed. What was asked about stands
+    // when every read comes back as it was; else it is planned again.
+    const bool unchanged = std::all_of(
+        asked.reads.begin(), asked.reads.end(),
+        [&](const WorldRead& read) { return reads_the_same(connection, read, " FOR UPDATE"); });
+    applied.plan = unchanged ? asked : plan_undo(connection, store, run, true);
     if (applied.plan.conflicts != asked.conflicts) {
       roll_back();
       applied.outcome = UndoOutcome::world_changed;

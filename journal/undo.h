@@ -12,12 +12,14 @@
 #include "db/session.h"
 #include "journal/row.h"
 #include "journal/store.h"
+#include "journal/world_rows.h"
 
 namespace vl::journal {
 
 struct UndoPlan {
   std::vector<std::string> conflicts;   // one sentence each
   std::vector<std::string> statements;  // for the rows without a conflict
+  std::vector<WorldRead> reads;         // what the plan read of the world
 };
 
 // Why `run` cannot be undone on the world `session` names (a run still being
