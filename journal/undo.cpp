@@ -127,8 +127,8 @@ void plan_removals(WorldRows& world, const std::string& table,
       const auto& names = world.columns(*row);
       for (std::size_t i = 0; i < row->values.size() && i < names.size(); ++i)
         where += (where.empty() ? "" : " AND ") + holds_value(names[i], row->values[i]);
-      removals.one_by_one[table].push_back("DELETE FROM `" + table + "` WHERE " + where +
-                                           " LIMIT 1");
+      std::string sql = "DELETE FROM `" + table + "` WHERE ";
+      removals.one_by_one[table].push_back(sql.append(where).append(" LIMIT 1"));
     }
   }
 }
