@@ -55,8 +55,10 @@ struct UndoApplied {
   UndoPlan plan;  // as read again inside the transaction
 };
 
-// Undoes in one transaction: plans again with the rows locked, sends that
-// plan's statements while the conflicts are those `asked` about, and commits
+// Undoes in one transaction: reads again what `asked` read, locked (when all
+// of it comes back the same, `asked` stands; else it plans again from the
+// locked rows), sends that plan's statements while the conflicts are those
+// `asked` about, and commits
 // unless `stop_requested` (looked at before each statement and before COMMIT).
 // Throws db::Error after rolling back.
 UndoApplied apply_undo(db::Connection& connection, Store& store, std::int64_t run,
