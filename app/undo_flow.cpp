@@ -23,18 +23,31 @@ UndoResult undo_journaled_run(journal::Store& store, const db::Session& session,
       result.end = UndoEnd::refused;
       return result;
     }
-    result.asked = journal::plan_undo(*connection, store, run);
-    if (!steps.confirm(result.asked)) {
-      result.end = UndoEnd::declined;
-      return result;
+    journal::UndoApplied applied;
+    if (steps.waits) {
+      result.asked = journal::plan_undo(*connection, store, run);
+      if (!steps.confirm(result.asked)) {
+        result.end = UndoEnd::declined;
+        return result;
+      }
+      applied = journal::apply_undo(*connection, store, run, result.asked, steps.stop_requested);
+    } else {
+      applied = journal::undo_at_once(*connection, store, run, steps.confirm, steps.stop_requested);
+      result.asked = applied.plan;
     }
-    journal::UndoApplied applied =
-        journal::apply_undo(*connection, store, run, result.asked, steps.stop_requested);
     result.applied = std::move(applied.plan);
-    if (applied.outcome != journal::UndoOutcome::undone) {
-      result.end = applied.outcome == journal::UndoOutcome::stopped ? UndoEnd::stopped
-                                                                    : UndoEnd::world_changed;
-      return result;
+    switch (applied.outcome) {
+      case journal::UndoOutcome::undone:
+        break;
+      case journal::UndoOutcome::declined:
+        result.end = UndoEnd::declined;
+        return result;
+      case journal::UndoOutcome::stopped:
+        result.end = UndoEnd::stopped;
+        return result;
+      case journal::UndoOutcome::world_changed:
+        result.end = UndoEnd::world_changed;
+        return result;
     }
   } catch (const db::Error& error) {
     result.end = UndoEnd::world_failed;

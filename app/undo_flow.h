@@ -34,6 +34,10 @@ struct UndoSteps {
   std::function<std::unique_ptr<db::Connection>()> connect;
   // Given what was read before anything changes; true goes on to undo it.
   std::function<bool(const journal::UndoPlan&)> confirm;
+  // Whether confirm may wait (on a person) or only looks (a dry run): the world
+  // is read before the transaction and read again, locked, inside it. false:
+  // confirm answers at once and the world is read only once, locked, inside it.
+  bool waits = true;
   // Looked at before each statement and before COMMIT; empty: never stops.
   std::function<bool()> stop_requested;
 };

@@ -108,6 +108,8 @@ int undo_command(db::Session& state, journal::Store& store, const Invocation& in
     end_at_once_on_interrupt(false);
     return true;
   };
+  // Nobody is asked with --yes: nothing waits between reading the world and undoing.
+  steps.waits = invocation.dry_run || (!invocation.yes && on_terminal);
   steps.stop_requested = interrupted;
   const ui::UndoResult result = ui::undo_journaled_run(store, state, invocation.run_id, steps);
   switch (result.end) {

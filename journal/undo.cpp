@@ -288,14 +288,35 @@ std::string rollback_refusal(db::Connection& connection, Store& store, std::int6
   return refusal.empty() ? "" : refusal + "Nothing was changed.";
 }
 
+namespace {
+
+void roll_back(db::Connection& connection) {
+  try {
+    connection.execute("ROLLBACK");
+  } catch (const db::Error&) {
+  }
+}
+
+// Sends the plan's statements inside the open transaction and commits, unless
+// `stop_requested` (looked at before each statement and before COMMIT).
+UndoOutcome send_and_commit(db::Connection& connection, const UndoPlan& plan,
+                            const std::function<bool()>& stop_requested) {
+  for (const std::string& sql : plan.statements) {
+    if (stop_requested && stop_requested()) break;
+    connection.execute(sql);
+  }
+  if (stop_requested && stop_requested()) {
+    roll_back(connection);
+    return UndoOutcome::stopped;
+  }
+  connection.execute("COMMIT");
+  return UndoOutcome::undone;
+}
+
+}  // namespace
+
 UndoApplied apply_undo(db::Connection& connection, Store& store, std::int64_t run,
                        const UndoPlan& asked, const std::function<bool()>& stop_requested) {
-  const auto roll_back = [&connection] {
-    try {
-      connection.execute("ROLLBACK");
-    } catch (const db::Error&) {
-    }
-  };
   UndoApplied applied;
   connection.execute("START TRANSACTION");
   try {
@@ -307,25 +328,35 @@ UndoApplied apply_undo(db::Connection& connection, Store& store, std::int64_t ru
         [&](const WorldRead& read) { return reads_the_same(connection, read, " FOR UPDATE"); });
     applied.plan = unchanged ? asked : plan_undo(connection, store, run, true);
     if (applied.plan.conflicts != asked.conflicts) {
-      roll_back();
+      roll_back(connection);
       applied.outcome = UndoOutcome::world_changed;
       return applied;
     }
-    for (const std::string& sql : applied.plan.statements) {
-      if (stop_requested && stop_requested()) break;
-      connection.execute(sql);
-    }
-    if (stop_requested && stop_requested()) {
-      roll_back();
-      applied.outcome = UndoOutcome::stopped;
-      return applied;
-    }
-    connection.execute("COMMIT");
+    applied.outcome = send_and_commit(connection, applied.plan, stop_requested);
   } catch (const db::Error&) {
-    roll_back();
+    roll_back(connection);
     throw;
   }
-  applied.outcome = UndoOutcome::undone;
+  return applied;
+}
+
+UndoApplied undo_at_once(db::Connection& connection, Store& store, std::int64_t run,
+                         const std::function<bool(const UndoPlan&)>& go_on,
+                         const std::function<bool()>& stop_requested) {
+  UndoApplied applied;
+  connection.execute("START TRANSACTION");
+  try {
+    applied.plan = plan_undo(connection, store, run, true);
+    if (!go_on(applied.plan)) {
+      roll_back(connection);
+      applied.outcome = UndoOutcome::declined;
+      return applied;
+    }
+    applied.outcome = send_and_commit(connection, applied.plan, stop_requested);
+  } catch (const db::Error&) {
+    roll_back(connection);
+    throw;
+  }
   return applied;
 }
 

@@ -49,6 +49,7 @@ enum class UndoOutcome {
   undone,         // committed
   world_changed,  // the conflicts differ from those asked about: rolled back
   stopped,        // stop_requested before COMMIT: rolled back
+  declined,       // go_on did not go on: rolled back
 };
 struct UndoApplied {
   UndoOutcome outcome = UndoOutcome::undone;
@@ -63,5 +64,13 @@ struct UndoApplied {
 // Throws db::Error after rolling back.
 UndoApplied apply_undo(db::Connection& connection, Store& store, std::int64_t run,
                        const UndoPlan& asked, const std::function<bool()>& stop_requested);
+
+// Undoes in one transaction when nobody is waited for between the reading and
+// the writing: the world is read once, locked, `go_on` sees that plan before
+// anything is written, and it is sent and committed as apply_undo does.
+// Throws db::Error after rolling back.
+UndoApplied undo_at_once(db::Connection& connection, Store& store, std::int64_t run,
+                         const std::function<bool(const UndoPlan&)>& go_on,
+                         const std::function<bool()>& stop_requested);
 
 }  // namespace vl::journal
