@@ -1,6 +1,7 @@
 #include "journal/undo.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -66,14 +67,43 @@ std::map<std::string, int> links_into(WorldRows& world, const std::set<std::stri
   return links;
 }
 
-// DELETE ... WHERE key IN (...), a few hundred keys at a time.
-void delete_by_keys(const std::string& table, const std::vector<std::string>& keys,
+// The shortest run of consecutive integer keys removed by one range.
+constexpr std::size_t kKeysPerRange = 3;
+
+// DELETE ... WHERE key BETWEEN first AND last for each run of consecutive
+// integer keys (one statement however long: the drops of a run mostly take
+// consecutive ids), and DELETE ... WHERE key IN (...) for the other keys, a few
+// hundred at a time.
+void delete_by_keys(const std::string& table, const std::set<std::string>& keys,
                     std::vector<std::string>& statements) {
-  for (std::size_t from = 0; from < keys.size(); from += kKeysPerStatement) {
-    const auto end = std::min(keys.size(), from + kKeysPerStatement);
-    statements.push_back("DELETE FROM `" + table + "` WHERE `" + key_column(table) + "` IN (" +
-                         values_listed({keys.begin() + static_cast<std::ptrdiff_t>(from),
-                                        keys.begin() + static_cast<std::ptrdiff_t>(end)}) +
+  const std::string head = "DELETE FROM `" + table + "` WHERE `" + key_column(table) + "`";
+  std::vector<std::int64_t> ids;
+  std::set<std::string> listed_keys;
+  for (const std::string& key : keys) {
+    std::int64_t id = 0;
+    const auto [end, error] = std::from_chars(key.data(), key.data() + key.size(), id);
+    if (error == std::errc() && end == key.data() + key.size() && std::to_string(id) == key)
+      ids.push_back(id);
+    else
+      listed_keys.insert(key);
+  }
+  std::sort(ids.begin(), ids.end());
+  for (std::size_t first = 0, last = 0; first < ids.size(); first = last + 1) {
+    last = first;
+    while (last + 1 < ids.size() && ids[last + 1] - 1 == ids[last]) ++last;
+    if (last - first + 1 >= kKeysPerRange) {
+      statements.push_back(head + " BETWEEN " + std::to_string(ids[first]) + " AND " +
+                           std::to_string(ids[last]));
+      continue;
+    }
+    for (std::size_t i = first; i <= last; ++i) listed_keys.insert(std::to_string(ids[i]));
+  }
+  const std::vector<std::string> rest(listed_keys.begin(), listed_keys.end());
+  for (std::size_t from = 0; from < rest.size(); from += kKeysPerStatement) {
+    const auto end = std::min(rest.size(), from + kKeysPerStatement);
+    statements.push_back(head + " IN (" +
+                         values_listed({rest.begin() + static_cast<std::ptrdiff_t>(from),
+                                        rest.begin() + static_cast<std::ptrdiff_t>(end)}) +
                          ")");
   }
 }
@@ -171,8 +201,7 @@ void plan_inserted(Store& store, std::int64_t run, const KindsAndTables& tables,
     const auto& [kind, table] = *written;
     if (kind != RowKind::inserted) continue;
     for (std::string& sql : removals.one_by_one[table]) plan.statements.push_back(std::move(sql));
-    const auto& keys = removals.whole_keys[table];
-    delete_by_keys(table, {keys.begin(), keys.end()}, plan.statements);
+    delete_by_keys(table, removals.whole_keys[table], plan.statements);
   }
 }
 

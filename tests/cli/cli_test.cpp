@@ -864,6 +864,9 @@ const std::string kTaken =
     "conflict: lootdrop id 1 is taken; lootdrop (1,'lvl_01-10_CUSTOM_armour') cannot be put "
     "back.\nconflict: lootdrop id 2 is taken; lootdrop (2,'lvl_01-10_CUSTOM_armour') cannot be put "
     "back.\n";
+const Texts kManyDrops = {"INSERT INTO items (id,name,itemtype) SELECT seq,'i',10 FROM seq_1001_to_1003",
+                         "INSERT INTO npc_types (id,name,level,loottable_id) SELECT seq,'n',5,seq FROM seq_1_to_1300"};
+const Args kManyDropsAtomic = {kGen, kLevels, "01-10", kAll, "101", kItems, "3", "--atomic"};
 const std::string kNewEntries = "SELECT CONCAT(COUNT(*),'/',SUM(chance=20)) FROM lootdrop_entries";
 
 // clang-format off
@@ -911,10 +914,13 @@ const UndoRow kUndoRows[] = {
    kTaken + "2 conflicts; nothing was changed (--force skips them).\n", kNewEntries, "4/4", 1, "", kDeleteAndRegenerate},
   {"delete_of_regenerated_drops_forced", {kArmours, kNpcs}, kGenerate, "", {"undo", "2", "--yes", "--force"}, 0,
    "undone=2 statements=0 skipped=2\n", kTaken, kNewEntries, "4/4", 1, "", kDeleteAndRegenerate},
-  // More rows than undo takes from the journal at once: each drop's entries are judged whole together.
-  {"atomic_run_of_many_drops", {"INSERT INTO items (id,name,itemtype) SELECT seq,'i',10 FROM seq_1001_to_1003",
-    "INSERT INTO npc_types (id,name,level,loottable_id) SELECT seq,'n',5,seq FROM seq_1_to_1300"},
-   {kGen, kLevels, "01-10", kAll, "101", kItems, "3", "--atomic"}, "", kUndo, 0, "undone=1 statements=9 skipped=0\n", ""},
+  // More rows than undo takes from the journal at once: each drop's entries are judged whole together,
+  // and the drops' consecutive ids are removed by one range a table.
+  {"atomic_run_of_many_drops", kManyDrops, kManyDropsAtomic, "", kUndo, 0, "undone=1 statements=3 skipped=0\n", ""},
+  {"atomic_run_of_many_drops_dry_run", kManyDrops, kManyDropsAtomic, "", {"undo", "1", "--dry-run"}, 0,
+   "DELETE FROM `loottable_entries` WHERE `lootdrop_id` BETWEEN 1 AND 1300\nDELETE FROM `lootdrop_entries` WHERE "
+   "`lootdrop_id` BETWEEN 1 AND 1300\nDELETE FROM `lootdrop` WHERE `id` BETWEEN 1 AND 1300\n", "",
+   "SELECT COUNT(*) FROM lootdrop", "1300"},
   {"table_without_rollback_refused", {kArmours, kNpcs}, kGenerate, "ALTER TABLE lootdrop_entries ENGINE=MyISAM", kUndo,
    1, "", "Table lootdrop_entries uses the MyISAM engine, which cannot roll back: the undo could not be all or "
    "nothing. Nothing was changed.\n", kEntries, "4"},
