@@ -51,6 +51,8 @@ bool reads_the_same(db::Connection& connection, const WorldRead& read, const cha
 
 void WorldRows::select(const std::string& sql,
                        const std::function<void(const std::vector<db::Value>&)>& row) {
+  // A locked read holds its rows until COMMIT: no later read is compared with it.
+  if (locking_) return db::for_each_row(connection_, sql + lock(), row);
   reads_.push_back(digest_of(connection_, sql, lock(), row));
 }
 

@@ -81,7 +81,7 @@ class WorldRows {
   // Sends the SELECT `sql` (lock() appended) and hands each row to `row`.
   void select(const std::string& sql,
               const std::function<void(const std::vector<db::Value>&)>& row);
-  // Every read made, in order.
+  // Every read made, in order (none when locking).
   const std::vector<WorldRead>& reads() const { return reads_; }
 
  private:
