@@ -292,13 +292,24 @@ TEST_F(Windows, HistoryOpensFromTheBackgroundMenuAndCtrlHAndUndoesExecute) {
   state->form1.set_text(Form1Control::item_max, "2");
   click(control("Command2"));
   history->refresh();
+  // Changed while asked: the locked read after the answer finds it; nothing is undone.
+  history->ask = [](const std::string&) {
+    return fixture_sql("UPDATE lootdrop SET name='x'"), true;
+  };
+  click(child(history, "undo"));
+  fixture_sql("UPDATE lootdrop SET name='lvl_01-10_CUSTOM_armour'");
   std::string asked;
   history->ask = [&asked](const std::string& question) { return !(asked = question).empty(); };
   click(child(history, "undo"));
   EXPECT_EQ(world_checksums(), before);
   EXPECT_EQ(std::tuple(asked, ui.messages, text_of(child(history, "why")),
                        child(history, "undo")->isEnabled()),
-            std::tuple("Undo run 1 (3 statements)?", Texts{"Completed!", "Run 1 was undone."},
+            std::tuple("Undo run 1 (3 statements)?",
+                       Texts{"Completed!",
+                             "Run 1 was not undone: the world changed while you were asked:\r\n"
+                             "lootdrop (1,'lvl_01-10_CUSTOM_armour') is no longer as the run wrote "
+                             "it.\r\nNothing was changed.",
+                             "Run 1 was undone."},
                        "It has been undone already.", false));
 
   EXPECT_FALSE(child(history, "unavailable")->isVisible());
