@@ -864,8 +864,9 @@ const std::string kTaken =
     "conflict: lootdrop id 1 is taken; lootdrop (1,'lvl_01-10_CUSTOM_armour') cannot be put "
     "back.\nconflict: lootdrop id 2 is taken; lootdrop (2,'lvl_01-10_CUSTOM_armour') cannot be put "
     "back.\n";
-const Texts kManyDrops = {"INSERT INTO items (id,name,itemtype) SELECT seq,'i',10 FROM seq_1001_to_1003",
-                         "INSERT INTO npc_types (id,name,level,loottable_id) SELECT seq,'n',5,seq FROM seq_1_to_1300"};
+const Texts kManyDrops = {
+    "INSERT INTO items (id,name,itemtype) SELECT seq,'i',10 FROM seq_1001_to_1003",
+    "INSERT INTO npc_types (id,name,level,loottable_id) SELECT seq,'n',5,seq FROM seq_1_to_1300"};
 const Args kManyDropsAtomic = {kGen, kLevels, "01-10", kAll, "101", kItems, "3", "--atomic"};
 const std::string kNewEntries = "SELECT CONCAT(COUNT(*),'/',SUM(chance=20)) FROM lootdrop_entries";
 
@@ -972,8 +973,9 @@ struct SlowUndoRow {
 };
 
 const std::string kFirstDelete = "DELETE FROM `loottable_entries`";
-const std::string kColumnsOf = "SELECT COLUMN_NAME,DATA_TYPE FROM information_schema.COLUMNS WHERE "
-                               "TABLE_SCHEMA=DATABASE() AND TABLE_NAME=X'",
+const std::string kColumnsOf =
+                      "SELECT COLUMN_NAME,DATA_TYPE FROM information_schema.COLUMNS WHERE "
+                      "TABLE_SCHEMA=DATABASE() AND TABLE_NAME=X'",
                   kInOrder = "' ORDER BY ORDINAL_POSITION";
 // With --yes nobody is asked: the world is read once, locked, inside the transaction.
 const Texts kReadOnceLocked = {
