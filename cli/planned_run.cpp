@@ -170,8 +170,8 @@ int run_planned(ProgramState& state, TerminalUi& ui, const Invocation& run, std:
       run.report ? report_rates(plan, *connection) : loot::PlanDropRates();
 
   end_at_once_on_interrupt(false);
-  const loot::AtomicResult result =
-      loot::write_atomically(*connection, plan, [] { return interrupted(); });
+  const loot::AtomicResult result = loot::write_atomically(
+      *connection, plan, [] { return interrupted(); }, {}, state.statements_ahead);
   if (!result.message.empty()) say(result.message);
   const std::size_t drops =
       result.outcome == loot::AtomicOutcome::committed ? plan.drops.size() : 0;
@@ -223,8 +223,7 @@ bool finish_window_report(ProgramState& state, WindowRunReport& report, const In
   }
   if (ids.size() < plan.drops.size()) plan.drops.resize(ids.size());  // the run stopped early
   for (std::size_t i = 0; i < plan.drops.size(); ++i) plan.drops[i].lootdrop_id = ids[i];
-  return write_report_file(*report.file, *run.report, plan, *connection, report.seed,
-                           report.rates);
+  return write_report_file(*report.file, *run.report, plan, *connection, report.seed, report.rates);
 }
 
 }  // namespace vl::cli

@@ -240,8 +240,7 @@ void Store::migrate() {
   const auto autoincremented = [this](const char* table) {
     return table_definition(table).find("AUTOINCREMENT") != std::string::npos;
   };
-  if (autoincremented("runs") && autoincremented("rows") && has_column("runs", "first_row"))
-    return;
+  if (autoincremented("runs") && autoincremented("rows") && has_column("runs", "first_row")) return;
   exec("BEGIN IMMEDIATE");
   try {
     exec(std::string("CREATE TABLE IF NOT EXISTS ") + kRunsTable + ";CREATE TABLE IF NOT EXISTS " +
@@ -305,7 +304,16 @@ std::int64_t Store::begin_run(const RunInfo& run) {
 std::vector<std::int64_t> Store::record(std::int64_t run, const std::vector<Row>& rows,
                                         const std::vector<std::int64_t>& confirmed,
                                         const std::vector<std::int64_t>& forget) {
+  return record_each(
+      run, rows.size(), [&rows](std::size_t i, Row& row) { row = rows[i]; }, confirmed, forget);
+}
+
+std::vector<std::int64_t> Store::record_each(std::int64_t run, std::size_t count,
+                                             const std::function<void(std::size_t, Row&)>& row_at,
+                                             const std::vector<std::int64_t>& confirmed,
+                                             const std::vector<std::int64_t>& forget) {
   std::vector<std::int64_t> ids;
+  ids.reserve(count);
   Statement(db_, kept("BEGIN IMMEDIATE")).step();
   try {
     // Confirmed ids come in runs of consecutive ids: one UPDATE per run.
@@ -318,7 +326,9 @@ std::vector<std::int64_t> Store::record(std::int64_t run, const std::vector<Row>
     for (std::int64_t id : forget) drop.bind(1, id).step();
     Statement insert(db_, kept("INSERT INTO rows (run, kind, tbl, cols, vals, uncertain) "
                                "VALUES (?,?,?,?,?,?)"));
-    for (const Row& row : rows) {
+    Row row;
+    for (std::size_t i = 0; i < count; ++i) {
+      row_at(i, row);
       insert.bind(1, run).bind(2, kind_name(row.kind)).bind(3, row.table);
       insert.bind(4, joined(row.columns, ',')).bind(5, joined(row.values, kSeparator));
       insert.bind(6, std::int64_t{row.uncertain}).step();

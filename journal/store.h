@@ -4,6 +4,7 @@
 // write is its own SQLite transaction, committed before the call returns.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -63,6 +64,12 @@ class Store {
   std::vector<std::int64_t> record(std::int64_t run, const std::vector<Row>& rows,
                                    const std::vector<std::int64_t>& confirmed = {},
                                    const std::vector<std::int64_t>& forget = {});
+  // As record, with `count` rows that `row_at` fills in one at a time (so
+  // that they need not all be held at once), in one transaction.
+  std::vector<std::int64_t> record_each(std::int64_t run, std::size_t count,
+                                        const std::function<void(std::size_t, Row&)>& row_at,
+                                        const std::vector<std::int64_t>& confirmed = {},
+                                        const std::vector<std::int64_t>& forget = {});
   void set_uncertain(std::int64_t run, bool uncertain);
   void forget_rows(std::int64_t run);
   void forget_run(std::int64_t run);

@@ -13,6 +13,7 @@
 #include "loot/candidates.h"
 #include "loot/categories.h"
 #include "loot/draws.h"
+#include "loot/drop_rows.h"
 #include "loot/npc_pass.h"
 #include "loot/run_rules.h"
 
@@ -37,30 +38,8 @@ std::vector<Npc> read_npcs(ProgramState& state) {
   return npcs;
 }
 
-// The statements of a drop with the lootdrop id `id`, into `drop`.
-void compose_drop(const ProgramState& state, const RunSettings& settings, std::int64_t loottable,
-                  std::int32_t id_number, std::vector<std::string>& drop) {
-  const std::string id = std::to_string(id_number);
-  const int items = std::max<int>(state.item_max_count, 0);  // below one: no entries
-  drop.resize(static_cast<std::size_t>(items) + 2);
-  drop.front().assign("INSERT INTO lootdrop (id,name) values (").append(id).append(",\"");
-  drop.front().append(custom_lootdrop_name(state)).append("\")");
-  const std::string entry_head = "INSERT INTO lootdrop_entries values (" + id + ",";
-  const std::string entry_tail = ",1,1," + number_text(settings.chance) + ",0,127,1)";
-  for (int k = 1; k <= items; ++k) {
-    std::string& entry = drop[static_cast<std::size_t>(k)];
-    entry.assign(entry_head);
-    entry += std::to_string(state.drop_item_ids[k]);
-    entry += entry_tail;
-  }
-  drop.back().assign("INSERT INTO loottable_entries values (").append(std::to_string(loottable));
-  drop.back().append(",").append(id).append(",1,").append(number_text(settings.probability));
-  drop.back().append(",1,0)");
-}
-
-// `drop`: the statements of the drop, kept from one drop to the next.
 void write_custom_drop(ProgramState& state, const RunSettings& settings, std::int64_t loottable,
-                       CandidatePoolCache& candidates, std::vector<std::string>& drop) {
+                       CandidatePoolCache& candidates) {
   // Items per drop or the candidates may have changed while events went through.
   CandidatePool& pool = candidates.current(state);
   if (auto problem = draw_problem(pool, state.item_max_count)) {
@@ -69,19 +48,22 @@ void write_custom_drop(ProgramState& state, const RunSettings& settings, std::in
   generate_random_unique_list_for_drop(state, pool);
 
   // The drop is told ahead (a journal writes it meanwhile) with the id it most
-  // likely gets, the one after the last, then again if the lookup says otherwise.
+  // likely gets, the one after the last; should the lookup give another, the
+  // rows take that id and are told again.
   const std::int32_t guess = state.next_lootdrop_id < std::numeric_limits<std::int32_t>::max()
                                  ? state.next_lootdrop_id + 1
                                  : state.next_lootdrop_id;
-  compose_drop(state, settings, loottable, guess, drop);
+  DropRows rows = compose_drop(state, settings, loottable, guess);
+  db::AnnouncedStatements drop = window_statements(rows);
   db::announce_statements(state, drop);
   lootdrop(state);
   if (state.next_lootdrop_id != guess) {
-    compose_drop(state, settings, loottable, state.next_lootdrop_id, drop);
+    rows.set_lootdrop_id(state.next_lootdrop_id);
+    drop = window_statements(rows);
     db::announce_statements(state, drop);
   }
-  for (const std::string& statement : drop) {
-    state.current_sql = statement;
+  for (const db::Announced& statement : *drop) {
+    state.current_sql = statement.sql;
     db::execute(state);
   }
 }
@@ -101,7 +83,6 @@ void walk_npcs(ProgramState& state, UiPort& ui, const RunSettings& settings,
   const std::size_t n = npcs.size();
   const double step = width / static_cast<double>(n);
   double pos = 0;
-  std::vector<std::string> drop;
   for (std::size_t i = 1; i <= n; ++i) {
     form.set_lx("> " + std::to_string(i) + "/" + std::to_string(n));
     pos += step;
@@ -112,7 +93,7 @@ void walk_npcs(ProgramState& state, UiPort& ui, const RunSettings& settings,
         static_cast<int>(std::floor(static_cast<double>(state.random.next()) * 100)) + 1;
     const Npc& npc = npcs[i - 1];
     if (roll < settings.percent_of_npcs && npc.loottable != 0) {
-      write_custom_drop(state, settings, npc.loottable, candidates, drop);
+      write_custom_drop(state, settings, npc.loottable, candidates);
     }
   }
 }

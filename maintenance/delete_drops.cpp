@@ -51,9 +51,11 @@ void Command1_Click(ProgramState& state, UiPort& ui) {
 
     // The lootdrops go first, then what pointed at them.
     state.current_sql = "DELETE FROM lootdrop WHERE lootdrop.name like " + pattern;
+    db::announce_statement(state, state.current_sql, {db::RemovedLootdrops{"name", pattern}});
     db::execute(state);
     for (const std::string& id : ids) {
       state.current_sql = "DELETE FROM lootdrop_entries WHERE lootdrop_id=" + id;
+      db::announce_statement(state, state.current_sql, {db::RemovedLootdrops{"id", id}});
       db::execute(state);
       state.current_sql = "DELETE FROM loottable_entries WHERE lootdrop_id=" + id;
       db::execute(state);

@@ -14,7 +14,7 @@
 namespace vl::maintenance {
 namespace {
 
-constexpr const char* kRepairName = "'fixed_by_KORVATH'";
+constexpr const char* kRepairName = "fixed_by_KORVATH";
 
 // Opens sql on a fresh connection and returns the id column of its rows.
 std::vector<std::string> first_column_on_new_connection(ProgramState& state,
@@ -34,19 +34,20 @@ std::vector<std::string> first_column_on_new_connection(ProgramState& state,
 }
 
 // The highest id of the table + 1; an empty table (max NULL) gives 1.
-std::string next_id(ProgramState& state, const std::string& table) {
+std::int64_t next_id(ProgramState& state, const std::string& table) {
   db::open_database(state);
   state.current_sql = "SELECT max(id) FROM " + table;
   db::open_recordset(state);
   const double highest = numeric_value(state.db_recordset->field(std::size_t{0}).text());
   state.db_recordset->close();
-  return number_text(highest + 1);
+  return static_cast<std::int64_t>(highest) + 1;
 }
 
-std::string npc_id_text(const std::string& value) {
+std::int64_t id_of(const std::string& value, const char* what) {
   const auto id = to_int32(numeric_value(value));
-  if (!id) throw db::Error("The NPC id " + value + " is out of range.", "22003", 0);
-  return std::to_string(*id);
+  if (!id)
+    throw db::Error("The " + std::string(what) + " id " + value + " is out of range.", "22003", 0);
+  return *id;
 }
 
 // Pool entry floor(r * P) + 1, counted from 1.
@@ -56,9 +57,18 @@ const std::string& pick(const std::vector<std::string>& pool, Random& random) {
   return pool[std::min(position, pool.size() - 1)];
 }
 
-void execute(ProgramState& state, std::string sql) {
-  state.current_sql = std::move(sql);
-  db::execute(state);
+// Announces the rows' statements, then sends them one by one.
+void write(ProgramState& state, std::vector<db::LootRow> rows) {
+  auto statements = std::make_shared<std::vector<db::Announced>>();
+  for (db::LootRow& row : rows) {
+    std::string sql = db::window_statement(row, db::WindowStyle::repair);
+    statements->push_back({std::move(sql), {std::move(row)}});
+  }
+  db::announce_statements(state, statements);
+  for (const db::Announced& statement : *statements) {
+    state.current_sql = statement.sql;
+    db::execute(state);
+  }
 }
 
 }  // namespace
@@ -67,9 +77,10 @@ void Command4_Click(ProgramState& state, UiPort& ui) {
   Form1Model& form = state.form1;
   form.set_lx("WORKING...");
   try {
-    std::vector<std::string> npcs =
-        first_column_on_new_connection(state, "SELECT id FROM npc_types WHERE loottable_id=0");
-    for (std::string& npc : npcs) npc = npc_id_text(npc);
+    std::vector<std::int64_t> npcs;
+    for (const std::string& npc :
+         first_column_on_new_connection(state, "SELECT id FROM npc_types WHERE loottable_id=0"))
+      npcs.push_back(id_of(npc, "NPC"));
     const std::vector<std::string> pool = first_column_on_new_connection(
         state, "SELECT id FROM items WHERE name LIKE 'cloth%' OR name LIKE 'rusty%'");
     if (pool.empty()) {
@@ -81,25 +92,29 @@ void Command4_Click(ProgramState& state, UiPort& ui) {
     std::array<std::string, 4> picked;
     for (std::string& item : picked) item = pick(pool, state.random);
 
-    const std::string lootdrop_id = next_id(state, "lootdrop");
-    execute(state, "INSERT INTO LOOTDROP values (" + lootdrop_id + "," + kRepairName + ")");
+    const std::int64_t lootdrop_id = next_id(state, "lootdrop");
+    std::vector<db::LootRow> drop{db::LootdropRow{lootdrop_id, kRepairName}};
     for (const std::string& item : picked) {
-      execute(state, "INSERT INTO LOOTDROP_ENTRIES values (" + lootdrop_id + "," + item +
-                         ",1,1,1,0,127,1)");
+      drop.emplace_back(db::LootdropEntryRow{
+          .lootdrop_id = lootdrop_id, .item_id = id_of(item, "item"), .chance = "1"});
     }
+    write(state, std::move(drop));
 
     const std::string npc_count = std::to_string(npcs.size());
     for (std::size_t i = 0; i < npcs.size(); ++i) {
       form.set_caption(Form1Control::Command4,
                        "WORKING: " + std::to_string(i + 1) + "/" + npc_count);
       ui.repaint();
-      const std::string loottable_id = next_id(state, "loottable");
-      execute(state,
-              "INSERT INTO LOOTTABLE values (" + loottable_id + "," + kRepairName + ",100,1000,0)");
-      execute(state, "INSERT INTO LOOTTABLE_ENTRIES values (" + loottable_id + "," + lootdrop_id +
-                         ",1,50,1,0)");
-      execute(state, "UPDATE npc_types SET loottable_id=" + loottable_id +
-                         " WHERE npc_types.id=" + npcs[i]);
+      const std::int64_t loottable_id = next_id(state, "loottable");
+      write(state,
+            {db::LoottableRow{.id = loottable_id,
+                              .name = kRepairName,
+                              .mincash = 100,
+                              .maxcash = 1000,
+                              .avgcoin = 0},
+             db::LoottableEntryRow{
+                 .loottable_id = loottable_id, .lootdrop_id = lootdrop_id, .probability = "50"},
+             db::NpcLoottableRow{.npc_id = npcs[i], .loottable_id = loottable_id}});
     }
   } catch (const db::Error& error) {
     // The rows written so far stay; the button stays usable so that the
