@@ -61,6 +61,10 @@ std::vector<std::string> value_texts(const LootRow& row);
 // A text as an SQL literal; see db/sql_literal.h.
 using TextLiteral = std::string (*)(std::string_view);
 
+// Appends the row's values to `out` as literals, `separator` between them:
+// numbers as they are, texts as `text` writes them (a removal: its literal).
+void append_values(std::string& out, const LootRow& row, TextLiteral text, char separator = ',');
+
 // The window's statement for the row. `run` is the Execute button's way
 // ("INSERT INTO lootdrop (id,name) values (1,\"name\")", texts in double
 // quotes), `repair` the Repair button's ("INSERT INTO LOOTDROP values
@@ -71,18 +75,20 @@ std::string window_statement(const LootRow& row, WindowStyle style);
 
 // Rows of one table gathered into "INSERT INTO t (columns) VALUES (...),(...)"
 // of at most `max_bytes` (at least one row each); texts written by `text`.
-// `statement` gets each INSERT with its rows, in order; it may throw.
+// `statement` gets each INSERT with its rows (none unless `with_rows`), in
+// order; it may throw.
 class InsertBatcher {
  public:
   using Statement = std::function<void(const std::string& sql, std::vector<LootRow>& rows)>;
   InsertBatcher(const LootTable& table, std::size_t max_bytes, TextLiteral text,
-                const Statement& statement);
+                const Statement& statement, bool with_rows = true);
   void add(LootRow row);
   void flush();  // sends what is gathered
 
  private:
   std::size_t max_bytes_;
   TextLiteral text_;
+  bool with_rows_;
   const Statement& statement_;
   std::string head_, sql_;
   std::vector<LootRow> rows_;

@@ -7,6 +7,7 @@
 #include <variant>
 
 #include "db/odbc.h"
+#include "db/sql_literal.h"
 
 namespace vl::journal {
 
@@ -49,7 +50,7 @@ std::string default_journal_path() {
 }
 
 RunRecorder::~RunRecorder() {
-  if (pending_) pending_->ids.wait();
+  for (Pending& pending : pending_) pending.ids.wait();
   detach();
 }
 
@@ -101,15 +102,32 @@ bool RunRecorder::kept(const db::LootRow& row) const {
 
 std::vector<std::int64_t> RunRecorder::write_told(std::int64_t run,
                                                   const std::vector<db::Announced>& told,
+                                                  std::size_t first, std::size_t end,
                                                   const std::vector<std::int64_t>& confirmed,
                                                   const std::vector<std::int64_t>& forget) {
   std::vector<const db::LootRow*> rows;
-  for (const db::Announced& statement : told)
-    for (const db::LootRow& row : statement.rows)
+  for (std::size_t i = first; i < end; ++i)
+    for (const db::LootRow& row : told[i].rows)
       if (kept(row)) rows.push_back(&row);
-  return store_.record_each(
-      run, rows.size(), [&](std::size_t i, Row& row) { row = journal_row(*rows[i]); }, confirmed,
-      forget);
+  const db::LootTable* table = nullptr;
+  std::string columns;
+  const auto fill = [&](std::size_t i, StoredRow& stored) {
+    const db::LootRow& row = *rows[i];
+    const db::LootTable& of_row = db::table_of(row);
+    stored.kind = kind_of(row);
+    if (const auto* removed = std::get_if<db::RemovedLootdrops>(&row)) {
+      stored.columns = removed->column;
+      table = nullptr;
+    } else if (&of_row != table) {
+      table = &of_row;
+      columns = db::column_list(of_row);
+    }
+    if (table) stored.columns = columns;
+    stored.table = of_row.name;
+    stored.values.clear();
+    db::append_values(stored.values, row, db::sql_text, kValueSeparator);
+  };
+  return store_.record_each(run, rows.size(), fill, confirmed, forget);
 }
 
 void RunRecorder::journal_failed(const std::string& why, bool statement_waits) {
@@ -128,36 +146,51 @@ void RunRecorder::ahead(const db::AnnouncedStatements& told) {
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                       [](const auto& x, const auto& y) { return x.sql == y.sql; });
   };
-  if (pending_ && same_texts(*told_, *told)) return;  // told again: as guessed
-  settle_pending(false);
+  if (!pending_.empty() && same_texts(*told_, *told)) return;  // told again: as guessed
+  forget_pending();
   ahead_.clear();
   told_ = told;
-  std::vector<std::size_t> counts;
-  std::size_t total = 0;
-  for (const db::Announced& statement : *told) {
-    counts.push_back(
-        static_cast<std::size_t>(std::count_if(statement.rows.begin(), statement.rows.end(),
-                                               [this](const auto& row) { return kept(row); })));
-    total += counts.back();
-  }
-  if (total == 0 || (incomplete_ && on_failure_ == OnJournalFailure::carry_on)) {
+  if (incomplete_ && on_failure_ == OnJournalFailure::carry_on) {
     for (std::size_t i = 0; i < told->size(); ++i) ahead_.push_back({i, {}});
     return;
   }
   // Written on the writer's thread while the caller goes on (a drop looks up
-  // its id meanwhile); its statements wait for it at the gate.
-  if (!writer_) writer_ = std::make_unique<BackgroundWriter>();
-  auto write = [this, run = run_, told, confirmed = std::exchange(confirmed_, {}),
-                forget = std::exchange(forget_, {})] {
-    return write_told(run, *told, confirmed, forget);
-  };
-  pending_.emplace(Pending{std::move(counts), writer_->run(std::move(write))});
+  // its id meanwhile); each statement waits at the gate for its own rows
+  // only, so that a long run of statements is written while the server takes
+  // the ones before.
+  constexpr std::size_t kRowsPerWrite = 4096;
+  Pending part{0, 0, {}, {}};
+  std::size_t rows = 0;
+  for (std::size_t i = 0; i < told->size(); ++i) {
+    const auto& of_statement = (*told)[i].rows;
+    part.rows_per_statement.push_back(static_cast<std::size_t>(std::count_if(
+        of_statement.begin(), of_statement.end(), [this](const auto& row) { return kept(row); })));
+    rows += part.rows_per_statement.back();
+    part.end = i + 1;
+    if (rows < kRowsPerWrite && part.end < told->size()) continue;
+    if (rows == 0) {
+      std::promise<std::vector<std::int64_t>> none;
+      none.set_value({});
+      part.ids = none.get_future();
+    } else {
+      if (!writer_) writer_ = std::make_unique<BackgroundWriter>();
+      auto write = [this, run = run_, told, first = part.first, end = part.end,
+                    confirmed = std::exchange(confirmed_, {}),
+                    forget = std::exchange(forget_, {})] {
+        return write_told(run, *told, first, end, confirmed, forget);
+      };
+      part.ids = writer_->run(std::move(write));
+    }
+    pending_.push_back(std::move(part));
+    part = Pending{i + 1, i + 1, {}, {}};
+    rows = 0;
+  }
 }
 
 void RunRecorder::settle_pending(bool used) {
-  if (!pending_) return;
-  Pending pending = std::move(*pending_);
-  pending_.reset();
+  if (pending_.empty()) return;
+  Pending pending = std::move(pending_.front());
+  pending_.pop_front();
   std::vector<std::int64_t> ids;
   try {
     ids = pending.ids.get();
@@ -172,13 +205,18 @@ void RunRecorder::settle_pending(bool used) {
   auto next = ids.begin();
   for (std::size_t i = 0; i < pending.rows_per_statement.size(); ++i) {
     const auto count = static_cast<std::ptrdiff_t>(pending.rows_per_statement[i]);
-    ahead_.push_back({i, std::vector<std::int64_t>(next, next + count)});
+    ahead_.push_back({pending.first + i, std::vector<std::int64_t>(next, next + count)});
     next += count;
   }
 }
 
+void RunRecorder::forget_pending() {
+  while (!pending_.empty()) settle_pending(false);
+}
+
 void RunRecorder::gate(const std::string& sql) {
-  if (pending_ && told_->front().sql == sql) settle_pending(true);
+  if (ahead_.empty() && !pending_.empty() && (*told_)[pending_.front().first].sql == sql)
+    settle_pending(true);
   // Statements not told ahead (the reads, a drop's id lookup among them) change
   // nothing the journal keeps, and leave what was told waiting.
   if (ahead_.empty() || (*told_)[ahead_.front().statement].sql != sql) return;
@@ -205,7 +243,7 @@ void RunRecorder::heard(bool succeeded) {
 }
 
 void RunRecorder::record(const std::vector<Row>& rows) {
-  settle_pending(false);
+  forget_pending();
   const auto ids = store_.record(run_, rows, confirmed_, forget_);
   for (std::size_t i = 0; i < rows.size(); ++i)
     if (rows[i].kind == RowKind::deleted && rows[i].table == "lootdrop")
@@ -218,7 +256,7 @@ void RunRecorder::record(const std::vector<Row>& rows) {
 void RunRecorder::end(Ending ending, Written written) {
   if (ending == Ending::failed && server_lost_) ending = Ending::server_lost;
   if (run_ == 0) return;
-  settle_pending(false);
+  forget_pending();
   detach();
   const std::int64_t run = run_;
   run_ = 0;

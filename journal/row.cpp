@@ -48,15 +48,17 @@ std::string describe(const Row& row) {
   return row.table + " (" + values + ")";
 }
 
+RowKind kind_of(const db::LootRow& row) {
+  if (std::holds_alternative<db::RemovedLootdrops>(row)) return RowKind::removed;
+  return std::holds_alternative<db::NpcLoottableRow>(row) ? RowKind::npc : RowKind::inserted;
+}
+
 Row journal_row(const db::LootRow& row) {
   const db::LootTable& table = db::table_of(row);
   std::vector<std::string> values = db::value_texts(row);
   if (const auto* removed = std::get_if<db::RemovedLootdrops>(&row))
     return Row{RowKind::removed, std::string(table.name), {removed->column}, std::move(values)};
-  Row journal{std::holds_alternative<db::NpcLoottableRow>(row) ? RowKind::npc : RowKind::inserted,
-              std::string(table.name),
-              {},
-              {}};
+  Row journal{kind_of(row), std::string(table.name), {}, {}};
   journal.columns.reserve(values.size());
   for (std::size_t i = 0; i < values.size(); ++i) {
     const db::TableColumn& column = table.columns[i];

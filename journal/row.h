@@ -27,6 +27,8 @@ struct Row {
 // The journal's row of a row a writer announced: inserted, an NPC's loottable
 // (columns id, loottable_id), or lootdrops removed unread.
 Row journal_row(const db::LootRow& row);
+// Its kind alone.
+RowKind kind_of(const db::LootRow& row);
 
 // "inserted", "deleted", "npc", "removed".
 const char* kind_name(RowKind kind);

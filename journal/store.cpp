@@ -47,7 +47,7 @@ std::string rows_of_run(const std::string& run) {
          ") FROM runs WHERE id=" + run + ")";
 }
 
-constexpr char kSeparator = '\x1f';
+constexpr char kSeparator = kValueSeparator;
 
 RowKind kind_of(const std::string& name) {
   if (name == "deleted") return RowKind::deleted;
@@ -305,13 +305,18 @@ std::vector<std::int64_t> Store::record(std::int64_t run, const std::vector<Row>
                                         const std::vector<std::int64_t>& confirmed,
                                         const std::vector<std::int64_t>& forget) {
   return record_each(
-      run, rows.size(), [&rows](std::size_t i, Row& row) { row = rows[i]; }, confirmed, forget);
+      run, rows.size(),
+      [&rows](std::size_t i, StoredRow& stored) {
+        const Row& row = rows[i];
+        stored = {row.kind, row.table, joined(row.columns, ','), joined(row.values, kSeparator),
+                  row.uncertain};
+      },
+      confirmed, forget);
 }
 
-std::vector<std::int64_t> Store::record_each(std::int64_t run, std::size_t count,
-                                             const std::function<void(std::size_t, Row&)>& row_at,
-                                             const std::vector<std::int64_t>& confirmed,
-                                             const std::vector<std::int64_t>& forget) {
+std::vector<std::int64_t> Store::record_each(
+    std::int64_t run, std::size_t count, const std::function<void(std::size_t, StoredRow&)>& row_at,
+    const std::vector<std::int64_t>& confirmed, const std::vector<std::int64_t>& forget) {
   std::vector<std::int64_t> ids;
   ids.reserve(count);
   Statement(db_, kept("BEGIN IMMEDIATE")).step();
@@ -326,11 +331,11 @@ std::vector<std::int64_t> Store::record_each(std::int64_t run, std::size_t count
     for (std::int64_t id : forget) drop.bind(1, id).step();
     Statement insert(db_, kept("INSERT INTO rows (run, kind, tbl, cols, vals, uncertain) "
                                "VALUES (?,?,?,?,?,?)"));
-    Row row;
+    StoredRow row;
     for (std::size_t i = 0; i < count; ++i) {
       row_at(i, row);
       insert.bind(1, run).bind(2, kind_name(row.kind)).bind(3, row.table);
-      insert.bind(4, joined(row.columns, ',')).bind(5, joined(row.values, kSeparator));
+      insert.bind(4, row.columns).bind(5, row.values);
       insert.bind(6, std::int64_t{row.uncertain}).step();
       ids.push_back(sqlite3_last_insert_rowid(db_));
     }

@@ -48,6 +48,17 @@ std::string still_written(const RunInfo& run);
 // it, "unfinished" when it never ended.
 std::string shown_outcome(const RunInfo& run);
 
+// The separator between a stored row's values.
+inline constexpr char kValueSeparator = '\x1f';
+
+// A row as the journal stores it: its column names joined by ',', its values
+// by kValueSeparator.
+struct StoredRow {
+  RowKind kind = RowKind::inserted;
+  std::string table, columns, values;
+  bool uncertain = true;
+};
+
 class Store {
  public:
   // Opens (and creates) the journal at `path`, its folder included. Throws JournalError.
@@ -67,7 +78,7 @@ class Store {
   // As record, with `count` rows that `row_at` fills in one at a time (so
   // that they need not all be held at once), in one transaction.
   std::vector<std::int64_t> record_each(std::int64_t run, std::size_t count,
-                                        const std::function<void(std::size_t, Row&)>& row_at,
+                                        const std::function<void(std::size_t, StoredRow&)>& row_at,
                                         const std::vector<std::int64_t>& confirmed = {},
                                         const std::vector<std::int64_t>& forget = {});
   void set_uncertain(std::int64_t run, bool uncertain);

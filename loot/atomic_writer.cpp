@@ -219,12 +219,22 @@ AtomicResult write_atomically(db::Connection& connection, Plan& plan,
     result.first_id = next;
     for (PlannedDrop& drop : plan.drops) drop.lootdrop_id = next++;
     plan.highest_lootdrop_id = highest;
-    for_each_plan_insert(plan, room, [&](const std::string& sql, std::vector<db::LootRow>& rows) {
-      if (announce)
-        announce(std::make_shared<const std::vector<db::Announced>>(
-            std::vector<db::Announced>{{sql, std::move(rows)}}));
-      transaction.send(sql);
-    });
+    if (!announce) {
+      for_each_plan_insert(plan, room,
+                           [&](const std::string& sql, auto&) { transaction.send(sql); });
+    } else {
+      // All INSERTs told at once: a journal writes the rows of the later ones
+      // while the server takes the earlier.
+      auto told = std::make_shared<std::vector<db::Announced>>();
+      for_each_plan_insert(
+          plan, room,
+          [&](const std::string& sql, std::vector<db::LootRow>& rows) {
+            told->push_back({sql, std::move(rows)});
+          },
+          db::sql_text, true);
+      announce(told);
+      for (const db::Announced& insert : *told) transaction.send(insert.sql);
+    }
     transaction.commit(plan.drop_name);
   } catch (const WriteFailed& failure) {
     result.outcome = failure.outcome;

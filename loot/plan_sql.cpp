@@ -14,13 +14,14 @@ constexpr std::size_t kScriptStatementBytes = 256 * 1024;
 }  // namespace
 
 void for_each_plan_insert(const Plan& plan, std::size_t max_bytes,
-                          const db::InsertBatcher::Statement& statement, db::TextLiteral text) {
-  db::InsertBatcher drops(db::kLootdropTable, max_bytes, text, statement);
+                          const db::InsertBatcher::Statement& statement, db::TextLiteral text,
+                          bool with_rows) {
+  db::InsertBatcher drops(db::kLootdropTable, max_bytes, text, statement, with_rows);
   for (const PlannedDrop& drop : plan.drops)
     drops.add(db::LootdropRow{.id = drop.lootdrop_id, .name = plan.drop_name});
   drops.flush();
 
-  db::InsertBatcher entries(db::kLootdropEntriesTable, max_bytes, text, statement);
+  db::InsertBatcher entries(db::kLootdropEntriesTable, max_bytes, text, statement, with_rows);
   const std::string chance = number_text(plan.settings.chance);
   for (const PlannedDrop& drop : plan.drops) {
     for (const std::int32_t item : drop.item_ids)
@@ -29,7 +30,7 @@ void for_each_plan_insert(const Plan& plan, std::size_t max_bytes,
   }
   entries.flush();
 
-  db::InsertBatcher links(db::kLoottableEntriesTable, max_bytes, text, statement);
+  db::InsertBatcher links(db::kLoottableEntriesTable, max_bytes, text, statement, with_rows);
   const std::string probability = number_text(plan.settings.probability);
   for (const PlannedDrop& drop : plan.drops) {
     links.add(db::LoottableEntryRow{.loottable_id = drop.loottable_id,

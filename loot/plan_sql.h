@@ -18,10 +18,11 @@ namespace vl::loot {
 // Calls `statement` with each INSERT of the plan and its rows: the lootdrops,
 // then their lootdrop entries, then the loottable entries, each table's rows in
 // plan order. A statement holds as many rows as fit in `max_bytes` (at least
-// one). `text` writes the drop name as a literal.
+// one). `text` writes the drop name as a literal. The rows come along only
+// `with_rows`.
 void for_each_plan_insert(const Plan& plan, std::size_t max_bytes,
                           const db::InsertBatcher::Statement& statement,
-                          db::TextLiteral text = db::sql_text);
+                          db::TextLiteral text = db::sql_text, bool with_rows = false);
 
 // The plan as a script for the mariadb client: `comment` (one "-- " line per
 // line), START TRANSACTION, a guard that stops the script before anything is
