@@ -148,6 +148,7 @@ std::vector<std::string> atomic_layout_problems(
     db::Connection& connection, const std::function<void(const std::string&)>& statement_sent) {
   std::vector<std::string> problems;
   std::vector<std::string> names;
+  names.reserve(kWrittenTables.size());
   for (const db::LootTable* table : kWrittenTables) names.emplace_back(table->name);
   std::set<std::string> present;
   for (const auto& row : rows_of(connection, db::table_engines_query(names), statement_sent)) {
@@ -183,7 +184,11 @@ std::vector<std::string> atomic_layout_problems(
     }
     for (const std::string& column : named) {
       if (!seen.count(column)) {
-        problems.push_back("Table " + table + " has no column " + column + ".");
+        problems.push_back(std::string("Table ")
+                               .append(table)
+                               .append(" has no column ")
+                               .append(column)
+                               .append("."));
       }
     }
   }
