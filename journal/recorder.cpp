@@ -155,9 +155,10 @@ void RunRecorder::ahead(const db::AnnouncedStatements& told) {
     return;
   }
   // Written on the writer's thread while the caller goes on (a drop looks up
-  // its id meanwhile); each statement waits at the gate for its own rows
-  // only, so that a long run of statements is written while the server takes
-  // the ones before.
+  // its id meanwhile). A statement of many rows (a batch), or a part grown to
+  // kRowsPerWrite rows, ends a part: each statement waits at the gate only for
+  // the part that holds its rows, so that the later batches are written while
+  // the server takes the earlier.
   constexpr std::size_t kRowsPerWrite = 4096;
   Pending part{0, 0, {}, {}};
   std::size_t rows = 0;
@@ -167,7 +168,8 @@ void RunRecorder::ahead(const db::AnnouncedStatements& told) {
         of_statement.begin(), of_statement.end(), [this](const auto& row) { return kept(row); })));
     rows += part.rows_per_statement.back();
     part.end = i + 1;
-    if (rows < kRowsPerWrite && part.end < told->size()) continue;
+    const bool batch = part.rows_per_statement.back() > 1;
+    if (!batch && rows < kRowsPerWrite && part.end < told->size()) continue;
     if (rows == 0) {
       std::promise<std::vector<std::int64_t>> none;
       none.set_value({});

@@ -313,6 +313,13 @@ const Row kRows[] = {
    "stopped. What was written before is in the journal.\nThe transaction was rolled back, nothing of the run was "
    "written.\n", "SELECT COUNT(*) FROM lootdrop", "0", 12, "",
    "CREATE TRIGGER full AFTER INSERT ON rows BEGIN SELECT RAISE(ABORT, 'disk full'); END"},
+  // The journal fails at the second batch: the first went out, the transaction is rolled back.
+  {"atomic_journal_fails_later", {kGen, kLevels, "01-10", kAll, "101", kItems, "1", "--seed", "4", "--atomic"},
+   {kArmours, kNpcs}, 1, "npcs=2 walked=2 chosen=2 drops=0 entries=0 seconds={s}\n", "The journal " VL_JOURNAL_DIR
+   "/cli_row_atomic_journal_fails_later.sqlite3 could not be written (disk full): the statement was not sent and the "
+   "run stopped. What was written before is in the journal.\nThe transaction was rolled back, nothing of the run "
+   "was written.\n", "SELECT COUNT(*) FROM lootdrop", "0", 13, "",
+   "CREATE TRIGGER full AFTER INSERT ON rows WHEN NEW.tbl='lootdrop_entries' BEGIN SELECT RAISE(ABORT, 'disk full'); END"},
   {"no_journal_writes", {"--no-journal", kGen, kLevels, "01-10", kAll, "101", kItems, "2"},
    {kArmours, kNpcs}, 0, kTwoDrops + "4 seconds={s}\n", kSeed + kDone, "SELECT COUNT(*) FROM lootdrop", "2", 12},
   {"journal_with_no_journal", {"--journal", "j", "--no-journal", kGen, kLevels, "01-10"}, {}, 64, "",
