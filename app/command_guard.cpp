@@ -41,29 +41,40 @@ class ControlSnapshot {
 
 }  // namespace
 
+Failure failure_of(const std::exception_ptr& thrown) {
+  try {
+    std::rethrow_exception(thrown);
+  } catch (const db::ConnectionFailed&) {
+    return {db::kConnectionFailedMessage, true};
+  } catch (const db::UsageError& slip) {
+    return {std::string(kProgramFaultMessage) + slip.what()};
+  } catch (const std::exception& failure) {
+    return {failure.what()};
+  } catch (...) {
+    return {"Unexpected failure"};
+  }
+}
+
 void run_command(ProgramState& state, UiPort& ui, const Command& command,
                  const EndProgram& end_program) {
   const ControlSnapshot before(state.form1);
   try {
     command(state, ui);
-  } catch (const db::ConnectionFailed&) {
-    ui.message_box(db::kConnectionFailedMessage);
-    end_program(kExitConnectionFailed);
-  } catch (const db::UsageError& slip) {
-    before.restore(state.form1);
-    ui.message_box(std::string(kProgramFaultMessage) + slip.what());
-  } catch (const std::exception& failure) {
-    before.restore(state.form1);
-    ui.message_box(failure.what());
   } catch (...) {
+    const Failure failure = failure_of(std::current_exception());
+    if (failure.connection_lost) {
+      ui.message_box(failure.message);
+      end_program(kExitConnectionFailed);
+      return;
+    }
     before.restore(state.form1);
-    ui.message_box("Unexpected failure");
+    ui.message_box(failure.message);
   }
 }
 
-void end_program_now(ProgramState& state, int exit_code) {
-  state.db_recordset.reset();
-  state.db_connection.reset();
+void end_program_now(db::Session& session, int exit_code) {
+  session.db_recordset.reset();
+  session.db_connection.reset();
   std::fflush(nullptr);
   std::_Exit(exit_code);
 }

@@ -3,7 +3,9 @@
 // the program after its message, any other failure is shown and the window
 // stays usable.
 
+#include <exception>
 #include <functional>
+#include <string>
 
 #include "core/program_state.h"
 #include "core/ui_port.h"
@@ -20,6 +22,15 @@ inline constexpr int kExitConnectionFailed = 2;
 inline constexpr const char* kProgramFaultMessage =
     "The command was stopped by a fault in this program, not by the database:\r\n";
 
+// What a command's failure shows: the connection message for
+// db::ConnectionFailed (connection_lost set), kProgramFaultMessage with the
+// text of a db::UsageError, the text of any other exception.
+struct Failure {
+  std::string message;
+  bool connection_lost = false;
+};
+Failure failure_of(const std::exception_ptr& thrown);
+
 // Runs `command`. On db::ConnectionFailed: shows the connection message, then
 // calls end_program(kExitConnectionFailed). On db::UsageError: shows
 // kProgramFaultMessage with its text. On any other exception: shows its
@@ -30,6 +41,6 @@ void run_command(ProgramState& state, UiPort& ui, const Command& command,
 
 // Ends the process at once: the open connection is closed, nothing else runs
 // (a command waiting in process_events never resumes).
-[[noreturn]] void end_program_now(ProgramState& state, int exit_code);
+[[noreturn]] void end_program_now(db::Session& session, int exit_code);
 
 }  // namespace vl::ui

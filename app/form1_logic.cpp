@@ -3,6 +3,7 @@
 #include "config/db_ini.h"
 #include "core/numeric_text.h"
 #include "loot/catalog.h"
+#include "loot/run_rules.h"
 
 namespace vl::form1 {
 
@@ -43,17 +44,10 @@ bool Form_Load(ProgramState& state, UiPort& ui, const std::string& ini_path) {
 
 void item_max_Change(ProgramState& state) {
   Form1Model& form = state.form1;
-  const auto reset = [&form] { form.set_text(Form1Control::item_max, "5"); };
-
-  const auto number = whole_text_number(form.text(Form1Control::item_max));
-  if (!number) return reset();
-
+  const std::string settled = loot::settled_items_per_drop(form.text(Form1Control::item_max));
   // Writing the text raises this handler again, nested, before we go on.
-  if (*number > 100) form.set_text(Form1Control::item_max, "100");
-
-  const auto count = to_int16(numeric_value(form.text(Form1Control::item_max)));
-  if (!count) return reset();
-  state.item_max_count = *count;
+  if (settled != form.text(Form1Control::item_max)) form.set_text(Form1Control::item_max, settled);
+  state.item_max_count = *to_int16(numeric_value(settled));
 }
 
 void level_Click(ProgramState& state) {
@@ -63,8 +57,13 @@ void level_Click(ProgramState& state) {
       selected >= 0 && selected < static_cast<int>(form.level_entries().size())
           ? form.level_entries()[selected]
           : std::string();
-  state.level_low = entry.substr(0, 2);
-  state.level_high = entry.size() >= 2 ? entry.substr(entry.size() - 2) : entry;
+  const LevelBounds bounds = level_bounds(entry);
+  state.level_low = bounds.low;
+  state.level_high = bounds.high;
+}
+
+LevelBounds level_bounds(const std::string& entry) {
+  return {entry.substr(0, 2), entry.size() >= 2 ? entry.substr(entry.size() - 2) : entry};
 }
 
 bool level_selection_changed(ProgramState& state, int row) {

@@ -20,6 +20,12 @@ bool Form_Load(ProgramState& state, UiPort& ui, const std::string& ini_path = "d
 // becomes "100", text that is no number (or does not fit 16 bits) becomes "5".
 void item_max_Change(ProgramState& state);
 
+// A level list entry's bounds: its first two and its last two characters.
+struct LevelBounds {
+  std::string low, high;
+};
+LevelBounds level_bounds(const std::string& entry);
+
 // Takes level_low and level_high from the selected entry of the level list.
 void level_Click(ProgramState& state);
 

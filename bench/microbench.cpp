@@ -50,8 +50,9 @@ void BM_candidate_pool_cache_unchanged(benchmark::State& state) {
   for (int slot = 1; slot <= count; ++slot) program->custom_item_ids[slot] = 1000.0 + slot;
   program->candidate_count = static_cast<std::int16_t>(count);
   vl::loot::CandidatePoolCache cache;
-  cache.current(*program);
-  for (auto _ : state) benchmark::DoNotOptimize(cache.current(*program).distinct_ids);
+  const vl::loot::CandidateSlots slots{program->custom_item_ids, program->candidate_count};
+  cache.current(slots);
+  for (auto _ : state) benchmark::DoNotOptimize(cache.current(slots).distinct_ids);
 }
 BENCHMARK(BM_candidate_pool_cache_unchanged)->Arg(5154)->Arg(32767)->Unit(benchmark::kMillisecond);
 

@@ -57,15 +57,15 @@ std::vector<FindingQuery> finding_queries() {
   };
 }
 
-std::vector<std::vector<std::string>> rows_of(ProgramState& state, const std::string& sql) {
-  state.current_sql = sql;
-  db::open_recordset(state);
-  auto out = state.db_recordset->remaining_texts();
-  state.db_recordset->close();
+std::vector<std::vector<std::string>> rows_of(db::Session& state, const std::string& sql) {
+  db::Recordset rows;
+  rows.open(sql, *state.db_connection);
+  auto out = rows.remaining_texts();
+  rows.close();
   return out;
 }
 
-Finding find(ProgramState& state, const FindingQuery& query) {
+Finding find(db::Session& state, const FindingQuery& query) {
   Finding finding;
   finding.what = query.what;
   try {
@@ -132,7 +132,7 @@ LayoutFit compare_layout(const WindowTable& expected, const std::vector<std::str
   return fit;
 }
 
-CheckReport check_world(ProgramState& state) {
+CheckReport check_world(db::Session& state) {
   CheckReport report;
   db::open_database(state);
   for (const FindingQuery& query : finding_queries()) report.findings.push_back(find(state, query));

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cli/window_layout.h"
-#include "core/program_state.h"
+#include "db/session.h"
 
 namespace vl::cli {
 
@@ -34,8 +34,8 @@ struct CheckReport {
 // How a table's columns (empty: no such table) fit the window's inserts.
 LayoutFit compare_layout(const WindowTable& expected, const std::vector<std::string>& columns);
 
-// Reads the world over one connection of the state's session. Throws
+// Reads the world over one connection of the session. Throws
 // db::ConnectionFailed.
-CheckReport check_world(ProgramState& state);
+CheckReport check_world(db::Session& state);
 
 }  // namespace vl::cli

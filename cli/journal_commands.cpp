@@ -5,9 +5,9 @@
 
 #include "cli/connect.h"
 #include "cli/exit_codes.h"
+#include "cli/interrupt.h"
 #include "cli/output.h"
 #include "cli/question.h"
-#include "cli/interrupt.h"
 #include "cli/terminal_ui.h"
 #include "db/database.h"
 #include "journal/run_settings.h"
@@ -78,7 +78,7 @@ int show_command(journal::Store& store, std::int64_t id) {
   return kExitDone;
 }
 
-int undo_command(ProgramState& state, journal::Store& store, const Invocation& invocation,
+int undo_command(db::Session& state, journal::Store& store, const Invocation& invocation,
                  bool on_terminal) {
   const auto run = find(store, invocation.run_id);
   if (!run) return kExitRefused;

@@ -2,7 +2,7 @@
 // history, show and undo: the journal's runs listed, one shown, one undone.
 
 #include "cli/options.h"
-#include "core/program_state.h"
+#include "db/session.h"
 #include "journal/store.h"
 
 namespace vl::cli {
@@ -11,7 +11,7 @@ namespace vl::cli {
 int history_command(journal::Store& store, Format format);
 int show_command(journal::Store& store, std::int64_t run);
 // After Form_Load: the world of db.ini must be the run's.
-int undo_command(ProgramState& state, journal::Store& store, const Invocation& invocation,
+int undo_command(db::Session& state, journal::Store& store, const Invocation& invocation,
                  bool on_terminal);
 
 }  // namespace vl::cli

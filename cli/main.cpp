@@ -4,7 +4,6 @@
 
 #include <cstdio>
 
-#include "app/form1_logic.h"
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
@@ -13,6 +12,7 @@
 #include "cli/run_journal.h"
 #include "cli/settings.h"
 #include "cli/terminal_ui.h"
+#include "config/db_ini.h"
 
 namespace {
 
@@ -74,20 +74,21 @@ int run_program(int argc, char** argv) {
   }
 
   watch_for_interrupt();
-  auto state = std::make_unique<vl::ProgramState>();
-  state->brace_settings = true;
+  vl::db::Session session;
+  session.brace_settings = true;
   const bool quiet = run.verbosity == Verbosity::quiet;
-  TerminalUi ui(*state, {.echo_messages = !quiet && run.command != CommandName::test_rules,
-                         .show_progress = !quiet && isatty(STDERR_FILENO),
-                         .log_statements = run.verbosity == Verbosity::verbose});
+  TerminalUi ui(session, {.echo_messages = !quiet && run.command != CommandName::test_rules,
+                          .show_progress = !quiet && isatty(STDERR_FILENO),
+                          .log_statements = run.verbosity == Verbosity::verbose});
 
   const std::string ini = config_path(run);
-  if (!vl::form1::Form_Load(*state, ui, ini)) {
+  if (!vl::read_db_ini(session, ui, ini)) {
     if (quiet) std::fprintf(stderr, "%s\n", plain_lines(ui.messages().back()).c_str());
     std::fprintf(stderr, "(read %s)\n", ini.c_str());
     return kExitNotConnected;
   }
-  const Applied applied = apply_settings(*state, ui, run, list_text);
+  auto inputs = std::make_unique<vl::loot::FixedInputs>();
+  const Applied applied = apply_settings(*inputs, ui, run, list_text);
   for (const std::string& warning : applied.warnings) std::fprintf(stderr, "%s\n", warning.c_str());
   if (applied.usage_error) {
     std::fprintf(stderr, "vandril_loot_cli: %s\n", applied.usage_error->c_str());
@@ -95,9 +96,9 @@ int run_program(int argc, char** argv) {
   }
   if (undo_store) {
     end_at_once_on_interrupt(true);
-    return undo_command(*state, *undo_store, run, on_terminal);
+    return undo_command(session, *undo_store, run, on_terminal);
   }
-  return run_command_line(*state, ui, run, run_journal.get());
+  return run_command_line(session, ui, *inputs, run, run_journal.get());
 }
 
 }  // namespace

@@ -5,21 +5,10 @@
 #include <algorithm>
 #include <cstdio>
 #include <mutex>
-#include <sstream>
 #include <string_view>
 
 namespace vl::cli {
 namespace {
-
-std::vector<long long> column_counts(const std::string& column) {
-  std::vector<long long> counts;
-  std::istringstream lines(column);
-  for (std::string line; std::getline(lines, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!line.empty()) counts.push_back(std::stoll(line));
-  }
-  return counts;
-}
 
 std::string stats_table_text(const StatsTable& stats) {
   std::size_t width = 0;
@@ -86,17 +75,6 @@ std::string check_json(const CheckReport& report) {
 }
 
 }  // namespace
-
-StatsTable stats_table(const Form1Model& form, const std::vector<std::string>& words) {
-  StatsTable stats{form.level_entries(), words, {}};
-  stats.counts.assign(words.size(), std::vector<long long>(stats.ranges.size(), 0));
-  for (std::size_t r = 0; r < stats.ranges.size(); ++r) {
-    const auto counts = column_counts(form.lvls(static_cast<int>(r) + 1));
-    for (std::size_t c = 0; c < counts.size() && c < words.size(); ++c)
-      stats.counts[c][r] = counts[c];
-  }
-  return stats;
-}
 
 std::string csv_text(const std::string& text) {
   std::string cell =

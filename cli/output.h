@@ -8,18 +8,11 @@
 
 #include "cli/check.h"
 #include "cli/options.h"
-#include "core/form1_model.h"
+#include "maintenance/drop_counts.h"
 
 namespace vl::cli {
 
-struct StatsTable {
-  std::vector<std::string> ranges;             // columns
-  std::vector<std::string> categories;         // rows: the statistics words
-  std::vector<std::vector<long long>> counts;  // counts[category][range]
-};
-
-// The counts as the window's statistics columns hold them.
-StatsTable stats_table(const Form1Model& form, const std::vector<std::string>& words);
+using maintenance::StatsTable;
 std::string stats_text(const StatsTable& stats, Format format);
 
 std::string check_text(const CheckReport& report, Format format);

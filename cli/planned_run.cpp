@@ -51,22 +51,22 @@ bool finish_output(WholeFile& file, const std::string& path, const char* option)
 
 // `observed`: its statements are logged and counted like the handlers' (the
 // window's way counts its own statements only, so the report's reads are not).
-std::unique_ptr<db::Connection> connect(ProgramState& state, bool observed = true) {
-  auto connection = connect_or_say(state);
+std::unique_ptr<db::Connection> connect(db::Session& session, bool observed = true) {
+  auto connection = connect_or_say(session);
   if (connection && observed) {
-    connection->set_observer(state.statement_observer);
-    connection->set_gate(state.statement_gate);
+    connection->set_observer(session.statement_observer);
+    connection->set_gate(session.statement_gate);
   }
   return connection;
 }
 
 // The plan, or the exit code of what kept it from being made (nothing written).
-std::variant<loot::Plan, int> make_plan(ProgramState& state, db::Connection& connection,
+std::variant<loot::Plan, int> make_plan(loot::FixedInputs& inputs, db::Connection& connection,
                                         std::uint64_t seed) {
   Random random;
   random.pin_seed(seed);
   try {
-    return loot::plan_run(state, connection, random);
+    return loot::plan_run(inputs, connection, random);
   } catch (const loot::RunStopped& stop) {
     say(stop.message);
   } catch (const loot::LootdropIdsExhausted& error) {
@@ -77,13 +77,13 @@ std::variant<loot::Plan, int> make_plan(ProgramState& state, db::Connection& con
   return kExitRefused;
 }
 
-std::string settings_comment(const ProgramState& state, const Invocation& run,
+std::string settings_comment(const loot::FixedInputs& inputs, const Invocation& run,
                              const loot::Plan& plan, std::uint64_t seed) {
   return fmt::format(
       "vandril_loot_cli generate, planned {}\nlevels {}-{}, drops named {}, {}, npc percent {}, "
       "chance {}, probability {}, items {}\nseed {}\nhighest lootdrop id when planned: {}",
       utc_now(), plan.level_low, plan.level_high, plan.drop_name,
-      run.list ? fmt::format("custom list of {} items", loot::custom_list_length(state))
+      run.list ? fmt::format("custom list of {} items", loot::custom_list_length(inputs.slots))
                : "rules \"" + run.rules.value_or("") + "\"",
       run.npc_percent, run.chance, run.probability, run.items, seed,
       plan.highest_lootdrop_id.empty() ? "none" : plan.highest_lootdrop_id);
@@ -132,16 +132,17 @@ int exit_code_of(loot::AtomicOutcome outcome) {
 
 }  // namespace
 
-int run_planned(ProgramState& state, TerminalUi& ui, const Invocation& run, std::uint64_t seed) {
+int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,
+                const Invocation& run, std::uint64_t seed) {
   const auto started = std::chrono::steady_clock::now();
   std::unique_ptr<WholeFile> sql_file, report_file;
   if (!open_output(run.sql, "--sql", sql_file) || !open_output(run.report, "--report", report_file))
     return kExitRefused;
   // Planning only reads: Ctrl+C may end it at once.
   end_at_once_on_interrupt(true);
-  const auto connection = connect(state);
+  const auto connection = connect(session);
   if (!connection) return kExitNotConnected;
-  auto planned = make_plan(state, *connection, seed);
+  auto planned = make_plan(inputs, *connection, seed);
   if (auto* code = std::get_if<int>(&planned)) return *code;
   loot::Plan& plan = std::get<loot::Plan>(planned);
 
@@ -157,7 +158,7 @@ int run_planned(ProgramState& state, TerminalUi& ui, const Invocation& run, std:
       return kExitRefused;
     }
     if (sql_file) {
-      loot::write_plan_script(sql_file->out(), plan, settings_comment(state, run, plan, seed));
+      loot::write_plan_script(sql_file->out(), plan, settings_comment(inputs, run, plan, seed));
       if (!finish_output(*sql_file, *run.sql, "--sql")) return kExitRefused;
     }
     if (report_file &&
@@ -171,7 +172,7 @@ int run_planned(ProgramState& state, TerminalUi& ui, const Invocation& run, std:
 
   end_at_once_on_interrupt(false);
   const loot::AtomicResult result = loot::write_atomically(
-      *connection, plan, [] { return interrupted(); }, {}, state.statements_ahead);
+      *connection, plan, [] { return interrupted(); }, {}, session.statements_ahead);
   if (!result.message.empty()) say(result.message);
   const std::size_t drops =
       result.outcome == loot::AtomicOutcome::committed ? plan.drops.size() : 0;
@@ -189,14 +190,15 @@ int run_planned(ProgramState& state, TerminalUi& ui, const Invocation& run, std:
   return exit_code_of(result.outcome);
 }
 
-std::variant<std::unique_ptr<WindowRunReport>, int> prepare_window_report(ProgramState& state,
+std::variant<std::unique_ptr<WindowRunReport>, int> prepare_window_report(db::Session& session,
+                                                                          loot::FixedInputs& inputs,
                                                                           const Invocation& run,
                                                                           std::uint64_t seed) {
   std::unique_ptr<WholeFile> file;
   if (!open_output(run.report, "--report", file)) return kExitRefused;
-  const auto connection = connect(state, false);
+  const auto connection = connect(session, false);
   if (!connection) return kExitNotConnected;
-  auto planned = make_plan(state, *connection, seed);
+  auto planned = make_plan(inputs, *connection, seed);
   if (auto* code = std::get_if<int>(&planned)) return *code;
   loot::Plan& plan = std::get<loot::Plan>(planned);
   loot::PlanDropRates rates = report_rates(plan, *connection);
@@ -204,8 +206,8 @@ std::variant<std::unique_ptr<WindowRunReport>, int> prepare_window_report(Progra
       WindowRunReport{std::move(plan), std::move(file), seed, std::move(rates)});
 }
 
-bool finish_window_report(ProgramState& state, WindowRunReport& report, const Invocation& run) {
-  const auto connection = connect(state, false);
+bool finish_window_report(db::Session& session, WindowRunReport& report, const Invocation& run) {
+  const auto connection = connect(session, false);
   if (!connection) return false;
   loot::Plan& plan = report.plan;
   // The run's drops are the ones above the highest id seen when planning.

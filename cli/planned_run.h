@@ -9,15 +9,17 @@
 
 #include "cli/options.h"
 #include "cli/terminal_ui.h"
-#include "core/program_state.h"
 #include "core/whole_file.h"
+#include "db/session.h"
+#include "loot/fixed_inputs.h"
 #include "loot/plan.h"
 #include "loot/plan_drop_rates.h"
 
 namespace vl::cli {
 
 // --dry-run or --atomic, on a connection of its own. Returns the exit code.
-int run_planned(ProgramState& state, TerminalUi& ui, const Invocation& run, std::uint64_t seed);
+int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,
+                const Invocation& run, std::uint64_t seed);
 
 struct WindowRunReport {
   loot::Plan plan;
@@ -28,12 +30,13 @@ struct WindowRunReport {
 
 // Before a run the window's way with --report: the plan of the same seed and
 // the report file, or the exit code when either could not be had.
-std::variant<std::unique_ptr<WindowRunReport>, int> prepare_window_report(ProgramState& state,
+std::variant<std::unique_ptr<WindowRunReport>, int> prepare_window_report(db::Session& session,
+                                                                          loot::FixedInputs& inputs,
                                                                           const Invocation& run,
                                                                           std::uint64_t seed);
 
 // After the run: the report of the drops it wrote, with the ids it took. False,
 // said, when it could not be written.
-bool finish_window_report(ProgramState& state, WindowRunReport& report, const Invocation& run);
+bool finish_window_report(db::Session& session, WindowRunReport& report, const Invocation& run);
 
 }  // namespace vl::cli

@@ -53,7 +53,7 @@ std::unique_ptr<RunJournal> open_run_journal(const Invocation& run) {
   }
 }
 
-std::string run_settings(const ProgramState& state, const Invocation& run,
+std::string run_settings(const loot::FixedInputs& inputs, const Invocation& run,
                          std::optional<std::uint64_t> seed) {
   const std::string range(loot::kLevelRanges[static_cast<std::size_t>(run.level_index)].entry);
   if (run.command == CommandName::delete_drops) return journal::describe_range(range);
@@ -62,7 +62,8 @@ std::string run_settings(const ProgramState& state, const Invocation& run,
       {.range = range,
        .category =
            std::string(loot::kLootCategories[static_cast<std::size_t>(run.category_index)].name),
-       .list_size = run.list ? std::optional<int>(loot::custom_list_length(state)) : std::nullopt,
+       .list_size =
+           run.list ? std::optional<int>(loot::custom_list_length(inputs.slots)) : std::nullopt,
        .rules = run.rules.value_or(""),
        .npc_percent = run.npc_percent,
        .chance = run.chance,

@@ -11,9 +11,10 @@
 #include <vector>
 
 #include "cli/options.h"
-#include "core/program_state.h"
+#include "db/session.h"
 #include "journal/recorder.h"
 #include "journal/store.h"
+#include "loot/fixed_inputs.h"
 
 namespace vl::cli {
 
@@ -29,9 +30,9 @@ class RunJournal {
   explicit RunJournal(std::unique_ptr<journal::Store> store)
       : store_(std::move(store)), recorder_(*store_, journal::OnJournalFailure::refuse_statement) {}
 
-  // Starts the run and puts the gate and the confirmations into `state`.
-  void begin(ProgramState& state, const std::string& command, const std::string& settings) {
-    recorder_.begin(state, command, settings);
+  // Starts the run and puts the gate and the confirmations into `session`.
+  void begin(db::Session& session, const std::string& command, const std::string& settings) {
+    recorder_.begin(session, command, settings);
   }
   // Rows recorded outside the gate (what delete is about to remove).
   void record(const std::vector<journal::Row>& rows) { recorder_.record(rows); }
@@ -50,7 +51,7 @@ class RunJournal {
 std::unique_ptr<RunJournal> open_run_journal(const Invocation& run);
 
 // The settings of a write command, as the journal keeps them.
-std::string run_settings(const ProgramState& state, const Invocation& run,
+std::string run_settings(const loot::FixedInputs& inputs, const Invocation& run,
                          std::optional<std::uint64_t> seed);
 
 }  // namespace vl::cli

@@ -7,36 +7,13 @@
 #include <sstream>
 
 #include "app/form1_logic.h"
+#include "core/numeric_text.h"
+#include "loot/catalog.h"
 #include "loot/custom_list.h"
 #include "loot/rules.h"
 
 namespace vl::cli {
 namespace {
-
-// The rules window as far as its handlers see it: a box holding the text.
-class RulesText : public rules::RulesControls {
- public:
-  explicit RulesText(std::string text) : text_(std::move(text)) {}
-  std::string r_text() const override { return text_; }
-  void set_r_text(const std::string& text) override { text_ = text; }
-  void set_Command3_caption(const std::string&) override {}
-  void unload() override {}
-
- private:
-  std::string text_;
-};
-
-// The custom item list window, likewise.
-class ListText : public custom_list::ListControls {
- public:
-  explicit ListText(std::string text) : text_(std::move(text)) {}
-  std::string customlist_text() const override { return text_; }
-  void set_customlist_text(const std::string& text) override { text_ = text; }
-  void unload() override {}
-
- private:
-  std::string text_;
-};
 
 bool exists(const std::string& path) { return std::ifstream(path).good(); }
 
@@ -78,33 +55,34 @@ std::optional<std::string> read_list_text(const std::string& path) {
   return text;
 }
 
-Applied apply_settings(ProgramState& state, UiPort& ui, const Invocation& run,
+Applied apply_settings(loot::FixedInputs& inputs, UiPort& ui, const Invocation& run,
                        const std::optional<std::string>& list_text) {
   Applied applied;
-  Form1Model& form = state.form1;
-  form.select_op(run.category_index);
-  form1::level_selection_changed(state, run.level_index);
+  const form1::LevelBounds bounds = form1::level_bounds(
+      std::string(loot::kLevelRanges[static_cast<std::size_t>(run.level_index)].entry));
+  inputs.low = bounds.low;
+  inputs.high = bounds.high;
+  inputs.category = run.category_index;
   if (run.command != CommandName::generate && run.command != CommandName::test_rules) {
     return applied;
   }
-  if (run.rules) {
-    RulesText window(*run.rules);
-    rules::r_LostFocus(state, window);
-  }
+  if (run.rules) inputs.rules = rules::rules_condition(*run.rules, inputs.rules);
   if (run.command == CommandName::test_rules) return applied;
 
-  form.set_text(Form1Control::perc_of_npcs, run.npc_percent);
-  form.set_text(Form1Control::lootdrop_percentx, run.chance);
-  form.set_text(Form1Control::loottable_percentx, run.probability);
-  form.set_text(Form1Control::item_max, run.items);
-  if (form.text(Form1Control::item_max) != run.items) {
-    applied.warnings.push_back("--items " + run.items + " is more than 100; " +
-                               form.text(Form1Control::item_max) + " items per drop are used.");
+  inputs.percent_of_npcs = run.npc_percent;
+  inputs.chance = run.chance;
+  inputs.probability = run.probability;
+  const std::string items = loot::settled_items_per_drop(run.items);
+  inputs.items = to_int16(numeric_value(items)).value_or(0);
+  if (items != run.items) {
+    applied.warnings.push_back("--items " + run.items + " is more than 100; " + items +
+                               " items per drop are used.");
   }
   if (list_text) {
-    ListText window(*list_text);
-    custom_list::ok_Click(state, ui, window);
-    if (!state.custom_list_active) {
+    const custom_list::ListFill fill = custom_list::fill_list_slots(*list_text, inputs.slots);
+    ui.message_box(custom_list::list_message(fill));
+    inputs.custom_list = fill.fits;
+    if (!fill.fits) {
       applied.usage_error = "--list: more than " + std::to_string(custom_list::kListCapacity) +
                             " lines; a list holds at most that many";
     }

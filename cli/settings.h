@@ -1,14 +1,14 @@
 #pragma once
-// Where the command line's settings go: the same program state and handlers
-// the window's controls fill, so that a run sends the same statements.
+// The engine's settings from the command line's options: the same values the
+// window's controls would give, checked by the same rules.
 
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/options.h"
-#include "core/program_state.h"
 #include "core/ui_port.h"
+#include "loot/fixed_inputs.h"
 
 namespace vl::cli {
 
@@ -24,9 +24,9 @@ struct Applied {
   std::vector<std::string> warnings;
 };
 
-// The level range, the category option, the boxes, and the rules or the list
-// through their windows' handlers.
-Applied apply_settings(ProgramState& state, UiPort& ui, const Invocation& run,
+// The level range, the category, the percentages and items per drop, and the
+// rules or the list (whose message goes to `ui` as the list window shows it).
+Applied apply_settings(loot::FixedInputs& inputs, UiPort& ui, const Invocation& run,
                        const std::optional<std::string>& list_text);
 
 }  // namespace vl::cli

@@ -157,7 +157,7 @@ Simulation simulate(db::Connection& connection, db::Connection* beside, const In
   return simulation;
 }
 
-std::optional<Simulation> simulate_world(ProgramState& state, UiPort& port, const Invocation& run,
+std::optional<Simulation> simulate_world(db::Session& state, UiPort& port, const Invocation& run,
                                          std::uint64_t seed) {
   db::open_database(state);
   // A second connection reads the lootdrops meanwhile; without one, one reads all.

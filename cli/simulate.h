@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "cli/options.h"
-#include "core/program_state.h"
 #include "core/ui_port.h"
 #include "db/odbc.h"
+#include "db/session.h"
 #include "loot/drop_world.h"
 
 namespace vl::cli {
@@ -46,7 +46,7 @@ Simulation simulate(db::Connection& connection, db::Connection* beside, const In
 
 // simulate() over a connection of the state's session; a statement the server
 // rejects is shown on `port` and gives nothing. Throws db::ConnectionFailed.
-std::optional<Simulation> simulate_world(ProgramState& state, UiPort& port, const Invocation& run,
+std::optional<Simulation> simulate_world(db::Session& state, UiPort& port, const Invocation& run,
                                          std::uint64_t seed);
 
 // What simulate prints: the result on standard output (a table ends with the

@@ -66,17 +66,17 @@ class ItemReader {
 
 struct Setting {
   std::string_view prefix;
-  std::string ProgramState::*value;
+  std::string DbIni::*value;
   std::string_view suffix;
 };
 
 // In the order the items are tested against them.
 const Setting kSettings[] = {
-    {"host=", &ProgramState::db_host, ""},
-    {"user=", &ProgramState::db_user, ""},
-    {"password=", &ProgramState::db_password, ""},
-    {"database=", &ProgramState::db_name, ""},
-    {"everquest_folder=", &ProgramState::everquest_folder, "\\"},
+    {"host=", &DbIni::host, ""},
+    {"user=", &DbIni::user, ""},
+    {"password=", &DbIni::password, ""},
+    {"database=", &DbIni::database, ""},
+    {"everquest_folder=", &DbIni::everquest_folder, "\\"},
 };
 
 }  // namespace
@@ -98,8 +98,8 @@ std::vector<std::string> read_ini_items(std::istream& in) {
   return ItemReader(text).read_all();
 }
 
-bool read_db_ini(ProgramState& state, UiPort& ui, const std::string& path) {
-  for (const Setting& setting : kSettings) (state.*setting.value).clear();
+bool read_db_ini(DbIni& state, UiPort& ui, const std::string& path) {
+  state = {};
 
   std::ifstream file(path, std::ios::binary);
   if (file.is_open()) {
@@ -112,11 +112,27 @@ bool read_db_ini(ProgramState& state, UiPort& ui, const std::string& path) {
     }
   }
 
-  if (state.db_host.empty() || state.db_password.empty() || state.db_name.empty()) {
+  if (state.host.empty() || state.password.empty() || state.database.empty()) {
     ui.message_box(kDbIniInvalidMessage);
     return false;
   }
   return true;
+}
+
+bool read_db_ini(db::Session& session, UiPort& ui, const std::string& path,
+                 std::string* everquest_folder) {
+  DbIni ini;
+  const bool complete = read_db_ini(ini, ui, path);
+  session.db_host = ini.host;
+  session.db_user = ini.user;
+  session.db_password = ini.password;
+  session.db_name = ini.database;
+  if (everquest_folder) *everquest_folder = ini.everquest_folder;
+  return complete;
+}
+
+bool read_db_ini(ProgramState& state, UiPort& ui, const std::string& path) {
+  return read_db_ini(state, ui, path, &state.everquest_folder);
 }
 
 }  // namespace vl

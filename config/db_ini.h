@@ -35,4 +35,13 @@ std::vector<std::string> read_ini_items(std::istream& in);
 // kDbIniInvalidMessage and returns false; the caller then ends the program.
 bool read_db_ini(ProgramState& state, UiPort& ui, const std::string& path = "db.ini");
 
+// The five settings as the file gives them.
+struct DbIni {
+  std::string host, user, password, database, everquest_folder;
+};
+bool read_db_ini(DbIni& ini, UiPort& ui, const std::string& path);
+// The same into a session alone (the fifth setting to `everquest_folder`, if given).
+bool read_db_ini(db::Session& session, UiPort& ui, const std::string& path,
+                 std::string* everquest_folder = nullptr);
+
 }  // namespace vl

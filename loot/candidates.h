@@ -4,6 +4,7 @@
 
 #include "core/program_state.h"
 #include "core/ui_port.h"
+#include "loot/generate.h"
 
 namespace vl::loot {
 
@@ -15,16 +16,22 @@ enum class CandidateLoad {
   item_query_failed,  // the server rejected the item query; nothing was stored
 };
 
-// Fills custom_item_ids slots 1.. and candidate_count for a run. Category path:
-// shows "Generating Items Lists", lets events through once, runs the item query
-// (re-seeding the generator first) and stores up to kMaxCandidates ids; slots
-// behind them keep their values. Custom path: shows "Using Custom List...", counts
-// the slots up to the first empty or 0 one and tells the user that count; a list
+// Fills the candidate slots 1.. and their count for a run. Category path: tells
+// GenerateStage::reading_items, runs the item query (re-seeding the generator
+// first) and stores up to kMaxCandidates ids; slots behind them keep their
+// values. Custom path: tells GenerateStage::reading_custom_list, counts the
+// slots up to the first empty or 0 one and gives that count as a notice; a list
 // that fills every slot counts kMaxCandidates. Throws db::ConnectionFailed and,
 // while reading the rows, db::Error.
+CandidateLoad load_candidates(db::Session& session, Random& random, GenerateInputs& inputs,
+                              const GenerateEvents& events);
+
+// The same for the window: "Generating Items Lists" (with one pass of events)
+// or "Using Custom List..." and the count in a message box.
 CandidateLoad load_candidate_items(ProgramState& state, UiPort& ui);
 
 // Slots 1.. up to the first slot that is empty or 0 (kMaxCandidates when none is).
+int custom_list_length(const std::vector<std::optional<double>>& slots);
 int custom_list_length(const ProgramState& state);
 
 }  // namespace vl::loot

@@ -1,20 +1,30 @@
 #include "loot/categories.h"
 
-namespace vl::loot {
-void Generate_item_class_sql(ProgramState& state) {
-  auto& slots = state.category_itemtypes;
-  for (int i = 1; i < kItemTypeSlots; ++i) slots[i] = kNoItemType;
+#include <algorithm>
 
-  const int selected = state.form1.op_selected();
-  if (selected < 0 || selected >= kLootCategoryCount) return;
-  const LootCategory& category = kLootCategories[selected];
+namespace vl::loot {
+ItemTypeSlots category_slots(int selected) {
+  ItemTypeSlots slots{};
+  for (int i = 1; i < kItemTypeSlots; ++i) slots[i] = kNoItemType;
+  if (selected < 0 || selected >= kLootCategoryCount) return slots;
   int slot = 1;
-  for (std::int16_t itemtype : category.itemtypes) slots[slot++] = itemtype;
-  state.category_name = std::string(category.name);
+  for (std::int16_t itemtype : kLootCategories[selected].itemtypes) slots[slot++] = itemtype;
+  return slots;
+}
+
+void Generate_item_class_sql(ProgramState& state) {
+  const int selected = state.form1.op_selected();
+  const ItemTypeSlots slots = category_slots(selected);
+  std::copy(slots.begin() + 1, slots.end(), state.category_itemtypes.begin() + 1);
+  if (selected < 0 || selected >= kLootCategoryCount) return;
+  state.category_name = std::string(kLootCategories[selected].name);
 }
 
 std::string item_query_clause(const ProgramState& state) {
-  const auto& slots = state.category_itemtypes;
+  return item_query_clause(state.category_itemtypes, state.item_rules);
+}
+
+std::string item_query_clause(const ItemTypeSlots& slots, const std::string& rules) {
   // The slot after the last one counts as empty, so a fully used table still ends.
   auto slot = [&](int i) { return i < kItemTypeSlots ? slots[i] : kNoItemType; };
   std::string clause;
@@ -27,7 +37,7 @@ std::string item_query_clause(const ProgramState& state) {
       break;
     }
   }
-  return clause + state.item_rules;
+  return clause + rules;
 }
 
 std::string item_query(const ProgramState& state) {

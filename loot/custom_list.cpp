@@ -32,8 +32,8 @@ double value_of_piece(std::string_view piece) {
   return numeric_value(tab == std::string_view::npos ? piece : piece.substr(tab + 1));
 }
 
-void clear_slots(ProgramState& state) {
-  std::fill(state.custom_item_ids.begin() + 1, state.custom_item_ids.end(), 0.0);
+void clear_slots(std::vector<std::optional<double>>& slots) {
+  std::fill(slots.begin() + 1, slots.end(), 0.0);
 }
 
 void show_no_list(ProgramState& state) {
@@ -50,26 +50,33 @@ int slots_needed(const std::vector<std::string_view>& pieces) {
 
 }  // namespace
 
-void ok_Click(ProgramState& state, UiPort& ui, ListControls& window) {
-  const std::string text = window.customlist_text();
+ListFill fill_list_slots(const std::string& text, std::vector<std::optional<double>>& slots) {
   const std::vector<std::string_view> pieces = pieces_of(text);
-  const int needed = slots_needed(pieces);
-  if (needed > kListCapacity) {
-    ui.message_box("The list has " + std::to_string(needed) + " lines, but at most " +
-                   std::to_string(kListCapacity) +
-                   " fit. Shorten it and press GO again; nothing was changed.");
-    return;
-  }
-
-  state.custom_list_active = true;
-  clear_slots(state);
+  ListFill fill{false, slots_needed(pieces), static_cast<int>(pieces.size()) - 1};
+  if (fill.needed > kListCapacity) return fill;
+  fill.fits = true;
+  clear_slots(slots);
   // Only blank pieces can lie beyond the capacity; their slots would read 0.
   const std::size_t stored = std::min<std::size_t>(pieces.size(), kListCapacity);
-  for (std::size_t i = 0; i < stored; ++i) state.custom_item_ids[i + 1] = value_of_piece(pieces[i]);
+  for (std::size_t i = 0; i < stored; ++i) slots[i + 1] = value_of_piece(pieces[i]);
+  return fill;
+}
 
-  // The number of line breaks: the id count of a list that ends each line.
-  const std::string n = std::to_string(pieces.size() - 1);
-  ui.message_box("Custom List Created [" + n + " items]");
+std::string list_message(const ListFill& fill) {
+  if (!fill.fits) {
+    return "The list has " + std::to_string(fill.needed) + " lines, but at most " +
+           std::to_string(kListCapacity) +
+           " fit. Shorten it and press GO again; nothing was changed.";
+  }
+  return "Custom List Created [" + std::to_string(fill.line_breaks) + " items]";
+}
+
+void ok_Click(ProgramState& state, UiPort& ui, ListControls& window) {
+  const ListFill fill = fill_list_slots(window.customlist_text(), state.custom_item_ids);
+  ui.message_box(list_message(fill));
+  if (!fill.fits) return;
+  state.custom_list_active = true;
+  const std::string n = std::to_string(fill.line_breaks);
   state.form1.set_caption(Form1Control::Command6, "Custom Item List - [" + n + " items]");
   state.form1.set_enabled(Form1Control::Command5, false);
   window.unload();
@@ -84,7 +91,7 @@ void Command1_Click(ProgramState& state, ListControls& window) {
 void Command2_Click(ListControls& window) { window.unload(); }
 
 void clearlist_Click(ProgramState& state, UiPort& ui) {
-  clear_slots(state);
+  clear_slots(state.custom_item_ids);
   state.form1.set_enabled(Form1Control::Command5, true);
   state.custom_list_active = false;
   ui.message_box("Custom List Deleted!");

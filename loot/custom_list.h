@@ -3,8 +3,10 @@
 // from instead of the selected category's items. Handlers of the list window
 // and the main window's "Remove Item List", written over plain state.
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/program_state.h"
 #include "core/ui_port.h"
@@ -24,6 +26,20 @@ class ListControls {
   // Closes the window; the next opening starts with an empty box.
   virtual void unload() = 0;
 };
+
+// What a list text makes of the slots 1..kListCapacity.
+struct ListFill {
+  bool fits = false;    // false: more than kListCapacity slots needed, nothing changed
+  int needed = 0;       // slots up to the last piece holding more than blanks
+  int line_breaks = 0;  // the id count of a list that ends each line
+};
+
+// Clears slots 1..kListCapacity of `slots` to 0, then gives slot i + 1 the
+// value of piece i (see ok_Click); touches nothing when the text does not fit.
+ListFill fill_list_slots(const std::string& text, std::vector<std::optional<double>>& slots);
+
+// "Custom List Created [n items]", or why the list does not fit.
+std::string list_message(const ListFill& fill);
 
 // GO: slots 1..32767 cleared to 0, then one slot per CR-separated piece (the
 // text after the piece's first TAB, or the whole piece, read as a number), the

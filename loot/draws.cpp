@@ -95,11 +95,11 @@ CandidatePool candidate_pool(std::span<const std::int32_t> candidates) {
       unused);
 }
 
-CandidatePool& CandidatePoolCache::current(const ProgramState& state) {
-  const int count = std::clamp<int>(state.candidate_count, 0, kCustomItemSlots - 1);
-  const auto first = state.custom_item_ids.begin() + 1;
+CandidatePool& CandidatePoolCache::current(const CandidateSlots& slots) {
+  const int count = std::clamp<int>(slots.count, 0, static_cast<int>(slots.ids.size()) - 1);
+  const auto first = slots.ids.begin() + 1;
   if (!built_ || !std::equal(first, first + count, snapshot_.begin(), snapshot_.end())) {
-    pool_ = candidate_pool(state);
+    pool_ = candidate_pool(std::span(slots.ids).subspan(1, count));
     snapshot_.assign(first, first + count);
     built_ = true;
   }
@@ -159,12 +159,6 @@ bool draw_distinct_ids(CandidatePool& pool, int count, Random& random,
   return true;
 }
 
-bool generate_random_unique_list_for_drop(ProgramState& state, CandidatePool& pool) {
-  state.random.reseed_from_time();
-  const int count = state.item_max_count;
-  return draw_distinct_ids(pool, count, state.random, std::span(state.drop_item_ids).subspan(1));
-}
-
 LootdropIdsExhausted::LootdropIdsExhausted(const std::string& highest_id)
     : std::runtime_error("The highest lootdrop id (" + highest_id +
                          ") leaves no room for a new one: lootdrop ids must stay below "
@@ -176,14 +170,13 @@ std::int32_t id_after(const std::string& highest_id) {
   return *next;
 }
 
-void lootdrop(ProgramState& state) {
-  db::open_database(state);
-  state.current_sql = kHighestLootdropQuery;
-  db::open_recordset(state);
+std::int32_t next_lootdrop_id(db::Session& session) {
+  session.current_sql = kHighestLootdropQuery;
+  db::open_recordset(session);
   // An empty table has no maximum (NULL, whose text is ""): the first id is then 1.
-  const std::string highest = state.db_recordset->field(std::size_t{0}).text();
-  state.db_recordset->close();
-  state.next_lootdrop_id = id_after(highest);
+  const std::string highest = session.db_recordset->field(std::size_t{0}).text();
+  session.db_recordset->close();
+  return id_after(highest);
 }
 
 }  // namespace vl::loot

@@ -11,6 +11,7 @@
 
 #include "core/program_state.h"
 #include "core/random.h"
+#include "db/session.h"
 
 namespace vl::loot {
 
@@ -36,12 +37,18 @@ CandidatePool candidate_pool(const ProgramState& state);
 CandidatePool candidate_pool(std::span<const std::optional<double>> slots);
 CandidatePool candidate_pool(std::span<const std::int32_t> candidates);
 
+// The candidate slots 1.. (slot 0 unused) and how many of them a run uses.
+struct CandidateSlots {
+  std::vector<std::optional<double>>& ids;
+  std::int16_t& count;
+};
+
 // The pool of the current candidates, built again only when candidate_count or
 // one of its slots changed since the last call (other handlers may edit the
 // custom list while a run lets events through).
 class CandidatePoolCache {
  public:
-  CandidatePool& current(const ProgramState& state);
+  CandidatePool& current(const CandidateSlots& slots);
 
  private:
   std::vector<std::optional<double>> snapshot_;  // slots 1..candidate_count
@@ -59,13 +66,6 @@ class CandidatePoolCache {
 // room in `out`; count <= 0 draws nothing and returns true.
 bool draw_distinct_ids(CandidatePool& pool, int count, Random& random, std::span<std::int32_t> out);
 
-// Re-seeds the generator from the time of day, then fills drop_item_ids slots
-// 1..item_max_count with distinct ids from the candidate pool (see
-// draw_distinct_ids). Returns false, leaving the slots as they were, when the
-// candidates hold fewer distinct ids than item_max_count or it exceeds the
-// room of drop_item_ids.
-bool generate_random_unique_list_for_drop(ProgramState& state, CandidatePool& pool);
-
 // No lootdrop id fits a signed 32-bit number any more.
 class LootdropIdsExhausted : public std::runtime_error {
  public:
@@ -78,9 +78,8 @@ inline constexpr const char* kHighestLootdropQuery = "SELECT MAX(id) FROM lootdr
 // Throws LootdropIdsExhausted when it does not fit a signed 32-bit number.
 std::int32_t id_after(const std::string& highest_id);
 
-// next_lootdrop_id = highest lootdrop id + 1 (1 for an empty table), looked up
-// on a new connection that stays open in db_connection for the inserts that
-// follow. Throws db::ConnectionFailed, db::Error and LootdropIdsExhausted.
-void lootdrop(ProgramState& state);
+// The highest lootdrop id + 1 (1 for an empty table), looked up over the
+// session's open connection. Throws db::Error and LootdropIdsExhausted.
+std::int32_t next_lootdrop_id(db::Session& session);
 
 }  // namespace vl::loot

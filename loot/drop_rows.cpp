@@ -1,9 +1,6 @@
 #include "loot/drop_rows.h"
 
-#include <algorithm>
-
 #include "core/numeric_text.h"
-#include "loot/generation_run.h"
 
 namespace vl::loot {
 
@@ -13,18 +10,14 @@ void DropRows::set_lootdrop_id(std::int64_t id) {
   link.lootdrop_id = id;
 }
 
-DropRows compose_drop(const ProgramState& state, const RunSettings& settings,
-                      std::int64_t loottable, std::int64_t id) {
+DropRows compose_drop(const std::string& name, std::span<const std::int32_t> items,
+                      const RunSettings& settings, std::int64_t loottable, std::int64_t id) {
   DropRows drop;
-  drop.lootdrop = {.id = id, .name = custom_lootdrop_name(state)};
-  const int items = std::max<int>(state.item_max_count, 0);  // below one: no entries
+  drop.lootdrop = {.id = id, .name = name};
   const std::string chance = number_text(settings.chance);
-  drop.entries.reserve(static_cast<std::size_t>(items));
-  for (int k = 1; k <= items; ++k) {
-    drop.entries.push_back({.lootdrop_id = id,
-                            .item_id = state.drop_item_ids[static_cast<std::size_t>(k)],
-                            .chance = chance});
-  }
+  drop.entries.reserve(items.size());
+  for (const std::int32_t item : items)
+    drop.entries.push_back({.lootdrop_id = id, .item_id = item, .chance = chance});
   drop.link = {.loottable_id = loottable,
                .lootdrop_id = id,
                .probability = number_text(settings.probability)};

@@ -4,9 +4,10 @@
 // statements that write them.
 
 #include <cstdint>
+#include <span>
+#include <string>
 #include <vector>
 
-#include "core/program_state.h"
 #include "db/session.h"
 #include "loot/run_rules.h"
 
@@ -21,10 +22,9 @@ struct DropRows {
   void set_lootdrop_id(std::int64_t id);
 };
 
-// The drop of the items drawn into drop_item_ids (item_max_count of them, none
-// below one), named by custom_lootdrop_name as it is now, with the lootdrop id `id`.
-DropRows compose_drop(const ProgramState& state, const RunSettings& settings,
-                      std::int64_t loottable, std::int64_t id);
+// The drop named `name` of the drawn `items`, linked into `loottable`, with the lootdrop id `id`.
+DropRows compose_drop(const std::string& name, std::span<const std::int32_t> items,
+                      const RunSettings& settings, std::int64_t loottable, std::int64_t id);
 
 // The drop's statements in the window's way, each with its row: the lootdrop,
 // its entries, the loottable entry.

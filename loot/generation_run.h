@@ -1,19 +1,11 @@
 #pragma once
 // "Execute": custom lootdrops for the NPCs of the selected level range.
 
-#include <string>
-
 #include "core/program_state.h"
 #include "core/ui_port.h"
+#include "loot/generate.h"
 
 namespace vl::loot {
-
-// What the run shows when it walked every NPC.
-inline constexpr const char* kCompletedMessage = "Completed!";
-
-// "lvl_" + level_low + "-" + level_high + "_CUSTOM_" + category_name, from the
-// values as they are now.
-std::string custom_lootdrop_name(const ProgramState& state);
 
 // The generation run. Walks the NPCs of level_low..level_high, one per loottable;
 // each that passes its percent test gets a lootdrop of item_max_count distinct

@@ -9,10 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "core/program_state.h"
 #include "core/random.h"
 #include "db/odbc.h"
-#include "loot/run_rules.h"
+#include "loot/generate_inputs.h"
 
 namespace vl::loot {
 
@@ -36,17 +35,16 @@ struct Plan {
   std::size_t entries() const { return drops.size() * static_cast<std::size_t>(items_per_drop); }
 };
 
-// Plans the run "Execute" would make from `state` (its boxes, level range,
-// category, rules or custom list). Over `connection` it reads only: the run's
-// item query (unless a custom list is active), its NPC query, each with the
-// run's own text so the rows come in the same order, and the highest lootdrop
-// id once. Draws from `random` in the run's order: one percent roll per NPC of
-// the walk, NPCs without a loottable included, and a chosen NPC's items right
-// after its roll. Like the run, it sets the category slots and category_name
-// of `state`; nothing else of it changes.
+// Plans the run "Execute" would make from `inputs` (percentages, level range,
+// category, rules or custom list, items per drop), each read once. Over `connection` it reads only:
+// the run's item query (unless a custom list is active), its NPC query, each with the run's own
+// text so the rows come in the same order, and the highest lootdrop id once. Draws from `random` in
+// the run's order: one percent roll per NPC of the walk, NPCs without a loottable included, and a
+// chosen NPC's items right after its roll (the step the run takes for each NPC). Like the run, it
+// chooses the category of `inputs`; its candidate slots stay as they are.
 //
 // Throws RunStopped for what the run refuses, with the run's messages;
 // db::Error; LootdropIdsExhausted.
-Plan plan_run(ProgramState& state, db::Connection& connection, Random& random);
+Plan plan_run(GenerateInputs& inputs, db::Connection& connection, Random& random);
 
 }  // namespace vl::loot

@@ -7,11 +7,14 @@ namespace vl::rules {
 namespace {
 
 void take_rules_from(ProgramState& state, const std::string& text) {
-  // An empty box never turns into " AND " with nothing behind it.
-  if (!text.empty()) state.item_rules = " AND " + text;
+  state.item_rules = rules_condition(text, state.item_rules);
 }
 
 }  // namespace
+
+std::string rules_condition(const std::string& text, const std::string& before) {
+  return text.empty() ? before : " AND " + text;
+}
 
 void Form_Load(ProgramState& state, RulesControls& window) {
   window.set_r_text(window.r_text() + std::string(kDefaultRuleText));
@@ -31,25 +34,29 @@ void Command2_Click(ProgramState& state, RulesControls& window) {
   window.unload();
 }
 
+RulesTest test_rules(db::Session& session, const std::string& clause) {
+  try {
+    session.current_sql = std::string(kTestQueryHead) + clause;
+    db::open_database(session);
+    db::open_recordset(session);
+    const std::string count = session.db_recordset->field(std::size_t{0}).text();
+    session.db_recordset->close();
+    return {true, "Query Passed: " + count + " items match criteria"};
+  } catch (const db::Error&) {
+    return {false, std::string(kQueryErrorMessage)};
+  }
+}
+
 void Command3_Click(ProgramState& state, UiPort& ui, RulesControls& window) {
   window.set_Command3_caption(std::string(kWorkingCaption));
-  std::string count;
-  try {
-    loot::Generate_item_class_sql(state);
-    state.current_sql = std::string(kTestQueryHead) + loot::item_query_clause(state);
-    db::open_database(state);
-    db::open_recordset(state);
-    count = state.db_recordset->field(std::size_t{0}).text();
-    state.db_recordset->close();
-  } catch (const db::Error&) {
-    window.set_Command3_caption(std::string(kTestQueryCaption));
-    ui.message_box(std::string(kQueryErrorMessage));
+  loot::Generate_item_class_sql(state);
+  const RulesTest test = test_rules(state, loot::item_query_clause(state));
+  window.set_Command3_caption(std::string(kTestQueryCaption));
+  ui.message_box(test.message);
+  if (!test.passed) {
     state.item_rules.clear();
     state.current_sql.clear();
-    return;
   }
-  window.set_Command3_caption(std::string(kTestQueryCaption));
-  ui.message_box("Query Passed: " + count + " items match criteria");
 }
 
 }  // namespace vl::rules

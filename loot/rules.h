@@ -8,6 +8,7 @@
 
 #include "core/program_state.h"
 #include "core/ui_port.h"
+#include "db/session.h"
 
 namespace vl::rules {
 
@@ -17,6 +18,21 @@ inline constexpr std::string_view kTestQueryCaption = "Test Query";
 inline constexpr std::string_view kWorkingCaption = "Working..";
 inline constexpr std::string_view kQueryErrorMessage =
     "Error in Query - check the field names and syntax";
+
+// What a rules text adds to the item query: " AND " + text, or `before` for an
+// empty text (never " AND " with nothing behind it).
+std::string rules_condition(const std::string& text, const std::string& before);
+
+struct RulesTest {
+  bool passed = false;
+  std::string message;  // "Query Passed: <n> items match criteria", or kQueryErrorMessage
+};
+
+// Counts the items that `clause` (an item query clause: the category's item
+// types and the rules) lets through, over a new connection. A statement the
+// server rejects, or a result that cannot be read, fails the test. Throws
+// db::ConnectionFailed.
+RulesTest test_rules(db::Session& session, const std::string& clause);
 
 // The window's own controls as the handlers use them. Texts have CR LF line
 // breaks, whatever the toolkit stores.

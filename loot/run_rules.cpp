@@ -22,28 +22,33 @@ std::string quoted(const std::string& text) {
 // as the world database's chance and probability columns hold it: a number
 // beyond that range is refused before anything is written, rather than leaving
 // a lootdrop without entries when the server rejects its first entry.
-double whole_percent(const Form1Model& form, Form1Control box, const std::string& label) {
-  const double value = round_down(numeric_value(form.text(box)));
+double whole_percent(const std::string& text, const std::string& label) {
+  const double value = round_down(numeric_value(text));
   if (!(std::fabs(value) <= std::numeric_limits<float>::max())) {
-    throw RunStopped{label + " " + quoted(form.text(box)) + " is no usable number." +
-                     kNothingWritten};
+    throw RunStopped{label + " " + quoted(text) + " is no usable number." + kNothingWritten};
   }
   return value;
 }
 
 }  // namespace
 
-RunSettings read_settings(const Form1Model& form) {
-  const std::string& percent_text = form.text(Form1Control::perc_of_npcs);
+RunSettings read_settings(const std::string& percent_text, const std::string& chance,
+                          const std::string& probability) {
   const double percent = round_down(numeric_value(percent_text));
   if (!(percent >= std::numeric_limits<std::int16_t>::min() &&
         percent <= std::numeric_limits<std::int16_t>::max())) {
     throw RunStopped{"Percent of NPCs " + quoted(percent_text) +
                      " is out of range (-32768 to 32767)." + kNothingWritten};
   }
-  return {static_cast<std::int16_t>(percent),
-          whole_percent(form, Form1Control::lootdrop_percentx, "Chance per item"),
-          whole_percent(form, Form1Control::loottable_percentx, "Loottable probability")};
+  return {static_cast<std::int16_t>(percent), whole_percent(chance, "Chance per item"),
+          whole_percent(probability, "Loottable probability")};
+}
+
+std::string settled_items_per_drop(const std::string& text) {
+  const auto number = whole_text_number(text);
+  if (!number) return "5";
+  if (*number > 100) return "100";
+  return to_int16(numeric_value(text)) ? text : "5";
 }
 
 std::optional<std::string> draw_problem(const CandidatePool& pool, int items) {
@@ -80,9 +85,8 @@ void check_candidates(bool item_query_failed, int candidate_count, bool custom_l
   }
 }
 
-std::string npc_query(const ProgramState& state) {
-  return "SELECT id,loottable_id FROM npc_types WHERE level>=" + state.level_low +
-         " AND level<=" + state.level_high;
+std::string npc_query(const std::string& low, const std::string& high) {
+  return "SELECT id,loottable_id FROM npc_types WHERE level>=" + low + " AND level<=" + high;
 }
 
 std::optional<std::int64_t> whole_value(const db::Value& value) {

@@ -8,7 +8,6 @@
 #include <optional>
 #include <string>
 
-#include "core/program_state.h"
 #include "db/odbc.h"
 #include "loot/draws.h"
 
@@ -32,7 +31,12 @@ struct RunSettings {
 // The three percentage boxes, rounded down. Throws RunStopped for a percent of
 // NPCs beyond 16 bits, and for a chance or probability beyond single precision
 // (the world database's columns hold them as such).
-RunSettings read_settings(const Form1Model& form);
+RunSettings read_settings(const std::string& percent_of_npcs, const std::string& chance,
+                          const std::string& probability);
+
+// The text the items-per-drop box settles on: above 100 "100"; text that is no
+// whole number, or does not fit 16 bits, "5". Its value is the items per drop.
+std::string settled_items_per_drop(const std::string& text);
 
 // Why the candidates cannot fill a drop of `items` items, if they cannot.
 std::optional<std::string> draw_problem(const CandidatePool& pool, int items);
@@ -42,8 +46,8 @@ std::optional<std::string> draw_problem(const CandidatePool& pool, int items);
 void check_candidates(bool item_query_failed, int candidate_count, bool custom_list, int items,
                       const CandidatePool& pool);
 
-// "SELECT id,loottable_id FROM npc_types WHERE level>=" + level_low + " AND level<=" + level_high
-std::string npc_query(const ProgramState& state);
+// "SELECT id,loottable_id FROM npc_types WHERE level>=" + low + " AND level<=" + high
+std::string npc_query(const std::string& low, const std::string& high);
 
 // A whole number from a field, or nothing for NULL and values beyond 64 bits.
 std::optional<std::int64_t> whole_value(const db::Value& value);

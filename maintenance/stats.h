@@ -3,12 +3,9 @@
 
 #include "core/program_state.h"
 #include "core/ui_port.h"
+#include "maintenance/drop_counts.h"
 
 namespace vl::maintenance {
-
-// Shown when another command closed the shared connection between two counts.
-inline constexpr const char* kCountsInterruptedMessage =
-    "The counts were interrupted by another command.\r\nPress Show Stats again.";
 
 // Fills the eight statistics columns with the number of custom lootdrops of
 // each level range of the level list and each category word, one connection

@@ -13,6 +13,7 @@
 #include "db/database.h"
 #include "loot/atomic_writer.h"
 #include "loot/plan.h"
+#include "loot/window_inputs.h"
 #include "support/test_db.h"
 #include "world/extended_layout.h"
 
@@ -94,7 +95,8 @@ TEST(AtomicWriter, WritesThePlanAllOrNothing) {
     seed_world();
     auto state = planning_state();
     db::open_database(*state);
-    loot::Plan plan = loot::plan_run(*state, *state->db_connection, state->random);
+    loot::WindowInputs inputs(*state);
+    loot::Plan plan = loot::plan_run(inputs, *state->db_connection, state->random);
     // Another writer takes the planned first id: the run starts after it.
     fixture_sql("INSERT INTO lootdrop (id,name) VALUES (42,'written meanwhile')");
     for (const char* statements : c.setup) {
@@ -145,8 +147,9 @@ TEST(AtomicWriter, RunsAtTheSameTimeTakeDisjointIds) {
   auto first = planning_state(), second = planning_state();
   db::open_database(*first);
   db::open_database(*second);
-  loot::Plan plan_a = loot::plan_run(*first, *first->db_connection, first->random);
-  loot::Plan plan_b = loot::plan_run(*second, *second->db_connection, second->random);
+  loot::WindowInputs inputs_a(*first), inputs_b(*second);
+  loot::Plan plan_a = loot::plan_run(inputs_a, *first->db_connection, first->random);
+  loot::Plan plan_b = loot::plan_run(inputs_b, *second->db_connection, second->random);
   loot::AtomicResult a, b;
   std::thread one([&] { a = loot::write_atomically(*first->db_connection, plan_a, {}); });
   std::thread two([&] { b = loot::write_atomically(*second->db_connection, plan_b, {}); });

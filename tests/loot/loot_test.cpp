@@ -101,6 +101,9 @@ const Row kLootRows[] = {
   {.name = "ExecuteFloorsThePercent", .seed = {npcs({77, 88, 0})}, .perc = "2.5", .list = "1001\r\n",  // 2 fails, 1 passes
    .random = seed_for(2, [](const auto& r) { return r[0] == 2 && r[1] == 1; }),
    .sql = Texts{kNpcQuery} + drop_sql(88), .messages = kDone, .window = kListed, .journal = Journal::unwritable},
+  {.name = "ExecuteTakesAFractionalPercentAsItsWholePart", .seed = {npcs({77, 88})}, .perc = "99.9",
+   .list = "1001\r\n", .random = seed_for(2, [](const auto& r) { return r[0] == 99 && r[1] == 98; }),  // 99 fails
+   .sql = Texts{kNpcQuery} + drop_sql(88), .messages = kDone, .window = kListed},
   {.name = "ExecuteBelowTwoPercentChoosesNoNpc", .seed = k77, .perc = "1", .list = "1001\r\n", .sql = {kNpcQuery},
    .messages = kDone, .window = kListed},
   {.name = "ExecuteWithoutARangeDoesNothing", .seed = k77, .level = "-10", .list = "1001\r\n",

@@ -16,6 +16,7 @@
 #include "loot/generation_run.h"
 #include "loot/plan.h"
 #include "loot/plan_sql.h"
+#include "loot/window_inputs.h"
 #include "support/recording_ui.h"
 #include "support/scenario.h"
 #include "support/test_db.h"
@@ -97,7 +98,8 @@ TEST(Plan, SameSeedPlansWhatTheRunWritesAndWritesNothingItself) {
     const std::string sums = world_checksums();
     GeneralLog plan_log;
     db::open_database(*planning);
-    const loot::Plan plan = loot::plan_run(*planning, *planning->db_connection, planning->random);
+    loot::WindowInputs inputs(*planning);
+    const loot::Plan plan = loot::plan_run(inputs, *planning->db_connection, planning->random);
     for (const auto& sql : plan_log.statement_texts()) EXPECT_EQ(sql.substr(0, 7), "SELECT ");
     EXPECT_EQ(world_checksums(), sums);
     EXPECT_EQ(plan.npcs_in_range, c.expected_in_range);

@@ -1,0 +1,50 @@
+#pragma once
+// The commands the window has buttons for, run through the engine and told as
+// the command line tells them: the result on standard output, the messages
+// and what stays on standard error, and the exit code.
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "cli/options.h"
+#include "cli/terminal_ui.h"
+#include "core/ending.h"
+#include "core/random.h"
+#include "db/session.h"
+#include "loot/fixed_inputs.h"
+
+namespace vl::cli {
+
+struct Report {
+  int exit_code = 0;
+  std::string result;  // standard output
+  std::string note;    // standard error, after the messages
+  bool last_message_is_error = false;
+  bool server_lost = false;
+};
+
+// A failure: refused when nothing was written, stopped part-way otherwise.
+Report failed(Ending ending, bool written, std::string note = "");
+
+// Prints the report (the last message again when messages are not echoed and
+// it tells the failure); a lost server ends the journal's run as such.
+int finish(TerminalUi& ui, const Report& report);
+
+// Runs `command`; what it throws is shown as the window shows it and given
+// back as its ending.
+std::optional<Ending> guarded(TerminalUi& ui, const std::function<void()>& command);
+
+// Ctrl+C: the report, the journal's run ended, unfinished files removed, the
+// program ended at once.
+[[noreturn]] void end_interrupted(db::Session& session, TerminalUi& ui, const Report& report);
+
+// `server_lost`: set when the run ended because the server could not be reached.
+int generate_window_way(db::Session& session, TerminalUi& ui, loot::FixedInputs& inputs,
+                        Random& random, bool& server_lost);
+int delete_drops(db::Session& session, TerminalUi& ui, const loot::FixedInputs& inputs);
+int repair(db::Session& session, TerminalUi& ui);
+int stats(db::Session& session, TerminalUi& ui, Format format);
+int test_rules(db::Session& session, TerminalUi& ui, const loot::FixedInputs& inputs);
+
+}  // namespace vl::cli
