@@ -49,6 +49,22 @@ std::string rows_of_run(const std::string& run) {
 
 constexpr char kSeparator = kValueSeparator;
 
+// Rows are added this many to a statement where there are enough of them:
+// AUTOINCREMENT updates its sequence once per statement, not once per row.
+constexpr int kRowsPerInsert = 64;
+constexpr int kRowColumns = 6;
+constexpr const char* kInsertRow =
+    "INSERT INTO rows (run, kind, tbl, cols, vals, uncertain) VALUES (?,?,?,?,?,?)";
+
+const std::string& insert_of_many_rows() {
+  static const std::string sql = [] {
+    std::string text = kInsertRow;
+    for (int k = 1; k < kRowsPerInsert; ++k) text += ",(?,?,?,?,?,?)";
+    return text;
+  }();
+  return sql;
+}
+
 RowKind kind_of(const std::string& name) {
   if (name == "deleted") return RowKind::deleted;
   if (name == "npc") return RowKind::npc;
@@ -329,14 +345,29 @@ std::vector<std::int64_t> Store::record_each(
     }
     Statement drop(db_, kept("DELETE FROM rows WHERE id=?"));
     for (std::int64_t id : forget) drop.bind(1, id).step();
-    Statement insert(db_, kept("INSERT INTO rows (run, kind, tbl, cols, vals, uncertain) "
-                               "VALUES (?,?,?,?,?,?)"));
     StoredRow row;
-    for (std::size_t i = 0; i < count; ++i) {
+    const auto bind_row = [&](Statement& insert, int first) {
+      insert.bind(first + 1, run).bind(first + 2, kind_name(row.kind)).bind(first + 3, row.table);
+      insert.bind(first + 4, row.columns).bind(first + 5, row.values);
+      insert.bind(first + 6, std::int64_t{row.uncertain});
+    };
+    std::size_t i = 0;
+    Statement many(db_, kept(insert_of_many_rows().c_str()));
+    for (; i + kRowsPerInsert <= count; i += kRowsPerInsert) {
+      for (int k = 0; k < kRowsPerInsert; ++k) {
+        row_at(i + static_cast<std::size_t>(k), row);
+        bind_row(many, k * kRowColumns);
+      }
+      many.step();
+      // The statement's rows took the ids up to the last, one after another.
+      const std::int64_t last = sqlite3_last_insert_rowid(db_);
+      for (std::int64_t id = last - kRowsPerInsert + 1; id <= last; ++id) ids.push_back(id);
+    }
+    Statement insert(db_, kept(kInsertRow));
+    for (; i < count; ++i) {
       row_at(i, row);
-      insert.bind(1, run).bind(2, kind_name(row.kind)).bind(3, row.table);
-      insert.bind(4, row.columns).bind(5, row.values);
-      insert.bind(6, std::int64_t{row.uncertain}).step();
+      bind_row(insert, 0);
+      insert.step();
       ids.push_back(sqlite3_last_insert_rowid(db_));
     }
     if (!ids.empty() && !ranged_runs_.contains(run)) {

@@ -838,6 +838,24 @@ TEST(JournalFile, IsPrivateAndAnOlderOneIsMigrated) {
             "rows 1,runs 1,sqlite_sequence 0");
 }
 
+// The ids record gives back are those of the rows it stored, also past the
+// rows it adds many to a statement: confirming the 64th and the 70th confirms those alone.
+TEST(JournalFile, RecordGivesTheIdsOfItsRows) {
+  const std::string path = VL_JOURNAL_DIR "/record_ids.sqlite3";
+  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path + suffix);
+  journal::Store store(path);
+  journal::RunInfo info;
+  info.started = "t";
+  const std::int64_t run = store.begin_run(info);
+  std::vector<journal::Row> rows;
+  for (int i = 1; i <= 70; ++i)
+    rows.push_back({journal::RowKind::inserted, "lootdrop", {"id"}, {std::to_string(i)}});
+  const auto ids = store.record(run, rows);
+  ASSERT_EQ(ids.size(), 70u);
+  store.record(run, {}, {ids[63], ids[69]});
+  EXPECT_EQ(journal_value(path, "SELECT GROUP_CONCAT(vals) FROM rows WHERE uncertain=0"), "64,70");
+}
+
 // Undo: the world as before the run, or refused with every conflict listed.
 struct UndoRow {
   const char* name;
