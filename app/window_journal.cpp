@@ -2,9 +2,9 @@
 
 #include <filesystem>
 
+#include "app/undo_flow.h"
 #include "db/database.h"
 #include "journal/run_settings.h"
-#include "journal/undo.h"
 #include "loot/candidates.h"
 #include "loot/catalog.h"
 #include "loot/generation_run.h"
@@ -127,28 +127,17 @@ void WindowJournal::run(Kind kind, const Command& command, ProgramState& state, 
 bool undo_run(journal::Store& store, const db::Session& session, std::int64_t run, UiPort& ui,
               const Question& ask) {
   const std::string name = "Run " + std::to_string(run);
-  const auto found = store.find_run(run);
-  if (found.empty()) return false;
-  if (const std::string refusal = journal::undo_refusal(found.front(), session); !refusal.empty()) {
-    ui.message_box(refusal);
-    return false;
-  }
-  std::unique_ptr<db::Connection> connection;
-  try {
-    connection = std::make_unique<db::Connection>(db::connection_string(session));
-  } catch (const db::Error& error) {
-    ui.message_box(name + " was not undone: the world database cannot be reached.\r\n" +
-                   error.what());
-    return false;
-  }
-  try {
-    const std::vector<journal::Row> rows = store.rows(run);
-    if (const std::string refusal = journal::rollback_refusal(*connection, rows);
-        !refusal.empty()) {
-      ui.message_box(refusal);
-      return false;
+  UndoSteps steps;
+  steps.connect = [&]() -> std::unique_ptr<db::Connection> {
+    try {
+      return std::make_unique<db::Connection>(db::connection_string(session));
+    } catch (const db::Error& error) {
+      ui.message_box(name + " was not undone: the world database cannot be reached.\r\n" +
+                     error.what());
+      return nullptr;
     }
-    const journal::UndoPlan plan = journal::plan_undo(*connection, rows);
+  };
+  steps.confirm = [&](const journal::UndoPlan& plan) {
     std::string question = journal::undo_question(run, plan.statements.size());
     if (!plan.conflicts.empty()) {
       question = name + " meets " + std::to_string(plan.conflicts.size()) +
@@ -156,31 +145,43 @@ bool undo_run(journal::Store& store, const db::Session& session, std::int64_t ru
       for (const std::string& conflict : plan.conflicts) question += conflict + "\r\n";
       question += "\r\nUndo the rest and leave these rows as they are?";
     }
-    if (!ask(question)) return false;
-    const auto applied = journal::apply_undo(*connection, rows, plan, nullptr);
-    if (applied.outcome != journal::UndoOutcome::undone) {
+    return ask(question);
+  };
+  const UndoResult result = undo_journaled_run(store, session, run, steps);
+  switch (result.end) {
+    case UndoEnd::refused:
+      ui.message_box(result.message);
+      break;
+    case UndoEnd::world_changed:
+    case UndoEnd::stopped: {
       std::string changed = name + " was not undone: the world changed while you were asked:\r\n";
-      for (const std::string& conflict : applied.plan.conflicts) changed += conflict + "\r\n";
+      for (const std::string& conflict : result.applied.conflicts) changed += conflict + "\r\n";
       ui.message_box(changed + "Nothing was changed.");
-      return false;
+      break;
     }
-    std::string marked;
-    try {
-      store.set_undone(run);
-    } catch (const journal::JournalError& error) {
-      marked = "\r\nThe journal could not mark it undone (" + std::string(error.what()) + ").";
+    case UndoEnd::undone: {
+      const std::string marked =
+          result.unmarked.empty()
+              ? ""
+              : "\r\nThe journal could not mark it undone (" + result.unmarked + ").";
+      const std::size_t skipped = result.asked.conflicts.size();
+      ui.message_box(name + " was undone." + marked +
+                     (skipped == 0 ? std::string()
+                                   : " " + std::to_string(skipped) +
+                                         " rows that changed since were left as they are."));
+      return true;
     }
-    ui.message_box(name + " was undone." + marked +
-                   (plan.conflicts.empty()
-                        ? std::string()
-                        : " " + std::to_string(plan.conflicts.size()) +
-                              " rows that changed since were left as they are."));
-    return true;
-  } catch (const db::Error& error) {
-    ui.message_box(db::statement_failed_message(error, "(undoing " + name + ")") +
-                   "\r\nNothing was changed.");
-  } catch (const journal::JournalError& error) {
-    ui.message_box(name + ": the journal cannot be read or written (" + error.what() + ").");
+    case UndoEnd::world_failed:
+      ui.message_box(db::statement_failed_message(*result.failure, "(undoing " + name + ")") +
+                     "\r\nNothing was changed.");
+      break;
+    case UndoEnd::journal_failed:
+      ui.message_box(name + ": the journal cannot be read or written (" + result.message + ").");
+      break;
+    case UndoEnd::no_such_run:
+    case UndoEnd::not_connected:
+    case UndoEnd::declined:
+      break;
   }
   return false;
 }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "app/undo_flow.h"
 #include "cli/connect.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
@@ -11,17 +12,20 @@
 #include "cli/terminal_ui.h"
 #include "db/database.h"
 #include "journal/run_settings.h"
-#include "journal/undo.h"
 
 namespace vl::cli {
 namespace {
 
 bool undoable(const journal::RunInfo& run) { return journal::why_not_undoable(run).empty(); }
 
+void say_no_run(std::int64_t id) {
+  std::fprintf(stderr, "vandril_loot_cli: the journal holds no run %lld\n", (long long)id);
+}
+
 std::optional<journal::RunInfo> find(journal::Store& store, std::int64_t id) {
   auto runs = store.find_run(id);
   if (runs.empty()) {
-    std::fprintf(stderr, "vandril_loot_cli: the journal holds no run %lld\n", (long long)id);
+    say_no_run(id);
     return std::nullopt;
   }
   return runs.front();
@@ -80,61 +84,68 @@ int show_command(journal::Store& store, std::int64_t id) {
 
 int undo_command(db::Session& state, journal::Store& store, const Invocation& invocation,
                  bool on_terminal) {
-  const auto run = find(store, invocation.run_id);
-  if (!run) return kExitRefused;
-  if (const std::string refusal = journal::undo_refusal(*run, state); !refusal.empty()) {
-    std::fprintf(stderr, "%s\n", refusal.c_str());
-    return kExitRefused;
-  }
-  const auto reached = connect_or_say(state);
-  if (!reached) return kExitNotConnected;
-  db::Connection& connection = *reached;
-  try {
-    const std::vector<journal::Row> rows = store.rows(run->id);
-    if (const std::string refusal = journal::rollback_refusal(connection, rows); !refusal.empty()) {
-      std::fprintf(stderr, "%s\n", refusal.c_str());
-      return kExitRefused;
-    }
-    const journal::UndoPlan plan = journal::plan_undo(connection, rows);
+  int declined = kExitRefused;  // how a run not undone after the reading ends
+  ui::UndoSteps steps;
+  steps.connect = [&state] { return connect_or_say(state); };
+  steps.confirm = [&](const journal::UndoPlan& plan) {
     print_conflicts(plan);
     if (!plan.conflicts.empty() && !invocation.force) {
       std::fprintf(stderr, "%zu conflicts; nothing was changed (--force skips them).\n",
                    plan.conflicts.size());
-      return kExitRefused;
+      return false;
     }
     if (invocation.dry_run) {
       for (const std::string& sql : plan.statements) std::printf("%s\n", sql.c_str());
-      return kExitDone;
+      declined = kExitDone;
+      return false;
     }
     if (!invocation.yes && on_terminal &&
-        !answered_yes(journal::undo_question(run->id, plan.statements.size()))) {
+        !answered_yes(journal::undo_question(invocation.run_id, plan.statements.size()))) {
       std::fprintf(stderr, "Nothing was changed.\n");
-      return kExitRefused;
+      return false;
     }
     // From here Ctrl+C rolls the transaction back; once it is committed, the run is undone.
     end_at_once_on_interrupt(false);
-    const auto applied = journal::apply_undo(connection, rows, plan, interrupted);
-    if (applied.outcome == journal::UndoOutcome::world_changed) {
-      print_conflicts(applied.plan);
+    return true;
+  };
+  steps.stop_requested = interrupted;
+  const ui::UndoResult result = ui::undo_journaled_run(store, state, invocation.run_id, steps);
+  switch (result.end) {
+    case ui::UndoEnd::no_such_run:
+      say_no_run(invocation.run_id);
+      return kExitRefused;
+    case ui::UndoEnd::refused:
+      std::fprintf(stderr, "%s\n", result.message.c_str());
+      return kExitRefused;
+    case ui::UndoEnd::not_connected:
+      return kExitNotConnected;
+    case ui::UndoEnd::declined:
+      return declined;
+    case ui::UndoEnd::world_changed:
+      print_conflicts(result.applied);
       std::fprintf(stderr, "The world changed while undo waited; nothing was changed.\n");
       return kExitRefused;
-    }
-    if (applied.outcome == journal::UndoOutcome::stopped) {
+    case ui::UndoEnd::stopped:
       std::fprintf(stderr, "Stopped by Ctrl+C: the undo was rolled back; nothing was changed.\n");
       return kExitInterrupted;
-    }
-    store.set_undone(run->id);
-    std::printf("undone=%lld statements=%zu skipped=%zu\n", (long long)run->id,
-                applied.plan.statements.size(), applied.plan.conflicts.size());
-    return kExitDone;
-  } catch (const db::Error& error) {
-    std::fprintf(stderr, "%s\nNothing was changed.\n",
-                 plain_lines(db::statement_failed_message(error, "(undoing the run)")).c_str());
-    return kExitRefused;
-  } catch (const journal::JournalError& error) {
-    std::fprintf(stderr, "vandril_loot_cli: the journal: %s\n", error.what());
+    case ui::UndoEnd::world_failed:
+      std::fprintf(
+          stderr, "%s\nNothing was changed.\n",
+          plain_lines(db::statement_failed_message(*result.failure, "(undoing the run)")).c_str());
+      return kExitRefused;
+    case ui::UndoEnd::journal_failed:
+      std::fprintf(stderr, "vandril_loot_cli: the journal: %s\n", result.message.c_str());
+      return kExitRefused;
+    case ui::UndoEnd::undone:
+      break;
+  }
+  if (!result.unmarked.empty()) {
+    std::fprintf(stderr, "vandril_loot_cli: the journal: %s\n", result.unmarked.c_str());
     return kExitRefused;
   }
+  std::printf("undone=%lld statements=%zu skipped=%zu\n", (long long)invocation.run_id,
+              result.applied.statements.size(), result.applied.conflicts.size());
+  return kExitDone;
 }
 
 }  // namespace vl::cli

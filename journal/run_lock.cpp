@@ -9,7 +9,7 @@
 #include <cstring>
 #include <utility>
 
-#include "journal/store.h"
+#include "journal/run_info.h"
 
 namespace vl::journal {
 namespace {

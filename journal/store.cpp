@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <tuple>
@@ -135,6 +136,12 @@ class Statement {
   bool owned_ = true;
 };
 
+// A row as read by "SELECT kind, tbl, cols, vals, uncertain".
+Row read_row(const Statement& query) {
+  return Row{kind_of(query.text(0)), query.text(1), split(query.text(2), ','),
+             split(query.text(3), kSeparator), query.number(4) != 0};
+}
+
 const std::string kRunColumns =
     "SELECT r.id, r.started, COALESCE(r.ended,''), r.host, r.database, r.command, r.settings, "
     "COALESCE(r.outcome,''), r.journal_incomplete, r.undone, "
@@ -153,29 +160,6 @@ std::vector<RunInfo> read_runs(Statement& query) {
 }
 
 }  // namespace
-
-std::string still_written(const RunInfo& run) {
-  if (run.writer == 0) return "";
-  return "is still being written (process " + std::to_string(run.writer) +
-         "); undo it after it ends.";
-}
-
-std::string shown_outcome(const RunInfo& run) {
-  std::string shown = run.writer ? "running" : run.outcome.empty() ? "unfinished" : run.outcome;
-  if (run.journal_incomplete) shown += ", journal incomplete";
-  if (run.undone) shown += ", undone";
-  return shown;
-}
-
-std::string why_not_undoable(const RunInfo& run) {
-  if (run.writer) return "It " + still_written(run);
-  if (run.undone) return "It has been undone already.";
-  if (run.removed_unread)
-    return "The window's delete button removes drops without reading them first, so only "
-           "their ids were kept and they cannot be put back.";
-  if (run.rows == 0) return "It changed nothing in the world.";
-  return "";
-}
 
 std::string utc_timestamp() {
   const std::time_t now = std::time(nullptr);
@@ -446,11 +430,48 @@ std::vector<Row> Store::rows(std::int64_t run) {
                            rows_of_run("?1") + " ORDER BY id");
   query.bind(1, run);
   std::vector<Row> rows;
-  while (query.step()) {
-    rows.push_back(Row{kind_of(query.text(0)), query.text(1), split(query.text(2), ','),
-                       split(query.text(3), kSeparator), query.number(4) != 0});
-  }
+  while (query.step()) rows.push_back(read_row(query));
   return rows;
+}
+
+Store::Page Store::rows_page(std::int64_t run, RowKind kind, std::int64_t after, std::size_t limit,
+                             bool newest_first) {
+  // The run's range, narrowed to the page's side of `after`, bounds the search
+  // itself: a page costs its own rows, not those of the pages before it.
+  Statement range(db_, "SELECT first_row, IFNULL(last_row, 9223372036854775807) FROM runs "
+                       "WHERE id=? AND first_row IS NOT NULL");
+  if (!range.bind(1, run).step()) return {};
+  const std::int64_t first = newest_first ? range.number(0) : std::max(range.number(0), after + 1);
+  const std::int64_t last = newest_first ? std::min(range.number(1), after - 1) : range.number(1);
+  Statement query(db_, std::string("SELECT kind, tbl, cols, vals, uncertain, id FROM rows WHERE "
+                                   "id BETWEEN ?1 AND ?2 AND run=?3 AND kind=?4 ORDER BY id") +
+                           (newest_first ? " DESC" : "") + " LIMIT ?5");
+  query.bind(1, first).bind(2, last).bind(3, run).bind(4, std::string(kind_name(kind)));
+  query.bind(5, static_cast<std::int64_t>(limit));
+  Page page;
+  while (query.step()) {
+    page.rows.push_back(read_row(query));
+    page.ids.push_back(query.number(5));
+  }
+  return page;
+}
+
+std::vector<std::pair<RowKind, std::string>> Store::tables_of(std::int64_t run) {
+  // The rows of an ended run stay as they are: its tables are looked up once.
+  Statement ended(db_, "SELECT 1 FROM runs WHERE id=? AND last_row IS NOT NULL");
+  const bool has_ended = ended.bind(1, run).step();
+  if (const auto known = tables_of_ended_.find(run); has_ended && known != tables_of_ended_.end())
+    return known->second;
+  Statement query(db_, "SELECT kind, tbl FROM rows WHERE " + rows_of_run("?1") + " ORDER BY id");
+  query.bind(1, run);
+  std::vector<std::pair<RowKind, std::string>> tables;
+  while (query.step()) {
+    std::pair<RowKind, std::string> of_row{kind_of(query.text(0)), query.text(1)};
+    if (std::find(tables.begin(), tables.end(), of_row) == tables.end())
+      tables.push_back(std::move(of_row));
+  }
+  if (has_ended) tables_of_ended_[run] = tables;
+  return tables;
 }
 
 }  // namespace vl::journal

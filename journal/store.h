@@ -8,45 +8,17 @@
 #include <map>
 #include <memory>
 #include <set>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "journal/row.h"
+#include "journal/run_info.h"
 #include "journal/run_lock.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
 
 namespace vl::journal {
-
-class JournalError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-struct RunInfo {
-  std::int64_t id = 0;
-  std::string started, ended;  // UTC, ISO 8601; ended "" while running or when the process died
-  std::string host, database, command, settings;
-  std::string outcome;  // "" until the run ends
-  bool journal_incomplete = false;
-  bool undone = false;
-  std::int64_t rows = 0;
-  bool removed_unread = false;  // it deleted rows it never read (the window's delete button)
-  pid_t writer = 0;             // the process still writing it (see RunLock), 0 when none
-};
-
-// Why the run cannot be undone, or "" when it can.
-std::string why_not_undoable(const RunInfo& run);
-
-// "is still being written (process P); undo it after it ends." for a run
-// being written, else "".
-std::string still_written(const RunInfo& run);
-
-// The state a run is shown in: its outcome, "running" while its writer holds
-// it, "unfinished" when it never ended.
-std::string shown_outcome(const RunInfo& run);
 
 // The separator between a stored row's values.
 inline constexpr char kValueSeparator = '\x1f';
@@ -90,6 +62,18 @@ class Store {
   std::vector<RunInfo> runs();  // newest first
   std::vector<RunInfo> find_run(std::int64_t run);
   std::vector<Row> rows(std::int64_t run);
+  // The run's rows of `kind` after the row id `after`, at most `limit` of them,
+  // with their ids: ids rising, or falling from below `after` with newest_first.
+  // Read page by page, a run of any size is never held whole.
+  struct Page {
+    std::vector<std::int64_t> ids;
+    std::vector<Row> rows;
+  };
+  Page rows_page(std::int64_t run, RowKind kind, std::int64_t after, std::size_t limit,
+                 bool newest_first);
+  // The kinds of the run's rows with the tables they name, in the order of
+  // their first row.
+  std::vector<std::pair<RowKind, std::string>> tables_of(std::int64_t run);
   const std::string& path() const { return path_; }
 
  private:
@@ -105,6 +89,7 @@ class Store {
   sqlite3* db_ = nullptr;
   std::map<std::string, sqlite3_stmt*> kept_;
   std::set<std::int64_t> ranged_runs_;  // runs whose first row this store has recorded
+  std::map<std::int64_t, std::vector<std::pair<RowKind, std::string>>> tables_of_ended_;
 };
 
 // UTC now as "YYYY-MM-DDTHH:MM:SSZ".

@@ -3,175 +3,66 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <map>
 #include <optional>
 #include <set>
 
 #include "db/engines.h"
 #include "journal/columns.h"
+#include "journal/world_rows.h"
 
 namespace vl::journal {
 namespace {
 
-// Keys per statement when the world is read or changed by lists of keys.
+using KindsAndTables = std::vector<std::pair<RowKind, std::string>>;
+
+// Rows of the run read from the journal at a time, and keys per statement
+// when the world is changed by lists of keys.
+constexpr std::size_t kRowsPerChunk = 5000;
 constexpr std::size_t kKeysPerStatement = 500;
 
-// A value as the world holds it: its text, or nullopt for NULL.
-using Field = std::optional<std::string>;
-using WorldRow = std::vector<Field>;
-
-// The column rows of a table are read and removed by: what every row the run
-// wrote names and what stays with it (a drop's entries and links by the drop).
-std::string key_column(const std::string& table) {
-  return table == "lootdrop_entries" || table == "loottable_entries" ? "lootdrop_id" : "id";
+// The run's rows of `kind` that `wanted` keeps (all when it is empty), a chunk
+// at a time, each chunk read against the world before `each` sees it. A full
+// chunk ends before the rows under the key of its last row, which start the
+// next one, so that the rows one key holds together (a drop's entries) are
+// judged in one chunk.
+void for_each_chunk(Store& store, std::int64_t run, RowKind kind, bool newest_first,
+                    WorldRows& world, const std::function<bool(const Row&)>& wanted,
+                    const std::function<void(const std::vector<Row>&)>& each) {
+  std::int64_t after = newest_first ? std::numeric_limits<std::int64_t>::max() : 0;
+  for (;;) {
+    Store::Page page = store.rows_page(run, kind, after, kRowsPerChunk, newest_first);
+    if (page.rows.empty()) return;
+    std::size_t end = page.rows.size();
+    if (end == kRowsPerChunk) {
+      const Row& last = page.rows.back();
+      const std::string key = world.key_of(last);
+      const auto same_key = [&](const Row& row) {
+        return row.table == last.table && world.key_of(row) == key;
+      };
+      std::size_t cut = end - 1;
+      while (cut > 0 && same_key(page.rows[cut - 1])) --cut;
+      if (cut > 0) end = cut;
+    }
+    page.rows.resize(end);
+    after = page.ids[end - 1];
+    if (wanted) std::erase_if(page.rows, [&](const Row& row) { return !wanted(row); });
+    world.read(page.rows);
+    each(page.rows);
+  }
 }
-
-bool is_child(const std::string& table) { return key_column(table) == "lootdrop_id"; }
-
-// Column names quoted for a statement (quoted_name), comma-separated.
-std::string listed(const std::vector<std::string>& columns) {
-  std::string list;
-  for (const std::string& column : columns) list += (list.empty() ? "" : ",") + quoted_name(column);
-  return list;
-}
-
-// Values of rows (keys among them) as a statement gets them: see sql_value.
-std::string values_listed(const std::vector<std::string>& values) {
-  std::string list;
-  for (const std::string& value : values) list += (list.empty() ? "" : ",") + sql_value(value);
-  return list;
-}
-
-// The rows of the world a run's rows are compared with, read by key in a few
-// statements per table instead of one per row.
-class World {
- public:
-  // `locking`: every read takes the rows FOR UPDATE (inside the undo's transaction).
-  World(db::Connection& connection, bool locking) : connection_(connection), locking_(locking) {}
-
-  // The row's columns: those its statement named, else all of its table's.
-  const std::vector<Column>& columns(const Row& row) {
-    auto& table = described(row.table);
-    if (row.columns.empty()) return table;
-    auto [at, added] = named_.try_emplace(&row);
-    if (added) {
-      for (const std::string& name : row.columns) {
-        const auto found = std::find_if(table.begin(), table.end(),
-                                        [&](const Column& column) { return column.name == name; });
-        at->second.push_back(found == table.end() ? Column{name} : *found);
-      }
-    }
-    return at->second;
-  }
-
-  // The row's value of `column`, "" when it has none.
-  std::string value(const Row& row, const std::string& column) {
-    const auto& names = columns(row);
-    for (std::size_t i = 0; i < names.size() && i < row.values.size(); ++i)
-      if (names[i].name == column) return row.values[i];
-    return "";
-  }
-
-  // Reads the rows of each table under the keys the run's rows name.
-  void read(const std::vector<Row>& rows) {
-    std::map<std::string, std::set<std::string>> keys;
-    std::map<std::string, const Row*> shape;  // a row of the table, for its columns
-    for (const Row& row : rows) {
-      if (row.kind == RowKind::removed) continue;
-      const std::string key = value(row, key_column(row.table));
-      if (key.empty() || key == "NULL") continue;
-      keys[row.table].insert(key);
-      shape.try_emplace(row.table, &row);
-    }
-    for (const auto& [table, wanted] : keys) {
-      const Row& row = *shape[table];
-      const std::vector<std::string> keys_of_table(wanted.begin(), wanted.end());
-      for (std::size_t from = 0; from < keys_of_table.size(); from += kKeysPerStatement) {
-        const std::vector<std::string> batch(
-            keys_of_table.begin() + static_cast<std::ptrdiff_t>(from),
-            keys_of_table.begin() + static_cast<std::ptrdiff_t>(
-                                        std::min(keys_of_table.size(), from + kKeysPerStatement)));
-        read_batch(row, batch);
-      }
-    }
-  }
-
-  // The world's rows of `table` under `key`, each with whether a row of the
-  // run has already been matched to it.
-  std::vector<std::pair<WorldRow, bool>>& under(const std::string& table, const std::string& key) {
-    return rows_[table][key];
-  }
-
-  // Matches the run's row to a world row equal to it not matched before.
-  bool match(const Row& row) {
-    const auto& names = columns(row);
-    for (auto& [world, matched] : under(row.table, value(row, key_column(row.table)))) {
-      if (matched) continue;
-      bool same = true;
-      for (std::size_t i = 0; same && i < row.values.size() && i < names.size(); ++i) {
-        const std::size_t at = column_index(row.table, names[i].name);
-        same = at < world.size() && same_value(names[i].kind, world[at], row.values[i]);
-      }
-      if (same) return matched = true;
-    }
-    return false;
-  }
-
-  std::size_t column_index(const std::string& table, const std::string& column) {
-    const auto& read = read_columns_[table];
-    return static_cast<std::size_t>(
-        std::find_if(read.begin(), read.end(), [&](const Column& c) { return c.name == column; }) -
-        read.begin());
-  }
-
-  // " FOR UPDATE" when the reads lock what they read.
-  const char* lock() const { return locking_ ? " FOR UPDATE" : ""; }
-
- private:
-  const std::vector<Column>& described(const std::string& table) {
-    auto [at, added] = tables_.try_emplace(table);
-    if (added) at->second = table_columns(connection_, table);
-    return at->second;
-  }
-
-  void read_batch(const Row& row, const std::vector<std::string>& keys) {
-    const auto& names = columns(row);
-    read_columns_[row.table] = names;
-    db::Recordset found;
-    found.open("SELECT " + read_list(names) + " FROM `" + row.table + "` WHERE `" +
-                   key_column(row.table) + "` IN (" + values_listed(keys) + ")" + lock(),
-               connection_);
-    const std::size_t key = column_index(row.table, key_column(row.table));
-    for (; !found.eof(); found.move_next()) {
-      WorldRow world;
-      for (std::size_t c = 0; c < names.size(); ++c) {
-        const db::Value& field = found.field(c);
-        world.push_back(field.is_null() ? Field{} : Field{field.text()});
-      }
-      const std::string at = world[key].value_or("NULL");
-      rows_[row.table][at].emplace_back(std::move(world), false);
-    }
-  }
-
-  db::Connection& connection_;
-  bool locking_;
-  std::map<std::string, std::vector<Column>> tables_, read_columns_;
-  std::map<const Row*, std::vector<Column>> named_;
-  std::map<std::string, std::map<std::string, std::vector<std::pair<WorldRow, bool>>>> rows_;
-};
 
 // Links into each loottable in `tables`, counted in the world.
-std::map<std::string, int> links_into(db::Connection& connection,
-                                      const std::set<std::string>& tables, const char* lock) {
+std::map<std::string, int> links_into(WorldRows& world, const std::set<std::string>& tables) {
   std::map<std::string, int> links;
   if (tables.empty()) return links;
-  db::Recordset found;
-  found.open("SELECT loottable_id, COUNT(*) FROM loottable_entries WHERE loottable_id IN (" +
-                 values_listed(std::vector<std::string>(tables.begin(), tables.end())) +
-                 ") GROUP BY loottable_id" + lock,
-             connection);
-  for (; !found.eof(); found.move_next())
-    links[found.field(std::size_t{0}).text()] = std::stoi(found.field(std::size_t{1}).text());
+  world.select("SELECT loottable_id, COUNT(*) FROM loottable_entries WHERE loottable_id IN (" +
+                   values_listed(std::vector<std::string>(tables.begin(), tables.end())) +
+                   ") GROUP BY loottable_id",
+               [&links](const std::vector<db::Value>& row) {
+                 links[row.at(0).text()] = std::stoi(row.at(1).text());
+               });
   return links;
 }
 
@@ -187,7 +78,7 @@ void delete_by_keys(const std::string& table, const std::vector<std::string>& ke
   }
 }
 
-void plan_npcs(World& world, const std::vector<Row>& rows, UndoPlan& plan) {
+void plan_npcs(WorldRows& world, const std::vector<Row>& rows, UndoPlan& plan) {
   for (const Row& row : rows) {
     if (row.kind != RowKind::npc) continue;
     const std::string& npc = row.values[0];
@@ -210,104 +101,136 @@ void plan_npcs(World& world, const std::vector<Row>& rows, UndoPlan& plan) {
   }
 }
 
-void plan_inserted(World& world, db::Connection& connection, const std::vector<Row>& rows,
-                   UndoPlan& plan) {
-  std::map<std::string, int> own_links;  // links the run made into each loottable it created
-  std::set<std::string> created_tables;
-  std::vector<std::string> tables;  // in the order the run first wrote them
-  for (const Row& row : rows) {
-    if (row.kind != RowKind::inserted) continue;
-    if (row.table == "loottable_entries") ++own_links[world.value(row, "loottable_id")];
-    if (row.table == "loottable") created_tables.insert(row.values[0]);
-    if (std::find(tables.begin(), tables.end(), row.table) == tables.end())
-      tables.push_back(row.table);
-  }
-  const std::map<std::string, int> links = links_into(connection, created_tables, world.lock());
+// The statements that remove the inserted rows, gathered by table over the
+// chunks and given in the end for the tables in the reverse order of their
+// first rows: a key whose rows are all the run's goes in one list, the others
+// row by row.
+struct Removals {
+  std::map<std::string, std::vector<std::string>> one_by_one;
+  std::map<std::string, std::set<std::string>> whole_keys;
+};
 
-  // Matched newest first; what no longer matches stays, listed when it surely reached the world.
-  std::map<std::string, std::vector<const Row*>> removed;  // by table
-  for (auto row = rows.rbegin(); row != rows.rend(); ++row) {
-    if (row->kind != RowKind::inserted) continue;
-    if (!world.match(*row)) {
-      if (!row->uncertain)
-        plan.conflicts.push_back(describe(*row) + " is no longer as the run wrote it.");
+void plan_removals(WorldRows& world, const std::string& table,
+                   const std::vector<const Row*>& removed, Removals& removals) {
+  std::map<std::string, std::vector<const Row*>> by_key;
+  for (const Row* row : removed) by_key[world.value(*row, key_column(table))].push_back(row);
+  for (const auto& [key, of_key] : by_key) {
+    auto& under = world.under(table, key);
+    const bool all_matched =
+        std::all_of(under.begin(), under.end(), [](const auto& r) { return r.second; });
+    if (all_matched && under.size() == of_key.size()) {
+      removals.whole_keys[table].insert(key);
       continue;
     }
-    if (row->table == "loottable") {
-      const std::string& id = row->values[0];
-      const auto at = links.find(id);
-      const int others = (at == links.end() ? 0 : at->second) - own_links[id];
-      if (others > 0) {
-        plan.conflicts.push_back("loottable " + id + " holds " + std::to_string(others) +
-                                 " links the run did not make.");
-        continue;
-      }
+    for (const Row* row : of_key) {
+      std::string where;
+      const auto& names = world.columns(*row);
+      for (std::size_t i = 0; i < row->values.size() && i < names.size(); ++i)
+        where += (where.empty() ? "" : " AND ") + holds_value(names[i], row->values[i]);
+      std::string sql = "DELETE FROM `" + table + "` WHERE ";
+      removals.one_by_one[table].push_back(sql.append(where).append(" LIMIT 1"));
     }
-    removed[row->table].push_back(&*row);
-  }
-
-  // A key whose rows are all the run's goes in one list; the others row by row.
-  for (auto table = tables.rbegin(); table != tables.rend(); ++table) {
-    std::map<std::string, std::vector<const Row*>> by_key;
-    for (const Row* row : removed[*table])
-      by_key[world.value(*row, key_column(*table))].push_back(row);
-    std::vector<std::string> whole_keys;
-    for (const auto& [key, of_key] : by_key) {
-      auto& under = world.under(*table, key);
-      const bool all_matched =
-          std::all_of(under.begin(), under.end(), [](const auto& r) { return r.second; });
-      if (all_matched && under.size() == of_key.size()) {
-        whole_keys.push_back(key);
-        continue;
-      }
-      for (const Row* row : of_key) {
-        std::string where;
-        const auto& names = world.columns(*row);
-        for (std::size_t i = 0; i < row->values.size() && i < names.size(); ++i)
-          where += (where.empty() ? "" : " AND ") + holds_value(names[i], row->values[i]);
-        plan.statements.push_back("DELETE FROM `" + *table + "` WHERE " + where + " LIMIT 1");
-      }
-    }
-    delete_by_keys(*table, whole_keys, plan.statements);
   }
 }
+
+// Matched newest first; what no longer matches stays, listed when it surely
+// reached the world. A loottable the run made goes only without links of others.
+void plan_inserted(Store& store, std::int64_t run, const KindsAndTables& tables, WorldRows& world,
+                   UndoPlan& plan) {
+  std::map<std::string, int> own_links;  // links the run made, counted back to its loottable
+  Removals removals;
+  for_each_chunk(store, run, RowKind::inserted, true, world, nullptr, [&](const auto& rows) {
+    std::set<std::string> created_tables;
+    for (const Row& row : rows) {
+      if (row.table == "loottable_entries") ++own_links[world.value(row, "loottable_id")];
+      if (row.table == "loottable") created_tables.insert(row.values[0]);
+    }
+    const std::map<std::string, int> links = links_into(world, created_tables);
+    std::map<std::string, std::vector<const Row*>> removed;  // by table
+    for (const Row& row : rows) {
+      if (!world.match(row)) {
+        if (!row.uncertain)
+          plan.conflicts.push_back(describe(row) + " is no longer as the run wrote it.");
+        continue;
+      }
+      if (row.table == "loottable") {
+        const std::string& id = row.values[0];
+        const auto at = links.find(id);
+        const int others = (at == links.end() ? 0 : at->second) - own_links[id];
+        if (others > 0) {
+          plan.conflicts.push_back("loottable " + id + " holds " + std::to_string(others) +
+                                   " links the run did not make.");
+          continue;
+        }
+      }
+      removed[row.table].push_back(&row);
+    }
+    for (const auto& [table, of_table] : removed) plan_removals(world, table, of_table, removals);
+  });
+  for (auto written = tables.rbegin(); written != tables.rend(); ++written) {
+    const auto& [kind, table] = *written;
+    if (kind != RowKind::inserted) continue;
+    for (std::string& sql : removals.one_by_one[table]) plan.statements.push_back(std::move(sql));
+    const auto& keys = removals.whole_keys[table];
+    delete_by_keys(table, {keys.begin(), keys.end()}, plan.statements);
+  }
+}
+
+// The rows put back into one table, a few hundred to an INSERT.
+struct PutBack {
+  std::vector<std::string> names;  // the columns of its first row
+  std::string values;              // of the rows not yet in a statement
+  std::size_t pending = 0;
+  std::vector<std::string> statements;
+
+  void flush(const std::string& table) {
+    if (pending == 0) return;
+    std::string insert = "INSERT INTO `" + table + "` (";
+    insert.append(listed(names)).append(") VALUES ").append(values);
+    statements.push_back(std::move(insert));
+    values.clear();
+    pending = 0;
+  }
+};
 
 // The rows a deletion removed, put back: a lootdrop (or loottable) only where
 // its id is free, whatever holds it now, and the rows that hung on a lootdrop
 // only with it, never under another drop.
-void plan_deleted(World& world, const std::vector<Row>& rows, UndoPlan& plan) {
-  std::map<std::string, std::vector<const Row*>> put_back;  // by table
-  std::vector<std::string> tables;
+void plan_deleted(Store& store, std::int64_t run, WorldRows& world, UndoPlan& plan) {
+  std::map<std::string, PutBack> put_back;
+  std::vector<std::string> tables;  // in the order of their first row put back
   std::set<std::string> drops_back;
   for (const bool children : {false, true}) {
-    for (const Row& row : rows) {
-      if (row.kind != RowKind::deleted || is_child(row.table) != children) continue;
-      // Written ahead and still there: the deletion never reached it.
-      if (row.uncertain && world.match(row)) continue;
-      const std::string id = world.value(row, key_column(row.table));
-      if (children && !drops_back.contains(id)) continue;
-      if (!children && !world.under(row.table, id).empty()) {
-        plan.conflicts.push_back(row.table + " id " + id + " is taken; " + describe(row) +
-                                 " cannot be put back.");
-        continue;
+    const auto of_this_pass = [children](const Row& row) {
+      return is_child(row.table) == children;
+    };
+    for_each_chunk(store, run, RowKind::deleted, false, world, of_this_pass, [&](const auto& rows) {
+      for (const Row& row : rows) {
+        // Written ahead and still there: the deletion never reached it.
+        if (row.uncertain && world.match(row)) continue;
+        const std::string id = world.value(row, key_column(row.table));
+        if (children && !drops_back.contains(id)) continue;
+        if (!children && !world.under(row.table, id).empty()) {
+          plan.conflicts.push_back(row.table + " id " + id + " is taken; " + describe(row) +
+                                   " cannot be put back.");
+          continue;
+        }
+        if (row.table == "lootdrop") drops_back.insert(id);
+        auto [at, first] = put_back.try_emplace(row.table);
+        PutBack& into = at->second;
+        if (first) {
+          tables.push_back(row.table);
+          for (const Column& column : world.columns(row)) into.names.push_back(column.name);
+        }
+        into.values += (into.values.empty() ? "(" : ",(") + values_listed(row.values) + ")";
+        if (++into.pending == kKeysPerStatement) into.flush(row.table);
       }
-      if (row.table == "lootdrop") drops_back.insert(id);
-      if (put_back[row.table].empty()) tables.push_back(row.table);
-      put_back[row.table].push_back(&row);
-    }
+    });
   }
   for (const std::string& table : tables) {
-    const auto& of_table = put_back[table];
-    std::vector<std::string> names;
-    for (const Column& column : world.columns(*of_table.front())) names.push_back(column.name);
-    for (std::size_t from = 0; from < of_table.size(); from += kKeysPerStatement) {
-      std::string values;
-      for (std::size_t i = from; i < std::min(of_table.size(), from + kKeysPerStatement); ++i)
-        values += (values.empty() ? "(" : ",(") + values_listed(of_table[i]->values) + ")";
-      std::string insert = "INSERT INTO `" + table + "` (";
-      insert.append(listed(names)).append(") VALUES ").append(values);
-      plan.statements.push_back(std::move(insert));
-    }
+    PutBack& into = put_back[table];
+    into.flush(table);
+    for (std::string& sql : into.statements) plan.statements.push_back(std::move(sql));
   }
 }
 
@@ -327,13 +250,21 @@ std::string undo_refusal(const RunInfo& run, const db::Session& session) {
   return "";
 }
 
-UndoPlan plan_undo(db::Connection& connection, const std::vector<Row>& rows, bool locking) {
-  World world(connection, locking);
-  world.read(rows);
+UndoPlan plan_undo(db::Connection& connection, Store& store, std::int64_t run, bool locking) {
+  WorldRows world(connection, locking);
   UndoPlan plan;
-  plan_npcs(world, rows, plan);
-  plan_inserted(world, connection, rows, plan);
-  plan_deleted(world, rows, plan);
+  const KindsAndTables tables = store.tables_of(run);
+  const auto has = [&tables](RowKind kind) {
+    return std::any_of(tables.begin(), tables.end(),
+                       [kind](const auto& t) { return t.first == kind; });
+  };
+  if (has(RowKind::npc)) {
+    for_each_chunk(store, run, RowKind::npc, false, world, nullptr,
+                   [&](const std::vector<Row>& rows) { plan_npcs(world, rows, plan); });
+  }
+  if (has(RowKind::inserted)) plan_inserted(store, run, tables, world, plan);
+  if (has(RowKind::deleted)) plan_deleted(store, run, world, plan);
+  plan.reads = world.reads();
   return plan;
 }
 
@@ -341,10 +272,10 @@ std::string undo_question(std::int64_t run, std::size_t statements) {
   return "Undo run " + std::to_string(run) + " (" + std::to_string(statements) + " statements)?";
 }
 
-std::string rollback_refusal(db::Connection& connection, const std::vector<Row>& rows) {
+std::string rollback_refusal(db::Connection& connection, Store& store, std::int64_t run) {
   std::set<std::string> written;
-  for (const Row& row : rows)
-    if (row.kind != RowKind::removed) written.insert(row.table);
+  for (auto& [kind, table] : store.tables_of(run))
+    if (kind != RowKind::removed) written.insert(std::move(table));
   if (written.empty()) return "";
   db::Recordset found;
   found.open(db::table_engines_query({written.begin(), written.end()}), connection);
@@ -357,7 +288,7 @@ std::string rollback_refusal(db::Connection& connection, const std::vector<Row>&
   return refusal.empty() ? "" : refusal + "Nothing was changed.";
 }
 
-UndoApplied apply_undo(db::Connection& connection, const std::vector<Row>& rows,
+UndoApplied apply_undo(db::Connection& connection, Store& store, std::int64_t run,
                        const UndoPlan& asked, const std::function<bool()>& stop_requested) {
   const auto roll_back = [&connection] {
     try {
@@ -369,8 +300,12 @@ UndoApplied apply_undo(db::Connection& connection, const std::vector<Row>& rows,
   connection.execute("START TRANSACTION");
   try {
     // Read again, locked until COMMIT: rows added or changed since the
-    // question are neither deleted nor missed.
-    applied.plan = plan_undo(connection, rows, true);
+    // question are neither deleted nor missed. What was asked about stands
+    // when every read comes back as it was; else it is planned again.
+    const bool unchanged = std::all_of(
+        asked.reads.begin(), asked.reads.end(),
+        [&](const WorldRead& read) { return reads_the_same(connection, read, " FOR UPDATE"); });
+    applied.plan = unchanged ? asked : plan_undo(connection, store, run, true);
     if (applied.plan.conflicts != asked.conflicts) {
       roll_back();
       applied.outcome = UndoOutcome::world_changed;

@@ -12,12 +12,14 @@
 #include "db/session.h"
 #include "journal/row.h"
 #include "journal/store.h"
+#include "journal/world_rows.h"
 
 namespace vl::journal {
 
 struct UndoPlan {
   std::vector<std::string> conflicts;   // one sentence each
   std::vector<std::string> statements;  // for the rows without a conflict
+  std::vector<WorldRead> reads;         // what the plan read of the world
 };
 
 // Why `run` cannot be undone on the world `session` names (a run still being
@@ -32,11 +34,13 @@ std::string undo_refusal(const RunInfo& run, const db::Session& session);
 // rows put back (a lootdrop where its id is free, its entries and links only
 // with it). An uncertain row that is not there is left alone silently.
 // `locking`: the rows read are locked FOR UPDATE (inside a transaction).
-UndoPlan plan_undo(db::Connection& connection, const std::vector<Row>& rows, bool locking = false);
+// The run's rows are read from `store` a chunk at a time, never held whole.
+UndoPlan plan_undo(db::Connection& connection, Store& store, std::int64_t run,
+                   bool locking = false);
 
-// Why the undo of `rows` could not be all or nothing (a table it writes whose
+// Why the undo of run `run` could not be all or nothing (a table it writes whose
 // engine cannot roll back), ending with "Nothing was changed."; "" when it can be.
-std::string rollback_refusal(db::Connection& connection, const std::vector<Row>& rows);
+std::string rollback_refusal(db::Connection& connection, Store& store, std::int64_t run);
 
 // The confirmation asked before an undo is sent.
 std::string undo_question(std::int64_t run, std::size_t statements);
@@ -51,11 +55,13 @@ struct UndoApplied {
   UndoPlan plan;  // as read again inside the transaction
 };
 
-// Undoes in one transaction: plans again with the rows locked, sends that
-// plan's statements while the conflicts are those `asked` about, and commits
+// Undoes in one transaction: reads again what `asked` read, locked (when all
+// of it comes back the same, `asked` stands; else it plans again from the
+// locked rows), sends that plan's statements while the conflicts are those
+// `asked` about, and commits
 // unless `stop_requested` (looked at before each statement and before COMMIT).
 // Throws db::Error after rolling back.
-UndoApplied apply_undo(db::Connection& connection, const std::vector<Row>& rows,
+UndoApplied apply_undo(db::Connection& connection, Store& store, std::int64_t run,
                        const UndoPlan& asked, const std::function<bool()>& stop_requested);
 
 }  // namespace vl::journal

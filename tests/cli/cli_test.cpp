@@ -936,6 +936,10 @@ const UndoRow kUndoRows[] = {
    kTaken + "2 conflicts; nothing was changed (--force skips them).\n", kNewEntries, "4/4", 1, "", kDeleteAndRegenerate},
   {"delete_of_regenerated_drops_forced", {kArmours, kNpcs}, kGenerate, "", {"undo", "2", "--yes", "--force"}, 0,
    "undone=2 statements=0 skipped=2\n", kTaken, kNewEntries, "4/4", 1, "", kDeleteAndRegenerate},
+  // More rows than undo takes from the journal at once: each drop's entries are judged whole together.
+  {"atomic_run_of_many_drops", {"INSERT INTO items (id,name,itemtype) SELECT seq,'i',10 FROM seq_1001_to_1003",
+    "INSERT INTO npc_types (id,name,level,loottable_id) SELECT seq,'n',5,seq FROM seq_1_to_1300"},
+   {kGen, kLevels, "01-10", kAll, "101", kItems, "3", "--atomic"}, "", kUndo, 0, "undone=1 statements=9 skipped=0\n", ""},
   {"table_without_rollback_refused", {kArmours, kNpcs}, kGenerate, "ALTER TABLE lootdrop_entries ENGINE=MyISAM", kUndo,
    1, "", "Table lootdrop_entries uses the MyISAM engine, which cannot roll back: the undo could not be all or "
    "nothing. Nothing was changed.\n", kEntries, "4"},

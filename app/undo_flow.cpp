@@ -1,0 +1,57 @@
+#include "app/undo_flow.h"
+
+namespace vl::ui {
+
+UndoResult undo_journaled_run(journal::Store& store, const db::Session& session, std::int64_t run,
+                              const UndoSteps& steps) {
+  UndoResult result;
+  const auto found = store.find_run(run);
+  if (found.empty()) return result;
+  result.message = journal::undo_refusal(found.front(), session);
+  if (!result.message.empty()) {
+    result.end = UndoEnd::refused;
+    return result;
+  }
+  const std::unique_ptr<db::Connection> connection = steps.connect();
+  if (!connection) {
+    result.end = UndoEnd::not_connected;
+    return result;
+  }
+  try {
+    result.message = journal::rollback_refusal(*connection, store, run);
+    if (!result.message.empty()) {
+      result.end = UndoEnd::refused;
+      return result;
+    }
+    result.asked = journal::plan_undo(*connection, store, run);
+    if (!steps.confirm(result.asked)) {
+      result.end = UndoEnd::declined;
+      return result;
+    }
+    journal::UndoApplied applied =
+        journal::apply_undo(*connection, store, run, result.asked, steps.stop_requested);
+    result.applied = std::move(applied.plan);
+    if (applied.outcome != journal::UndoOutcome::undone) {
+      result.end = applied.outcome == journal::UndoOutcome::stopped ? UndoEnd::stopped
+                                                                    : UndoEnd::world_changed;
+      return result;
+    }
+  } catch (const db::Error& error) {
+    result.end = UndoEnd::world_failed;
+    result.failure = error;
+    return result;
+  } catch (const journal::JournalError& error) {
+    result.end = UndoEnd::journal_failed;
+    result.message = error.what();
+    return result;
+  }
+  result.end = UndoEnd::undone;
+  try {
+    store.set_undone(run);
+  } catch (const journal::JournalError& error) {
+    result.unmarked = error.what();
+  }
+  return result;
+}
+
+}  // namespace vl::ui

@@ -1,0 +1,54 @@
+#pragma once
+// Undoing a journaled run, the same under both shells: a run that may be
+// undone on db.ini's world is read against it, the shell is asked, the undo is
+// sent in one transaction and the run marked undone. Each shell asks its own
+// question and turns the outcome into its own output.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "db/odbc.h"
+#include "db/session.h"
+#include "journal/store.h"
+#include "journal/undo.h"
+
+namespace vl::ui {
+
+enum class UndoEnd {
+  no_such_run,     // the journal holds no such run
+  refused,         // it cannot be undone here: `message` says why
+  not_connected,   // the shell's connect said why
+  declined,        // the shell's confirm did not go on
+  world_changed,   // the conflicts differ from those asked about: rolled back
+  stopped,         // stopped before COMMIT: rolled back
+  undone,          // committed
+  world_failed,    // a statement failed: rolled back, `failure` says how
+  journal_failed,  // the journal could not be read: `message` says why
+};
+
+struct UndoSteps {
+  // The world's connection, or nullptr once the shell has said why there is none.
+  std::function<std::unique_ptr<db::Connection>()> connect;
+  // Given what was read before anything changes; true goes on to undo it.
+  std::function<bool(const journal::UndoPlan&)> confirm;
+  // Looked at before each statement and before COMMIT; empty: never stops.
+  std::function<bool()> stop_requested;
+};
+
+struct UndoResult {
+  UndoEnd end = UndoEnd::no_such_run;
+  std::string message;
+  journal::UndoPlan asked;    // as read before the question
+  journal::UndoPlan applied;  // as read again inside the transaction
+  std::optional<db::Error> failure;
+  // Undone, but the journal could not mark it so: why; "" when it did.
+  std::string unmarked;
+};
+
+UndoResult undo_journaled_run(journal::Store& store, const db::Session& session, std::int64_t run,
+                              const UndoSteps& steps);
+
+}  // namespace vl::ui
