@@ -97,8 +97,9 @@ bool CheckReport::clean() const {
 
 LayoutFit compare_layout(const WindowTable& expected, const std::vector<std::string>& columns) {
   LayoutFit fit;
-  fit.table = expected.table;
-  const std::vector<std::string_view> wanted(expected.columns.begin(), expected.columns.end());
+  fit.table = expected.table->name;
+  std::vector<std::string_view> wanted;
+  for (const db::TableColumn& column : expected.table->columns) wanted.push_back(column.name);
   if (columns.empty()) {
     fit.differences.push_back("the table does not exist: every statement on it fails");
     return fit;
@@ -138,7 +139,7 @@ CheckReport check_world(db::Session& state) {
 
   std::string tables;
   for (const WindowTable& table : kWindowLayout) {
-    tables += std::string(tables.empty() ? "'" : ",'") + std::string(table.table) + "'";
+    tables += std::string(tables.empty() ? "'" : ",'") + std::string(table.table->name) + "'";
   }
   std::map<std::string, std::vector<std::string>> columns;
   for (const auto& row :
@@ -149,7 +150,7 @@ CheckReport check_world(db::Session& state) {
     columns[row[0]].push_back(row[1]);
   }
   for (const WindowTable& table : kWindowLayout) {
-    report.layouts.push_back(compare_layout(table, columns[std::string(table.table)]));
+    report.layouts.push_back(compare_layout(table, columns[std::string(table.table->name)]));
   }
   state.db_connection->close();
   return report;

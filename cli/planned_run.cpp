@@ -171,8 +171,8 @@ int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,
       run.report ? report_rates(plan, *connection) : loot::PlanDropRates();
 
   end_at_once_on_interrupt(false);
-  const loot::AtomicResult result =
-      loot::write_atomically(*connection, plan, [] { return interrupted(); });
+  const loot::AtomicResult result = loot::write_atomically(
+      *connection, plan, [] { return interrupted(); }, {}, session.statements_ahead);
   if (!result.message.empty()) say(result.message);
   const std::size_t drops =
       result.outcome == loot::AtomicOutcome::committed ? plan.drops.size() : 0;

@@ -57,8 +57,14 @@ void open_recordset(Session& state) {
   state.db_recordset->open(state.current_sql, *state.db_connection);
 }
 
-void announce_statements(Session& state, const std::vector<std::string>& statements) {
+void announce_statements(Session& state, const AnnouncedStatements& statements) {
   if (state.statements_ahead) state.statements_ahead(statements);
+}
+
+void announce_statement(Session& state, const std::string& sql, std::vector<LootRow> rows) {
+  if (!state.statements_ahead) return;
+  state.statements_ahead(std::make_shared<const std::vector<Announced>>(
+      std::vector<Announced>{{sql, std::move(rows)}}));
 }
 
 void execute(Session& state) {

@@ -44,8 +44,11 @@ void run_query(Session& session, const std::string& sql);
 void open_recordset(Session& session);
 
 // Tells statements_ahead, when set, of the statements about to be executed in
-// this order. Throws Error when they must not be sent.
-void announce_statements(Session& session, const std::vector<std::string>& statements);
+// this order, with their rows. Every statement that writes a loot table is
+// announced so before it is sent. Throws Error when they must not be sent.
+void announce_statements(Session& session, const AnnouncedStatements& statements);
+// One statement announced with its rows.
+void announce_statement(Session& session, const std::string& sql, std::vector<LootRow> rows);
 
 // Executes current_sql on db_connection as a statement without rows. Throws Error.
 void execute(Session& session);

@@ -10,9 +10,19 @@
 #include <string>
 #include <vector>
 
+#include "db/loot_rows.h"
 #include "db/odbc.h"
 
 namespace vl::db {
+
+// A statement about to be sent and the rows it writes or removes.
+struct Announced {
+  std::string sql;
+  std::vector<LootRow> rows;
+};
+// Statements announced together, in the order they will be sent. Shared, so
+// that an observer may keep them while it works on them in the background.
+using AnnouncedStatements = std::shared_ptr<const std::vector<Announced>>;
 
 struct Session {
   // Connection settings from db.ini.
@@ -25,9 +35,10 @@ struct Session {
   // Given to every connection open_database makes.
   StatementObserver statement_observer;
   StatementGate statement_gate;
-  // Told of statements about to be sent one after another, before the first
-  // (announce_statements); the gate then lets each of them pass at once.
-  std::function<void(const std::vector<std::string>&)> statements_ahead;
+  // Told of statements about to be sent one after another, with their rows,
+  // before the first (announce_statements); the gate then lets each of them
+  // pass at once.
+  std::function<void(const AnnouncedStatements&)> statements_ahead;
 
   std::unique_ptr<Connection> db_connection;
   std::unique_ptr<Recordset> db_recordset;

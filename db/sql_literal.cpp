@@ -5,6 +5,16 @@
 
 namespace vl::db {
 
+std::string sql_text(std::string_view text) {
+  std::string quoted = "'";
+  quoted.reserve(text.size() + 2);
+  for (const char c : text) {
+    if (c == '\'' || c == '\\') quoted += '\\';
+    quoted += c;
+  }
+  return quoted + "'";
+}
+
 std::string hex_literal(std::string_view text) {
   static constexpr char kDigits[] = "0123456789ABCDEF";
   std::string literal = "X'";

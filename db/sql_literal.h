@@ -1,13 +1,17 @@
 #pragma once
-// Values written into statements as literals that mean the same under every
-// sql_mode (NO_BACKSLASH_ESCAPES included) and every connection character set:
-// texts as hexadecimal literals of their bytes, integers parsed and written again.
+// Values written into statements as literals. The hexadecimal literal and the
+// integer mean the same under every sql_mode (NO_BACKSLASH_ESCAPES included)
+// and every connection character set; the quoted text is the readable form.
 
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace vl::db {
+
+// A text as a single-quoted literal, a quote or backslash in it escaped by a
+// backslash (read so under the default sql_mode).
+std::string sql_text(std::string_view text);
 
 // X'..' of the text's bytes, which a text column takes as they are.
 std::string hex_literal(std::string_view text);

@@ -18,8 +18,7 @@ std::future<BackgroundWriter::Ids> BackgroundWriter::run(std::function<Ids()> ta
   std::future<Ids> result = job.get_future();
   {
     const std::lock_guard lock(mutex_);
-    job_ = std::move(job);
-    has_job_ = true;
+    jobs_.push_back(std::move(job));
   }
   wake_.notify_one();
   return result;
@@ -28,10 +27,10 @@ std::future<BackgroundWriter::Ids> BackgroundWriter::run(std::function<Ids()> ta
 void BackgroundWriter::loop() {
   for (;;) {
     std::unique_lock lock(mutex_);
-    wake_.wait(lock, [this] { return stop_ || has_job_; });
-    if (!has_job_) return;
-    std::packaged_task<Ids()> job = std::move(job_);
-    has_job_ = false;
+    wake_.wait(lock, [this] { return stop_ || !jobs_.empty(); });
+    if (jobs_.empty()) return;
+    std::packaged_task<Ids()> job = std::move(jobs_.front());
+    jobs_.pop_front();
     lock.unlock();
     job();
   }

@@ -1,9 +1,11 @@
 #pragma once
-// One thread that writes to the journal while the caller goes on: a task at a
-// time, its result (or its exception) handed back through a future.
+// One thread that writes to the journal while the caller goes on: tasks run
+// one after another in the order given, each result (or exception) handed back
+// through a future.
 
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <future>
 #include <mutex>
@@ -21,7 +23,7 @@ class BackgroundWriter {
   BackgroundWriter(const BackgroundWriter&) = delete;
   BackgroundWriter& operator=(const BackgroundWriter&) = delete;
 
-  // Runs `task` on the thread. The caller waits for the future before it gives another.
+  // Runs `task` on the thread once the tasks given before it have run.
   std::future<Ids> run(std::function<Ids()> task);
 
  private:
@@ -29,8 +31,8 @@ class BackgroundWriter {
 
   std::mutex mutex_;
   std::condition_variable wake_;
-  std::packaged_task<Ids()> job_;
-  bool has_job_ = false, stop_ = false;
+  std::deque<std::packaged_task<Ids()>> jobs_;
+  bool stop_ = false;
   std::thread thread_;
 };
 

@@ -73,7 +73,7 @@ std::string read_list(const std::vector<Column>& columns) {
 std::string literal_of(ValueKind kind, const std::optional<std::string>& value) {
   if (!value) return "NULL";
   if (kind != ValueKind::text && parsed<double>(*value)) return *value;
-  return quoted(*value);
+  return db::sql_text(*value);
 }
 
 bool same_value(ValueKind kind, const std::optional<std::string>& world,

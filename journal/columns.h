@@ -8,11 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "db/loot_tables.h"
 #include "db/odbc.h"
 
 namespace vl::journal {
 
-enum class ValueKind { integer, real, text };
+using db::ValueKind;
 
 struct Column {
   std::string name;

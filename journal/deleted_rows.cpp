@@ -1,5 +1,6 @@
 #include "journal/deleted_rows.h"
 
+#include "db/sql_literal.h"
 #include "journal/columns.h"
 
 namespace vl::journal {
@@ -28,9 +29,10 @@ void read_rows(db::Connection& connection, const std::string& table, const std::
 }  // namespace
 
 std::vector<Row> rows_to_delete(db::Connection& connection, const std::string& pattern) {
-  const std::string drops = "SELECT id FROM lootdrop WHERE lootdrop.name like " + quoted(pattern);
+  const std::string drops =
+      "SELECT id FROM lootdrop WHERE lootdrop.name like " + db::sql_text(pattern);
   std::vector<Row> rows;
-  read_rows(connection, "lootdrop", "lootdrop.name like " + quoted(pattern), rows);
+  read_rows(connection, "lootdrop", "lootdrop.name like " + db::sql_text(pattern), rows);
   read_rows(connection, "lootdrop_entries", "lootdrop_id IN (" + drops + ")", rows);
   read_rows(connection, "loottable_entries", "lootdrop_id IN (" + drops + ")", rows);
   return rows;

@@ -1,11 +1,13 @@
 #include "journal/recorder.h"
 
+#include <algorithm>
 #include <cstdlib>
-#include <iterator>
 #include <optional>
 #include <utility>
+#include <variant>
 
 #include "db/odbc.h"
+#include "db/sql_literal.h"
 
 namespace vl::journal {
 
@@ -48,7 +50,7 @@ std::string default_journal_path() {
 }
 
 RunRecorder::~RunRecorder() {
-  if (pending_) pending_->ids.wait();
+  for (Pending& pending : pending_) pending.ids.wait();
   detach();
 }
 
@@ -69,10 +71,11 @@ void RunRecorder::begin(db::Session& session, const std::string& command,
   confirmed_.clear();
   forget_.clear();
   ahead_.clear();
+  told_.reset();
   drops_to_remove_.clear();
   session_ = &session;
   session.statement_gate = [this](const std::string& sql) { gate(sql); };
-  session.statements_ahead = [this](const std::vector<std::string>& sql) { ahead(sql); };
+  session.statements_ahead = [this](const db::AnnouncedStatements& told) { ahead(told); };
   observer_before_ = session.statement_observer;
   session.statement_observer = [this](const std::string& sql, std::chrono::nanoseconds took,
                                       bool succeeded) {
@@ -93,11 +96,38 @@ void RunRecorder::detach() {
   session_ = nullptr;
 }
 
-std::vector<Row> RunRecorder::rows_of(const std::string& sql) const {
-  std::vector<Row> rows = rows_of_statement(sql);
-  if (!unread_removals_)
-    std::erase_if(rows, [](const Row& row) { return row.kind == RowKind::removed; });
-  return rows;
+bool RunRecorder::kept(const db::LootRow& row) const {
+  return unread_removals_ || !std::holds_alternative<db::RemovedLootdrops>(row);
+}
+
+std::vector<std::int64_t> RunRecorder::write_told(std::int64_t run,
+                                                  const std::vector<db::Announced>& told,
+                                                  std::size_t first, std::size_t end,
+                                                  const std::vector<std::int64_t>& confirmed,
+                                                  const std::vector<std::int64_t>& forget) {
+  std::vector<const db::LootRow*> rows;
+  for (std::size_t i = first; i < end; ++i)
+    for (const db::LootRow& row : told[i].rows)
+      if (kept(row)) rows.push_back(&row);
+  const db::LootTable* table = nullptr;
+  std::string columns;
+  const auto fill = [&](std::size_t i, StoredRow& stored) {
+    const db::LootRow& row = *rows[i];
+    const db::LootTable& of_row = db::table_of(row);
+    stored.kind = kind_of(row);
+    if (const auto* removed = std::get_if<db::RemovedLootdrops>(&row)) {
+      stored.columns = removed->column;
+      table = nullptr;
+    } else if (&of_row != table) {
+      table = &of_row;
+      columns = db::column_list(of_row);
+    }
+    if (table) stored.columns = columns;
+    stored.table = of_row.name;
+    stored.values.clear();
+    db::append_values(stored.values, row, db::sql_text, kValueSeparator);
+  };
+  return store_.record_each(run, rows.size(), fill, confirmed, forget);
 }
 
 void RunRecorder::journal_failed(const std::string& why, bool statement_waits) {
@@ -110,46 +140,59 @@ void RunRecorder::journal_failed(const std::string& why, bool statement_waits) {
                               "written before is in the journal.");
 }
 
-bool RunRecorder::write_ahead(const std::vector<Row>& rows, std::vector<std::int64_t>& ids) {
-  if (incomplete_ && on_failure_ == OnJournalFailure::carry_on) return false;
-  try {
-    ids = store_.record(run_, rows, confirmed_, forget_);
-    confirmed_.clear();
-    forget_.clear();
-    rows_ += static_cast<std::int64_t>(rows.size());
-    return true;
-  } catch (const std::exception& error) {
-    journal_failed(error.what(), true);
-    return false;
-  }
-}
-
-void RunRecorder::ahead(const std::vector<std::string>& statements) {
-  if (pending_ && pending_->statements == statements) return;  // told again: as guessed
-  settle_pending(false);
-  ahead_.clear();
-  std::vector<Row> rows;
-  std::vector<std::size_t> counts;
-  for (const std::string& sql : statements) {
-    std::vector<Row> of_statement = rows_of(sql);
-    counts.push_back(of_statement.size());
-    std::move(of_statement.begin(), of_statement.end(), std::back_inserter(rows));
-  }
-  if (rows.empty() || (incomplete_ && on_failure_ == OnJournalFailure::carry_on)) return;
-  // Written on the writer's thread while the caller goes on (a drop looks up
-  // its id meanwhile); its statements wait for it at the gate.
-  if (!writer_) writer_ = std::make_unique<BackgroundWriter>();
-  auto write = [this, run = run_, rows = std::move(rows), confirmed = std::exchange(confirmed_, {}),
-                forget = std::exchange(forget_, {})] {
-    return store_.record(run, rows, confirmed, forget);
+void RunRecorder::ahead(const db::AnnouncedStatements& told) {
+  const auto same_texts = [](const std::vector<db::Announced>& a,
+                             const std::vector<db::Announced>& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](const auto& x, const auto& y) { return x.sql == y.sql; });
   };
-  pending_.emplace(Pending{statements, std::move(counts), writer_->run(std::move(write))});
+  if (!pending_.empty() && same_texts(*told_, *told)) return;  // told again: as guessed
+  forget_pending();
+  ahead_.clear();
+  told_ = told;
+  if (incomplete_ && on_failure_ == OnJournalFailure::carry_on) {
+    for (std::size_t i = 0; i < told->size(); ++i) ahead_.push_back({i, {}});
+    return;
+  }
+  // Written on the writer's thread while the caller goes on (a drop looks up
+  // its id meanwhile). A statement of many rows (a batch), or a part grown to
+  // kRowsPerWrite rows, ends a part: each statement waits at the gate only for
+  // the part that holds its rows, so that the later batches are written while
+  // the server takes the earlier.
+  constexpr std::size_t kRowsPerWrite = 4096;
+  Pending part{0, 0, {}, {}};
+  std::size_t rows = 0;
+  for (std::size_t i = 0; i < told->size(); ++i) {
+    const auto& of_statement = (*told)[i].rows;
+    part.rows_per_statement.push_back(static_cast<std::size_t>(std::count_if(
+        of_statement.begin(), of_statement.end(), [this](const auto& row) { return kept(row); })));
+    rows += part.rows_per_statement.back();
+    part.end = i + 1;
+    const bool batch = part.rows_per_statement.back() > 1;
+    if (!batch && rows < kRowsPerWrite && part.end < told->size()) continue;
+    if (rows == 0) {
+      std::promise<std::vector<std::int64_t>> none;
+      none.set_value({});
+      part.ids = none.get_future();
+    } else {
+      if (!writer_) writer_ = std::make_unique<BackgroundWriter>();
+      auto write = [this, run = run_, told, first = part.first, end = part.end,
+                    confirmed = std::exchange(confirmed_, {}),
+                    forget = std::exchange(forget_, {})] {
+        return write_told(run, *told, first, end, confirmed, forget);
+      };
+      part.ids = writer_->run(std::move(write));
+    }
+    pending_.push_back(std::move(part));
+    part = Pending{i + 1, i + 1, {}, {}};
+    rows = 0;
+  }
 }
 
 void RunRecorder::settle_pending(bool used) {
-  if (!pending_) return;
-  Pending pending = std::move(*pending_);
-  pending_.reset();
+  if (pending_.empty()) return;
+  Pending pending = std::move(pending_.front());
+  pending_.pop_front();
   std::vector<std::int64_t> ids;
   try {
     ids = pending.ids.get();
@@ -162,37 +205,34 @@ void RunRecorder::settle_pending(bool used) {
   }
   rows_ += static_cast<std::int64_t>(ids.size());
   auto next = ids.begin();
-  for (std::size_t i = 0; i < pending.statements.size(); ++i) {
+  for (std::size_t i = 0; i < pending.rows_per_statement.size(); ++i) {
     const auto count = static_cast<std::ptrdiff_t>(pending.rows_per_statement[i]);
-    ahead_.push_back({pending.statements[i], std::vector<std::int64_t>(next, next + count)});
+    ahead_.push_back({pending.first + i, std::vector<std::int64_t>(next, next + count)});
     next += count;
   }
 }
 
+void RunRecorder::forget_pending() {
+  while (!pending_.empty()) settle_pending(false);
+}
+
 void RunRecorder::gate(const std::string& sql) {
-  if (pending_ && pending_->statements.front() == sql) settle_pending(true);
-  if (!ahead_.empty() && ahead_.front().sql == sql) {
-    awaiting_ = std::move(ahead_.front().rows);
-    ahead_.pop_front();
-    return;
-  }
-  // A read (the drop's id lookup) leaves what was told ahead waiting.
-  std::vector<Row> rows = rows_of(sql);
-  if (rows.empty()) {
-    // The deletion of the drops by name removes the lootdrops recorded for it.
-    if (!drops_to_remove_.empty() && !unread_removals_) {
-      const auto removed = rows_of_statement(sql);
-      if (!removed.empty() && removed.front().kind == RowKind::removed &&
-          removed.front().columns == std::vector<std::string>{"name"})
-        awaiting_ = std::exchange(drops_to_remove_, {});
-    }
-    return;
-  }
-  // Out of step with what was told: each statement on its own again.
-  settle_pending(false);
-  ahead_.clear();
-  std::vector<std::int64_t> ids;
-  if (write_ahead(rows, ids)) awaiting_ = std::move(ids);
+  if (ahead_.empty() && !pending_.empty() && (*told_)[pending_.front().first].sql == sql)
+    settle_pending(true);
+  // Statements not told ahead (the reads, a drop's id lookup among them) change
+  // nothing the journal keeps, and leave what was told waiting.
+  if (ahead_.empty() || (*told_)[ahead_.front().statement].sql != sql) return;
+  const db::Announced& told = (*told_)[ahead_.front().statement];
+  awaiting_ = std::move(ahead_.front().rows);
+  ahead_.pop_front();
+  // The deletion of the drops by name removes the lootdrops recorded for it.
+  const auto by_name = [](const db::LootRow& row) {
+    const auto* removed = std::get_if<db::RemovedLootdrops>(&row);
+    return removed && removed->column == "name";
+  };
+  if (!unread_removals_ && !drops_to_remove_.empty() &&
+      std::any_of(told.rows.begin(), told.rows.end(), by_name))
+    awaiting_ = std::exchange(drops_to_remove_, {});
 }
 
 void RunRecorder::heard(bool succeeded) {
@@ -205,7 +245,7 @@ void RunRecorder::heard(bool succeeded) {
 }
 
 void RunRecorder::record(const std::vector<Row>& rows) {
-  settle_pending(false);
+  forget_pending();
   const auto ids = store_.record(run_, rows, confirmed_, forget_);
   for (std::size_t i = 0; i < rows.size(); ++i)
     if (rows[i].kind == RowKind::deleted && rows[i].table == "lootdrop")
@@ -218,7 +258,7 @@ void RunRecorder::record(const std::vector<Row>& rows) {
 void RunRecorder::end(Ending ending, Written written) {
   if (ending == Ending::failed && server_lost_) ending = Ending::server_lost;
   if (run_ == 0) return;
-  settle_pending(false);
+  forget_pending();
   detach();
   const std::int64_t run = run_;
   run_ = 0;

@@ -67,26 +67,33 @@ class RunRecorder {
   const std::string& failure() const { return failure_; }
 
  private:
-  // Statements told ahead, each with the ids of its rows in the journal.
+  // A statement told ahead (its place in told_), with the ids of its rows in the journal.
   struct Ahead {
-    std::string sql;
+    std::size_t statement;
     std::vector<std::int64_t> rows;
   };
-  // Statements told ahead whose rows are being written on the writer's thread.
+  // Statements of told_ (first to end) whose rows are being written on the
+  // writer's thread, in one transaction.
   struct Pending {
-    std::vector<std::string> statements;
+    std::size_t first, end;
     std::vector<std::size_t> rows_per_statement;
     std::future<std::vector<std::int64_t>> ids;
   };
-  void ahead(const std::vector<std::string>& statements);
-  // Waits for the pending rows: they stand for the statements to come (`used`),
-  // or are forgotten with the next write.
+  void ahead(const db::AnnouncedStatements& told);
+  // Whether the journal keeps `row` of this run.
+  bool kept(const db::LootRow& row) const;
+  // Writes the kept rows of statements first..end of `told`; returns their ids.
+  std::vector<std::int64_t> write_told(std::int64_t run, const std::vector<db::Announced>& told,
+                                       std::size_t first, std::size_t end,
+                                       const std::vector<std::int64_t>& confirmed,
+                                       const std::vector<std::int64_t>& forget);
+  // Waits for the first pending rows: they stand for the statements to come
+  // (`used`), or are forgotten with the next write.
   void settle_pending(bool used);
+  // Forgets every pending write.
+  void forget_pending();
   void journal_failed(const std::string& why, bool statement_waits);
   void gate(const std::string& sql);
-  std::vector<Row> rows_of(const std::string& sql) const;
-  // Writes `rows` ahead; false when the journal failed and the run carries on without it.
-  bool write_ahead(const std::vector<Row>& rows, std::vector<std::int64_t>& ids);
   void heard(bool succeeded);
   void detach();
 
@@ -100,8 +107,9 @@ class RunRecorder {
   std::string failure_;
   std::vector<std::int64_t> awaiting_, confirmed_, forget_;
   std::vector<std::int64_t> drops_to_remove_;  // recorded lootdrops awaiting their deletion
+  db::AnnouncedStatements told_;               // the statements told last
   std::deque<Ahead> ahead_;
-  std::optional<Pending> pending_;
+  std::deque<Pending> pending_;
   std::unique_ptr<BackgroundWriter> writer_;  // last: stops before the rest goes
 };
 

@@ -2,11 +2,14 @@
 // One row a journaled run changed in the world: what it inserted (every value
 // it sent), what it deleted (every value it read before), an NPC it pointed
 // at a loottable, or a lootdrop it removed unread (its id, or the name pattern
-// of a deletion by name), which cannot be put back. Values are SQL literals: numbers as sent, texts
-// in single quotes, NULL.
+// of a deletion by name), which cannot be put back. Values are SQL literals:
+// numbers as sent, texts in single quotes (db::sql_text), NULL; each with the
+// name of its column.
 
 #include <string>
 #include <vector>
+
+#include "db/loot_rows.h"
 
 namespace vl::journal {
 
@@ -15,23 +18,22 @@ enum class RowKind { inserted, deleted, npc, removed };
 struct Row {
   RowKind kind = RowKind::inserted;
   std::string table;                 // lower case
-  std::vector<std::string> columns;  // empty: the table's columns in order
+  std::vector<std::string> columns;  // empty (journals of older versions): the table's columns
   std::vector<std::string> values;
   // Written ahead and not (yet) known to have reached the world.
   bool uncertain = true;
 };
 
-// The rows a statement will change: the INSERTs of the window's way, the
-// repair and the atomic writer (one row per tuple), the repair's UPDATE of an
-// NPC's loottable (columns id, loottable_id), and the deletion's removal of
-// lootdrops by name or by id (kind removed). Nothing for other statements.
-std::vector<Row> rows_of_statement(const std::string& sql);
+// The journal's row of a row a writer announced: inserted, an NPC's loottable
+// (columns id, loottable_id), or lootdrops removed unread.
+Row journal_row(const db::LootRow& row);
+// Its kind alone.
+RowKind kind_of(const db::LootRow& row);
 
 // "inserted", "deleted", "npc", "removed".
 const char* kind_name(RowKind kind);
 
-// A text as a single-quoted SQL literal, and the text of such a literal.
-std::string quoted(const std::string& text);
+// The text of a single-quoted SQL literal (db::sql_text's).
 std::string unquoted(const std::string& literal);
 
 // A value of a row as a statement gets it, whatever the server's sql_mode and

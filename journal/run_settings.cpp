@@ -1,12 +1,15 @@
 #include "journal/run_settings.h"
 
-#include <regex>
-
 namespace vl::journal {
 
 std::string setting_of(const std::string& settings, const std::string& name) {
-  std::smatch found;
-  return std::regex_search(settings, found, std::regex(name + " ([^,]+)")) ? found[1].str() : "";
+  const std::string head = name + " ";
+  for (auto at = settings.find(head); at != std::string::npos; at = settings.find(head, at + 1)) {
+    const auto from = at + head.size();
+    const auto end = settings.find(',', from);
+    if (end != from && from < settings.size()) return settings.substr(from, end - from);
+  }
+  return "";
 }
 
 std::string describe_range(const std::string& range) { return "levels " + range; }

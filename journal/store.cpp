@@ -11,6 +11,8 @@
 #include <filesystem>
 #include <tuple>
 
+#include "journal/sqlite_statement.h"
+
 namespace vl::journal {
 namespace {
 
@@ -48,7 +50,23 @@ std::string rows_of_run(const std::string& run) {
          ") FROM runs WHERE id=" + run + ")";
 }
 
-constexpr char kSeparator = '\x1f';
+constexpr char kSeparator = kValueSeparator;
+
+// Rows are added this many to a statement where there are enough of them:
+// AUTOINCREMENT updates its sequence once per statement, not once per row.
+constexpr int kRowsPerInsert = 64;
+constexpr int kRowColumns = 6;
+constexpr const char* kInsertRow =
+    "INSERT INTO rows (run, kind, tbl, cols, vals, uncertain) VALUES (?,?,?,?,?,?)";
+
+const std::string& insert_of_many_rows() {
+  static const std::string sql = [] {
+    std::string text = kInsertRow;
+    for (int k = 1; k < kRowsPerInsert; ++k) text += ",(?,?,?,?,?,?)";
+    return text;
+  }();
+  return sql;
+}
 
 RowKind kind_of(const std::string& name) {
   if (name == "deleted") return RowKind::deleted;
@@ -76,52 +94,8 @@ std::vector<std::string> split(const std::string& text, char separator) {
   }
 }
 
-// A prepared statement, finalized on every path; a borrowed one (kept by the
-// store for the writes of every statement) is only reset.
-class Statement {
- public:
-  Statement(sqlite3* db, const std::string& sql) : db_(db) {
-    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt_, nullptr) != SQLITE_OK) fail();
-  }
-  Statement(sqlite3* db, sqlite3_stmt* borrowed) : db_(db), stmt_(borrowed), owned_(false) {}
-  ~Statement() {
-    if (owned_) {
-      sqlite3_finalize(stmt_);
-    } else {
-      sqlite3_reset(stmt_);
-      sqlite3_clear_bindings(stmt_);
-    }
-  }
-  Statement& bind(int at, const std::string& text) {
-    sqlite3_bind_text(stmt_, at, text.c_str(), static_cast<int>(text.size()), SQLITE_TRANSIENT);
-    return *this;
-  }
-  Statement& bind(int at, std::int64_t number) {
-    sqlite3_bind_int64(stmt_, at, number);
-    return *this;
-  }
-  bool step() {
-    const int rc = sqlite3_step(stmt_);
-    if (rc == SQLITE_ROW) return true;
-    if (rc != SQLITE_DONE) fail();
-    sqlite3_reset(stmt_);
-    return false;
-  }
-  std::string text(int column) const {
-    const auto* text = sqlite3_column_text(stmt_, column);
-    return text ? reinterpret_cast<const char*>(text) : "";
-  }
-  std::int64_t number(int column) const { return sqlite3_column_int64(stmt_, column); }
-
- private:
-  [[noreturn]] void fail() { throw JournalError(sqlite3_errmsg(db_)); }
-  sqlite3* db_;
-  sqlite3_stmt* stmt_ = nullptr;
-  bool owned_ = true;
-};
-
 // A row as read by "SELECT kind, tbl, cols, vals, uncertain".
-Row read_row(const Statement& query) {
+Row read_row(const SqliteStatement& query) {
   return Row{kind_of(query.text(0)), query.text(1), split(query.text(2), ','),
              split(query.text(3), kSeparator), query.number(4) != 0};
 }
@@ -133,7 +107,7 @@ const std::string kRunColumns =
     rows_of_run("r.id") + "), EXISTS (SELECT 1 FROM rows WHERE " + rows_of_run("r.id") +
     " AND kind='removed') FROM runs r ";
 
-std::vector<RunInfo> read_runs(Statement& query) {
+std::vector<RunInfo> read_runs(SqliteStatement& query) {
   std::vector<RunInfo> runs;
   while (query.step()) {
     runs.push_back({query.number(0), query.text(1), query.text(2), query.text(3), query.text(4),
@@ -212,7 +186,7 @@ sqlite3_stmt* Store::kept(const char* sql) {
 }
 
 std::string Store::table_definition(const char* table) {
-  Statement query(db_, "SELECT sql FROM sqlite_master WHERE type='table' AND name=?");
+  SqliteStatement query(db_, "SELECT sql FROM sqlite_master WHERE type='table' AND name=?");
   return query.bind(1, std::string(table)).step() ? query.text(0) : std::string();
 }
 
@@ -224,8 +198,7 @@ void Store::migrate() {
   const auto autoincremented = [this](const char* table) {
     return table_definition(table).find("AUTOINCREMENT") != std::string::npos;
   };
-  if (autoincremented("runs") && autoincremented("rows") && has_column("runs", "first_row"))
-    return;
+  if (autoincremented("runs") && autoincremented("rows") && has_column("runs", "first_row")) return;
   exec("BEGIN IMMEDIATE");
   try {
     exec(std::string("CREATE TABLE IF NOT EXISTS ") + kRunsTable + ";CREATE TABLE IF NOT EXISTS " +
@@ -251,7 +224,7 @@ void Store::migrate() {
 }
 
 bool Store::has_column(const char* table, const char* column) {
-  Statement columns(db_, std::string("PRAGMA table_info(") + table + ")");
+  SqliteStatement columns(db_, std::string("PRAGMA table_info(") + table + ")");
   while (columns.step())
     if (columns.text(1) == column) return true;
   return false;
@@ -270,9 +243,9 @@ std::int64_t Store::begin_run(const RunInfo& run) {
   // The run is seen by others only once its lock is held.
   exec("BEGIN IMMEDIATE");
   try {
-    Statement insert(db_,
-                     "INSERT INTO runs (started, host, database, command, settings) "
-                     "VALUES (?,?,?,?,?)");
+    SqliteStatement insert(db_,
+                           "INSERT INTO runs (started, host, database, command, settings) "
+                           "VALUES (?,?,?,?,?)");
     insert.bind(1, run.started).bind(2, run.host).bind(3, run.database).bind(4, run.command);
     insert.bind(5, run.settings).step();
     const std::int64_t id = sqlite3_last_insert_rowid(db_);
@@ -289,32 +262,63 @@ std::int64_t Store::begin_run(const RunInfo& run) {
 std::vector<std::int64_t> Store::record(std::int64_t run, const std::vector<Row>& rows,
                                         const std::vector<std::int64_t>& confirmed,
                                         const std::vector<std::int64_t>& forget) {
+  return record_each(
+      run, rows.size(),
+      [&rows](std::size_t i, StoredRow& stored) {
+        const Row& row = rows[i];
+        stored = {row.kind, row.table, joined(row.columns, ','), joined(row.values, kSeparator),
+                  row.uncertain};
+      },
+      confirmed, forget);
+}
+
+std::vector<std::int64_t> Store::record_each(
+    std::int64_t run, std::size_t count, const std::function<void(std::size_t, StoredRow&)>& row_at,
+    const std::vector<std::int64_t>& confirmed, const std::vector<std::int64_t>& forget) {
   std::vector<std::int64_t> ids;
-  Statement(db_, kept("BEGIN IMMEDIATE")).step();
+  ids.reserve(count);
+  SqliteStatement(db_, kept("BEGIN IMMEDIATE")).step();
   try {
     // Confirmed ids come in runs of consecutive ids: one UPDATE per run.
-    Statement confirm(db_, kept("UPDATE rows SET uncertain=0 WHERE id BETWEEN ? AND ?"));
+    SqliteStatement confirm(db_, kept("UPDATE rows SET uncertain=0 WHERE id BETWEEN ? AND ?"));
     for (std::size_t first = 0, last = 0; first < confirmed.size(); first = ++last) {
       while (last + 1 < confirmed.size() && confirmed[last + 1] == confirmed[last] + 1) ++last;
       confirm.bind(1, confirmed[first]).bind(2, confirmed[last]).step();
     }
-    Statement drop(db_, kept("DELETE FROM rows WHERE id=?"));
+    SqliteStatement drop(db_, kept("DELETE FROM rows WHERE id=?"));
     for (std::int64_t id : forget) drop.bind(1, id).step();
-    Statement insert(db_, kept("INSERT INTO rows (run, kind, tbl, cols, vals, uncertain) "
-                               "VALUES (?,?,?,?,?,?)"));
-    for (const Row& row : rows) {
-      insert.bind(1, run).bind(2, kind_name(row.kind)).bind(3, row.table);
-      insert.bind(4, joined(row.columns, ',')).bind(5, joined(row.values, kSeparator));
-      insert.bind(6, std::int64_t{row.uncertain}).step();
+    StoredRow row;
+    const auto bind_row = [&](SqliteStatement& insert, int first) {
+      insert.bind(first + 1, run).bind(first + 2, kind_name(row.kind)).bind(first + 3, row.table);
+      insert.bind(first + 4, row.columns).bind(first + 5, row.values);
+      insert.bind(first + 6, std::int64_t{row.uncertain});
+    };
+    std::size_t i = 0;
+    SqliteStatement many(db_, kept(insert_of_many_rows().c_str()));
+    for (; i + kRowsPerInsert <= count; i += kRowsPerInsert) {
+      for (int k = 0; k < kRowsPerInsert; ++k) {
+        row_at(i + static_cast<std::size_t>(k), row);
+        bind_row(many, k * kRowColumns);
+      }
+      many.step();
+      // The statement's rows took the ids up to the last, one after another.
+      const std::int64_t last = sqlite3_last_insert_rowid(db_);
+      for (std::int64_t id = last - kRowsPerInsert + 1; id <= last; ++id) ids.push_back(id);
+    }
+    SqliteStatement insert(db_, kept(kInsertRow));
+    for (; i < count; ++i) {
+      row_at(i, row);
+      bind_row(insert, 0);
+      insert.step();
       ids.push_back(sqlite3_last_insert_rowid(db_));
     }
     if (!ids.empty() && !ranged_runs_.contains(run)) {
-      Statement(db_, kept("UPDATE runs SET first_row=? WHERE id=? AND first_row IS NULL"))
+      SqliteStatement(db_, kept("UPDATE runs SET first_row=? WHERE id=? AND first_row IS NULL"))
           .bind(1, ids.front())
           .bind(2, run)
           .step();
     }
-    Statement(db_, kept("COMMIT")).step();
+    SqliteStatement(db_, kept("COMMIT")).step();
     if (!ids.empty()) ranged_runs_.insert(run);
   } catch (...) {
     sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -324,24 +328,24 @@ std::vector<std::int64_t> Store::record(std::int64_t run, const std::vector<Row>
 }
 
 void Store::set_uncertain(std::int64_t run, bool uncertain) {
-  Statement(db_, "UPDATE rows SET uncertain=?2 WHERE " + rows_of_run("?1"))
+  SqliteStatement(db_, "UPDATE rows SET uncertain=?2 WHERE " + rows_of_run("?1"))
       .bind(2, std::int64_t{uncertain})
       .bind(1, run)
       .step();
 }
 
 void Store::forget_rows(std::int64_t run) {
-  Statement(db_, "DELETE FROM rows WHERE " + rows_of_run("?1")).bind(1, run).step();
+  SqliteStatement(db_, "DELETE FROM rows WHERE " + rows_of_run("?1")).bind(1, run).step();
 }
 
 void Store::forget_run(std::int64_t run) {
   forget_rows(run);
-  Statement(db_, "DELETE FROM runs WHERE id=?").bind(1, run).step();
+  SqliteStatement(db_, "DELETE FROM runs WHERE id=?").bind(1, run).step();
   writing_.erase(run);
 }
 
 void Store::end_run(std::int64_t run, const std::string& outcome, bool journal_incomplete) {
-  Statement(db_, "UPDATE runs SET ended=?, outcome=?, journal_incomplete=? WHERE id=?")
+  SqliteStatement(db_, "UPDATE runs SET ended=?, outcome=?, journal_incomplete=? WHERE id=?")
       .bind(1, utc_timestamp())
       .bind(2, outcome)
       .bind(3, std::int64_t{journal_incomplete})
@@ -350,7 +354,7 @@ void Store::end_run(std::int64_t run, const std::string& outcome, bool journal_i
   // The end of the run's range only narrows later reads; without it they read
   // to the end of the journal, so a journal too broken to give it is no reason to fail.
   try {
-    Statement(db_, "UPDATE runs SET last_row=(SELECT MAX(id) FROM rows) WHERE id=?")
+    SqliteStatement(db_, "UPDATE runs SET last_row=(SELECT MAX(id) FROM rows) WHERE id=?")
         .bind(1, run)
         .step();
   } catch (const JournalError&) {
@@ -359,16 +363,16 @@ void Store::end_run(std::int64_t run, const std::string& outcome, bool journal_i
 }
 
 void Store::set_undone(std::int64_t run) {
-  Statement(db_, "UPDATE runs SET undone=1 WHERE id=?").bind(1, run).step();
+  SqliteStatement(db_, "UPDATE runs SET undone=1 WHERE id=?").bind(1, run).step();
 }
 
 std::vector<RunInfo> Store::runs() {
-  Statement query(db_, kRunColumns + "ORDER BY r.id DESC");
+  SqliteStatement query(db_, kRunColumns + "ORDER BY r.id DESC");
   return with_writers(read_runs(query));
 }
 
 std::vector<RunInfo> Store::find_run(std::int64_t run) {
-  Statement query(db_, kRunColumns + "WHERE r.id=?");
+  SqliteStatement query(db_, kRunColumns + "WHERE r.id=?");
   query.bind(1, run);
   return with_writers(read_runs(query));
 }
@@ -380,8 +384,8 @@ std::vector<RunInfo> Store::with_writers(std::vector<RunInfo> runs) const {
 }
 
 std::vector<Row> Store::rows(std::int64_t run) {
-  Statement query(db_, "SELECT kind, tbl, cols, vals, uncertain FROM rows WHERE " +
-                           rows_of_run("?1") + " ORDER BY id");
+  SqliteStatement query(db_, "SELECT kind, tbl, cols, vals, uncertain FROM rows WHERE " +
+                                 rows_of_run("?1") + " ORDER BY id");
   query.bind(1, run);
   std::vector<Row> rows;
   while (query.step()) rows.push_back(read_row(query));
@@ -392,14 +396,16 @@ Store::Page Store::rows_page(std::int64_t run, RowKind kind, std::int64_t after,
                              bool newest_first) {
   // The run's range, narrowed to the page's side of `after`, bounds the search
   // itself: a page costs its own rows, not those of the pages before it.
-  Statement range(db_, "SELECT first_row, IFNULL(last_row, 9223372036854775807) FROM runs "
-                       "WHERE id=? AND first_row IS NOT NULL");
+  SqliteStatement range(db_,
+                        "SELECT first_row, IFNULL(last_row, 9223372036854775807) FROM runs "
+                        "WHERE id=? AND first_row IS NOT NULL");
   if (!range.bind(1, run).step()) return {};
   const std::int64_t first = newest_first ? range.number(0) : std::max(range.number(0), after + 1);
   const std::int64_t last = newest_first ? std::min(range.number(1), after - 1) : range.number(1);
-  Statement query(db_, std::string("SELECT kind, tbl, cols, vals, uncertain, id FROM rows WHERE "
-                                   "id BETWEEN ?1 AND ?2 AND run=?3 AND kind=?4 ORDER BY id") +
-                           (newest_first ? " DESC" : "") + " LIMIT ?5");
+  SqliteStatement query(db_,
+                        std::string("SELECT kind, tbl, cols, vals, uncertain, id FROM rows WHERE "
+                                    "id BETWEEN ?1 AND ?2 AND run=?3 AND kind=?4 ORDER BY id") +
+                            (newest_first ? " DESC" : "") + " LIMIT ?5");
   query.bind(1, first).bind(2, last).bind(3, run).bind(4, std::string(kind_name(kind)));
   query.bind(5, static_cast<std::int64_t>(limit));
   Page page;
@@ -412,11 +418,12 @@ Store::Page Store::rows_page(std::int64_t run, RowKind kind, std::int64_t after,
 
 std::vector<std::pair<RowKind, std::string>> Store::tables_of(std::int64_t run) {
   // The rows of an ended run stay as they are: its tables are looked up once.
-  Statement ended(db_, "SELECT 1 FROM runs WHERE id=? AND last_row IS NOT NULL");
+  SqliteStatement ended(db_, "SELECT 1 FROM runs WHERE id=? AND last_row IS NOT NULL");
   const bool has_ended = ended.bind(1, run).step();
   if (const auto known = tables_of_ended_.find(run); has_ended && known != tables_of_ended_.end())
     return known->second;
-  Statement query(db_, "SELECT kind, tbl FROM rows WHERE " + rows_of_run("?1") + " ORDER BY id");
+  SqliteStatement query(db_,
+                        "SELECT kind, tbl FROM rows WHERE " + rows_of_run("?1") + " ORDER BY id");
   query.bind(1, run);
   std::vector<std::pair<RowKind, std::string>> tables;
   while (query.step()) {

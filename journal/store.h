@@ -4,6 +4,7 @@
 // write is its own SQLite transaction, committed before the call returns.
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -18,6 +19,17 @@ struct sqlite3;
 struct sqlite3_stmt;
 
 namespace vl::journal {
+
+// The separator between a stored row's values.
+inline constexpr char kValueSeparator = '\x1f';
+
+// A row as the journal stores it: its column names joined by ',', its values
+// by kValueSeparator.
+struct StoredRow {
+  RowKind kind = RowKind::inserted;
+  std::string table, columns, values;
+  bool uncertain = true;
+};
 
 class Store {
  public:
@@ -35,6 +47,12 @@ class Store {
   std::vector<std::int64_t> record(std::int64_t run, const std::vector<Row>& rows,
                                    const std::vector<std::int64_t>& confirmed = {},
                                    const std::vector<std::int64_t>& forget = {});
+  // As record, with `count` rows that `row_at` fills in one at a time (so
+  // that they need not all be held at once), in one transaction.
+  std::vector<std::int64_t> record_each(std::int64_t run, std::size_t count,
+                                        const std::function<void(std::size_t, StoredRow&)>& row_at,
+                                        const std::vector<std::int64_t>& confirmed = {},
+                                        const std::vector<std::int64_t>& forget = {});
   void set_uncertain(std::int64_t run, bool uncertain);
   void forget_rows(std::int64_t run);
   void forget_run(std::int64_t run);

@@ -7,25 +7,16 @@
 #include "core/numeric_text.h"
 #include "db/database.h"
 #include "db/engines.h"
+#include "db/sql_literal.h"
 #include "loot/draws.h"
 #include "loot/plan_sql.h"
 
 namespace vl::loot {
 namespace {
 
-struct WrittenTable {
-  const char* name;
-  std::array<const char*, 8> columns;  // the columns the writer names; nullptr ends them
-};
-
-constexpr std::array<WrittenTable, 3> kWrittenTables{{
-    {"lootdrop", {"id", "name"}},
-    {"lootdrop_entries",
-     {"lootdrop_id", "item_id", "item_charges", "equip_item", "chance", "minlevel", "maxlevel",
-      "multiplier"}},
-    {"loottable_entries",
-     {"loottable_id", "lootdrop_id", "multiplier", "probability", "droplimit", "mindrop"}},
-}};
+// The tables the writer fills, every column of their descriptions named.
+constexpr std::array<const db::LootTable*, 3> kWrittenTables{
+    &db::kLootdropTable, &db::kLootdropEntriesTable, &db::kLoottableEntriesTable};
 
 // Rows of a query as texts, NULL as "".
 std::vector<std::vector<std::string>> rows_of(
@@ -115,7 +106,7 @@ class Transaction {
           "The connection to the server was lost during COMMIT: either all of the run was "
           "written or none of it. To find out, run `vandril_loot_cli check`, or count the "
           "run's lootdrops: SELECT COUNT(*) FROM lootdrop WHERE name = " +
-              sql_text(run_name) + " (compare with the count before the run).\r\n" +
+              db::sql_text(run_name) + " (compare with the count before the run).\r\n" +
               std::string(error.what())};
     }
   }
@@ -157,7 +148,8 @@ std::vector<std::string> atomic_layout_problems(
     db::Connection& connection, const std::function<void(const std::string&)>& statement_sent) {
   std::vector<std::string> problems;
   std::vector<std::string> names;
-  for (const WrittenTable& table : kWrittenTables) names.emplace_back(table.name);
+  names.reserve(kWrittenTables.size());
+  for (const db::LootTable* table : kWrittenTables) names.emplace_back(table->name);
   std::set<std::string> present;
   for (const auto& row : rows_of(connection, db::table_engines_query(names), statement_sent)) {
     present.insert(row[0]);
@@ -166,34 +158,37 @@ std::vector<std::string> atomic_layout_problems(
                          ": the run could not be all or nothing.");
     }
   }
-  for (const WrittenTable& table : kWrittenTables) {
-    if (!present.count(table.name)) {
-      problems.push_back(std::string("Table ") + table.name + " does not exist.");
+  for (const db::LootTable* written : kWrittenTables) {
+    const std::string table(written->name);
+    if (!present.count(table)) {
+      problems.push_back("Table " + table + " does not exist.");
       continue;
     }
     std::set<std::string> named;
-    for (const char* column : table.columns) {
-      if (column) named.insert(column);
-    }
+    for (const db::TableColumn& column : written->columns) named.emplace(column.name);
     std::set<std::string> seen;
     for (const auto& row :
          rows_of(connection,
                  std::string("SELECT LOWER(COLUMN_NAME),IS_NULLABLE,COLUMN_DEFAULT IS NULL,EXTRA "
                              "FROM information_schema.COLUMNS WHERE TABLE_SCHEMA=DATABASE() AND "
                              "TABLE_NAME='") +
-                     table.name + "' ORDER BY ORDINAL_POSITION",
+                     table + "' ORDER BY ORDINAL_POSITION",
                  statement_sent)) {
       seen.insert(row[0]);
       const bool needs_value =
           row[1] == "NO" && row[2] == "1" && row[3].find("auto_increment") == std::string::npos;
       if (needs_value && !named.count(row[0])) {
-        problems.push_back("Column " + std::string(table.name) + "." + row[0] +
+        problems.push_back("Column " + table + "." + row[0] +
                            " is NOT NULL without a default, and the writer gives it no value.");
       }
     }
     for (const std::string& column : named) {
       if (!seen.count(column)) {
-        problems.push_back("Table " + std::string(table.name) + " has no column " + column + ".");
+        problems.push_back(std::string("Table ")
+                               .append(table)
+                               .append(" has no column ")
+                               .append(column)
+                               .append("."));
       }
     }
   }
@@ -202,7 +197,8 @@ std::vector<std::string> atomic_layout_problems(
 
 AtomicResult write_atomically(db::Connection& connection, Plan& plan,
                               const std::function<bool()>& stop_requested,
-                              const std::function<void(const std::string&)>& statement_sent) {
+                              const std::function<void(const std::string&)>& statement_sent,
+                              const Announce& announce) {
   AtomicResult result;
   if (auto problems = atomic_layout_problems(connection, statement_sent); !problems.empty()) {
     result.outcome = AtomicOutcome::refused;
@@ -228,7 +224,22 @@ AtomicResult write_atomically(db::Connection& connection, Plan& plan,
     result.first_id = next;
     for (PlannedDrop& drop : plan.drops) drop.lootdrop_id = next++;
     plan.highest_lootdrop_id = highest;
-    for_each_plan_insert(plan, room, [&](const std::string& sql) { transaction.send(sql); });
+    if (!announce) {
+      for_each_plan_insert(plan, room,
+                           [&](const std::string& sql, auto&) { transaction.send(sql); });
+    } else {
+      // All INSERTs told at once: a journal writes the rows of the later ones
+      // while the server takes the earlier.
+      auto told = std::make_shared<std::vector<db::Announced>>();
+      for_each_plan_insert(
+          plan, room,
+          [&](const std::string& sql, std::vector<db::LootRow>& rows) {
+            told->push_back({sql, std::move(rows)});
+          },
+          db::sql_text, true);
+      announce(told);
+      for (const db::Announced& insert : *told) transaction.send(insert.sql);
+    }
     transaction.commit(plan.drop_name);
   } catch (const WriteFailed& failure) {
     result.outcome = failure.outcome;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "db/odbc.h"
+#include "db/session.h"
 #include "loot/plan.h"
 
 namespace vl::loot {
@@ -39,11 +40,16 @@ struct AtomicResult {
   std::size_t statements = 0;  // statements sent, START TRANSACTION to COMMIT
 };
 
+// Told of each INSERT with its rows before it is sent (a journal writes them ahead).
+using Announce = std::function<void(const db::AnnouncedStatements&)>;
+
 // Checks the layout, then writes `plan` (its ids renumbered from the highest
 // lootdrop id seen under the lock). `stop_requested` is asked before every
-// statement up to COMMIT; `statement_sent` (if set) hears of every statement.
+// statement up to COMMIT; `statement_sent` (if set) hears of every statement,
+// `announce` (if set) of every INSERT before it.
 AtomicResult write_atomically(db::Connection& connection, Plan& plan,
                               const std::function<bool()>& stop_requested,
-                              const std::function<void(const std::string&)>& statement_sent = {});
+                              const std::function<void(const std::string&)>& statement_sent = {},
+                              const Announce& announce = {});
 
 }  // namespace vl::loot

@@ -11,6 +11,7 @@
 #include "db/database.h"
 #include "loot/candidates.h"
 #include "loot/draws.h"
+#include "loot/drop_rows.h"
 #include "loot/npc_pass.h"
 #include "loot/npc_step.h"
 
@@ -43,7 +44,6 @@ class Run {
     db::open_database(session_);
     counts.npcs = npcs.size();
     tell(GenerateStage::walking);
-    std::vector<std::string> drop;
     for (const Npc& npc : npcs) {
       ++counts.walked;
       tell(GenerateStage::npc);
@@ -54,7 +54,7 @@ class Run {
             return {candidates.current(inputs_.candidates()), items,
                     std::span(slots_.items).subspan(1)};
           });
-      if (chosen) write_custom_drop(settings, npc.loottable, items, drop);
+      if (chosen) write_custom_drop(settings, npc.loottable, items);
     }
   }
 
@@ -81,47 +81,29 @@ class Run {
     return npcs;
   }
 
-  // The statements of a drop with the lootdrop id `id`, into `drop`.
-  void compose_drop(const RunSettings& settings, std::int64_t loottable, int items,
-                    std::int32_t id_number, std::vector<std::string>& drop) const {
-    const std::string id = std::to_string(id_number);
-    items = std::max(items, 0);  // below one: no entries
-    drop.resize(static_cast<std::size_t>(items) + 2);
-    drop.front().assign("INSERT INTO lootdrop (id,name) values (").append(id).append(",\"");
-    drop.front().append(custom_lootdrop_name(inputs_)).append("\")");
-    const std::string entry_head = "INSERT INTO lootdrop_entries values (" + id + ",";
-    const std::string entry_tail = ",1,1," + number_text(settings.chance) + ",0,127,1)";
-    for (int k = 1; k <= items; ++k) {
-      std::string& entry = drop[static_cast<std::size_t>(k)];
-      entry.assign(entry_head);
-      entry += std::to_string(slots_.items[static_cast<std::size_t>(k)]);
-      entry += entry_tail;
-    }
-    drop.back().assign("INSERT INTO loottable_entries values (").append(std::to_string(loottable));
-    drop.back().append(",").append(id).append(",1,").append(number_text(settings.probability));
-    drop.back().append(",1,0)");
-  }
-
-  // `drop`: the statements of the drop, kept from one drop to the next.
-  void write_custom_drop(const RunSettings& settings, std::int64_t loottable, int items,
-                         std::vector<std::string>& drop) {
+  void write_custom_drop(const RunSettings& settings, std::int64_t loottable, int items) {
     // The drop is told ahead (a journal writes it meanwhile) with the id it most
-    // likely gets, the one after the last, then again if the lookup says otherwise.
+    // likely gets, the one after the last; should the lookup give another, the
+    // rows take that id and are told again.
     std::int32_t& id = slots_.lootdrop_id;
     const std::int32_t guess = id < std::numeric_limits<std::int32_t>::max() ? id + 1 : id;
-    compose_drop(settings, loottable, items, guess, drop);
+    const auto drawn = std::span<const std::int32_t>(slots_.items)
+                           .subspan(1, static_cast<std::size_t>(std::max(items, 0)));
+    DropRows rows = compose_drop(custom_lootdrop_name(inputs_), drawn, settings, loottable, guess);
+    db::AnnouncedStatements drop = window_statements(rows);
     db::announce_statements(session_, drop);
     db::open_database(session_);
     ++counts.chosen;
     id = next_lootdrop_id(session_);
     if (id != guess) {
-      compose_drop(settings, loottable, items, id, drop);
+      rows.set_lootdrop_id(id);
+      drop = window_statements(rows);
       db::announce_statements(session_, drop);
     }
-    for (std::size_t k = 0; k < drop.size(); ++k) {
-      session_.current_sql = drop[k];
+    for (std::size_t k = 0; k < drop->size(); ++k) {
+      session_.current_sql = (*drop)[k].sql;
       db::execute(session_);
-      int& written = k == 0 ? counts.drops : k + 1 < drop.size() ? counts.entries : counts.links;
+      int& written = k == 0 ? counts.drops : k + 1 < drop->size() ? counts.entries : counts.links;
       ++written;
     }
   }

@@ -11,74 +11,31 @@ namespace {
 // Well below the client's and the server's default packet limits.
 constexpr std::size_t kScriptStatementBytes = 256 * 1024;
 
-// Collects rows behind one head until the next row would pass the limit.
-// flush() sends the rest; the statement callback may throw.
-class Batcher {
- public:
-  Batcher(std::string head, std::size_t max_bytes,
-          const std::function<void(const std::string&)>& statement)
-      : head_(std::move(head)), max_bytes_(max_bytes), statement_(statement) {}
-
-  void add(const std::string& row) {
-    if (!sql_.empty() && sql_.size() + 1 + row.size() > max_bytes_) flush();
-    sql_ += sql_.empty() ? head_ : ",";
-    sql_ += row;
-  }
-  void flush() {
-    if (sql_.empty()) return;
-    statement_(sql_);
-    sql_.clear();
-  }
-
- private:
-  std::string head_;
-  std::size_t max_bytes_;
-  const std::function<void(const std::string&)>& statement_;
-  std::string sql_;
-};
-
 }  // namespace
 
-std::string sql_text(const std::string& text) {
-  std::string quoted = "'";
-  for (const char c : text) {
-    if (c == '\'' || c == '\\') quoted += '\\';
-    quoted += c;
-  }
-  return quoted + "'";
-}
-
 void for_each_plan_insert(const Plan& plan, std::size_t max_bytes,
-                          const std::function<void(const std::string&)>& statement,
-                          std::string (*text)(const std::string&)) {
-  const std::string name = text(plan.drop_name);
-  Batcher drops("INSERT INTO lootdrop (id,name) VALUES ", max_bytes, statement);
-  for (const PlannedDrop& drop : plan.drops) {
-    drops.add("(" + std::to_string(drop.lootdrop_id) + "," + name + ")");
-  }
+                          const db::InsertBatcher::Statement& statement, db::TextLiteral text,
+                          bool with_rows) {
+  db::InsertBatcher drops(db::kLootdropTable, max_bytes, text, statement, with_rows);
+  for (const PlannedDrop& drop : plan.drops)
+    drops.add(db::LootdropRow{.id = drop.lootdrop_id, .name = plan.drop_name});
   drops.flush();
 
-  Batcher entries(
-      "INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,equip_item,chance,"
-      "minlevel,maxlevel,multiplier) VALUES ",
-      max_bytes, statement);
-  const std::string entry_tail = ",1,1," + number_text(plan.settings.chance) + ",0,127,1)";
+  db::InsertBatcher entries(db::kLootdropEntriesTable, max_bytes, text, statement, with_rows);
+  const std::string chance = number_text(plan.settings.chance);
   for (const PlannedDrop& drop : plan.drops) {
-    const std::string head = "(" + std::to_string(drop.lootdrop_id) + ",";
-    for (const std::int32_t item : drop.item_ids) {
-      entries.add(head + std::to_string(item) + entry_tail);
-    }
+    for (const std::int32_t item : drop.item_ids)
+      entries.add(
+          db::LootdropEntryRow{.lootdrop_id = drop.lootdrop_id, .item_id = item, .chance = chance});
   }
   entries.flush();
 
-  Batcher links(
-      "INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,probability,droplimit,"
-      "mindrop) VALUES ",
-      max_bytes, statement);
-  const std::string tail = ",1," + number_text(plan.settings.probability) + ",1,0)";
+  db::InsertBatcher links(db::kLoottableEntriesTable, max_bytes, text, statement, with_rows);
+  const std::string probability = number_text(plan.settings.probability);
   for (const PlannedDrop& drop : plan.drops) {
-    links.add("(" + std::to_string(drop.loottable_id) + "," + std::to_string(drop.lootdrop_id) +
-              tail);
+    links.add(db::LoottableEntryRow{.loottable_id = drop.loottable_id,
+                                    .lootdrop_id = drop.lootdrop_id,
+                                    .probability = probability});
   }
   links.flush();
 }
@@ -107,17 +64,16 @@ void write_plan_script(std::ostream& out, const Plan& plan, const std::string& c
          "  END IF;\n"
          "  SET @vandril_plan_passed = 1;\n"
          "END//\n";
-  const auto hex = [](const std::string& text) { return db::hex_literal(text); };
   for_each_plan_insert(
       plan, kScriptStatementBytes,
-      [&out](const std::string& sql) {
+      [&out](const std::string& sql, const std::vector<db::LootRow>&) {
         out << "BEGIN NOT ATOMIC\n"
                "  DECLARE EXIT HANDLER FOR SQLEXCEPTION\n"
                "    BEGIN SET @vandril_plan_passed = 0; ROLLBACK; RESIGNAL; END;\n"
                "  IF @vandril_plan_passed = 1 THEN\n    "
             << sql << ";\n  END IF;\nEND//\n";
       },
-      +hex);
+      db::hex_literal);
   out << "BEGIN NOT ATOMIC\n"
          "  IF @vandril_plan_passed = 1 THEN COMMIT; ELSE ROLLBACK; END IF;\n"
          "END//\n"

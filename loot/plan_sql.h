@@ -9,20 +9,20 @@
 #include <ostream>
 #include <string>
 
+#include "db/loot_rows.h"
+#include "db/sql_literal.h"
 #include "loot/plan.h"
 
 namespace vl::loot {
 
-// A text as an SQL string literal in single quotes.
-std::string sql_text(const std::string& text);
-
-// Calls `statement` with each INSERT of the plan: its lootdrop rows, then their
-// lootdrop entries, then the loottable entries, each table's rows in plan
-// order. A statement holds as many rows as fit in `max_bytes` (at least one).
-// `text` writes the drop name as a literal.
+// Calls `statement` with each INSERT of the plan and its rows: the lootdrops,
+// then their lootdrop entries, then the loottable entries, each table's rows in
+// plan order. A statement holds as many rows as fit in `max_bytes` (at least
+// one). `text` writes the drop name as a literal. The rows come along only
+// `with_rows`.
 void for_each_plan_insert(const Plan& plan, std::size_t max_bytes,
-                          const std::function<void(const std::string&)>& statement,
-                          std::string (*text)(const std::string&) = sql_text);
+                          const db::InsertBatcher::Statement& statement,
+                          db::TextLiteral text = db::sql_text, bool with_rows = false);
 
 // The plan as a script for the mariadb client: `comment` (one "-- " line per
 // line), START TRANSACTION, a guard that stops the script before anything is

@@ -13,12 +13,14 @@
 namespace vl::maintenance {
 namespace {
 
-constexpr const char* kRepairName = "'fixed_by_KORVATH'";
+constexpr const char* kRepairName = "fixed_by_KORVATH";
 
-std::string npc_id_text(const std::string& value) {
+// An id read as text (an NPC's, an item's), as a number.
+std::int64_t id_of(const std::string& value, const char* what) {
   const auto id = to_int32(numeric_value(value));
-  if (!id) throw db::Error("The NPC id " + value + " is out of range.", "22003", 0);
-  return std::to_string(*id);
+  if (!id)
+    throw db::Error("The " + std::string(what) + " id " + value + " is out of range.", "22003", 0);
+  return *id;
 }
 
 // Pool entry floor(r * P) + 1, counted from 1.
@@ -36,9 +38,10 @@ class Repair {
   RepairOutcome outcome;
 
   void run() {
-    std::vector<std::string> npcs =
-        first_column_on_new_connection("SELECT id FROM npc_types WHERE loottable_id=0");
-    for (std::string& npc : npcs) npc = npc_id_text(npc);
+    std::vector<std::int64_t> npcs;
+    for (const std::string& npc :
+         first_column_on_new_connection("SELECT id FROM npc_types WHERE loottable_id=0"))
+      npcs.push_back(id_of(npc, "NPC"));
     const std::vector<std::string> pool = first_column_on_new_connection(
         "SELECT id FROM items WHERE name LIKE 'cloth%' OR name LIKE 'rusty%'");
     if (pool.empty()) {
@@ -51,26 +54,29 @@ class Repair {
     std::array<std::string, 4> picked;
     for (std::string& item : picked) item = pick(pool, random_);
 
-    const std::string lootdrop_id = next_id("lootdrop");
-    execute("INSERT INTO LOOTDROP values (" + lootdrop_id + "," + kRepairName + ")");
+    const std::int64_t lootdrop_id = next_id("lootdrop");
+    std::vector<db::LootRow> drop{db::LootdropRow{lootdrop_id, kRepairName}};
     for (const std::string& item : picked) {
-      execute("INSERT INTO LOOTDROP_ENTRIES values (" + lootdrop_id + "," + item +
-              ",1,1,1,0,127,1)");
+      drop.emplace_back(db::LootdropEntryRow{
+          .lootdrop_id = lootdrop_id, .item_id = id_of(item, "item"), .chance = "1"});
     }
+    write(std::move(drop));
 
     RepairCounts& counts = outcome.counts;
     counts.npcs = static_cast<int>(npcs.size());
     for (std::size_t i = 0; i < npcs.size(); ++i) {
       counts.step = static_cast<int>(i) + 1;
       if (events_.npc_begins) events_.npc_begins(counts);
-      const std::string loottable_id = next_id("loottable");
-      execute("INSERT INTO LOOTTABLE values (" + loottable_id + "," + kRepairName + ",100,1000,0)",
-              &counts.tables);
-      execute("INSERT INTO LOOTTABLE_ENTRIES values (" + loottable_id + "," + lootdrop_id +
-              ",1,50,1,0)");
-      execute(
-          "UPDATE npc_types SET loottable_id=" + loottable_id + " WHERE npc_types.id=" + npcs[i],
-          &counts.repaired);
+      const std::int64_t loottable_id = next_id("loottable");
+      write({db::LoottableRow{.id = loottable_id,
+                              .name = kRepairName,
+                              .mincash = 100,
+                              .maxcash = 1000,
+                              .avgcoin = 0},
+             db::LoottableEntryRow{
+                 .loottable_id = loottable_id, .lootdrop_id = lootdrop_id, .probability = "50"},
+             db::NpcLoottableRow{.npc_id = npcs[i], .loottable_id = loottable_id}},
+            {&counts.tables, nullptr, &counts.repaired});
     }
   }
 
@@ -97,14 +103,27 @@ class Repair {
   }
 
   // The highest id of the table + 1; an empty table (max NULL) gives 1.
-  std::string next_id(const std::string& table) {
+  std::int64_t next_id(const std::string& table) {
     db::open_database(session_);
     session_.current_sql = "SELECT max(id) FROM " + table;
     db::open_recordset(session_);
     const double highest = numeric_value(session_.db_recordset->field(std::size_t{0}).text());
     session_.db_recordset->close();
     statement_done();
-    return number_text(highest + 1);
+    return static_cast<std::int64_t>(highest) + 1;
+  }
+
+  // Announces the rows' statements, then sends them one by one; `counts[i]`,
+  // when set, counts the i-th.
+  void write(std::vector<db::LootRow> rows, const std::vector<int*>& counts = {}) {
+    auto statements = std::make_shared<std::vector<db::Announced>>();
+    for (db::LootRow& row : rows) {
+      std::string sql = db::window_statement(row, db::WindowStyle::repair);
+      statements->push_back({std::move(sql), {std::move(row)}});
+    }
+    db::announce_statements(session_, statements);
+    for (std::size_t i = 0; i < statements->size(); ++i)
+      execute((*statements)[i].sql, i < counts.size() ? counts[i] : nullptr);
   }
 
   void execute(std::string sql, int* count = nullptr) {

@@ -1,12 +1,22 @@
 // The world as SQL: the layout change first, then every table in one transaction.
 
 #include <ostream>
+#include <string>
 
+#include "db/loot_tables.h"
 #include "sql_rows.h"
 #include "world/extended_layout.h"
 #include "world/world_model.h"
 
 namespace vl::world {
+namespace {
+
+// "INSERT INTO t (its columns) VALUES" for a loot table.
+std::string head(const db::LootTable& table) {
+  return "INSERT INTO " + std::string(table.name) + " (" + db::column_list(table) + ") VALUES";
+}
+
+}  // namespace
 
 void write_sql(const World& world, const Options& options, std::ostream& out) {
   out << "-- Sample world: --items " << options.items << " --npcs " << options.npcs
@@ -34,28 +44,24 @@ void write_sql(const World& world, const Options& options, std::ostream& out) {
     }
   }
   {
-    BatchedInsert insert(out, "INSERT INTO loottable (id,name,mincash,maxcash,avgcoin) VALUES");
+    BatchedInsert insert(out, head(db::kLoottableTable));
     for (const auto& t : world.loottables) {
       insert.add(row(t.id, t.name, t.mincash, t.maxcash, t.avgcoin));
     }
   }
   {
-    BatchedInsert insert(out,
-                         "INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,"
-                         "probability,droplimit,mindrop) VALUES");
+    BatchedInsert insert(out, head(db::kLoottableEntriesTable));
     for (const auto& e : world.loottable_entries) {
       insert.add(
           row(e.loottable_id, e.lootdrop_id, e.multiplier, e.probability, e.droplimit, e.mindrop));
     }
   }
   {
-    BatchedInsert insert(out, "INSERT INTO lootdrop (id,name) VALUES");
+    BatchedInsert insert(out, head(db::kLootdropTable));
     for (const auto& d : world.lootdrops) insert.add(row(d.id, d.name));
   }
   {
-    BatchedInsert insert(out,
-                         "INSERT INTO lootdrop_entries (lootdrop_id,item_id,item_charges,"
-                         "equip_item,chance,minlevel,maxlevel,multiplier) VALUES");
+    BatchedInsert insert(out, head(db::kLootdropEntriesTable));
     for (const auto& e : world.lootdrop_entries) {
       insert.add(row(e.lootdrop_id, e.item_id, e.item_charges, e.equip_item, e.chance, e.minlevel,
                      e.maxlevel, e.multiplier));

@@ -5,6 +5,10 @@
 
 #include <algorithm>
 
+#include "db/loot_rows.h"
+#include "db/sql_literal.h"
+#include "journal/row.h"
+
 #include "support/scenario.h"
 
 namespace vl::test {
@@ -31,6 +35,60 @@ TEST(ConnectionString, IsPlainConcatenationWithoutTrailingSemicolon) {
   state.brace_settings = true;
   state.db_user = "g{m}";
   EXPECT_EQ(db::connection_string(state).substr(63), "UID={g{m}}};PWD={p;w};OPTION=18475");
+}
+
+// Each row as the window sends it and as the journal keeps it (columns, values).
+TEST(LootRows, RenderedAsTheWindowSendsThemAndJournaledWithTheirColumns) {
+  using db::WindowStyle;
+  const struct {
+    db::LootRow row;
+    WindowStyle style;
+    const char* sql;
+    const char* columns;
+    const char* values;
+  } rows[] = {
+      {db::LootdropRow{7, "lvl_1-10_CUSTOM_O'x"}, WindowStyle::run,
+       "INSERT INTO lootdrop (id,name) values (7,\"lvl_1-10_CUSTOM_O'x\")", "id,name",
+       "7,'lvl_1-10_CUSTOM_O\\'x'"},
+      {db::LootdropEntryRow{.lootdrop_id = 7, .item_id = 1001, .chance = "12.5"}, WindowStyle::run,
+       "INSERT INTO lootdrop_entries values (7,1001,1,1,12.5,0,127,1)",
+       "lootdrop_id,item_id,item_charges,equip_item,chance,minlevel,maxlevel,multiplier",
+       "7,1001,1,1,12.5,0,127,1"},
+      {db::LoottableEntryRow{.loottable_id = 300, .lootdrop_id = 7, .probability = "100"},
+       WindowStyle::run, "INSERT INTO loottable_entries values (300,7,1,100,1,0)",
+       "loottable_id,lootdrop_id,multiplier,probability,droplimit,mindrop", "300,7,1,100,1,0"},
+      {db::LootdropRow{8, "fixed"}, WindowStyle::repair, "INSERT INTO LOOTDROP values (8,'fixed')",
+       "id,name", "8,'fixed'"},
+      {db::LoottableRow{.id = 9, .name = "fixed", .mincash = 100, .maxcash = 1000},
+       WindowStyle::repair, "INSERT INTO LOOTTABLE values (9,'fixed',100,1000,0)",
+       "id,name,mincash,maxcash,avgcoin", "9,'fixed',100,1000,0"},
+      {db::NpcLoottableRow{-4, 9}, WindowStyle::repair,
+       "UPDATE npc_types SET loottable_id=9 WHERE npc_types.id=-4", "id,loottable_id", "-4,9"},
+  };
+  for (const auto& r : rows) {
+    EXPECT_EQ(db::window_statement(r.row, r.style), r.sql);
+    const journal::Row kept = journal::journal_row(r.row);
+    std::string columns, values;
+    for (const auto& c : kept.columns) columns += (columns.empty() ? "" : ",") + c;
+    for (const auto& v : kept.values) values += (values.empty() ? "" : ",") + v;
+    EXPECT_EQ(columns, r.columns) << r.sql;
+    EXPECT_EQ(values, r.values) << r.sql;
+  }
+}
+
+// Named-column INSERTs hold as many rows as fit, each statement with its own rows.
+TEST(LootRows, BatchedIntoNamedColumnInsertsOfAtMostTheGivenSize) {
+  std::vector<std::pair<std::string, std::size_t>> sent;
+  const db::InsertBatcher::Statement statement = [&](const std::string& sql, auto& rows) {
+    sent.emplace_back(sql, rows.size());
+  };
+  db::InsertBatcher batcher(db::kLootdropTable, 59, db::sql_text, statement);
+  for (const std::int64_t id : {1, 2, 3}) batcher.add(db::LootdropRow{id, "a'b"});
+  batcher.flush();
+  const std::vector<std::pair<std::string, std::size_t>> expected{
+      {"INSERT INTO lootdrop (id,name) VALUES (1,'a\\'b'),(2,'a\\'b')", 2},
+      {"INSERT INTO lootdrop (id,name) VALUES (3,'a\\'b')", 1}};
+  EXPECT_EQ(sent, expected);
 }
 
 TEST(Database, RunQueryOpensANewConnectionAndStandsOnTheFirstRow) {
