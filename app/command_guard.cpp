@@ -7,7 +7,7 @@
 
 #include "db/database.h"
 
-namespace vl::ui {
+namespace vl::app {
 namespace {
 
 constexpr std::array kButtons = {
@@ -79,4 +79,4 @@ void end_program_now(db::Session& session, int exit_code) {
   std::_Exit(exit_code);
 }
 
-}  // namespace vl::ui
+}  // namespace vl::app

@@ -10,7 +10,7 @@
 #include "core/program_state.h"
 #include "core/ui_port.h"
 
-namespace vl::ui {
+namespace vl::app {
 
 using Command = std::function<void(ProgramState&, UiPort&)>;
 using EndProgram = std::function<void(int exit_code)>;
@@ -43,4 +43,4 @@ void run_command(ProgramState& state, UiPort& ui, const Command& command,
 // (a command waiting in process_events never resumes).
 [[noreturn]] void end_program_now(db::Session& session, int exit_code);
 
-}  // namespace vl::ui
+}  // namespace vl::app

@@ -1,6 +1,6 @@
 #include "app/undo_flow.h"
 
-namespace vl::ui {
+namespace vl::app {
 
 UndoResult undo_journaled_run(journal::Store& store, const db::Session& session, std::int64_t run,
                               const UndoSteps& steps) {
@@ -67,4 +67,4 @@ UndoResult undo_journaled_run(journal::Store& store, const db::Session& session,
   return result;
 }
 
-}  // namespace vl::ui
+}  // namespace vl::app

@@ -15,7 +15,7 @@
 #include "journal/store.h"
 #include "journal/undo.h"
 
-namespace vl::ui {
+namespace vl::app {
 
 enum class UndoEnd {
   no_such_run,     // the journal holds no such run
@@ -55,4 +55,4 @@ struct UndoResult {
 UndoResult undo_journaled_run(journal::Store& store, const db::Session& session, std::int64_t run,
                               const UndoSteps& steps);
 
-}  // namespace vl::ui
+}  // namespace vl::app

@@ -11,7 +11,7 @@
 #include "maintenance/delete_drops.h"
 #include "maintenance/repair.h"
 
-namespace vl::ui {
+namespace vl::app {
 namespace {
 
 using Kind = WindowJournal::Kind;
@@ -186,4 +186,4 @@ bool undo_run(journal::Store& store, const db::Session& session, std::int64_t ru
   return false;
 }
 
-}  // namespace vl::ui
+}  // namespace vl::app

@@ -14,7 +14,7 @@
 #include "journal/recorder.h"
 #include "journal/store.h"
 
-namespace vl::ui {
+namespace vl::app {
 
 class WindowJournal {
  public:
@@ -58,4 +58,4 @@ using Question = std::function<bool(const std::string& question)>;
 bool undo_run(journal::Store& store, const db::Session& session, std::int64_t run, UiPort& ui,
               const Question& ask);
 
-}  // namespace vl::ui
+}  // namespace vl::app

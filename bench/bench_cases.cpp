@@ -68,7 +68,7 @@ std::string check_repair(const ProgramState& state, const SilentUi& ui) {
 // Execute as the window runs it, journaled ($VANDRIL_LOOT_JOURNAL): every row
 // written ahead to the journal before its statement goes out.
 void journaled_generation(ProgramState& state, UiPort& ui) {
-  static ui::WindowJournal journal(journal::default_journal_path());
+  static app::WindowJournal journal(journal::default_journal_path());
   journal.execute()(state, ui);
   // Opened by the run itself; a journal lost on the way would make this the plain run.
   if (!journal.why_unavailable().empty()) throw std::runtime_error(journal.why_unavailable());

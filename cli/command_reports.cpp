@@ -37,7 +37,7 @@ Report told_failure(TerminalUi& ui, Ending ending, const std::string& message, b
 
 // The message of an ending: the engine's, or that of what it caught.
 std::string shown(const std::string& message, const std::exception_ptr& thrown) {
-  return thrown ? ui::failure_of(thrown).message : message;
+  return thrown ? app::failure_of(thrown).message : message;
 }
 
 }  // namespace
@@ -75,7 +75,7 @@ std::optional<Ending> guarded(TerminalUi& ui, const std::function<void()>& comma
     command();
     return std::nullopt;
   } catch (...) {
-    const ui::Failure failure = ui::failure_of(std::current_exception());
+    const app::Failure failure = app::failure_of(std::current_exception());
     ui.message_box(failure.message);
     return failure.connection_lost ? Ending::connection_lost : Ending::refused;
   }
@@ -88,7 +88,7 @@ void end_interrupted(db::Session& session, TerminalUi& ui, const Report& report)
   finish(ui, told);
   if (ui.on_end) ui.on_end(kExitInterrupted);
   remove_unfinished_files();
-  ui::end_program_now(session, kExitInterrupted);
+  app::end_program_now(session, kExitInterrupted);
 }
 
 int generate_window_way(db::Session& session, TerminalUi& ui, loot::FixedInputs& inputs,

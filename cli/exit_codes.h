@@ -7,7 +7,7 @@ namespace vl::cli {
 
 inline constexpr int kExitDone = 0;
 inline constexpr int kExitRefused = 1;
-inline constexpr int kExitNotConnected = ui::kExitConnectionFailed;
+inline constexpr int kExitNotConnected = app::kExitConnectionFailed;
 inline constexpr int kExitStoppedPartWay = 3;
 inline constexpr int kExitCommitUnknown = 5;
 inline constexpr int kExitUsage = 64;

@@ -85,7 +85,7 @@ int show_command(journal::Store& store, std::int64_t id) {
 int undo_command(db::Session& state, journal::Store& store, const Invocation& invocation,
                  bool on_terminal) {
   int declined = kExitRefused;  // how a run not undone after the reading ends
-  ui::UndoSteps steps;
+  app::UndoSteps steps;
   steps.connect = [&state] { return connect_or_say(state); };
   steps.confirm = [&](const journal::UndoPlan& plan) {
     print_conflicts(plan);
@@ -111,34 +111,34 @@ int undo_command(db::Session& state, journal::Store& store, const Invocation& in
   // Nobody is asked with --yes: nothing waits between reading the world and undoing.
   steps.waits = invocation.dry_run || (!invocation.yes && on_terminal);
   steps.stop_requested = interrupted;
-  const ui::UndoResult result = ui::undo_journaled_run(store, state, invocation.run_id, steps);
+  const app::UndoResult result = app::undo_journaled_run(store, state, invocation.run_id, steps);
   switch (result.end) {
-    case ui::UndoEnd::no_such_run:
+    case app::UndoEnd::no_such_run:
       say_no_run(invocation.run_id);
       return kExitRefused;
-    case ui::UndoEnd::refused:
+    case app::UndoEnd::refused:
       std::fprintf(stderr, "%s\n", result.message.c_str());
       return kExitRefused;
-    case ui::UndoEnd::not_connected:
+    case app::UndoEnd::not_connected:
       return kExitNotConnected;
-    case ui::UndoEnd::declined:
+    case app::UndoEnd::declined:
       return declined;
-    case ui::UndoEnd::world_changed:
+    case app::UndoEnd::world_changed:
       print_conflicts(result.applied);
       std::fprintf(stderr, "The world changed while undo waited; nothing was changed.\n");
       return kExitRefused;
-    case ui::UndoEnd::stopped:
+    case app::UndoEnd::stopped:
       std::fprintf(stderr, "Stopped by Ctrl+C: the undo was rolled back; nothing was changed.\n");
       return kExitInterrupted;
-    case ui::UndoEnd::world_failed:
+    case app::UndoEnd::world_failed:
       std::fprintf(
           stderr, "%s\nNothing was changed.\n",
           plain_lines(db::statement_failed_message(*result.failure, "(undoing the run)")).c_str());
       return kExitRefused;
-    case ui::UndoEnd::journal_failed:
+    case app::UndoEnd::journal_failed:
       std::fprintf(stderr, "vandril_loot_cli: the journal: %s\n", result.message.c_str());
       return kExitRefused;
-    case ui::UndoEnd::undone:
+    case app::UndoEnd::undone:
       break;
   }
   if (!result.unmarked.empty()) {

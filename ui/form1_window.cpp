@@ -76,14 +76,15 @@ void set_colours(QWidget* widget, QPalette::ColorRole background, const QColor& 
 
 }  // namespace
 
-Form1Window::Form1Window(ProgramState& state, UiPort& ui, WindowJournal& journal, QWidget* parent)
+Form1Window::Form1Window(ProgramState& state, UiPort& ui, app::WindowJournal& journal,
+                         QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint),
       state_(state),
       ui_(ui),
       journal_(journal),
       background_(paint_form1_background()),
       history_window_(state, ui, journal) {
-  end_program = [this](int exit_code) { end_program_now(state_, exit_code); };
+  end_program = [this](int exit_code) { app::end_program_now(state_, exit_code); };
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Vandril Like LOOT maker ver 1.1.0"));
   setWindowIcon(window_icon());
@@ -389,11 +390,11 @@ void Form1Window::repaint_changed() {
   }
 }
 
-void Form1Window::run(const Command& command) {
+void Form1Window::run(const app::Command& command) {
   // Counted: a command may start another while it lets events through. No
   // exception leaves run_command.
   ++commands_running_;
-  run_command(state_, ui_, command, end_program);
+  app::run_command(state_, ui_, command, end_program);
   --commands_running_;
 }
 

@@ -37,7 +37,8 @@ class Form1Window : public QWidget {
   // Builds the window from the current state of state.form1 and follows its
   // changes from then on. Commands report through `ui`; Execute, delete and
   // Repair are journaled in `journal`.
-  Form1Window(ProgramState& state, UiPort& ui, WindowJournal& journal, QWidget* parent = nullptr);
+  Form1Window(ProgramState& state, UiPort& ui, app::WindowJournal& journal,
+              QWidget* parent = nullptr);
   ~Form1Window() override;
 
   // Hooks for the rules and custom item list windows, which are built apart
@@ -51,7 +52,7 @@ class Form1Window : public QWidget {
   SecondaryWindows secondary;
 
   // How the program ends (quit, lost connection). Tests replace it.
-  EndProgram end_program;
+  app::EndProgram end_program;
 
   // The help window, opened by the rules window's "?".
   HelpWindowOpener& help_window() { return help_window_; }
@@ -89,13 +90,13 @@ class Form1Window : public QWidget {
   WrappingButton* add_button(Form1Control which, const char* name, QRect geometry, bool pale);
   void show_control(Form1Control control);
   void show_all_controls();
-  void run(const Command& command);
+  void run(const app::Command& command);
   void run_hook(const std::function<void()>& hook);
   void show_background_menu(QPoint at);
 
   ProgramState& state_;
   UiPort& ui_;
-  WindowJournal& journal_;
+  app::WindowJournal& journal_;
   std::function<void(Form1Control)> previous_on_changed_;
   QImage background_;
   BackgroundDrag drag_;

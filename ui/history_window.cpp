@@ -27,7 +27,7 @@ bool ask_in_box(QWidget* parent, const std::string& question) {
 
 }  // namespace
 
-HistoryWindow::HistoryWindow(ProgramState& state, UiPort& ui, WindowJournal& journal)
+HistoryWindow::HistoryWindow(ProgramState& state, UiPort& ui, app::WindowJournal& journal)
     : QWidget(nullptr, Qt::Window), state_(state), ui_(ui), journal_(journal) {
   setAttribute(Qt::WA_DeleteOnClose);
   setObjectName(QStringLiteral("history"));
@@ -119,7 +119,7 @@ void HistoryWindow::show_selected() {
 void HistoryWindow::undo_Click() {
   const std::int64_t run = selected_run();
   if (run == 0 || !journal_.store()) return;
-  undo_run(*journal_.store(), state_, run, ui_, ask);
+  app::undo_run(*journal_.store(), state_, run, ui_, ask);
   refresh();
 }
 

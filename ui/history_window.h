@@ -19,10 +19,10 @@ namespace vl::ui {
 class HistoryWindow : public QWidget {
   Q_OBJECT
  public:
-  HistoryWindow(ProgramState& state, UiPort& ui, WindowJournal& journal);
+  HistoryWindow(ProgramState& state, UiPort& ui, app::WindowJournal& journal);
 
   // Asked before Undo changes the world; a question box unless replaced (tests).
-  Question ask;
+  app::Question ask;
 
   // Reads the runs from the journal again.
   void refresh();
@@ -36,7 +36,7 @@ class HistoryWindow : public QWidget {
 
   ProgramState& state_;
   UiPort& ui_;
-  WindowJournal& journal_;
+  app::WindowJournal& journal_;
   std::vector<journal::RunInfo> runs_;
   QTableWidget* runs_table_ = nullptr;
   QLabel* unavailable_ = nullptr;  // at the top: why undo is unavailable, if it is
@@ -47,7 +47,7 @@ class HistoryWindow : public QWidget {
 // Opens the History window modeless, or brings it forward and refreshes it.
 class HistoryWindowOpener {
  public:
-  HistoryWindowOpener(ProgramState& state, UiPort& ui, WindowJournal& journal)
+  HistoryWindowOpener(ProgramState& state, UiPort& ui, app::WindowJournal& journal)
       : state_(state), ui_(ui), journal_(journal) {}
   HistoryWindowOpener(const HistoryWindowOpener&) = delete;
   HistoryWindowOpener& operator=(const HistoryWindowOpener&) = delete;
@@ -59,7 +59,7 @@ class HistoryWindowOpener {
  private:
   ProgramState& state_;
   UiPort& ui_;
-  WindowJournal& journal_;
+  app::WindowJournal& journal_;
   QPointer<HistoryWindow> window_;
 };
 

@@ -14,7 +14,7 @@ int main(int argc, char* argv[]) {
 
   auto state = std::make_unique<vl::ProgramState>();
   vl::ui::QtUi ui;
-  vl::ui::WindowJournal journal(vl::journal::default_journal_path());
+  vl::app::WindowJournal journal(vl::journal::default_journal_path());
   std::unique_ptr<vl::ui::Form1Window> window = vl::ui::load_main_window(*state, ui, journal);
   if (!window) return vl::ui::kExitBadConfiguration;
 

@@ -16,7 +16,7 @@ inline constexpr int kExitBadConfiguration = 1;
 // shown). Returns nullptr when db.ini was missing or incomplete: its message
 // has been shown through `ui` and no window was made.
 std::unique_ptr<Form1Window> load_main_window(ProgramState& state, UiPort& ui,
-                                              WindowJournal& journal,
+                                              app::WindowJournal& journal,
                                               const std::string& ini_path = "db.ini");
 
 }  // namespace vl::ui

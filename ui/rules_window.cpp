@@ -10,7 +10,7 @@
 namespace vl::ui {
 
 RulesWindow::RulesWindow(ProgramState& state, UiPort& ui, std::function<void()> open_help,
-                         EndProgram end_program)
+                         app::EndProgram end_program)
     : QWidget(nullptr, Qt::Window | Qt::WindowStaysOnTopHint),
       state_(state),
       ui_(ui),
@@ -66,7 +66,7 @@ void RulesWindow::Command1_Click() {
 }
 void RulesWindow::Command2_Click() { rules::Command2_Click(state_, *this); }
 void RulesWindow::Command3_Click() {
-  run_command(
+  app::run_command(
       state_, ui_,
       [this](ProgramState& state, UiPort& ui) { rules::Command3_Click(state, ui, *this); },
       end_program_);

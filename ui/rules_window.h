@@ -25,7 +25,7 @@ class RulesWindow : public QWidget, public rules::RulesControls {
   // Loading (Form_Load) runs here. `open_help` shows the help window;
   // `end_program` ends the program after a lost connection.
   RulesWindow(ProgramState& state, UiPort& ui, std::function<void()> open_help,
-              EndProgram end_program);
+              app::EndProgram end_program);
   ~RulesWindow() override;
 
   std::string r_text() const override;
@@ -50,7 +50,7 @@ class RulesWindow : public QWidget, public rules::RulesControls {
   ProgramState& state_;
   UiPort& ui_;
   std::function<void()> open_help_;
-  EndProgram end_program_;
+  app::EndProgram end_program_;
   QImage background_;
   BackgroundDrag drag_;
   FilterTextBox* r_ = nullptr;

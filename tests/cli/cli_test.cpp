@@ -718,7 +718,7 @@ TEST(SameStatements, CommandLineGenerateSendsWhatTheWindowsHandlerSends) {
     state.form1.set_text(Form1Control::lootdrop_percentx, "12.5");
     state.form1.set_text(Form1Control::loottable_percentx, "40");
     state.form1.set_text(Form1Control::item_max, "3");
-    ui::run_command(state, ui, loot::Command2_Click, [](int) { FAIL(); });
+    app::run_command(state, ui, loot::Command2_Click, [](int) { FAIL(); });
     ASSERT_EQ(ui.messages.back(), "Completed!");
   }
   const Texts window = sent_since(window_log);

@@ -57,7 +57,7 @@ void check_if(const char* what, const T& actual, const std::optional<T>& expecte
   EXPECT_EQ(actual, *expected) << what;
 }
 
-ui::Command command_of(Command command, Controls& controls) {
+app::Command command_of(Command command, Controls& controls) {
   switch (command) {
     case Command::execute:
       return loot::Command2_Click;
@@ -73,7 +73,7 @@ ui::Command command_of(Command command, Controls& controls) {
   return [&controls](ProgramState& s, UiPort& u) { rules::Command3_Click(s, u, controls); };
 }
 
-ui::Command journaled(ui::WindowJournal& journal, Command command) {
+app::Command journaled(app::WindowJournal& journal, Command command) {
   return command == Command::execute  ? journal.execute()
          : command == Command::remove ? journal.delete_drops()
                                       : journal.repair();
@@ -199,7 +199,7 @@ void run_row(const Row& row) {
   std::error_code not_there;
   for (const char* suffix : {"", "-wal", "-shm"})
     std::filesystem::remove(journal_path + suffix, not_there);
-  std::optional<ui::WindowJournal> journal;
+  std::optional<app::WindowJournal> journal;
   if (row.journal != Journal::off) journal.emplace(journal_path);
   const std::string before = row.undone ? world_checksums() : "";
 
@@ -232,7 +232,7 @@ void run_row(const Row& row) {
     if (row.midway && tick == 3) {
       const auto runs = journal::Store(journal_path).runs();
       check_if("midway", runs[0].command + " " + journal::shown_outcome(runs[0]), row.midway);
-      ui::undo_run(*journal->store(), *state, runs[0].id, ui, [](const auto&) { return true; });
+      app::undo_run(*journal->store(), *state, runs[0].id, ui, [](const auto&) { return true; });
     }
     if (row.fault == Fault::lock_kill && row.at == tick)
       killer = std::make_unique<KillWhenWaiting>(row.table, row.head);
@@ -251,9 +251,9 @@ void run_row(const Row& row) {
   if (row.fault == Fault::lock_kill && row.at == 0)
     killer = std::make_unique<KillWhenWaiting>(row.table, row.head);
   std::vector<int> exits;
-  ui::run_command(*state, ui,
-                  journal ? journaled(*journal, row.command) : command_of(row.command, controls),
-                  [&](int code) { exits.push_back(code); });
+  app::run_command(*state, ui,
+                   journal ? journaled(*journal, row.command) : command_of(row.command, controls),
+                   [&](int code) { exits.push_back(code); });
   EXPECT_EQ(killer ? killer->join() : "", row.waited);
 
   // The log before the server comes back: reading it needs none.
@@ -317,8 +317,8 @@ void run_row(const Row& row) {
   if (row.undone) {
     const auto ran = journal::Store(journal_path).runs();
     ASSERT_FALSE(ran.empty());
-    EXPECT_TRUE(ui::undo_run(*journal->store(), *state, ran[0].id, ui,
-                             [](const std::string&) { return true; }));
+    EXPECT_TRUE(app::undo_run(*journal->store(), *state, ran[0].id, ui,
+                              [](const std::string&) { return true; }));
     EXPECT_EQ(world_checksums(), before);
   }
 }

@@ -88,7 +88,7 @@ class Windows : public ::testing::Test {
   }
   std::unique_ptr<ProgramState> state = std::make_unique<ProgramState>();
   RecordingUi ui;
-  ui::WindowJournal journal{[] {
+  app::WindowJournal journal{[] {
     for (const char* suffix : {"", "-wal", "-shm"})
       std::filesystem::remove(std::string("ui_test_journal.sqlite3") + suffix);
     return "ui_test_journal.sqlite3";
@@ -314,10 +314,10 @@ TEST_F(Windows, HistoryOpensFromTheBackgroundMenuAndCtrlHAndUndoesExecute) {
 
   EXPECT_FALSE(child(history, "unavailable")->isVisible());
 
-  ui::WindowJournal none("/dev/null/journal.sqlite3");
+  app::WindowJournal none("/dev/null/journal.sqlite3");
   ui.messages.clear();
   for (int run = 0; run < 2; ++run)
-    ui::run_command(*state, ui, none.delete_drops(), main->end_program);
+    app::run_command(*state, ui, none.delete_drops(), main->end_program);
   EXPECT_EQ(ui.messages, Texts{});
   ui::HistoryWindow shown(*state, ui, none);
   shown.show();
@@ -379,7 +379,7 @@ TEST(JournalPlace, NamedByTheEnvironmentOrNone) {
 
   auto state = std::make_unique<ProgramState>();
   RecordingUi ui;
-  ui::WindowJournal nowhere("");
+  app::WindowJournal nowhere("");
   ui::HistoryWindow history(*state, ui, nowhere);
   EXPECT_EQ(
       text_of(child(&history, "unavailable")),
@@ -529,7 +529,7 @@ TEST(StartUp, WithoutAUsableDbIniShowsOnlyTheMessageAndMakesNoWindow) {
     RecordingUi ui;
     auto state = std::make_unique<ProgramState>();
     std::filesystem::remove("ui_test_start_journal.sqlite3");
-    ui::WindowJournal journal("ui_test_start_journal.sqlite3");
+    app::WindowJournal journal("ui_test_start_journal.sqlite3");
     EXPECT_EQ(ui::load_main_window(*state, ui, journal, path), nullptr) << path;
     EXPECT_EQ(ui.messages, Texts{"DB.INI Invalid or Missing"}) << path;
     EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty()) << path;
@@ -588,7 +588,7 @@ TEST(CommandGuard, OtherFailuresAreShownAndTheWindowIsUsableAgain) {
     state->form1.add_level_entry("01-10");
     state->form1.set_lx(">Ready");
     state->form1.set_enabled(Form1Control::Command4, false);
-    ui::run_command(
+    app::run_command(
         *state, ui,
         [&c](ProgramState& s, UiPort&) {
           s.form1.set_enabled(Form1Control::Command2, false);
