@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "cli/categories.h"
 #include "cli/commands.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
@@ -23,6 +24,10 @@ int run_program(int argc, char** argv) {
   std::fputs(parsed.err.c_str(), stderr);
   if (!parsed.invocation) return parsed.exit_code;
   const Invocation& run = *parsed.invocation;
+  if (run.command == CommandName::categories) {
+    std::fputs(categories_text(run.format).c_str(), stdout);
+    return kExitDone;
+  }
 
   // Bad input never reaches the server: everything is checked before Form_Load.
   std::optional<std::string> list_text;

@@ -15,8 +15,9 @@ namespace vl::cli {
 namespace {
 
 constexpr const char* kProgram = "vandril_loot_cli";
-constexpr std::string_view kCommands[] = {"generate", "stats",   "delete", "repair", "test-rules",
-                                          "check",    "history", "show",   "undo",   "simulate"};
+constexpr std::string_view kCommands[] = {"generate",   "stats",    "delete",    "repair",
+                                          "test-rules", "check",    "history",   "show",
+                                          "undo",       "simulate", "categories"};
 
 struct UsageError {
   std::string message;
@@ -250,6 +251,14 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
   check->add_option("--format", format, "table or json")->check(CLI::IsMember({"table", "json"}));
   check->footer("\nExamples:\n  vandril_loot_cli check\n  vandril_loot_cli check --format json");
 
+  auto* categories =
+      app.add_subcommand("categories", "the loot categories and level ranges (no server needed)");
+  categories->add_option("--format", format, "table or json")
+      ->check(CLI::IsMember({"table", "json"}));
+  categories->footer(
+      "\nExamples:\n  vandril_loot_cli categories\n  vandril_loot_cli categories --format json\n"
+      "\nExit codes: 0 done; 64 usage.");
+
   auto* history = app.add_subcommand("history", "the journaled runs, newest first");
   history->add_option("--format", format, "table or json")->check(CLI::IsMember({"table", "json"}));
   auto* show = app.add_subcommand("show", "a journaled run's settings and rows");
@@ -313,6 +322,7 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
     if (history->parsed()) run.command = CommandName::history;
     if (show->parsed()) run.command = CommandName::show;
     if (undo->parsed()) run.command = CommandName::undo;
+    if (categories->parsed()) run.command = CommandName::categories;
     if (simulate->parsed()) {
       run.command = CommandName::simulate;
       if (simulate_levels.empty() == npc_ids.empty())

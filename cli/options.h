@@ -19,7 +19,8 @@ enum class CommandName {
   history,
   show,
   undo,
-  simulate
+  simulate,
+  categories
 };
 enum class Verbosity { quiet, normal, verbose };
 enum class Format { table, csv, json };

@@ -237,7 +237,40 @@ const Row kRows[] = {
   // Bad input: a message naming the valid values, and no connection.
   {"unknown_command", {"frob"}, {}, 64, "",
    "vandril_loot_cli: frob is no command; use one of generate, stats, delete, repair, test-rules, check, history, "
-   "show, undo, simulate\n"},
+   "show, undo, simulate, categories\n"},
+  // The categories and ranges, from the window's own table: neither db.ini nor a server.
+  {"categories", {"--config", "nowhere.ini", "categories"}, {}, 0,
+   "category (--category)              drop-name word                     item types\n"
+   "Armour                             armour                             10\n"
+   "Weapon                             weapon                             1,2,3,4,5,45,7,0,19,35\n"
+   "Higher LVL Misc                    higher lvl misc                    11,17,19,31,32,33,34\n"
+   "All LVL Misc                       All lvl misc                       0,40,42,36,37,39,52\n"
+   "Shields                            shields                            8\n"
+   "General Food Items                 General Food Items                 14,15\n"
+   "Spells/Songs                       Spells/Songs                       20\n"
+   "Potions                            Potions                            21\n"
+   "Drums/Arrows/Crafted Rings         Drums/Arrows/Crafted Rings         26,27,29\n"
+   "Drinks/Ales                        Ales/Drinks                        37\n"
+   "idols,charms,trinkets              idols charms trinkets              52\n"
+   "high level augment items/Solvents  high level augment items/Solvents  54,55\n\n"
+   "level range (--levels)  levels\n01-10                   1 to 10\n11-20                   11 to 20\n"
+   "21-30                   21 to 30\n31-40                   31 to 40\n41-50                   41 to 50\n"
+   "51-60                   51 to 60\n61-99                   61 to 99\n65-99                   65 to 99\n", ""},
+  {"categories_json", {"categories", "--format", "json"}, {}, 0,
+   R"j({"categories":[{"caption":"Armour","drop_name_word":"armour","itemtypes":[10]},{"caption":"Weapon",)j"
+   R"j("drop_name_word":"weapon","itemtypes":[1,2,3,4,5,45,7,0,19,35]},{"caption":"Higher LVL Misc",)j"
+   R"j("drop_name_word":"higher lvl misc","itemtypes":[11,17,19,31,32,33,34]},{"caption":"All LVL Misc",)j"
+   R"j("drop_name_word":"All lvl misc","itemtypes":[0,40,42,36,37,39,52]},{"caption":"Shields","drop_name_word":)j"
+   R"j("shields","itemtypes":[8]},{"caption":"General Food Items","drop_name_word":"General Food Items",)j"
+   R"j("itemtypes":[14,15]},{"caption":"Spells/Songs","drop_name_word":"Spells/Songs","itemtypes":[20]},)j"
+   R"j({"caption":"Potions","drop_name_word":"Potions","itemtypes":[21]},{"caption":"Drums/Arrows/Crafted Rings",)j"
+   R"j("drop_name_word":"Drums/Arrows/Crafted Rings","itemtypes":[26,27,29]},{"caption":"Drinks/Ales",)j"
+   R"j("drop_name_word":"Ales/Drinks","itemtypes":[37]},{"caption":"idols,charms,trinkets","drop_name_word":)j"
+   R"j("idols charms trinkets","itemtypes":[52]},{"caption":"high level augment items/Solvents",)j"
+   R"j("drop_name_word":"high level augment items/Solvents","itemtypes":[54,55]}],"level_ranges":[{"range":)j"
+   R"j("01-10","low":1,"high":10},{"range":"11-20","low":11,"high":20},{"range":"21-30","low":21,"high":30},)j"
+   R"j({"range":"31-40","low":31,"high":40},{"range":"41-50","low":41,"high":50},{"range":"51-60","low":51,)j"
+   R"j("high":60},{"range":"61-99","low":61,"high":99},{"range":"65-99","low":65,"high":99}]})j" "\n", ""},
   {"unknown_option", {"stats", "--frobnicate"}, {}, 64, "",
    "The following argument was not expected: --frobnicate\nRun with --help for more information.\n"},
   {"unknown_range", {"delete", kLevels, "01-11", "--yes"}, {}, 64, "", "vandril_loot_cli: --levels 01-11 is no "
