@@ -40,7 +40,7 @@ int run_program(int argc, char** argv) {
   }
   if (run.command == CommandName::history || run.command == CommandName::show) {
     try {
-      const auto store = open_journal(journal_path(run));
+      const auto store = open_journal(journal_path(run), true);
       return run.command == CommandName::history ? history_command(*store, run.format)
                                                  : show_command(*store, run.run_id);
     } catch (const vl::journal::JournalError& error) {
@@ -67,7 +67,7 @@ int run_program(int argc, char** argv) {
   if ((writes && !run.no_journal) || run.command == CommandName::undo) {
     if (run.command == CommandName::undo) {
       try {
-        undo_store = open_journal(journal_path(run));
+        undo_store = open_journal(journal_path(run), true);
       } catch (const vl::journal::JournalError& error) {
         std::fprintf(stderr, "vandril_loot_cli: %s: %s\n", journal_named(journal_path(run)).c_str(),
                      error.what());

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <limits>
 #include <sstream>
 
@@ -116,6 +117,17 @@ long long whole_in(const std::string& option, const std::string& text, long long
   return *number;
 }
 
+// Digits only, read without the locale: "-1" would otherwise wrap around to the
+// largest seed.
+std::uint64_t seed_of(const std::string& text) {
+  std::uint64_t seed = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, seed);
+  if (error != std::errc() || stop != end)
+    throw UsageError{"--seed " + text + " is not a whole number from 0 to 2^64-1"};
+  return seed;
+}
+
 Format format_of(const std::string& name) {
   if (name == "csv") return Format::csv;
   if (name == "json") return Format::json;
@@ -172,7 +184,7 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
             std::string(kProgram) + ": " + *command + " is no command; use one of " + names + "\n"};
   }
   Invocation run;
-  std::string levels, category = "Armour", format = "table";
+  std::string levels, category = "Armour", format = "table", seed;
   std::string simulate_levels, npc_ids, loot_multiplier = "1", kills;
 
   CLI::App app{"Writes random custom loot into the game server's world database, without a window.",
@@ -208,7 +220,7 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
   generate->add_option("--chance", run.chance, "chance per item (default 10)");
   generate->add_option("--probability", run.probability, "loottable probability (default 50)");
   generate->add_option("--items", run.items, "items per drop, at most 100 (default 5)");
-  generate->add_option("--seed", run.seed, "seed of every random choice, 0 to 2^64-1");
+  generate->add_option("--seed", seed, "seed of every random choice, 0 to 2^64-1");
   auto* dry_run = generate->add_flag("--dry-run", run.dry_run, "plan the run, write nothing");
   generate->add_flag("--atomic", run.atomic, "write the plan in one transaction, all or nothing")
       ->excludes(dry_run);
@@ -288,7 +300,7 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
           ->add_option("--kills", kills,
                        "also roll N kills of each NPC, 1 to 10000000, and show what they gave")
           ->type_name("N");
-  simulate->add_option("--seed", run.seed, "seed of the rolled kills, 0 to 2^64-1")
+  simulate->add_option("--seed", seed, "seed of the rolled kills, 0 to 2^64-1")
       ->type_name("S")
       ->needs(kill_count);
   simulate->add_option("--format", format, "table, csv or json (default table)")
@@ -333,6 +345,7 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
           static_cast<int>(whole_in("--loot-multiplier", loot_multiplier, 1, 100, "1 to 100"));
       if (!kills.empty()) run.kills = whole_in("--kills", kills, 1, 10'000'000, "1 to 10000000");
     }
+    if (!seed.empty()) run.seed = seed_of(seed);
     if (!levels.empty()) run.level_index = level_index(levels);
     run.category_index = category_index(category);
     run.format = format_of(format);

@@ -1,5 +1,7 @@
 #include "cli/run_journal.h"
 
+#include <filesystem>
+
 #include <cstdio>
 
 #include "cli/exit_codes.h"
@@ -35,8 +37,11 @@ std::string journal_named(const std::string& path) {
   return path.empty() ? "the journal" : "the journal " + path;
 }
 
-std::unique_ptr<journal::Store> open_journal(const std::string& path) {
+std::unique_ptr<journal::Store> open_journal(const std::string& path, bool existing) {
   if (path.empty()) throw journal::JournalError(journal::kNoJournalPlace);
+  // Reading never leaves a journal (nor its folder) behind where there was none.
+  if (existing && !std::filesystem::exists(path))
+    throw journal::JournalError("no such file; a write command makes it. Nothing was created.");
   return std::make_unique<journal::Store>(path);
 }
 

@@ -23,7 +23,9 @@ std::string journal_path(const Invocation& run);
 // "the journal PATH", as messages name it.
 std::string journal_named(const std::string& path);
 // The journal at `path`. Throws JournalError, also when there is no place for one ("").
-std::unique_ptr<journal::Store> open_journal(const std::string& path);
+// `existing`: for the commands that only read or undo, a missing file is refused
+// (JournalError) instead of made.
+std::unique_ptr<journal::Store> open_journal(const std::string& path, bool existing = false);
 
 class RunJournal {
  public:

@@ -271,6 +271,13 @@ const Row kRows[] = {
    R"j("01-10","low":1,"high":10},{"range":"11-20","low":11,"high":20},{"range":"21-30","low":21,"high":30},)j"
    R"j({"range":"31-40","low":31,"high":40},{"range":"41-50","low":41,"high":50},{"range":"51-60","low":51,)j"
    R"j("high":60},{"range":"61-99","low":61,"high":99},{"range":"65-99","low":65,"high":99}]})j" "\n", ""},
+  {"seed_below_zero", {kGen, kLevels, "01-10", "--seed", "-1", "--dry-run"}, {}, 64, "",
+   "vandril_loot_cli: --seed -1 is not a whole number from 0 to 2^64-1\n"},
+  {"seed_above_its_range", {"simulate", "--npc", "1", "--kills", "1", "--seed", "18446744073709551616"}, {}, 64,
+   "", "vandril_loot_cli: --seed 18446744073709551616 is not a whole number from 0 to 2^64-1\n"},
+  // Reading a journal that is not there makes none.
+  {"history_of_no_journal", {"--journal", "none/j.sqlite3", "history"}, {}, 1, "",
+   "vandril_loot_cli: the journal none/j.sqlite3: no such file; a write command makes it. Nothing was created.\n"},
   {"unknown_option", {"stats", "--frobnicate"}, {}, 64, "",
    "The following argument was not expected: --frobnicate\nRun with --help for more information.\n"},
   {"unknown_range", {"delete", kLevels, "01-11", "--yes"}, {}, 64, "", "vandril_loot_cli: --levels 01-11 is no "
@@ -845,7 +852,10 @@ TEST(CommandLineFiles, AReportLostAfterCommitLeavesTheRunCompleted) {
 TEST(JournalFile, IsPrivateAndAnOlderOneIsMigrated) {
   const std::string folder = VL_JOURNAL_DIR "/private", journal = folder + "/journal.sqlite3";
   std::filesystem::remove_all(folder);
-  ASSERT_EQ(run_cli(journaled(journal, {"history"})).exit_code, 0);
+  // Reading makes nothing; the first write command makes the folder and the file.
+  EXPECT_EQ(run_cli(journaled(journal, {"history"})).exit_code, 1);
+  EXPECT_FALSE(std::filesystem::exists(folder));
+  ASSERT_EQ(run_cli(journaled(journal, {"delete", "--levels", "01-10", "--yes"})).exit_code, 0);
   struct stat made {};
   EXPECT_EQ((stat(folder.c_str(), &made), made.st_mode & 0777), 0700u);
   EXPECT_EQ((stat(journal.c_str(), &made), made.st_mode & 0777), 0600u);
