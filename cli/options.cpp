@@ -1,5 +1,6 @@
 #include "cli/options.h"
 
+#include <fmt/core.h>
 #include <CLI/CLI.hpp>
 
 #include <algorithm>
@@ -174,6 +175,16 @@ std::optional<std::string> unknown_command(int argc, const char* const* argv) {
     }
   }
   return std::nullopt;
+}
+
+// Without a command: the commands, one a line, as their help describes them.
+std::string usage(const CLI::App& app) {
+  std::string text = std::string("Usage: ") + kProgram +
+                     " [--config FILE] [--journal FILE | --no-journal] [--quiet | --verbose] "
+                     "COMMAND [OPTIONS]\n\nCommands:\n";
+  for (const CLI::App* command : app.get_subcommands({}))
+    text += fmt::format("  {:<11} {}\n", command->get_name(), command->get_description());
+  return text + "\nRun " + kProgram + " --help, or " + kProgram + " COMMAND --help, for more.\n";
 }
 
 ParsedArguments parse_arguments(int argc, const char* const* argv) {
@@ -362,7 +373,7 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
   } catch (const CLI::ParseError& error) {
     if (dynamic_cast<const CLI::RequiredError*>(&error) && app.get_subcommands().empty()) {
       parsed.exit_code = kExitUsage;
-      parsed.err = std::string(kProgram) + ": no command given; use one of " + names + "\n";
+      parsed.err = usage(app);
       return parsed;
     }
     std::ostringstream out, err;

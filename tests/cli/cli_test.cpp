@@ -278,6 +278,16 @@ const Row kRows[] = {
   // Reading a journal that is not there makes none.
   {"history_of_no_journal", {"--journal", "none/j.sqlite3", "history"}, {}, 1, "",
    "vandril_loot_cli: the journal none/j.sqlite3: no such file; a write command makes it. Nothing was created.\n"},
+  {"no_command", {}, {}, 64, "",
+   "Usage: vandril_loot_cli [--config FILE] [--journal FILE | --no-journal] [--quiet | --verbose] COMMAND "
+   "[OPTIONS]\n\nCommands:\n  generate    what Execute does: custom loot for a level range\n  stats       the "
+   "custom drop counts per category and level range\n  delete      deletes the custom loot drops of a level "
+   "range\n  repair      gives NPCs without loot a loottable\n  test-rules  counts the items that pass the rules\n"
+   "  check       a read-only report of the loot tables\n  categories  the loot categories and level ranges (no "
+   "server needed)\n  history     the journaled runs, newest first\n  show        a journaled run's settings and "
+   "rows\n  undo        takes back what a journaled run wrote\n  simulate    what a player gets per kill of the "
+   "chosen NPCs, by the server's loot rules\n\nRun vandril_loot_cli --help, or vandril_loot_cli COMMAND --help, "
+   "for more.\n"},
   {"unknown_option", {"stats", "--frobnicate"}, {}, 64, "",
    "The following argument was not expected: --frobnicate\nRun with --help for more information.\n"},
   {"unknown_range", {"delete", kLevels, "01-11", "--yes"}, {}, 64, "", "vandril_loot_cli: --levels 01-11 is no "
