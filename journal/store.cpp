@@ -68,10 +68,10 @@ const std::string& insert_of_many_rows() {
   return sql;
 }
 
+// The kind kind_name spells `name`; inserted for anything else.
 RowKind kind_of(const std::string& name) {
-  if (name == "deleted") return RowKind::deleted;
-  if (name == "npc") return RowKind::npc;
-  if (name == "removed") return RowKind::removed;
+  for (RowKind kind : {RowKind::deleted, RowKind::npc, RowKind::removed})
+    if (name == kind_name(kind)) return kind;
   return RowKind::inserted;
 }
 
