@@ -6,11 +6,13 @@
 
 #include <fmt/core.h>
 
+#include "cli/apply.h"
 #include "cli/check.h"
 #include "cli/command_reports.h"
 #include "cli/connect.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
+#include "cli/maintenance_preview.h"
 #include "cli/output.h"
 #include "cli/planned_run.h"
 #include "cli/question.h"
@@ -18,6 +20,8 @@
 #include "db/database.h"
 #include "journal/deleted_rows.h"
 #include "loot/catalog.h"
+#include "maintenance/drop_removal.h"
+#include "maintenance/npc_repair.h"
 
 namespace vl::cli {
 namespace {
@@ -71,8 +75,10 @@ std::optional<int> confirmation(db::Session& session, TerminalUi& ui, const Invo
   int code = kExitDone;
   const std::optional<long long> count = count_rows(
       session, ui,
-      deleting ? "SELECT COUNT(id) FROM lootdrop WHERE lootdrop.name like 'lvl_" + range + "%'"
-               : "SELECT COUNT(id) FROM npc_types WHERE loottable_id=0",
+      deleting ? "SELECT COUNT(id) FROM lootdrop WHERE lootdrop.name like '" +
+                     maintenance::removal_pattern(range) + "'"
+               : std::string("SELECT COUNT(id) FROM npc_types WHERE ") +
+                     maintenance::kNpcsWithoutLoot,
       code);
   if (!count) return code;
   const std::string question =
@@ -108,13 +114,10 @@ std::optional<int> begin_journal(db::Session& session, const loot::FixedInputs& 
       const std::string range(loot::kLevelRanges[static_cast<std::size_t>(run.level_index)].entry);
       const auto connection = connect_or_say(session);
       if (!connection) return kExitNotConnected;
-      journal->record(journal::rows_to_delete(*connection, "lvl_" + range + "%"));
+      journal->record(journal::rows_to_delete(*connection, maintenance::removal_pattern(range)));
     }
   } catch (const journal::JournalError& error) {
-    std::fprintf(stderr,
-                 "vandril_loot_cli: the journal could not be written (%s); nothing was "
-                 "written. Give --no-journal to write without one.\n",
-                 error.what());
+    say_journal_refused(error.what());
     return kExitRefused;
   } catch (const db::Error& error) {
     std::fprintf(
@@ -128,6 +131,8 @@ std::optional<int> begin_journal(db::Session& session, const loot::FixedInputs& 
 int generate(db::Session& session, TerminalUi& ui, loot::FixedInputs& inputs, const Invocation& run,
              RunJournal* journal) {
   const std::uint64_t seed = seed_of(run);
+  if (!run.dry_run && !run.yes)
+    if (auto declined = confirm_generate(session, inputs, seed)) return *declined;
   if (!run.dry_run)
     if (auto refused = begin_journal(session, inputs, journal, run, seed)) return *refused;
   if (run.dry_run || run.atomic) return run_planned(session, inputs, ui, run, seed);
@@ -151,6 +156,7 @@ int generate(db::Session& session, TerminalUi& ui, loot::FixedInputs& inputs, co
 int run_journaled(db::Session& session, TerminalUi& ui, loot::FixedInputs& inputs,
                   const Invocation& run, RunJournal* journal) {
   if (run.command == CommandName::generate) return generate(session, ui, inputs, run, journal);
+  if (run.command == CommandName::apply) return apply_plan(session, run, journal);
   if (auto declined = confirmation(session, ui, run)) return *declined;
   if (auto refused = begin_journal(session, inputs, journal, run)) return *refused;
   return run.command == CommandName::delete_drops ? delete_drops(session, ui, inputs)
@@ -161,9 +167,11 @@ int run_journaled(db::Session& session, TerminalUi& ui, loot::FixedInputs& input
 
 int run_command_line(db::Session& session, TerminalUi& ui, loot::FixedInputs& inputs,
                      const Invocation& run, RunJournal* journal) {
-  const bool writes = run.command == CommandName::generate ||
-                      run.command == CommandName::delete_drops ||
-                      run.command == CommandName::repair;
+  const bool maintenance =
+      run.command == CommandName::delete_drops || run.command == CommandName::repair;
+  const bool writes = !(maintenance && run.dry_run) &&
+                      (maintenance || run.command == CommandName::generate ||
+                       run.command == CommandName::apply);
   end_at_once_on_interrupt(!writes);
   if (writes) {
     // Called where Ctrl+C or a server out of reach ends the command.
@@ -182,6 +190,9 @@ int run_command_line(db::Session& session, TerminalUi& ui, loot::FixedInputs& in
       return test_rules(session, ui, inputs);
     case CommandName::check:
       return check(session, ui, run.format);
+    case CommandName::delete_drops:
+    case CommandName::repair:
+      return preview_maintenance(session, ui, inputs, run);
     case CommandName::simulate:
       return simulate(session, ui, run, run.kills ? seed_of(run) : 0);
     default:

@@ -16,4 +16,13 @@ std::unique_ptr<db::Connection> connect_or_say(const db::Session& session) {
   }
 }
 
+std::unique_ptr<db::Connection> observed_connection(const db::Session& session) {
+  auto connection = connect_or_say(session);
+  if (connection) {
+    connection->set_observer(session.statement_observer);
+    connection->set_gate(session.statement_gate);
+  }
+  return connection;
+}
+
 }  // namespace vl::cli

@@ -49,9 +49,12 @@ int run_program(int argc, char** argv) {
       return kExitRefused;
     }
   }
-  const bool asks = run.command == CommandName::delete_drops ||
-                    run.command == CommandName::repair ||
-                    (run.command == CommandName::undo && !run.dry_run);
+  // Every command that writes asks first, unless only told what it would do.
+  const bool asks = !run.dry_run && (run.command == CommandName::delete_drops ||
+                                     run.command == CommandName::repair ||
+                                     run.command == CommandName::generate ||
+                                     run.command == CommandName::apply ||
+                                     run.command == CommandName::undo);
   const bool on_terminal = isatty(STDIN_FILENO) && isatty(STDERR_FILENO);
   if (asks && !run.yes && !on_terminal) {
     std::fprintf(stderr, "vandril_loot_cli: without a terminal to ask on, give --yes\n");
@@ -59,9 +62,7 @@ int run_program(int argc, char** argv) {
   }
 
   // A write command writes only with its journal open (or --no-journal).
-  const bool writes = run.command == CommandName::delete_drops ||
-                      run.command == CommandName::repair ||
-                      (run.command == CommandName::generate && !run.dry_run);
+  const bool writes = asks && run.command != CommandName::undo;
   std::unique_ptr<RunJournal> run_journal;
   std::unique_ptr<vl::journal::Store> undo_store;
   if ((writes && !run.no_journal) || run.command == CommandName::undo) {

@@ -19,7 +19,8 @@ namespace {
 constexpr const char* kProgram = "vandril_loot_cli";
 constexpr std::string_view kCommands[] = {"generate",   "stats",    "delete",    "repair",
                                           "test-rules", "check",    "history",   "show",
-                                          "undo",       "simulate", "categories"};
+                                          "undo",       "simulate", "categories",
+                                          "apply"};
 
 struct UsageError {
   std::string message;
@@ -233,19 +234,31 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
   generate->add_option("--items", run.items, "items per drop, at most 100 (default 5)");
   generate->add_option("--seed", seed, "seed of every random choice, 0 to 2^64-1");
   auto* dry_run = generate->add_flag("--dry-run", run.dry_run, "plan the run, write nothing");
-  generate->add_flag("--atomic", run.atomic, "write the plan in one transaction, all or nothing")
+  auto* atomic = generate->add_flag(
+      "--atomic", run.atomic, "write in one transaction, all or nothing (the default)");
+  atomic->excludes(dry_run);
+  generate
+      ->add_flag("--window-way", run.window_way,
+                 "write as the window's Execute does: statement by statement, what was written "
+                 "before a failure stays")
+      ->excludes(atomic)
       ->excludes(dry_run);
+  generate->add_flag("--yes", run.yes, "ask nothing, show no summary (needed without a terminal)");
   generate->add_option("--sql", run.sql, "with --dry-run: the plan as a script for mariadb")
+      ->needs(dry_run);
+  generate->add_option("--plan", run.plan, "with --dry-run: the plan as FILE.json, for apply")
       ->needs(dry_run);
   generate->add_option("--report", run.report, "a report of the drops, FILE.csv or FILE.json");
   generate->footer(
       "\nExamples:\n"
       "  vandril_loot_cli generate --levels 01-10\n"
+      "  vandril_loot_cli generate --levels 01-10 --window-way --yes\n"
       "  vandril_loot_cli generate --levels 21-30 --category \"Drinks/Ales\" --items 2 --chance "
       "25\n"
       "  vandril_loot_cli generate --levels 51-60 --rules \"reqlevel<=55\"\n"
       "  vandril_loot_cli generate --levels 01-10 --seed 7 --dry-run --sql plan.sql\n"
-      "  vandril_loot_cli generate --levels 01-10 --seed 7 --atomic --report drops.csv\n"
+      "  vandril_loot_cli generate --levels 01-10 --seed 7 --dry-run --plan plan.json\n"
+      "  vandril_loot_cli generate --levels 01-10 --seed 7 --yes --report drops.csv\n"
       "  cut -f1 ids.txt | vandril_loot_cli generate --levels 61-99 --list -");
 
   auto* stats = app.add_subcommand("stats", "the custom drop counts per category and level range");
@@ -256,13 +269,30 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
   auto* remove = app.add_subcommand("delete", "deletes the custom loot drops of a level range");
   remove->add_option("--levels", levels, ranges_help)->required();
   remove->add_flag("--yes", run.yes, "ask nothing (needed without a terminal)");
+  remove->add_flag("--dry-run", run.dry_run, "tell what would be removed, remove nothing");
   remove->footer(
-      "\nExamples:\n  vandril_loot_cli delete --levels 01-10\n"
+      "\nRemoves every lootdrop whose name matches lvl_LL-HH% ('_' matching any character),\n"
+      "custom or not, with its lootdrop entries and loottable entries. --dry-run lists first\n"
+      "the matching names that do not end in _CUSTOM_<category word>.\n"
+      "\nExamples:\n  vandril_loot_cli delete --levels 01-10 --dry-run\n"
+      "  vandril_loot_cli delete --levels 01-10\n"
       "  vandril_loot_cli --quiet delete --levels 01-10 --yes");
 
   auto* repair = app.add_subcommand("repair", "gives NPCs without loot a loottable");
   repair->add_flag("--yes", run.yes, "ask nothing (needed without a terminal)");
-  repair->footer("\nExample:\n  vandril_loot_cli repair --yes");
+  repair->add_flag("--dry-run", run.dry_run, "tell what would be changed, change nothing");
+  repair->footer("\nExamples:\n  vandril_loot_cli repair --dry-run\n  vandril_loot_cli repair --yes");
+
+  auto* apply = app.add_subcommand(
+      "apply", "writes a plan saved by generate --dry-run --plan, all or nothing");
+  apply->add_option("FILE", run.plan, "the plan file (FILE.json)")->required();
+  apply->add_flag("--yes", run.yes, "ask nothing, show no summary (needed without a terminal)");
+  apply->footer(
+      "\nThe plan is written only while the world still fits it: the same highest lootdrop\n"
+      "id, the same loottables for its NPCs, and its items still there. Otherwise it says\n"
+      "what changed and writes nothing (exit 1).\n"
+      "\nExamples:\n  vandril_loot_cli generate --levels 01-10 --dry-run --plan plan.json\n"
+      "  vandril_loot_cli apply plan.json");
 
   auto* test_rules = app.add_subcommand("test-rules", "counts the items that pass the rules");
   test_rules->add_option("--category", category, "caption or drop-name word (default Armour)");
@@ -346,6 +376,10 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
     if (show->parsed()) run.command = CommandName::show;
     if (undo->parsed()) run.command = CommandName::undo;
     if (categories->parsed()) run.command = CommandName::categories;
+    if (apply->parsed()) {
+      run.command = CommandName::apply;
+      run.atomic = true;
+    }
     if (simulate->parsed()) {
       run.command = CommandName::simulate;
       if (simulate_levels.empty() == npc_ids.empty())
@@ -361,6 +395,10 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
     run.category_index = category_index(category);
     run.format = format_of(format);
     if (generate->parsed()) {
+      // All or nothing unless told to write the window's way.
+      run.atomic = !run.window_way && !run.dry_run;
+      if (run.plan && report_format(*run.plan) != ReportFormat::json)
+        throw UsageError{"--plan " + *run.plan + " needs the extension .json"};
       if (run.report && !report_format(*run.report)) {
         throw UsageError{"--report " + *run.report + " needs the extension .csv or .json"};
       }

@@ -20,7 +20,8 @@ enum class CommandName {
   show,
   undo,
   simulate,
-  categories
+  categories,
+  apply
 };
 enum class Verbosity { quiet, normal, verbose };
 enum class Format { table, csv, json };
@@ -38,11 +39,14 @@ struct Invocation {
   Format format = Format::table;
   bool yes = false;
   // generate: the seed of every random choice (nullopt: one is picked and
-  // shown), a plan instead of a run, the plan written all or nothing, the
-  // plan's review script, the report file (.csv or .json).
+  // shown), a plan instead of a run, the plan written all or nothing (unless
+  // written the window's way), the plan's review script, the report file
+  // (.csv or .json). delete and repair: --dry-run tells what they would do.
   std::optional<std::uint64_t> seed;
-  bool dry_run = false, atomic = false;
+  bool dry_run = false, atomic = false, window_way = false;
   std::optional<std::string> sql, report;
+  // generate --dry-run: the plan file to write; apply: the plan file to write from.
+  std::optional<std::string> plan;
   // The journal of the write commands (nullopt: the default places), or none.
   std::optional<std::string> journal;
   bool no_journal = false;

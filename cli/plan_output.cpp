@@ -80,6 +80,15 @@ void print_drop_rates(std::ostream& out, const loot::Plan& plan, const loot::Pla
       << "\n";
 }
 
+void print_totals(std::ostream& out, const loot::Plan& plan, const loot::PlanDetails& details) {
+  out << "NPCs in the range: " << plan.npcs_in_range
+      << "\nNPCs keeping a loottable (one per loottable): " << plan.npcs_keeping_loottable
+      << "\nChosen NPCs: " << plan.drops.size() << "\nDrops: " << plan.drops.size()
+      << "\nEntries: " << plan.entries() << "\n";
+  out << missing_items_line(plan, details);
+  out << "Shared loottables: " << details.shared.size() << "\n";
+}
+
 void print_plan(std::ostream& out, const loot::Plan& plan, const loot::PlanDetails& details) {
   out << "Planned drops (" << plan.drop_name << "):\n";
   for (const loot::PlannedDrop& drop : plan.drops) {
@@ -90,12 +99,7 @@ void print_plan(std::ostream& out, const loot::Plan& plan, const loot::PlanDetai
       out << "  item " << item << " " << terminal_text(item_name(details, item)) << "\n";
     }
   }
-  out << "NPCs in the range: " << plan.npcs_in_range
-      << "\nNPCs keeping a loottable (one per loottable): " << plan.npcs_keeping_loottable
-      << "\nChosen NPCs: " << plan.drops.size() << "\nDrops: " << plan.drops.size()
-      << "\nEntries: " << plan.entries() << "\n";
-  out << missing_items_line(plan, details);
-  out << "Shared loottables: " << details.shared.size() << "\n";
+  print_totals(out, plan, details);
   for (const loot::SharedLoottable& table : details.shared) {
     out << "  loottable " << table.loottable_id << " is used by " << table.outside_npcs
         << " NPC(s) outside " << plan.level_low << "-" << plan.level_high

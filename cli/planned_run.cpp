@@ -4,11 +4,16 @@
 #include <chrono>
 #include <cstdio>
 #include <iostream>
+#include <set>
+#include <sstream>
 
 #include "cli/connect.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
+#include "cli/plan_file.h"
 #include "cli/plan_output.h"
+#include "cli/question.h"
+#include "cli/run_journal.h"
 #include "core/whole_file.h"
 #include "db/database.h"
 #include "db/sql_literal.h"
@@ -52,12 +57,7 @@ bool finish_output(WholeFile& file, const std::string& path, const char* option)
 // `observed`: its statements are logged and counted like the handlers' (the
 // window's way counts its own statements only, so the report's reads are not).
 std::unique_ptr<db::Connection> connect(db::Session& session, bool observed = true) {
-  auto connection = connect_or_say(session);
-  if (connection && observed) {
-    connection->set_observer(session.statement_observer);
-    connection->set_gate(session.statement_gate);
-  }
-  return connection;
+  return observed ? observed_connection(session) : connect_or_say(session);
 }
 
 // The plan, or the exit code of what kept it from being made (nothing written).
@@ -113,6 +113,16 @@ bool write_report_file(WholeFile& file, const std::string& path, const loot::Pla
   return finish_output(file, path, "--report");
 }
 
+// The planned items that do not exist in items.
+std::set<std::int32_t> missing_items(const loot::Plan& plan, const loot::PlanDetails& details) {
+  std::set<std::int32_t> missing;
+  for (const loot::PlannedDrop& drop : plan.drops) {
+    for (const std::int32_t item : drop.item_ids)
+      if (!details.items.contains(item)) missing.insert(item);
+  }
+  return missing;
+}
+
 int exit_code_of(loot::AtomicOutcome outcome) {
   switch (outcome) {
     case loot::AtomicOutcome::committed:
@@ -135,8 +145,10 @@ int exit_code_of(loot::AtomicOutcome outcome) {
 int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,
                 const Invocation& run, std::uint64_t seed) {
   const auto started = std::chrono::steady_clock::now();
-  std::unique_ptr<WholeFile> sql_file, report_file;
-  if (!open_output(run.sql, "--sql", sql_file) || !open_output(run.report, "--report", report_file))
+  std::unique_ptr<WholeFile> sql_file, report_file, plan_file;
+  if (!open_output(run.sql, "--sql", sql_file) ||
+      !open_output(run.report, "--report", report_file) ||
+      !open_output(run.plan, "--plan", plan_file))
     return kExitRefused;
   // Planning only reads: Ctrl+C may end it at once.
   end_at_once_on_interrupt(true);
@@ -148,8 +160,9 @@ int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,
 
   if (run.dry_run) {
     loot::PlanDropRates rates;
+    loot::PlanDetails details;
     try {
-      const loot::PlanDetails details = loot::plan_details(plan, *connection);
+      details = loot::plan_details(plan, *connection);
       print_plan(std::cout, plan, details);
       rates = loot::plan_drop_rates(plan, *connection, details.items);
       print_drop_rates(std::cout, plan, rates);
@@ -164,15 +177,32 @@ int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,
     if (report_file &&
         !write_report_file(*report_file, *run.report, plan, *connection, seed, rates))
       return kExitRefused;
+    if (plan_file) {
+      const SavedPlan saved{plan, generation_settings(inputs, run, seed),
+                            missing_items(plan, details)};
+      write_plan_file(plan_file->out(), saved, utc_now());
+      if (!finish_output(*plan_file, *run.plan, "--plan")) return kExitRefused;
+    }
     return kExitDone;
   }
 
   const loot::PlanDropRates rates =
       run.report ? report_rates(plan, *connection) : loot::PlanDropRates();
+  const PlanWritten written = write_plan(session, *connection, plan, started, false);
+  // The run is written whole: its journal says so whatever becomes of the report.
+  if (written.drops > 0 && ui.on_end) ui.on_end(kExitDone);
+  if (report_file && written.drops > 0 &&
+      !write_report_file(*report_file, *run.report, plan, *connection, seed, rates))
+    return kExitStoppedPartWay;
+  return written.exit_code;
+}
 
+PlanWritten write_plan(db::Session& session, db::Connection& connection, loot::Plan& plan,
+                       std::chrono::steady_clock::time_point started, bool ids_as_planned) {
   end_at_once_on_interrupt(false);
-  const loot::AtomicResult result = loot::write_atomically(
-      *connection, plan, [] { return interrupted(); }, {}, session.statements_ahead);
+  const loot::AtomicResult result =
+      loot::write_atomically(connection, plan, [] { return interrupted(); }, {},
+                             session.statements_ahead, ids_as_planned);
   if (!result.message.empty()) say(result.message);
   const std::size_t drops =
       result.outcome == loot::AtomicOutcome::committed ? plan.drops.size() : 0;
@@ -182,12 +212,37 @@ int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,
               plan.npcs_in_range, plan.npcs_in_range, plan.drops.size(), drops,
               drops * static_cast<std::size_t>(plan.items_per_drop), seconds);
   std::fflush(stdout);
-  // The run is written whole: its journal says so whatever becomes of the report.
-  if (drops > 0 && ui.on_end) ui.on_end(kExitDone);
-  if (report_file && drops > 0 &&
-      !write_report_file(*report_file, *run.report, plan, *connection, seed, rates))
-    return kExitStoppedPartWay;
-  return exit_code_of(result.outcome);
+  return {exit_code_of(result.outcome), drops};
+}
+
+std::optional<int> ask_about_plan(const loot::Plan& plan, db::Connection& connection) {
+  std::ostringstream summary;
+  try {
+    const loot::PlanDetails details = loot::plan_details(plan, connection);
+    print_totals(summary, plan, details);
+    print_drop_rates(summary, plan, loot::plan_drop_rates(plan, connection, details.items));
+  } catch (const db::Error& error) {
+    say(db::statement_failed_message(error, "(looking up names and drop rates for the plan)"));
+    return kExitRefused;
+  }
+  std::fputs(summary.str().c_str(), stderr);
+  if (answered_yes(fmt::format("Write {} drops with {} entries?", plan.drops.size(),
+                               plan.entries())))
+    return std::nullopt;
+  say("Nothing was changed.");
+  return kExitRefused;
+}
+
+std::optional<int> confirm_generate(db::Session& session, loot::FixedInputs& inputs,
+                                    std::uint64_t seed) {
+  end_at_once_on_interrupt(true);
+  const auto connection = connect(session);
+  if (!connection) return kExitNotConnected;
+  auto planned = make_plan(inputs, *connection, seed);
+  if (auto* code = std::get_if<int>(&planned)) return *code;
+  auto declined = ask_about_plan(std::get<loot::Plan>(planned), *connection);
+  end_at_once_on_interrupt(false);
+  return declined;
 }
 
 std::variant<std::unique_ptr<WindowRunReport>, int> prepare_window_report(db::Session& session,

@@ -3,7 +3,9 @@
 // report), --atomic writes it all or nothing; and --report for a run written
 // the window's way, from the plan of the same seed.
 
+#include <chrono>
 #include <cstdint>
+#include <optional>
 #include <memory>
 #include <variant>
 
@@ -20,6 +22,28 @@ namespace vl::cli {
 // --dry-run or --atomic, on a connection of its own. Returns the exit code.
 int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,
                 const Invocation& run, std::uint64_t seed);
+
+// Before generate writes, on a terminal: the summary of the plan of `seed`
+// and the question. The exit code when it must not write (declined, or the
+// plan could not be made).
+std::optional<int> confirm_generate(db::Session& session, loot::FixedInputs& inputs,
+                                    std::uint64_t seed);
+
+// The plan's summary (its totals and drop rates) on standard error, then the
+// question "Write N drops with M entries?". The exit code when declined or
+// when the summary could not be read.
+std::optional<int> ask_about_plan(const loot::Plan& plan, db::Connection& connection);
+
+struct PlanWritten {
+  int exit_code = 0;
+  std::size_t drops = 0;  // written
+};
+
+// Writes `plan` all or nothing over `connection` (`ids_as_planned`: only with
+// the plan's lootdrop ids) and prints the result line, counting its seconds
+// from `started`.
+PlanWritten write_plan(db::Session& session, db::Connection& connection, loot::Plan& plan,
+                       std::chrono::steady_clock::time_point started, bool ids_as_planned);
 
 struct WindowRunReport {
   loot::Plan plan;

@@ -58,13 +58,25 @@ std::unique_ptr<RunJournal> open_run_journal(const Invocation& run) {
   }
 }
 
+void say_journal_refused(const char* reason) {
+  std::fprintf(stderr,
+               "vandril_loot_cli: the journal could not be written (%s); nothing was "
+               "written. Give --no-journal to write without one.\n",
+               reason);
+}
+
 std::string run_settings(const loot::FixedInputs& inputs, const Invocation& run,
                          std::optional<std::uint64_t> seed) {
   const std::string range(loot::kLevelRanges[static_cast<std::size_t>(run.level_index)].entry);
   if (run.command == CommandName::delete_drops) return journal::describe_range(range);
   if (run.command == CommandName::repair) return "";
-  return journal::describe_generation(
-      {.range = range,
+  return journal::describe_generation(generation_settings(inputs, run, seed));
+}
+
+journal::GenerationSettings generation_settings(const loot::FixedInputs& inputs,
+                                                const Invocation& run,
+                                                std::optional<std::uint64_t> seed) {
+  return {.range = std::string(loot::kLevelRanges[static_cast<std::size_t>(run.level_index)].entry),
        .category =
            std::string(loot::kLootCategories[static_cast<std::size_t>(run.category_index)].name),
        .list_size =
@@ -74,8 +86,8 @@ std::string run_settings(const loot::FixedInputs& inputs, const Invocation& run,
        .chance = run.chance,
        .probability = run.probability,
        .items = run.items,
-       .seed = seed,
-       .atomic = run.atomic});
+          .seed = seed,
+          .atomic = run.atomic};
 }
 
 void RunJournal::end(int exit_code, bool all_or_nothing, bool server_lost) {

@@ -13,6 +13,7 @@
 #include "cli/options.h"
 #include "db/session.h"
 #include "journal/recorder.h"
+#include "journal/run_settings.h"
 #include "journal/store.h"
 #include "loot/fixed_inputs.h"
 
@@ -52,8 +53,15 @@ class RunJournal {
 // cannot be opened (the command must then not write).
 std::unique_ptr<RunJournal> open_run_journal(const Invocation& run);
 
+// Says that the journal could not take the run (`reason`), so nothing was written.
+void say_journal_refused(const char* reason);
+
 // The settings of a write command, as the journal keeps them.
 std::string run_settings(const loot::FixedInputs& inputs, const Invocation& run,
                          std::optional<std::uint64_t> seed);
+// Those of generate, as values.
+journal::GenerationSettings generation_settings(const loot::FixedInputs& inputs,
+                                                const Invocation& run,
+                                                std::optional<std::uint64_t> seed);
 
 }  // namespace vl::cli

@@ -91,6 +91,14 @@ class Transaction {
     }
   }
 
+  void roll_back() {
+    try {
+      run("ROLLBACK");
+    } catch (const db::Error&) {
+      // The server rolls back a transaction whose connection ends.
+    }
+  }
+
   void commit(const std::string& run_name) {
     try {
       run("COMMIT");
@@ -116,13 +124,6 @@ class Transaction {
     if (statement_sent_) statement_sent_(sql);
     ++count_;
     connection_.execute(sql);
-  }
-  void roll_back() {
-    try {
-      run("ROLLBACK");
-    } catch (const db::Error&) {
-      // The server rolls back a transaction whose connection ends.
-    }
   }
 
   db::Connection& connection_;
@@ -198,7 +199,7 @@ std::vector<std::string> atomic_layout_problems(
 AtomicResult write_atomically(db::Connection& connection, Plan& plan,
                               const std::function<bool()>& stop_requested,
                               const std::function<void(const std::string&)>& statement_sent,
-                              const Announce& announce) {
+                              const Announce& announce, bool ids_as_planned) {
   AtomicResult result;
   if (auto problems = atomic_layout_problems(connection, statement_sent); !problems.empty()) {
     result.outcome = AtomicOutcome::refused;
@@ -220,6 +221,14 @@ AtomicResult write_atomically(db::Connection& connection, Plan& plan,
     // The lock on the highest id holds off other writers' new lootdrops until COMMIT.
     const std::string highest =
         transaction.value(std::string(kHighestLootdropQuery) + " FOR UPDATE");
+    if (ids_as_planned && highest != plan.highest_lootdrop_id) {
+      transaction.roll_back();
+      const auto shown = [](const std::string& id) { return id.empty() ? "none" : id; };
+      throw WriteFailed{AtomicOutcome::refused,
+                        "The highest lootdrop id is " + shown(highest) + ", not " +
+                            shown(plan.highest_lootdrop_id) +
+                            " as planned: the transaction was rolled back, nothing was written."};
+    }
     std::int32_t next = id_after(highest);
     result.first_id = next;
     for (PlannedDrop& drop : plan.drops) drop.lootdrop_id = next++;

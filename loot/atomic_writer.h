@@ -44,12 +44,13 @@ struct AtomicResult {
 using Announce = std::function<void(const db::AnnouncedStatements&)>;
 
 // Checks the layout, then writes `plan` (its ids renumbered from the highest
-// lootdrop id seen under the lock). `stop_requested` is asked before every
+// lootdrop id seen under the lock; `ids_as_planned`: refused, rolled back,
+// unless that id is still the plan's). `stop_requested` is asked before every
 // statement up to COMMIT; `statement_sent` (if set) hears of every statement,
 // `announce` (if set) of every INSERT before it.
 AtomicResult write_atomically(db::Connection& connection, Plan& plan,
                               const std::function<bool()>& stop_requested,
                               const std::function<void(const std::string&)>& statement_sent = {},
-                              const Announce& announce = {});
+                              const Announce& announce = {}, bool ids_as_planned = false);
 
 }  // namespace vl::loot

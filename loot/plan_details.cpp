@@ -31,7 +31,8 @@ void for_each_row_of(db::Connection& connection, const std::set<Id>& ids, const 
 
 NpcFacts npc_facts(db::Recordset& rows) {
   return {whole_value(rows.field("id")).value_or(0), rows.field("name").text(),
-          whole_value(rows.field("level")).value_or(0)};
+          whole_value(rows.field("level")).value_or(0),
+          whole_value(rows.field("loottable_id")).value_or(0)};
 }
 
 }  // namespace
@@ -46,7 +47,7 @@ PlanDetails plan_details(const Plan& plan, db::Connection& connection) {
   }
 
   PlanDetails details;
-  for_each_row_of(connection, npcs, "SELECT id,name,level FROM npc_types WHERE id IN ", "",
+  for_each_row_of(connection, npcs, "SELECT id,name,level,loottable_id FROM npc_types WHERE id IN ", "",
                   [&](db::Recordset& rows) {
                     NpcFacts facts = npc_facts(rows);
                     details.npcs[facts.id] = std::move(facts);

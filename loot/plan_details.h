@@ -18,6 +18,7 @@ struct NpcFacts {
   std::int64_t id = 0;
   std::string name;
   std::int64_t level = 0;
+  std::int64_t loottable_id = 0;
 };
 
 struct SharedLoottable {

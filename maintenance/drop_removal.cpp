@@ -13,6 +13,8 @@ void close_connection(db::Session& session) {
 
 }  // namespace
 
+std::string removal_pattern(const std::string& range) { return "lvl_" + range + "%"; }
+
 DeleteOutcome delete_custom_drops(db::Session& session, const std::string& range,
                                   const DeleteProgress& progress) {
   DeleteOutcome outcome;
@@ -21,7 +23,7 @@ DeleteOutcome delete_custom_drops(db::Session& session, const std::string& range
     if (progress) progress(counts);
   };
   db::open_database(session);
-  const std::string pattern = "'lvl_" + range + "%'";
+  const std::string pattern = "'" + removal_pattern(range) + "'";
   session.current_sql = "SELECT id from lootdrop WHERE lootdrop.name like " + pattern;
   db::run_query(session, session.current_sql);
   if (session.record_count < 0) {

@@ -25,6 +25,11 @@ struct DeleteOutcome {
 // Told after every statement that succeeded.
 using DeleteProgress = std::function<void(const DeleteCounts&)>;
 
+// The LIKE pattern of the lootdrops a deletion of `range` ("01-10") removes:
+// "lvl_01-10%", where '_' matches any character and every such name counts,
+// custom or not.
+std::string removal_pattern(const std::string& range);
+
 // Reads the ids of the lootdrops named "lvl_<range>%" over a new connection,
 // deletes those lootdrops, then for each id its lootdrop entries and loottable
 // entries. When the ids cannot be read nothing is deleted; a rejected statement

@@ -40,10 +40,11 @@ class Repair {
   void run() {
     std::vector<std::int64_t> npcs;
     for (const std::string& npc :
-         first_column_on_new_connection("SELECT id FROM npc_types WHERE loottable_id=0"))
+         first_column_on_new_connection(std::string("SELECT id FROM npc_types WHERE ") +
+                                        kNpcsWithoutLoot))
       npcs.push_back(id_of(npc, "NPC"));
-    const std::vector<std::string> pool = first_column_on_new_connection(
-        "SELECT id FROM items WHERE name LIKE 'cloth%' OR name LIKE 'rusty%'");
+    const std::vector<std::string> pool =
+        first_column_on_new_connection(std::string("SELECT id FROM items WHERE ") + kRepairItems);
     if (pool.empty()) {
       outcome.ending = Ending::refused;
       outcome.no_items = true;
@@ -51,7 +52,7 @@ class Repair {
       return;
     }
 
-    std::array<std::string, 4> picked;
+    std::array<std::string, kRepairDropItems> picked;
     for (std::string& item : picked) item = pick(pool, random_);
 
     const std::int64_t lootdrop_id = next_id("lootdrop");

@@ -2,6 +2,7 @@
 // Repairing the NPCs without a loottable: one shared lootdrop of cloth and
 // rusty items, and for each such NPC a loottable of its own holding it.
 
+#include <cstddef>
 #include <exception>
 #include <functional>
 #include <string>
@@ -16,6 +17,13 @@ namespace vl::maintenance {
 inline constexpr const char* kEmptyItemPoolMessage =
     "No item whose name starts with cloth or rusty was found, so there is nothing to put into "
     "the repair loot. Nothing was written.";
+
+// The NPCs the repair gives a loottable, and the items it draws from: the
+// conditions of its queries.
+inline constexpr const char* kNpcsWithoutLoot = "loottable_id=0";
+inline constexpr const char* kRepairItems = "name LIKE 'cloth%' OR name LIKE 'rusty%'";
+// The items of the one lootdrop it writes.
+inline constexpr std::size_t kRepairDropItems = 4;
 
 struct RepairCounts {
   int npcs = 0;      // without a loottable

@@ -131,6 +131,7 @@ const std::string kNothing = "npcs=0 walked=0 chosen=0 drops=0 entries=0 seconds
 const std::string kTwoDrops = "npcs=2 walked=2 chosen=2 drops=2 entries=";
 const std::string kDone = "Completed!\n", kSeed = "{seed}";
 const std::string kGen = "generate", kLevels = "--levels", kItems = "--items", kAll = "--npc-percent";
+const std::string kWin = "--window-way", kYes = "--yes";
 // The window's default drop (probability 50, droplimit 1, five items at chance 10) in loottable 1, for
 // NPC 1 at level 10 and 4 at 50; NPC 2 has no loottable, NPC 3's loottable 9 has entries but no row.
 const Texts kDropWorld = {
@@ -148,30 +149,30 @@ const std::string kLeftOut = "Per kill, with the server's global loot multiplier
   "- level scaling at spawn: the NPC's level column is used\n";
 
 const Row kRows[] = {
-  {"generate_quiet_refuses_too_many_items", {"--quiet", kGen, kLevels, "01-10", kItems, "33"}, {kArmours, kNpcs}, 1,
+  {"generate_quiet_refuses_too_many_items", {"--quiet", kGen, kWin, kYes, kLevels, "01-10", kItems, "33"}, {kArmours, kNpcs}, 1,
    kNothing, "At most 32 items fit in one drop (33 items per drop asked for).\nNothing was written.\n",
    "SELECT COUNT(*) FROM lootdrop", "0", 1},
-  {"generate_clamps_items_to_100", {kGen, kLevels, "01-10", kItems, "150"}, {kArmours}, 1, kNothing,
+  {"generate_clamps_items_to_100", {kGen, kWin, kYes, kLevels, "01-10", kItems, "150"}, {kArmours}, 1, kNothing,
    "--items 150 is more than 100; 100 items per drop are used.\n" + kSeed +
    "At most 32 items fit in one drop (100 items per drop asked for).\nNothing was written.\n", "", "", 1},
-  {"generate_without_candidates", {kGen, kLevels, "01-10", "--category", "WEAPON"}, {kArmours, kNpcs}, 1, kNothing, kSeed +
+  {"generate_without_candidates", {kGen, kWin, kYes, kLevels, "01-10", "--category", "WEAPON"}, {kArmours, kNpcs}, 1, kNothing, kSeed +
    "No items match the selected category and rules.\nNothing was written.\n", "", "", 1},
-  {"generate_from_list_on_stdin", {kGen, kLevels, "01-10", "--list", "-", kItems, "1", "--category", "ales/drinks",
+  {"generate_from_list_on_stdin", {kGen, kWin, kYes, kLevels, "01-10", "--list", "-", kItems, "1", "--category", "ales/drinks",
    kAll, "101", "--seed", "4"}, {kNpcs}, 0, kTwoDrops + "2 seconds={s}\n",
    "Custom List Created [2 items]\nUsing Your Custom Item List - [2 items]\n" + kDone,
    "SELECT GROUP_CONCAT(DISTINCT name) FROM lootdrop", "lvl_01-10_CUSTOM_Ales/Drinks", 9, "7\r\n7\n", "",
    "levels 01-10, category Ales/Drinks, custom list of 2 items, npc percent 101, chance 10, probability 50, "
    "items 1, seed 4"},
   // Before drop 2 the journal takes no more rows: its statements are not sent.
-  {"journal_fails_mid_run", {kGen, kLevels, "01-10", kAll, "101", kItems, "1", "--seed", "4"}, {kArmours, kNpcs}, 3,
+  {"journal_fails_mid_run", {kGen, kWin, kYes, kLevels, "01-10", kAll, "101", kItems, "1", "--seed", "4"}, {kArmours, kNpcs}, 3,
    "npcs=2 walked=2 chosen=2 drops=1 entries=1 seconds={s}\n", "The journal " VL_JOURNAL_DIR "/cli_row_journal_"
    "fails_mid_run.sqlite3 could not be written (disk full): the statement was not sent and the run stopped. What "
    "was written before is in the journal.\nWritten before the stop, and staying: 1 lootdrops, 1 lootdrop entries, "
    "1 loottable entries.\n", "SELECT COUNT(*) FROM lootdrop", "1", 7, "",
    "CREATE TRIGGER full AFTER INSERT ON rows WHEN NEW.id > 3 BEGIN SELECT RAISE(ABORT, 'disk full'); END"},
-  {"generate_with_rules", {kGen, kLevels, "01-10", "--rules", "id>1001", kItems, "1", kAll, "101"}, {kArmours, kNpcs},
+  {"generate_with_rules", {kGen, kWin, kYes, kLevels, "01-10", "--rules", "id>1001", kItems, "1", kAll, "101"}, {kArmours, kNpcs},
    0, kTwoDrops + "2 seconds={s}\n", kSeed + kDone, "SELECT GROUP_CONCAT(DISTINCT item_id) FROM lootdrop_entries", "1002", 10},
-  {"generate_stops_at_a_rejected_entry", {kGen, kLevels, "01-10", kItems, "1", kAll, "101"},
+  {"generate_stops_at_a_rejected_entry", {kGen, kWin, kYes, kLevels, "01-10", kItems, "1", kAll, "101"},
    {"INSERT INTO items (id,name,itemtype) VALUES (1001,'i',10)", kNpcs,
     "ALTER TABLE lootdrop_entries ADD disabled_chance FLOAT NOT NULL DEFAULT 0 AFTER chance"}, 3,
    "npcs=2 walked=1 chosen=1 drops=1 entries=0 seconds={s}\n",
@@ -237,7 +238,7 @@ const Row kRows[] = {
   // Bad input: a message naming the valid values, and no connection.
   {"unknown_command", {"frob"}, {}, 64, "",
    "vandril_loot_cli: frob is no command; use one of generate, stats, delete, repair, test-rules, check, history, "
-   "show, undo, simulate, categories\n"},
+   "show, undo, simulate, categories, apply\n"},
   // The categories and ranges, from the window's own table: neither db.ini nor a server.
   {"categories", {"--config", "nowhere.ini", "categories"}, {}, 0,
    "category (--category)              drop-name word                     item types\n"
@@ -282,7 +283,8 @@ const Row kRows[] = {
    "Usage: vandril_loot_cli [--config FILE] [--journal FILE | --no-journal] [--quiet | --verbose] COMMAND "
    "[OPTIONS]\n\nCommands:\n  generate    what Execute does: custom loot for a level range\n  stats       the "
    "custom drop counts per category and level range\n  delete      deletes the custom loot drops of a level "
-   "range\n  repair      gives NPCs without loot a loottable\n  test-rules  counts the items that pass the rules\n"
+   "range\n  repair      gives NPCs without loot a loottable\n  apply       writes a plan saved by generate "
+   "--dry-run --plan, all or nothing\n  test-rules  counts the items that pass the rules\n"
    "  check       a read-only report of the loot tables\n  categories  the loot categories and level ranges (no "
    "server needed)\n  history     the journaled runs, newest first\n  show        a journaled run's settings and "
    "rows\n  undo        takes back what a journaled run wrote\n  simulate    what a player gets per kill of the "
@@ -306,6 +308,30 @@ const Row kRows[] = {
    "--list excludes --rules\nRun with --help for more information.\n"},
   {"delete_without_terminal_or_yes", {"delete", kLevels, "01-10"}, {}, 64, "",
    "vandril_loot_cli: without a terminal to ask on, give --yes\n"},
+  {"generate_without_terminal_or_yes", {kGen, kLevels, "01-10", kWin}, {}, 64, "",
+   "vandril_loot_cli: without a terminal to ask on, give --yes\n"},
+  {"apply_without_terminal_or_yes", {"apply", "nowhere.json"}, {}, 64, "",
+   "vandril_loot_cli: without a terminal to ask on, give --yes\n"},
+  {"atomic_with_window_way", {kGen, kLevels, "01-10", "--atomic", kWin, kYes}, {}, 64, "",
+   "--atomic excludes --window-way\nRun with --help for more information.\n"},
+  {"plan_needs_json", {kGen, kLevels, "01-10", "--dry-run", "--plan", "plan.txt"}, {}, 64, "",
+   "vandril_loot_cli: --plan plan.txt needs the extension .json\n"},
+  // Every name the pattern matches goes, custom or not ('_' matches any character): those first.
+  {"delete_dry_run_reads_only", {"delete", kLevels, "01-10", "--dry-run"}, {"INSERT INTO lootdrop (id,name) VALUES "
+   "(5,'lvl_01-10_CUSTOM_armour'),(6,'lvl_01-10_boss'),(7,'lvl_01-10_CUSTOM_armour'),(8,'lvl-01-10_CUSTOM_weapon'),"
+   "(9,'lvl_11-20_CUSTOM_armour')", "INSERT INTO lootdrop_entries (lootdrop_id,item_id) VALUES (5,1),(6,1),(6,2),(9,1)",
+   "INSERT INTO loottable_entries (loottable_id,lootdrop_id) VALUES (3,6),(4,9)"}, 0,
+   "Lootdrops whose name matches lvl_01-10% ('_' matching any character), custom or not: 4\n"
+   "Names that do not end in _CUSTOM_<category word>: 1\n  lvl_01-10_boss (1 lootdrop)\nNames of custom drops: 2\n"
+   "  lvl-01-10_CUSTOM_weapon (1 lootdrop)\n  lvl_01-10_CUSTOM_armour (2 lootdrops)\nTheir lootdrop entries: 3\n"
+   "Loottable entries linking them: 1\nDelete would remove all of these; nothing was changed.\n", "",
+   "SELECT CONCAT(COUNT(*),(SELECT COUNT(*) FROM lootdrop_entries)) FROM lootdrop", "54", 2},
+  {"repair_dry_run_reads_only", {"repair", "--dry-run"}, {kBat, "INSERT INTO npc_types (id,name,level,loottable_id) "
+   "SELECT seq,'m',5,0 FROM seq_2_to_12", "INSERT INTO items (id,name) VALUES (1003,'cloth cap'),(1004,'Rusty Axe')"}, 0,
+   "NPCs without a loottable (loottable_id 0): 12\n  npc 1 a bat\n  npc 2 m\n  npc 3 m\n  npc 4 m\n  npc 5 m\n  npc 6 m\n"
+   "  npc 7 m\n  npc 8 m\n  npc 9 m\n  npc 10 m\n  ... and 2 more\nItems whose name starts with cloth or rusty: 2\n"
+   "Repair would write 1 lootdrop with 4 entries, 12 loottables with one entry each, and point 12 NPCs at them; "
+   "nothing was changed.\n", "", "SELECT SUM(loottable_id) FROM npc_types", "0", 3},
   {"missing_db_ini", {"--config", "nowhere.ini", "stats"}, {}, 2, "", "DB.INI Invalid or Missing\n(read nowhere.ini)\n"},
   // Plans: a dry run reads only; an atomic run writes the plan or nothing.
   // Loottable 77 is shared with NPCs 3..14 outside the range: twelve, ten of them listed.
@@ -339,38 +365,38 @@ const Row kRows[] = {
    "  after the run: mean 0.00 %, lowest 0.00 %, highest 0.00 %\n"
    "  from the new drop: mean 0.00 %, lowest 0.00 %, highest 0.00 %\n",
    "Custom List Created [3 items]\n", "SELECT COUNT(*) FROM lootdrop", "0", 9, "3907\n0.4\n8879\n"},
-  {"atomic_writes_the_plan", {kGen, kLevels, "01-10", kAll, "101", kItems, "2", "--seed", "5", "--atomic"},
+  {"generate_writes_atomically_by_default", {kGen, kLevels, "01-10", kAll, "101", kItems, "2", "--seed", "5", kYes},
    {kArmours, kNpcs}, 0, kTwoDrops + "4 seconds={s}\n", "", "SELECT COUNT(*) FROM lootdrop_entries", "4", 15},
-  {"atomic_rejected_batch_rolls_back", {kGen, kLevels, "01-10", kAll, "101", "--seed", "5", kItems, "1", "--atomic"},
+  {"atomic_rejected_batch_rolls_back", {kGen, kLevels, "01-10", kAll, "101", "--seed", "5", kItems, "1", "--atomic", kYes},
    {kArmours, kNpcs, "CREATE TRIGGER refuse BEFORE INSERT ON loottable_entries FOR EACH ROW SIGNAL SQLSTATE '45000' "
     "SET MESSAGE_TEXT='no links today'"}, 1, "npcs=2 walked=2 chosen=2 drops=0 entries=0 seconds={s}\n",
    "The server rejected a statement; the transaction was rolled back, nothing of the run was written.\n"
    "{server}no links today\nStatement: INSERT INTO loottable_entries (loottable_id,lootdrop_id,multiplier,"
    "probability,droplimit,mindrop) VALUES (77,1,1,50,1,0),(88,2,1,50,1,0)\n", "SELECT COUNT(*) FROM lootdrop", "0", 16},
-  {"atomic_refuses_a_table_without_rollback", {kGen, kLevels, "01-10", kItems, "1", "--seed", "5", "--atomic"},
+  {"atomic_refuses_a_table_without_rollback", {kGen, kLevels, "01-10", kItems, "1", "--seed", "5", "--atomic", kYes},
    {kArmours, kNpcs, "ALTER TABLE lootdrop ENGINE=MyISAM"}, 1, "npcs=2 walked=2 chosen=0 drops=0 entries=0 "
    "seconds={s}\n", "Table lootdrop uses the MyISAM engine, which cannot roll back: the run could not be "
    "all or nothing.\nNothing was written.\n", "SELECT COUNT(*) FROM lootdrop", "0", 7},
   {"unwritable_sql_file", {kGen, kLevels, "01-10", "--dry-run", "--sql", "/nowhere/plan.sql"}, {}, 1, "",
    kSeed + "vandril_loot_cli: --sql /nowhere/plan.sql cannot be written; nothing was sent to the server.\n"},
   // A write command refuses without its journal, unless told to write without one.
-  {"unwritable_journal", {"--journal", "/dev/null/j", kGen, kLevels, "01-10", kAll, "101"}, {kArmours, kNpcs}, 1, "",
+  {"unwritable_journal", {"--journal", "/dev/null/j", kGen, kYes, kLevels, "01-10", kAll, "101"}, {kArmours, kNpcs}, 1, "",
    "vandril_loot_cli: the journal /dev/null/j cannot be opened (unable to open database file); nothing was "
    "written. Give --no-journal to write without one.\n", "SELECT COUNT(*) FROM lootdrop", "0", 0},
-  {"atomic_journal_fails", {kGen, kLevels, "01-10", kAll, "101", kItems, "1", "--seed", "4", "--atomic"},
+  {"atomic_journal_fails", {kGen, kLevels, "01-10", kAll, "101", kItems, "1", "--seed", "4", "--atomic", kYes},
    {kArmours, kNpcs}, 1, "npcs=2 walked=2 chosen=2 drops=0 entries=0 seconds={s}\n", "The journal " VL_JOURNAL_DIR
    "/cli_row_atomic_journal_fails.sqlite3 could not be written (disk full): the statement was not sent and the run "
    "stopped. What was written before is in the journal.\nThe transaction was rolled back, nothing of the run was "
    "written.\n", "SELECT COUNT(*) FROM lootdrop", "0", 12, "",
    "CREATE TRIGGER full AFTER INSERT ON rows BEGIN SELECT RAISE(ABORT, 'disk full'); END"},
   // The journal fails at the second batch: the first went out, the transaction is rolled back.
-  {"atomic_journal_fails_later", {kGen, kLevels, "01-10", kAll, "101", kItems, "1", "--seed", "4", "--atomic"},
+  {"atomic_journal_fails_later", {kGen, kLevels, "01-10", kAll, "101", kItems, "1", "--seed", "4", "--atomic", kYes},
    {kArmours, kNpcs}, 1, "npcs=2 walked=2 chosen=2 drops=0 entries=0 seconds={s}\n", "The journal " VL_JOURNAL_DIR
    "/cli_row_atomic_journal_fails_later.sqlite3 could not be written (disk full): the statement was not sent and the "
    "run stopped. What was written before is in the journal.\nThe transaction was rolled back, nothing of the run "
    "was written.\n", "SELECT COUNT(*) FROM lootdrop", "0", 13, "",
    "CREATE TRIGGER full AFTER INSERT ON rows WHEN NEW.tbl='lootdrop_entries' BEGIN SELECT RAISE(ABORT, 'disk full'); END"},
-  {"no_journal_writes", {"--no-journal", kGen, kLevels, "01-10", kAll, "101", kItems, "2"},
+  {"no_journal_writes", {"--no-journal", kGen, kWin, kYes, kLevels, "01-10", kAll, "101", kItems, "2"},
    {kArmours, kNpcs}, 0, kTwoDrops + "4 seconds={s}\n", kSeed + kDone, "SELECT COUNT(*) FROM lootdrop", "2", 12},
   {"journal_with_no_journal", {"--journal", "j", "--no-journal", kGen, kLevels, "01-10"}, {}, 64, "",
    "--journal excludes --no-journal\nRun with --help for more information.\n"},
@@ -459,16 +485,19 @@ TEST(CommandLineConnection, RefusedLoginEndsWithTheConnectionMessage) {
   fixture_sql(kArmours);
   fixture_sql(kNpcs);
   const Args generate = {kGen, kLevels, "01-10", kAll, "101", kItems, "1", "--seed", "4"};
-  ASSERT_EQ(run_cli(journaled(journal, generate)).exit_code, 0);
+  ASSERT_EQ(run_cli(journaled(journal, generate + Args{kYes})).exit_code, 0);
   const auto before = world_checksums();
   const std::string message =
       "MYSQL Connection FAILED - Did you remember to:\nEdit db.ini for correct mysql user "
       "data?\nUse 127.0.0.1 IP for minilogin?\nInstall myODBC drivers?\n";
   const std::pair<Args, std::string> commands[] = {
       {{"stats"}, ""},
-      {generate, kNothing},
+      {generate + Args{kWin, kYes}, kNothing},
       {generate + Args{"--dry-run"}, ""},
-      {generate + Args{"--atomic"}, ""},
+      {generate + Args{kYes}, ""},
+      {generate + Args{"--atomic", kYes}, ""},
+      {{"delete", kLevels, "01-10", "--dry-run"}, ""},
+      {{"repair", "--dry-run"}, ""},
       {{"delete", kLevels, "01-10", "--yes"}, ""},  // the rows to journal could not be read
       {{"repair", "--yes"}, "repaired=0\n"},
       {{"undo", "1", "--yes"}, ""},
@@ -493,7 +522,7 @@ TEST(CommandLineJournal, WithoutAPlaceForTheJournalAWriteRefuses) {
     if (const char* value = std::getenv(name)) saved[name] = value;
     unsetenv(name);
   }
-  const Args generate = {kGen, kLevels, "01-10", kAll, "101", kItems, "1", "--seed", "4"};
+  const Args generate = {kGen, kLevels, "01-10", kAll, "101", kItems, "1", "--seed", "4", kYes};
   const CliResult refused = run_cli(generate), written = run_cli(Args{"--no-journal"} + generate);
   for (const auto& [name, value] : saved) setenv(name.c_str(), value.c_str(), 1);
   EXPECT_EQ(std::tuple(refused.exit_code, refused.err, written.exit_code),
@@ -713,11 +742,10 @@ TEST(AtomicConnectionLost, NothingOrAllOfTheRunStays) {
     reset_world();
     fixture_sql(kArmours);
     fixture_sql(kNpcs);
-    const Args generate = {"generate", "--levels", "01-10", "--npc-percent", "101", "--items",
-                           "2",        "--seed",   "3"};
+    const Args generate = {kGen, kLevels, "01-10", kAll, "101", kItems, "2", "--seed", "3", kYes};
     const CliResult result = [&] {
       const Relay relay("0", c.cut_on);
-      return CliProcess(c.atomic ? generate + Args{"--atomic"} : generate, "", "", VL_RELAY_HOST)
+      return CliProcess(generate + Args{c.atomic ? "--atomic" : kWin}, "", "", VL_RELAY_HOST)
           .wait();
     }();
     EXPECT_EQ(result.exit_code, c.exit_code);
@@ -776,7 +804,7 @@ TEST(SameStatements, CommandLineGenerateSendsWhatTheWindowsHandlerSends) {
   a_world();
   GeneralLog cli_log;
   const CliResult result =
-      run_cli({"generate", "--levels", "11-20", "--category", "Weapon", "--npc-percent", "101",
+      run_cli({"generate", "--window-way", "--yes", "--levels", "11-20", "--category", "Weapon", "--npc-percent", "101",
                "--chance", "12.5", "--probability", "40", "--items", "3", "--seed", "99"});
   ASSERT_EQ(result.exit_code, 0) << result.err;
   EXPECT_EQ(sent_since(cli_log), window);
@@ -792,7 +820,7 @@ TEST(SameStatements, CommandLineGenerateSendsWhatTheWindowsHandlerSends) {
 // while writing leaves the file as it was and no temporary file beside it.
 TEST(CommandLineFiles, AFileNotWrittenWholeIsLeftAsItWas) {
   const std::string folder = VL_JOURNAL_DIR "/full_disk";
-  for (const char* option : {"--sql", "--report"}) {
+  for (const char* option : {"--sql", "--report", "--plan"}) {
     SCOPED_TRACE(option);
     a_world();
     std::filesystem::remove_all(folder);
@@ -846,7 +874,7 @@ TEST(CommandLineFiles, AReportLostAfterCommitLeavesTheRunCompleted) {
   fixture_sql(kArmours);
   fixture_sql(kNpcs);
   const CliResult result = run_cli(journaled(
-      journal, {kGen, kLevels, "01-10", kAll, "101", kItems, "2", "--atomic", "--report", report}));
+      journal, {kGen, kLevels, "01-10", kAll, "101", kItems, "2", "--atomic", kYes, "--report", report}));
   EXPECT_EQ(result.exit_code, 3);
   EXPECT_EQ(steady(result.err), kSeed + "vandril_loot_cli: --report " + report +
                                     " could not be written (Is a directory); it was left as it "
@@ -932,12 +960,12 @@ const std::string kConflict =
 const std::string kEntries = "SELECT COUNT(*) FROM lootdrop_entries";
 const std::string kNearly = "UPDATE lootdrop_entries SET chance=",
                   kOfOneEntry = " WHERE lootdrop_id=2 AND item_id=1002";
-const Args kGenerate = {kGen, kLevels, "01-10", kAll, "101", kItems, "2", "--seed", "5"};
+const Args kGenerate = {kGen, kWin, kYes, kLevels, "01-10", kAll, "101", kItems, "2", "--seed", "5"};
 const Args kUndo = {"undo", "1", "--yes"};
 // Drops deleted, then others written under their ids: undoing the deletion grafts nothing.
 const std::vector<Args> kDeleteAndRegenerate = {
     {"delete", kLevels, "01-10", "--yes"},
-    {kGen, kLevels, "01-10", kAll, "101", kItems, "2", "--chance", "20"}};
+    {kGen, kWin, kYes, kLevels, "01-10", kAll, "101", kItems, "2", "--chance", "20"}};
 const std::string kTaken =
     "conflict: lootdrop id 1 is taken; lootdrop (1,'lvl_01-10_CUSTOM_armour') cannot be put "
     "back.\nconflict: lootdrop id 2 is taken; lootdrop (2,'lvl_01-10_CUSTOM_armour') cannot be put "
@@ -945,13 +973,13 @@ const std::string kTaken =
 const Texts kManyDrops = {
     "INSERT INTO items (id,name,itemtype) SELECT seq,'i',10 FROM seq_1001_to_1003",
     "INSERT INTO npc_types (id,name,level,loottable_id) SELECT seq,'n',5,seq FROM seq_1_to_1300"};
-const Args kManyDropsAtomic = {kGen, kLevels, "01-10", kAll, "101", kItems, "3", "--atomic"};
+const Args kManyDropsAtomic = {kGen, kLevels, "01-10", kAll, "101", kItems, "3", "--atomic", kYes};
 const std::string kNewEntries = "SELECT CONCAT(COUNT(*),'/',SUM(chance=20)) FROM lootdrop_entries";
 
 // clang-format off
 const UndoRow kUndoRows[] = {
   {"generate", {kArmours, kNpcs}, kGenerate, "", kUndo, 0, "undone=1 statements=3 skipped=0\n", ""},
-  {"generate_atomic", {kArmours, kNpcs}, {kGen, kLevels, "01-10", kAll, "101", kItems, "2", "--atomic"}, "", kUndo, 0,
+  {"generate_atomic", {kArmours, kNpcs}, {kGen, kLevels, "01-10", kAll, "101", kItems, "2", "--atomic", kYes}, "", kUndo, 0,
    "undone=1 statements=3 skipped=0\n", ""},
   {"delete", {"INSERT INTO lootdrop (id,name) VALUES (5,'lvl_01-10_CUSTOM_armour'),(6,'lvl_11-20_CUSTOM_armour')",
     "INSERT INTO lootdrop_entries (lootdrop_id,item_id,chance) VALUES (5,1,12.345678),(6,1,1)",
@@ -1151,7 +1179,7 @@ TEST(InterruptedRuns, CtrlCReportsWhatStaysAndAKilledRunIsUndoneWhole) {
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
     CliProcess run(
-        journaled(journal, {kGen, kLevels, "01-10", kItems, "1", kAll, "101", "--report", report}));
+        journaled(journal, {kGen, kWin, kYes, kLevels, "01-10", kItems, "1", kAll, "101", "--report", report}));
     while (std::stoi(fixture_value("SELECT COUNT(*) FROM loottable_entries")) < 5)
       std::this_thread::yield();
     // Stopped, it still holds its run: undo refuses it, history and show still read.

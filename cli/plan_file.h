@@ -1,0 +1,38 @@
+#pragma once
+// A plan saved by `generate --dry-run --plan FILE.json` for `apply`: one JSON
+// object with a format version, the run's settings as the journal keeps them,
+// what the plan relied on in the world, and the drops as rows keyed by their
+// tables' column names (never as SQL text). Each drop is an object holding its
+// NPC and, per table, the rows it writes there.
+
+#include <cstdint>
+#include <ostream>
+#include <set>
+#include <stdexcept>
+#include <string>
+
+#include "journal/run_settings.h"
+#include "loot/plan.h"
+
+namespace vl::cli {
+
+inline constexpr int kPlanFileVersion = 1;
+
+struct SavedPlan {
+  loot::Plan plan;
+  journal::GenerationSettings settings;
+  std::set<std::int32_t> missing_items;  // planned items that did not exist in items
+};
+
+struct PlanFileError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// Writes `saved`, planned at `time` (ISO 8601, UTC).
+void write_plan_file(std::ostream& out, const SavedPlan& saved, const std::string& time);
+
+// The plan of a file's text. Throws PlanFileError when it is no plan file of
+// this version, or holds a row this program would not write from its settings.
+SavedPlan read_plan_file(const std::string& text);
+
+}  // namespace vl::cli
