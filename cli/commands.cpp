@@ -75,10 +75,10 @@ std::optional<int> confirmation(db::Session& session, TerminalUi& ui, const Invo
   int code = kExitDone;
   const std::optional<long long> count = count_rows(
       session, ui,
-      deleting ? "SELECT COUNT(id) FROM lootdrop WHERE lootdrop.name like '" +
-                     maintenance::removal_pattern(range) + "'"
-               : std::string("SELECT COUNT(id) FROM npc_types WHERE ") +
-                     maintenance::kNpcsWithoutLoot,
+      deleting
+          ? "SELECT COUNT(id) FROM lootdrop WHERE lootdrop.name like '" +
+                maintenance::removal_pattern(range) + "'"
+          : std::string("SELECT COUNT(id) FROM npc_types WHERE ") + maintenance::kNpcsWithoutLoot,
       code);
   if (!count) return code;
   const std::string question =
@@ -169,9 +169,9 @@ int run_command_line(db::Session& session, TerminalUi& ui, loot::FixedInputs& in
                      const Invocation& run, RunJournal* journal) {
   const bool maintenance =
       run.command == CommandName::delete_drops || run.command == CommandName::repair;
-  const bool writes = !(maintenance && run.dry_run) &&
-                      (maintenance || run.command == CommandName::generate ||
-                       run.command == CommandName::apply);
+  const bool writes =
+      !(maintenance && run.dry_run) &&
+      (maintenance || run.command == CommandName::generate || run.command == CommandName::apply);
   end_at_once_on_interrupt(!writes);
   if (writes) {
     // Called where Ctrl+C or a server out of reach ends the command.

@@ -50,11 +50,10 @@ int run_program(int argc, char** argv) {
     }
   }
   // Every command that writes asks first, unless only told what it would do.
-  const bool asks = !run.dry_run && (run.command == CommandName::delete_drops ||
-                                     run.command == CommandName::repair ||
-                                     run.command == CommandName::generate ||
-                                     run.command == CommandName::apply ||
-                                     run.command == CommandName::undo);
+  const bool asks =
+      !run.dry_run && (run.command == CommandName::delete_drops ||
+                       run.command == CommandName::repair || run.command == CommandName::generate ||
+                       run.command == CommandName::apply || run.command == CommandName::undo);
   const bool on_terminal = isatty(STDIN_FILENO) && isatty(STDERR_FILENO);
   if (asks && !run.yes && !on_terminal) {
     std::fprintf(stderr, "vandril_loot_cli: without a terminal to ask on, give --yes\n");

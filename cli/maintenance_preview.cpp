@@ -64,7 +64,8 @@ std::string repair_text(const maintenance::RepairPreview& preview) {
     out << fmt::format(
         "Repair would write 1 lootdrop with {} entries, {} with one entry each, and point {} at "
         "them; nothing was changed.\n",
-        maintenance::kRepairDropItems, plural(preview.npcs, "loottable", "loottables"), plural(preview.npcs, "NPC", "NPCs"));
+        maintenance::kRepairDropItems, plural(preview.npcs, "loottable", "loottables"),
+        plural(preview.npcs, "NPC", "NPCs"));
   }
   return out.str();
 }
@@ -78,15 +79,15 @@ int preview_maintenance(db::Session& session, TerminalUi& ui, const loot::FixedI
   std::string text;
   try {
     text = run.command == CommandName::delete_drops
-               ? removal_text(maintenance::preview_removal(*connection, inputs.low + "-" +
-                                                                            inputs.high),
-                              inputs.low + "-" + inputs.high)
+               ? removal_text(
+                     maintenance::preview_removal(*connection, inputs.low + "-" + inputs.high),
+                     inputs.low + "-" + inputs.high)
                : repair_text(maintenance::preview_repair(*connection));
   } catch (const db::Error& error) {
     ui.clear_progress();
-    std::fprintf(stderr, "%s\n",
-                 plain_lines(db::statement_failed_message(error, "(reading what would change)"))
-                     .c_str());
+    std::fprintf(
+        stderr, "%s\n",
+        plain_lines(db::statement_failed_message(error, "(reading what would change)")).c_str());
     return kExitRefused;
   }
   std::fputs(text.c_str(), stdout);

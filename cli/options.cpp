@@ -17,10 +17,9 @@ namespace vl::cli {
 namespace {
 
 constexpr const char* kProgram = "vandril_loot_cli";
-constexpr std::string_view kCommands[] = {"generate",   "stats",    "delete",    "repair",
-                                          "test-rules", "check",    "history",   "show",
-                                          "undo",       "simulate", "categories",
-                                          "apply"};
+constexpr std::string_view kCommands[] = {"generate",   "stats",    "delete",     "repair",
+                                          "test-rules", "check",    "history",    "show",
+                                          "undo",       "simulate", "categories", "apply"};
 
 struct UsageError {
   std::string message;
@@ -234,8 +233,8 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
   generate->add_option("--items", run.items, "items per drop, at most 100 (default 5)");
   generate->add_option("--seed", seed, "seed of every random choice, 0 to 2^64-1");
   auto* dry_run = generate->add_flag("--dry-run", run.dry_run, "plan the run, write nothing");
-  auto* atomic = generate->add_flag(
-      "--atomic", run.atomic, "write in one transaction, all or nothing (the default)");
+  auto* atomic = generate->add_flag("--atomic", run.atomic,
+                                    "write in one transaction, all or nothing (the default)");
   atomic->excludes(dry_run);
   generate
       ->add_flag("--window-way", run.window_way,
@@ -281,7 +280,8 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
   auto* repair = app.add_subcommand("repair", "gives NPCs without loot a loottable");
   repair->add_flag("--yes", run.yes, "ask nothing (needed without a terminal)");
   repair->add_flag("--dry-run", run.dry_run, "tell what would be changed, change nothing");
-  repair->footer("\nExamples:\n  vandril_loot_cli repair --dry-run\n  vandril_loot_cli repair --yes");
+  repair->footer(
+      "\nExamples:\n  vandril_loot_cli repair --dry-run\n  vandril_loot_cli repair --yes");
 
   auto* apply = app.add_subcommand(
       "apply", "writes a plan saved by generate --dry-run --plan, all or nothing");

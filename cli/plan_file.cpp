@@ -3,9 +3,9 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/output.h"
-#include "core/numeric_text.h"
 #include "loot/draws.h"
 #include "loot/drop_rows.h"
+#include "loot/run_rules.h"
 
 namespace vl::cli {
 namespace {
@@ -75,11 +75,6 @@ loot::PlannedDrop drop_of(const Json& json, loot::Plan& plan, std::int32_t id) {
     drop.item_ids.push_back(entry.at("item_id").get<std::int32_t>());
   const Json& link = json.at(key(db::kLoottableEntriesTable)).at(0);
   drop.loottable_id = link.at("loottable_id").get<std::int64_t>();
-  if (plan.drops.empty() && !drop.item_ids.empty()) {
-    plan.settings.chance =
-        numeric_value(json.at(key(db::kLootdropEntriesTable)).at(0).at("chance").dump());
-    plan.settings.probability = numeric_value(link.at("probability").dump());
-  }
   const loot::DropRows rows = loot::compose_drop(plan.drop_name, drop.item_ids, plan.settings,
                                                  drop.loottable_id, drop.lootdrop_id);
   if (drop.lootdrop_id != id ||
@@ -136,11 +131,12 @@ SavedPlan read_plan_file(const std::string& text) {
     if (dash == std::string::npos) throw PlanFileError("its levels are no range: " + range);
     plan.level_low = range.substr(0, dash);
     plan.level_high = range.substr(dash + 1);
+    plan.settings = loot::read_settings(saved.settings.npc_percent, saved.settings.chance,
+                                        saved.settings.probability);
     plan.drop_name = file.at("drop_name").get<std::string>();
     plan.items_per_drop = file.at("items_per_drop").get<int>();
     const Json& highest = file.at("highest_lootdrop_id");
-    plan.highest_lootdrop_id =
-        highest.is_null() ? "" : std::to_string(highest.get<std::int32_t>());
+    plan.highest_lootdrop_id = highest.is_null() ? "" : std::to_string(highest.get<std::int32_t>());
     plan.npcs_in_range = file.at("npcs_in_range").get<std::size_t>();
     plan.npcs_keeping_loottable = file.at("npcs_keeping_loottable").get<std::size_t>();
     saved.missing_items = file.at("items_missing").get<std::set<std::int32_t>>();
@@ -150,6 +146,8 @@ SavedPlan read_plan_file(const std::string& text) {
       previous = std::to_string(plan.drops.back().lootdrop_id);
     }
     return saved;
+  } catch (const loot::RunStopped&) {
+    throw PlanFileError("its npc_percent, chance or probability is out of range");
   } catch (const nlohmann::json::exception& error) {
     throw PlanFileError(std::string("a value is missing or of another kind (") + error.what() +
                         ")");

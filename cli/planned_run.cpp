@@ -200,9 +200,8 @@ int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,
 PlanWritten write_plan(db::Session& session, db::Connection& connection, loot::Plan& plan,
                        std::chrono::steady_clock::time_point started, bool ids_as_planned) {
   end_at_once_on_interrupt(false);
-  const loot::AtomicResult result =
-      loot::write_atomically(connection, plan, [] { return interrupted(); }, {},
-                             session.statements_ahead, ids_as_planned);
+  const loot::AtomicResult result = loot::write_atomically(
+      connection, plan, [] { return interrupted(); }, {}, session.statements_ahead, ids_as_planned);
   if (!result.message.empty()) say(result.message);
   const std::size_t drops =
       result.outcome == loot::AtomicOutcome::committed ? plan.drops.size() : 0;
@@ -226,8 +225,8 @@ std::optional<int> ask_about_plan(const loot::Plan& plan, db::Connection& connec
     return kExitRefused;
   }
   std::fputs(summary.str().c_str(), stderr);
-  if (answered_yes(fmt::format("Write {} drops with {} entries?", plan.drops.size(),
-                               plan.entries())))
+  if (answered_yes(
+          fmt::format("Write {} drops with {} entries?", plan.drops.size(), plan.entries())))
     return std::nullopt;
   say("Nothing was changed.");
   return kExitRefused;

@@ -5,8 +5,8 @@
 
 #include <chrono>
 #include <cstdint>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <variant>
 
 #include "cli/options.h"

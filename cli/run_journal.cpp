@@ -77,15 +77,15 @@ journal::GenerationSettings generation_settings(const loot::FixedInputs& inputs,
                                                 const Invocation& run,
                                                 std::optional<std::uint64_t> seed) {
   return {.range = std::string(loot::kLevelRanges[static_cast<std::size_t>(run.level_index)].entry),
-       .category =
-           std::string(loot::kLootCategories[static_cast<std::size_t>(run.category_index)].name),
-       .list_size =
-           run.list ? std::optional<int>(loot::custom_list_length(inputs.slots)) : std::nullopt,
-       .rules = run.rules.value_or(""),
-       .npc_percent = run.npc_percent,
-       .chance = run.chance,
-       .probability = run.probability,
-       .items = run.items,
+          .category =
+              std::string(loot::kLootCategories[static_cast<std::size_t>(run.category_index)].name),
+          .list_size =
+              run.list ? std::optional<int>(loot::custom_list_length(inputs.slots)) : std::nullopt,
+          .rules = run.rules.value_or(""),
+          .npc_percent = run.npc_percent,
+          .chance = run.chance,
+          .probability = run.probability,
+          .items = run.items,
           .seed = seed,
           .atomic = run.atomic};
 }

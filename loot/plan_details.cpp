@@ -47,8 +47,8 @@ PlanDetails plan_details(const Plan& plan, db::Connection& connection) {
   }
 
   PlanDetails details;
-  for_each_row_of(connection, npcs, "SELECT id,name,level,loottable_id FROM npc_types WHERE id IN ", "",
-                  [&](db::Recordset& rows) {
+  for_each_row_of(connection, npcs, "SELECT id,name,level,loottable_id FROM npc_types WHERE id IN ",
+                  "", [&](db::Recordset& rows) {
                     NpcFacts facts = npc_facts(rows);
                     details.npcs[facts.id] = std::move(facts);
                   });

@@ -53,8 +53,8 @@ RepairPreview preview_repair(db::Connection& connection) {
   rows.open("SELECT id,name " + npcs + " ORDER BY id LIMIT " + std::to_string(kDryRunExamples),
             connection);
   for (; !rows.eof(); rows.move_next()) {
-    preview.examples.push_back({std::stoll("0" + rows.field(std::size_t{0}).text()),
-                                rows.field(std::size_t{1}).text()});
+    preview.examples.push_back(
+        {std::stoll("0" + rows.field(std::size_t{0}).text()), rows.field(std::size_t{1}).text()});
   }
   rows.open(std::string("SELECT COUNT(*) FROM items WHERE ") + kRepairItems, connection);
   preview.items = count_of(rows.field(std::size_t{0}));

@@ -39,9 +39,8 @@ class Repair {
 
   void run() {
     std::vector<std::int64_t> npcs;
-    for (const std::string& npc :
-         first_column_on_new_connection(std::string("SELECT id FROM npc_types WHERE ") +
-                                        kNpcsWithoutLoot))
+    for (const std::string& npc : first_column_on_new_connection(
+             std::string("SELECT id FROM npc_types WHERE ") + kNpcsWithoutLoot))
       npcs.push_back(id_of(npc, "NPC"));
     const std::vector<std::string> pool =
         first_column_on_new_connection(std::string("SELECT id FROM items WHERE ") + kRepairItems);

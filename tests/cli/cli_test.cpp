@@ -471,6 +471,10 @@ TEST_P(CommandLine, ExitOutputRowsAndStatements) {
   if (row.exit_code == 64 || row.exit_code == 2) {
     EXPECT_TRUE(log.connections().empty());  // bad input never reaches the server
   }
+  if (std::ranges::find(row.args, "--dry-run") != row.args.end()) {
+    for (const LogEntry& entry : log.statements())
+      EXPECT_TRUE(entry.argument.starts_with("SELECT"));
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, CommandLine, ::testing::ValuesIn(kRows),
@@ -509,6 +513,81 @@ TEST(CommandLineConnection, RefusedLoginEndsWithTheConnectionMessage) {
         << command[0];
   }
   EXPECT_EQ(world_checksums(), before);
+}
+
+// A saved plan is written exactly, journaled, or refused with what changed in
+// the world since it was made, leaving the world as it was.
+struct ApplyCase {
+  const char* name;
+  Texts between;                   // statements on the world after planning
+  std::string edit_from, edit_to;  // an edit of the plan file
+  int exit_code;
+  std::string out, err, rows;
+};
+
+TEST(ApplyPlan, WritesThePlanOnlyWhileTheWorldStillFitsIt) {
+  const std::string plan = VL_JOURNAL_DIR "/plan.json", journal = VL_JOURNAL_DIR "/apply.sqlite3";
+  const std::string misfit =
+      "The world no longer fits the plan " + plan + "; nothing was written:\n";
+  // clang-format off
+  const ApplyCase cases[] = {
+    {"fits", {}, "", "", 0, kTwoDrops + "2 seconds={s}\n", "", "1:1002:77,2:1001:88"},
+    {"lootdrop_written_since", {"INSERT INTO lootdrop (id,name) VALUES (9,'x')"}, "", "", 1, "",
+     misfit + "  the highest lootdrop id is 9, not none as planned\n", "NULL"},
+    {"npcs_and_items_changed", {"UPDATE npc_types SET loottable_id=99 WHERE id=1", "DELETE FROM npc_types WHERE id=2",
+     "DELETE FROM items WHERE id=1002"}, "", "", 1, "", misfit + "  NPC 1 has loottable 99, not 77 as planned\n"
+     "  NPC 2 no longer exists\n  item 1002 no longer exists\n", "NULL"},
+    {"row_edited", {}, R"("chance":10,"minlevel":0,"maxlevel":127,"multiplier":1}],"loottable_entries":[{"loottable_id":88)",
+     R"("chance":11,"minlevel":0,"maxlevel":127,"multiplier":1}],"loottable_entries":[{"loottable_id":88)", 1, "",
+     "vandril_loot_cli: the plan " + plan + " cannot be applied: drop 2 does not hold the rows generate plans (lootdrop "
+     "id 2, 1 entries, the settings' chance and probability). Nothing was written.\n", "NULL"}};
+  // clang-format on
+  for (const ApplyCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(journal + suffix);
+    reset_world();
+    fixture_sql("INSERT INTO items (id,name,itemtype) VALUES (1001,'i',10),(1002,'j',10)");
+    fixture_sql(kNpcs);
+    const CliResult planned = run_cli({kGen, kLevels, "01-10", kAll, "101", kItems, "1", "--seed",
+                                       "3", "--dry-run", "--plan", plan});
+    ASSERT_EQ(planned.exit_code, 0) << planned.err;
+    std::string text = read_file(plan);
+    if (c.edit_from.empty()) {
+      EXPECT_EQ(
+          std::regex_replace(text, std::regex(R"("planned":"[0-9TZ:-]+")"), "{time}"),
+          R"({"format":"vandril_loot plan","version":1,{time},"settings":{"levels":"01-10",)"
+          R"("category":"armour","list_size":null,"rules":"","npc_percent":"101","chance":"10",)"
+          R"("probability":"50","items":"1","seed":3},"drop_name":"lvl_01-10_CUSTOM_armour",)"
+          R"("items_per_drop":1,"highest_lootdrop_id":null,"npcs_in_range":2,)"
+          R"("npcs_keeping_loottable":2,"items_missing":[],"drops":[{"npc_id":1,"lootdrop":[{"id":1,)"
+          R"("name":"lvl_01-10_CUSTOM_armour"}],"lootdrop_entries":[{"lootdrop_id":1,"item_id":1002,)"
+          R"("item_charges":1,"equip_item":1,"chance":10,"minlevel":0,"maxlevel":127,"multiplier":1}],)"
+          R"("loottable_entries":[{"loottable_id":77,"lootdrop_id":1,"multiplier":1,"probability":50,)"
+          R"("droplimit":1,"mindrop":0}]},{"npc_id":2,"lootdrop":[{"id":2,"name":"lvl_01-10_CUSTOM_armour"}],)"
+          R"("lootdrop_entries":[{"lootdrop_id":2,"item_id":1001,"item_charges":1,"equip_item":1,)"
+          R"("chance":10,"minlevel":0,"maxlevel":127,"multiplier":1}],"loottable_entries":[{)"
+          R"("loottable_id":88,"lootdrop_id":2,"multiplier":1,"probability":50,"droplimit":1,)"
+          R"("mindrop":0}]}]})"
+          "\n");
+    } else {
+      ASSERT_NE(text.find(c.edit_from), std::string::npos);
+      std::ofstream(plan) << text.replace(text.find(c.edit_from), c.edit_from.size(), c.edit_to);
+    }
+    for (const std::string& sql : c.between) fixture_sql(sql);
+    const auto before = world_checksums();
+    const CliResult applied = run_cli(journaled(journal, {"apply", plan, kYes}));
+    EXPECT_EQ(std::tuple(applied.exit_code, steady(applied.out), steady(applied.err)),
+              std::tuple(c.exit_code, c.out, c.err));
+    EXPECT_EQ(
+        fixture_value(
+            "SELECT GROUP_CONCAT(CONCAT(d.id,':',e.item_id,':',t.loottable_id) ORDER BY d.id) "
+            "FROM lootdrop d JOIN lootdrop_entries e ON e.lootdrop_id=d.id JOIN "
+            "loottable_entries t ON t.lootdrop_id=d.id"),
+        c.rows);
+    // Refused, it changed nothing; written, it was journaled and can be undone.
+    EXPECT_EQ(c.exit_code == 0 ? run_cli(journaled(journal, {"undo", "1", kYes})).exit_code : 0, 0);
+    EXPECT_EQ(world_checksums(), before);
+  }
 }
 
 // Without XDG_DATA_HOME and HOME there is no journal, never one in the working
@@ -803,9 +882,9 @@ TEST(SameStatements, CommandLineGenerateSendsWhatTheWindowsHandlerSends) {
 
   a_world();
   GeneralLog cli_log;
-  const CliResult result =
-      run_cli({"generate", "--window-way", "--yes", "--levels", "11-20", "--category", "Weapon", "--npc-percent", "101",
-               "--chance", "12.5", "--probability", "40", "--items", "3", "--seed", "99"});
+  const CliResult result = run_cli({"generate", "--window-way", "--yes", "--levels", "11-20",
+                                    "--category", "Weapon", "--npc-percent", "101", "--chance",
+                                    "12.5", "--probability", "40", "--items", "3", "--seed", "99"});
   ASSERT_EQ(result.exit_code, 0) << result.err;
   EXPECT_EQ(sent_since(cli_log), window);
   ASSERT_EQ(window.size(), 14u);  // item and NPC queries, two drops of five statements
@@ -873,8 +952,8 @@ TEST(CommandLineFiles, AReportLostAfterCommitLeavesTheRunCompleted) {
   reset_world();
   fixture_sql(kArmours);
   fixture_sql(kNpcs);
-  const CliResult result = run_cli(journaled(
-      journal, {kGen, kLevels, "01-10", kAll, "101", kItems, "2", "--atomic", kYes, "--report", report}));
+  const CliResult result = run_cli(journaled(journal, {kGen, kLevels, "01-10", kAll, "101", kItems,
+                                                       "2", "--atomic", kYes, "--report", report}));
   EXPECT_EQ(result.exit_code, 3);
   EXPECT_EQ(steady(result.err), kSeed + "vandril_loot_cli: --report " + report +
                                     " could not be written (Is a directory); it was left as it "
@@ -960,7 +1039,8 @@ const std::string kConflict =
 const std::string kEntries = "SELECT COUNT(*) FROM lootdrop_entries";
 const std::string kNearly = "UPDATE lootdrop_entries SET chance=",
                   kOfOneEntry = " WHERE lootdrop_id=2 AND item_id=1002";
-const Args kGenerate = {kGen, kWin, kYes, kLevels, "01-10", kAll, "101", kItems, "2", "--seed", "5"};
+const Args kGenerate = {kGen,  kWin,   kYes, kLevels,  "01-10", kAll,
+                        "101", kItems, "2",  "--seed", "5"};
 const Args kUndo = {"undo", "1", "--yes"};
 // Drops deleted, then others written under their ids: undoing the deletion grafts nothing.
 const std::vector<Args> kDeleteAndRegenerate = {
@@ -1178,8 +1258,8 @@ TEST(InterruptedRuns, CtrlCReportsWhatStaysAndAKilledRunIsUndoneWhole) {
     const std::string folder = VL_JOURNAL_DIR "/interrupted", report = folder + "/drops.csv";
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder);
-    CliProcess run(
-        journaled(journal, {kGen, kWin, kYes, kLevels, "01-10", kItems, "1", kAll, "101", "--report", report}));
+    CliProcess run(journaled(journal, {kGen, kWin, kYes, kLevels, "01-10", kItems, "1", kAll, "101",
+                                       "--report", report}));
     while (std::stoi(fixture_value("SELECT COUNT(*) FROM loottable_entries")) < 5)
       std::this_thread::yield();
     // Stopped, it still holds its run: undo refuses it, history and show still read.
