@@ -249,6 +249,8 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
       ->needs(dry_run);
   generate->add_option("--report", run.report, "a report of the drops, FILE.csv or FILE.json");
   generate->footer(
+      "\nWrites all or nothing unless --window-way. On a terminal it first shows the plan's\n"
+      "summary and asks \"Write N drops with M entries? [y/N]\"; --yes asks nothing.\n"
       "\nExamples:\n"
       "  vandril_loot_cli generate --levels 01-10\n"
       "  vandril_loot_cli generate --levels 01-10 --window-way --yes\n"
@@ -258,7 +260,7 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
       "  vandril_loot_cli generate --levels 01-10 --seed 7 --dry-run --sql plan.sql\n"
       "  vandril_loot_cli generate --levels 01-10 --seed 7 --dry-run --plan plan.json\n"
       "  vandril_loot_cli generate --levels 01-10 --seed 7 --yes --report drops.csv\n"
-      "  cut -f1 ids.txt | vandril_loot_cli generate --levels 61-99 --list -");
+      "  cut -f1 ids.txt | vandril_loot_cli generate --levels 61-99 --list - --yes");
 
   auto* stats = app.add_subcommand("stats", "the custom drop counts per category and level range");
   stats->add_option("--format", format, "table, csv or json")
