@@ -32,8 +32,6 @@ RemovalPreview preview_removal(db::Connection& connection, const std::string& ra
     preview.lootdrops += name.lootdrops;
     preview.names.push_back(std::move(name));
   }
-  std::stable_partition(preview.names.begin(), preview.names.end(),
-                        [](const MatchingName& name) { return !name.custom; });
   const std::string ids = "(SELECT id " + matching + ")";
   db::Recordset counts;
   counts.open("SELECT (SELECT COUNT(*) FROM lootdrop_entries WHERE lootdrop_id IN " + ids +

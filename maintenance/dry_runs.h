@@ -19,7 +19,7 @@ struct MatchingName {
 };
 
 struct RemovalPreview {
-  std::vector<MatchingName> names;  // those that are not custom first, each part by name
+  std::vector<MatchingName> names;  // by name
   long long lootdrops = 0, entries = 0, links = 0;
 };
 
