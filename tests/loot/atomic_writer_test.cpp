@@ -62,6 +62,7 @@ struct Case {
   loot::AtomicOutcome outcome;
   std::string message_start;
   std::string rows;  // loot_rows() afterwards
+  bool ids_as_planned = false;
 };
 
 TEST(AtomicWriter, WritesThePlanAllOrNothing) {
@@ -89,6 +90,14 @@ TEST(AtomicWriter, WritesThePlanAllOrNothing) {
        loot::AtomicOutcome::interrupted,
        "Stopped before COMMIT: the transaction was rolled back, nothing of the run was written.",
        none},
+      {"the planned ids, taken meanwhile",
+       {},
+       {},
+       loot::AtomicOutcome::refused,
+       "The highest lootdrop id is 42, not 41 as planned: the transaction was rolled back, "
+       "nothing was written.",
+       none,
+       true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -111,7 +120,8 @@ TEST(AtomicWriter, WritesThePlanAllOrNothing) {
     const auto stop = [&] { return c.stop && c.stop(++asked); };
     GeneralLog log;
     const loot::AtomicResult result = loot::write_atomically(
-        *state->db_connection, plan, stop, [&](const std::string& sql) { sent.push_back(sql); });
+        *state->db_connection, plan, stop, [&](const std::string& sql) { sent.push_back(sql); }, {},
+        c.ids_as_planned);
     EXPECT_EQ(result.outcome, c.outcome);
     EXPECT_EQ(result.message.substr(0, c.message_start.size()), c.message_start) << result.message;
     EXPECT_EQ(loot_rows(), c.rows);
