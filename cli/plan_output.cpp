@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <chrono>
 #include <ctime>
-#include <map>
 #include <nlohmann/json.hpp>
 
 #include "cli/output.h"
@@ -30,14 +29,8 @@ std::string listed_name(const std::string& name) {
 
 // "Items that do not exist in items: 0 in 14 drops, 123456 in 2 drops", or "" when all exist.
 std::string missing_items_line(const loot::Plan& plan, const loot::PlanDetails& details) {
-  std::map<std::int32_t, std::size_t> drops_of_item;
-  for (const loot::PlannedDrop& drop : plan.drops) {
-    for (const std::int32_t item : drop.item_ids) {
-      if (!details.items.contains(item)) ++drops_of_item[item];
-    }
-  }
   std::string line;
-  for (const auto& [item, drops] : drops_of_item) {
+  for (const auto& [item, drops] : loot::missing_items(plan, details)) {
     line += (line.empty() ? "Items that do not exist in items: " : ", ") + std::to_string(item) +
             " in " + std::to_string(drops) + (drops == 1 ? " drop" : " drops");
   }

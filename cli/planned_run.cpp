@@ -4,7 +4,6 @@
 #include <chrono>
 #include <cstdio>
 #include <iostream>
-#include <set>
 #include <sstream>
 
 #include "cli/connect.h"
@@ -113,16 +112,6 @@ bool write_report_file(WholeFile& file, const std::string& path, const loot::Pla
   return finish_output(file, path, "--report");
 }
 
-// The planned items that do not exist in items.
-std::set<std::int32_t> missing_items(const loot::Plan& plan, const loot::PlanDetails& details) {
-  std::set<std::int32_t> missing;
-  for (const loot::PlannedDrop& drop : plan.drops) {
-    for (const std::int32_t item : drop.item_ids)
-      if (!details.items.contains(item)) missing.insert(item);
-  }
-  return missing;
-}
-
 int exit_code_of(loot::AtomicOutcome outcome) {
   switch (outcome) {
     case loot::AtomicOutcome::committed:
@@ -178,8 +167,9 @@ int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,
         !write_report_file(*report_file, *run.report, plan, *connection, seed, rates))
       return kExitRefused;
     if (plan_file) {
-      const SavedPlan saved{plan, generation_settings(inputs, run, seed),
-                            missing_items(plan, details)};
+      SavedPlan saved{plan, generation_settings(inputs, run, seed), {}};
+      for (const auto& [item, drops] : loot::missing_items(plan, details))
+        saved.missing_items.insert(item);
       write_plan_file(plan_file->out(), saved, utc_now());
       if (!finish_output(*plan_file, *run.plan, "--plan")) return kExitRefused;
     }

@@ -79,4 +79,14 @@ PlanDetails plan_details(const Plan& plan, db::Connection& connection) {
   return details;
 }
 
+std::map<std::int32_t, std::size_t> missing_items(const Plan& plan, const PlanDetails& details) {
+  std::map<std::int32_t, std::size_t> drops_of_item;
+  for (const PlannedDrop& drop : plan.drops) {
+    for (const std::int32_t item : drop.item_ids) {
+      if (!details.items.contains(item)) ++drops_of_item[item];
+    }
+  }
+  return drops_of_item;
+}
+
 }  // namespace vl::loot

@@ -5,6 +5,7 @@
 // Read-only lookups, a few statements for any size of plan.
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -37,5 +38,8 @@ struct PlanDetails {
 
 // Looks up the details of `plan` over `connection`. Throws db::Error.
 PlanDetails plan_details(const Plan& plan, db::Connection& connection);
+
+// The planned items that do not exist in items, each with the number of drops it is in.
+std::map<std::int32_t, std::size_t> missing_items(const Plan& plan, const PlanDetails& details);
 
 }  // namespace vl::loot
