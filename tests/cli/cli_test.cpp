@@ -479,15 +479,12 @@ TEST(CommandLineConnection, RefusedLoginEndsWithTheConnectionMessage) {
   const Args generate = {kGen, kLevels, "01-10", kAll, "101", kItems, "1", "--seed", "4"};
   ASSERT_EQ(run_cli(journaled(journal, generate)).exit_code, 0);
   const auto before = world_checksums();
-  const Args commands[] = {{"stats"},
-                           generate,
-                           generate + Args{"--dry-run"},
-                           generate + Args{"--atomic"},
+  // clang-format off
+  const Args commands[] = {{"stats"}, generate, generate + Args{"--dry-run"}, generate + Args{"--atomic"},
                            {"delete", kLevels, "01-10", "--yes"},  // reading the rows to journal
-                           {"repair", "--yes"},
-                           {"undo", "1", "--yes"},
-                           {"undo", "1", "--dry-run"},
+                           {"repair", "--yes"}, {"undo", "1", "--yes"}, {"undo", "1", "--dry-run"},
                            {"--quiet", "check"}};
+  // clang-format on
   for (const Args& command : commands) {
     const CliResult result = CliProcess(journaled(journal, command), "", "wrong_password").wait();
     EXPECT_EQ(std::tuple(result.exit_code, result.out, steady(result.err)),
@@ -510,89 +507,59 @@ TEST(CommandLineConnection, PasswordFromTheEnvironmentAndAFileOthersMayRead) {
     return std::tuple(result.exit_code, result.out, steady(result.err));
   };
   using std::filesystem::perms;
-  const perms group_reads = perms::owner_read | perms::owner_write | perms::group_read;
+  const perms group_reads = perms::owner_read | perms::group_read;
   setenv("VANDRIL_LOOT_PASSWORD", "vandril_pw", 1);
   const auto without_line = run("", group_reads),
              over_wrong = run("password=wrong\n", perms::owner_read);
   unsetenv("VANDRIL_LOOT_PASSWORD");
   const auto from_file = run("password=wrong\n", group_reads);
-  const std::string passed = "Query Passed: 0 items match criteria\n";
-  EXPECT_EQ(without_line, std::tuple(0, passed, std::string()));
-  EXPECT_EQ(over_wrong, std::tuple(0, passed, std::string()));
-  EXPECT_EQ(from_file, std::tuple(2, std::string(),
-                                  "vandril_loot_cli: warning: " + ini +
-                                      " holds a password and can be read by others "
-                                      "than you (mode 640); chmod 600 " +
-                                      ini + "\n" + kRefused));
+  // clang-format off
+  EXPECT_EQ(without_line, std::tuple(0, "Query Passed: 0 items match criteria\n", ""));
+  EXPECT_EQ(over_wrong, without_line);
+  EXPECT_EQ(from_file, std::tuple(2, "", "vandril_loot_cli: warning: " + ini + " holds a password and can be read by "
+                                         "others than you (mode 440); chmod 600 " + ini + "\n" + kRefused));
+  // clang-format on
 }
 
 // TLS and a port of its own: a second server on port 3307 of the test address,
 // whose account requires TLS, with certificates made here by openssl, and
 // which tells table names apart by case.
 TEST(CommandLineConnection, TlsCheckedAgainstTheCaGiven) {
-  const std::string dir = VL_TEST_DB_DIR "-tls", host = VL_TEST_DB_HOST;
-  std::filesystem::remove_all(dir);
-  std::filesystem::create_directories(dir + "/certs");
-  const std::string make_certificates =
-      "cd '" + dir +
-      "/certs' && k='-newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes' && "
-      "openssl req -x509 $k -days 2 -subj /CN=test-ca -keyout ca-key.pem -out ca.pem && "
-      "openssl req -x509 $k -days 2 -subj /CN=other-ca -keyout other-key.pem -out other-ca.pem && "
-      "openssl req $k -subj /CN=" +
-      host +
-      " -keyout server-key.pem -out server.csr && "
-      "echo subjectAltName=IP:" +
-      host +
-      " >san && openssl x509 -req -in server.csr -CA ca.pem "
-      "-CAkey ca-key.pem -CAcreateserial -days 2 -extfile san -out server-cert.pem";
-  ASSERT_EQ(std::get<0>(run_shell(make_certificates)), 0);
+  const std::string dir = VL_TEST_DB_DIR "-tls", host = VL_TEST_DB_HOST, ini = dir + "/db.ini";
   const std::string test_db = "'" VL_SOURCE_DIR "/scripts/test-db' ";
-  const std::shared_ptr<void> stop(
-      nullptr, [&](void*) { run_shell(test_db + "stop '" + dir + "/server'"); });
-  ASSERT_EQ(std::get<0>(run_shell("VL_DB_PORT=3307 VL_DB_TABLE_NAME_CASE=0 VL_DB_TLS_DIR='" + dir +
-                                  "/certs' VL_WORLD_SQL='" VL_SOURCE_DIR "/world/schema.sql' " +
-                                  test_db + "start '" + dir + "/server' " + host)),
+  std::filesystem::remove_all(dir);
+  const std::shared_ptr<void> stop(nullptr, [&](void*) { run_shell(test_db + "stop " + dir); });
+  ASSERT_EQ(std::get<0>(run_shell("VL_DB_PORT=3307 VL_DB_TABLE_NAME_CASE=0 VL_DB_TLS_DIR=" + dir +
+                                  "/certs VL_WORLD_SQL='" VL_SOURCE_DIR "/world/schema.sql' " +
+                                  test_db + "start " + dir + " " + host)),
             0);
-  const std::string ini = dir + "/db.ini";
   const auto run = [&](const std::string& lines, const Args& options,
                        const Args& command = {"test-rules", "--rules", "1"}) {
     std::ofstream(ini) << "host=" << host << "\nuser=vandril\npassword=vandril_pw\ndatabase=world\n"
                        << lines;
-    std::filesystem::permissions(
-        ini, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
+    std::filesystem::permissions(ini, std::filesystem::perms::owner_read);
     const CliResult result = run_cli(Args{"--config", ini} + options + command);
     return std::tuple(result.exit_code, result.out, steady(result.err));
   };
   const std::string ca = dir + "/certs/ca.pem", passed = "Query Passed: 0 items match criteria\n";
   const std::string tried =
       kConnectionFailed + host + ":3307 as vandril (database world): {server}";
-  EXPECT_EQ(run("port=3307\nssl_ca=" + ca + "\n", {}), std::tuple(0, passed, std::string()));
-  EXPECT_EQ(run("ssl=1\n", {"--port", "3307"}), std::tuple(0, passed, std::string()));
-  EXPECT_EQ(
-      run("port=3307\n", {}),
-      std::tuple(2, std::string(),
-                 tried + "Access denied for user 'vandril'@'127.0.0.1' (using password: YES)\n"));
+  // clang-format off
+  EXPECT_EQ(run("port=3307\nssl_ca=" + ca + "\n", {}), std::tuple(0, passed, ""));
+  EXPECT_EQ(run("ssl=1\n", {"--port", "3307"}), std::tuple(0, passed, ""));
+  EXPECT_EQ(run("port=3307\n", {}), std::tuple(2, "", tried + "Access denied for user 'vandril'@'127.0.0.1' "
+                                                             "(using password: YES)\n"));
   EXPECT_EQ(run("ssl_ca=" + ca + "\n", {"--port", "3307", "--ssl-ca", dir + "/certs/other-ca.pem"}),
-            std::tuple(2, std::string(),
-                       tried + "TLS/SSL error: self-signed certificate in certificate chain\n"));
+            std::tuple(2, "", tried + "TLS/SSL error: self-signed certificate in certificate chain\n"));
   // Table names told apart by case, as a Linux server does by default: the repair's capitals fail.
-  const std::string by_case =
-      "  the server tells table names apart by case (lower_case_table_names=0): the repair's "
-      "INSERT INTO ";
-  EXPECT_EQ(run("ssl=1\n", {"--port", "3307"}, {"check"}),
-            std::tuple(1,
-                       "NPCs with loottable 0 (what repair fixes): 0\n" + kCleanChecks +
-                           "layout of lootdrop: differs\n" + by_case +
-                           "LOOTDROP is rejected\nlayout of "
-                           "lootdrop_entries: differs\n" +
-                           by_case +
-                           "LOOTDROP_ENTRIES is rejected\nlayout of "
-                           "loottable: differs\n" +
-                           by_case +
-                           "LOOTTABLE is rejected\nlayout of "
-                           "loottable_entries: differs\n" +
-                           by_case + "LOOTTABLE_ENTRIES is rejected\n",
-                       std::string()));
+  const std::string by_case = "  the server tells table names apart by case (lower_case_table_names=0): the repair's "
+                              "INSERT INTO ";
+  EXPECT_EQ(run("ssl=1\n", {"--port", "3307"}, {"check"}), std::tuple(1, "NPCs with loottable 0 (what repair fixes): "
+            "0\n" + kCleanChecks + "layout of lootdrop: differs\n" + by_case + "LOOTDROP is rejected\nlayout of "
+            "lootdrop_entries: differs\n" + by_case + "LOOTDROP_ENTRIES is rejected\nlayout of loottable: differs\n" +
+            by_case + "LOOTTABLE is rejected\nlayout of loottable_entries: differs\n" + by_case + "LOOTTABLE_ENTRIES is "
+            "rejected\n", ""));
+  // clang-format on
 }
 
 // Without XDG_DATA_HOME and HOME there is no journal, never one in the working
