@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
   clock.start();
   window.plan();
   wait_while_working(window);
-  table->scrollToBottom();  // the last rows drawn too
+  if (grab.empty()) table->scrollToBottom();  // the last rows drawn too
   table->repaint();
   const qint64 filled = clock.elapsed();
   const std::size_t drops = window.preview() ? window.preview()->plan.drops.size() : 0;

@@ -19,6 +19,8 @@ namespace vl::ui {
 namespace {
 
 constexpr int kTickMs = 250;  // how often the progress and the stale mark are looked at
+constexpr int kRowsMeasured = 200;
+constexpr int kItemsWidth = 300;  // pixels
 constexpr std::array kHeldButtons = {Form1Control::Command1, Form1Control::Command2,
                                      Form1Control::Command3, Form1Control::Command4};
 
@@ -97,6 +99,8 @@ PreviewWindow::PreviewWindow(ProgramState& state, UiPort& ui, app::WindowJournal
   model_ = new PreviewModel(this);
   form_->drops->setModel(model_);
   form_->drops->horizontalHeader()->setStretchLastSection(true);
+  // Column widths from the first rows only: measuring every row of a large plan would stall.
+  form_->drops->horizontalHeader()->setResizeContentsPrecision(kRowsMeasured);
   form_->drops->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
   form_->seed->setText(QString::number(random_seed()));
   // Copies of shared loottables come with the planner that makes them.
@@ -203,7 +207,10 @@ void PreviewWindow::show_planned() {
     chances.emplace_back(change.p_any_before, change.p_any_after);
   }
   form_->chart->set_chances(std::move(chances));
-  form_->drops->resizeColumnToContents(PreviewModel::npc);
+  form_->drops->resizeColumnsToContents();
+  // The items of a drop may be long; the chances after them stay in view.
+  form_->drops->setColumnWidth(
+      PreviewModel::items, std::min(form_->drops->columnWidth(PreviewModel::items), kItemsWidth));
   if (write_next) write_now();
 }
 
@@ -283,7 +290,7 @@ void PreviewWindow::update_controls() {
                            !turns_.main_command_running());
   form_->stale->setVisible(!busy && stale());
   form_->progress->setRange(0, busy ? 0 : 1);  // busy: moving
-  form_->progress->setValue(busy ? 0 : 1);
+  form_->progress->setValue(0);
   const int step = step_;
   form_->progress_text->setText(
       !busy ? QString()
