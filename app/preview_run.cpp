@@ -51,6 +51,16 @@ std::string save(const std::string& path, Write&& write) {
 
 }  // namespace
 
+std::shared_ptr<db::Session> connection_settings(const db::Session& session) {
+  auto settings = std::make_shared<db::Session>();
+  settings->db_host = session.db_host;
+  settings->db_user = session.db_user;
+  settings->db_password = session.db_password;
+  settings->db_name = session.db_name;
+  settings->brace_settings = session.brace_settings;
+  return settings;
+}
+
 WindowSettings window_settings(const ProgramState& state) {
   const Form1Model& form = state.form1;
   WindowSettings settings;
@@ -110,12 +120,8 @@ PreviewWrite write_preview(Preview& preview, const db::Session& session, WindowJ
   const auto started = std::chrono::steady_clock::now();
   // The journal's gate goes into a session of the write's own, so that the
   // main window's session stays as it is meanwhile.
-  db::Session writer;
-  writer.db_host = session.db_host;
-  writer.db_user = session.db_user;
-  writer.db_password = session.db_password;
-  writer.db_name = session.db_name;
-  std::string unreachable;
+  const std::shared_ptr<db::Session> own = connection_settings(session);
+  db::Session& writer = *own;
   const loot::AtomicResult result =
       journal.write_all_or_nothing(writer, journal_settings(preview), [&]() -> loot::AtomicResult {
         std::unique_ptr<db::Connection> connection;

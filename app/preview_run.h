@@ -34,6 +34,10 @@ struct WindowSettings {
 };
 WindowSettings window_settings(const ProgramState& state);
 
+// A session holding only the connection settings of `session`: for work on
+// another thread, which must not touch the window's session.
+std::shared_ptr<db::Session> connection_settings(const db::Session& session);
+
 // What the Preview shows.
 struct Preview {
   WindowSettings settings;

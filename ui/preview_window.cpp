@@ -137,11 +137,7 @@ void PreviewWindow::plan() {
     ui_.message_box("The seed must be a whole number from 0 to 18446744073709551615.");
     return;
   }
-  auto session = std::make_shared<db::Session>();
-  session->db_host = state_.db_host;
-  session->db_user = state_.db_user;
-  session->db_password = state_.db_password;
-  session->db_name = state_.db_name;
+  auto session = app::connection_settings(state_);
   auto settings = std::make_shared<app::WindowSettings>(app::window_settings(state_));
   start(Work::planning, [this, session, settings, seed] {
     planned_ = app::make_preview(*session, *settings, *seed, [this](app::PreviewStep step) {
@@ -236,11 +232,7 @@ void PreviewWindow::write_now() {
     return;
   // The write takes the ids under its lock: it works on a copy, shown once written.
   auto writing = std::make_shared<app::Preview>(*preview_);
-  auto session = std::make_shared<db::Session>();
-  session->db_host = state_.db_host;
-  session->db_user = state_.db_user;
-  session->db_password = state_.db_password;
-  session->db_name = state_.db_name;
+  auto session = app::connection_settings(state_);
   hold_main_window(true);
   start(Work::writing, [this, writing, session] {
     step_ = 4;
