@@ -238,6 +238,9 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
   generate->add_option("--sql", run.sql, "with --dry-run: the plan as a script for mariadb")
       ->needs(dry_run);
   generate->add_option("--report", run.report, "a report of the drops, FILE.csv or FILE.json");
+  generate->add_flag("--isolate-shared", run.isolate_shared,
+                     "copy each loottable that NPCs outside the range share, for the range's "
+                     "NPCs alone (not the window's way)");
   generate->footer(
       "\nExamples:\n"
       "  vandril_loot_cli generate --levels 01-10\n"
@@ -246,6 +249,7 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
       "  vandril_loot_cli generate --levels 51-60 --rules \"reqlevel<=55\"\n"
       "  vandril_loot_cli generate --levels 01-10 --seed 7 --dry-run --sql plan.sql\n"
       "  vandril_loot_cli generate --levels 01-10 --seed 7 --atomic --report drops.csv\n"
+      "  vandril_loot_cli generate --levels 11-20 --atomic --isolate-shared\n"
       "  cut -f1 ids.txt | vandril_loot_cli generate --levels 61-99 --list -");
 
   auto* stats = app.add_subcommand("stats", "the custom drop counts per category and level range");
@@ -368,6 +372,10 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
       check_number("--chance", run.chance, false);
       check_number("--probability", run.probability, false);
       check_number("--items", run.items, true);
+      if (run.isolate_shared && window_way_chosen(run))
+        throw UsageError{
+            "--isolate-shared writes with the atomic writer or plans with --dry-run; the "
+            "window's way writes the window's statements only"};
     }
     parsed.invocation = run;
   } catch (const CLI::ParseError& error) {
@@ -386,5 +394,7 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
   }
   return parsed;
 }
+
+bool window_way_chosen(const Invocation& run) { return !run.dry_run && !run.atomic; }
 
 }  // namespace vl::cli

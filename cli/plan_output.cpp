@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "cli/output.h"
+#include "loot/shared_copies.h"
 
 namespace vl::cli {
 namespace {
@@ -65,6 +66,22 @@ std::string spread(const loot::Plan& plan, const loot::PlanDropRates& rates,
                      100 * highest);
 }
 
+// The original of the drop's loottable when it is a copy; empty when not.
+std::string copied_from_cell(const loot::PlannedDrop& drop) {
+  return drop.loottable_copied_from ? std::to_string(drop.loottable_copied_from) : "";
+}
+
+// The copies' line and the first kSharedExamples of them.
+void print_copies(std::ostream& out, const loot::Plan& plan) {
+  out << loot::copies_summary(plan) << "\n";
+  for (std::size_t i = 0; i < plan.copies.size() && i < loot::kSharedExamples; ++i) {
+    const loot::LoottableCopy& copy = plan.copies[i];
+    out << "  loottable " << copy.original_id << " -> " << copy.copy_id << ": "
+        << copy.moved_npcs.size() << " NPCs moved\n";
+  }
+  if (plan.copies.size() > loot::kSharedExamples) out << "  ...\n";
+}
+
 }  // namespace
 
 void print_drop_rates(std::ostream& out, const loot::Plan& plan, const loot::PlanDropRates& rates) {
@@ -85,7 +102,9 @@ void print_plan(std::ostream& out, const loot::Plan& plan, const loot::PlanDetai
   for (const loot::PlannedDrop& drop : plan.drops) {
     const loot::NpcFacts& npc = facts_of(details, drop.npc_id);
     out << "NPC " << drop.npc_id << " " << terminal_text(npc.name) << " (level " << npc.level
-        << "), loottable " << drop.loottable_id << ": lootdrop " << drop.lootdrop_id << "\n";
+        << "), loottable " << drop.loottable_id;
+    if (drop.loottable_copied_from) out << " (a copy of " << drop.loottable_copied_from << ")";
+    out << ": lootdrop " << drop.lootdrop_id << "\n";
     for (const std::int32_t item : drop.item_ids) {
       out << "  item " << item << " " << terminal_text(item_name(details, item)) << "\n";
     }
@@ -95,7 +114,9 @@ void print_plan(std::ostream& out, const loot::Plan& plan, const loot::PlanDetai
       << "\nChosen NPCs: " << plan.drops.size() << "\nDrops: " << plan.drops.size()
       << "\nEntries: " << plan.entries() << "\n";
   out << missing_items_line(plan, details);
-  out << "Shared loottables: " << details.shared.size() << "\n";
+  if (plan.isolate_shared) print_copies(out, plan);
+  if (!plan.isolate_shared || !details.shared.empty())
+    out << "Shared loottables: " << details.shared.size() << "\n";
   for (const loot::SharedLoottable& table : details.shared) {
     out << "  loottable " << table.loottable_id << " is used by " << table.outside_npcs
         << " NPC(s) outside " << plan.level_low << "-" << plan.level_high
@@ -115,7 +136,7 @@ void write_report(std::ostream& out, ReportFormat format, const loot::Plan& plan
                   std::uint64_t seed, const std::string& time) {
   if (format == ReportFormat::csv) {
     out << "time,seed,npc_id,npc_name,npc_level,loottable_id,lootdrop_id,lootdrop_name,item_ids,"
-           "item_names,p_any_before,p_any_after,p_new_drop\r\n";
+           "item_names,p_any_before,p_any_after,p_new_drop,loottable_copied_from\r\n";
     for (const loot::PlannedDrop& drop : plan.drops) {
       const loot::NpcFacts& npc = facts_of(details, drop.npc_id);
       std::string ids, names;
@@ -128,8 +149,8 @@ void write_report(std::ostream& out, ReportFormat format, const loot::Plan& plan
           << npc.level << "," << drop.loottable_id << "," << drop.lootdrop_id << ","
           << csv_text(plan.drop_name) << "," << ids << "," << csv_text(names);
       const loot::DropRateChange& change = change_of(rates, drop.npc_id);
-      out << fmt::format(",{},{},{}\r\n", change.p_any_before, change.p_any_after,
-                         change.p_new_drop);
+      out << fmt::format(",{},{},{},{}\r\n", change.p_any_before, change.p_any_after,
+                         change.p_new_drop, copied_from_cell(drop));
     }
     return;
   }
@@ -155,6 +176,8 @@ void write_report(std::ostream& out, ReportFormat format, const loot::Plan& plan
     record["p_any_before"] = change.p_any_before;
     record["p_any_after"] = change.p_any_after;
     record["p_new_drop"] = change.p_new_drop;
+    record["loottable_copied_from"] = nullptr;
+    if (drop.loottable_copied_from) record["loottable_copied_from"] = drop.loottable_copied_from;
     out << (first ? "\n" : ",\n") << json_text(record);
     first = false;
   }
