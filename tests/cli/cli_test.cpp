@@ -678,12 +678,13 @@ TEST(Simulate, DryRunReportCarriesTheDropRates) {
             g9(drop["p_any_before"]) + " " + g9(drop["p_any_after"]) + " " + g9(drop["p_new_drop"]);
     } else {
       const auto rows = csv_rows(std::regex_replace(read_file(file), std::regex("\r"), ""));
-      EXPECT_EQ(Texts(rows.at(0).end() - 3, rows.at(0).end()),
-                Texts({"p_any_before", "p_any_after", "p_new_drop"}));
+      EXPECT_EQ(Texts(rows.at(0).end() - 4, rows.at(0).end()),
+                Texts({"p_any_before", "p_any_after", "p_new_drop", "loottable_copied_from"}));
       for (std::size_t r = 1; r < rows.size(); ++r) {
         const Texts& row = rows[r];
-        rates[row[2]] = g9(std::stod(row[row.size() - 3])) + " " +
-                        g9(std::stod(row[row.size() - 2])) + " " + g9(std::stod(row.back()));
+        rates[row[2]] = g9(std::stod(row[row.size() - 4])) + " " +
+                        g9(std::stod(row[row.size() - 3])) + " " +
+                        g9(std::stod(row[row.size() - 2]));
       }
     }
     EXPECT_EQ(rates, expected) << file;
@@ -857,10 +858,11 @@ TEST(CommandLineFiles, ReportCellsAreNeverFormulas) {
   const CliResult result = run_cli({kGen, kLevels, "11-20", "--category", "Weapon", kAll, "101",
                                     kItems, "2", "--seed", "3", "--dry-run", "--report", report});
   ASSERT_EQ(result.exit_code, 0) << result.err;
-  EXPECT_EQ(std::regex_replace(read_file(report), std::regex("\n[0-9TZ:-]+,"), "\n{time},"),
-            "time,seed,npc_id,npc_name,npc_level,loottable_id,lootdrop_id,lootdrop_name,item_ids,"
-            "item_names,p_any_before,p_any_after,p_new_drop\r\n{time},3,1,'-2+3,12,7,1,"
-            "lvl_11-20_CUSTOM_weapon,1002;1001,\"\"\"a;b\"\"\"\"\"\";=x\",0,0,0\r\n");
+  EXPECT_EQ(
+      std::regex_replace(read_file(report), std::regex("\n[0-9TZ:-]+,"), "\n{time},"),
+      "time,seed,npc_id,npc_name,npc_level,loottable_id,lootdrop_id,lootdrop_name,item_ids,"
+      "item_names,p_any_before,p_any_after,p_new_drop,loottable_copied_from\r\n{time},3,1,'-2+3,"
+      "12,7,1,lvl_11-20_CUSTOM_weapon,1002;1001,\"\"\"a;b\"\"\"\"\"\";=x\",0,0,0,\r\n");
 }
 
 // A report that cannot be put in place after COMMIT: the run stays written and
@@ -1253,10 +1255,11 @@ TEST(InterruptedRuns, DropsOfAStoppedDeleteAreSurelyGone) {
   EXPECT_EQ(undo.err, kTaken + "2 conflicts; nothing was changed (--force skips them).\n");
 }
 
-// --isolate-shared on a world whose loottables are shared inside the range only, across its border and by NPCs
-// of several ranges, in each layout: what the range's NPCs reach is what they reach without the option, nothing
-// new reaches an NPC outside, the copies hold their originals' entries plus the new link, the originals and the
-// NPCs outside stay as they were; the dry run's script writes the same tables, and undo puts them all back.
+// --isolate-shared on a world whose loottables are shared inside the range only, across its border
+// and by NPCs of several ranges, in each layout: what the range's NPCs reach is what they reach
+// without the option, nothing new reaches an NPC outside, the copies hold their originals' entries
+// plus the new link, the originals and the NPCs outside stay as they were; the dry run's script
+// writes the same tables, and undo puts them all back.
 struct IsolateRow {
   const char* name;
   Texts layout;       // statements after the world is made
@@ -1265,21 +1268,27 @@ struct IsolateRow {
 
 const std::string kReachedByRange =
     "SELECT GROUP_CONCAT(n.id,':',e.lootdrop_id ORDER BY n.id,e.lootdrop_id) FROM npc_types n JOIN "
-    "loottable_entries e ON e.loottable_id=n.loottable_id JOIN lootdrop d ON d.id=e.lootdrop_id AND d.name "
+    "loottable_entries e ON e.loottable_id=n.loottable_id JOIN lootdrop d ON d.id=e.lootdrop_id "
+    "AND d.name "
     "LIKE 'lvl%' WHERE n.level ";
-// The entries of loottables named `names`, by name without the range's mark, the new links left out.
+// The entries of loottables named `names`, by name without the range's mark, the new links left
+// out.
 std::string old_entries(const std::string& names) {
   return fixture_value(
-      "SELECT GROUP_CONCAT(REPLACE(t.name,' [lvl_01-10]',''),':',e.lootdrop_id,':',e.multiplier,':',e.probability,"
-      "':',e.droplimit,':',e.mindrop ORDER BY t.name,e.lootdrop_id) FROM loottable t JOIN loottable_entries e ON e.loottable_id=t.id "
-      "WHERE e.lootdrop_id<14 AND t.name IN (" + names + ")");
+      "SELECT GROUP_CONCAT(REPLACE(t.name,' "
+      "[lvl_01-10]',''),':',e.lootdrop_id,':',e.multiplier,':',e.probability,"
+      "':',e.droplimit,':',e.mindrop ORDER BY t.name,e.lootdrop_id) FROM loottable t JOIN "
+      "loottable_entries e ON e.loottable_id=t.id "
+      "WHERE e.lootdrop_id<14 AND t.name IN (" +
+      names + ")");
 }
-// CHECKSUM TABLE of the loottables there were, the entries of those that are shared or outside (1 gets
-// the new link itself), and the NPCs outside the range.
+// CHECKSUM TABLE of the loottables there were, the entries of those that are shared or outside (1
+// gets the new link itself), and the NPCs outside the range.
 std::string untouched_sums() {
   std::string sums;
-  for (const char* copy : {"loottable WHERE id<=4", "loottable_entries WHERE loottable_id IN (2,3,4)",
-                           "npc_types WHERE level>10"}) {
+  for (const char* copy :
+       {"loottable WHERE id<=4", "loottable_entries WHERE loottable_id IN (2,3,4)",
+        "npc_types WHERE level>10"}) {
     fixture_sql("DROP TABLE IF EXISTS kept");
     fixture_sql(std::string("CREATE TABLE kept AS SELECT * FROM ") + copy);
     sums += fixture_rows("CHECKSUM TABLE kept").at(0).at(1) + ";";
@@ -1298,13 +1307,16 @@ TEST_P(IsolateShared, TheRangeAloneGetsTheDrops) {
     reset_world();
     for (const std::string& sql : kSharedWorld) fixture_sql(sql);
     for (std::string rest : row.layout)  // one statement a line
-      for (std::size_t end = 0; !rest.empty(); rest.erase(0, end == std::string::npos ? end : end + 2))
+      for (std::size_t end = 0; !rest.empty();
+           rest.erase(0, end == std::string::npos ? end : end + 2))
         fixture_sql(rest.substr(0, end = rest.find(";\n")));
   };
   make_world();
   // Without the option the border's and the other ranges' NPCs get the drops too.
-  ASSERT_EQ(run_cli({"--no-journal", kGen, kLevels, "01-10", kAll, "101", kItems, "1", "--seed", "3", "--atomic"})
-                .exit_code, 0);
+  ASSERT_EQ(run_cli({"--no-journal", kGen, kLevels, "01-10", kAll, "101", kItems, "1", "--seed",
+                     "3", "--atomic"})
+                .exit_code,
+            0);
   EXPECT_EQ(fixture_value(kReachedByRange + ">10"), "4:15,6:16,7:16");
   const std::string without = fixture_value(kReachedByRange + "<=10");
   ASSERT_EQ(without, "1:14,2:14,3:15,5:16,8:16");
@@ -1312,15 +1324,24 @@ TEST_P(IsolateShared, TheRangeAloneGetsTheDrops) {
   make_world();
   const std::string before = world_checksums(), untouched = untouched_sums();
   const std::string script = ::testing::TempDir() + "isolate.sql";
-  ASSERT_EQ(run_cli(kIsolate + Args{"--dry-run", "--sql", script}).exit_code, 0);
+  const std::string report = VL_JOURNAL_DIR "/isolate.json";
+  ASSERT_EQ(run_cli(kIsolate + Args{"--dry-run", "--sql", script, "--report", report}).exit_code,
+            0);
   EXPECT_EQ(world_checksums(), before);
+  std::string copied_from;
+  for (const auto& drop : nlohmann::json::parse(read_file(report)))
+    copied_from += drop["npc_id"].dump() + ":" + drop["loottable_copied_from"].dump() + " ";
+  EXPECT_EQ(copied_from, "1:null 3:2 5:3 ");
   ASSERT_EQ(run_cli(journaled(journal, kIsolate + Args{"--atomic"})).exit_code, 0);
   EXPECT_EQ(fixture_value(kReachedByRange + ">10"), "NULL");
   EXPECT_EQ(fixture_value(kReachedByRange + "<=10"), without);
   EXPECT_EQ(old_entries("'lt2','lt3'"), "lt2:11:1:90:1:0,lt3:12:2:50:1:0,lt3:13:1:25:0:1");
   EXPECT_EQ(old_entries("'lt2 [lvl_01-10]','lt3 [lvl_01-10]'"), old_entries("'lt2','lt3'"));
-  EXPECT_EQ(fixture_value("SELECT GROUP_CONCAT(loottable_id,':',lootdrop_id ORDER BY 1) FROM loottable_entries "
-                          "WHERE lootdrop_id>=14"), "1:14,5:15,6:16");
+  EXPECT_EQ(
+      fixture_value(
+          "SELECT GROUP_CONCAT(loottable_id,':',lootdrop_id ORDER BY 1) FROM loottable_entries "
+          "WHERE lootdrop_id>=14"),
+      "1:14,5:15,6:16");
   EXPECT_EQ(fixture_value(row.named), "5:lt2 [lvl_01-10]:20:1,6:lt3 [lvl_01-10]:30:1");
   EXPECT_EQ(untouched_sums(), untouched);
   const std::string written = world_checksums();
@@ -1328,9 +1349,20 @@ TEST_P(IsolateShared, TheRangeAloneGetsTheDrops) {
   const DbSettings& db = db_settings();
   make_world();
   EXPECT_EQ(std::get<0>(run_shell("mariadb --no-defaults -h " + db.host + " -u " + db.user + " -p" +
-                                  db.password + " " + db.name + " < " + script)), 0);
+                                  db.password + " " + db.name + " < " + script)),
+            0);
   EXPECT_EQ(world_checksums(), written);
   EXPECT_EQ(run_cli(journaled(journal, {"undo", "1", "--yes"})).exit_code, 0);
+  // The script stops before any row once another loottable was written.
+  fixture_sql("INSERT INTO loottable (id) VALUES (50)");
+  const std::string added = world_checksums();
+  EXPECT_NE(std::get<2>(run_shell("mariadb --no-defaults -h " + db.host + " -u " + db.user + " -p" +
+                                  db.password + " " + db.name + " < " + script))
+                .find("The highest loottable id is no longer 4: the loottable copies were planned "
+                      "on another state of the world. Nothing was written."),
+            std::string::npos);
+  EXPECT_EQ(world_checksums(), added);
+  fixture_sql("DELETE FROM loottable WHERE id=50");
   EXPECT_EQ(world_checksums(), before);
 }
 
