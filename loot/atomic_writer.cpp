@@ -162,6 +162,7 @@ std::vector<std::string> atomic_layout_problems(
     bool with_copies) {
   std::vector<std::string> problems;
   std::vector<std::string> names;
+  names.reserve(kWrittenTables.size() + 2);
   for (const db::LootTable* table : kWrittenTables) names.emplace_back(table->name);
   // Copies are written whole, in whatever layout: only their engines matter.
   if (with_copies) names.insert(names.end(), {"loottable", "npc_types"});

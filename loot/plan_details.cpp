@@ -31,10 +31,11 @@ void for_each_row_of(db::Connection& connection, const std::set<std::int64_t>& i
   while (next != ids.end()) {
     std::string list;
     for (std::size_t n = 0; n < kIdsPerLookup && next != ids.end(); ++n, ++next) {
-      list += (list.empty() ? "" : ",") + std::to_string(*next);
+      if (!list.empty()) list += ',';
+      list += std::to_string(*next);
     }
     db::Recordset rows;
-    rows.open(head + "(" + list + ")" + tail, connection);
+    rows.open(std::string(head).append("(").append(list).append(")").append(tail), connection);
     for (; !rows.eof(); rows.move_next()) row(rows);
   }
 }

@@ -161,15 +161,18 @@ void for_each_copy_statement(const Plan& plan, const CopiedRows& rows, std::size
     ids.clear();
     moved.clear();
   };
+  // The statement's own words beside its cases and ids.
+  constexpr std::size_t kUpdateWords = 80;
   for (const LoottableCopy& copy : plan.copies) {
     for (const std::int64_t npc : copy.moved_npcs) {
-      const std::string when =
-          " WHEN " + std::to_string(npc) + " THEN " + std::to_string(copy.copy_id);
-      const std::string id = (ids.empty() ? "" : ",") + std::to_string(npc);
-      if (!ids.empty() && cases.size() + ids.size() + when.size() + id.size() + 80 > max_bytes)
+      const std::string id = std::to_string(npc);
+      const std::string when = " WHEN " + id + " THEN " + std::to_string(copy.copy_id);
+      if (!ids.empty() &&
+          cases.size() + ids.size() + when.size() + id.size() + kUpdateWords > max_bytes)
         flush();
       cases += when;
-      ids += (ids.empty() ? "" : ",") + std::to_string(npc);
+      if (!ids.empty()) ids += ',';
+      ids += id;
       if (with_rows) moved.emplace_back(db::NpcLoottableRow{npc, copy.copy_id, copy.original_id});
     }
   }
