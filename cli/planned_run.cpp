@@ -80,21 +80,20 @@ std::variant<loot::Plan, int> make_plan(loot::FixedInputs& inputs, db::Connectio
 
 std::string settings_comment(const loot::FixedInputs& inputs, const Invocation& run,
                              const loot::Plan& plan, std::uint64_t seed) {
-  return fmt::format(
-             "vandril_loot_cli generate, planned {}\nlevels {}-{}, drops named {}, {}, npc percent "
-             "{}, "
-             "chance {}, probability {}, items {}\nseed {}\nhighest lootdrop id when planned: {}",
-             utc_now(), plan.level_low, plan.level_high, plan.drop_name,
-             run.list
-                 ? fmt::format("custom list of {} items", loot::custom_list_length(inputs.slots))
-                 : "rules \"" + run.rules.value_or("") + "\"",
-             run.npc_percent, run.chance, run.probability, run.items, seed,
-             plan.highest_lootdrop_id.empty() ? "none" : plan.highest_lootdrop_id) +
-         (plan.isolate_shared ? "\nshared loottables copied for the range; highest loottable id "
-                                "when planned: " +
-                                    (plan.highest_loottable_id.empty() ? std::string("none")
-                                                                       : plan.highest_loottable_id)
-                              : std::string());
+  const auto or_none = [](const std::string& id) { return id.empty() ? std::string("none") : id; };
+  std::string comment = fmt::format(
+      "vandril_loot_cli generate, planned {}\nlevels {}-{}, drops named {}, {}, npc percent {}, "
+      "chance {}, probability {}, items {}\nseed {}\nhighest lootdrop id when planned: {}",
+      utc_now(), plan.level_low, plan.level_high, plan.drop_name,
+      run.list ? fmt::format("custom list of {} items", loot::custom_list_length(inputs.slots))
+               : "rules \"" + run.rules.value_or("") + "\"",
+      run.npc_percent, run.chance, run.probability, run.items, seed,
+      or_none(plan.highest_lootdrop_id));
+  if (plan.isolate_shared) {
+    comment += "\nshared loottables copied for the range; highest loottable id when planned: " +
+               or_none(plan.highest_loottable_id);
+  }
+  return comment;
 }
 
 // The plan's drop rates for its report, read before anything is written; none
