@@ -106,9 +106,13 @@ std::vector<std::int64_t> RunRecorder::write_told(std::int64_t run,
                                                   const std::vector<std::int64_t>& confirmed,
                                                   const std::vector<std::int64_t>& forget) {
   std::vector<const db::LootRow*> rows;
+  std::vector<std::size_t> statement_of;
   for (std::size_t i = first; i < end; ++i)
     for (const db::LootRow& row : told[i].rows)
-      if (kept(row)) rows.push_back(&row);
+      if (kept(row)) {
+        rows.push_back(&row);
+        statement_of.push_back(i);
+      }
   const void* shape = nullptr;  // the table, or a copied row's probed columns
   std::string columns;
   const auto fill = [&](std::size_t i, StoredRow& stored) {
@@ -117,6 +121,7 @@ std::vector<std::int64_t> RunRecorder::write_told(std::int64_t run,
     const auto* copied = std::get_if<db::CopiedRow>(&row);
     const void* of_shape = copied ? static_cast<const void*>(copied->columns.get()) : &of_row;
     stored.kind = kind_of(row);
+    stored.group = statement_of[i];
     if (const auto* removed = std::get_if<db::RemovedLootdrops>(&row)) {
       stored.columns = removed->column;
       shape = nullptr;
