@@ -9,6 +9,7 @@
 #include <limits>
 #include <sstream>
 
+#include "cli/connection_settings.h"
 #include "cli/exit_codes.h"
 #include "core/numeric_text.h"
 #include "loot/catalog.h"
@@ -165,7 +166,7 @@ std::optional<int> find_level_range(const std::string& entry) {
 std::optional<std::string> unknown_command(int argc, const char* const* argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
-    if (arg == "--config" || arg == "--journal") {
+    if (arg == "--config" || arg == "--journal" || arg == "--port" || arg == "--ssl-ca") {
       ++i;
     } else if (!arg.starts_with("-")) {
       for (std::string_view command : kCommands) {
@@ -209,14 +210,21 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
                  "journal of the write commands (default: $VANDRIL_LOOT_JOURNAL, then "
                  "${XDG_DATA_HOME:-~/.local/share}/vandril_loot/journal.sqlite3)")
       ->excludes(app.add_flag("--no-journal", run.no_journal, "write without a journal (no undo)"));
+  std::string port;
+  app.add_option("--port", port,
+                 "TCP port of the server, 1 to 65535 (default: db.ini's port=, else 3306)");
+  app.add_option("--ssl-ca", run.ssl_ca,
+                 "CA file the server's certificate is checked against; TLS required (default: "
+                 "db.ini's ssl_ca=)");
   bool quiet = false, verbose = false;
   app.add_flag("--quiet", quiet, "print only errors and the result")
       ->excludes(app.add_flag("--verbose", verbose,
                               "write every statement sent, with its duration, to stderr"));
-  app.footer(std::string("\nExamples:\n"
-                         "  vandril_loot_cli generate --levels 11-20 --category weapon --items 3\n"
-                         "  vandril_loot_cli --config /srv/world/db.ini stats --format csv\n"
-                         "  vandril_loot_cli simulate --levels 01-10\n\n") +
+  app.footer(std::string("\n") + kDbIniHelp +
+             "\nExamples:\n"
+             "  vandril_loot_cli generate --levels 11-20 --category weapon --items 3\n"
+             "  vandril_loot_cli --config /srv/world/db.ini stats --format csv\n"
+             "  vandril_loot_cli simulate --levels 01-10\n\n" +
              kExitCodeTable);
 
   const std::string ranges_help = "level range: " + level_entries();
@@ -361,6 +369,8 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
       if (!kills.empty()) run.kills = whole_in("--kills", kills, 1, 10'000'000, "1 to 10000000");
     }
     if (!seed.empty()) run.seed = seed_of(seed);
+    if (!port.empty())
+      run.port = static_cast<int>(whole_in("--port", port, 1, 65535, "1 to 65535"));
     if (!levels.empty()) run.level_index = level_index(levels);
     run.category_index = category_index(category);
     run.format = format_of(format);
