@@ -135,7 +135,7 @@ int generate(db::Session& session, TerminalUi& ui, loot::FixedInputs& inputs, co
     if (auto declined = confirm_generate(session, inputs, seed)) return *declined;
   if (!run.dry_run)
     if (auto refused = begin_journal(session, inputs, journal, run, seed)) return *refused;
-  if (run.dry_run || run.atomic) return run_planned(session, inputs, ui, run, seed);
+  if (!window_way_chosen(run)) return run_planned(session, inputs, ui, run, seed);
   std::unique_ptr<WindowRunReport> report;
   if (run.report) {
     auto prepared = prepare_window_report(session, inputs, run, seed);

@@ -248,6 +248,9 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
   generate->add_option("--plan", run.plan, "with --dry-run: the plan as FILE.json, for apply")
       ->needs(dry_run);
   generate->add_option("--report", run.report, "a report of the drops, FILE.csv or FILE.json");
+  generate->add_flag("--isolate-shared", run.isolate_shared,
+                     "copy each loottable that NPCs outside the range share, for the range's "
+                     "NPCs alone (not the window's way)");
   generate->footer(
       "\nWrites all or nothing unless --window-way. On a terminal it first shows the plan's\n"
       "summary and asks \"Write N drops with M entries? [y/N]\"; --yes asks nothing.\n"
@@ -260,6 +263,7 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
       "  vandril_loot_cli generate --levels 01-10 --seed 7 --dry-run --sql plan.sql\n"
       "  vandril_loot_cli generate --levels 01-10 --seed 7 --dry-run --plan plan.json\n"
       "  vandril_loot_cli generate --levels 01-10 --seed 7 --yes --report drops.csv\n"
+      "  vandril_loot_cli generate --levels 11-20 --yes --isolate-shared\n"
       "  cut -f1 ids.txt | vandril_loot_cli generate --levels 61-99 --list - --yes");
 
   auto* stats = app.add_subcommand("stats", "the custom drop counts per category and level range");
@@ -410,6 +414,12 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
       check_number("--chance", run.chance, false);
       check_number("--probability", run.probability, false);
       check_number("--items", run.items, true);
+      if (run.isolate_shared && run.plan)
+        throw UsageError{"--plan does not hold the loottable copies of --isolate-shared yet"};
+      if (run.isolate_shared && window_way_chosen(run))
+        throw UsageError{
+            "--isolate-shared writes with the atomic writer or plans with --dry-run; the "
+            "window's way writes the window's statements only"};
     }
     parsed.invocation = run;
   } catch (const CLI::ParseError& error) {
@@ -428,5 +438,7 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
   }
   return parsed;
 }
+
+bool window_way_chosen(const Invocation& run) { return !run.dry_run && !run.atomic; }
 
 }  // namespace vl::cli

@@ -49,6 +49,8 @@ struct Invocation {
   // (.csv or .json). delete and repair: --dry-run tells what they would do.
   std::optional<std::uint64_t> seed;
   bool dry_run = false, atomic = false, window_way = false;
+  // generate: give the range its own copies of the loottables NPCs outside it share.
+  bool isolate_shared = false;
   std::optional<std::string> sql, report;
   // generate --dry-run: the plan file to write; apply: the plan file to write from.
   std::optional<std::string> plan;
@@ -73,6 +75,9 @@ struct ParsedArguments {
 };
 
 ParsedArguments parse_arguments(int argc, const char* const* argv);
+
+// generate writes the window's way: the window's connections and statements, no plan.
+bool window_way_chosen(const Invocation& run);
 
 // A category by the window's caption or the drop-name word, case-insensitive.
 std::optional<int> find_category(const std::string& name);

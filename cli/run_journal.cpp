@@ -87,7 +87,8 @@ journal::GenerationSettings generation_settings(const loot::FixedInputs& inputs,
           .probability = run.probability,
           .items = run.items,
           .seed = seed,
-          .atomic = run.atomic};
+          .atomic = run.atomic,
+          .isolate_shared = run.isolate_shared};
 }
 
 void RunJournal::end(int exit_code, bool all_or_nothing, bool server_lost) {
