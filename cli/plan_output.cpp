@@ -12,17 +12,6 @@
 namespace vl::cli {
 namespace {
 
-const loot::NpcFacts& facts_of(const loot::PlanDetails& details, std::int64_t npc_id) {
-  static const loot::NpcFacts kUnknown;
-  const auto found = details.npcs.find(npc_id);
-  return found == details.npcs.end() ? kUnknown : found->second;
-}
-
-std::string item_name(const loot::PlanDetails& details, std::int32_t id) {
-  const auto found = details.items.find(id);
-  return found == details.items.end() ? std::string() : found->second;
-}
-
 // A name in a list joined with ';': quoted when it holds ';' or a quote.
 std::string listed_name(const std::string& name) {
   return name.find_first_of(";\"") == std::string::npos ? name : double_quoted(name);
@@ -30,14 +19,8 @@ std::string listed_name(const std::string& name) {
 
 // "Items that do not exist in items: 0 in 14 drops, 123456 in 2 drops", or "" when all exist.
 std::string missing_items_line(const loot::Plan& plan, const loot::PlanDetails& details) {
-  std::map<std::int32_t, std::size_t> drops_of_item;
-  for (const loot::PlannedDrop& drop : plan.drops) {
-    for (const std::int32_t item : drop.item_ids) {
-      if (!details.items.contains(item)) ++drops_of_item[item];
-    }
-  }
   std::string line;
-  for (const auto& [item, drops] : drops_of_item) {
+  for (const auto& [item, drops] : missing_items(plan, details)) {
     line += (line.empty() ? "Items that do not exist in items: " : ", ") + std::to_string(item) +
             " in " + std::to_string(drops) + (drops == 1 ? " drop" : " drops");
   }
@@ -51,21 +34,50 @@ const loot::DropRateChange& change_of(const loot::PlanDropRates& rates, std::int
 }
 
 // "mean 20.48 %, lowest 0.00 %, highest 40.96 %" of one figure over the drops' NPCs.
-std::string spread(const loot::Plan& plan, const loot::PlanDropRates& rates,
-                   double loot::DropRateChange::*figure) {
-  double sum = 0, lowest = 1, highest = 0;
-  for (const loot::PlannedDrop& drop : plan.drops) {
-    const double value = change_of(rates, drop.npc_id).*figure;
-    sum += value;
-    lowest = std::min(lowest, value);
-    highest = std::max(highest, value);
-  }
-  return fmt::format("mean {:.2f} %, lowest {:.2f} %, highest {:.2f} %",
-                     100 * sum / static_cast<double>(plan.drops.size()), 100 * lowest,
-                     100 * highest);
+std::string spread_text(const loot::Plan& plan, const loot::PlanDropRates& rates,
+                        double loot::DropRateChange::*figure) {
+  const RateSpread values = spread(plan, rates, figure);
+  return fmt::format("mean {:.2f} %, lowest {:.2f} %, highest {:.2f} %", 100 * values.mean,
+                     100 * values.lowest, 100 * values.highest);
 }
 
 }  // namespace
+
+const loot::NpcFacts& facts_of(const loot::PlanDetails& details, std::int64_t npc_id) {
+  static const loot::NpcFacts kUnknown;
+  const auto found = details.npcs.find(npc_id);
+  return found == details.npcs.end() ? kUnknown : found->second;
+}
+
+std::string item_name(const loot::PlanDetails& details, std::int32_t id) {
+  const auto found = details.items.find(id);
+  return found == details.items.end() ? std::string() : found->second;
+}
+
+std::map<std::int32_t, std::size_t> missing_items(const loot::Plan& plan,
+                                                  const loot::PlanDetails& details) {
+  std::map<std::int32_t, std::size_t> drops_of_item;
+  for (const loot::PlannedDrop& drop : plan.drops) {
+    for (const std::int32_t item : drop.item_ids) {
+      if (!details.items.contains(item)) ++drops_of_item[item];
+    }
+  }
+  return drops_of_item;
+}
+
+RateSpread spread(const loot::Plan& plan, const loot::PlanDropRates& rates,
+                  double loot::DropRateChange::*figure) {
+  RateSpread values;
+  double sum = 0;
+  for (const loot::PlannedDrop& drop : plan.drops) {
+    const double value = change_of(rates, drop.npc_id).*figure;
+    sum += value;
+    values.lowest = std::min(values.lowest, value);
+    values.highest = std::max(values.highest, value);
+  }
+  values.mean = sum / static_cast<double>(plan.drops.size());
+  return values;
+}
 
 void print_drop_rates(std::ostream& out, const loot::Plan& plan, const loot::PlanDropRates& rates) {
   if (plan.drops.empty()) {
@@ -74,9 +86,9 @@ void print_drop_rates(std::ostream& out, const loot::Plan& plan, const loot::Pla
   }
   out << "Drop rates (chance per kill of at least one item, over the " << plan.drops.size()
       << " chosen NPCs, global loot multiplier 1):\n  before the run: "
-      << spread(plan, rates, &loot::DropRateChange::p_any_before)
-      << "\n  after the run: " << spread(plan, rates, &loot::DropRateChange::p_any_after)
-      << "\n  from the new drop: " << spread(plan, rates, &loot::DropRateChange::p_new_drop)
+      << spread_text(plan, rates, &loot::DropRateChange::p_any_before)
+      << "\n  after the run: " << spread_text(plan, rates, &loot::DropRateChange::p_any_after)
+      << "\n  from the new drop: " << spread_text(plan, rates, &loot::DropRateChange::p_new_drop)
       << "\n";
 }
 

@@ -3,6 +3,7 @@
 // as it goes, and the report file (CSV or JSON, one record per drop).
 
 #include <cstdint>
+#include <map>
 #include <ostream>
 #include <string>
 
@@ -12,6 +13,21 @@
 #include "loot/plan_drop_rates.h"
 
 namespace vl::cli {
+
+// The planned items that do not exist in items, each with the number of drops it is in.
+std::map<std::int32_t, std::size_t> missing_items(const loot::Plan& plan,
+                                                  const loot::PlanDetails& details);
+
+// One of the drop rates over the chosen NPCs, as fractions from 0 to 1.
+struct RateSpread {
+  double mean = 0, lowest = 1, highest = 0;
+};
+RateSpread spread(const loot::Plan& plan, const loot::PlanDropRates& rates,
+                  double loot::DropRateChange::*figure);
+
+// What an NPC or an item is called in the plan's details ("" when unknown).
+const loot::NpcFacts& facts_of(const loot::PlanDetails& details, std::int64_t npc_id);
+std::string item_name(const loot::PlanDetails& details, std::int32_t id);
 
 // The preview: each chosen NPC with its drop and items, the totals, the
 // planned items that do not exist in items (in one line), the loottables NPCs

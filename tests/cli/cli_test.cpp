@@ -148,12 +148,22 @@ const std::string kLeftOut = "Per kill, with the server's global loot multiplier
   "- level scaling at spawn: the NPC's level column is used\n";
 
 const Row kRows[] = {
-  {"generate_quiet_refuses_too_many_items", {"--quiet", kGen, kLevels, "01-10", kItems, "33"}, {kArmours, kNpcs}, 1,
-   kNothing, "At most 32 items fit in one drop (33 items per drop asked for).\nNothing was written.\n",
-   "SELECT COUNT(*) FROM lootdrop", "0", 1},
-  {"generate_clamps_items_to_100", {kGen, kLevels, "01-10", kItems, "150"}, {kArmours}, 1, kNothing,
-   "--items 150 is more than 100; 100 items per drop are used.\n" + kSeed +
-   "At most 32 items fit in one drop (100 items per drop asked for).\nNothing was written.\n", "", "", 1},
+  // Each number is checked against its range as the window's box takes it, before any connection.
+  {"items_above_32", {"--quiet", kGen, kLevels, "01-10", kItems, "33"}, {}, 64, "",
+   "vandril_loot_cli: --items \"33\" is not a number from 1 to 32 (a drop holds at most 32 items)\n"},
+  {"items_rounded_to_0", {kGen, kLevels, "01-10", kItems, "0.4"}, {}, 64, "",
+   "vandril_loot_cli: --items \"0.4\" is not a number from 1 to 32 (a drop holds at most 32 items)\n"},
+  {"npc_percent_above_101", {kGen, kLevels, "01-10", kAll, "102"}, {}, 64, "",
+   "vandril_loot_cli: --npc-percent \"102\" is not a number from 0 to 101 (101 chooses every NPC)\n"},
+  {"chance_above_100", {kGen, kLevels, "01-10", "--chance", "101"}, {}, 64, "",
+   "vandril_loot_cli: --chance \"101\" is not a number from 0 to 100\n"},
+  {"probability_below_0", {kGen, kLevels, "01-10", "--probability", "-0.5"}, {}, 64, "",
+   "vandril_loot_cli: --probability \"-0.5\" is not a number from 0 to 100\n"},
+  // Percentages rounded down (101.9 chooses every NPC), items per drop to the nearest, halves to even.
+  {"decimals_as_the_window_takes_them", {"--no-journal", kGen, kLevels, "01-10", kAll, "101.9", kItems, "1.5",
+   "--chance", "100.7", "--probability", "0.5"}, {kArmours, kNpcs}, 0, kTwoDrops + "4 seconds={s}\n", kSeed + kDone,
+   "SELECT CONCAT(MIN(chance),'/',(SELECT MAX(probability) FROM loottable_entries)) FROM lootdrop_entries", "100/0",
+   12},
   {"generate_without_candidates", {kGen, kLevels, "01-10", "--category", "WEAPON"}, {kArmours, kNpcs}, 1, kNothing, kSeed +
    "No items match the selected category and rules.\nNothing was written.\n", "", "", 1},
   {"generate_from_list_on_stdin", {kGen, kLevels, "01-10", "--list", "-", kItems, "1", "--category", "ales/drinks",
@@ -236,8 +246,13 @@ const Row kRows[] = {
    "are shown as U+FFFD in the JSON.\n", "", "", 13},
   // Bad input: a message naming the valid values, and no connection.
   {"unknown_command", {"frob"}, {}, 64, "",
-   "vandril_loot_cli: frob is no command; use one of generate, stats, delete, repair, test-rules, check, history, "
-   "show, undo, simulate, categories\n"},
+   "vandril_loot_cli: frob is no command; use one of generate, delete, repair, stats, test-rules, check, categories, "
+   "simulate, history, show, undo\n"},
+  {"command_never_abbreviated", {"--quiet", "gen", kLevels, "01-10"}, {}, 64, "", "vandril_loot_cli: gen is no "
+   "command (did you mean generate?); use one of generate, delete, repair, stats, test-rules, check, categories, "
+   "simulate, history, show, undo\n"},
+  {"unknown_option_near_one", {kGen, "--levl", "01-10"}, {}, 64, "",
+   "vandril_loot_cli: --levl is no option of generate (did you mean --levels?); see vandril_loot_cli help generate\n"},
   // The categories and ranges, from the window's own table: neither db.ini nor a server.
   {"categories", {"--config", "nowhere.ini", "categories"}, {}, 0,
    "category (--category)              drop-name word                     item types\n"
@@ -256,7 +271,7 @@ const Row kRows[] = {
    "level range (--levels)  levels\n01-10                   1 to 10\n11-20                   11 to 20\n"
    "21-30                   21 to 30\n31-40                   31 to 40\n41-50                   41 to 50\n"
    "51-60                   51 to 60\n61-99                   61 to 99\n65-99                   65 to 99\n", ""},
-  {"categories_json", {"categories", "--format", "json"}, {}, 0,
+  {"categories_json", {"--format", "json", "categories"}, {}, 0,
    R"j({"categories":[{"caption":"Armour","drop_name_word":"armour","itemtypes":[10]},{"caption":"Weapon",)j"
    R"j("drop_name_word":"weapon","itemtypes":[1,2,3,4,5,45,7,0,19,35]},{"caption":"Higher LVL Misc",)j"
    R"j("drop_name_word":"higher lvl misc","itemtypes":[11,17,19,31,32,33,34]},{"caption":"All LVL Misc",)j"
@@ -276,20 +291,20 @@ const Row kRows[] = {
   {"seed_above_its_range", {"simulate", "--npc", "1", "--kills", "1", "--seed", "18446744073709551616"}, {}, 64,
    "", "vandril_loot_cli: --seed 18446744073709551616 is not a whole number from 0 to 2^64-1\n"},
   // Reading a journal that is not there makes none.
-  {"history_of_no_journal", {"--journal", "none/j.sqlite3", "history"}, {}, 1, "",
+  {"history_of_no_journal", {"history", "--journal", "none/j.sqlite3"}, {}, 1, "",
    "vandril_loot_cli: the journal none/j.sqlite3: no such file; a write command makes it. Nothing was created.\n"},
   {"no_command", {}, {}, 64, "",
    "Usage: vandril_loot_cli [--config FILE] [--journal FILE | --no-journal] [--quiet | --verbose] COMMAND "
-   "[OPTIONS]\n\nCommands:\n  generate    what Execute does: custom loot for a level range\n  stats       the "
-   "custom drop counts per category and level range\n  delete      deletes the custom loot drops of a level "
-   "range\n  repair      gives NPCs without loot a loottable\n  test-rules  counts the items that pass the rules\n"
+   "[OPTIONS]\n\nCommands:\n  generate    what Execute does: custom loot for a level range\n  delete      "
+   "deletes the custom loot drops of a level range\n  repair      gives NPCs without loot a loottable\n  stats       "
+   "the custom drop counts per category and level range\n  test-rules  counts the items that pass the rules\n"
    "  check       a read-only report of the loot tables\n  categories  the loot categories and level ranges (no "
-   "server needed)\n  history     the journaled runs, newest first\n  show        a journaled run's settings and "
-   "rows\n  undo        takes back what a journaled run wrote\n  simulate    what a player gets per kill of the "
-   "chosen NPCs, by the server's loot rules\n\nRun vandril_loot_cli --help, or vandril_loot_cli COMMAND --help, "
-   "for more.\n"},
+   "server needed)\n  simulate    what a player gets per kill of the chosen NPCs, by the server's loot rules\n"
+   "  history     the journaled runs, newest first\n  show        a journaled run's settings and rows\n  undo        "
+   "takes back what a journaled run wrote\n  help        a command's help: help COMMAND\n\nRun vandril_loot_cli "
+   "--help, or vandril_loot_cli help COMMAND, for more.\n"},
   {"unknown_option", {"stats", "--frobnicate"}, {}, 64, "",
-   "The following argument was not expected: --frobnicate\nRun with --help for more information.\n"},
+   "vandril_loot_cli: --frobnicate is no option of stats; see vandril_loot_cli help stats\n"},
   {"unknown_range", {"delete", kLevels, "01-11", "--yes"}, {}, 64, "", "vandril_loot_cli: --levels 01-11 is no "
    "level range; use one of 01-10, 11-20, 21-30, 31-40, 41-50, 51-60, 61-99, 65-99\n"},
   {"unknown_category", {"test-rules", "--category", "Helmets", "--rules", "1"}, {}, 64, "",
@@ -298,7 +313,7 @@ const Row kRows[] = {
    "\"Drums/Arrows/Crafted Rings\", \"Drinks/Ales\", \"idols,charms,trinkets\", \"high level augment "
    "items/Solvents\", \"Ales/Drinks\", \"idols charms trinkets\"\n"},
   {"items_not_a_number", {kGen, kLevels, "01-10", kItems, "abc"}, {}, 64, "",
-   "vandril_loot_cli: --items \"abc\" is not a number\n"},
+   "vandril_loot_cli: --items \"abc\" is not a number from 1 to 32 (a drop holds at most 32 items)\n"},
   {"missing_levels", {kGen}, {}, 64, "", "--levels is required\nRun with --help for more information.\n"},
   {"missing_list_file", {kGen, kLevels, "01-10", "--list", "nowhere.txt"}, {}, 64, "",
    "vandril_loot_cli: --list nowhere.txt cannot be read\n"},
@@ -306,7 +321,7 @@ const Row kRows[] = {
    "--list excludes --rules\nRun with --help for more information.\n"},
   {"delete_without_terminal_or_yes", {"delete", kLevels, "01-10"}, {}, 64, "",
    "vandril_loot_cli: without a terminal to ask on, give --yes\n"},
-  {"missing_db_ini", {"--config", "nowhere.ini", "stats"}, {}, 2, "", "DB.INI Invalid or Missing\n(read nowhere.ini)\n"},
+  {"missing_db_ini", {"stats", "--config", "nowhere.ini"}, {}, 2, "", "DB.INI Invalid or Missing\n(read nowhere.ini)\n"},
   // Plans: a dry run reads only; an atomic run writes the plan or nothing.
   // Loottable 77 is shared with NPCs 3..14 outside the range: twelve, ten of them listed.
   // Loottable 77 already drops item 1001 at chance 20 (mode A): 0.2 per kill before; the new drop adds
