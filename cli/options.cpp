@@ -26,6 +26,7 @@ std::string joined(const std::vector<std::string>& words) {
 
 std::vector<std::string> command_words(const std::vector<DefinedCommand>& commands) {
   std::vector<std::string> words;
+  words.reserve(commands.size());
   for (const DefinedCommand& command : commands) words.push_back(command.app->get_name());
   return words;
 }
@@ -36,10 +37,9 @@ std::string option_name(const std::string& arg) { return arg.substr(0, arg.find(
 std::size_t option_words(const CLI::App& app, const std::vector<std::string>& args, std::size_t i) {
   const std::string name = option_name(args[i]);
   const CLI::Option* option = app.get_option_no_throw(name);
-  const bool valued =
-      (option && takes_value(*option)) ||
-      std::find(std::begin(kCommandOptionsFirst), std::end(kCommandOptionsFirst), name) !=
-          std::end(kCommandOptionsFirst);
+  const bool valued = (option && takes_value(*option)) ||
+                      std::find(std::begin(kCommandOptionsFirst), std::end(kCommandOptionsFirst),
+                                name) != std::end(kCommandOptionsFirst);
   return valued && name == args[i] && i + 1 < args.size() ? 2 : 1;
 }
 
