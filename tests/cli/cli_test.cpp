@@ -152,8 +152,8 @@ const Row kRows[] = {
   // Each number is checked against its range as the window's box takes it, before any connection.
   {"items_above_32", {"--quiet", kGen, kLevels, "01-10", kItems, "33"}, {}, 64, "",
    "vandril_loot_cli: --items \"33\" is not a number from 1 to 32 (a drop holds at most 32 items)\n"},
-  {"items_rounded_to_0", {kGen, kLevels, "01-10", kItems, "0.4"}, {}, 64, "",
-   "vandril_loot_cli: --items \"0.4\" is not a number from 1 to 32 (a drop holds at most 32 items)\n"},
+  {"items_rounded_to_33", {kGen, kLevels, "01-10", kItems, "32.6"}, {}, 64, "",
+   "vandril_loot_cli: --items \"32.6\" is not a number from 1 to 32 (a drop holds at most 32 items)\n"},
   {"npc_percent_above_101", {kGen, kLevels, "01-10", kAll, "102"}, {}, 64, "",
    "vandril_loot_cli: --npc-percent \"102\" is not a number from 0 to 101 (101 chooses every NPC)\n"},
   {"chance_above_100", {kGen, kLevels, "01-10", "--chance", "101"}, {}, 64, "",
