@@ -106,15 +106,20 @@ std::vector<std::int64_t> RunRecorder::write_told(std::int64_t run,
                                                   const std::vector<std::int64_t>& confirmed,
                                                   const std::vector<std::int64_t>& forget) {
   std::vector<const db::LootRow*> rows;
+  std::vector<std::size_t> statement_of;
   for (std::size_t i = first; i < end; ++i)
     for (const db::LootRow& row : told[i].rows)
-      if (kept(row)) rows.push_back(&row);
+      if (kept(row)) {
+        rows.push_back(&row);
+        statement_of.push_back(i);
+      }
   const db::LootTable* table = nullptr;
   std::string columns;
   const auto fill = [&](std::size_t i, StoredRow& stored) {
     const db::LootRow& row = *rows[i];
     const db::LootTable& of_row = db::table_of(row);
     stored.kind = kind_of(row);
+    stored.group = statement_of[i];
     if (const auto* removed = std::get_if<db::RemovedLootdrops>(&row)) {
       stored.columns = removed->column;
       table = nullptr;

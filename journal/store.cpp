@@ -9,37 +9,12 @@
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
-#include <tuple>
 
+#include "journal/schema.h"
 #include "journal/sqlite_statement.h"
 
 namespace vl::journal {
 namespace {
-
-// A run's rows lie between its first_row and last_row (ids only grow while a
-// run has rows), so that no index on rows.run has to be written with every
-// drop: a run is read by a range of ids. Ids never come again (AUTOINCREMENT),
-// so that an id once shown or kept names one run or row for good.
-constexpr const char* kRunsTable =
-    "runs (id INTEGER PRIMARY KEY AUTOINCREMENT, started TEXT NOT NULL, ended TEXT, "
-    "host TEXT, database TEXT, command TEXT, settings TEXT, outcome TEXT, "
-    "journal_incomplete INTEGER NOT NULL DEFAULT 0, undone INTEGER NOT NULL DEFAULT 0, "
-    "first_row INTEGER, last_row INTEGER)";
-constexpr const char* kRowsTable =
-    "rows (id INTEGER PRIMARY KEY AUTOINCREMENT, run INTEGER NOT NULL, kind TEXT, "
-    "tbl TEXT, cols TEXT, vals TEXT, uncertain INTEGER NOT NULL)";
-constexpr const char* kRunsColumns =
-    "id, started, ended, host, database, command, settings, outcome, journal_incomplete, undone, "
-    "first_row, last_row";
-constexpr const char* kRowsColumns = "id, run, kind, tbl, cols, vals, uncertain";
-
-// Journals written before runs kept their range of rows.
-constexpr const char* kAddRowRanges =
-    "ALTER TABLE runs ADD COLUMN first_row INTEGER;"
-    "ALTER TABLE runs ADD COLUMN last_row INTEGER;"
-    "UPDATE runs SET first_row=(SELECT MIN(id) FROM rows WHERE run=runs.id), "
-    "last_row=(SELECT MAX(id) FROM rows WHERE run=runs.id);"
-    "DROP INDEX IF EXISTS rows_of_run;";
 
 // The condition on rows that selects the rows of the run `run` (an SQL
 // expression: a parameter, or a column of an outer query).
@@ -51,18 +26,22 @@ std::string rows_of_run(const std::string& run) {
 }
 
 constexpr char kSeparator = kValueSeparator;
+constexpr char kTupleSeparator = '\x1e';
+// At most this many rows of the world share a journal row, so that a page of
+// rows read back stays near its size.
+constexpr std::int64_t kTuplesPerRow = 64;
 
 // Rows are added this many to a statement where there are enough of them:
 // AUTOINCREMENT updates its sequence once per statement, not once per row.
 constexpr int kRowsPerInsert = 64;
-constexpr int kRowColumns = 6;
+constexpr int kRowColumns = 7;
 constexpr const char* kInsertRow =
-    "INSERT INTO rows (run, kind, tbl, cols, vals, uncertain) VALUES (?,?,?,?,?,?)";
+    "INSERT INTO rows (run, kind, tbl, cols, vals, uncertain, tuples) VALUES (?,?,?,?,?,?,?)";
 
 const std::string& insert_of_many_rows() {
   static const std::string sql = [] {
     std::string text = kInsertRow;
-    for (int k = 1; k < kRowsPerInsert; ++k) text += ",(?,?,?,?,?,?)";
+    for (int k = 1; k < kRowsPerInsert; ++k) text += ",(?,?,?,?,?,?,?)";
     return text;
   }();
   return sql;
@@ -94,16 +73,31 @@ std::vector<std::string> split(const std::string& text, char separator) {
   }
 }
 
-// A row as read by "SELECT kind, tbl, cols, vals, uncertain".
-Row read_row(const SqliteStatement& query) {
-  return Row{kind_of(query.text(0)), query.text(1), split(query.text(2), ','),
-             split(query.text(3), kSeparator), query.number(4) != 0};
+// The rows of the world a journal row holds, as read by "SELECT kind, tbl,
+// cols, vals, uncertain, tuples", appended to `rows` (last to first with
+// `reversed`); returns how many.
+std::size_t read_rows(const SqliteStatement& query, std::vector<Row>& rows, bool reversed = false) {
+  Row row{
+      kind_of(query.text(0)), query.text(1), split(query.text(2), ','), {}, query.number(4) != 0};
+  const std::string values = query.text(3);
+  if (query.number(5) <= 1) {
+    row.values = split(values, kSeparator);
+    rows.push_back(std::move(row));
+    return 1;
+  }
+  const std::size_t first = rows.size();
+  for (const std::string& tuple : split(values, kTupleSeparator)) {
+    rows.push_back(row);
+    rows.back().values = split(tuple, kSeparator);
+  }
+  if (reversed) std::reverse(rows.begin() + static_cast<std::ptrdiff_t>(first), rows.end());
+  return rows.size() - first;
 }
 
 const std::string kRunColumns =
     "SELECT r.id, r.started, COALESCE(r.ended,''), r.host, r.database, r.command, r.settings, "
     "COALESCE(r.outcome,''), r.journal_incomplete, r.undone, "
-    "(SELECT COUNT(*) FROM rows WHERE " +
+    "(SELECT IFNULL(SUM(tuples),0) FROM rows WHERE " +
     rows_of_run("r.id") + "), EXISTS (SELECT 1 FROM rows WHERE " + rows_of_run("r.id") +
     " AND kind='removed') FROM runs r ";
 
@@ -163,7 +157,7 @@ Store::Store(const std::string& path) : path_(path) {
     // Every commit reaches the disk before it returns: a row written ahead of
     // its statement is there even when the machine stops.
     exec("PRAGMA synchronous=FULL");
-    migrate();
+    bring_up_to_date(db_);
   } catch (...) {
     sqlite3_close(db_);
     throw;
@@ -185,59 +179,7 @@ sqlite3_stmt* Store::kept(const char* sql) {
   return at->second;
 }
 
-std::string Store::table_definition(const char* table) {
-  SqliteStatement query(db_, "SELECT sql FROM sqlite_master WHERE type='table' AND name=?");
-  return query.bind(1, std::string(table)).step() ? query.text(0) : std::string();
-}
-
-// A journal already up to date is only read, so that opening it never waits
-// for a writer's transaction (a writer may be stopped inside one). Otherwise
-// one transaction, so that two programs opening an older journal at once
-// never migrate it twice, and a failure leaves it as it was.
-void Store::migrate() {
-  const auto autoincremented = [this](const char* table) {
-    return table_definition(table).find("AUTOINCREMENT") != std::string::npos;
-  };
-  if (autoincremented("runs") && autoincremented("rows") && has_column("runs", "first_row")) return;
-  exec("BEGIN IMMEDIATE");
-  try {
-    exec(std::string("CREATE TABLE IF NOT EXISTS ") + kRunsTable + ";CREATE TABLE IF NOT EXISTS " +
-         kRowsTable);
-    if (!has_column("runs", "first_row")) exec(kAddRowRanges);
-    for (const auto& [table, definition, columns] :
-         {std::tuple{"runs", kRunsTable, kRunsColumns},
-          std::tuple{"rows", kRowsTable, kRowsColumns}}) {
-      if (autoincremented(table)) continue;
-      const std::string older = std::string(table) + "_before_autoincrement";
-      std::string copy = "ALTER TABLE ";
-      copy.append(table).append(" RENAME TO ").append(older);
-      copy.append(";CREATE TABLE ").append(definition);
-      copy.append(";INSERT INTO ").append(table).append(" (").append(columns).append(") SELECT ");
-      copy.append(columns).append(" FROM ").append(older).append(";DROP TABLE ").append(older);
-      exec(copy);
-    }
-    exec("COMMIT");
-  } catch (...) {
-    sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
-    throw;
-  }
-}
-
-bool Store::has_column(const char* table, const char* column) {
-  SqliteStatement columns(db_, std::string("PRAGMA table_info(") + table + ")");
-  while (columns.step())
-    if (columns.text(1) == column) return true;
-  return false;
-}
-
-void Store::exec(const std::string& sql) {
-  char* error = nullptr;
-  if (sqlite3_exec(db_, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK) {
-    const std::string message = error ? error : sqlite3_errmsg(db_);
-    sqlite3_free(error);
-    throw JournalError(message);
-  }
-}
+void Store::exec(const std::string& sql) { exec_sql(db_, sql); }
 
 std::int64_t Store::begin_run(const RunInfo& run) {
   // The run is seen by others only once its lock is held.
@@ -266,8 +208,10 @@ std::vector<std::int64_t> Store::record(std::int64_t run, const std::vector<Row>
       run, rows.size(),
       [&rows](std::size_t i, StoredRow& stored) {
         const Row& row = rows[i];
-        stored = {row.kind, row.table, joined(row.columns, ','), joined(row.values, kSeparator),
-                  row.uncertain};
+        // Each row its own group: confirmed or forgotten by its own id.
+        stored = {
+            row.kind,      row.table, joined(row.columns, ','), joined(row.values, kSeparator),
+            row.uncertain, i};
       },
       confirmed, forget);
 }
@@ -279,38 +223,70 @@ std::vector<std::int64_t> Store::record_each(
   ids.reserve(count);
   SqliteStatement(db_, kept("BEGIN IMMEDIATE")).step();
   try {
-    // Confirmed ids come in runs of consecutive ids: one UPDATE per run.
+    // Confirmed ids come in runs of consecutive ids (a journal row's rows share
+    // its id): one UPDATE per run.
     SqliteStatement confirm(db_, kept("UPDATE rows SET uncertain=0 WHERE id BETWEEN ? AND ?"));
     for (std::size_t first = 0, last = 0; first < confirmed.size(); first = ++last) {
-      while (last + 1 < confirmed.size() && confirmed[last + 1] == confirmed[last] + 1) ++last;
+      while (last + 1 < confirmed.size() && confirmed[last + 1] - confirmed[last] <= 1 &&
+             confirmed[last + 1] >= confirmed[last])
+        ++last;
       confirm.bind(1, confirmed[first]).bind(2, confirmed[last]).step();
     }
     SqliteStatement drop(db_, kept("DELETE FROM rows WHERE id=?"));
-    for (std::int64_t id : forget) drop.bind(1, id).step();
-    StoredRow row;
-    const auto bind_row = [&](SqliteStatement& insert, int first) {
+    for (std::size_t i = 0; i < forget.size(); ++i)
+      if (i == 0 || forget[i] != forget[i - 1]) drop.bind(1, forget[i]).step();
+
+    // Rows of one kind, table and group go into journal rows of up to
+    // kTuplesPerRow each; those are inserted kRowsPerInsert to a statement.
+    struct Packed {
+      StoredRow row;
+      std::int64_t tuples = 0;
+    };
+    std::vector<Packed> packed;
+    const auto bind_row = [&](SqliteStatement& insert, int first, const Packed& pack) {
+      const StoredRow& row = pack.row;
       insert.bind(first + 1, run).bind(first + 2, kind_name(row.kind)).bind(first + 3, row.table);
       insert.bind(first + 4, row.columns).bind(first + 5, row.values);
-      insert.bind(first + 6, std::int64_t{row.uncertain});
+      insert.bind(first + 6, std::int64_t{row.uncertain}).bind(first + 7, pack.tuples);
     };
-    std::size_t i = 0;
-    SqliteStatement many(db_, kept(insert_of_many_rows().c_str()));
-    for (; i + kRowsPerInsert <= count; i += kRowsPerInsert) {
-      for (int k = 0; k < kRowsPerInsert; ++k) {
-        row_at(i + static_cast<std::size_t>(k), row);
-        bind_row(many, k * kRowColumns);
-      }
+    const auto add_ids = [&ids](std::int64_t id, std::int64_t tuples) {
+      ids.insert(ids.end(), static_cast<std::size_t>(tuples), id);
+    };
+    const auto insert_packed = [&] {
+      SqliteStatement many(db_, kept(insert_of_many_rows().c_str()));
+      for (int k = 0; k < kRowsPerInsert; ++k)
+        bind_row(many, k * kRowColumns, packed[static_cast<std::size_t>(k)]);
       many.step();
       // The statement's rows took the ids up to the last, one after another.
       const std::int64_t last = sqlite3_last_insert_rowid(db_);
-      for (std::int64_t id = last - kRowsPerInsert + 1; id <= last; ++id) ids.push_back(id);
+      for (int k = 0; k < kRowsPerInsert; ++k)
+        add_ids(last - kRowsPerInsert + 1 + k, packed[static_cast<std::size_t>(k)].tuples);
+      packed.clear();
+    };
+    StoredRow next;
+    for (std::size_t i = 0; i < count; ++i) {
+      row_at(i, next);
+      if (!packed.empty()) {
+        Packed& pack = packed.back();
+        const StoredRow& row = pack.row;
+        if (pack.tuples < kTuplesPerRow && row.group == next.group && row.kind == next.kind &&
+            row.uncertain == next.uncertain && row.table == next.table &&
+            row.columns == next.columns) {
+          pack.row.values += kTupleSeparator;
+          pack.row.values += next.values;
+          ++pack.tuples;
+          continue;
+        }
+        if (packed.size() == static_cast<std::size_t>(kRowsPerInsert)) insert_packed();
+      }
+      packed.push_back({next, 1});
     }
+    if (packed.size() == static_cast<std::size_t>(kRowsPerInsert)) insert_packed();
     SqliteStatement insert(db_, kept(kInsertRow));
-    for (; i < count; ++i) {
-      row_at(i, row);
-      bind_row(insert, 0);
+    for (const Packed& pack : packed) {
+      bind_row(insert, 0, pack);
       insert.step();
-      ids.push_back(sqlite3_last_insert_rowid(db_));
+      add_ids(sqlite3_last_insert_rowid(db_), pack.tuples);
     }
     if (!ids.empty() && !ranged_runs_.contains(run)) {
       SqliteStatement(db_, kept("UPDATE runs SET first_row=? WHERE id=? AND first_row IS NULL"))
@@ -326,7 +302,6 @@ std::vector<std::int64_t> Store::record_each(
   }
   return ids;
 }
-
 void Store::set_uncertain(std::int64_t run, bool uncertain) {
   SqliteStatement(db_, "UPDATE rows SET uncertain=?2 WHERE " + rows_of_run("?1"))
       .bind(2, std::int64_t{uncertain})
@@ -384,11 +359,11 @@ std::vector<RunInfo> Store::with_writers(std::vector<RunInfo> runs) const {
 }
 
 std::vector<Row> Store::rows(std::int64_t run) {
-  SqliteStatement query(db_, "SELECT kind, tbl, cols, vals, uncertain FROM rows WHERE " +
+  SqliteStatement query(db_, "SELECT kind, tbl, cols, vals, uncertain, tuples FROM rows WHERE " +
                                  rows_of_run("?1") + " ORDER BY id");
   query.bind(1, run);
   std::vector<Row> rows;
-  while (query.step()) rows.push_back(read_row(query));
+  while (query.step()) read_rows(query, rows);
   return rows;
 }
 
@@ -403,15 +378,17 @@ Store::Page Store::rows_page(std::int64_t run, RowKind kind, std::int64_t after,
   const std::int64_t first = newest_first ? range.number(0) : std::max(range.number(0), after + 1);
   const std::int64_t last = newest_first ? std::min(range.number(1), after - 1) : range.number(1);
   SqliteStatement query(db_,
-                        std::string("SELECT kind, tbl, cols, vals, uncertain, id FROM rows WHERE "
+                        std::string("SELECT kind, tbl, cols, vals, uncertain, tuples, id FROM "
+                                    "rows WHERE "
                                     "id BETWEEN ?1 AND ?2 AND run=?3 AND kind=?4 ORDER BY id") +
                             (newest_first ? " DESC" : "") + " LIMIT ?5");
   query.bind(1, first).bind(2, last).bind(3, run).bind(4, std::string(kind_name(kind)));
   query.bind(5, static_cast<std::int64_t>(limit));
+  // Whole journal rows: a page ends with all the rows of its last one.
   Page page;
-  while (query.step()) {
-    page.rows.push_back(read_row(query));
-    page.ids.push_back(query.number(5));
+  while (page.rows.size() < limit && query.step()) {
+    const std::size_t read = read_rows(query, page.rows, newest_first);
+    page.ids.insert(page.ids.end(), read, query.number(6));
   }
   return page;
 }

@@ -24,11 +24,13 @@ namespace vl::journal {
 inline constexpr char kValueSeparator = '\x1f';
 
 // A row as the journal stores it: its column names joined by ',', its values
-// by kValueSeparator.
+// by kValueSeparator. Rows of one group (one statement's) may share a journal
+// row, and so its id: they are confirmed or forgotten together.
 struct StoredRow {
   RowKind kind = RowKind::inserted;
   std::string table, columns, values;
   bool uncertain = true;
+  std::size_t group = 0;
 };
 
 class Store {
@@ -43,7 +45,8 @@ class Store {
   std::int64_t begin_run(const RunInfo& run);
   // Confirms the rows `confirmed` (reached the world), drops the rows `forget`
   // (written ahead for statements that never came), then adds `rows`
-  // (uncertain as given); returns the ids of the added rows.
+  // (uncertain as given); returns the ids of the added rows (the rows of one
+  // journal row share its id).
   std::vector<std::int64_t> record(std::int64_t run, const std::vector<Row>& rows,
                                    const std::vector<std::int64_t>& confirmed = {},
                                    const std::vector<std::int64_t>& forget = {});
@@ -64,6 +67,8 @@ class Store {
   std::vector<Row> rows(std::int64_t run);
   // The run's rows of `kind` after the row id `after`, at most `limit` of them,
   // with their ids: ids rising, or falling from below `after` with newest_first.
+  // A page ends with the last of the rows that share its last id, so that
+  // `after` given the last id of a page never skips a row.
   // Read page by page, a run of any size is never held whole.
   struct Page {
     std::vector<std::int64_t> ids;
@@ -78,9 +83,6 @@ class Store {
 
  private:
   void exec(const std::string& sql);
-  void migrate();  // the tables made or brought up to date
-  bool has_column(const char* table, const char* column);
-  std::string table_definition(const char* table);  // "" when there is no such table
   // A statement prepared once and kept for the store's life.
   sqlite3_stmt* kept(const char* sql);
   std::vector<RunInfo> with_writers(std::vector<RunInfo> runs) const;

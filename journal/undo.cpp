@@ -4,6 +4,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <limits>
 #include <map>
 #include <optional>
@@ -24,33 +25,40 @@ constexpr std::size_t kRowsPerChunk = 5000;
 constexpr std::size_t kKeysPerStatement = 500;
 
 // The run's rows of `kind` that `wanted` keeps (all when it is empty), a chunk
-// at a time, each chunk read against the world before `each` sees it. A full
-// chunk ends before the rows under the key of its last row, which start the
-// next one, so that the rows one key holds together (a drop's entries) are
-// judged in one chunk.
+// at a time, each chunk read against the world before `each` sees it. The rows
+// under the key of a full chunk's last row are carried into the next one, so
+// that the rows one key holds together (a drop's entries) are judged in one
+// chunk.
 void for_each_chunk(Store& store, std::int64_t run, RowKind kind, bool newest_first,
                     WorldRows& world, const std::function<bool(const Row&)>& wanted,
                     const std::function<void(const std::vector<Row>&)>& each) {
   std::int64_t after = newest_first ? std::numeric_limits<std::int64_t>::max() : 0;
+  std::vector<Row> carried;
   for (;;) {
     Store::Page page = store.rows_page(run, kind, after, kRowsPerChunk, newest_first);
-    if (page.rows.empty()) return;
-    std::size_t end = page.rows.size();
-    if (end == kRowsPerChunk) {
-      const Row& last = page.rows.back();
+    const bool more = page.rows.size() >= kRowsPerChunk;
+    if (!page.ids.empty()) after = page.ids.back();
+    std::vector<Row> chunk = std::exchange(carried, {});
+    chunk.insert(chunk.end(), std::make_move_iterator(page.rows.begin()),
+                 std::make_move_iterator(page.rows.end()));
+    if (chunk.empty()) return;
+    if (more) {
+      const Row& last = chunk.back();
       const std::string key = world.key_of(last);
       const auto same_key = [&](const Row& row) {
         return row.table == last.table && world.key_of(row) == key;
       };
-      std::size_t cut = end - 1;
-      while (cut > 0 && same_key(page.rows[cut - 1])) --cut;
-      if (cut > 0) end = cut;
+      std::size_t cut = chunk.size() - 1;
+      while (cut > 0 && same_key(chunk[cut - 1])) --cut;
+      if (cut > 0) {
+        carried.assign(std::make_move_iterator(chunk.begin() + static_cast<std::ptrdiff_t>(cut)),
+                       std::make_move_iterator(chunk.end()));
+        chunk.resize(cut);
+      }
     }
-    page.rows.resize(end);
-    after = page.ids[end - 1];
-    if (wanted) std::erase_if(page.rows, [&](const Row& row) { return !wanted(row); });
-    world.read(page.rows);
-    each(page.rows);
+    if (wanted) std::erase_if(chunk, [&](const Row& row) { return !wanted(row); });
+    world.read(chunk);
+    each(chunk);
   }
 }
 

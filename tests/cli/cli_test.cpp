@@ -960,7 +960,14 @@ TEST(JournalFile, RecordGivesTheIdsOfItsRows) {
   const auto ids = store.record(run, rows);
   ASSERT_EQ(ids.size(), 70u);
   store.record(run, {}, {ids[63], ids[69]});
-  EXPECT_EQ(journal_value(path, "SELECT GROUP_CONCAT(vals) FROM rows WHERE uncertain=0"), "64,70");
+  // The rows of one statement share a journal row, never with another's.
+  const auto shared = store.record_each(run, 3, [](std::size_t i, journal::StoredRow& row) {
+    row = {journal::RowKind::inserted, "lootdrop", "id", std::to_string(i + 1), true, i / 2};
+  });
+  store.record(run, {}, {shared[0]});
+  EXPECT_EQ(journal_value(path, "SELECT GROUP_CONCAT(vals) FROM rows WHERE uncertain=0"),
+            "64,70,1\x1e"
+            "2");
 }
 
 // Undo: the world as before the run, or refused with every conflict listed.
