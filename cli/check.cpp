@@ -5,6 +5,7 @@
 #include <map>
 
 #include "db/database.h"
+#include "db/loot_rows.h"
 #include "loot/catalog.h"
 
 namespace vl::cli {
@@ -149,8 +150,19 @@ CheckReport check_world(db::Session& state) {
                    tables + ") ORDER BY table_name,ordinal_position")) {
     columns[row[0]].push_back(row[1]);
   }
+  // A server that tells table names apart by case (the default on Linux) finds
+  // none of the tables the repair names in capitals.
+  const bool names_by_case = rows_of(state, "SELECT @@lower_case_table_names").at(0).at(0) == "0";
   for (const WindowTable& table : kWindowLayout) {
-    report.layouts.push_back(compare_layout(table, columns[std::string(table.table->name)]));
+    LayoutFit fit = compare_layout(table, columns[std::string(table.table->name)]);
+    if (names_by_case) {
+      fit.fits = false;
+      fit.differences.push_back(
+          "the server tells table names apart by case (lower_case_table_names=0): the repair's "
+          "INSERT INTO " +
+          db::repair_table_name(*table.table) + " is rejected");
+    }
+    report.layouts.push_back(std::move(fit));
   }
   state.db_connection->close();
   return report;

@@ -17,7 +17,7 @@ inline constexpr const char* kProgram = "vandril_loot_cli";
 // Option values as typed, checked once the whole command line is parsed.
 struct OptionTexts {
   std::string levels, category = "Armour", format = "table", seed;
-  std::string simulate_levels, npc_ids, loot_multiplier = "1", kills;
+  std::string simulate_levels, npc_ids, loot_multiplier = "1", kills, port;
   bool quiet = false, verbose = false;
 };
 

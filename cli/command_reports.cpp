@@ -61,7 +61,8 @@ int finish(TerminalUi& ui, const Report& report) {
     std::fprintf(stderr, "%s\n", plain_lines(ui.messages().back()).c_str());
   }
   if (!report.note.empty()) std::fprintf(stderr, "%s\n", report.note.c_str());
-  std::fputs(report.result.c_str(), stdout);
+  // Without a connection there is no result to give, not even counts of nothing.
+  if (report.exit_code != kExitNotConnected) std::fputs(report.result.c_str(), stdout);
   std::fflush(nullptr);
   if (report.server_lost) {
     if (ui.on_end) ui.on_end(report.exit_code);

@@ -4,6 +4,7 @@
 #include <fmt/core.h>
 
 #include "cli/command_definitions.h"
+#include "cli/connection_settings.h"
 #include "cli/exit_codes.h"
 
 namespace vl::cli {
@@ -22,14 +23,22 @@ void define_program_options(CLI::App& app, Invocation& run, OptionTexts& texts) 
                  "${XDG_DATA_HOME:-~/.local/share}/vandril_loot/journal.sqlite3)")
       ->type_name("FILE")
       ->excludes(app.add_flag("--no-journal", run.no_journal, "write without a journal (no undo)"));
+  app.add_option("--port", texts.port,
+                 "TCP port of the server, 1 to 65535 (default: db.ini's port=, else 3306)")
+      ->type_name("PORT");
+  app.add_option("--ssl-ca", run.ssl_ca,
+                 "CA file the server's certificate is checked against; TLS required (default: "
+                 "db.ini's ssl_ca=)")
+      ->type_name("FILE");
   app.add_flag("--quiet", texts.quiet, "print only errors and the result")
       ->excludes(app.add_flag("--verbose", texts.verbose,
                               "write every statement sent, with its duration, to stderr"));
-  app.footer(std::string("The options above may also follow the command. `help COMMAND` shows a "
-                         "command's help.\n\nExamples:\n"
-                         "  vandril_loot_cli generate --levels 11-20 --category weapon --items 3\n"
-                         "  vandril_loot_cli --config /srv/world/db.ini stats --format csv\n"
-                         "  vandril_loot_cli help generate\n\n") +
+  app.footer(std::string(kDbIniHelp) +
+             "\nThe options above may also follow the command. `help COMMAND` shows a "
+             "command's help.\n\nExamples:\n"
+             "  vandril_loot_cli generate --levels 11-20 --category weapon --items 3\n"
+             "  vandril_loot_cli --config /srv/world/db.ini stats --format csv\n"
+             "  vandril_loot_cli help generate\n\n" +
              kExitCodeTable);
 }
 

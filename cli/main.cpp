@@ -6,6 +6,7 @@
 
 #include "cli/categories.h"
 #include "cli/commands.h"
+#include "cli/connection_settings.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
 #include "cli/journal_commands.h"
@@ -13,7 +14,6 @@
 #include "cli/run_journal.h"
 #include "cli/settings.h"
 #include "cli/terminal_ui.h"
-#include "config/db_ini.h"
 
 namespace {
 
@@ -86,12 +86,7 @@ int run_program(int argc, char** argv) {
                           .show_progress = !quiet && isatty(STDERR_FILENO),
                           .log_statements = run.verbosity == Verbosity::verbose});
 
-  const std::string ini = config_path(run);
-  if (!vl::read_db_ini(session, ui, ini)) {
-    if (quiet) std::fprintf(stderr, "%s\n", plain_lines(ui.messages().back()).c_str());
-    std::fprintf(stderr, "(read %s)\n", ini.c_str());
-    return kExitNotConnected;
-  }
+  if (auto refused = read_connection_settings(session, ui, run, config_path(run))) return *refused;
   auto inputs = std::make_unique<vl::loot::FixedInputs>();
   const Applied applied = apply_settings(*inputs, ui, run, list_text);
   if (applied.usage_error) {

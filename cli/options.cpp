@@ -132,6 +132,8 @@ void take_values(const OptionTexts& texts, Invocation& run) {
       run.kills = whole_in("--kills", texts.kills, 1, 10'000'000, "1 to 10000000");
   }
   if (!texts.seed.empty()) run.seed = seed_of(texts.seed);
+  if (!texts.port.empty())
+    run.port = static_cast<int>(whole_in("--port", texts.port, 1, 65535, "1 to 65535"));
   if (!texts.levels.empty()) run.level_index = level_index(texts.levels);
   run.category_index = category_index(texts.category);
   run.format = format_of(texts.format);

@@ -28,6 +28,9 @@ enum class Format { table, csv, json };
 struct Invocation {
   CommandName command = CommandName::generate;
   std::string config;  // empty: the default places
+  // Connection settings that win over db.ini's `port=` and `ssl_ca=`.
+  std::optional<int> port;
+  std::optional<std::string> ssl_ca;
   Verbosity verbosity = Verbosity::normal;
   int level_index = 0;              // into loot::kLevelRanges
   int category_index = 0;           // into loot::kLootCategories

@@ -2,6 +2,9 @@
 
 #include <cstdio>
 
+#include "cli/connect.h"
+#include "db/database.h"
+
 namespace vl::cli {
 namespace {
 
@@ -19,16 +22,21 @@ std::string plain_lines(const std::string& text) {
   return out;
 }
 
-TerminalUi::TerminalUi(db::Session& session, TerminalOptions options) : options_(options) {
+TerminalUi::TerminalUi(db::Session& session, TerminalOptions options)
+    : session_(session), options_(options) {
   session.statement_observer = [this](const std::string& sql, std::chrono::nanoseconds took,
                                       bool succeeded) { statement_sent(sql, took, succeeded); };
 }
 
 void TerminalUi::message_box(const std::string& text) {
-  messages_.push_back(text);
+  if (text == db::kConnectionFailedMessage && !session_.connection_error.empty()) {
+    messages_.push_back(text + "\r\n" + could_not_connect(session_, session_.connection_error));
+  } else {
+    messages_.push_back(text);
+  }
   if (!options_.echo_messages) return;
   clear_progress();
-  std::fprintf(stderr, "%s\n", plain_lines(text).c_str());
+  std::fprintf(stderr, "%s\n", plain_lines(messages_.back()).c_str());
 }
 
 void TerminalUi::statement_sent(const std::string& sql, std::chrono::nanoseconds took,

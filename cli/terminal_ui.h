@@ -23,6 +23,7 @@ class TerminalUi : public UiPort {
  public:
   TerminalUi(db::Session& session, TerminalOptions options);
 
+  // The window's connection message gains could_not_connect's line.
   void message_box(const std::string& text) override;
   void process_events() override { draw_progress(); }
   void repaint() override { draw_progress(); }
@@ -46,6 +47,7 @@ class TerminalUi : public UiPort {
  private:
   void draw_progress();
 
+  const db::Session& session_;
   TerminalOptions options_;
   std::vector<std::string> messages_;
   std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();

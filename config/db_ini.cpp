@@ -18,11 +18,12 @@ class ItemReader {
     if (text_.starts_with("\xEF\xBB\xBF")) pos_ = 3;
   }
 
-  std::vector<std::string> read_all() {
-    std::vector<std::string> items;
+  std::vector<IniItem> read_all() {
+    std::vector<IniItem> items;
     bool item_pending = false;  // after a comma, even at the end of the text
     while (pos_ < text_.size() || item_pending) {
-      items.push_back(read_item());
+      const int line = line_;
+      items.push_back({read_item(), line});
       item_pending = end_item();
     }
     return items;
@@ -57,11 +58,13 @@ class ItemReader {
     }
     if (text_[pos_] == '\r') ++pos_;
     if (pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
+    ++line_;
     return false;
   }
 
   std::string_view text_;
   std::size_t pos_ = 0;
+  int line_ = 1;
 };
 
 struct Setting {
@@ -81,7 +84,7 @@ const Setting kSettings[] = {
 
 }  // namespace
 
-std::vector<std::string> read_ini_items(std::istream& in) {
+std::vector<IniItem> read_numbered_ini_items(std::istream& in) {
   // A read error (a directory named db.ini, a failing disk) ends the text like
   // its end does. The stream's buffer reports it by throwing; every character
   // taken before that stays.
@@ -98,19 +101,28 @@ std::vector<std::string> read_ini_items(std::istream& in) {
   return ItemReader(text).read_all();
 }
 
-bool read_db_ini(DbIni& state, UiPort& ui, const std::string& path) {
-  state = {};
+std::vector<std::string> read_ini_items(std::istream& in) {
+  std::vector<std::string> texts;
+  for (IniItem& item : read_numbered_ini_items(in)) texts.push_back(std::move(item.text));
+  return texts;
+}
 
-  std::ifstream file(path, std::ios::binary);
-  if (file.is_open()) {
-    for (const std::string& item : read_ini_items(file)) {
-      for (const Setting& setting : kSettings) {
-        if (std::string_view(item).starts_with(setting.prefix)) {
-          state.*setting.value = item.substr(setting.prefix.size()) + std::string(setting.suffix);
-        }
+DbIni db_ini_settings(const std::vector<IniItem>& items) {
+  DbIni ini;
+  for (const IniItem& item : items) {
+    for (const Setting& setting : kSettings) {
+      if (std::string_view(item.text).starts_with(setting.prefix)) {
+        ini.*setting.value = item.text.substr(setting.prefix.size()) + std::string(setting.suffix);
       }
     }
   }
+  return ini;
+}
+
+bool read_db_ini(DbIni& state, UiPort& ui, const std::string& path) {
+  state = {};
+  std::ifstream file(path, std::ios::binary);
+  if (file.is_open()) state = db_ini_settings(read_numbered_ini_items(file));
 
   if (state.host.empty() || state.password.empty() || state.database.empty()) {
     ui.message_box(kDbIniInvalidMessage);

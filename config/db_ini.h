@@ -26,6 +26,13 @@ inline constexpr const char* kDbIniInvalidMessage = "DB.INI Invalid or Missing";
 // - a UTF-8 byte order mark at the very start is skipped;
 // - a read error ends the text like its end does: the items before it stand.
 std::vector<std::string> read_ini_items(std::istream& in);
+// The same items, each with the line it begins on (1 for the first), for
+// messages that point at a line.
+struct IniItem {
+  std::string text;
+  int line = 0;
+};
+std::vector<IniItem> read_numbered_ini_items(std::istream& in);
 
 // Reads host, user, password, database and everquest_folder from the file at
 // path into state, each key matched case-sensitively at the start of an item,
@@ -40,6 +47,8 @@ struct DbIni {
   std::string host, user, password, database, everquest_folder;
 };
 bool read_db_ini(DbIni& ini, UiPort& ui, const std::string& path);
+// The five settings the items give, matched as read_db_ini matches them.
+DbIni db_ini_settings(const std::vector<IniItem>& items);
 // The same into a session alone (the fifth setting to `everquest_folder`, if given).
 bool read_db_ini(db::Session& session, UiPort& ui, const std::string& path,
                  std::string* everquest_folder = nullptr);

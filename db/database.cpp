@@ -17,12 +17,21 @@ std::string setting(const Session& state, const std::string& value) {
   return braced + "}";
 }
 
+// The command line's port and TLS settings, after the window's string.
+std::string transport(const Session& state) {
+  std::string extra;
+  if (state.db_port != 0) extra += ";PORT=" + std::to_string(state.db_port);
+  if (state.tls) extra += ";FORCETLS=1";
+  if (!state.tls_ca.empty()) extra += ";SSLCA=" + setting(state, state.tls_ca) + ";SSLVERIFY=1";
+  return extra;
+}
+
 }  // namespace
 
 std::string connection_string(const Session& state) {
   return "DRIVER={MySQL ODBC 3.51 Driver};SERVER=" + setting(state, state.db_host) +
          ";DATABASE=" + setting(state, state.db_name) + ";UID=" + setting(state, state.db_user) +
-         ";PWD=" + setting(state, state.db_password) + ";OPTION=18475";
+         ";PWD=" + setting(state, state.db_password) + ";OPTION=18475" + transport(state);
 }
 
 void open_database(Session& state) {
@@ -31,6 +40,7 @@ void open_database(Session& state) {
   try {
     state.db_connection = std::make_unique<Connection>(connection_string(state));
   } catch (const Error& e) {
+    state.connection_error = e.what();
     throw ConnectionFailed(e.what());
   }
   state.db_connection->set_observer(state.statement_observer);

@@ -28,6 +28,7 @@ class ConnectionFailed : public std::runtime_error {
 
 // "DRIVER={MySQL ODBC 3.51 Driver};SERVER=...;DATABASE=...;UID=...;PWD=...;OPTION=18475";
 // with brace_settings, a value holding ';', '{' or '}' as "{...}" with '}' doubled.
+// then ";PORT=N", ";FORCETLS=1" and ";SSLCA=FILE;SSLVERIFY=1" when the session gives them.
 std::string connection_string(const Session& session);
 
 // A new open connection in db_connection and a new unopened result set in

@@ -104,6 +104,8 @@ void append_values(std::string& out, const LootRow& row, TextLiteral text, char 
   });
 }
 
+std::string repair_table_name(const LootTable& table) { return upper(table.name); }
+
 std::string window_statement(const LootRow& row, WindowStyle style) {
   if (const auto* npc = std::get_if<NpcLoottableRow>(&row)) {
     return "UPDATE npc_types SET loottable_id=" + std::to_string(npc->loottable_id) +
@@ -111,7 +113,7 @@ std::string window_statement(const LootRow& row, WindowStyle style) {
   }
   const LootTable& table = table_of(row);
   const bool run = style == WindowStyle::run;
-  std::string sql = "INSERT INTO " + (run ? std::string(table.name) : upper(table.name));
+  std::string sql = "INSERT INTO " + (run ? std::string(table.name) : repair_table_name(table));
   // The run's lootdrop insert names its two columns; the others give values only.
   if (run && &table == &kLootdropTable) sql += " (" + column_list(table) + ")";
   sql += " values (";

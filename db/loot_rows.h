@@ -71,6 +71,8 @@ void append_values(std::string& out, const LootRow& row, TextLiteral text, char 
 // (1,'name')", table names in upper case, texts in single quotes). An NPC's
 // loottable is an UPDATE the same in both. Texts go in as they are.
 enum class WindowStyle { run, repair };
+// A table as the Repair button's statements name it: in capitals.
+std::string repair_table_name(const LootTable& table);
 std::string window_statement(const LootRow& row, WindowStyle style);
 
 // Rows of one table gathered into "INSERT INTO t (columns) VALUES (...),(...)"

@@ -24,6 +24,9 @@ struct Announced {
 // that an observer may keep them while it works on them in the background.
 using AnnouncedStatements = std::shared_ptr<const std::vector<Announced>>;
 
+// The TCP port the driver uses when the connection string names none.
+inline constexpr int kDriverDefaultPort = 3306;
+
 struct Session {
   // Connection settings from db.ini.
   std::string db_host, db_user, db_password, db_name;
@@ -31,6 +34,14 @@ struct Session {
   // connection string in braces, so that the driver reads it whole. The window
   // builds its string unaltered.
   bool brace_settings = false;
+  // The command line's too (the window never sets them, so its string stays as
+  // it is): a port other than the driver's 3306 (0: none given), TLS required,
+  // and the CA file the server's certificate is checked against.
+  int db_port = 0;
+  bool tls = false;
+  std::string tls_ca;
+  // The driver's words for the last connection open_database could not make.
+  std::string connection_error;
 
   // Given to every connection open_database makes.
   StatementObserver statement_observer;

@@ -1,6 +1,7 @@
 // The db.ini reader: the bytes are the file's content. The items must equal
 // those of a small character-by-character model of the format, and the five
-// settings must follow from the items: the last item starting with a key wins.
+// settings must follow from the items: the last item starting with a key wins;
+// the command line's findings come exactly when the window refuses the file.
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "config/db_ini.h"
+#include "config/db_ini_diagnosis.h"
 #include "core/program_state.h"
 #include "fuzz_check.h"
 #include "support/recording_ui.h"
@@ -105,5 +107,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
              (!state.db_host.empty() && !state.db_password.empty() && !state.db_name.empty()));
   FUZZ_CHECK(ui.messages == (accepted ? std::vector<std::string>{}
                                       : std::vector<std::string>{vl::kDbIniInvalidMessage}));
+
+  // The command line's findings: none exactly when the window accepts; line numbers rise.
+  std::istringstream again(text);
+  const std::vector<vl::IniItem> numbered = vl::read_numbered_ini_items(again);
+  FUZZ_CHECK(numbered.size() == items.size());
+  for (std::size_t i = 1; i < numbered.size(); ++i)
+    FUZZ_CHECK(numbered[i].line >= numbered[i - 1].line);
+  FUZZ_CHECK(vl::db_ini_findings(numbered, true).empty() == accepted);
   return 0;
 }

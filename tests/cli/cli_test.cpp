@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <regex>
 #include <sstream>
 #include <thread>
@@ -131,6 +132,10 @@ const std::string kCleanChecks = "NPCs whose loottable does not exist: 0\nlootta
 const std::string kNothing = "npcs=0 walked=0 chosen=0 drops=0 entries=0 seconds={s}\n";
 const std::string kTwoDrops = "npcs=2 walked=2 chosen=2 drops=2 entries=";
 const std::string kDone = "Completed!\n", kSeed = "{seed}";
+const std::string kConnectionFailed = "MYSQL Connection FAILED - Did you remember to:\nEdit db.ini for correct mysql "
+    "user data?\nUse 127.0.0.1 IP for minilogin?\nInstall myODBC drivers?\nCould not connect to ";
+const std::string kRefused = kConnectionFailed + VL_TEST_DB_HOST ":3306 as vandril (database world): {server}Access "
+    "denied for user 'vandril'@'127.0.0.1' (using password: YES)\n";
 const std::string kGen = "generate", kLevels = "--levels", kItems = "--items", kAll = "--npc-percent";
 // The window's default drop (probability 50, droplimit 1, five items at chance 10) in loottable 1, for
 // NPC 1 at level 10 and 4 at 50; NPC 2 has no loottable, NPC 3's loottable 9 has entries but no row.
@@ -327,7 +332,19 @@ const Row kRows[] = {
    "--list excludes --rules\nRun with --help for more information.\n"},
   {"delete_without_terminal_or_yes", {"delete", kLevels, "01-10"}, {}, 64, "",
    "vandril_loot_cli: without a terminal to ask on, give --yes\n"},
-  {"missing_db_ini", {"stats", "--config", "nowhere.ini"}, {}, 2, "", "DB.INI Invalid or Missing\n(read nowhere.ini)\n"},
+  {"missing_db_ini", {"stats", "--config", "nowhere.ini"}, {}, 2, "", "DB.INI Invalid or Missing\ndb.ini (nowhere.ini): "
+   "cannot be read (No such file or directory)\n"},
+  // db.ini from standard input: what keeps it from giving settings, by line and key.
+  {"db_ini_without_password", {"--quiet", "--config", "/dev/stdin", "stats"}, {}, 2, "", "DB.INI Invalid or Missing\n"
+   "db.ini (/dev/stdin): no `password=` line\n", "", "", 0, "host=h\nuser=u\ndatabase=w\n"},
+  {"db_ini_spaced_key_bad_port_and_ssl", {"--config", "/dev/stdin", "test-rules", "--rules", "1"}, {}, 2, "",
+   "DB.INI Invalid or Missing\ndb.ini (/dev/stdin): line 3: `host = x` has spaces around `=`\ndb.ini (/dev/stdin): "
+   "line 5: `port=70000` is no port number from 1 to 65535\ndb.ini (/dev/stdin): line 6: `ssl=yes` is neither "
+   "`ssl=1` nor `ssl=0`\n", "", "", 0, "user=u\npassword=p\nhost = x\ndatabase=w\nport=70000\nssl=yes\n"},
+  {"port_nobody_listens_on", {"--port", "3308", "stats"}, {}, 2, "", kConnectionFailed + VL_TEST_DB_HOST ":3308 as vandril (database world): {server}Can't connect to server on '"
+   VL_TEST_DB_HOST "' (115)\n"},
+  {"port_out_of_range", {"--port", "65536", "stats"}, {}, 64, "",
+   "vandril_loot_cli: --port 65536 is not a whole number from 1 to 65535\n"},
   // Plans: a dry run reads only; an atomic run writes the plan or nothing.
   // Loottable 77 is shared with NPCs 3..14 outside the range: twelve, ten of them listed.
   // Loottable 77 already drops item 1001 at chance 20 (mode A): 0.2 per kill before; the new drop adds
@@ -505,7 +522,8 @@ TEST(CommandLineHelp, HelpCommandIsTheCommandsOwnHelp) {
 }
 
 // Every command, the journaled ones and undo included, ends at a refused login
-// with the connection message and exit 2, having written nothing.
+// with the connection message and what was tried, exit 2, having written and
+// printed nothing.
 TEST(CommandLineConnection, RefusedLoginEndsWithTheConnectionMessage) {
   const std::string journal = VL_JOURNAL_DIR "/cli_refused_login.sqlite3";
   for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(journal + suffix);
@@ -515,25 +533,87 @@ TEST(CommandLineConnection, RefusedLoginEndsWithTheConnectionMessage) {
   const Args generate = {kGen, kLevels, "01-10", kAll, "101", kItems, "1", "--seed", "4"};
   ASSERT_EQ(run_cli(journaled(journal, generate)).exit_code, 0);
   const auto before = world_checksums();
-  const std::string message =
-      "MYSQL Connection FAILED - Did you remember to:\nEdit db.ini for correct mysql user "
-      "data?\nUse 127.0.0.1 IP for minilogin?\nInstall myODBC drivers?\n";
-  const std::pair<Args, std::string> commands[] = {
-      {{"stats"}, ""},
-      {generate, kNothing},
-      {generate + Args{"--dry-run"}, ""},
-      {generate + Args{"--atomic"}, ""},
-      {{"delete", kLevels, "01-10", "--yes"}, ""},  // the rows to journal could not be read
-      {{"repair", "--yes"}, "repaired=0\n"},
-      {{"undo", "1", "--yes"}, ""},
-      {{"undo", "1", "--dry-run"}, ""}};
-  for (const auto& [command, out] : commands) {
+  // clang-format off
+  const Args commands[] = {{"stats"}, generate, generate + Args{"--dry-run"}, generate + Args{"--atomic"},
+                           {"delete", kLevels, "01-10", "--yes"},  // reading the rows to journal
+                           {"repair", "--yes"}, {"undo", "1", "--yes"}, {"undo", "1", "--dry-run"},
+                           {"--quiet", "check"}};
+  // clang-format on
+  for (const Args& command : commands) {
     const CliResult result = CliProcess(journaled(journal, command), "", "wrong_password").wait();
-    EXPECT_EQ(std::tuple(result.exit_code, steady(result.out), result.err),
-              std::tuple(2, out, message))
+    EXPECT_EQ(std::tuple(result.exit_code, result.out, steady(result.err)),
+              std::tuple(2, "", kRefused))
         << command[0];
   }
   EXPECT_EQ(world_checksums(), before);
+}
+
+// VANDRIL_LOOT_PASSWORD wins over db.ini's password; a db.ini that holds a
+// password others may read is named with a warning.
+TEST(CommandLineConnection, PasswordFromTheEnvironmentAndAFileOthersMayRead) {
+  reset_world();
+  const std::string ini = VL_JOURNAL_DIR "/cli_env_password.ini";
+  const auto run = [&](const std::string& password_line, std::filesystem::perms mode) {
+    std::ofstream(ini) << "host=" VL_TEST_DB_HOST "\nuser=vandril\n"
+                       << password_line << "database=world\n";
+    std::filesystem::permissions(ini, mode);
+    const CliResult result = run_cli({"--config", ini, "test-rules", "--rules", "1"});
+    return std::tuple(result.exit_code, result.out, steady(result.err));
+  };
+  using std::filesystem::perms;
+  const perms group_reads = perms::owner_read | perms::group_read;
+  setenv("VANDRIL_LOOT_PASSWORD", "vandril_pw", 1);
+  const auto without_line = run("", group_reads),
+             over_wrong = run("password=wrong\n", perms::owner_read);
+  unsetenv("VANDRIL_LOOT_PASSWORD");
+  const auto from_file = run("password=wrong\n", group_reads);
+  // clang-format off
+  EXPECT_EQ(without_line, std::tuple(0, "Query Passed: 0 items match criteria\n", ""));
+  EXPECT_EQ(over_wrong, without_line);
+  EXPECT_EQ(from_file, std::tuple(2, "", "vandril_loot_cli: warning: " + ini + " holds a password and can be read by "
+                                         "others than you (mode 440); chmod 600 " + ini + "\n" + kRefused));
+  // clang-format on
+}
+
+// TLS and a port of its own: a second server on port 3307 of the test address,
+// whose account requires TLS, with certificates made here by openssl, and
+// which tells table names apart by case.
+TEST(CommandLineConnection, TlsCheckedAgainstTheCaGiven) {
+  const std::string dir = VL_TEST_DB_DIR "-tls", host = VL_TEST_DB_HOST, ini = dir + "/db.ini";
+  const std::string test_db = "'" VL_SOURCE_DIR "/scripts/test-db' ";
+  std::filesystem::remove_all(dir);
+  const std::shared_ptr<void> stop(nullptr, [&](void*) { run_shell(test_db + "stop " + dir); });
+  ASSERT_EQ(std::get<0>(run_shell("VL_DB_PORT=3307 VL_DB_TABLE_NAME_CASE=0 VL_DB_TLS_DIR=" + dir +
+                                  "/certs VL_WORLD_SQL='" VL_SOURCE_DIR "/world/schema.sql' " +
+                                  test_db + "start " + dir + " " + host)),
+            0);
+  const auto run = [&](const std::string& lines, const Args& options,
+                       const Args& command = {"test-rules", "--rules", "1"}) {
+    std::ofstream(ini) << "host=" << host << "\nuser=vandril\npassword=vandril_pw\ndatabase=world\n"
+                       << lines;
+    std::filesystem::permissions(ini, std::filesystem::perms::owner_read);
+    const CliResult result = run_cli(Args{"--config", ini} + options + command);
+    return std::tuple(result.exit_code, result.out, steady(result.err));
+  };
+  const std::string ca = dir + "/certs/ca.pem", passed = "Query Passed: 0 items match criteria\n";
+  const std::string tried =
+      kConnectionFailed + host + ":3307 as vandril (database world): {server}";
+  // clang-format off
+  EXPECT_EQ(run("port=3307\nssl_ca=" + ca + "\n", {}), std::tuple(0, passed, ""));
+  EXPECT_EQ(run("ssl=1\n", {"--port", "3307"}), std::tuple(0, passed, ""));
+  EXPECT_EQ(run("port=3307\n", {}), std::tuple(2, "", tried + "Access denied for user 'vandril'@'127.0.0.1' "
+                                                             "(using password: YES)\n"));
+  EXPECT_EQ(run("ssl_ca=" + ca + "\n", {"--port", "3307", "--ssl-ca", dir + "/certs/other-ca.pem"}),
+            std::tuple(2, "", tried + "TLS/SSL error: self-signed certificate in certificate chain\n"));
+  // Table names told apart by case, as a Linux server does by default: the repair's capitals fail.
+  const std::string by_case = "  the server tells table names apart by case (lower_case_table_names=0): the repair's "
+                              "INSERT INTO ";
+  EXPECT_EQ(run("ssl=1\n", {"--port", "3307"}, {"check"}), std::tuple(1, "NPCs with loottable 0 (what repair fixes): "
+            "0\n" + kCleanChecks + "layout of lootdrop: differs\n" + by_case + "LOOTDROP is rejected\nlayout of "
+            "lootdrop_entries: differs\n" + by_case + "LOOTDROP_ENTRIES is rejected\nlayout of loottable: differs\n" +
+            by_case + "LOOTTABLE is rejected\nlayout of loottable_entries: differs\n" + by_case + "LOOTTABLE_ENTRIES is "
+            "rejected\n", ""));
+  // clang-format on
 }
 
 // Without XDG_DATA_HOME and HOME there is no journal, never one in the working

@@ -4,6 +4,7 @@
 // fuzz/corpus/db_ini/ through that model.
 
 #include "config/db_ini.h"
+#include "config/db_ini_diagnosis.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -26,6 +27,7 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
+// The window's verdict, and the findings the command line adds to its message.
 TEST(DbIni, SettingsOrTheMessage) {
   enum class File { bytes, missing, folder, unreadable };
   struct Row {
@@ -34,18 +36,29 @@ TEST(DbIni, SettingsOrTheMessage) {
     std::string bytes;
     bool accepted;
     Texts settings;  // host, user, password, database
+    Texts findings;
   };
   const std::string megabyte(1 << 20, 'h');
   // clang-format off
   const Row rows[] = {
       {"CR LF, any order", File::bytes, "database=w\r\npassword=s\r\nuser=loot\r\nhost=10.0.0.5\r\n",
-       true, {"10.0.0.5", "loot", "s", "w"}},
-      {"no host", File::bytes, "user=u\npassword=p\ndatabase=w\n", false, {"", "u", "p", "w"}},
+       true, {"10.0.0.5", "loot", "s", "w"}, {}},
+      {"no host", File::bytes, "user=u\npassword=p\ndatabase=w\n", false, {"", "u", "p", "w"},
+       {"no `host=` line"}},
       {"a megabyte host", File::bytes, "host=" + megabyte + "\npassword=p\ndatabase=w", true,
-       {megabyte, "", "p", "w"}},
-      {"missing", File::missing, "", false, {"", "", "", ""}},
-      {"a folder named db.ini", File::folder, "", false, {"", "", "", ""}},
-      {"mode 000", File::unreadable, "host=h\npassword=p\ndatabase=w\n", false, {"", "", "", ""}}};
+       {megabyte, "", "p", "w"}, {}},
+      {"spaces around =, CR LF", File::bytes, "user=u,password=p\r\ndatabase=w\r\n  host = x\r\n", false,
+       {"", "u", "p", "w"}, {"line 3: `host = x` has spaces around `=`"}},
+      {"a capital, an empty value, lone CR", File::bytes, "HOST=h\rpassword=p\rdatabase=w\rdatabase=", false,
+       {"", "", "p", ""}, {"line 1: `HOST=h` is not `host=`: keys are written in lower case",
+                           "line 4: `database=` is empty"}},
+      {"a password never shown", File::bytes, "host=h\ndatabase=w\n\"password =s,ecret\"", false,
+       {"h", "", "", "w"}, {"line 3: `password = ...` has spaces around `=`"}},
+      {"missing", File::missing, "", false, {"", "", "", ""},
+       {"cannot be read (No such file or directory)"}},
+      {"a folder named db.ini", File::folder, "", false, {"", "", "", ""}, {"is a folder, not a file"}},
+      {"mode 000", File::unreadable, "host=h\npassword=p\ndatabase=w\n", false, {"", "", "", ""},
+       {"cannot be read (Permission denied)"}}};
   // clang-format on
   const std::string path = testing::TempDir() + "vl_db_ini_" + std::to_string(::getpid());
   for (const Row& row : rows) {
@@ -66,6 +79,11 @@ TEST(DbIni, SettingsOrTheMessage) {
     EXPECT_EQ(ui.messages, row.accepted ? Texts{} : Texts{"DB.INI Invalid or Missing"});
     EXPECT_EQ((Texts{state.db_host, state.db_user, state.db_password, state.db_name}),
               row.settings);
+    const auto items = ini_items_of(path);
+    const auto* reason = std::get_if<std::string>(&items);
+    EXPECT_EQ(
+        reason ? Texts{*reason} : db_ini_findings(std::get<std::vector<IniItem>>(items), true),
+        row.findings);
   }
   std::filesystem::remove_all(path);
 }

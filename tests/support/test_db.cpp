@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
@@ -79,6 +80,9 @@ std::string write_db_ini(const std::string& path, const std::string& password,
       << "host=" << (host.empty() ? s.host : host) << "\nuser=" << s.user
       << "\npassword=" << (password.empty() ? s.password : password) << "\ndatabase=" << s.name
       << "\n";
+  // As an operator keeps it: the command line warns about a password others can read.
+  std::filesystem::permissions(
+      path, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
   return path;
 }
 

@@ -1,0 +1,92 @@
+#include "config/db_ini_diagnosis.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+
+namespace vl {
+namespace {
+
+bool is_blank(char c) { return c == ' ' || c == '\t'; }
+
+std::string lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return out;
+}
+
+// `key` with blanks around it, or in capitals: what someone meant as `key=`.
+struct NearMiss {
+  const IniItem* item = nullptr;
+  bool spaced = false;
+};
+
+std::optional<NearMiss> near_miss(const IniItem& item, std::string_view key) {
+  const std::string_view text = item.text;
+  const std::size_t equals = text.find('=');
+  if (equals == std::string_view::npos) return std::nullopt;
+  std::string_view name = text.substr(0, equals);
+  while (!name.empty() && is_blank(name.back())) name.remove_suffix(1);
+  if (lower(name) != key) return std::nullopt;
+  const bool spaced =
+      name.size() != equals || (equals + 1 < text.size() && is_blank(text[equals + 1]));
+  return NearMiss{&item, spaced};
+}
+
+// The item as a finding quotes it; a password's value stays out.
+std::string quoted(const IniItem& item, bool secret) {
+  if (!secret) return "`" + item.text + "`";
+  const std::size_t equals = item.text.find('=');
+  return "`" + item.text.substr(0, equals + 1) + (equals + 1 < item.text.size() ? " ..." : "") +
+         "`";
+}
+
+std::string line_of(const IniItem& item) { return "line " + std::to_string(item.line) + ": "; }
+
+std::string finding(const std::vector<IniItem>& items, std::string_view key) {
+  const std::string prefix = std::string(key) + "=";
+  const bool secret = key == "password";
+  if (const IniItem* set = last_item_with(items, prefix)) {
+    return line_of(*set) + "`" + prefix + "` is empty";
+  }
+  std::optional<NearMiss> miss;
+  for (const IniItem& item : items)
+    if (auto found = near_miss(item, key)) miss = found;
+  if (!miss) return "no `" + prefix + "` line";
+  const IniItem& item = *miss->item;
+  if (miss->spaced) return line_of(item) + quoted(item, secret) + " has spaces around `=`";
+  return line_of(item) + quoted(item, secret) + " is not `" + prefix +
+         "`: keys are written in lower case";
+}
+
+}  // namespace
+
+std::variant<std::vector<IniItem>, std::string> ini_items_of(const std::string& path) {
+  std::error_code error;
+  if (std::filesystem::is_directory(path, error)) return std::string("is a folder, not a file");
+  std::ifstream file(path, std::ios::binary);
+  if (!file.is_open()) return "cannot be read (" + std::string(std::strerror(errno)) + ")";
+  return read_numbered_ini_items(file);
+}
+
+const IniItem* last_item_with(const std::vector<IniItem>& items, std::string_view prefix) {
+  const IniItem* last = nullptr;
+  for (const IniItem& item : items)
+    if (std::string_view(item.text).starts_with(prefix)) last = &item;
+  return last;
+}
+
+std::vector<std::string> db_ini_findings(const std::vector<IniItem>& items,
+                                         bool password_required) {
+  const DbIni settings = db_ini_settings(items);
+  std::vector<std::string> findings;
+  if (settings.host.empty()) findings.push_back(finding(items, "host"));
+  if (password_required && settings.password.empty())
+    findings.push_back(finding(items, "password"));
+  if (settings.database.empty()) findings.push_back(finding(items, "database"));
+  return findings;
+}
+
+}  // namespace vl
