@@ -87,14 +87,28 @@ void WindowJournal::lose_journal(const std::string& why) {
       std::string(kUnavailable) + "the journal " + path_ + " could not be written (" + why + ").";
 }
 
-void WindowJournal::run(Kind kind, const Command& command, ProgramState& state, UiPort& ui) {
+bool WindowJournal::ready() {
   if (!store_ && unavailable_.empty()) open();
   if (store_ && !recorder_)
     recorder_ =
         std::make_unique<journal::RunRecorder>(*store_, journal::OnJournalFailure::carry_on);
+  return recorder_ != nullptr;
+}
+
+void WindowJournal::end_run(journal::Ending ending, journal::Written written) {
+  const std::string failure = recorder_->journal_failed() ? recorder_->failure() : "";
+  try {
+    recorder_->end(ending, written);  // marks a failed journal incomplete
+  } catch (const std::exception& error) {
+    return lose_journal(error.what());
+  }
+  if (!failure.empty()) lose_journal(failure);
+}
+
+void WindowJournal::run(Kind kind, const Command& command, ProgramState& state, UiPort& ui) {
   // A command started while another one runs (the window lets events through)
   // writes into the run in progress.
-  if (!recorder_ || recorder_->running()) return command(state, ui);
+  if (!ready() || recorder_->running()) return command(state, ui);
   try {
     recorder_->begin(state, command_name(kind), settings_of(state, kind),
                      kind == Kind::delete_drops);
@@ -103,25 +117,58 @@ void WindowJournal::run(Kind kind, const Command& command, ProgramState& state, 
     return command(state, ui);
   }
   using journal::Ending;
-  const auto end = [&](Ending ending) {
-    const std::string failure = recorder_->journal_failed() ? recorder_->failure() : "";
-    try {
-      recorder_->end(ending, journal::Written::as_heard);  // marks a failed journal incomplete
-    } catch (const std::exception& error) {
-      return lose_journal(error.what());
-    }
-    if (!failure.empty()) lose_journal(failure);
-  };
+  using journal::Written;
   try {
     command(state, ui);
   } catch (const db::ConnectionFailed&) {
-    end(Ending::server_lost);
+    end_run(Ending::server_lost, Written::as_heard);
     throw;
   } catch (...) {
-    end(Ending::failed);
+    end_run(Ending::failed, Written::as_heard);
     throw;
   }
-  end(recorder_->statement_failed() ? Ending::failed : Ending::completed);
+  end_run(recorder_->statement_failed() ? Ending::failed : Ending::completed, Written::as_heard);
+}
+
+loot::AtomicResult WindowJournal::write_all_or_nothing(
+    db::Session& session, const std::string& settings,
+    const std::function<loot::AtomicResult()>& write) {
+  if (!ready() || recorder_->running()) return write();
+  try {
+    recorder_->begin(session, "preview", settings);
+  } catch (const std::exception& error) {
+    lose_journal(error.what());
+    return write();
+  }
+  using journal::Ending;
+  using journal::Written;
+  using loot::AtomicOutcome;
+  loot::AtomicResult result;
+  try {
+    result = write();
+  } catch (...) {
+    end_run(Ending::failed, Written::none);
+    throw;
+  }
+  switch (result.outcome) {
+    case AtomicOutcome::committed:
+      end_run(Ending::completed, Written::all);
+      break;
+    case AtomicOutcome::commit_unknown:
+      end_run(Ending::commit_unknown, Written::unknown);
+      break;
+    case AtomicOutcome::lost:
+      end_run(Ending::server_lost, Written::none);
+      break;
+    case AtomicOutcome::interrupted:
+      end_run(Ending::stopped, Written::none);
+      break;
+    case AtomicOutcome::refused:
+    case AtomicOutcome::rejected:
+      end_run(Ending::failed, Written::none);
+      break;
+  }
+  return result;
 }
 
 bool undo_run(journal::Store& store, const db::Session& session, std::int64_t run, UiPort& ui,

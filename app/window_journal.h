@@ -13,6 +13,7 @@
 #include "app/command_guard.h"
 #include "journal/recorder.h"
 #include "journal/store.h"
+#include "loot/atomic_writer.h"
 
 namespace vl::app {
 
@@ -30,6 +31,12 @@ class WindowJournal {
   Command delete_drops();
   Command repair();
 
+  // The Preview's "Write all at once": `write` writes a plan all or nothing
+  // with `session`'s gate and announcements in place, journaled as a run of
+  // "preview" with `settings`. Without a journal it runs as it is.
+  loot::AtomicResult write_all_or_nothing(db::Session& session, const std::string& settings,
+                                          const std::function<loot::AtomicResult()>& write);
+
   // The journal to read and undo from: the one the commands write, else an
   // existing journal file (none is created here). nullptr while there is none;
   // then why_unavailable() says why, or is "" when no run was journaled yet.
@@ -40,6 +47,9 @@ class WindowJournal {
  private:
   void run(Kind kind, const Command& command, ProgramState& state, UiPort& ui);
   void open();
+  // A recorder ready to begin a run; false when there is no journal.
+  bool ready();
+  void end_run(journal::Ending ending, journal::Written written);
   void lose_journal(const std::string& why);
 
   std::string path_;

@@ -146,14 +146,6 @@ std::optional<int> find_category(const std::string& name) {
   return std::nullopt;
 }
 
-std::optional<ReportFormat> report_format(const std::string& path) {
-  const auto dot = path.rfind('.');
-  const std::string extension = dot == std::string::npos ? "" : lower(path.substr(dot));
-  if (extension == ".csv") return ReportFormat::csv;
-  if (extension == ".json") return ReportFormat::json;
-  return std::nullopt;
-}
-
 std::optional<int> find_level_range(const std::string& entry) {
   for (int i = 0; i < loot::kLevelRangeCount; ++i) {
     if (loot::kLevelRanges[static_cast<std::size_t>(i)].entry == entry) return i;

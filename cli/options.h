@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "app/plan_report.h"
+
 namespace vl::cli {
 
 enum class CommandName {
@@ -70,9 +72,8 @@ ParsedArguments parse_arguments(int argc, const char* const* argv);
 
 // A category by the window's caption or the drop-name word, case-insensitive.
 std::optional<int> find_category(const std::string& name);
-enum class ReportFormat { csv, json };
-// A report file's format by its extension, any case.
-std::optional<ReportFormat> report_format(const std::string& path);
+using app::report_format;
+using app::ReportFormat;
 
 // A level range by its list entry ("01-10").
 std::optional<int> find_level_range(const std::string& entry);

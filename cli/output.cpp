@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <mutex>
 #include <string_view>
 
 namespace vl::cli {
@@ -75,35 +74,6 @@ std::string check_json(const CheckReport& report) {
 }
 
 }  // namespace
-
-std::string csv_text(const std::string& text) {
-  std::string cell =
-      !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string::npos
-          ? "'" + text
-          : text;
-  return cell.find_first_of(",\"\r\n") == std::string::npos ? cell : double_quoted(cell);
-}
-
-std::string double_quoted(const std::string& text) {
-  std::string quoted = "\"";
-  for (const char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-  return quoted + "\"";
-}
-
-std::string json_text(const nlohmann::ordered_json& value) {
-  try {
-    return value.dump();
-  } catch (const nlohmann::json::type_error&) {
-    static std::once_flag said;
-    std::call_once(said, [] {
-      std::fputs(
-          "vandril_loot_cli: some names are no valid UTF-8; their bad bytes are shown as "
-          "U+FFFD in the JSON.\n",
-          stderr);
-    });
-    return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-  }
-}
 
 std::string terminal_text(const std::string& text) {
   std::string shown;

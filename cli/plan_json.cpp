@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "app/plan_report.h"
 #include "cli/output.h"
 #include "cli/plan_output.h"
 
@@ -21,7 +22,7 @@ Json drop_rates_json(const loot::Plan& plan, const loot::PlanDropRates& rates) {
   for (const auto& [name, figure] : {std::pair{"before", &loot::DropRateChange::p_any_before},
                                      std::pair{"after", &loot::DropRateChange::p_any_after},
                                      std::pair{"new_drop", &loot::DropRateChange::p_new_drop}}) {
-    const RateSpread values = spread(plan, rates, figure);
+    const app::RateSpread values = app::spread(plan, rates, figure);
     json[name] = {{"mean", values.mean}, {"lowest", values.lowest}, {"highest", values.highest}};
   }
   return json;
@@ -32,7 +33,7 @@ Json drop_rates_json(const loot::Plan& plan, const loot::PlanDropRates& rates) {
 void write_plan_json(std::ostream& out, const loot::Plan& plan, const loot::PlanDetails& details,
                      const loot::PlanDropRates& rates) {
   Json missing = Json::array(), shared = Json::array();
-  for (const auto& [item, drops] : missing_items(plan, details))
+  for (const auto& [item, drops] : app::missing_items(plan, details))
     missing.push_back({{"item_id", item}, {"drops", drops}});
   for (const loot::SharedLoottable& table : details.shared) {
     Json examples = Json::array();

@@ -1,47 +1,8 @@
 #include "cli/plan_output.h"
 
-#include <fmt/core.h>
-#include <algorithm>
-#include <chrono>
-#include <ctime>
-#include <map>
-#include <nlohmann/json.hpp>
-
 #include "cli/output.h"
 
 namespace vl::cli {
-namespace {
-
-// A name in a list joined with ';': quoted when it holds ';' or a quote.
-std::string listed_name(const std::string& name) {
-  return name.find_first_of(";\"") == std::string::npos ? name : double_quoted(name);
-}
-
-// "Items that do not exist in items: 0 in 14 drops, 123456 in 2 drops", or "" when all exist.
-std::string missing_items_line(const loot::Plan& plan, const loot::PlanDetails& details) {
-  std::string line;
-  for (const auto& [item, drops] : missing_items(plan, details)) {
-    line += (line.empty() ? "Items that do not exist in items: " : ", ") + std::to_string(item) +
-            " in " + std::to_string(drops) + (drops == 1 ? " drop" : " drops");
-  }
-  return line.empty() ? line : line + "\n";
-}
-
-const loot::DropRateChange& change_of(const loot::PlanDropRates& rates, std::int64_t npc_id) {
-  static const loot::DropRateChange kNone;
-  const auto found = rates.find(npc_id);
-  return found == rates.end() ? kNone : found->second;
-}
-
-// "mean 20.48 %, lowest 0.00 %, highest 40.96 %" of one figure over the drops' NPCs.
-std::string spread_text(const loot::Plan& plan, const loot::PlanDropRates& rates,
-                        double loot::DropRateChange::*figure) {
-  const RateSpread values = spread(plan, rates, figure);
-  return fmt::format("mean {:.2f} %, lowest {:.2f} %, highest {:.2f} %", 100 * values.mean,
-                     100 * values.lowest, 100 * values.highest);
-}
-
-}  // namespace
 
 const loot::NpcFacts& facts_of(const loot::PlanDetails& details, std::int64_t npc_id) {
   static const loot::NpcFacts kUnknown;
@@ -54,42 +15,8 @@ std::string item_name(const loot::PlanDetails& details, std::int32_t id) {
   return found == details.items.end() ? std::string() : found->second;
 }
 
-std::map<std::int32_t, std::size_t> missing_items(const loot::Plan& plan,
-                                                  const loot::PlanDetails& details) {
-  std::map<std::int32_t, std::size_t> drops_of_item;
-  for (const loot::PlannedDrop& drop : plan.drops) {
-    for (const std::int32_t item : drop.item_ids) {
-      if (!details.items.contains(item)) ++drops_of_item[item];
-    }
-  }
-  return drops_of_item;
-}
-
-RateSpread spread(const loot::Plan& plan, const loot::PlanDropRates& rates,
-                  double loot::DropRateChange::*figure) {
-  RateSpread values;
-  double sum = 0;
-  for (const loot::PlannedDrop& drop : plan.drops) {
-    const double value = change_of(rates, drop.npc_id).*figure;
-    sum += value;
-    values.lowest = std::min(values.lowest, value);
-    values.highest = std::max(values.highest, value);
-  }
-  values.mean = sum / static_cast<double>(plan.drops.size());
-  return values;
-}
-
 void print_drop_rates(std::ostream& out, const loot::Plan& plan, const loot::PlanDropRates& rates) {
-  if (plan.drops.empty()) {
-    out << "Drop rates: no NPC is chosen.\n";
-    return;
-  }
-  out << "Drop rates (chance per kill of at least one item, over the " << plan.drops.size()
-      << " chosen NPCs, global loot multiplier 1):\n  before the run: "
-      << spread_text(plan, rates, &loot::DropRateChange::p_any_before)
-      << "\n  after the run: " << spread_text(plan, rates, &loot::DropRateChange::p_any_after)
-      << "\n  from the new drop: " << spread_text(plan, rates, &loot::DropRateChange::p_new_drop)
-      << "\n";
+  out << app::drop_rates_text(plan, rates);
 }
 
 void print_plan(std::ostream& out, const loot::Plan& plan, const loot::PlanDetails& details) {
@@ -106,7 +33,7 @@ void print_plan(std::ostream& out, const loot::Plan& plan, const loot::PlanDetai
       << "\nNPCs keeping a loottable (one per loottable): " << plan.npcs_keeping_loottable
       << "\nChosen NPCs: " << plan.drops.size() << "\nDrops: " << plan.drops.size()
       << "\nEntries: " << plan.entries() << "\n";
-  out << missing_items_line(plan, details);
+  out << app::missing_items_line(plan, details);
   out << "Shared loottables: " << details.shared.size() << "\n";
   for (const loot::SharedLoottable& table : details.shared) {
     out << "  loottable " << table.loottable_id << " is used by " << table.outside_npcs
@@ -120,66 +47,6 @@ void print_plan(std::ostream& out, const loot::Plan& plan, const loot::PlanDetai
   out << "The lootdrop ids are planned from the highest id now ("
       << (plan.highest_lootdrop_id.empty() ? "none" : plan.highest_lootdrop_id)
       << "); they will differ if lootdrops are written before the run.\n";
-}
-
-void write_report(std::ostream& out, ReportFormat format, const loot::Plan& plan,
-                  const loot::PlanDetails& details, const loot::PlanDropRates& rates,
-                  std::uint64_t seed, const std::string& time) {
-  if (format == ReportFormat::csv) {
-    out << "time,seed,npc_id,npc_name,npc_level,loottable_id,lootdrop_id,lootdrop_name,item_ids,"
-           "item_names,p_any_before,p_any_after,p_new_drop\r\n";
-    for (const loot::PlannedDrop& drop : plan.drops) {
-      const loot::NpcFacts& npc = facts_of(details, drop.npc_id);
-      std::string ids, names;
-      for (std::size_t k = 0; k < drop.item_ids.size(); ++k) {
-        const std::string separator = k == 0 ? "" : ";";
-        ids += separator + std::to_string(drop.item_ids[k]);
-        names += separator + listed_name(item_name(details, drop.item_ids[k]));
-      }
-      out << time << "," << seed << "," << drop.npc_id << "," << csv_text(npc.name) << ","
-          << npc.level << "," << drop.loottable_id << "," << drop.lootdrop_id << ","
-          << csv_text(plan.drop_name) << "," << ids << "," << csv_text(names);
-      const loot::DropRateChange& change = change_of(rates, drop.npc_id);
-      out << fmt::format(",{},{},{}\r\n", change.p_any_before, change.p_any_after,
-                         change.p_new_drop);
-    }
-    return;
-  }
-  // Written record by record, so that a large plan never stands whole in memory as JSON.
-  out << "[";
-  bool first = true;
-  for (const loot::PlannedDrop& drop : plan.drops) {
-    const loot::NpcFacts& npc = facts_of(details, drop.npc_id);
-    nlohmann::ordered_json record = {{"time", time},
-                                     {"seed", seed},
-                                     {"npc_id", drop.npc_id},
-                                     {"npc_name", npc.name},
-                                     {"npc_level", npc.level},
-                                     {"loottable_id", drop.loottable_id},
-                                     {"lootdrop_id", drop.lootdrop_id},
-                                     {"lootdrop_name", plan.drop_name},
-                                     {"item_ids", drop.item_ids},
-                                     {"item_names", nlohmann::json::array()}};
-    for (const std::int32_t item : drop.item_ids) {
-      record["item_names"].push_back(item_name(details, item));
-    }
-    const loot::DropRateChange& change = change_of(rates, drop.npc_id);
-    record["p_any_before"] = change.p_any_before;
-    record["p_any_after"] = change.p_any_after;
-    record["p_new_drop"] = change.p_new_drop;
-    out << (first ? "\n" : ",\n") << json_text(record);
-    first = false;
-  }
-  out << "\n]\n";
-}
-
-std::string utc_now() {
-  const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
-  std::tm utc{};
-  gmtime_r(&now, &utc);
-  char text[32];
-  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-  return text;
 }
 
 }  // namespace vl::cli

@@ -6,11 +6,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRadioButton>
-#include <QShortcut>
 
 #include "app/form1_logic.h"
 #include "loot/catalog.h"
@@ -25,8 +23,6 @@
 
 namespace vl::ui {
 namespace {
-
-const char* const kHistoryKeys = "Ctrl+H";
 
 const QColor kNavy(0x00, 0x00, 0x40);
 const QColor kWhite(0xff, 0xff, 0xff);
@@ -83,7 +79,8 @@ Form1Window::Form1Window(ProgramState& state, UiPort& ui, app::WindowJournal& jo
       ui_(ui),
       journal_(journal),
       background_(paint_form1_background()),
-      history_window_(state, ui, journal) {
+      history_window_(state, ui, journal),
+      preview_window_(state, ui, journal, turns_) {
   end_program = [this](int exit_code) { app::end_program_now(state_, exit_code); };
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Vandril Like LOOT maker ver 1.1.0"));
@@ -92,9 +89,7 @@ Form1Window::Form1Window(ProgramState& state, UiPort& ui, app::WindowJournal& jo
   setAttribute(Qt::WA_OpaquePaintEvent);
 
   build_controls();
-  connect(new QShortcut(QKeySequence(kHistoryKeys), this), &QShortcut::activated, this, [this] {
-    if (commands_running_ == 0) history_window_.open();
-  });
+  add_menu_keys();
   set_focus_order();
   show_all_controls();
   changed_widgets_.clear();
@@ -393,9 +388,9 @@ void Form1Window::repaint_changed() {
 void Form1Window::run(const app::Command& command) {
   // Counted: a command may start another while it lets events through. No
   // exception leaves run_command.
-  ++commands_running_;
+  turns_.main_command_started();
   app::run_command(state_, ui_, command, end_program);
-  --commands_running_;
+  turns_.main_command_ended();
 }
 
 void Form1Window::run_hook(const std::function<void()>& hook) {
@@ -439,18 +434,9 @@ void Form1Window::mouseReleaseEvent(QMouseEvent* event) {
   // A right click on the background opens its menu; a right-button drag does
   // nothing, and so does a click while a command runs (its modal menu would hold the run up).
   const QPoint at = event->globalPosition().toPoint();
-  if (event->button() == Qt::RightButton && commands_running_ == 0 &&
+  if (event->button() == Qt::RightButton && !turns_.main_command_running() &&
       (at - right_press_).manhattanLength() < QApplication::startDragDistance())
     show_background_menu(at);
-}
-
-void Form1Window::show_background_menu(QPoint at) {
-  QMenu menu(this);
-  menu.setObjectName(QStringLiteral("background_menu"));
-  QAction* history = menu.addAction(QStringLiteral("History..."));
-  history->setShortcut(QKeySequence(kHistoryKeys));
-  connect(history, &QAction::triggered, this, [this] { history_window_.open(); });
-  menu.exec(at);
 }
 
 void Form1Window::closeEvent(QCloseEvent* event) {

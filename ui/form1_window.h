@@ -16,8 +16,10 @@
 #include "core/ui_port.h"
 #include "loot/catalog.h"
 #include "ui/background_drag.h"
+#include "ui/command_turns.h"
 #include "ui/help_window.h"
 #include "ui/history_window.h"
+#include "ui/preview_window.h"
 
 class QButtonGroup;
 class QLabel;
@@ -59,6 +61,8 @@ class Form1Window : public QWidget {
 
   // The History window, opened by the background menu and Ctrl+H.
   HistoryWindowOpener& history_window() { return history_window_; }
+  // The Preview window, opened by the background menu and Ctrl+P.
+  PreviewWindowOpener& preview_window() { return preview_window_; }
 
   // Paints the controls that changed since the last paint, at once.
   void repaint_changed();
@@ -92,6 +96,8 @@ class Form1Window : public QWidget {
   void show_all_controls();
   void run(const app::Command& command);
   void run_hook(const std::function<void()>& hook);
+  // The background menu and its keys (form1_menu.cpp).
+  void add_menu_keys();
   void show_background_menu(QPoint at);
 
   ProgramState& state_;
@@ -100,10 +106,11 @@ class Form1Window : public QWidget {
   std::function<void(Form1Control)> previous_on_changed_;
   QImage background_;
   BackgroundDrag drag_;
+  CommandTurns turns_;  // the History and Preview windows wait for the commands
   HelpWindowOpener help_window_;
   HistoryWindowOpener history_window_;
-  QPoint right_press_;        // where the right button went down, for the background menu
-  int commands_running_ = 0;  // the History window waits for them
+  PreviewWindowOpener preview_window_;
+  QPoint right_press_;  // where the right button went down, for the background menu
 
   QListWidget* level_ = nullptr;
   std::array<QRadioButton*, loot::kLootCategoryCount> op_{};

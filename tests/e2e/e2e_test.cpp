@@ -13,6 +13,7 @@
 #include <QDBusVariant>
 #include <QDir>
 #include <QProcess>
+#include <QRegularExpression>
 #include <chrono>
 #include <fstream>
 #include <functional>
@@ -240,6 +241,39 @@ TEST_F(EndToEndTest, ExecuteShowStatsAndQuit) {
   click(172, 344);  // Show Stats
   eventually([&] { return shown_columns() == expected; });
   EXPECT_EQ(shown_columns(), expected);
+
+  // The background menu's first entry opens the Preview, which plans the same
+  // settings; "Write all at once" writes them once asked (Alt+Y: No is the default).
+  xdotool({"mousemove", "--window", window_, "300", "606", "click", "3"});
+  xdotool({"key", "Down", "Return"});
+  const QString preview = xdotool({"search", "--sync", "--onlyvisible", "--name", "^Preview$"});
+  ASSERT_TRUE(eventually([&] {
+    for (const std::string& text : bus_.texts("Preview"))
+      if (text.starts_with("Drops named lvl_01-10_CUSTOM_armour")) return true;
+    return false;
+  }));
+  const QString size = xdotool({"getwindowgeometry", "--shell", preview});
+  const int height = QRegularExpression("HEIGHT=(\\d+)").match(size).captured(1).toInt();
+  const int width = QRegularExpression("WIDTH=(\\d+)").match(size).captured(1).toInt();
+  const auto click_preview = [&](int x, int y) {
+    xdotool(
+        {"mousemove", "--window", preview, QString::number(x), QString::number(y), "click", "1"});
+  };
+  click_preview(60, height - 26);  // Write all at once, bottom left
+  const std::string question = "Write " + std::to_string(tables) + " drops with " +
+                               std::to_string(5 * tables) + " entries in one transaction?";
+  EXPECT_EQ(message_box().front(), question);
+  xdotool({"key", "alt+y"});
+  const std::string written = "Written in one transaction: " + std::to_string(tables) +
+                              " drops with " + std::to_string(5 * tables) + " entries in ";
+  ASSERT_TRUE(eventually([&] {
+    const Texts shown = bus_.texts(kBoxTitle);
+    return !shown.empty() && shown.front().starts_with(written);
+  }));
+  ASSERT_TRUE(press_return_until([&] { return bus_.texts(kBoxTitle).empty(); }));
+  EXPECT_EQ(number(drops), drops_before + 2 * tables);
+  click_preview(width - 50, height - 26);  // Close, bottom right
+  ASSERT_TRUE(eventually([&] { return bus_.texts("Preview").empty(); }));
 
   // The hot spot over the painted close dot ends the program.
   click(752, 8);

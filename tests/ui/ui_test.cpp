@@ -11,23 +11,27 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
+#include <set>
 
 #include "app/command_guard.h"
 #include "app/form1_logic.h"
 #include "db/database.h"
 #include "journal/recorder.h"
+#include "loot/window_inputs.h"
 #include "support/recording_ui.h"
 #include "support/scenario.h"
 #include "ui/filter_windows.h"
 #include "ui/form1_window.h"
 #include "ui/help_text.h"
 #include "ui/history_window.h"
+#include "ui/preview_window.h"
 #include "ui/program.h"
 #include "ui/qt_ui.h"
 
@@ -269,18 +273,18 @@ TEST_F(Windows, HistoryOpensFromTheBackgroundMenuAndCtrlHAndUndoesExecute) {
   QTimer::singleShot(0, [&menu] {
     auto* shown = qobject_cast<QMenu*>(QApplication::activePopupWidget());
     ASSERT_NE(shown, nullptr);
-    QAction* history = shown->actions().front();
-    menu = (history->text() + " " + history->shortcut().toString()).toStdString();
-    history->trigger();
+    for (QAction* action : shown->actions())
+      menu += (action->text() + " " + action->shortcut().toString() + "|").toStdString();
+    shown->actions().back()->trigger();
     shown->close();
   });
   drag(main.get(), {300, 606}, {1, 1}, Qt::RightButton, Qt::RightButton);
   QPointer<ui::HistoryWindow> history = main->history_window().window();
   ASSERT_NE(history, nullptr);
-  EXPECT_EQ(
-      std::tuple(menu, history->isVisible(), text_of(child(history, "why")),
-                 std::filesystem::exists("ui_test_journal.sqlite3")),
-      std::tuple(std::string("History... Ctrl+H"), true, "No run has been journaled yet.", false));
+  EXPECT_EQ(std::tuple(menu, history->isVisible(), text_of(child(history, "why")),
+                       std::filesystem::exists("ui_test_journal.sqlite3")),
+            std::tuple(std::string("Preview... Ctrl+P|History... Ctrl+H|"), true,
+                       "No run has been journaled yet.", false));
   history->close();
   flush_deletes();
   QApplication::setActiveWindow(main.get());
@@ -326,6 +330,127 @@ TEST_F(Windows, HistoryOpensFromTheBackgroundMenuAndCtrlHAndUndoesExecute) {
       std::pair(std::string("Undo is unavailable: the journal /dev/null/journal.sqlite3 cannot be "
                             "opened (unable to open database file)."),
                 true));
+}
+
+// The Preview (Ctrl+P) plans what Execute would write: its rows are plan_run's
+// drops for the seed in its box. "Write all at once" re-plans a stale plan,
+// holds the main window's commands, writes exactly the plan on one connection
+// as one journaled run that History undoes whole. A table that cannot roll
+// back is refused with nothing written; Cancel leaves no thread running.
+TEST_F(Windows, PreviewPlansWritesAllAtOnceAndRefusesWhatCannotRollBack) {
+  reset_world();
+  fixture_sql("INSERT INTO items (id,name,itemtype) VALUES (1,'a',10),(2,'b',10),(3,'c',10)");
+  fixture_sql(
+      "INSERT INTO npc_types (id,name,level,loottable_id) VALUES (1,'n',5,7),(2,'m',6,8),"
+      "(3,'far',50,8)");
+  const std::string before = world_checksums();
+  state->form1.set_text(Form1Control::perc_of_npcs, "101");
+  state->form1.set_text(Form1Control::item_max, "2");
+  main->show();
+  QApplication::setActiveWindow(main.get());
+  QTest::keyClick(main.get(), Qt::Key_P, Qt::ControlModifier);
+  QPointer<ui::PreviewWindow> preview = main->preview_window().window();
+  ASSERT_NE(preview, nullptr);
+  const auto settle = [&preview] {
+    for (QDeadlineTimer limit(20000); preview->working() && !limit.hasExpired();) QTest::qWait(5);
+  };
+  settle();
+  const auto shown_rows = [&preview] {
+    const QAbstractItemModel& model = *child<QTableView>(preview, "drops")->model();
+    Rows rows;
+    for (int row = 0; row < model.rowCount(); ++row)
+      rows.push_back({model.index(row, 0).data().toString().toStdString(),
+                      model.index(row, 3).data().toString().toStdString(),
+                      model.index(row, 4).data().toString().toStdString(),
+                      model.index(row, 5).data().toString().toStdString()});
+    return rows;
+  };
+  const auto planned_rows = [](const loot::Plan& plan) {
+    const char* const names[] = {"", "a", "b", "c"};
+    Rows rows;
+    for (const loot::PlannedDrop& drop : plan.drops) {
+      std::string items;
+      for (std::int32_t item : drop.item_ids)
+        items += (items.empty() ? "" : "; ") + std::to_string(item) + " " + names[item];
+      rows.push_back(
+          {std::to_string(drop.npc_id),
+           std::to_string(drop.loottable_id) + (drop.loottable_id == 8 ? " (shared)" : ""),
+           std::to_string(drop.lootdrop_id), items});
+    }
+    return rows;
+  };
+  loot::WindowInputs inputs(*state);
+  db::Connection connection(db::connection_string(*state));
+  Random random;
+  random.pin_seed(child<QLineEdit>(preview, "seed")->text().toULongLong());
+  const loot::Plan expected = loot::plan_run(inputs, connection, random);
+  EXPECT_EQ(std::tuple(preview->windowTitle().toStdString(), shown_rows(), expected.drops.size()),
+            std::tuple("Preview", planned_rows(expected), std::size_t{2}));
+
+  // Stale: written as the settings are when the write is asked for.
+  state->form1.set_text(Form1Control::item_max, "1");
+  QTest::qWait(300);
+  EXPECT_TRUE(child(preview, "stale")->isVisible());
+  std::string asked;
+  preview->ask = [&asked](const std::string& question) { return !(asked = question).empty(); };
+  bool held = false;  // Execute, delete, Show Stats and Repair all disabled at once
+  const auto shown_change = state->form1.on_changed;
+  state->form1.on_changed = [&](Form1Control control) {
+    shown_change(control);
+    const auto off = [&](Form1Control c) { return !state->form1.button(c).enabled; };
+    held = held || (off(Form1Control::Command1) && off(Form1Control::Command2) &&
+                    off(Form1Control::Command3) && off(Form1Control::Command4));
+  };
+  GeneralLog log;
+  click(child(preview, "write"));
+  for (QDeadlineTimer limit(20000); asked.empty() && !limit.hasExpired();) QTest::qWait(5);
+  settle();
+  state->form1.on_changed = shown_change;
+  std::set<long long> writing;  // the connections that sent the transaction
+  for (const LogEntry& entry : log.statements())
+    if (entry.argument.starts_with("INSERT") || entry.argument == "COMMIT")
+      writing.insert(entry.connection);
+  // Two connections: the plan made again, then the write.
+  EXPECT_EQ(
+      std::tuple(asked, held, state->form1.button(Form1Control::Command2).enabled,
+                 log.connections().size(), writing.size(), ui.messages.back().substr(0, 50)),
+      std::tuple("Write 2 drops with 2 entries in one transaction?", true, true, std::size_t{2},
+                 std::size_t{1}, "Written in one transaction: 2 drops with 2 entries"));
+  EXPECT_EQ(fixture_rows("SELECT d.id, e.item_id FROM lootdrop d JOIN lootdrop_entries e ON "
+                         "e.lootdrop_id=d.id ORDER BY d.id"),
+            (Rows{{shown_rows()[0][2], shown_rows()[0][3].substr(0, 1)},
+                  {shown_rows()[1][2], shown_rows()[1][3].substr(0, 1)}}));
+  EXPECT_FALSE(child(preview, "write")->isEnabled());  // written once
+  main->history_window().open();
+  ui::HistoryWindow* history = main->history_window().window();
+  history->ask = [](const std::string&) { return true; };
+  click(child(history, "undo"));
+  EXPECT_EQ(std::pair(world_checksums(), ui.messages.back()),
+            std::pair(before, std::string("Run 1 was undone.")));
+
+  fixture_sql("ALTER TABLE lootdrop ENGINE=MyISAM");
+  click(child(preview, "plan_again"));
+  settle();
+  click(child(preview, "write"));
+  settle();
+  EXPECT_EQ(std::pair(fixture_value("SELECT (SELECT COUNT(*) FROM lootdrop)+(SELECT COUNT(*) FROM "
+                                    "lootdrop_entries)+(SELECT COUNT(*) FROM loottable_entries)"),
+                      ui.messages.back()),
+            std::pair(std::string("0"),
+                      std::string("Table lootdrop uses the MyISAM engine, which cannot roll back: "
+                                  "the run could not be all or nothing.\r\nNothing was written.")));
+
+  // Cancel while planning waits for the locked NPCs: no plan, no message, no thread.
+  const std::size_t messages = ui.messages.size();
+  const app::Preview* shown = preview->preview();
+  fixture_sql("LOCK TABLES npc_types WRITE");
+  click(child(preview, "plan_again"));
+  click(child(preview, "cancel"));
+  fixture_sql("UNLOCK TABLES");
+  settle();
+  EXPECT_EQ(std::tuple(preview->working(), ui.messages.size(), preview->preview()),
+            std::tuple(false, messages, shown));
+  preview->close();
 }
 
 // While a command runs (here Execute, letting events through per NPC), a right

@@ -1,0 +1,192 @@
+#include "app/plan_report.h"
+
+#include <fmt/core.h>
+
+#include <algorithm>
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <map>
+#include <mutex>
+#include <string_view>
+
+namespace vl::app {
+namespace {
+
+const loot::NpcFacts& facts_of(const loot::PlanDetails& details, std::int64_t npc_id) {
+  static const loot::NpcFacts kUnknown;
+  const auto found = details.npcs.find(npc_id);
+  return found == details.npcs.end() ? kUnknown : found->second;
+}
+
+std::string item_name(const loot::PlanDetails& details, std::int32_t id) {
+  const auto found = details.items.find(id);
+  return found == details.items.end() ? std::string() : found->second;
+}
+
+// A name in a list joined with ';': quoted when it holds ';' or a quote.
+std::string listed_name(const std::string& name) {
+  return name.find_first_of(";\"") == std::string::npos ? name : double_quoted(name);
+}
+
+// "mean 20.48 %, lowest 0.00 %, highest 40.96 %" of one figure over the drops' NPCs.
+std::string spread_text(const loot::Plan& plan, const loot::PlanDropRates& rates,
+                        double loot::DropRateChange::*figure) {
+  const RateSpread values = spread(plan, rates, figure);
+  return fmt::format("mean {:.2f} %, lowest {:.2f} %, highest {:.2f} %", 100 * values.mean,
+                     100 * values.lowest, 100 * values.highest);
+}
+
+}  // namespace
+
+RateSpread spread(const loot::Plan& plan, const loot::PlanDropRates& rates,
+                  double loot::DropRateChange::*figure) {
+  RateSpread values;
+  double sum = 0;
+  for (const loot::PlannedDrop& drop : plan.drops) {
+    const double value = change_of(rates, drop.npc_id).*figure;
+    sum += value;
+    values.lowest = std::min(values.lowest, value);
+    values.highest = std::max(values.highest, value);
+  }
+  values.mean = sum / static_cast<double>(plan.drops.size());
+  return values;
+}
+
+std::map<std::int32_t, std::size_t> missing_items(const loot::Plan& plan,
+                                                  const loot::PlanDetails& details) {
+  std::map<std::int32_t, std::size_t> drops_of_item;
+  for (const loot::PlannedDrop& drop : plan.drops) {
+    for (const std::int32_t item : drop.item_ids) {
+      if (!details.items.contains(item)) ++drops_of_item[item];
+    }
+  }
+  return drops_of_item;
+}
+
+std::optional<ReportFormat> report_format(const std::string& path) {
+  const auto dot = path.rfind('.');
+  std::string extension = dot == std::string::npos ? "" : path.substr(dot);
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  if (extension == ".csv") return ReportFormat::csv;
+  if (extension == ".json") return ReportFormat::json;
+  return std::nullopt;
+}
+
+const loot::DropRateChange& change_of(const loot::PlanDropRates& rates, std::int64_t npc_id) {
+  static const loot::DropRateChange kNone;
+  const auto found = rates.find(npc_id);
+  return found == rates.end() ? kNone : found->second;
+}
+
+std::string missing_items_line(const loot::Plan& plan, const loot::PlanDetails& details) {
+  std::string line;
+  for (const auto& [item, drops] : missing_items(plan, details)) {
+    line += (line.empty() ? "Items that do not exist in items: " : ", ") + std::to_string(item) +
+            " in " + std::to_string(drops) + (drops == 1 ? " drop" : " drops");
+  }
+  return line.empty() ? line : line + "\n";
+}
+
+std::string drop_rates_text(const loot::Plan& plan, const loot::PlanDropRates& rates) {
+  if (plan.drops.empty()) return "Drop rates: no NPC is chosen.\n";
+  return fmt::format(
+      "Drop rates (chance per kill of at least one item, over the {} chosen NPCs, global loot "
+      "multiplier 1):\n  before the run: {}\n  after the run: {}\n  from the new drop: {}\n",
+      plan.drops.size(), spread_text(plan, rates, &loot::DropRateChange::p_any_before),
+      spread_text(plan, rates, &loot::DropRateChange::p_any_after),
+      spread_text(plan, rates, &loot::DropRateChange::p_new_drop));
+}
+
+void write_report(std::ostream& out, ReportFormat format, const loot::Plan& plan,
+                  const loot::PlanDetails& details, const loot::PlanDropRates& rates,
+                  std::uint64_t seed, const std::string& time) {
+  if (format == ReportFormat::csv) {
+    out << "time,seed,npc_id,npc_name,npc_level,loottable_id,lootdrop_id,lootdrop_name,item_ids,"
+           "item_names,p_any_before,p_any_after,p_new_drop\r\n";
+    for (const loot::PlannedDrop& drop : plan.drops) {
+      const loot::NpcFacts& npc = facts_of(details, drop.npc_id);
+      std::string ids, names;
+      for (std::size_t k = 0; k < drop.item_ids.size(); ++k) {
+        const std::string separator = k == 0 ? "" : ";";
+        ids += separator + std::to_string(drop.item_ids[k]);
+        names += separator + listed_name(item_name(details, drop.item_ids[k]));
+      }
+      out << time << "," << seed << "," << drop.npc_id << "," << csv_text(npc.name) << ","
+          << npc.level << "," << drop.loottable_id << "," << drop.lootdrop_id << ","
+          << csv_text(plan.drop_name) << "," << ids << "," << csv_text(names);
+      const loot::DropRateChange& change = change_of(rates, drop.npc_id);
+      out << fmt::format(",{},{},{}\r\n", change.p_any_before, change.p_any_after,
+                         change.p_new_drop);
+    }
+    return;
+  }
+  // Written record by record, so that a large plan never stands whole in memory as JSON.
+  out << "[";
+  bool first = true;
+  for (const loot::PlannedDrop& drop : plan.drops) {
+    const loot::NpcFacts& npc = facts_of(details, drop.npc_id);
+    nlohmann::ordered_json record = {{"time", time},
+                                     {"seed", seed},
+                                     {"npc_id", drop.npc_id},
+                                     {"npc_name", npc.name},
+                                     {"npc_level", npc.level},
+                                     {"loottable_id", drop.loottable_id},
+                                     {"lootdrop_id", drop.lootdrop_id},
+                                     {"lootdrop_name", plan.drop_name},
+                                     {"item_ids", drop.item_ids},
+                                     {"item_names", nlohmann::json::array()}};
+    for (const std::int32_t item : drop.item_ids) {
+      record["item_names"].push_back(item_name(details, item));
+    }
+    const loot::DropRateChange& change = change_of(rates, drop.npc_id);
+    record["p_any_before"] = change.p_any_before;
+    record["p_any_after"] = change.p_any_after;
+    record["p_new_drop"] = change.p_new_drop;
+    out << (first ? "\n" : ",\n") << json_text(record);
+    first = false;
+  }
+  out << "\n]\n";
+}
+
+std::string utc_now() {
+  const std::time_t now = std::chrono::system_clock::to_time_t(std::chrono::system_clock::now());
+  std::tm utc{};
+  gmtime_r(&now, &utc);
+  char text[32];
+  std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+  return text;
+}
+
+std::string csv_text(const std::string& text) {
+  std::string cell =
+      !text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string::npos
+          ? "'" + text
+          : text;
+  return cell.find_first_of(",\"\r\n") == std::string::npos ? cell : double_quoted(cell);
+}
+
+std::string double_quoted(const std::string& text) {
+  std::string quoted = "\"";
+  for (const char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return quoted + "\"";
+}
+
+std::string json_text(const nlohmann::ordered_json& value) {
+  try {
+    return value.dump();
+  } catch (const nlohmann::json::type_error&) {
+    static std::once_flag said;
+    std::call_once(said, [] {
+      std::fputs(
+          "vandril_loot_cli: some names are no valid UTF-8; their bad bytes are shown as "
+          "U+FFFD in the JSON.\n",
+          stderr);
+    });
+    return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+  }
+}
+
+}  // namespace vl::app

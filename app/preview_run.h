@@ -1,0 +1,82 @@
+#pragma once
+// The Preview's work, apart from any window: the main window's settings taken
+// at one moment, the plan of the run Execute would make with them and what it
+// changes for the players, and the plan's files. Everything here reads only;
+// the write is WindowJournal::write_all_or_nothing.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/window_journal.h"
+#include "core/program_state.h"
+#include "loot/plan.h"
+#include "loot/plan_details.h"
+#include "loot/plan_drop_rates.h"
+
+namespace vl::app {
+
+// The settings Execute would read now: range, category (into kLootCategories),
+// rules or custom list, the three percentages as typed, items per drop. A plan
+// made with settings unequal to those now is not the run Execute would make.
+struct WindowSettings {
+  std::string low, high;
+  int category = 0;
+  std::string rules;
+  std::string percent_of_npcs, chance, probability;
+  int items = 0;
+  bool custom_list = false;
+  std::vector<std::optional<double>> list;  // the custom list's slots, when active
+  bool operator==(const WindowSettings&) const = default;
+};
+WindowSettings window_settings(const ProgramState& state);
+
+// A session holding only the connection settings of `session`: for work on
+// another thread, which must not touch the window's session.
+std::shared_ptr<db::Session> connection_settings(const db::Session& session);
+
+// What the Preview shows.
+struct Preview {
+  WindowSettings settings;
+  std::uint64_t seed = 0;
+  loot::Plan plan;
+  loot::PlanDetails details;
+  loot::PlanDropRates rates;
+};
+
+enum class PreviewStep { planning, details, drop_rates };
+
+struct PreviewOutcome {
+  std::unique_ptr<Preview> preview;  // nullptr when refused or stopped
+  std::string message;               // why it was refused; "" when stopped
+};
+
+// Plans on a connection of its own made with `session`'s settings, then reads
+// the names and the drop rates. `go_on` is asked before each step; false stops.
+PreviewOutcome make_preview(const db::Session& session, const WindowSettings& settings,
+                            std::uint64_t seed, const std::function<bool(PreviewStep)>& go_on);
+
+// "Write all at once": the preview's plan written all or nothing on a
+// connection of its own, journaled in `journal`, with the lootdrop ids taken
+// under the writers' lock. `stop_requested` is asked before every statement up
+// to COMMIT. The message tells the drops, entries and time, or the failure.
+struct PreviewWrite {
+  loot::AtomicOutcome outcome = loot::AtomicOutcome::committed;
+  std::string message;
+};
+PreviewWrite write_preview(Preview& preview, const db::Session& session, WindowJournal& journal,
+                           const std::function<bool()>& stop_requested);
+
+// The run's settings as the journal keeps them.
+std::string journal_settings(const Preview& preview);
+
+// The plan as a script for the mariadb client, and the report (its format by
+// the file's extension); written whole or not at all. "" when written, else
+// the message to show.
+std::string save_script(const Preview& preview, const std::string& path);
+std::string save_report(const Preview& preview, const std::string& path);
+
+}  // namespace vl::app

@@ -1,0 +1,93 @@
+#include "ui/preview_model.h"
+
+#include "app/plan_report.h"
+
+namespace vl::ui {
+namespace {
+
+QString percent(double fraction) { return QString::number(100 * fraction, 'f', 2) + " %"; }
+
+}  // namespace
+
+void PreviewModel::show_preview(std::shared_ptr<const app::Preview> preview) {
+  beginResetModel();
+  preview_ = std::move(preview);
+  shared_.clear();
+  if (preview_)
+    for (const loot::SharedLoottable& table : preview_->details.shared)
+      shared_.insert(table.loottable_id);
+  endResetModel();
+}
+
+int PreviewModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() || !preview_ ? 0 : static_cast<int>(preview_->plan.drops.size());
+}
+
+int PreviewModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : kColumns;
+}
+
+QVariant PreviewModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  static const char* const kHeadings[kColumns] = {"NPC",
+                                                  "Name",
+                                                  "Level",
+                                                  "Loottable",
+                                                  "Lootdrop",
+                                                  "Items",
+                                                  "New drop per kill",
+                                                  "Anything per kill, before → after"};
+  if (role != Qt::DisplayRole) return {};
+  if (orientation == Qt::Vertical) return section + 1;
+  return section >= 0 && section < kColumns ? QString::fromUtf8(kHeadings[section]) : QVariant();
+}
+
+QVariant PreviewModel::data(const QModelIndex& index, int role) const {
+  if (!preview_ || !index.isValid() || index.row() >= rowCount()) return {};
+  const loot::PlannedDrop& drop = preview_->plan.drops[static_cast<std::size_t>(index.row())];
+  if (role == Qt::DisplayRole) return cell(drop, index.column());
+  if (role == Qt::TextAlignmentRole && index.column() != name && index.column() != items)
+    return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+  if (role == Qt::ToolTipRole && index.column() == loottable && shared_.contains(drop.loottable_id))
+    return QStringLiteral(
+        "NPCs outside the range use this loottable too: they get the drop as well.");
+  return {};
+}
+
+QString PreviewModel::cell(const loot::PlannedDrop& drop, int column) const {
+  const app::Preview& preview = *preview_;
+  const auto facts = preview.details.npcs.find(drop.npc_id);
+  const loot::DropRateChange& change = app::change_of(preview.rates, drop.npc_id);
+  switch (column) {
+    case npc:
+      return QString::number(drop.npc_id);
+    case name:
+      return facts == preview.details.npcs.end() ? QString()
+                                                 : QString::fromStdString(facts->second.name);
+    case level:
+      return facts == preview.details.npcs.end() ? QString() : QString::number(facts->second.level);
+    case loottable:
+      return QString::number(drop.loottable_id) +
+             (shared_.contains(drop.loottable_id) ? QStringLiteral(" (shared)") : QString());
+    case lootdrop:
+      return QString::number(drop.lootdrop_id);
+    case items: {
+      QStringList listed;
+      for (const std::int32_t item : drop.item_ids) {
+        const auto found = preview.details.items.find(item);
+        listed << QString::number(item) + " " +
+                      (found == preview.details.items.end()
+                           ? QStringLiteral("(does not exist)")
+                           : QString::fromStdString(found->second));
+      }
+      return listed.join(QStringLiteral("; "));
+    }
+    case new_drop:
+      return percent(change.p_new_drop);
+    case anything:
+      return percent(change.p_any_before) + QString::fromUtf8(" → ") + percent(change.p_any_after);
+    default:
+      return {};
+  }
+}
+
+}  // namespace vl::ui
