@@ -105,7 +105,7 @@ void write_report(std::ostream& out, ReportFormat format, const loot::Plan& plan
                   std::uint64_t seed, const std::string& time) {
   if (format == ReportFormat::csv) {
     out << "time,seed,npc_id,npc_name,npc_level,loottable_id,lootdrop_id,lootdrop_name,item_ids,"
-           "item_names,p_any_before,p_any_after,p_new_drop\r\n";
+           "item_names,p_any_before,p_any_after,p_new_drop,loottable_copied_from\r\n";
     for (const loot::PlannedDrop& drop : plan.drops) {
       const loot::NpcFacts& npc = facts_of(details, drop.npc_id);
       std::string ids, names;
@@ -118,8 +118,11 @@ void write_report(std::ostream& out, ReportFormat format, const loot::Plan& plan
           << npc.level << "," << drop.loottable_id << "," << drop.lootdrop_id << ","
           << csv_text(plan.drop_name) << "," << ids << "," << csv_text(names);
       const loot::DropRateChange& change = change_of(rates, drop.npc_id);
-      out << fmt::format(",{},{},{}\r\n", change.p_any_before, change.p_any_after,
-                         change.p_new_drop);
+      // The original of a copied loottable; an empty cell when it was not copied.
+      const std::string copied_from =
+          drop.loottable_copied_from ? std::to_string(drop.loottable_copied_from) : "";
+      out << fmt::format(",{},{},{},{}\r\n", change.p_any_before, change.p_any_after,
+                         change.p_new_drop, copied_from);
     }
     return;
   }
@@ -145,6 +148,8 @@ void write_report(std::ostream& out, ReportFormat format, const loot::Plan& plan
     record["p_any_before"] = change.p_any_before;
     record["p_any_after"] = change.p_any_after;
     record["p_new_drop"] = change.p_new_drop;
+    record["loottable_copied_from"] = nullptr;
+    if (drop.loottable_copied_from) record["loottable_copied_from"] = drop.loottable_copied_from;
     out << (first ? "\n" : ",\n") << json_text(record);
     first = false;
   }

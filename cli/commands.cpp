@@ -144,7 +144,7 @@ int generate(db::Session& session, TerminalUi& ui, loot::FixedInputs& inputs, co
   if (!run.dry_run)
     if (auto refused = begin_journal(session, inputs, journal, run, seed)) return *refused;
   const ResultStyle style = style_of(run, journal, seed);
-  if (run.dry_run || run.atomic) return run_planned(session, inputs, ui, run, seed, style);
+  if (!window_way_chosen(run)) return run_planned(session, inputs, ui, run, seed, style);
   std::unique_ptr<WindowRunReport> report;
   if (run.report) {
     auto prepared = prepare_window_report(session, inputs, run, seed);

@@ -48,6 +48,9 @@ CLI::App* define_generate(CLI::App& app, Invocation& run, OptionTexts& texts) {
       ->needs(dry_run);
   generate->add_option("--report", run.report, "a report of the drops, FILE.csv or FILE.json")
       ->type_name("FILE");
+  generate->add_flag("--isolate-shared", run.isolate_shared,
+                     "copy each loottable that NPCs outside the range share, for the range's "
+                     "NPCs alone (not the window's way)");
   add_format_option(*generate, texts.format, {"table", "json"});
   generate->footer(
       help_footer("Decimals are taken as the window takes them: percentages rounded down, items\n"
@@ -57,6 +60,7 @@ CLI::App* define_generate(CLI::App& app, Invocation& run, OptionTexts& texts) {
                    "generate --levels 51-60 --rules \"reqlevel<=55\"",
                    "generate --levels 01-10 --seed 7 --dry-run --sql plan.sql",
                    "generate --levels 01-10 --seed 7 --atomic --report drops.csv",
+                   "generate --levels 11-20 --atomic --isolate-shared",
                    "generate --levels 01-10 --dry-run --format json > plan.json"},
                   {kDone,
                    {kExitRefused,

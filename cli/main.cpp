@@ -89,6 +89,7 @@ int run_program(int argc, char** argv) {
   if (auto refused = read_connection_settings(session, ui, run, config_path(run))) return *refused;
   auto inputs = std::make_unique<vl::loot::FixedInputs>();
   const Applied applied = apply_settings(*inputs, ui, run, list_text);
+  inputs->isolate_shared = run.isolate_shared;
   if (applied.usage_error) {
     std::fprintf(stderr, "vandril_loot_cli: %s\n", applied.usage_error->c_str());
     return kExitUsage;

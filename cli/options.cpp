@@ -145,10 +145,16 @@ void take_values(const OptionTexts& texts, Invocation& run) {
          {std::pair{&kNpcPercent, run.npc_percent}, std::pair{&kChance, run.chance},
           std::pair{&kProbability, run.probability}, std::pair{&kItems, run.items}})
       check_in_range(*range, text);
+    if (run.isolate_shared && window_way_chosen(run))
+      throw UsageError{
+          "--isolate-shared writes with the atomic writer or plans with --dry-run; the "
+          "window's way writes the window's statements only"};
   }
 }
 
 }  // namespace
+
+bool window_way_chosen(const Invocation& run) { return !run.dry_run && !run.atomic; }
 
 ParsedArguments parse_arguments(int argc, const char* const* argv) {
   const auto line = std::make_unique<CommandLine>();

@@ -47,6 +47,8 @@ struct Invocation {
   // plan's review script, the report file (.csv or .json).
   std::optional<std::uint64_t> seed;
   bool dry_run = false, atomic = false;
+  // generate: give the range its own copies of the loottables NPCs outside it share.
+  bool isolate_shared = false;
   std::optional<std::string> sql, report;
   // The journal of the write commands (nullopt: the default places), or none.
   std::optional<std::string> journal;
@@ -69,6 +71,9 @@ struct ParsedArguments {
 };
 
 ParsedArguments parse_arguments(int argc, const char* const* argv);
+
+// generate writes the window's way: the window's connections and statements, no plan.
+bool window_way_chosen(const Invocation& run);
 
 // A category by the window's caption or the drop-name word, case-insensitive.
 std::optional<int> find_category(const std::string& name);

@@ -17,6 +17,7 @@
 #include "loot/candidates.h"
 #include "loot/plan_details.h"
 #include "loot/plan_sql.h"
+#include "loot/shared_copies.h"
 
 namespace vl::cli {
 namespace {
@@ -80,14 +81,20 @@ std::variant<loot::Plan, int> make_plan(loot::FixedInputs& inputs, db::Connectio
 
 std::string settings_comment(const loot::FixedInputs& inputs, const Invocation& run,
                              const loot::Plan& plan, std::uint64_t seed) {
-  return fmt::format(
+  const auto or_none = [](const std::string& id) { return id.empty() ? std::string("none") : id; };
+  std::string comment = fmt::format(
       "vandril_loot_cli generate, planned {}\nlevels {}-{}, drops named {}, {}, npc percent {}, "
       "chance {}, probability {}, items {}\nseed {}\nhighest lootdrop id when planned: {}",
       utc_now(), plan.level_low, plan.level_high, plan.drop_name,
       run.list ? fmt::format("custom list of {} items", loot::custom_list_length(inputs.slots))
                : "rules \"" + run.rules.value_or("") + "\"",
       run.npc_percent, run.chance, run.probability, run.items, seed,
-      plan.highest_lootdrop_id.empty() ? "none" : plan.highest_lootdrop_id);
+      or_none(plan.highest_lootdrop_id));
+  if (plan.isolate_shared) {
+    comment += "\nshared loottables copied for the range; highest loottable id when planned: " +
+               or_none(plan.highest_loottable_id);
+  }
+  return comment;
 }
 
 // The plan's drop rates for its report, read before anything is written; none
@@ -164,7 +171,15 @@ int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,
       return kExitRefused;
     }
     if (sql_file) {
-      loot::write_plan_script(sql_file->out(), plan, settings_comment(inputs, run, plan, seed));
+      loot::CopiedRows copies;
+      try {
+        copies = loot::read_copied_rows(*connection, plan, "");
+      } catch (const db::Error& error) {
+        say(db::statement_failed_message(error, "(reading the shared loottables to copy)"));
+        return kExitRefused;
+      }
+      loot::write_plan_script(sql_file->out(), plan, settings_comment(inputs, run, plan, seed),
+                              copies);
       if (!finish_output(*sql_file, *run.sql, "--sql")) return kExitRefused;
     }
     if (report_file &&

@@ -75,7 +75,8 @@ std::string run_settings(const loot::FixedInputs& inputs, const Invocation& run,
        .probability = run.probability,
        .items = run.items,
        .seed = seed,
-       .atomic = run.atomic});
+       .atomic = run.atomic,
+       .isolate_shared = run.isolate_shared});
 }
 
 void RunJournal::end(int exit_code, bool all_or_nothing, bool server_lost) {

@@ -43,8 +43,12 @@ void for_each_value(const LootRow& row, F&& f) {
                           each(r.loottable_id, r.lootdrop_id, r.multiplier, r.probability,
                                r.droplimit, r.mindrop);
                         },
-                        [&](const NpcLoottableRow& r) { each(r.npc_id, r.loottable_id); },
-                        [&](const RemovedLootdrops& r) { each(r.literal); }},
+                        [&](const NpcLoottableRow& r) {
+                          if (r.previous_loottable_id == 0) return each(r.npc_id, r.loottable_id);
+                          each(r.npc_id, r.loottable_id, r.previous_loottable_id);
+                        },
+                        [&](const RemovedLootdrops& r) { each(r.literal); },
+                        [&](const CopiedRow&) {}},  // values of any layout: see their callers
              row);
 }
 
@@ -70,12 +74,28 @@ const LootTable& table_of(const LootRow& row) {
           [](const LoottableRow&) -> const LootTable& { return kLoottableTable; },
           [](const LoottableEntryRow&) -> const LootTable& { return kLoottableEntriesTable; },
           [](const NpcLoottableRow&) -> const LootTable& { return kNpcLoottableColumns; },
-          [](const RemovedLootdrops&) -> const LootTable& { return kLootdropTable; }},
+          [](const RemovedLootdrops&) -> const LootTable& { return kLootdropTable; },
+          [](const CopiedRow& r) -> const LootTable& { return *r.table; }},
       row);
+}
+
+std::string column_names(const LootRow& row, bool quoted) {
+  const auto* copied = std::get_if<CopiedRow>(&row);
+  if (!copied) return column_list(table_of(row));
+  std::string names;
+  for (const Column& column : *copied->columns) {
+    if (!names.empty()) names += ',';
+    names += quoted ? quoted_name(column.name) : column.name;
+  }
+  return names;
 }
 
 std::vector<std::string> value_texts(const LootRow& row) {
   std::vector<std::string> texts;
+  if (const auto* copied = std::get_if<CopiedRow>(&row)) {
+    for (const auto& value : copied->values) texts.push_back(value.value_or("NULL"));
+    return texts;
+  }
   for_each_value(row, [&texts](const auto& value) {
     if constexpr (std::is_same_v<decltype(value), const std::int64_t&>) {
       texts.emplace_back();
@@ -88,6 +108,15 @@ std::vector<std::string> value_texts(const LootRow& row) {
 }
 
 void append_values(std::string& out, const LootRow& row, TextLiteral text, char separator) {
+  if (const auto* copied = std::get_if<CopiedRow>(&row)) {
+    for (std::size_t i = 0; i < copied->values.size(); ++i) {
+      if (i) out += separator;
+      const auto& value = copied->values[i];
+      const bool is_text = (*copied->columns)[i].kind == ValueKind::text;
+      out += !value ? std::string("NULL") : is_text ? text(*value) : *value;
+    }
+    return;
+  }
   const LootTable& table = table_of(row);
   std::size_t column = 0;
   for_each_value(row, [&](const auto& value) {
@@ -128,6 +157,15 @@ InsertBatcher::InsertBatcher(const LootTable& table, std::size_t max_bytes, Text
       with_rows_(with_rows),
       statement_(statement),
       head_("INSERT INTO " + std::string(table.name) + " (" + column_list(table) + ") VALUES ") {}
+
+InsertBatcher::InsertBatcher(const LootRow& shape, std::size_t max_bytes, TextLiteral text,
+                             const Statement& statement, bool with_rows)
+    : max_bytes_(max_bytes),
+      text_(text),
+      with_rows_(with_rows),
+      statement_(statement),
+      head_("INSERT INTO " + std::string(table_of(shape).name) + " (" + column_names(shape, true) +
+            ") VALUES ") {}
 
 void InsertBatcher::add(LootRow row) {
   std::string tuple = "(";

@@ -7,12 +7,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <variant>
 #include <vector>
 
 #include "db/loot_tables.h"
+#include "db/table_columns.h"
 
 namespace vl::db {
 
@@ -39,9 +42,19 @@ struct LoottableEntryRow {
   std::string probability;
   std::int32_t droplimit = 1, mindrop = 0;
 };
-// An NPC pointed at a loottable.
+// An NPC pointed at a loottable; `previous_loottable_id` (when not 0) is the
+// one it had, which an undo gives back (it is the row's third value).
 struct NpcLoottableRow {
   std::int64_t npc_id = 0, loottable_id = 0;
+  std::int64_t previous_loottable_id = 0;
+};
+// A row copied whole, in whatever layout its table has: a loottable copied
+// for a level range, or one of its entries. Its columns are the layout
+// probe's; each value as read (nullopt for NULL).
+struct CopiedRow {
+  const LootTable* table = &kLoottableTable;
+  std::shared_ptr<const std::vector<Column>> columns;
+  std::vector<std::optional<std::string>> values;
 };
 // Lootdrops removed without being read: those whose `column` ("name" with a
 // LIKE pattern, or "id") holds `literal`, an SQL literal.
@@ -50,10 +63,14 @@ struct RemovedLootdrops {
 };
 
 using LootRow = std::variant<LootdropRow, LootdropEntryRow, LoottableRow, LoottableEntryRow,
-                             NpcLoottableRow, RemovedLootdrops>;
+                             NpcLoottableRow, RemovedLootdrops, CopiedRow>;
 
 // The table the row belongs to (lootdrop for removals, npc_types' two columns for an NPC).
 const LootTable& table_of(const LootRow& row);
+
+// The names of the row's columns, comma-separated: its table's, or for a copied
+// row the layout probe's (`quoted`: each as a statement gives it).
+std::string column_names(const LootRow& row, bool quoted = false);
 
 // The row's values as plain texts, in its table's column order (a removal: its literal).
 std::vector<std::string> value_texts(const LootRow& row);
@@ -62,7 +79,7 @@ std::vector<std::string> value_texts(const LootRow& row);
 using TextLiteral = std::string (*)(std::string_view);
 
 // Appends the row's values to `out` as literals, `separator` between them:
-// numbers as they are, texts as `text` writes them (a removal: its literal).
+// numbers as they are, texts as `text` writes them, NULL as NULL (a removal: its literal).
 void append_values(std::string& out, const LootRow& row, TextLiteral text, char separator = ',');
 
 // The window's statement for the row. `run` is the Execute button's way
@@ -83,6 +100,9 @@ class InsertBatcher {
  public:
   using Statement = std::function<void(const std::string& sql, std::vector<LootRow>& rows)>;
   InsertBatcher(const LootTable& table, std::size_t max_bytes, TextLiteral text,
+                const Statement& statement, bool with_rows = true);
+  // Into `table` with the columns of `shape` (a copied row's probed ones).
+  InsertBatcher(const LootRow& shape, std::size_t max_bytes, TextLiteral text,
                 const Statement& statement, bool with_rows = true);
   void add(LootRow row);
   void flush();  // sends what is gathered

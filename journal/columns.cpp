@@ -13,17 +13,6 @@ namespace {
 
 constexpr double kRelativeTolerance = 1e-6;
 
-ValueKind kind_of_type(const std::string& data_type) {
-  static const char* const kIntegers[] = {"tinyint", "smallint", "mediumint", "int",
-                                          "bigint",  "year",     "bit"};
-  static const char* const kReals[] = {"float", "double", "decimal"};
-  const auto is = [&](const auto& names) {
-    return std::any_of(std::begin(names), std::end(names),
-                       [&](const char* name) { return data_type == name; });
-  };
-  return is(kIntegers) ? ValueKind::integer : is(kReals) ? ValueKind::real : ValueKind::text;
-}
-
 // A whole text as a number, without the locale; nullopt when it is not one.
 template <typename Number>
 std::optional<Number> parsed(const std::string& text) {
@@ -39,36 +28,6 @@ bool is_text_literal(const std::string& literal) {
 }
 
 }  // namespace
-
-std::string quoted_name(const std::string& name) {
-  std::string quoted = "`";
-  for (const char c : name) quoted += c == '`' ? std::string("``") : std::string(1, c);
-  return quoted + "`";
-}
-
-std::vector<Column> table_columns(db::Connection& connection, const std::string& table) {
-  db::Recordset found;
-  found.open(
-      "SELECT COLUMN_NAME,DATA_TYPE FROM information_schema.COLUMNS WHERE "
-      "TABLE_SCHEMA=DATABASE() AND TABLE_NAME=" +
-          db::hex_literal(table) + " ORDER BY ORDINAL_POSITION",
-      connection);
-  std::vector<Column> columns;
-  for (const auto& row : found.remaining_texts())
-    columns.push_back({row.at(0), kind_of_type(row.at(1))});
-  return columns;
-}
-
-std::string read_list(const std::vector<Column>& columns) {
-  std::string list;
-  for (const Column& column : columns) {
-    const std::string name = quoted_name(column.name);
-    if (!list.empty()) list += ',';
-    if (column.kind == ValueKind::real) list.append("CAST(").append(name).append(" AS DOUBLE) AS ");
-    list += name;
-  }
-  return list;
-}
 
 std::string literal_of(ValueKind kind, const std::optional<std::string>& value) {
   if (!value) return "NULL";

@@ -10,24 +10,17 @@
 
 #include "db/loot_tables.h"
 #include "db/odbc.h"
+#include "db/table_columns.h"
 
 namespace vl::journal {
 
 using db::ValueKind;
 
-struct Column {
-  std::string name;
-  ValueKind kind = ValueKind::text;
-};
-
-// The columns of `table` in the current database, in order. Throws db::Error.
-std::vector<Column> table_columns(db::Connection& connection, const std::string& table);
-
-// A column's name as a statement gives it: in backticks, a backtick in it doubled.
-std::string quoted_name(const std::string& name);
-
-// The select list that reads `columns` with every digit: "`a`,CAST(`b` AS DOUBLE) AS `b`".
-std::string read_list(const std::vector<Column>& columns);
+// The layout probe's (db/table_columns.h).
+using db::Column;
+using db::quoted_name;
+using db::read_list;
+using db::table_columns;
 
 // A value read by read_list (nullopt for NULL) as a literal: numbers as read, texts quoted, NULL.
 std::string literal_of(ValueKind kind, const std::optional<std::string>& value);

@@ -113,21 +113,23 @@ std::vector<std::int64_t> RunRecorder::write_told(std::int64_t run,
         rows.push_back(&row);
         statement_of.push_back(i);
       }
-  const db::LootTable* table = nullptr;
+  const void* shape = nullptr;  // the table, or a copied row's probed columns
   std::string columns;
   const auto fill = [&](std::size_t i, StoredRow& stored) {
     const db::LootRow& row = *rows[i];
     const db::LootTable& of_row = db::table_of(row);
+    const auto* copied = std::get_if<db::CopiedRow>(&row);
+    const void* of_shape = copied ? static_cast<const void*>(copied->columns.get()) : &of_row;
     stored.kind = kind_of(row);
     stored.group = statement_of[i];
     if (const auto* removed = std::get_if<db::RemovedLootdrops>(&row)) {
       stored.columns = removed->column;
-      table = nullptr;
-    } else if (&of_row != table) {
-      table = &of_row;
-      columns = db::column_list(of_row);
+      shape = nullptr;
+    } else if (of_shape != shape) {
+      shape = of_shape;
+      columns = db::column_names(row);
     }
-    if (table) stored.columns = columns;
+    if (shape) stored.columns = columns;
     stored.table = of_row.name;
     stored.values.clear();
     db::append_values(stored.values, row, db::sql_text, kValueSeparator);

@@ -59,8 +59,18 @@ Row journal_row(const db::LootRow& row) {
   if (const auto* removed = std::get_if<db::RemovedLootdrops>(&row))
     return Row{RowKind::removed, std::string(table.name), {removed->column}, std::move(values)};
   Row journal{kind_of(row), std::string(table.name), {}, {}};
+  const auto* copied = std::get_if<db::CopiedRow>(&row);
   journal.columns.reserve(values.size());
   for (std::size_t i = 0; i < values.size(); ++i) {
+    if (copied) {
+      const db::Column& column = (*copied->columns)[i];
+      journal.columns.push_back(column.name);
+      if (column.kind == db::ValueKind::text && copied->values[i])
+        values[i] = db::sql_text(values[i]);
+      continue;
+    }
+    // A moved NPC's third value (the loottable it had) has no column of its own.
+    if (i >= table.columns.size()) break;
     const db::TableColumn& column = table.columns[i];
     journal.columns.emplace_back(column.name);
     if (column.kind == db::ValueKind::text) values[i] = db::sql_text(values[i]);

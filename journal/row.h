@@ -1,10 +1,11 @@
 #pragma once
 // One row a journaled run changed in the world: what it inserted (every value
 // it sent), what it deleted (every value it read before), an NPC it pointed
-// at a loottable, or a lootdrop it removed unread (its id, or the name pattern
-// of a deletion by name), which cannot be put back. Values are SQL literals:
-// numbers as sent, texts in single quotes (db::sql_text), NULL; each with the
-// name of its column.
+// at a loottable (with a third value, without a column, when the NPC had
+// another loottable than 0 before: the one undo gives back), or a lootdrop it removed unread (its
+// id, or the name pattern of a deletion by name), which cannot be put back. Values are SQL
+// literals: numbers as sent, texts in single quotes (db::sql_text), NULL; each with the name of its
+// column.
 
 #include <string>
 #include <vector>

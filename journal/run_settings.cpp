@@ -22,7 +22,8 @@ std::string describe_generation(const GenerationSettings& settings) {
           ", probability " + settings.probability + ", items " + settings.items;
   text +=
       settings.seed ? ", seed " + std::to_string(*settings.seed) : ", seed from the time of day";
-  return text + (settings.atomic ? ", atomic" : "");
+  return text + (settings.atomic ? ", atomic" : "") +
+         (settings.isolate_shared ? ", shared loottables copied" : "");
 }
 
 }  // namespace vl::journal

@@ -14,6 +14,7 @@ struct GenerationSettings {
   std::string rules, npc_percent, chance, probability, items;
   std::optional<std::uint64_t> seed;  // none: drawn from the time of day
   bool atomic = false;
+  bool isolate_shared = false;  // shared loottables copied for the range
 };
 
 std::string describe_generation(const GenerationSettings& settings);

@@ -121,16 +121,18 @@ void plan_npcs(WorldRows& world, const std::vector<Row>& rows, UndoPlan& plan) {
     if (row.kind != RowKind::npc) continue;
     const std::string& npc = row.values[0];
     const std::string& table = row.values[1];
+    // The loottable the NPC had: a third value for one moved to a copy, else none (0).
+    const std::string before = row.values.size() > 2 ? row.values[2] : "0";
     const auto& found = world.under("npc_types", npc);
     const std::string now =
         found.empty()
             ? ""
             : found.front().first[world.column_index("npc_types", "loottable_id")].value_or("NULL");
     if (now == table) {
-      std::string undo = "UPDATE npc_types SET loottable_id=0 WHERE id=";
+      std::string undo = "UPDATE npc_types SET loottable_id=" + sql_value(before) + " WHERE id=";
       undo.append(sql_value(npc)).append(" AND loottable_id=").append(sql_value(table));
       plan.statements.push_back(std::move(undo));
-    } else if (!row.uncertain || now != "0") {
+    } else if (!row.uncertain || now != before) {
       std::string conflict = "NPC " + npc + " now has loottable ";
       conflict.append(now.empty() ? "(none, the NPC is gone)" : now);
       conflict.append(", the run gave it ").append(table).append(".");

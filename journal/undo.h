@@ -28,13 +28,12 @@ struct UndoPlan {
 // "Nothing was changed."; "" when it can be.
 std::string undo_refusal(const RunInfo& run, const db::Session& session);
 
-// Reads the world over `connection`: NPCs first (back to loottable 0 while
-// still pointing where the run set them), then the inserted rows newest first
-// (removed one by one while still equal to what was written), then the deleted
-// rows put back (a lootdrop where its id is free, its entries and links only
-// with it). An uncertain row that is not there is left alone silently.
-// `locking`: the rows read are locked FOR UPDATE (inside a transaction).
-// The run's rows are read from `store` a chunk at a time, never held whole.
+// Reads the world over `connection`: NPCs first (back to the loottable they had,
+// 0 or the original of a copy, while still pointing where the run set them), then the inserted rows
+// newest first (removed one by one while still equal to what was written), then the deleted rows
+// put back (a lootdrop where its id is free, its entries and links only with it). An uncertain row
+// that is not there is left alone silently. `locking`: the rows read are locked FOR UPDATE (inside
+// a transaction). The run's rows are read from `store` a chunk at a time, never held whole.
 UndoPlan plan_undo(db::Connection& connection, Store& store, std::int64_t run,
                    bool locking = false);
 

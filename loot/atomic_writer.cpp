@@ -10,6 +10,7 @@
 #include "db/sql_literal.h"
 #include "loot/draws.h"
 #include "loot/plan_sql.h"
+#include "loot/shared_copies.h"
 
 namespace vl::loot {
 namespace {
@@ -59,18 +60,17 @@ class Transaction {
                         std::string(withheld.what()) +
                             "\r\nThe transaction was rolled back, nothing of the run was written."};
     } catch (const db::Error& error) {
-      if (db::connection_lost(error)) {
-        throw WriteFailed{AtomicOutcome::lost,
-                          "The connection to the server was lost before COMMIT: the server rolls "
-                          "the transaction back, nothing of the run was written.\r\n" +
-                              std::string(error.what())};
-      }
-      roll_back();
-      throw WriteFailed{AtomicOutcome::rejected,
-                        "The server rejected a statement; the transaction was rolled back, "
-                        "nothing of the run was written.\r\n" +
-                            std::string(error.what()) +
-                            "\r\nStatement: " + db::shown_statement(sql)};
+      failed(error, db::shown_statement(sql));
+    }
+  }
+
+  // Reads inside the transaction; a failure ends it as a statement's does.
+  template <class Reading>
+  auto read(const Reading& reading, const char* what) {
+    try {
+      return reading();
+    } catch (const db::Error& error) {
+      failed(error, what);
     }
   }
 
@@ -117,6 +117,19 @@ class Transaction {
     ++count_;
     connection_.execute(sql);
   }
+  [[noreturn]] void failed(const db::Error& error, const std::string& statement) {
+    if (db::connection_lost(error)) {
+      throw WriteFailed{AtomicOutcome::lost,
+                        "The connection to the server was lost before COMMIT: the server rolls "
+                        "the transaction back, nothing of the run was written.\r\n" +
+                            std::string(error.what())};
+    }
+    roll_back();
+    throw WriteFailed{AtomicOutcome::rejected,
+                      "The server rejected a statement; the transaction was rolled back, "
+                      "nothing of the run was written.\r\n" +
+                          std::string(error.what()) + "\r\nStatement: " + statement};
+  }
   void roll_back() {
     try {
       run("ROLLBACK");
@@ -145,11 +158,14 @@ std::size_t statement_room(const std::string& max_allowed_packet) {
 }  // namespace
 
 std::vector<std::string> atomic_layout_problems(
-    db::Connection& connection, const std::function<void(const std::string&)>& statement_sent) {
+    db::Connection& connection, const std::function<void(const std::string&)>& statement_sent,
+    bool with_copies) {
   std::vector<std::string> problems;
   std::vector<std::string> names;
-  names.reserve(kWrittenTables.size());
+  names.reserve(kWrittenTables.size() + 2);
   for (const db::LootTable* table : kWrittenTables) names.emplace_back(table->name);
+  // Copies are written whole, in whatever layout: only their engines matter.
+  if (with_copies) names.insert(names.end(), {"loottable", "npc_types"});
   std::set<std::string> present;
   for (const auto& row : rows_of(connection, db::table_engines_query(names), statement_sent)) {
     present.insert(row[0]);
@@ -200,7 +216,8 @@ AtomicResult write_atomically(db::Connection& connection, Plan& plan,
                               const std::function<void(const std::string&)>& statement_sent,
                               const Announce& announce) {
   AtomicResult result;
-  if (auto problems = atomic_layout_problems(connection, statement_sent); !problems.empty()) {
+  if (auto problems = atomic_layout_problems(connection, statement_sent, plan.isolate_shared);
+      !problems.empty()) {
     result.outcome = AtomicOutcome::refused;
     for (const std::string& problem : problems) result.message += problem + "\r\n";
     result.message += "Nothing was written.";
@@ -224,19 +241,28 @@ AtomicResult write_atomically(db::Connection& connection, Plan& plan,
     result.first_id = next;
     for (PlannedDrop& drop : plan.drops) drop.lootdrop_id = next++;
     plan.highest_lootdrop_id = highest;
+    CopiedRows copies;
+    if (plan.isolate_shared) {
+      // The copies' ids are taken in the same turn as the lootdrop ids, the
+      // originals read as they stand under the transaction.
+      renumber_copies(plan, transaction.value(std::string(kHighestLoottableQuery) + " FOR UPDATE"));
+      copies = transaction.read(
+          [&] { return read_copied_rows(connection, plan, " LOCK IN SHARE MODE"); },
+          "(reading the shared loottables to copy)");
+    }
     if (!announce) {
-      for_each_plan_insert(plan, room,
-                           [&](const std::string& sql, auto&) { transaction.send(sql); });
+      const auto send = [&](const std::string& sql, auto&) { transaction.send(sql); };
+      for_each_copy_statement(plan, copies, room, send, db::sql_text);
+      for_each_plan_insert(plan, room, send);
     } else {
       // All INSERTs told at once: a journal writes the rows of the later ones
       // while the server takes the earlier.
       auto told = std::make_shared<std::vector<db::Announced>>();
-      for_each_plan_insert(
-          plan, room,
-          [&](const std::string& sql, std::vector<db::LootRow>& rows) {
-            told->push_back({sql, std::move(rows)});
-          },
-          db::sql_text, true);
+      const auto tell = [&](const std::string& sql, std::vector<db::LootRow>& rows) {
+        told->push_back({sql, std::move(rows)});
+      };
+      for_each_copy_statement(plan, copies, room, tell, db::sql_text, true);
+      for_each_plan_insert(plan, room, tell, db::sql_text, true);
       announce(told);
       for (const db::Announced& insert : *told) transaction.send(insert.sql);
     }

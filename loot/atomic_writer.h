@@ -20,9 +20,11 @@ namespace vl::loot {
 // loot tables of the connection's database: a missing table or column, a
 // NOT NULL column without a default that it leaves out, a table that cannot
 // roll back. One sentence each; none when the layout fits.
-// `statement_sent` (if set) hears of every statement.
+// `statement_sent` (if set) hears of every statement. `with_copies`: the run
+// also copies loottables and moves NPCs (loottable and npc_types must roll back).
 std::vector<std::string> atomic_layout_problems(
-    db::Connection& connection, const std::function<void(const std::string&)>& statement_sent = {});
+    db::Connection& connection, const std::function<void(const std::string&)>& statement_sent = {},
+    bool with_copies = false);
 
 enum class AtomicOutcome {
   committed,       // every row of the plan is written
@@ -44,7 +46,9 @@ struct AtomicResult {
 using Announce = std::function<void(const db::AnnouncedStatements&)>;
 
 // Checks the layout, then writes `plan` (its ids renumbered from the highest
-// lootdrop id seen under the lock). `stop_requested` is asked before every
+// lootdrop id seen under the lock; with isolate_shared, first the copies of
+// its shared loottables, their ids renumbered from the highest loottable id
+// under the same lock). `stop_requested` is asked before every
 // statement up to COMMIT; `statement_sent` (if set) hears of every statement,
 // `announce` (if set) of every INSERT before it.
 AtomicResult write_atomically(db::Connection& connection, Plan& plan,

@@ -21,6 +21,10 @@ class GenerateInputs {
  public:
   virtual ~GenerateInputs() = default;
 
+  // A plan (never the window's run) gives the range its own copy of each
+  // chosen loottable that an NPC outside the range uses (loot/shared_copies.h).
+  bool isolate_shared = false;
+
   // The three percentages, read once at the start. Throws RunStopped.
   virtual RunSettings percentages() const = 0;
   // Takes the selected category's item types and name; once, at the start.

@@ -7,6 +7,7 @@
 #include "loot/candidates.h"
 #include "loot/npc_pass.h"
 #include "loot/npc_step.h"
+#include "loot/shared_copies.h"
 
 namespace vl::loot {
 namespace {
@@ -83,6 +84,8 @@ Plan plan_run(GenerateInputs& inputs, db::Connection& connection, Random& random
 
   RangeNpcs range = read_npcs(plan, connection);
   plan.npcs_in_range = range.npcs.size();
+  std::vector<std::int64_t> loottables;  // of the range's NPCs, before one NPC per loottable
+  for (const Npc& npc : range.npcs) loottables.push_back(npc.loottable);
   keep_one_npc_per_loottable(range.npcs);
   plan.npcs_keeping_loottable = static_cast<std::size_t>(std::count_if(
       range.npcs.begin(), range.npcs.end(), [](const Npc& npc) { return npc.loottable != 0; }));
@@ -96,8 +99,10 @@ Plan plan_run(GenerateInputs& inputs, db::Connection& connection, Random& random
     const std::int32_t id =
         id_after(plan.drops.empty() ? plan.highest_lootdrop_id
                                     : std::to_string(plan.drops.back().lootdrop_id));
-    plan.drops.push_back({range.ids[i], range.npcs[i].loottable, id, items});
+    plan.drops.push_back({range.ids[i], range.npcs[i].loottable, 0, id, items});
   }
+  plan.isolate_shared = inputs.isolate_shared;
+  if (plan.isolate_shared) plan_copies(plan, range.ids, loottables, connection);
   return plan;
 }
 

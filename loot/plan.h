@@ -17,9 +17,17 @@ namespace vl::loot {
 
 struct PlannedDrop {
   std::int64_t npc_id = 0;
-  std::int64_t loottable_id = 0;
-  std::int32_t lootdrop_id = 0;  // planned: the highest id seen + 1, + 2, ...
+  std::int64_t loottable_id = 0;           // the loottable the drop is linked into
+  std::int64_t loottable_copied_from = 0;  // its original when that is a copy, else 0
+  std::int32_t lootdrop_id = 0;            // planned: the highest id seen + 1, + 2, ...
   std::vector<std::int32_t> item_ids;
+};
+
+// A chosen loottable that NPCs outside the range share, copied for the range.
+struct LoottableCopy {
+  std::int64_t original_id = 0, copy_id = 0;  // copy_id planned like a lootdrop id
+  std::vector<std::int64_t> moved_npcs;       // the range's NPCs with the original, by id
+  std::size_t outside_npcs = 0;               // NPCs outside the range, who keep the original
 };
 
 struct Plan {
@@ -31,6 +39,9 @@ struct Plan {
   std::size_t npcs_in_range = 0;
   std::size_t npcs_keeping_loottable = 0;  // after the one-NPC-per-loottable rule
   std::vector<PlannedDrop> drops;
+  bool isolate_shared = false;
+  std::string highest_loottable_id;   // as MAX(id) gave it (read only when isolating)
+  std::vector<LoottableCopy> copies;  // in the order of the drops linked into them
 
   std::size_t entries() const { return drops.size() * static_cast<std::size_t>(items_per_drop); }
 };

@@ -9,36 +9,40 @@
 namespace vl::loot {
 namespace {
 
-// Keeps statements short on plans of any size.
-constexpr std::size_t kIdsPerLookup = 2000;
-
-// Runs `head` + "(id,id,...)" + `tail` for the ids in batches, calling `row`
-// for every row.
-template <typename Id>
-void for_each_row_of(db::Connection& connection, const std::set<Id>& ids, const std::string& head,
-                     const std::string& tail, const std::function<void(db::Recordset&)>& row) {
-  auto next = ids.begin();
-  while (next != ids.end()) {
-    std::string list;
-    for (std::size_t n = 0; n < kIdsPerLookup && next != ids.end(); ++n, ++next) {
-      list += (list.empty() ? "" : ",") + std::to_string(*next);
-    }
-    db::Recordset rows;
-    rows.open(head + "(" + list + ")" + tail, connection);
-    for (; !rows.eof(); rows.move_next()) row(rows);
-  }
-}
-
 NpcFacts npc_facts(db::Recordset& rows) {
   return {whole_value(rows.field("id")).value_or(0), rows.field("name").text(),
           whole_value(rows.field("level")).value_or(0)};
 }
 
+// Keeps statements short on plans of any size.
+constexpr std::size_t kIdsPerLookup = 2000;
+
 }  // namespace
+
+std::string outside_the_range(const Plan& plan) {
+  return "NOT (level>=" + plan.level_low + " AND level<=" + plan.level_high +
+         " AND level IS NOT NULL)";
+}
+
+void for_each_row_of(db::Connection& connection, const std::set<std::int64_t>& ids,
+                     const std::string& head, const std::string& tail,
+                     const std::function<void(db::Recordset&)>& row) {
+  auto next = ids.begin();
+  while (next != ids.end()) {
+    std::string list;
+    for (std::size_t n = 0; n < kIdsPerLookup && next != ids.end(); ++n, ++next) {
+      if (!list.empty()) list += ',';
+      list += std::to_string(*next);
+    }
+    db::Recordset rows;
+    rows.open(std::string(head).append("(").append(list).append(")").append(tail), connection);
+    for (; !rows.eof(); rows.move_next()) row(rows);
+  }
+}
 
 PlanDetails plan_details(const Plan& plan, db::Connection& connection) {
   std::set<std::int64_t> npcs, loottables;
-  std::set<std::int32_t> items;
+  std::set<std::int64_t> items;
   for (const PlannedDrop& drop : plan.drops) {
     npcs.insert(drop.npc_id);
     loottables.insert(drop.loottable_id);
@@ -62,9 +66,7 @@ PlanDetails plan_details(const Plan& plan, db::Connection& connection) {
   std::unordered_map<std::int64_t, SharedLoottable> shared;
   for_each_row_of(connection, loottables,
                   "SELECT id,name,level,loottable_id FROM npc_types WHERE loottable_id IN ",
-                  " AND NOT (level>=" + plan.level_low + " AND level<=" + plan.level_high +
-                      " AND level IS NOT NULL) ORDER BY id",
-                  [&](db::Recordset& rows) {
+                  " AND " + outside_the_range(plan) + " ORDER BY id", [&](db::Recordset& rows) {
                     const auto loottable = whole_value(rows.field("loottable_id")).value_or(0);
                     SharedLoottable& entry = shared[loottable];
                     entry.loottable_id = loottable;

@@ -5,6 +5,8 @@
 // Read-only lookups, a few statements for any size of plan.
 
 #include <cstdint>
+#include <functional>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -33,6 +35,16 @@ struct PlanDetails {
   std::unordered_map<std::int32_t, std::string> items;  // every planned item
   std::vector<SharedLoottable> shared;                  // by loottable id
 };
+
+// The condition an NPC outside the plan's range meets: every NPC whose level is
+// not from level_low to level_high, one without a level included.
+std::string outside_the_range(const Plan& plan);
+
+// Runs `head` + "(id,id,...)" + `tail` for the ids in batches of a few
+// thousand, calling `row` for every row. Throws db::Error.
+void for_each_row_of(db::Connection& connection, const std::set<std::int64_t>& ids,
+                     const std::string& head, const std::string& tail,
+                     const std::function<void(db::Recordset&)>& row);
 
 // Looks up the details of `plan` over `connection`. Throws db::Error.
 PlanDetails plan_details(const Plan& plan, db::Connection& connection);

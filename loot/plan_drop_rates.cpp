@@ -24,10 +24,19 @@ PlanDropRates plan_drop_rates(const Plan& plan, db::Connection& connection,
 
   PlanDropRates rates;
   for (const PlannedDrop& drop : plan.drops) {
+    const std::int64_t before =
+        drop.loottable_copied_from ? drop.loottable_copied_from : drop.loottable_id;
     rates[drop.npc_id].p_any_before =
-        drop_rates(world.tables, drop.loottable_id, levels[drop.npc_id], kLootMultiplier).p_any;
+        drop_rates(world.tables, before, levels[drop.npc_id], kLootMultiplier).p_any;
   }
   LootTables& tables = world.tables;
+  // A copy holds its original's entries; the drop is linked into the copy.
+  for (const LoottableCopy& copy : plan.copies) {
+    const auto original = tables.loottables.find(copy.original_id);
+    if (original == tables.loottables.end()) continue;
+    std::vector<LoottableEntry> entries = original->second;
+    tables.loottables[copy.copy_id] = std::move(entries);
+  }
   for (const auto& [id, name] : items) tables.items.insert(id);
   for (const PlannedDrop& drop : plan.drops) {
     auto& entries = tables.lootdrops[drop.lootdrop_id];

@@ -40,40 +40,52 @@ void for_each_plan_insert(const Plan& plan, std::size_t max_bytes,
   links.flush();
 }
 
-void write_plan_script(std::ostream& out, const Plan& plan, const std::string& comment) {
+namespace {
+
+// Stops the script before anything is written when the highest id of `table` is no longer `seen`.
+void guard_highest(std::ostream& out, const char* table, const std::string& seen) {
+  out << "  SELECT COALESCE(MAX(id),0) INTO highest FROM " << table
+      << " FOR UPDATE;\n"
+         "  IF highest <> "
+      << seen
+      << " THEN\n"
+         "    ROLLBACK;\n"
+         "    SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'The highest "
+      << table << " id is no longer " << seen << ": the "
+      << (std::string(table) == "lootdrop" ? "lootdrops" : "loottable copies")
+      << " were planned on another state of the world. Nothing was written.';\n"
+         "  END IF;\n";
+}
+
+}  // namespace
+
+void write_plan_script(std::ostream& out, const Plan& plan, const std::string& comment,
+                       const CopiedRows& copies) {
   std::size_t start = 0;
   while (start <= comment.size()) {
     const std::size_t end = std::min(comment.find('\n', start), comment.size());
     out << "-- " << comment.substr(start, end - start) << "\n";
     start = end + 1;
   }
-  const std::string seen = db::integer_literal(plan.highest_lootdrop_id).value_or("0");
   out << "START TRANSACTION;\n"
          "DELIMITER //\n"
          "BEGIN NOT ATOMIC\n"
          "  DECLARE highest BIGINT;\n"
-         "  SET @vandril_plan_passed = 0;\n"
-         "  SELECT COALESCE(MAX(id),0) INTO highest FROM lootdrop FOR UPDATE;\n"
-         "  IF highest <> "
-      << seen
-      << " THEN\n"
-         "    ROLLBACK;\n"
-         "    SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = 'The highest lootdrop id is no longer "
-      << seen
-      << ": the lootdrops were planned on another state of the world. Nothing was written.';\n"
-         "  END IF;\n"
-         "  SET @vandril_plan_passed = 1;\n"
+         "  SET @vandril_plan_passed = 0;\n";
+  guard_highest(out, "lootdrop", db::integer_literal(plan.highest_lootdrop_id).value_or("0"));
+  if (plan.isolate_shared)
+    guard_highest(out, "loottable", db::integer_literal(plan.highest_loottable_id).value_or("0"));
+  out << "  SET @vandril_plan_passed = 1;\n"
          "END//\n";
-  for_each_plan_insert(
-      plan, kScriptStatementBytes,
-      [&out](const std::string& sql, const std::vector<db::LootRow>&) {
-        out << "BEGIN NOT ATOMIC\n"
-               "  DECLARE EXIT HANDLER FOR SQLEXCEPTION\n"
-               "    BEGIN SET @vandril_plan_passed = 0; ROLLBACK; RESIGNAL; END;\n"
-               "  IF @vandril_plan_passed = 1 THEN\n    "
-            << sql << ";\n  END IF;\nEND//\n";
-      },
-      db::hex_literal);
+  const auto guarded = [&out](const std::string& sql, const std::vector<db::LootRow>&) {
+    out << "BEGIN NOT ATOMIC\n"
+           "  DECLARE EXIT HANDLER FOR SQLEXCEPTION\n"
+           "    BEGIN SET @vandril_plan_passed = 0; ROLLBACK; RESIGNAL; END;\n"
+           "  IF @vandril_plan_passed = 1 THEN\n    "
+        << sql << ";\n  END IF;\nEND//\n";
+  };
+  for_each_copy_statement(plan, copies, kScriptStatementBytes, guarded, db::hex_literal);
+  for_each_plan_insert(plan, kScriptStatementBytes, guarded, db::hex_literal);
   out << "BEGIN NOT ATOMIC\n"
          "  IF @vandril_plan_passed = 1 THEN COMMIT; ELSE ROLLBACK; END IF;\n"
          "END//\n"

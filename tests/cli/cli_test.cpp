@@ -30,6 +30,7 @@
 #include "support/recording_ui.h"
 #include "support/scenario.h"
 #include "support/test_db.h"
+#include "world/extended_layout.h"
 
 extern char** environ;
 
@@ -137,6 +138,17 @@ const std::string kConnectionFailed = "MYSQL Connection FAILED - Did you remembe
 const std::string kRefused = kConnectionFailed + VL_TEST_DB_HOST ":3306 as vandril (database world): {server}Access "
     "denied for user 'vandril'@'127.0.0.1' (using password: YES)\n";
 const std::string kGen = "generate", kLevels = "--levels", kItems = "--items", kAll = "--npc-percent";
+// Loottable 1 is used inside 01-10 only, 2 across its border (NPCs 3 and 4), 3 by NPCs of 01-10, 11-20 and
+// 21-30, 4 outside only; NPC 9 has none.
+const Texts kSharedWorld = {kArmours,
+  "INSERT INTO loottable (id,name,mincash) VALUES (1,'lt1',10),(2,'lt2',20),(3,'lt3',30),(4,'lt4',40)",
+  "INSERT INTO lootdrop (id,name) VALUES (11,'old'),(12,'old'),(13,'old')",
+  "INSERT INTO lootdrop_entries (lootdrop_id,item_id,chance) VALUES (11,1001,5),(12,1002,6),(13,1001,7)",
+  "INSERT INTO loottable_entries VALUES (1,11,1,100,1,0),(2,11,1,90,1,0),(3,12,2,50,1,0),(3,13,1,25,0,1),"
+  "(4,13,1,10,1,0)",
+  "INSERT INTO npc_types (id,name,level,loottable_id) VALUES (1,'a',3,1),(2,'b',5,1),(3,'c',4,2),(4,'d',15,2),"
+  "(5,'e',10,3),(6,'f',11,3),(7,'g',30,3),(8,'h',2,3),(9,'i',7,0),(10,'k',40,4)"};
+const Args kIsolate = {kGen, kLevels, "01-10", kAll, "101", kItems, "1", "--seed", "3", "--isolate-shared"};
 // The window's default drop (probability 50, droplimit 1, five items at chance 10) in loottable 1, for
 // NPC 1 at level 10 and 4 at 50; NPC 2 has no loottable, NPC 3's loottable 9 has entries but no row.
 const Texts kDropWorld = {
@@ -436,6 +448,29 @@ const Row kRows[] = {
    "--journal excludes --no-journal\nRun with --help for more information.\n"},
   {"sql_needs_dry_run", {kGen, kLevels, "01-10", "--sql", "plan.sql"}, {}, 64, "",
    "--sql requires --dry-run\nRun with --help for more information.\n"},
+  {"isolate_shared_not_the_windows_way", {kGen, kLevels, "01-10", "--isolate-shared"}, {}, 64, "", "vandril_loot_cli: "
+   "--isolate-shared writes with the atomic writer or plans with --dry-run; the window's way writes the window's "
+   "statements only\n"},
+  {"isolate_shared_dry_run", kIsolate + Args{"--dry-run"}, kSharedWorld, 0, "Planned drops (lvl_01-10_CUSTOM_armour):\n"
+   "NPC 1 a (level 3), loottable 1: lootdrop 14\n  item 1002 i\nNPC 3 c (level 4), loottable 5 (a copy of 2): lootdrop "
+   "15\n  item 1002 i\nNPC 5 e (level 10), loottable 6 (a copy of 3): lootdrop 16\n  item 1001 i\nNPCs in the range: 6\n"
+   "NPCs keeping a loottable (one per loottable): 3\nChosen NPCs: 3\nDrops: 3\nEntries: 3\nShared loottables: 2 copied "
+   "for the range (3 NPCs moved to the copies; 3 NPCs outside keep the originals)\n  loottable 2 -> 5: 1 NPCs moved\n"
+   "  loottable 3 -> 6: 2 NPCs moved\nThe lootdrop ids are planned from the highest id now (13); they will differ if "
+   "lootdrops are written before the run.\nDrop rates (chance per kill of at least one item, over the 3 chosen NPCs, "
+   "global loot multiplier 1):\n  before the run: mean 12.98 %, lowest 4.50 %, highest 29.43 %\n  after the run: mean "
+   "17.33 %, lowest 9.28 %, highest 32.96 %\n  from the new drop: mean 5.00 %, lowest 5.00 %, highest 5.00 %\n", "",
+   "SELECT COUNT(*) FROM loottable", "4", 12},
+  {"isolate_shared_atomic", kIsolate + Args{"--atomic"}, kSharedWorld, 0, "npcs=6 walked=6 chosen=3 drops=3 entries=3 "
+   "seconds={s}\n", "", "SELECT CONCAT((SELECT GROUP_CONCAT(id,':',name,':',mincash ORDER BY id) FROM loottable),' / ',"
+   "(SELECT GROUP_CONCAT(loottable_id ORDER BY id) FROM npc_types))", "1:lt1:10,2:lt2:20,3:lt3:30,4:lt4:40,5:lt2 "
+   "[lvl_01-10]:20,6:lt3 [lvl_01-10]:30 / 1,1,5,2,6,3,3,6,0,4", 25, "", "", "levels 01-10, category armour, rules \"\", "
+   "npc percent 101, chance 10, probability 50, items 1, seed 3, atomic, shared loottables copied"},
+  // The copies' names: the range added once, cut to the column's 14 characters.
+  {"isolate_shared_names", kIsolate + Args{"--atomic"}, kSharedWorld + Texts{"ALTER TABLE loottable MODIFY name "
+   "VARCHAR(14) NOT NULL", "UPDATE loottable SET name='x [lvl_01-10]' WHERE id=3"}, 0, "npcs=6 walked=6 chosen=3 drops=3 "
+   "entries=3 seconds={s}\n", "", "SELECT GROUP_CONCAT(name ORDER BY id) FROM loottable WHERE id>4",
+   "lt2 [lvl_01-10,x [lvl_01-10]", 25},
   {"report_needs_csv_or_json", {kGen, kLevels, "01-10", "--report", "drops.txt"}, {}, 64, "",
    "vandril_loot_cli: --report drops.txt needs the extension .csv or .json\n"},
   // simulate: 0.5 x (1 - 0.9^5) = 0.204755 per kill, each item a fifth.
@@ -783,12 +818,13 @@ TEST(Simulate, DryRunReportCarriesTheDropRates) {
             g9(drop["p_any_before"]) + " " + g9(drop["p_any_after"]) + " " + g9(drop["p_new_drop"]);
     } else {
       const auto rows = csv_rows(std::regex_replace(read_file(file), std::regex("\r"), ""));
-      EXPECT_EQ(Texts(rows.at(0).end() - 3, rows.at(0).end()),
-                Texts({"p_any_before", "p_any_after", "p_new_drop"}));
+      EXPECT_EQ(Texts(rows.at(0).end() - 4, rows.at(0).end()),
+                Texts({"p_any_before", "p_any_after", "p_new_drop", "loottable_copied_from"}));
       for (std::size_t r = 1; r < rows.size(); ++r) {
         const Texts& row = rows[r];
-        rates[row[2]] = g9(std::stod(row[row.size() - 3])) + " " +
-                        g9(std::stod(row[row.size() - 2])) + " " + g9(std::stod(row.back()));
+        rates[row[2]] = g9(std::stod(row[row.size() - 4])) + " " +
+                        g9(std::stod(row[row.size() - 3])) + " " +
+                        g9(std::stod(row[row.size() - 2]));
       }
     }
     EXPECT_EQ(rates, expected) << file;
@@ -962,10 +998,11 @@ TEST(CommandLineFiles, ReportCellsAreNeverFormulas) {
   const CliResult result = run_cli({kGen, kLevels, "11-20", "--category", "Weapon", kAll, "101",
                                     kItems, "2", "--seed", "3", "--dry-run", "--report", report});
   ASSERT_EQ(result.exit_code, 0) << result.err;
-  EXPECT_EQ(std::regex_replace(read_file(report), std::regex("\n[0-9TZ:-]+,"), "\n{time},"),
-            "time,seed,npc_id,npc_name,npc_level,loottable_id,lootdrop_id,lootdrop_name,item_ids,"
-            "item_names,p_any_before,p_any_after,p_new_drop\r\n{time},3,1,'-2+3,12,7,1,"
-            "lvl_11-20_CUSTOM_weapon,1002;1001,\"\"\"a;b\"\"\"\"\"\";=x\",0,0,0\r\n");
+  EXPECT_EQ(
+      std::regex_replace(read_file(report), std::regex("\n[0-9TZ:-]+,"), "\n{time},"),
+      "time,seed,npc_id,npc_name,npc_level,loottable_id,lootdrop_id,lootdrop_name,item_ids,"
+      "item_names,p_any_before,p_any_after,p_new_drop,loottable_copied_from\r\n{time},3,1,'-2+3,"
+      "12,7,1,lvl_11-20_CUSTOM_weapon,1002;1001,\"\"\"a;b\"\"\"\"\"\";=x\",0,0,0,\r\n");
 }
 
 // A report that cannot be put in place after COMMIT: the run stays written and
@@ -1114,6 +1151,13 @@ const UndoRow kUndoRows[] = {
    R"("127","1"],"uncertain":false},{"kind":"inserted","table":"loottable_entries","columns":["loottable_id",)"
    R"("lootdrop_id","multiplier","probability","droplimit","mindrop"],"values":["77","1","1","50","1","0"],)"
    R"("uncertain":false}]})" "\n", "", kEntries, "1"},
+  {"isolate_shared", kSharedWorld, kIsolate + Args{"--atomic"}, "", kUndo, 0, "undone=1 statements=10 skipped=0\n", ""},
+  {"isolate_shared_npc_moved_since", kSharedWorld, kIsolate + Args{"--atomic"}, "UPDATE npc_types SET loottable_id=4 "
+   "WHERE id=8", kUndo, 1, "", "conflict: NPC 8 now has loottable 4, the run gave it 6.\n1 conflicts; nothing was "
+   "changed (--force skips them).\n", "SELECT COUNT(*) FROM loottable", "6"},
+  {"isolate_shared_copy_linked_since", kSharedWorld, kIsolate + Args{"--atomic"}, "INSERT INTO loottable_entries "
+   "(loottable_id,lootdrop_id) VALUES (5,12)", kUndo, 1, "", "conflict: loottable 5 holds 1 links the run did not "
+   "make.\n1 conflicts; nothing was changed (--force skips them).\n", "SELECT COUNT(*) FROM loottable", "6"},
   {"changed_row_refused", {kArmours, kNpcs}, kGenerate, kChanged, kUndo, 1, "",
    kConflict + "1 conflicts; nothing was changed (--force skips them).\n", kEntries, "4"},
   // FLOAT values are equal within a millionth of their size.
@@ -1207,8 +1251,8 @@ struct SlowUndoRow {
 
 const std::string kFirstDelete = "DELETE FROM `loottable_entries`";
 const std::string kColumnsOf =
-                      "SELECT COLUMN_NAME,DATA_TYPE FROM information_schema.COLUMNS WHERE "
-                      "TABLE_SCHEMA=DATABASE() AND TABLE_NAME=X'",
+                      "SELECT COLUMN_NAME,DATA_TYPE,CHARACTER_MAXIMUM_LENGTH FROM "
+                      "information_schema.COLUMNS WHERE TABLE_SCHEMA=DATABASE() AND TABLE_NAME=X'",
                   kInOrder = "' ORDER BY ORDINAL_POSITION";
 // With --yes nobody is asked: the world is read once, locked, inside the transaction.
 const Texts kReadOnceLocked = {
@@ -1371,6 +1415,131 @@ TEST(InterruptedRuns, DropsOfAStoppedDeleteAreSurelyGone) {
   EXPECT_EQ(undo.exit_code, 1);
   EXPECT_EQ(undo.err, kTaken + "2 conflicts; nothing was changed (--force skips them).\n");
 }
+
+// --isolate-shared on a world whose loottables are shared inside the range only, across its border
+// and by NPCs of several ranges, in each layout: what the range's NPCs reach is what they reach
+// without the option, nothing new reaches an NPC outside, the copies hold their originals' entries
+// plus the new link, the originals and the NPCs outside stay as they were; the dry run's script
+// writes the same tables, and undo puts them all back.
+struct IsolateRow {
+  const char* name;
+  Texts layout;       // statements after the world is made
+  std::string named;  // the copies (id:name:columns of the layout) afterwards
+};
+
+const std::string kReachedByRange =
+    "SELECT GROUP_CONCAT(n.id,':',e.lootdrop_id ORDER BY n.id,e.lootdrop_id) FROM npc_types n JOIN "
+    "loottable_entries e ON e.loottable_id=n.loottable_id JOIN lootdrop d ON d.id=e.lootdrop_id "
+    "AND d.name "
+    "LIKE 'lvl%' WHERE n.level ";
+// The entries of loottables named `names`, by name without the range's mark, the new links left
+// out.
+std::string old_entries(const std::string& names) {
+  return fixture_value(
+      "SELECT GROUP_CONCAT(REPLACE(t.name,' "
+      "[lvl_01-10]',''),':',e.lootdrop_id,':',e.multiplier,':',e.probability,"
+      "':',e.droplimit,':',e.mindrop ORDER BY t.name,e.lootdrop_id) FROM loottable t JOIN "
+      "loottable_entries e ON e.loottable_id=t.id "
+      "WHERE e.lootdrop_id<14 AND t.name IN (" +
+      names + ")");
+}
+// CHECKSUM TABLE of the loottables there were, the entries of those that are shared or outside (1
+// gets the new link itself), and the NPCs outside the range.
+std::string untouched_sums() {
+  std::string sums;
+  for (const char* copy :
+       {"loottable WHERE id<=4", "loottable_entries WHERE loottable_id IN (2,3,4)",
+        "npc_types WHERE level>10"}) {
+    fixture_sql("DROP TABLE IF EXISTS kept");
+    fixture_sql(std::string("CREATE TABLE kept AS SELECT * FROM ") + copy);
+    sums += fixture_rows("CHECKSUM TABLE kept").at(0).at(1) + ";";
+  }
+  fixture_sql("DROP TABLE kept");
+  return sums;
+}
+
+class IsolateShared : public ::testing::TestWithParam<IsolateRow> {};
+
+TEST_P(IsolateShared, TheRangeAloneGetsTheDrops) {
+  const IsolateRow& row = GetParam();
+  const std::string journal = VL_JOURNAL_DIR "/isolate_" + std::string(row.name) + ".sqlite3";
+  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(journal + suffix);
+  const auto make_world = [&] {
+    reset_world();
+    for (const std::string& sql : kSharedWorld) fixture_sql(sql);
+    for (std::string rest : row.layout)  // one statement a line
+      for (std::size_t end = 0; !rest.empty();
+           rest.erase(0, end == std::string::npos ? end : end + 2))
+        fixture_sql(rest.substr(0, end = rest.find(";\n")));
+  };
+  make_world();
+  // Without the option the border's and the other ranges' NPCs get the drops too.
+  ASSERT_EQ(run_cli({"--no-journal", kGen, kLevels, "01-10", kAll, "101", kItems, "1", "--seed",
+                     "3", "--atomic"})
+                .exit_code,
+            0);
+  EXPECT_EQ(fixture_value(kReachedByRange + ">10"), "4:15,6:16,7:16");
+  const std::string without = fixture_value(kReachedByRange + "<=10");
+  ASSERT_EQ(without, "1:14,2:14,3:15,5:16,8:16");
+
+  make_world();
+  const std::string before = world_checksums(), untouched = untouched_sums();
+  const std::string script = ::testing::TempDir() + "isolate.sql";
+  const std::string report = VL_JOURNAL_DIR "/isolate.json";
+  ASSERT_EQ(run_cli(kIsolate + Args{"--dry-run", "--sql", script, "--report", report}).exit_code,
+            0);
+  EXPECT_EQ(world_checksums(), before);
+  std::string copied_from;
+  for (const auto& drop : nlohmann::json::parse(read_file(report)))
+    copied_from += drop["npc_id"].dump() + ":" + drop["loottable_copied_from"].dump() + " ";
+  EXPECT_EQ(copied_from, "1:null 3:2 5:3 ");
+  ASSERT_EQ(run_cli(journaled(journal, kIsolate + Args{"--atomic"})).exit_code, 0);
+  EXPECT_EQ(fixture_value(kReachedByRange + ">10"), "NULL");
+  EXPECT_EQ(fixture_value(kReachedByRange + "<=10"), without);
+  EXPECT_EQ(old_entries("'lt2','lt3'"), "lt2:11:1:90:1:0,lt3:12:2:50:1:0,lt3:13:1:25:0:1");
+  EXPECT_EQ(old_entries("'lt2 [lvl_01-10]','lt3 [lvl_01-10]'"), old_entries("'lt2','lt3'"));
+  EXPECT_EQ(
+      fixture_value(
+          "SELECT GROUP_CONCAT(loottable_id,':',lootdrop_id ORDER BY 1) FROM loottable_entries "
+          "WHERE lootdrop_id>=14"),
+      "1:14,5:15,6:16");
+  EXPECT_EQ(fixture_value(row.named), "5:lt2 [lvl_01-10]:20:1,6:lt3 [lvl_01-10]:30:1");
+  EXPECT_EQ(untouched_sums(), untouched);
+  const std::string written = world_checksums();
+
+  const DbSettings& db = db_settings();
+  make_world();
+  EXPECT_EQ(std::get<0>(run_shell("mariadb --no-defaults -h " + db.host + " -u " + db.user + " -p" +
+                                  db.password + " " + db.name + " < " + script)),
+            0);
+  EXPECT_EQ(world_checksums(), written);
+  EXPECT_EQ(run_cli(journaled(journal, {"undo", "1", "--yes"})).exit_code, 0);
+  // The script stops before any row once another loottable was written.
+  fixture_sql("INSERT INTO loottable (id) VALUES (50)");
+  const std::string added = world_checksums();
+  EXPECT_NE(std::get<2>(run_shell("mariadb --no-defaults -h " + db.host + " -u " + db.user + " -p" +
+                                  db.password + " " + db.name + " < " + script))
+                .find("The highest loottable id is no longer 4: the loottable copies were planned "
+                      "on another state of the world. Nothing was written."),
+            std::string::npos);
+  EXPECT_EQ(world_checksums(), added);
+  fixture_sql("DELETE FROM loottable WHERE id=50");
+  EXPECT_EQ(world_checksums(), before);
+}
+
+// clang-format off
+const IsolateRow kIsolateRows[] = {
+  {"window_layout", {"UPDATE loottable SET avgcoin=1"},
+   "SELECT GROUP_CONCAT(id,':',name,':',mincash,':',avgcoin ORDER BY id) FROM loottable WHERE id>4"},
+  {"extended_layout", {std::string(world::kExtendedLayoutSql), "UPDATE loottable SET done=1"},
+   "SELECT GROUP_CONCAT(id,':',name,':',mincash,':',done ORDER BY id) FROM loottable WHERE id>4"},
+};
+// clang-format on
+
+void PrintTo(const IsolateRow& row, std::ostream* out) { *out << row.name; }
+
+INSTANTIATE_TEST_SUITE_P(Layouts, IsolateShared, ::testing::ValuesIn(kIsolateRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace vl::test

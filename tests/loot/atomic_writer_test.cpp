@@ -141,28 +141,39 @@ TEST(AtomicWriter, WritesThePlanAllOrNothing) {
 }
 
 // Two runs at once: the second waits for the first one's turn to end, then
-// takes the ids after the first run's.
+// takes the ids after the first run's, the copies' loottable ids too when the
+// NPCs' loottables are shared with NPCs outside the range.
 TEST(AtomicWriter, RunsAtTheSameTimeTakeDisjointIds) {
-  seed_world();
-  auto first = planning_state(), second = planning_state();
-  db::open_database(*first);
-  db::open_database(*second);
-  loot::WindowInputs inputs_a(*first), inputs_b(*second);
-  loot::Plan plan_a = loot::plan_run(inputs_a, *first->db_connection, first->random);
-  loot::Plan plan_b = loot::plan_run(inputs_b, *second->db_connection, second->random);
-  loot::AtomicResult a, b;
-  std::thread one([&] { a = loot::write_atomically(*first->db_connection, plan_a, {}); });
-  std::thread two([&] { b = loot::write_atomically(*second->db_connection, plan_b, {}); });
-  one.join();
-  two.join();
-  EXPECT_EQ(a.outcome, loot::AtomicOutcome::committed) << a.message;
-  EXPECT_EQ(b.outcome, loot::AtomicOutcome::committed) << b.message;
-  EXPECT_EQ(std::min(a.first_id, b.first_id), 42);
-  EXPECT_EQ(std::max(a.first_id, b.first_id), 102);
-  EXPECT_EQ(fixture_value("SELECT CONCAT_WS(',',COUNT(*),COUNT(DISTINCT id),MAX(id)) FROM "
-                          "lootdrop"),
-            "121,121,161");
-  EXPECT_EQ(fixture_value("SELECT COUNT(*) FROM lootdrop_entries"), "240");
+  for (const bool isolate : {false, true}) {
+    SCOPED_TRACE(isolate ? "isolating shared loottables" : "plain");
+    seed_world();
+    fixture_sql("INSERT INTO loottable (id) SELECT seq FROM seq_1_to_60");
+    fixture_sql(
+        "INSERT INTO npc_types (id,level,loottable_id) SELECT 100+seq,50,seq FROM seq_1_to_60");
+    auto first = planning_state(), second = planning_state();
+    db::open_database(*first);
+    db::open_database(*second);
+    loot::WindowInputs inputs_a(*first), inputs_b(*second);
+    inputs_a.isolate_shared = inputs_b.isolate_shared = isolate;
+    loot::Plan plan_a = loot::plan_run(inputs_a, *first->db_connection, first->random);
+    loot::Plan plan_b = loot::plan_run(inputs_b, *second->db_connection, second->random);
+    loot::AtomicResult a, b;
+    std::thread one([&] { a = loot::write_atomically(*first->db_connection, plan_a, {}); });
+    std::thread two([&] { b = loot::write_atomically(*second->db_connection, plan_b, {}); });
+    one.join();
+    two.join();
+    EXPECT_EQ(a.outcome, loot::AtomicOutcome::committed) << a.message;
+    EXPECT_EQ(b.outcome, loot::AtomicOutcome::committed) << b.message;
+    EXPECT_EQ(std::min(a.first_id, b.first_id), 42);
+    EXPECT_EQ(std::max(a.first_id, b.first_id), 102);
+    EXPECT_EQ(fixture_value("SELECT CONCAT_WS(',',COUNT(*),COUNT(DISTINCT id),MAX(id)) FROM "
+                            "lootdrop"),
+              "121,121,161");
+    EXPECT_EQ(fixture_value("SELECT COUNT(*) FROM lootdrop_entries"), "240");
+    EXPECT_EQ(fixture_value("SELECT CONCAT_WS(',',COUNT(*),COUNT(DISTINCT id),MAX(id)) FROM "
+                            "loottable"),
+              isolate ? "180,180,180" : "60,60,60");
+  }
 }
 
 }  // namespace

@@ -1,0 +1,58 @@
+#include "db/table_columns.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "db/sql_literal.h"
+
+namespace vl::db {
+namespace {
+
+ValueKind kind_of_type(const std::string& data_type) {
+  static const char* const kIntegers[] = {"tinyint", "smallint", "mediumint", "int",
+                                          "bigint",  "year",     "bit"};
+  static const char* const kReals[] = {"float", "double", "decimal"};
+  const auto is = [&](const auto& names) {
+    return std::any_of(std::begin(names), std::end(names),
+                       [&](const char* name) { return data_type == name; });
+  };
+  return is(kIntegers) ? ValueKind::integer : is(kReals) ? ValueKind::real : ValueKind::text;
+}
+
+}  // namespace
+
+std::string quoted_name(const std::string& name) {
+  std::string quoted = "`";
+  for (const char c : name) quoted += c == '`' ? std::string("``") : std::string(1, c);
+  return quoted + "`";
+}
+
+std::vector<Column> table_columns(Connection& connection, const std::string& table) {
+  Recordset found;
+  found.open(
+      "SELECT COLUMN_NAME,DATA_TYPE,CHARACTER_MAXIMUM_LENGTH FROM information_schema.COLUMNS "
+      "WHERE TABLE_SCHEMA=DATABASE() AND TABLE_NAME=" +
+          hex_literal(table) + " ORDER BY ORDINAL_POSITION",
+      connection);
+  std::vector<Column> columns;
+  for (const auto& row : found.remaining_texts()) {
+    const ValueKind kind = kind_of_type(row.at(1));
+    const std::string& length = row.at(2);
+    const bool limited = kind == ValueKind::text && !length.empty() && length.size() < 10;
+    columns.push_back({row.at(0), kind, limited ? std::stoll(length) : 0});
+  }
+  return columns;
+}
+
+std::string read_list(const std::vector<Column>& columns) {
+  std::string list;
+  for (const Column& column : columns) {
+    const std::string name = quoted_name(column.name);
+    if (!list.empty()) list += ',';
+    if (column.kind == ValueKind::real) list.append("CAST(").append(name).append(" AS DOUBLE) AS ");
+    list += name;
+  }
+  return list;
+}
+
+}  // namespace vl::db

@@ -1,0 +1,60 @@
+#pragma once
+// Shared loottables given their own copies: a chosen loottable is shared when
+// an NPC outside the level range uses it, and a drop linked into it would
+// reach that NPC too. For each such loottable the range gets a copy (the
+// loottable row and its entries, every column of whatever layout, the name
+// marked with the range) and its NPCs are pointed at the copy; the drop is
+// then linked into the copy, and the NPCs outside keep the original as it was.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "db/loot_rows.h"
+#include "db/odbc.h"
+#include "loot/plan.h"
+
+namespace vl::loot {
+
+inline constexpr const char* kHighestLoottableQuery = "SELECT MAX(id) FROM loottable";
+
+// Marks the plan's shared loottables for copying, in the order of its drops:
+// reads which of them NPCs outside the range use (a loottable without its own
+// row has nothing to copy and is left as it is) and the highest loottable id,
+// from which the copies' ids are planned. `npc_ids` and `loottables` are the
+// range's NPCs as the run read them. Throws db::Error.
+void plan_copies(Plan& plan, std::span<const std::int64_t> npc_ids,
+                 std::span<const std::int64_t> loottables, db::Connection& connection);
+
+// Gives the copies the ids after `highest` (MAX(id) of loottable, "" for none)
+// and links their drops into them.
+void renumber_copies(Plan& plan, const std::string& highest);
+
+// The rows of the copies, read from the originals with every column the layout
+// probe finds: the loottables (new id, name with " [lvl_LL-HH]" once, cut to
+// the column's length) and their entries (new loottable id), in the order of
+// the copies. `lock` is appended to the reads (" LOCK IN SHARE MODE" or "").
+// Throws db::Error.
+struct CopiedRows {
+  std::vector<db::LootRow> loottables, entries;
+};
+CopiedRows read_copied_rows(db::Connection& connection, const Plan& plan, const char* lock);
+
+// Calls `statement` with each statement that writes the copies and moves the
+// range's NPCs to them: multi-row INSERTs of the loottables, then of their
+// entries, then "UPDATE npc_types SET loottable_id=CASE id WHEN ... END WHERE
+// id IN (...)" for a batch of NPCs at a time; each at most `max_bytes` (at
+// least one row). The rows come along only `with_rows` (a moved NPC with the
+// loottable it had).
+void for_each_copy_statement(const Plan& plan, const CopiedRows& rows, std::size_t max_bytes,
+                             const db::InsertBatcher::Statement& statement, db::TextLiteral text,
+                             bool with_rows = false);
+
+// "Shared loottables: 7 copied for the range (23 NPCs moved to the copies; 41
+// NPCs outside keep the originals)".
+std::string copies_summary(const Plan& plan);
+
+}  // namespace vl::loot
