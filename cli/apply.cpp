@@ -68,7 +68,10 @@ int apply_plan(db::Session& session, const Invocation& run, RunJournal* journal)
     }
     connection->set_gate(session.statement_gate);
   }
-  return write_plan(session, *connection, saved.plan, started, true).exit_code;
+  const ResultStyle style = write_result_style(
+      run.format, journal ? std::optional<std::int64_t>(journal->run_id()) : std::nullopt,
+      saved.settings.seed);
+  return write_plan(session, *connection, saved.plan, started, true, style).exit_code;
 }
 
 }  // namespace vl::cli

@@ -128,6 +128,12 @@ std::optional<int> begin_journal(db::Session& session, const loot::FixedInputs& 
   return std::nullopt;
 }
 
+ResultStyle style_of(const Invocation& run, const RunJournal* journal,
+                     std::optional<std::uint64_t> seed = std::nullopt) {
+  return write_result_style(
+      run.format, journal ? std::optional<std::int64_t>(journal->run_id()) : std::nullopt, seed);
+}
+
 int generate(db::Session& session, TerminalUi& ui, loot::FixedInputs& inputs, const Invocation& run,
              RunJournal* journal) {
   const std::uint64_t seed = seed_of(run);
@@ -135,7 +141,8 @@ int generate(db::Session& session, TerminalUi& ui, loot::FixedInputs& inputs, co
     if (auto declined = confirm_generate(session, inputs, seed)) return *declined;
   if (!run.dry_run)
     if (auto refused = begin_journal(session, inputs, journal, run, seed)) return *refused;
-  if (!window_way_chosen(run)) return run_planned(session, inputs, ui, run, seed);
+  const ResultStyle style = style_of(run, journal, seed);
+  if (!window_way_chosen(run)) return run_planned(session, inputs, ui, run, seed, style);
   std::unique_ptr<WindowRunReport> report;
   if (run.report) {
     auto prepared = prepare_window_report(session, inputs, run, seed);
@@ -145,7 +152,7 @@ int generate(db::Session& session, TerminalUi& ui, loot::FixedInputs& inputs, co
   Random random;
   random.pin_seed(seed);
   bool server_lost = false;
-  const int code = generate_window_way(session, ui, inputs, random, server_lost);
+  const int code = generate_window_way(session, ui, inputs, random, server_lost, style);
   if (!report || server_lost) return code;
   // The journal's run ends with the run, whatever becomes of the report.
   if (ui.on_end) ui.on_end(code);
@@ -159,8 +166,9 @@ int run_journaled(db::Session& session, TerminalUi& ui, loot::FixedInputs& input
   if (run.command == CommandName::apply) return apply_plan(session, run, journal);
   if (auto declined = confirmation(session, ui, run)) return *declined;
   if (auto refused = begin_journal(session, inputs, journal, run)) return *refused;
-  return run.command == CommandName::delete_drops ? delete_drops(session, ui, inputs)
-                                                  : repair(session, ui);
+  const ResultStyle style = style_of(run, journal);
+  return run.command == CommandName::delete_drops ? delete_drops(session, ui, inputs, style)
+                                                  : repair(session, ui, style);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
 #include "cli/plan_file.h"
+#include "cli/plan_json.h"
 #include "cli/plan_output.h"
 #include "cli/question.h"
 #include "cli/run_journal.h"
@@ -139,7 +140,7 @@ int exit_code_of(loot::AtomicOutcome outcome) {
 }  // namespace
 
 int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,
-                const Invocation& run, std::uint64_t seed) {
+                const Invocation& run, std::uint64_t seed, const ResultStyle& style) {
   const auto started = std::chrono::steady_clock::now();
   std::unique_ptr<WholeFile> sql_file, report_file, plan_file;
   if (!open_output(run.sql, "--sql", sql_file) ||
@@ -159,9 +160,14 @@ int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,
     loot::PlanDetails details;
     try {
       details = loot::plan_details(plan, *connection);
-      print_plan(std::cout, plan, details);
-      rates = loot::plan_drop_rates(plan, *connection, details.items);
-      print_drop_rates(std::cout, plan, rates);
+      if (run.format == Format::json) {
+        rates = loot::plan_drop_rates(plan, *connection, details.items);
+        write_plan_json(std::cout, plan, details, rates);
+      } else {
+        print_plan(std::cout, plan, details);
+        rates = loot::plan_drop_rates(plan, *connection, details.items);
+        print_drop_rates(std::cout, plan, rates);
+      }
     } catch (const db::Error& error) {
       say(db::statement_failed_message(error, "(looking up names and drop rates for the plan)"));
       return kExitRefused;
@@ -193,7 +199,7 @@ int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,
 
   const loot::PlanDropRates rates =
       run.report ? report_rates(plan, *connection) : loot::PlanDropRates();
-  const PlanWritten written = write_plan(session, *connection, plan, started, false);
+  const PlanWritten written = write_plan(session, *connection, plan, started, false, style);
   // The run is written whole: its journal says so whatever becomes of the report.
   if (written.drops > 0 && ui.on_end) ui.on_end(kExitDone);
   if (report_file && written.drops > 0 &&
@@ -203,7 +209,8 @@ int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,
 }
 
 PlanWritten write_plan(db::Session& session, db::Connection& connection, loot::Plan& plan,
-                       std::chrono::steady_clock::time_point started, bool ids_as_planned) {
+                       std::chrono::steady_clock::time_point started, bool ids_as_planned,
+                       const ResultStyle& style) {
   end_at_once_on_interrupt(false);
   const loot::AtomicResult result = loot::write_atomically(
       connection, plan, [] { return interrupted(); }, {}, session.statements_ahead, ids_as_planned);
@@ -212,9 +219,12 @@ PlanWritten write_plan(db::Session& session, db::Connection& connection, loot::P
       result.outcome == loot::AtomicOutcome::committed ? plan.drops.size() : 0;
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  std::printf("npcs=%zu walked=%zu chosen=%zu drops=%zu entries=%zu seconds=%.2f\n",
-              plan.npcs_in_range, plan.npcs_in_range, plan.drops.size(), drops,
-              drops * static_cast<std::size_t>(plan.items_per_drop), seconds);
+  std::fputs(
+      result_text(generate_fields(plan.npcs_in_range, plan.npcs_in_range, plan.drops.size(), drops,
+                                  drops * static_cast<std::size_t>(plan.items_per_drop), seconds),
+                  style)
+          .c_str(),
+      stdout);
   std::fflush(stdout);
   return {exit_code_of(result.outcome), drops};
 }

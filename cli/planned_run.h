@@ -10,6 +10,7 @@
 #include <variant>
 
 #include "cli/options.h"
+#include "cli/result_output.h"
 #include "cli/terminal_ui.h"
 #include "core/whole_file.h"
 #include "db/session.h"
@@ -20,8 +21,9 @@
 namespace vl::cli {
 
 // --dry-run or --atomic, on a connection of its own. Returns the exit code.
+// `style`: how the atomic run's result is shown.
 int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,
-                const Invocation& run, std::uint64_t seed);
+                const Invocation& run, std::uint64_t seed, const ResultStyle& style);
 
 // Before generate writes, on a terminal: the summary of the plan of `seed`
 // and the question. The exit code when it must not write (declined, or the
@@ -43,7 +45,8 @@ struct PlanWritten {
 // the plan's lootdrop ids) and prints the result line, counting its seconds
 // from `started`.
 PlanWritten write_plan(db::Session& session, db::Connection& connection, loot::Plan& plan,
-                       std::chrono::steady_clock::time_point started, bool ids_as_planned);
+                       std::chrono::steady_clock::time_point started, bool ids_as_planned,
+                       const ResultStyle& style);
 
 struct WindowRunReport {
   loot::Plan plan;
