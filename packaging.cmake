@@ -73,6 +73,9 @@ endforeach()
 install(FILES "${CMAKE_SOURCE_DIR}/README.md" DESTINATION ${CMAKE_INSTALL_DOCDIR} OPTIONAL
   COMPONENT window)
 install(TARGETS vandril_loot_cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT cli)
+install(FILES "${VANDRIL_CLI_MAN}.gz" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT cli)
+install(FILES "${VANDRIL_CLI_COMPLETION}" DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+  RENAME vandril_loot_cli COMPONENT cli)
 
 # The Debian packages. Both register the driver name in their post-install step.
 foreach(package vandril-loot vandril-loot-cli)

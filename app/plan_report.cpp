@@ -31,21 +31,39 @@ std::string listed_name(const std::string& name) {
 }
 
 // "mean 20.48 %, lowest 0.00 %, highest 40.96 %" of one figure over the drops' NPCs.
-std::string spread(const loot::Plan& plan, const loot::PlanDropRates& rates,
-                   double loot::DropRateChange::*figure) {
-  double sum = 0, lowest = 1, highest = 0;
-  for (const loot::PlannedDrop& drop : plan.drops) {
-    const double value = change_of(rates, drop.npc_id).*figure;
-    sum += value;
-    lowest = std::min(lowest, value);
-    highest = std::max(highest, value);
-  }
-  return fmt::format("mean {:.2f} %, lowest {:.2f} %, highest {:.2f} %",
-                     100 * sum / static_cast<double>(plan.drops.size()), 100 * lowest,
-                     100 * highest);
+std::string spread_text(const loot::Plan& plan, const loot::PlanDropRates& rates,
+                        double loot::DropRateChange::*figure) {
+  const RateSpread values = spread(plan, rates, figure);
+  return fmt::format("mean {:.2f} %, lowest {:.2f} %, highest {:.2f} %", 100 * values.mean,
+                     100 * values.lowest, 100 * values.highest);
 }
 
 }  // namespace
+
+RateSpread spread(const loot::Plan& plan, const loot::PlanDropRates& rates,
+                  double loot::DropRateChange::*figure) {
+  RateSpread values;
+  double sum = 0;
+  for (const loot::PlannedDrop& drop : plan.drops) {
+    const double value = change_of(rates, drop.npc_id).*figure;
+    sum += value;
+    values.lowest = std::min(values.lowest, value);
+    values.highest = std::max(values.highest, value);
+  }
+  values.mean = sum / static_cast<double>(plan.drops.size());
+  return values;
+}
+
+std::map<std::int32_t, std::size_t> missing_items(const loot::Plan& plan,
+                                                  const loot::PlanDetails& details) {
+  std::map<std::int32_t, std::size_t> drops_of_item;
+  for (const loot::PlannedDrop& drop : plan.drops) {
+    for (const std::int32_t item : drop.item_ids) {
+      if (!details.items.contains(item)) ++drops_of_item[item];
+    }
+  }
+  return drops_of_item;
+}
 
 std::optional<ReportFormat> report_format(const std::string& path) {
   const auto dot = path.rfind('.');
@@ -64,14 +82,8 @@ const loot::DropRateChange& change_of(const loot::PlanDropRates& rates, std::int
 }
 
 std::string missing_items_line(const loot::Plan& plan, const loot::PlanDetails& details) {
-  std::map<std::int32_t, std::size_t> drops_of_item;
-  for (const loot::PlannedDrop& drop : plan.drops) {
-    for (const std::int32_t item : drop.item_ids) {
-      if (!details.items.contains(item)) ++drops_of_item[item];
-    }
-  }
   std::string line;
-  for (const auto& [item, drops] : drops_of_item) {
+  for (const auto& [item, drops] : missing_items(plan, details)) {
     line += (line.empty() ? "Items that do not exist in items: " : ", ") + std::to_string(item) +
             " in " + std::to_string(drops) + (drops == 1 ? " drop" : " drops");
   }
@@ -83,9 +95,9 @@ std::string drop_rates_text(const loot::Plan& plan, const loot::PlanDropRates& r
   return fmt::format(
       "Drop rates (chance per kill of at least one item, over the {} chosen NPCs, global loot "
       "multiplier 1):\n  before the run: {}\n  after the run: {}\n  from the new drop: {}\n",
-      plan.drops.size(), spread(plan, rates, &loot::DropRateChange::p_any_before),
-      spread(plan, rates, &loot::DropRateChange::p_any_after),
-      spread(plan, rates, &loot::DropRateChange::p_new_drop));
+      plan.drops.size(), spread_text(plan, rates, &loot::DropRateChange::p_any_before),
+      spread_text(plan, rates, &loot::DropRateChange::p_any_after),
+      spread_text(plan, rates, &loot::DropRateChange::p_new_drop));
 }
 
 void write_report(std::ostream& out, ReportFormat format, const loot::Plan& plan,

@@ -4,6 +4,7 @@
 // not exist, and the summary of the drop rates.
 
 #include <cstdint>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <ostream>
@@ -28,6 +29,17 @@ void write_report(std::ostream& out, ReportFormat format, const loot::Plan& plan
 
 // Now, as the report writes it: "2026-12-06T01:02:03Z".
 std::string utc_now();
+
+// The planned items that do not exist in items, each with the number of drops it is in.
+std::map<std::int32_t, std::size_t> missing_items(const loot::Plan& plan,
+                                                  const loot::PlanDetails& details);
+
+// One of the drop rates over the chosen NPCs, as fractions from 0 to 1.
+struct RateSpread {
+  double mean = 0, lowest = 1, highest = 0;
+};
+RateSpread spread(const loot::Plan& plan, const loot::PlanDropRates& rates,
+                  double loot::DropRateChange::*figure);
 
 // "Items that do not exist in items: 0 in 14 drops, 123456 in 2 drops" and a
 // line end, or "" when every planned item exists.

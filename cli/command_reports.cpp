@@ -93,11 +93,13 @@ void end_interrupted(db::Session& session, TerminalUi& ui, const Report& report)
 }
 
 int generate_window_way(db::Session& session, TerminalUi& ui, loot::FixedInputs& inputs,
-                        Random& random, bool& server_lost) {
+                        Random& random, bool& server_lost, const ResultStyle& style) {
   loot::GenerateCounts seen;
   const auto result = [&](std::size_t walked) {
-    return fmt::format("npcs={} walked={} chosen={} drops={} entries={} seconds={:.2f}\n",
-                       seen.npcs, walked, seen.chosen, seen.drops, seen.entries, ui.seconds());
+    return result_text(generate_fields(seen.npcs, walked, static_cast<std::size_t>(seen.chosen),
+                                       static_cast<std::size_t>(seen.drops),
+                                       static_cast<std::size_t>(seen.entries), ui.seconds()),
+                       style);
   };
   ui.progress_text = [&]() -> std::string {
     if (seen.npcs == 0) return "";
@@ -145,9 +147,13 @@ int generate_window_way(db::Session& session, TerminalUi& ui, loot::FixedInputs&
   return finish(ui, report);
 }
 
-int delete_drops(db::Session& session, TerminalUi& ui, const loot::FixedInputs& inputs) {
+int delete_drops(db::Session& session, TerminalUi& ui, const loot::FixedInputs& inputs,
+                 const ResultStyle& style) {
   maintenance::DeleteCounts seen;
-  const auto result = [&] { return fmt::format("deleted={}\n", seen.drops_gone ? seen.drops : 0); };
+  const auto result = [&] {
+    return result_text({{"deleted", static_cast<long long>(seen.drops_gone ? seen.drops : 0)}},
+                       style);
+  };
   ui.progress_text = [&]() -> std::string {
     if (!seen.drops_gone || seen.drops <= 0) return "";
     return fmt::format("entries of drop {} of {} removed {}", seen.cleaned, seen.drops,
@@ -185,8 +191,11 @@ int delete_drops(db::Session& session, TerminalUi& ui, const loot::FixedInputs& 
   return finish(ui, report);
 }
 
-int repair(db::Session& session, TerminalUi& ui) {
+int repair(db::Session& session, TerminalUi& ui, const ResultStyle& style) {
   maintenance::RepairCounts seen;
+  const auto result = [&] {
+    return result_text({{"repaired", static_cast<long long>(seen.repaired)}}, style);
+  };
   ui.progress_text = [&]() -> std::string {
     if (seen.step == 0 || seen.npcs == 0) return "";
     return fmt::format("NPC {} of {} {} repaired {}", seen.step, seen.npcs,
@@ -202,7 +211,7 @@ int repair(db::Session& session, TerminalUi& ui) {
                     seen.tables > seen.repaired ? "; one loottable was written before "
                                                   "its NPC was pointed at it"
                                                 : "");
-    report.result = fmt::format("repaired={}\n", seen.repaired);
+    report.result = result();
     end_interrupted(session, ui, report);
   };
 
@@ -216,7 +225,7 @@ int repair(db::Session& session, TerminalUi& ui) {
         ui, outcome.ending, shown(outcome.message, outcome.thrown), seen.written,
         seen.written ? fmt::format("{} NPCs were repaired before the stop.", seen.repaired) : "");
   }
-  report.result = fmt::format("repaired={}\n", seen.repaired);
+  report.result = result();
   return finish(ui, report);
 }
 

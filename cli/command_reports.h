@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cli/options.h"
+#include "cli/result_output.h"
 #include "cli/terminal_ui.h"
 #include "core/ending.h"
 #include "core/random.h"
@@ -40,10 +41,12 @@ std::optional<Ending> guarded(TerminalUi& ui, const std::function<void()>& comma
 [[noreturn]] void end_interrupted(db::Session& session, TerminalUi& ui, const Report& report);
 
 // `server_lost`: set when the run ended because the server could not be reached.
+// `style`: how the result is shown.
 int generate_window_way(db::Session& session, TerminalUi& ui, loot::FixedInputs& inputs,
-                        Random& random, bool& server_lost);
-int delete_drops(db::Session& session, TerminalUi& ui, const loot::FixedInputs& inputs);
-int repair(db::Session& session, TerminalUi& ui);
+                        Random& random, bool& server_lost, const ResultStyle& style);
+int delete_drops(db::Session& session, TerminalUi& ui, const loot::FixedInputs& inputs,
+                 const ResultStyle& style);
+int repair(db::Session& session, TerminalUi& ui, const ResultStyle& style);
 int stats(db::Session& session, TerminalUi& ui, Format format);
 int test_rules(db::Session& session, TerminalUi& ui, const loot::FixedInputs& inputs);
 

@@ -125,12 +125,26 @@ std::optional<int> begin_journal(db::Session& session, const loot::FixedInputs& 
   return std::nullopt;
 }
 
+// How a write command shows its result: JSON adds the seed and the journal's run.
+ResultStyle style_of(const Invocation& run, const RunJournal* journal,
+                     std::optional<std::uint64_t> seed = std::nullopt) {
+  ResultStyle style{run.format, {}};
+  if (seed) style.json_only.push_back({"seed", *seed});
+  if (journal) {
+    style.json_only.push_back({"run", static_cast<long long>(journal->run_id())});
+  } else {
+    style.json_only.push_back({"run", nullptr});
+  }
+  return style;
+}
+
 int generate(db::Session& session, TerminalUi& ui, loot::FixedInputs& inputs, const Invocation& run,
              RunJournal* journal) {
   const std::uint64_t seed = seed_of(run);
   if (!run.dry_run)
     if (auto refused = begin_journal(session, inputs, journal, run, seed)) return *refused;
-  if (!window_way_chosen(run)) return run_planned(session, inputs, ui, run, seed);
+  const ResultStyle style = style_of(run, journal, seed);
+  if (!window_way_chosen(run)) return run_planned(session, inputs, ui, run, seed, style);
   std::unique_ptr<WindowRunReport> report;
   if (run.report) {
     auto prepared = prepare_window_report(session, inputs, run, seed);
@@ -140,7 +154,7 @@ int generate(db::Session& session, TerminalUi& ui, loot::FixedInputs& inputs, co
   Random random;
   random.pin_seed(seed);
   bool server_lost = false;
-  const int code = generate_window_way(session, ui, inputs, random, server_lost);
+  const int code = generate_window_way(session, ui, inputs, random, server_lost, style);
   if (!report || server_lost) return code;
   // The journal's run ends with the run, whatever becomes of the report.
   if (ui.on_end) ui.on_end(code);
@@ -153,8 +167,9 @@ int run_journaled(db::Session& session, TerminalUi& ui, loot::FixedInputs& input
   if (run.command == CommandName::generate) return generate(session, ui, inputs, run, journal);
   if (auto declined = confirmation(session, ui, run)) return *declined;
   if (auto refused = begin_journal(session, inputs, journal, run)) return *refused;
-  return run.command == CommandName::delete_drops ? delete_drops(session, ui, inputs)
-                                                  : repair(session, ui);
+  const ResultStyle style = style_of(run, journal);
+  return run.command == CommandName::delete_drops ? delete_drops(session, ui, inputs, style)
+                                                  : repair(session, ui, style);
 }
 
 }  // namespace

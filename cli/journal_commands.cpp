@@ -9,6 +9,7 @@
 #include "cli/interrupt.h"
 #include "cli/output.h"
 #include "cli/question.h"
+#include "cli/result_output.h"
 #include "cli/terminal_ui.h"
 #include "db/database.h"
 #include "journal/run_settings.h"
@@ -34,6 +35,31 @@ std::optional<journal::RunInfo> find(journal::Store& store, std::int64_t id) {
 void print_conflicts(const journal::UndoPlan& plan) {
   for (const std::string& conflict : plan.conflicts)
     std::fprintf(stderr, "conflict: %s\n", terminal_text(conflict).c_str());
+}
+
+// show --format json: the run and its rows as one object.
+void show_json(journal::Store& store, const journal::RunInfo& run) {
+  nlohmann::ordered_json rows = nlohmann::ordered_json::array();
+  for (const auto& row : store.rows(run.id)) {
+    rows.push_back({{"kind", journal::kind_name(row.kind)},
+                    {"table", row.table},
+                    {"columns", row.columns},
+                    {"values", row.values},
+                    {"uncertain", row.uncertain}});
+  }
+  const nlohmann::ordered_json shown = {
+      {"id", run.id},
+      {"command", run.command},
+      {"database", run.database},
+      {"host", run.host},
+      {"started", run.started},
+      {"ended",
+       run.ended.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(run.ended)},
+      {"settings", run.settings},
+      {"outcome", journal::shown_outcome(run)},
+      {"undoable", undoable(run)},
+      {"rows", rows}};
+  std::printf("%s\n", json_text(shown).c_str());
 }
 
 }  // namespace
@@ -67,9 +93,13 @@ int history_command(journal::Store& store, Format format) {
   return kExitDone;
 }
 
-int show_command(journal::Store& store, std::int64_t id) {
+int show_command(journal::Store& store, std::int64_t id, Format format) {
   const auto run = find(store, id);
   if (!run) return kExitRefused;
+  if (format == Format::json) {
+    show_json(store, *run);
+    return kExitDone;
+  }
   std::printf("run %lld: %s on %s at %s\nstarted %s, ended %s\nsettings: %s\noutcome: %s\n",
               (long long)run->id, run->command.c_str(), run->database.c_str(), run->host.c_str(),
               run->started.c_str(), run->ended.empty() ? "never" : run->ended.c_str(),
@@ -92,6 +122,13 @@ int undo_command(db::Session& state, journal::Store& store, const Invocation& in
     if (!plan.conflicts.empty() && !invocation.force) {
       std::fprintf(stderr, "%zu conflicts; nothing was changed (--force skips them).\n",
                    plan.conflicts.size());
+      return false;
+    }
+    if (invocation.dry_run && invocation.format == Format::json) {
+      const nlohmann::ordered_json listed = {{"run", invocation.run_id},
+                                             {"statements", plan.statements}};
+      std::printf("%s\n", json_text(listed).c_str());
+      declined = kExitDone;
       return false;
     }
     if (invocation.dry_run) {
@@ -145,8 +182,13 @@ int undo_command(db::Session& state, journal::Store& store, const Invocation& in
     std::fprintf(stderr, "vandril_loot_cli: the journal: %s\n", result.unmarked.c_str());
     return kExitRefused;
   }
-  std::printf("undone=%lld statements=%zu skipped=%zu\n", (long long)invocation.run_id,
-              result.applied.statements.size(), result.applied.conflicts.size());
+  const auto count = [](std::size_t n) { return static_cast<long long>(n); };
+  std::fputs(result_text({{"undone", static_cast<long long>(invocation.run_id)},
+                          {"statements", count(result.applied.statements.size())},
+                          {"skipped", count(result.applied.conflicts.size())}},
+                         {invocation.format, {}})
+                 .c_str(),
+             stdout);
   return kExitDone;
 }
 

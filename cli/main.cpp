@@ -42,7 +42,7 @@ int run_program(int argc, char** argv) {
     try {
       const auto store = open_journal(journal_path(run), true);
       return run.command == CommandName::history ? history_command(*store, run.format)
-                                                 : show_command(*store, run.run_id);
+                                                 : show_command(*store, run.run_id, run.format);
     } catch (const vl::journal::JournalError& error) {
       std::fprintf(stderr, "vandril_loot_cli: %s: %s\n", journal_named(journal_path(run)).c_str(),
                    error.what());
@@ -90,7 +90,6 @@ int run_program(int argc, char** argv) {
   auto inputs = std::make_unique<vl::loot::FixedInputs>();
   const Applied applied = apply_settings(*inputs, ui, run, list_text);
   inputs->isolate_shared = run.isolate_shared;
-  for (const std::string& warning : applied.warnings) std::fprintf(stderr, "%s\n", warning.c_str());
   if (applied.usage_error) {
     std::fprintf(stderr, "vandril_loot_cli: %s\n", applied.usage_error->c_str());
     return kExitUsage;

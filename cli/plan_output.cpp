@@ -4,7 +4,6 @@
 #include "loot/shared_copies.h"
 
 namespace vl::cli {
-namespace {
 
 const loot::NpcFacts& facts_of(const loot::PlanDetails& details, std::int64_t npc_id) {
   static const loot::NpcFacts kUnknown;
@@ -16,6 +15,8 @@ std::string item_name(const loot::PlanDetails& details, std::int32_t id) {
   const auto found = details.items.find(id);
   return found == details.items.end() ? std::string() : found->second;
 }
+
+namespace {
 
 // The copies' line and the first kSharedExamples of them.
 void print_copies(std::ostream& out, const loot::Plan& plan) {

@@ -8,6 +8,7 @@
 #include "cli/connect.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
+#include "cli/plan_json.h"
 #include "cli/plan_output.h"
 #include "core/whole_file.h"
 #include "db/database.h"
@@ -140,7 +141,7 @@ int exit_code_of(loot::AtomicOutcome outcome) {
 }  // namespace
 
 int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,
-                const Invocation& run, std::uint64_t seed) {
+                const Invocation& run, std::uint64_t seed, const ResultStyle& style) {
   const auto started = std::chrono::steady_clock::now();
   std::unique_ptr<WholeFile> sql_file, report_file;
   if (!open_output(run.sql, "--sql", sql_file) || !open_output(run.report, "--report", report_file))
@@ -157,9 +158,14 @@ int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,
     loot::PlanDropRates rates;
     try {
       const loot::PlanDetails details = loot::plan_details(plan, *connection);
-      print_plan(std::cout, plan, details);
-      rates = loot::plan_drop_rates(plan, *connection, details.items);
-      print_drop_rates(std::cout, plan, rates);
+      if (run.format == Format::json) {
+        rates = loot::plan_drop_rates(plan, *connection, details.items);
+        write_plan_json(std::cout, plan, details, rates);
+      } else {
+        print_plan(std::cout, plan, details);
+        rates = loot::plan_drop_rates(plan, *connection, details.items);
+        print_drop_rates(std::cout, plan, rates);
+      }
     } catch (const db::Error& error) {
       say(db::statement_failed_message(error, "(looking up names and drop rates for the plan)"));
       return kExitRefused;
@@ -193,9 +199,12 @@ int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,
       result.outcome == loot::AtomicOutcome::committed ? plan.drops.size() : 0;
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  std::printf("npcs=%zu walked=%zu chosen=%zu drops=%zu entries=%zu seconds=%.2f\n",
-              plan.npcs_in_range, plan.npcs_in_range, plan.drops.size(), drops,
-              drops * static_cast<std::size_t>(plan.items_per_drop), seconds);
+  std::fputs(
+      result_text(generate_fields(plan.npcs_in_range, plan.npcs_in_range, plan.drops.size(), drops,
+                                  drops * static_cast<std::size_t>(plan.items_per_drop), seconds),
+                  style)
+          .c_str(),
+      stdout);
   std::fflush(stdout);
   // The run is written whole: its journal says so whatever becomes of the report.
   if (drops > 0 && ui.on_end) ui.on_end(kExitDone);

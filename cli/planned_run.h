@@ -8,6 +8,7 @@
 #include <variant>
 
 #include "cli/options.h"
+#include "cli/result_output.h"
 #include "cli/terminal_ui.h"
 #include "core/whole_file.h"
 #include "db/session.h"
@@ -18,8 +19,9 @@
 namespace vl::cli {
 
 // --dry-run or --atomic, on a connection of its own. Returns the exit code.
+// `style`: how the atomic run's result is shown.
 int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,
-                const Invocation& run, std::uint64_t seed);
+                const Invocation& run, std::uint64_t seed, const ResultStyle& style);
 
 struct WindowRunReport {
   loot::Plan plan;

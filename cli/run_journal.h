@@ -35,7 +35,10 @@ class RunJournal {
   // Starts the run and puts the gate and the confirmations into `session`.
   void begin(db::Session& session, const std::string& command, const std::string& settings) {
     recorder_.begin(session, command, settings);
+    run_id_ = recorder_.run_id();
   }
+  // The run's id, once begun (0 before).
+  std::int64_t run_id() const { return run_id_; }
   // Rows recorded outside the gate (what delete is about to remove).
   void record(const std::vector<journal::Row>& rows) { recorder_.record(rows); }
   // Ends the run by the command's exit code. `all_or_nothing`: an atomic run,
@@ -46,6 +49,7 @@ class RunJournal {
  private:
   std::unique_ptr<journal::Store> store_;
   journal::RunRecorder recorder_;
+  std::int64_t run_id_ = 0;
 };
 
 // The journal of the invocation, or nullptr with the message printed when it

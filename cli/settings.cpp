@@ -72,12 +72,8 @@ Applied apply_settings(loot::FixedInputs& inputs, UiPort& ui, const Invocation& 
   inputs.percent_of_npcs = run.npc_percent;
   inputs.chance = run.chance;
   inputs.probability = run.probability;
-  const std::string items = loot::settled_items_per_drop(run.items);
-  inputs.items = to_int16(numeric_value(items)).value_or(0);
-  if (items != run.items) {
-    applied.warnings.push_back("--items " + run.items + " is more than 100; " + items +
-                               " items per drop are used.");
-  }
+  // Checked to be 1 to 32 when parsed, as the window's box rounds it.
+  inputs.items = to_int16(numeric_value(loot::settled_items_per_drop(run.items))).value_or(0);
   if (list_text) {
     const custom_list::ListFill fill = custom_list::fill_list_slots(*list_text, inputs.slots);
     ui.message_box(custom_list::list_message(fill));

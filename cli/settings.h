@@ -21,7 +21,6 @@ std::optional<std::string> read_list_text(const std::string& path);
 
 struct Applied {
   std::optional<std::string> usage_error;  // bad input: nothing may run
-  std::vector<std::string> warnings;
 };
 
 // The level range, the category, the percentages and items per drop, and the

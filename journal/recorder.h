@@ -51,6 +51,8 @@ class RunRecorder {
   void begin(db::Session& session, const std::string& command, const std::string& settings,
              bool unread_removals = false);
   bool running() const { return run_ != 0; }
+  // The run's id in the journal while it runs (0 before and after).
+  std::int64_t run_id() const { return run_; }
   // Rows recorded outside the gate (what a deletion is about to remove): the
   // lootdrops among them are confirmed once the deletion of the drops by name
   // succeeded, the rest when the run ends with Written::all. Throws JournalError.

@@ -1,0 +1,156 @@
+#include "cli/option_values.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <limits>
+
+#include "core/numeric_text.h"
+#include "loot/catalog.h"
+#include "loot/draws.h"
+
+namespace vl::cli {
+namespace {
+
+std::string category_names() {
+  std::string captions, other_words;
+  for (const auto& category : loot::kLootCategories) {
+    captions += (captions.empty() ? "\"" : ", \"") + std::string(category.caption) + "\"";
+    if (lower(category.caption) != lower(category.name)) {
+      other_words += ", \"" + std::string(category.name) + "\"";
+    }
+  }
+  return captions + other_words;
+}
+
+// Digits only, at most ten of them: a whole number that fits any id column.
+std::optional<std::int64_t> plain_whole(const std::string& text) {
+  if (text.empty() || text.size() > 10 ||
+      !std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); })) {
+    return std::nullopt;
+  }
+  return std::stoll(text);
+}
+
+}  // namespace
+
+// The roll of 1 to 100 must be below the percent: 101 chooses every NPC.
+const NumberRange kNpcPercent{"--npc-percent", 0, 101, "101 chooses every NPC"};
+const NumberRange kChance{"--chance", 0, 100, ""};
+const NumberRange kProbability{"--probability", 0, 100, ""};
+const NumberRange kItems{
+    "--items", 1, loot::kMaxItemsPerDrop,
+    "a drop holds at most " + std::to_string(loot::kMaxItemsPerDrop) + " items"};
+
+std::string range_words(const NumberRange& range) {
+  std::string words = std::to_string(range.low) + " to " + std::to_string(range.high);
+  return range.why.empty() ? words : words + " (" + range.why + ")";
+}
+
+void check_in_range(const NumberRange& range, const std::string& text) {
+  const auto number = whole_text_number(text);
+  const bool items = &range == &kItems;
+  const double taken = !number ? -1 : items ? round_half_even(*number) : round_down(*number);
+  if (!number || taken < range.low || taken > range.high)
+    throw UsageError{std::string(range.option) + " \"" + text + "\" is not a number from " +
+                     range_words(range)};
+}
+
+std::string lower(std::string_view text) {
+  std::string out(text);
+  std::transform(out.begin(), out.end(), out.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return out;
+}
+
+std::string level_entries() {
+  std::string list;
+  for (const auto& range : loot::kLevelRanges)
+    list += (list.empty() ? "" : ", ") + std::string(range.entry);
+  return list;
+}
+
+int level_index(const std::string& entry) {
+  if (auto index = find_level_range(entry)) return *index;
+  throw UsageError{"--levels " + entry + " is no level range; use one of " + level_entries()};
+}
+
+int category_index(const std::string& name) {
+  if (auto index = find_category(name)) return *index;
+  throw UsageError{"--category \"" + name + "\" is no loot category; use one of (any case) " +
+                   category_names()};
+}
+
+void read_simulate_levels(const std::string& text, Invocation& run) {
+  const auto dash = text.find('-');
+  const auto low = plain_whole(text.substr(0, dash));
+  const auto high = dash == std::string::npos ? std::nullopt : plain_whole(text.substr(dash + 1));
+  if (!low || !high || *low > *high) {
+    throw UsageError{"--levels " + text +
+                     " is no level range; give LL-HH with 0 <= LL <= HH, "
+                     "such as 01-10"};
+  }
+  // Any level above the largest int is as good as the largest int.
+  constexpr std::int64_t kTop = std::numeric_limits<int>::max();
+  run.simulate_low = static_cast<int>(std::min(*low, kTop));
+  run.simulate_high = static_cast<int>(std::min(*high, kTop));
+}
+
+std::vector<std::int64_t> npc_id_list(const std::string& text) {
+  std::vector<std::int64_t> ids;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    const std::size_t end = std::min(text.find(',', start), text.size());
+    const auto id = plain_whole(text.substr(start, end - start));
+    if (!id)
+      throw UsageError{"--npc " + text + " is no list of NPC ids; give ID[,ID...], such as 12,40"};
+    ids.push_back(*id);
+    start = end + 1;
+  }
+  std::sort(ids.begin(), ids.end());
+  ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+  return ids;
+}
+
+long long whole_in(const std::string& option, const std::string& text, long long low,
+                   long long high, const char* range) {
+  const auto number = plain_whole(text);
+  if (!number || *number < low || *number > high)
+    throw UsageError{option + " " + text + " is not a whole number from " + range};
+  return *number;
+}
+
+// Digits only, read without the locale: "-1" would otherwise wrap around to the
+// largest seed.
+std::uint64_t seed_of(const std::string& text) {
+  std::uint64_t seed = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, seed);
+  if (error != std::errc() || stop != end)
+    throw UsageError{"--seed " + text + " is not a whole number from 0 to 2^64-1"};
+  return seed;
+}
+
+Format format_of(const std::string& name) {
+  if (name == "csv") return Format::csv;
+  if (name == "json") return Format::json;
+  return Format::table;
+}
+
+std::optional<int> find_category(const std::string& name) {
+  const std::string wanted = lower(name);
+  for (int i = 0; i < loot::kLootCategoryCount; ++i) {
+    const auto& category = loot::kLootCategories[static_cast<std::size_t>(i)];
+    if (wanted == lower(category.caption) || wanted == lower(category.name)) return i;
+  }
+  return std::nullopt;
+}
+
+std::optional<int> find_level_range(const std::string& entry) {
+  for (int i = 0; i < loot::kLevelRangeCount; ++i) {
+    if (loot::kLevelRanges[static_cast<std::size_t>(i)].entry == entry) return i;
+  }
+  return std::nullopt;
+}
+
+}  // namespace vl::cli

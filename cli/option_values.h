@@ -1,0 +1,55 @@
+#pragma once
+// The values of the command line's options: each text checked when parsed,
+// before any connection, and turned into what the invocation holds.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/options.h"
+
+namespace vl::cli {
+
+// Bad input, said as "vandril_loot_cli: <message>" with exit 64.
+struct UsageError {
+  std::string message;
+};
+
+// The range a numeric option takes, named in its help and its refusal.
+struct NumberRange {
+  const char* option;
+  int low, high;
+  std::string why;  // "" or what the ends mean
+};
+// The generate settings as the window's boxes take them: percentages rounded
+// down, items per drop to the nearest (halves to even).
+extern const NumberRange kNpcPercent, kChance, kProbability, kItems;
+
+// "0 to 101 (101 chooses every NPC)": the range as the help names it.
+std::string range_words(const NumberRange& range);
+
+// The text, unchanged, when the window would take it as a number in `range`;
+// throws UsageError otherwise.
+void check_in_range(const NumberRange& range, const std::string& text);
+
+std::string lower(std::string_view text);
+
+// The entries of the window's level list, joined by ", ".
+std::string level_entries();
+// Index into loot::kLevelRanges / loot::kLootCategories, or UsageError.
+int level_index(const std::string& entry);
+int category_index(const std::string& name);
+
+// simulate --levels: a range of the window, or any LL-HH with LL <= HH.
+void read_simulate_levels(const std::string& text, Invocation& run);
+// simulate --npc: ID[,ID...], sorted, each once.
+std::vector<std::int64_t> npc_id_list(const std::string& text);
+// A whole number from `low` to `high` (`range` names them), or UsageError.
+long long whole_in(const std::string& option, const std::string& text, long long low,
+                   long long high, const char* range);
+// --seed: 0 to 2^64-1, digits only.
+std::uint64_t seed_of(const std::string& text);
+Format format_of(const std::string& name);
+
+}  // namespace vl::cli
