@@ -31,6 +31,7 @@ loot::FixedInputs fixed_inputs(const WindowSettings& settings) {
   inputs.probability = settings.probability;
   inputs.items = settings.items;
   inputs.custom_list = settings.custom_list;
+  inputs.isolate_shared = settings.isolate_shared;
   if (settings.custom_list) inputs.slots = settings.list;
   return inputs;
 }
@@ -163,15 +164,18 @@ std::string journal_settings(const Preview& preview) {
        .probability = inputs.probability,
        .items = std::to_string(inputs.items),
        .seed = preview.seed,
-       .atomic = true});
+       .atomic = true,
+       .isolate_shared = inputs.isolate_shared});
 }
 
 std::string save_script(const Preview& preview, const std::string& path) {
   const loot::Plan& plan = preview.plan;
-  const std::string comment =
+  const auto or_none = [](const std::string& id) { return id.empty() ? std::string("none") : id; };
+  std::string comment =
       fmt::format("vandril_loot Preview, planned {}\n{}\nhighest lootdrop id when planned: {}",
-                  utc_now(), journal_settings(preview),
-                  plan.highest_lootdrop_id.empty() ? "none" : plan.highest_lootdrop_id);
+                  utc_now(), journal_settings(preview), or_none(plan.highest_lootdrop_id));
+  if (plan.isolate_shared)
+    comment += "\nhighest loottable id when planned: " + or_none(plan.highest_loottable_id);
   return save(path, [&](std::ostream& out) { loot::write_plan_script(out, plan, comment); });
 }
 

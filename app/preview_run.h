@@ -20,7 +20,8 @@
 namespace vl::app {
 
 // The settings Execute would read now: range, category (into kLootCategories),
-// rules or custom list, the three percentages as typed, items per drop. A plan
+// rules or custom list, the three percentages as typed, items per drop (and,
+// set by the Preview, whether the range gets copies of shared loottables). A plan
 // made with settings unequal to those now is not the run Execute would make.
 struct WindowSettings {
   std::string low, high;
@@ -30,6 +31,7 @@ struct WindowSettings {
   int items = 0;
   bool custom_list = false;
   std::vector<std::optional<double>> list;  // the custom list's slots, when active
+  bool isolate_shared = false;              // the Preview's own choice: copies of shared loottables
   bool operator==(const WindowSettings&) const = default;
 };
 WindowSettings window_settings(const ProgramState& state);

@@ -1,6 +1,7 @@
 #pragma once
-// The main window's commands and the Preview's write take turns: each side
-// asks here whether the other is at work, and hears when that changes.
+// The main window's commands (History's Undo counted among them) and the
+// Preview's write take turns on the world and the journal: each side asks here
+// whether the other is at work, and hears when that changes.
 
 #include <QObject>
 

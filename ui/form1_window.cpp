@@ -79,7 +79,7 @@ Form1Window::Form1Window(ProgramState& state, UiPort& ui, app::WindowJournal& jo
       ui_(ui),
       journal_(journal),
       background_(paint_form1_background()),
-      history_window_(state, ui, journal),
+      history_window_(state, ui, journal, turns_),
       preview_window_(state, ui, journal, turns_) {
   end_program = [this](int exit_code) { app::end_program_now(state_, exit_code); };
   setObjectName(QStringLiteral("Form1"));

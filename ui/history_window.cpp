@@ -27,8 +27,9 @@ bool ask_in_box(QWidget* parent, const std::string& question) {
 
 }  // namespace
 
-HistoryWindow::HistoryWindow(ProgramState& state, UiPort& ui, app::WindowJournal& journal)
-    : QWidget(nullptr, Qt::Window), state_(state), ui_(ui), journal_(journal) {
+HistoryWindow::HistoryWindow(ProgramState& state, UiPort& ui, app::WindowJournal& journal,
+                             CommandTurns& turns)
+    : QWidget(nullptr, Qt::Window), state_(state), ui_(ui), journal_(journal), turns_(turns) {
   setAttribute(Qt::WA_DeleteOnClose);
   setObjectName(QStringLiteral("history"));
   setWindowTitle(QStringLiteral("History"));
@@ -65,6 +66,7 @@ HistoryWindow::HistoryWindow(ProgramState& state, UiPort& ui, app::WindowJournal
   connect(runs_table_, &QTableWidget::itemSelectionChanged, this, &HistoryWindow::show_selected);
   connect(undo_, &QPushButton::clicked, this, &HistoryWindow::undo_Click);
   connect(close, &QPushButton::clicked, this, &QWidget::close);
+  connect(&turns_, &CommandTurns::changed, this, &HistoryWindow::show_selected);
   refresh();
 }
 
@@ -113,20 +115,25 @@ void HistoryWindow::show_selected() {
     why = journal::why_not_undoable(runs_[static_cast<std::size_t>(rows.front().row())]);
   }
   why_->setText(display_text(why));
-  undo_->setEnabled(journal_.store() && selected_run() != 0 && why.empty());
+  undo_->setEnabled(journal_.store() && selected_run() != 0 && why.empty() &&
+                    !turns_.main_command_running() && !turns_.preview_writing());
 }
 
 void HistoryWindow::undo_Click() {
   const std::int64_t run = selected_run();
-  if (run == 0 || !journal_.store()) return;
+  if (run == 0 || !journal_.store() || turns_.main_command_running() || turns_.preview_writing())
+    return;
+  // Counted as a command of the main window: the Preview's write waits for it.
+  turns_.main_command_started();
   app::undo_run(*journal_.store(), state_, run, ui_, ask);
+  turns_.main_command_ended();
   refresh();
 }
 
 HistoryWindowOpener::~HistoryWindowOpener() { delete window_; }
 
 void HistoryWindowOpener::open() {
-  if (!window_) window_ = new HistoryWindow(state_, ui_, journal_);
+  if (!window_) window_ = new HistoryWindow(state_, ui_, journal_, turns_);
   window_->refresh();
   window_->show();
   window_->raise();

@@ -1,7 +1,9 @@
 #pragma once
 // The History window: the journal's runs, newest first, and Undo for the
 // selected one; at its top why undo is unavailable, when it is. Opened from
-// the main window's background menu or Ctrl+H.
+// the main window's background menu or Ctrl+H. Undo takes its turn with the
+// main window's commands: it waits while the Preview writes, and the
+// Preview's write waits while it undoes.
 
 #include <QPointer>
 #include <QWidget>
@@ -9,6 +11,7 @@
 #include "app/window_journal.h"
 #include "core/program_state.h"
 #include "core/ui_port.h"
+#include "ui/command_turns.h"
 
 class QLabel;
 class QPushButton;
@@ -19,7 +22,7 @@ namespace vl::ui {
 class HistoryWindow : public QWidget {
   Q_OBJECT
  public:
-  HistoryWindow(ProgramState& state, UiPort& ui, app::WindowJournal& journal);
+  HistoryWindow(ProgramState& state, UiPort& ui, app::WindowJournal& journal, CommandTurns& turns);
 
   // Asked before Undo changes the world; a question box unless replaced (tests).
   app::Question ask;
@@ -37,6 +40,7 @@ class HistoryWindow : public QWidget {
   ProgramState& state_;
   UiPort& ui_;
   app::WindowJournal& journal_;
+  CommandTurns& turns_;
   std::vector<journal::RunInfo> runs_;
   QTableWidget* runs_table_ = nullptr;
   QLabel* unavailable_ = nullptr;  // at the top: why undo is unavailable, if it is
@@ -47,8 +51,9 @@ class HistoryWindow : public QWidget {
 // Opens the History window modeless, or brings it forward and refreshes it.
 class HistoryWindowOpener {
  public:
-  HistoryWindowOpener(ProgramState& state, UiPort& ui, app::WindowJournal& journal)
-      : state_(state), ui_(ui), journal_(journal) {}
+  HistoryWindowOpener(ProgramState& state, UiPort& ui, app::WindowJournal& journal,
+                      CommandTurns& turns)
+      : state_(state), ui_(ui), journal_(journal), turns_(turns) {}
   HistoryWindowOpener(const HistoryWindowOpener&) = delete;
   HistoryWindowOpener& operator=(const HistoryWindowOpener&) = delete;
   ~HistoryWindowOpener();
@@ -60,6 +65,7 @@ class HistoryWindowOpener {
   ProgramState& state_;
   UiPort& ui_;
   app::WindowJournal& journal_;
+  CommandTurns& turns_;
   QPointer<HistoryWindow> window_;
 };
 

@@ -66,6 +66,9 @@ QString PreviewModel::cell(const loot::PlannedDrop& drop, int column) const {
     case level:
       return facts == preview.details.npcs.end() ? QString() : QString::number(facts->second.level);
     case loottable:
+      if (drop.loottable_copied_from != 0)
+        return QString::number(drop.loottable_copied_from) +
+               QString::fromUtf8(" (shared) → copy ") + QString::number(drop.loottable_id);
       return QString::number(drop.loottable_id) +
              (shared_.contains(drop.loottable_id) ? QStringLiteral(" (shared)") : QString());
     case lootdrop:

@@ -1,5 +1,6 @@
 #include "ui/preview_window.h"
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QHeaderView>
@@ -10,6 +11,7 @@
 #include <random>
 
 #include "app/plan_report.h"
+#include "loot/shared_copies.h"
 #include "ui/preview_model.h"
 #include "ui/qt_text.h"
 #include "ui/qt_ui.h"
@@ -49,16 +51,21 @@ std::string totals_text(const app::Preview& preview) {
       "\nDrops: " + std::to_string(plan.drops.size()) +
       "   entries: " + std::to_string(plan.entries()) + "\n";
   text += app::missing_items_line(plan, preview.details);
-  text += "Shared loottables: " + std::to_string(preview.details.shared.size());
-  for (const loot::SharedLoottable& table : preview.details.shared) {
-    text += (&table == &preview.details.shared.front()
-                 ? " (NPCs outside " + plan.level_low + "-" + plan.level_high +
-                       " would get the drop too): "
-                 : ", ") +
-            std::to_string(table.loottable_id) + " (" + std::to_string(table.outside_npcs) +
-            " NPCs)";
+  // With copies, the line of loottables NPCs outside would share stays only when any are left.
+  if (plan.isolate_shared) text += loot::copies_summary(plan) + "\n";
+  if (!plan.isolate_shared || !preview.details.shared.empty()) {
+    text += "Shared loottables: " + std::to_string(preview.details.shared.size());
+    for (const loot::SharedLoottable& table : preview.details.shared) {
+      text += (&table == &preview.details.shared.front()
+                   ? " (NPCs outside " + plan.level_low + "-" + plan.level_high +
+                         " would get the drop too): "
+                   : ", ") +
+              std::to_string(table.loottable_id) + " (" + std::to_string(table.outside_npcs) +
+              " NPCs)";
+    }
+    text += "\n";
   }
-  return text + "\n" + app::drop_rates_text(plan, preview.rates);
+  return text + app::drop_rates_text(plan, preview.rates);
 }
 
 const char* step_text(int step) {
@@ -103,12 +110,10 @@ PreviewWindow::PreviewWindow(ProgramState& state, UiPort& ui, app::WindowJournal
   form_->drops->horizontalHeader()->setResizeContentsPrecision(kRowsMeasured);
   form_->drops->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
   form_->seed->setText(QString::number(random_seed()));
-  // Copies of shared loottables come with the planner that makes them.
-  form_->copies->setEnabled(false);
-  form_->copies->setToolTip(
-      QStringLiteral("Not available yet: this version cannot plan copies of loottables."));
 
   connect(form_->plan_again, &QPushButton::clicked, this, &PreviewWindow::plan);
+  // A plan with the other choice is not the one shown: made again at once, or stale while busy.
+  connect(form_->copies, &QCheckBox::toggled, this, &PreviewWindow::plan);
   connect(form_->write, &QPushButton::clicked, this, &PreviewWindow::write_Click);
   connect(form_->save_sql, &QPushButton::clicked, this, &PreviewWindow::save_sql_Click);
   connect(form_->save_report, &QPushButton::clicked, this, &PreviewWindow::save_report_Click);
@@ -138,7 +143,7 @@ void PreviewWindow::plan() {
     return;
   }
   auto session = app::connection_settings(state_);
-  auto settings = std::make_shared<app::WindowSettings>(app::window_settings(state_));
+  auto settings = std::make_shared<app::WindowSettings>(settings_now());
   start(Work::planning, [this, session, settings, seed] {
     planned_ = app::make_preview(*session, *settings, *seed, [this](app::PreviewStep step) {
       step_ = static_cast<int>(step) + 1;
@@ -210,9 +215,13 @@ void PreviewWindow::show_planned() {
   if (write_next) write_now();
 }
 
-bool PreviewWindow::stale() const {
-  return preview_ && preview_->settings != app::window_settings(state_);
+app::WindowSettings PreviewWindow::settings_now() const {
+  app::WindowSettings settings = app::window_settings(state_);
+  settings.isolate_shared = form_->copies->isChecked();
+  return settings;
 }
+
+bool PreviewWindow::stale() const { return preview_ && preview_->settings != settings_now(); }
 
 void PreviewWindow::write_Click() {
   if (!preview_ || working() || turns_.main_command_running()) return;

@@ -64,6 +64,7 @@ class PreviewWindow : public QWidget {
   void show_planned();
   void write_now();
   void update_controls();
+  app::WindowSettings settings_now() const;  // the main window's and the copies box's
   bool stale() const;
   void hold_main_window(bool hold);
   void save(const QString& caption, const QString& filter,

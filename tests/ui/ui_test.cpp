@@ -2,6 +2,7 @@
 // user, the message box and the guard every command runs in.
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QLineEdit>
 #include <QListWidget>
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -323,7 +325,8 @@ TEST_F(Windows, HistoryOpensFromTheBackgroundMenuAndCtrlHAndUndoesExecute) {
   for (int run = 0; run < 2; ++run)
     app::run_command(*state, ui, none.delete_drops(), main->end_program);
   EXPECT_EQ(ui.messages, Texts{});
-  ui::HistoryWindow shown(*state, ui, none);
+  ui::CommandTurns turns;
+  ui::HistoryWindow shown(*state, ui, none, turns);
   shown.show();
   EXPECT_EQ(
       std::pair(text_of(child(&shown, "unavailable")), child(&shown, "unavailable")->isVisible()),
@@ -337,12 +340,15 @@ TEST_F(Windows, HistoryOpensFromTheBackgroundMenuAndCtrlHAndUndoesExecute) {
 // holds the main window's commands, writes exactly the plan on one connection
 // as one journaled run that History undoes whole. A table that cannot roll
 // back is refused with nothing written; Cancel leaves no thread running.
+// With copies of shared loottables, the rows show plan_run's copies, History's
+// Undo waits while the write runs, and the NPC outside keeps its loottable.
 TEST_F(Windows, PreviewPlansWritesAllAtOnceAndRefusesWhatCannotRollBack) {
   reset_world();
   fixture_sql("INSERT INTO items (id,name,itemtype) VALUES (1,'a',10),(2,'b',10),(3,'c',10)");
   fixture_sql(
       "INSERT INTO npc_types (id,name,level,loottable_id) VALUES (1,'n',5,7),(2,'m',6,8),"
       "(3,'far',50,8)");
+  fixture_sql("INSERT INTO loottable (id,name) VALUES (8,'t')");
   const std::string before = world_checksums();
   state->form1.set_text(Form1Control::perc_of_npcs, "101");
   state->form1.set_text(Form1Control::item_max, "2");
@@ -372,9 +378,13 @@ TEST_F(Windows, PreviewPlansWritesAllAtOnceAndRefusesWhatCannotRollBack) {
       std::string items;
       for (std::int32_t item : drop.item_ids)
         items += (items.empty() ? "" : "; ") + std::to_string(item) + " " + names[item];
+      const std::string copied =
+          drop.loottable_copied_from
+              ? std::to_string(drop.loottable_copied_from) + " (shared) → copy "
+              : "";
       rows.push_back(
           {std::to_string(drop.npc_id),
-           std::to_string(drop.loottable_id) + (drop.loottable_id == 8 ? " (shared)" : ""),
+           copied + std::to_string(drop.loottable_id) + (drop.loottable_id == 8 ? " (shared)" : ""),
            std::to_string(drop.lootdrop_id), items});
     }
     return rows;
@@ -424,6 +434,34 @@ TEST_F(Windows, PreviewPlansWritesAllAtOnceAndRefusesWhatCannotRollBack) {
   main->history_window().open();
   ui::HistoryWindow* history = main->history_window().window();
   history->ask = [](const std::string&) { return true; };
+
+  child<QCheckBox>(preview, "copies")->click();  // plans again at once
+  settle();
+  loot::WindowInputs copying(*state);
+  copying.isolate_shared = true;
+  random.pin_seed(child<QLineEdit>(preview, "seed")->text().toULongLong());
+  const bool summarized =
+      text_of(child(preview, "totals"))
+          .find(
+              "\nShared loottables: 1 copied for the range (1 NPCs moved "
+              "to the copies; 1 NPCs outside keep the originals)\n") != std::string::npos;
+  EXPECT_EQ(std::pair(shown_rows(), summarized),
+            std::pair(planned_rows(loot::plan_run(copying, connection, random)), true));
+  bool undo_waited = false;  // run 1 stays undoable, yet Undo is off while the Preview writes
+  state->form1.on_changed = [&](Form1Control control) {
+    shown_change(control);
+    undo_waited = undo_waited || (!state->form1.button(Form1Control::Command2).enabled &&
+                                  !child(history, "undo")->isEnabled());
+  };
+  click(child(preview, "write"));
+  settle();
+  state->form1.on_changed = shown_change;
+  EXPECT_EQ(
+      std::pair(undo_waited, fixture_rows("SELECT id, loottable_id FROM npc_types ORDER BY id")),
+      std::pair(true, Rows{{"1", "7"}, {"2", "9"}, {"3", "8"}}));
+  main->history_window().open();
+  click(child(history, "undo"));
+  child<QTableWidget>(history, "runs")->selectRow(1);
   click(child(history, "undo"));
   EXPECT_EQ(std::pair(world_checksums(), ui.messages.back()),
             std::pair(before, std::string("Run 1 was undone.")));
@@ -505,7 +543,8 @@ TEST(JournalPlace, NamedByTheEnvironmentOrNone) {
   auto state = std::make_unique<ProgramState>();
   RecordingUi ui;
   app::WindowJournal nowhere("");
-  ui::HistoryWindow history(*state, ui, nowhere);
+  ui::CommandTurns turns;
+  ui::HistoryWindow history(*state, ui, nowhere, turns);
   EXPECT_EQ(
       text_of(child(&history, "unavailable")),
       "Undo is unavailable: there is no place for the journal: neither XDG_DATA_HOME nor HOME "
