@@ -149,11 +149,12 @@ constexpr const char* kTakeTurn = "SELECT GET_LOCK('vandril_loot.lootdrop_ids',6
 constexpr const char* kEndTurn = "DO RELEASE_LOCK('vandril_loot.lootdrop_ids')";
 
 // Room for one statement: the server's packet limit less a margin for the
-// protocol's own bytes.
+// protocol's own bytes, and at most 1 MiB, so that the journal writes the rows
+// of the next statements while the server takes the one before.
 std::size_t statement_room(const std::string& max_allowed_packet) {
-  constexpr double kMargin = 1024;
+  constexpr double kMargin = 1024, kMostBytes = 1 << 20;
   const double packet = numeric_value(max_allowed_packet);
-  return static_cast<std::size_t>(std::max(packet - kMargin, 4096.0));
+  return static_cast<std::size_t>(std::clamp(packet - kMargin, 4096.0, kMostBytes));
 }
 
 }  // namespace
