@@ -13,16 +13,8 @@
 namespace vl::app {
 namespace {
 
-const loot::NpcFacts& facts_of(const loot::PlanDetails& details, std::int64_t npc_id) {
-  static const loot::NpcFacts kUnknown;
-  const auto found = details.npcs.find(npc_id);
-  return found == details.npcs.end() ? kUnknown : found->second;
-}
-
-std::string item_name(const loot::PlanDetails& details, std::int32_t id) {
-  const auto found = details.items.find(id);
-  return found == details.items.end() ? std::string() : found->second;
-}
+using loot::facts_of;
+using loot::item_name;
 
 // A name in a list joined with ';': quoted when it holds ';' or a quote.
 std::string listed_name(const std::string& name) {

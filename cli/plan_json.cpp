@@ -60,13 +60,13 @@ void write_plan_json(std::ostream& out, const loot::Plan& plan, const loot::Plan
   out << head << R"(,"planned":[)";
   bool first = true;
   for (const loot::PlannedDrop& drop : plan.drops) {
-    Json record = npc_json(facts_of(details, drop.npc_id));
+    Json record = npc_json(loot::facts_of(details, drop.npc_id));
     record["npc_id"] = drop.npc_id;
     record["loottable_id"] = drop.loottable_id;
     record["lootdrop_id"] = drop.lootdrop_id;
     Json items = Json::array();
     for (const std::int32_t item : drop.item_ids)
-      items.push_back({{"item_id", item}, {"item_name", item_name(details, item)}});
+      items.push_back({{"item_id", item}, {"item_name", loot::item_name(details, item)}});
     record["items"] = items;
     out << (first ? "" : ",") << json_text(record);
     first = false;

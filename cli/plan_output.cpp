@@ -4,18 +4,6 @@
 #include "loot/shared_copies.h"
 
 namespace vl::cli {
-
-const loot::NpcFacts& facts_of(const loot::PlanDetails& details, std::int64_t npc_id) {
-  static const loot::NpcFacts kUnknown;
-  const auto found = details.npcs.find(npc_id);
-  return found == details.npcs.end() ? kUnknown : found->second;
-}
-
-std::string item_name(const loot::PlanDetails& details, std::int32_t id) {
-  const auto found = details.items.find(id);
-  return found == details.items.end() ? std::string() : found->second;
-}
-
 namespace {
 
 // The copies' line and the first kSharedExamples of them.
@@ -49,13 +37,13 @@ void print_totals(std::ostream& out, const loot::Plan& plan, const loot::PlanDet
 void print_plan(std::ostream& out, const loot::Plan& plan, const loot::PlanDetails& details) {
   out << "Planned drops (" << plan.drop_name << "):\n";
   for (const loot::PlannedDrop& drop : plan.drops) {
-    const loot::NpcFacts& npc = facts_of(details, drop.npc_id);
+    const loot::NpcFacts& npc = loot::facts_of(details, drop.npc_id);
     out << "NPC " << drop.npc_id << " " << terminal_text(npc.name) << " (level " << npc.level
         << "), loottable " << drop.loottable_id;
     if (drop.loottable_copied_from) out << " (a copy of " << drop.loottable_copied_from << ")";
     out << ": lootdrop " << drop.lootdrop_id << "\n";
     for (const std::int32_t item : drop.item_ids) {
-      out << "  item " << item << " " << terminal_text(item_name(details, item)) << "\n";
+      out << "  item " << item << " " << terminal_text(loot::item_name(details, item)) << "\n";
     }
   }
   print_totals(out, plan, details);

@@ -14,10 +14,6 @@
 
 namespace vl::cli {
 
-// What an NPC or an item is called in the plan's details ("" when unknown).
-const loot::NpcFacts& facts_of(const loot::PlanDetails& details, std::int64_t npc_id);
-std::string item_name(const loot::PlanDetails& details, std::int32_t id);
-
 // The preview: each chosen NPC with its drop and items, the totals, the
 // planned items that do not exist in items (in one line), the loottables NPCs
 // outside the range share, and a word on planned ids.

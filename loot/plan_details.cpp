@@ -81,6 +81,17 @@ PlanDetails plan_details(const Plan& plan, db::Connection& connection) {
   return details;
 }
 
+const NpcFacts& facts_of(const PlanDetails& details, std::int64_t npc_id) {
+  static const NpcFacts kUnknown;
+  const auto found = details.npcs.find(npc_id);
+  return found == details.npcs.end() ? kUnknown : found->second;
+}
+
+std::string item_name(const PlanDetails& details, std::int32_t id) {
+  const auto found = details.items.find(id);
+  return found == details.items.end() ? std::string() : found->second;
+}
+
 std::map<std::int32_t, std::size_t> missing_items(const Plan& plan, const PlanDetails& details) {
   std::map<std::int32_t, std::size_t> drops_of_item;
   for (const PlannedDrop& drop : plan.drops) {

@@ -51,6 +51,11 @@ void for_each_row_of(db::Connection& connection, const std::set<std::int64_t>& i
 // Looks up the details of `plan` over `connection`. Throws db::Error.
 PlanDetails plan_details(const Plan& plan, db::Connection& connection);
 
+// What the details know of an NPC (nothing known: empty facts), and an item's
+// name ("" when the item does not exist).
+const NpcFacts& facts_of(const PlanDetails& details, std::int64_t npc_id);
+std::string item_name(const PlanDetails& details, std::int32_t id);
+
 // The planned items that do not exist in items, each with the number of drops it is in.
 std::map<std::int32_t, std::size_t> missing_items(const Plan& plan, const PlanDetails& details);
 
