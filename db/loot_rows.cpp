@@ -152,20 +152,21 @@ std::string window_statement(const LootRow& row, WindowStyle style) {
 
 InsertBatcher::InsertBatcher(const LootTable& table, std::size_t max_bytes, TextLiteral text,
                              const Statement& statement, bool with_rows)
-    : max_bytes_(max_bytes),
-      text_(text),
-      with_rows_(with_rows),
-      statement_(statement),
-      head_("INSERT INTO " + std::string(table.name) + " (" + column_list(table) + ") VALUES ") {}
+    : InsertBatcher(table.name, column_list(table), max_bytes, text, statement, with_rows) {}
 
 InsertBatcher::InsertBatcher(const LootRow& shape, std::size_t max_bytes, TextLiteral text,
                              const Statement& statement, bool with_rows)
+    : InsertBatcher(table_of(shape).name, column_names(shape, true), max_bytes, text, statement,
+                    with_rows) {}
+
+InsertBatcher::InsertBatcher(std::string_view table, const std::string& columns,
+                             std::size_t max_bytes, TextLiteral text, const Statement& statement,
+                             bool with_rows)
     : max_bytes_(max_bytes),
       text_(text),
       with_rows_(with_rows),
       statement_(statement),
-      head_("INSERT INTO " + std::string(table_of(shape).name) + " (" + column_names(shape, true) +
-            ") VALUES ") {}
+      head_("INSERT INTO " + std::string(table) + " (" + columns + ") VALUES ") {}
 
 void InsertBatcher::add(LootRow row) {
   std::string tuple = "(";

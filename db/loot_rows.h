@@ -108,6 +108,8 @@ class InsertBatcher {
   void flush();  // sends what is gathered
 
  private:
+  InsertBatcher(std::string_view table, const std::string& columns, std::size_t max_bytes,
+                TextLiteral text, const Statement& statement, bool with_rows);
   std::size_t max_bytes_;
   TextLiteral text_;
   bool with_rows_;
