@@ -3,12 +3,13 @@
 #include <fmt/core.h>
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <ctime>
 #include <mutex>
 #include <string_view>
+
+#include "core/ascii_case.h"
 
 namespace vl::app {
 namespace {
@@ -47,9 +48,8 @@ RateSpread spread(const loot::Plan& plan, const loot::PlanDropRates& rates,
 
 std::optional<ReportFormat> report_format(const std::string& path) {
   const auto dot = path.rfind('.');
-  std::string extension = dot == std::string::npos ? "" : path.substr(dot);
-  std::transform(extension.begin(), extension.end(), extension.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  const std::string extension = ascii_lower(
+      dot == std::string::npos ? std::string_view() : std::string_view(path).substr(dot));
   if (extension == ".csv") return ReportFormat::csv;
   if (extension == ".json") return ReportFormat::json;
   return std::nullopt;

@@ -1,9 +1,9 @@
 #include "cli/check.h"
 
 #include <algorithm>
-#include <cctype>
 #include <map>
 
+#include "core/ascii_case.h"
 #include "db/database.h"
 #include "db/loot_rows.h"
 #include "loot/catalog.h"
@@ -82,12 +82,6 @@ Finding find(db::Session& state, const FindingQuery& query) {
   return finding;
 }
 
-std::string lower(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return text;
-}
-
 }  // namespace
 
 bool CheckReport::clean() const {
@@ -108,11 +102,12 @@ LayoutFit compare_layout(const WindowTable& expected, const std::vector<std::str
   if (columns.size() != wanted.size()) {
     std::string extra, missing;
     for (const auto& c : columns) {
-      if (std::find(wanted.begin(), wanted.end(), lower(c)) == wanted.end()) extra += " " + c;
+      if (std::find(wanted.begin(), wanted.end(), ascii_lower(c)) == wanted.end()) extra += " " + c;
     }
     for (const auto& w : wanted) {
-      if (std::find_if(columns.begin(), columns.end(),
-                       [&](const std::string& c) { return lower(c) == w; }) == columns.end()) {
+      if (std::find_if(columns.begin(), columns.end(), [&](const std::string& c) {
+            return ascii_lower(c) == w;
+          }) == columns.end()) {
         missing += " " + std::string(w);
       }
     }
@@ -124,7 +119,7 @@ LayoutFit compare_layout(const WindowTable& expected, const std::vector<std::str
     return fit;
   }
   for (std::size_t i = 0; i < wanted.size(); ++i) {
-    if (lower(columns[i]) != wanted[i]) {
+    if (ascii_lower(columns[i]) != wanted[i]) {
       fit.differences.push_back("the value for " + std::string(wanted[i]) + " lands silently in " +
                                 columns[i]);
     }

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <limits>
 
+#include "core/ascii_case.h"
 #include "core/numeric_text.h"
 #include "loot/catalog.h"
 #include "loot/draws.h"
@@ -16,7 +17,7 @@ std::string category_names() {
   std::string captions, other_words;
   for (const auto& category : loot::kLootCategories) {
     captions += (captions.empty() ? "\"" : ", \"") + std::string(category.caption) + "\"";
-    if (lower(category.caption) != lower(category.name)) {
+    if (ascii_lower(category.caption) != ascii_lower(category.name)) {
       other_words += ", \"" + std::string(category.name) + "\"";
     }
   }
@@ -54,13 +55,6 @@ void check_in_range(const NumberRange& range, const std::string& text) {
   if (!number || taken < range.low || taken > range.high)
     throw UsageError{std::string(range.option) + " \"" + text + "\" is not a number from " +
                      range_words(range)};
-}
-
-std::string lower(std::string_view text) {
-  std::string out(text);
-  std::transform(out.begin(), out.end(), out.begin(),
-                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-  return out;
 }
 
 std::string level_entries() {
@@ -138,10 +132,10 @@ Format format_of(const std::string& name) {
 }
 
 std::optional<int> find_category(const std::string& name) {
-  const std::string wanted = lower(name);
+  const std::string wanted = ascii_lower(name);
   for (int i = 0; i < loot::kLootCategoryCount; ++i) {
     const auto& category = loot::kLootCategories[static_cast<std::size_t>(i)];
-    if (wanted == lower(category.caption) || wanted == lower(category.name)) return i;
+    if (wanted == ascii_lower(category.caption) || wanted == ascii_lower(category.name)) return i;
   }
   return std::nullopt;
 }

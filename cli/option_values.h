@@ -33,8 +33,6 @@ std::string range_words(const NumberRange& range);
 // throws UsageError otherwise.
 void check_in_range(const NumberRange& range, const std::string& text);
 
-std::string lower(std::string_view text);
-
 // The entries of the window's level list, joined by ", ".
 std::string level_entries();
 // Index into loot::kLevelRanges / loot::kLootCategories, or UsageError.

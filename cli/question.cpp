@@ -1,10 +1,10 @@
 #include "cli/question.h"
 
-#include <cctype>
 #include <cstdio>
 #include <iostream>
 
 #include "cli/interrupt.h"
+#include "core/ascii_case.h"
 
 namespace vl::cli {
 
@@ -16,7 +16,7 @@ bool answered_yes(const std::string& question) {
   const bool answered = static_cast<bool>(std::getline(std::cin, answer));
   end_at_once_on_interrupt(false);
   if (!answered) return false;
-  for (char& c : answer) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  answer = ascii_lower(answer);
   return answer == "y" || answer == "yes";
 }
 

@@ -6,16 +6,12 @@
 #include <fstream>
 #include <optional>
 
+#include "core/ascii_case.h"
+
 namespace vl {
 namespace {
 
 bool is_blank(char c) { return c == ' ' || c == '\t'; }
-
-std::string lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-  return out;
-}
 
 // `key` with blanks around it, or in capitals: what someone meant as `key=`.
 struct NearMiss {
@@ -29,7 +25,7 @@ std::optional<NearMiss> near_miss(const IniItem& item, std::string_view key) {
   if (equals == std::string_view::npos) return std::nullopt;
   std::string_view name = text.substr(0, equals);
   while (!name.empty() && is_blank(name.back())) name.remove_suffix(1);
-  if (lower(name) != key) return std::nullopt;
+  if (ascii_lower(name) != key) return std::nullopt;
   const bool spaced =
       name.size() != equals || (equals + 1 < text.size() && is_blank(text[equals + 1]));
   return NearMiss{&item, spaced};
