@@ -107,13 +107,17 @@ loot::PlanDropRates report_rates(const loot::Plan& plan, db::Connection& connect
   }
 }
 
-// False, said, when the file could not be written whole.
+// False, said, when the file could not be written whole. The names come from
+// `details` when the world was read for them already, else from `connection`.
 bool write_report_file(WholeFile& file, const std::string& path, const loot::Plan& plan,
                        db::Connection& connection, std::uint64_t seed,
-                       const loot::PlanDropRates& rates) {
+                       const loot::PlanDropRates& rates,
+                       const loot::PlanDetails* details = nullptr) {
   try {
-    write_report(file.out(), *report_format(path), plan, loot::plan_details(plan, connection),
-                 rates, seed, utc_now());
+    const loot::PlanDetails read =
+        details ? loot::PlanDetails() : loot::plan_details(plan, connection);
+    write_report(file.out(), *report_format(path), plan, details ? *details : read, rates, seed,
+                 utc_now());
   } catch (const db::Error& error) {
     say("The report lacks names: " + std::string(error.what()));
   }
@@ -185,7 +189,7 @@ int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,
       if (!finish_output(*sql_file, *run.sql, "--sql")) return kExitRefused;
     }
     if (report_file &&
-        !write_report_file(*report_file, *run.report, plan, *connection, seed, rates))
+        !write_report_file(*report_file, *run.report, plan, *connection, seed, rates, &details))
       return kExitRefused;
     if (plan_file) {
       SavedPlan saved{plan, generation_settings(inputs, run, seed), {}};
