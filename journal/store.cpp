@@ -182,6 +182,7 @@ sqlite3_stmt* Store::kept(const char* sql) {
 void Store::exec(const std::string& sql) { exec_sql(db_, sql); }
 
 std::int64_t Store::begin_run(const RunInfo& run) {
+  const std::lock_guard lock(mutex_);
   // The run is seen by others only once its lock is held.
   exec("BEGIN IMMEDIATE");
   try {
@@ -204,6 +205,7 @@ std::int64_t Store::begin_run(const RunInfo& run) {
 std::vector<std::int64_t> Store::record(std::int64_t run, const std::vector<Row>& rows,
                                         const std::vector<std::int64_t>& confirmed,
                                         const std::vector<std::int64_t>& forget) {
+  const std::lock_guard lock(mutex_);
   return record_each(
       run, rows.size(),
       [&rows](std::size_t i, StoredRow& stored) {
@@ -219,6 +221,7 @@ std::vector<std::int64_t> Store::record(std::int64_t run, const std::vector<Row>
 std::vector<std::int64_t> Store::record_each(
     std::int64_t run, std::size_t count, const std::function<void(std::size_t, StoredRow&)>& row_at,
     const std::vector<std::int64_t>& confirmed, const std::vector<std::int64_t>& forget) {
+  const std::lock_guard lock(mutex_);
   std::vector<std::int64_t> ids;
   ids.reserve(count);
   SqliteStatement(db_, kept("BEGIN IMMEDIATE")).step();
@@ -303,6 +306,7 @@ std::vector<std::int64_t> Store::record_each(
   return ids;
 }
 void Store::set_uncertain(std::int64_t run, bool uncertain) {
+  const std::lock_guard lock(mutex_);
   SqliteStatement(db_, "UPDATE rows SET uncertain=?2 WHERE " + rows_of_run("?1"))
       .bind(2, std::int64_t{uncertain})
       .bind(1, run)
@@ -310,16 +314,19 @@ void Store::set_uncertain(std::int64_t run, bool uncertain) {
 }
 
 void Store::forget_rows(std::int64_t run) {
+  const std::lock_guard lock(mutex_);
   SqliteStatement(db_, "DELETE FROM rows WHERE " + rows_of_run("?1")).bind(1, run).step();
 }
 
 void Store::forget_run(std::int64_t run) {
+  const std::lock_guard lock(mutex_);
   forget_rows(run);
   SqliteStatement(db_, "DELETE FROM runs WHERE id=?").bind(1, run).step();
   writing_.erase(run);
 }
 
 void Store::end_run(std::int64_t run, const std::string& outcome, bool journal_incomplete) {
+  const std::lock_guard lock(mutex_);
   SqliteStatement(db_, "UPDATE runs SET ended=?, outcome=?, journal_incomplete=? WHERE id=?")
       .bind(1, utc_timestamp())
       .bind(2, outcome)
@@ -338,15 +345,18 @@ void Store::end_run(std::int64_t run, const std::string& outcome, bool journal_i
 }
 
 void Store::set_undone(std::int64_t run) {
+  const std::lock_guard lock(mutex_);
   SqliteStatement(db_, "UPDATE runs SET undone=1 WHERE id=?").bind(1, run).step();
 }
 
 std::vector<RunInfo> Store::runs() {
+  const std::lock_guard lock(mutex_);
   SqliteStatement query(db_, kRunColumns + "ORDER BY r.id DESC");
   return with_writers(read_runs(query));
 }
 
 std::vector<RunInfo> Store::find_run(std::int64_t run) {
+  const std::lock_guard lock(mutex_);
   SqliteStatement query(db_, kRunColumns + "WHERE r.id=?");
   query.bind(1, run);
   return with_writers(read_runs(query));
@@ -359,6 +369,7 @@ std::vector<RunInfo> Store::with_writers(std::vector<RunInfo> runs) const {
 }
 
 std::vector<Row> Store::rows(std::int64_t run) {
+  const std::lock_guard lock(mutex_);
   SqliteStatement query(db_, "SELECT kind, tbl, cols, vals, uncertain, tuples FROM rows WHERE " +
                                  rows_of_run("?1") + " ORDER BY id");
   query.bind(1, run);
@@ -369,6 +380,7 @@ std::vector<Row> Store::rows(std::int64_t run) {
 
 Store::Page Store::rows_page(std::int64_t run, RowKind kind, std::int64_t after, std::size_t limit,
                              bool newest_first) {
+  const std::lock_guard lock(mutex_);
   // The run's range, narrowed to the page's side of `after`, bounds the search
   // itself: a page costs its own rows, not those of the pages before it.
   SqliteStatement range(db_,
@@ -394,6 +406,7 @@ Store::Page Store::rows_page(std::int64_t run, RowKind kind, std::int64_t after,
 }
 
 std::vector<std::pair<RowKind, std::string>> Store::tables_of(std::int64_t run) {
+  const std::lock_guard lock(mutex_);
   // The rows of an ended run stay as they are: its tables are looked up once.
   SqliteStatement ended(db_, "SELECT 1 FROM runs WHERE id=? AND last_row IS NOT NULL");
   const bool has_ended = ended.bind(1, run).step();

@@ -1,12 +1,15 @@
 #pragma once
 // The journal of the runs that wrote to the world: a SQLite file (WAL,
-// synchronous=NORMAL) holding each run's settings, outcome and rows. Every
+// synchronous=FULL) holding each run's settings, outcome and rows. Every
 // write is its own SQLite transaction, committed before the call returns.
+// One store may serve several threads (a run's journal writer beside the
+// History window): each call has the store to itself until it returns.
 
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
 #include <string>
 #include <vector>
@@ -87,6 +90,7 @@ class Store {
   sqlite3_stmt* kept(const char* sql);
   std::vector<RunInfo> with_writers(std::vector<RunInfo> runs) const;
   std::string path_;
+  std::recursive_mutex mutex_;               // record() calls record_each()
   std::map<std::int64_t, RunLock> writing_;  // the runs this store writes
   sqlite3* db_ = nullptr;
   std::map<std::string, sqlite3_stmt*> kept_;
