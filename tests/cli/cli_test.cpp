@@ -1283,7 +1283,14 @@ const UndoRow kUndoRows[] = {
    R"("127","1"],"uncertain":false},{"kind":"inserted","table":"loottable_entries","columns":["loottable_id",)"
    R"("lootdrop_id","multiplier","probability","droplimit","mindrop"],"values":["77","1","1","50","1","0"],)"
    R"("uncertain":false}]})" "\n", "", kEntries, "1"},
-  {"isolate_shared", kSharedWorld, kIsolate + Args{"--atomic", kYes}, "", kUndo, 0, "undone=1 statements=10 skipped=0\n", ""},
+  {"isolate_shared", kSharedWorld, kIsolate + Args{"--atomic", kYes}, "", kUndo, 0, "undone=1 statements=6 skipped=0\n", ""},
+  // The NPCs pointed back in one statement, the copies' entries by their loottables.
+  {"isolate_shared_dry_run", kSharedWorld, kIsolate + Args{"--atomic", kYes}, "", {"undo", "1", "--dry-run"}, 0,
+   "UPDATE npc_types SET loottable_id=CASE id WHEN 3 THEN 2 WHEN 5 THEN 3 WHEN 8 THEN 3 END WHERE id IN (3,5,8)\n"
+   "DELETE FROM `lootdrop_entries` WHERE `lootdrop_id` BETWEEN 14 AND 16\nDELETE FROM `lootdrop` WHERE `id` BETWEEN 14 "
+   "AND 16\nDELETE FROM `loottable_entries` WHERE `lootdrop_id` BETWEEN 14 AND 16\nDELETE FROM `loottable_entries` "
+   "WHERE `loottable_id` IN (5,6)\nDELETE FROM `loottable` WHERE `id` IN (5,6)\n", "", "SELECT COUNT(*) FROM loottable",
+   "6"},
   {"isolate_shared_npc_moved_since", kSharedWorld, kIsolate + Args{"--atomic", kYes}, "UPDATE npc_types SET loottable_id=4 "
    "WHERE id=8", kUndo, 1, "", "conflict: NPC 8 now has loottable 4, the run gave it 6.\n1 conflicts; nothing was "
    "changed (--force skips them).\n", "SELECT COUNT(*) FROM loottable", "6"},
