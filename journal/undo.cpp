@@ -129,8 +129,8 @@ void point_back(const std::vector<std::pair<std::string, std::string>>& npcs,
       cases.append(" WHEN ").append(id).append(" THEN ").append(sql_value(npcs[i].second));
       ids.append(ids.empty() ? "" : ",").append(id);
     }
-    statements.push_back("UPDATE npc_types SET loottable_id=CASE id" + cases + " END WHERE id IN (" +
-                         ids + ")");
+    std::string update = "UPDATE npc_types SET loottable_id=CASE id";
+    statements.push_back(update.append(cases).append(" END WHERE id IN (").append(ids).append(")"));
   }
 }
 
@@ -169,7 +169,7 @@ struct Removals {
   std::map<std::string, std::set<std::string>> whole_keys;
   std::vector<std::pair<std::string, std::string>> entries;  // loottable, the row's DELETE
   std::map<std::string, int> matched_entries;                // by loottable
-  std::map<std::string, int> made_loottables;  // that go, with the entries they hold
+  std::map<std::string, int> made_loottables;                // that go, with the entries they hold
 
   // The loottables that go with all their entries, each of those the run's as
   // written, that hold entries left to remove one by one.
