@@ -117,12 +117,12 @@ journal::GenerationSettings settings_of(const Json& json) {
   return settings;
 }
 
-// The drop of `json` as planned, checked to hold exactly the rows this program
-// writes for it, with the lootdrop id `id`.
 // The copy each NPC the copies move goes to.
 using CopyOfNpc = std::unordered_map<std::int64_t, const loot::LoottableCopy*>;
 
-// A drop of an NPC the copies move goes into its loottable's copy.
+// The drop of `json` as planned, checked to hold exactly the rows this program
+// writes for it, with the lootdrop id `id`; a drop of an NPC the copies move
+// goes into its loottable's copy.
 loot::PlannedDrop drop_of(const Json& json, loot::Plan& plan, std::int32_t id,
                           const CopyOfNpc& copy_of_npc) {
   loot::PlannedDrop drop;
