@@ -1257,6 +1257,13 @@ const Texts kManyDrops = {
     "INSERT INTO npc_types (id,name,level,loottable_id) SELECT seq,'n',5,seq FROM seq_1_to_1300"};
 const Args kManyDropsAtomic = {kGen, kLevels, "01-10", kAll, "101", kItems, "3", "--atomic", kYes};
 const std::string kNewEntries = "SELECT CONCAT(COUNT(*),'/',SUM(chance=20)) FROM lootdrop_entries";
+// 70 loottables of the range, each shared with an NPC outside it, all linking lootdrop 11: the copies'
+// entries are many rows under one lootdrop.
+const Texts kOneDropManyTables = {kArmours, "INSERT INTO lootdrop (id,name) VALUES (11,'old')",
+    "INSERT INTO loottable (id,name) SELECT seq,'t' FROM seq_1_to_70",
+    "INSERT INTO loottable_entries (loottable_id,lootdrop_id,probability) SELECT seq,11,seq FROM seq_1_to_70",
+    "INSERT INTO npc_types (id,name,level,loottable_id) SELECT seq,'n',5,seq FROM seq_1_to_70",
+    "INSERT INTO npc_types (id,name,level,loottable_id) SELECT 100+seq,'o',50,seq FROM seq_1_to_70"};
 
 // clang-format off
 const UndoRow kUndoRows[] = {
@@ -1284,6 +1291,12 @@ const UndoRow kUndoRows[] = {
    R"("lootdrop_id","multiplier","probability","droplimit","mindrop"],"values":["77","1","1","50","1","0"],)"
    R"("uncertain":false}]})" "\n", "", kEntries, "1"},
   {"isolate_shared", kSharedWorld, kIsolate + Args{"--atomic", kYes}, "", kUndo, 0, "undone=1 statements=6 skipped=0\n", ""},
+  {"isolate_shared_one_drop_many_tables", kOneDropManyTables, kIsolate + Args{"--atomic", kYes}, "", kUndo, 0,
+   "undone=1 statements=6 skipped=0\n", ""},
+  {"isolate_shared_copied_entry_changed", kOneDropManyTables, kIsolate + Args{"--atomic", kYes}, "UPDATE "
+   "loottable_entries SET probability=7 WHERE loottable_id=75 AND lootdrop_id=11", {"undo", "1", "--force", kYes}, 0,
+   "undone=1 statements=7 skipped=1\n", "conflict: loottable_entries (75,11,1,5,0,0) is no longer as the run wrote it.\n",
+   "SELECT GROUP_CONCAT(loottable_id,':',probability) FROM loottable_entries WHERE loottable_id>70", "75:7"},
   // The NPCs pointed back in one statement, the copies' entries by their loottables.
   {"isolate_shared_dry_run", kSharedWorld, kIsolate + Args{"--atomic", kYes}, "", {"undo", "1", "--dry-run"}, 0,
    "UPDATE npc_types SET loottable_id=CASE id WHEN 3 THEN 2 WHEN 5 THEN 3 WHEN 8 THEN 3 END WHERE id IN (3,5,8)\n"
