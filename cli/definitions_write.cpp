@@ -54,7 +54,10 @@ CLI::App* define_generate(CLI::App& app, Invocation& run, OptionTexts& texts) {
   generate->add_option("--sql", run.sql, "with --dry-run: the plan as a script for mariadb")
       ->type_name("FILE")
       ->needs(dry_run);
-  generate->add_option("--plan", run.plan, "with --dry-run: the plan as FILE.json, for apply")
+  generate
+      ->add_option("--plan", run.plan,
+                   "with --dry-run: the plan as FILE.json, for apply (with --isolate-shared, "
+                   "its loottable copies too)")
       ->type_name("FILE")
       ->needs(dry_run);
   generate->add_option("--report", run.report, "a report of the drops, FILE.csv or FILE.json")
@@ -150,9 +153,13 @@ CLI::App* define_apply(CLI::App& app, Invocation& run, OptionTexts& texts) {
   add_format_option(*apply, texts.format, {"table", "json"});
   apply->footer(help_footer(
       "The plan is written only while the world still fits it: the same highest lootdrop\n"
-      "id, the same loottables for its NPCs, and its items still there. Otherwise it says\n"
-      "what changed and writes nothing (exit 1).",
-      {"generate --levels 01-10 --dry-run --plan plan.json", "apply plan.json"},
+      "id, the same loottables for its NPCs, and its items still there. A plan made with\n"
+      "--isolate-shared carries its loottable copies; it also needs the same highest\n"
+      "loottable id, the same NPCs of the range on each original, and the same chosen\n"
+      "loottables shared with NPCs outside the range. Otherwise it says what changed and\n"
+      "writes nothing (exit 1).",
+      {"generate --levels 01-10 --dry-run --plan plan.json", "apply plan.json",
+       "generate --levels 11-20 --dry-run --isolate-shared --plan plan.json"},
       {kDone,
        {kExitRefused,
         "nothing was written: the plan file unreadable, the world changed since the plan,\n"

@@ -143,8 +143,6 @@ void take_values(const OptionTexts& texts, Invocation& run) {
     run.atomic = !run.window_way && !run.dry_run;
     if (run.plan && report_format(*run.plan) != ReportFormat::json)
       throw UsageError{"--plan " + *run.plan + " needs the extension .json"};
-    if (run.isolate_shared && run.plan)
-      throw UsageError{"--plan does not hold the loottable copies of --isolate-shared yet"};
     if (run.report && !report_format(*run.report)) {
       throw UsageError{"--report " + *run.report + " needs the extension .csv or .json"};
     }

@@ -2,10 +2,13 @@
 
 #include <nlohmann/json.hpp>
 
+#include <unordered_map>
+
 #include "cli/output.h"
 #include "loot/draws.h"
 #include "loot/drop_rows.h"
 #include "loot/run_rules.h"
+#include "loot/shared_copies.h"
 
 namespace vl::cli {
 namespace {
@@ -39,15 +42,64 @@ Json drop_json(const loot::DropRows& rows, std::int64_t npc_id) {
 }
 
 Json settings_json(const journal::GenerationSettings& settings) {
-  return {{"levels", settings.range},
-          {"category", settings.category},
-          {"list_size", settings.list_size ? Json(*settings.list_size) : Json()},
-          {"rules", settings.rules},
-          {"npc_percent", settings.npc_percent},
-          {"chance", settings.chance},
-          {"probability", settings.probability},
-          {"items", settings.items},
-          {"seed", settings.seed ? Json(*settings.seed) : Json()}};
+  Json json = {{"levels", settings.range},
+               {"category", settings.category},
+               {"list_size", settings.list_size ? Json(*settings.list_size) : Json()},
+               {"rules", settings.rules},
+               {"npc_percent", settings.npc_percent},
+               {"chance", settings.chance},
+               {"probability", settings.probability},
+               {"items", settings.items},
+               {"seed", settings.seed ? Json(*settings.seed) : Json()}};
+  if (settings.isolate_shared) json["isolate_shared"] = true;
+  return json;
+}
+
+// An id as MAX(id) gave it: null for an empty table.
+Json highest_json(const std::string& id) { return id.empty() ? Json() : Json::parse(id); }
+template <class Id>
+std::string highest_of(const Json& json) {
+  return json.is_null() ? "" : std::to_string(json.get<Id>());
+}
+
+Json copies_json(const loot::Plan& plan) {
+  Json copies = Json::array();
+  for (const loot::LoottableCopy& copy : plan.copies) {
+    copies.push_back({{"original_id", copy.original_id},
+                      {"copy_id", copy.copy_id},
+                      {"moved_npcs", copy.moved_npcs},
+                      {"outside_npcs", copy.outside_npcs}});
+  }
+  return copies;
+}
+
+// Reads the copies of `json`, the loottable each moved NPC had being the original.
+void read_copies(const Json& json, loot::Plan& plan) {
+  plan.highest_loottable_id = highest_of<std::int64_t>(json.at("highest_loottable_id"));
+  for (const Json& copy : json.at("loottable_copies")) {
+    plan.copies.push_back({copy.at("original_id").get<std::int64_t>(),
+                           copy.at("copy_id").get<std::int64_t>(),
+                           copy.at("moved_npcs").get<std::vector<std::int64_t>>(),
+                           copy.at("outside_npcs").get<std::size_t>()});
+  }
+}
+
+// Throws unless the copies are the ones generate plans for the drops: one per
+// copied drop, in the drops' order, their ids from the highest loottable id on.
+void check_copies(loot::Plan& plan) {
+  const std::vector<loot::LoottableCopy> read = plan.copies;
+  loot::renumber_copies(plan, plan.highest_loottable_id);
+  std::vector<std::int64_t> copied;
+  for (const loot::PlannedDrop& drop : plan.drops)
+    if (drop.loottable_copied_from != 0) copied.push_back(drop.loottable_copied_from);
+  bool planned = copied.size() == read.size();
+  for (std::size_t i = 0; planned && i < read.size(); ++i)
+    planned = read[i].copy_id == plan.copies[i].copy_id && read[i].original_id == copied[i];
+  if (!planned) {
+    throw PlanFileError(
+        "its loottable copies are not the ones generate plans for its drops (one for each copied "
+        "drop, in their order, with the ids after its highest loottable id)");
+  }
 }
 
 journal::GenerationSettings settings_of(const Json& json) {
@@ -65,9 +117,14 @@ journal::GenerationSettings settings_of(const Json& json) {
   return settings;
 }
 
+// The copy each NPC the copies move goes to.
+using CopyOfNpc = std::unordered_map<std::int64_t, const loot::LoottableCopy*>;
+
 // The drop of `json` as planned, checked to hold exactly the rows this program
-// writes for it, with the lootdrop id `id`.
-loot::PlannedDrop drop_of(const Json& json, loot::Plan& plan, std::int32_t id) {
+// writes for it, with the lootdrop id `id`; a drop of an NPC the copies move
+// goes into its loottable's copy.
+loot::PlannedDrop drop_of(const Json& json, loot::Plan& plan, std::int32_t id,
+                          const CopyOfNpc& copy_of_npc) {
   loot::PlannedDrop drop;
   drop.npc_id = json.at("npc_id").get<std::int64_t>();
   drop.lootdrop_id = json.at(key(db::kLootdropTable)).at(0).at("id").get<std::int32_t>();
@@ -75,6 +132,10 @@ loot::PlannedDrop drop_of(const Json& json, loot::Plan& plan, std::int32_t id) {
     drop.item_ids.push_back(entry.at("item_id").get<std::int32_t>());
   const Json& link = json.at(key(db::kLoottableEntriesTable)).at(0);
   drop.loottable_id = link.at("loottable_id").get<std::int64_t>();
+  if (const auto copy = copy_of_npc.find(drop.npc_id); copy != copy_of_npc.end()) {
+    drop.loottable_copied_from = copy->second->original_id;
+    drop.loottable_id = copy->second->copy_id;
+  }
   const loot::DropRows rows = loot::compose_drop(plan.drop_name, drop.item_ids, plan.settings,
                                                  drop.loottable_id, drop.lootdrop_id);
   if (drop.lootdrop_id != id ||
@@ -98,19 +159,21 @@ void write_plan_file(std::ostream& out, const SavedPlan& saved, const std::strin
                                                  drop.loottable_id, drop.lootdrop_id),
                               drop.npc_id));
   }
-  const Json file = {
-      {"format", kFormat},
-      {"version", kPlanFileVersion},
-      {"planned", time},
-      {"settings", settings_json(saved.settings)},
-      {"drop_name", plan.drop_name},
-      {"items_per_drop", plan.items_per_drop},
-      {"highest_lootdrop_id",
-       plan.highest_lootdrop_id.empty() ? Json() : Json::parse(plan.highest_lootdrop_id)},
-      {"npcs_in_range", plan.npcs_in_range},
-      {"npcs_keeping_loottable", plan.npcs_keeping_loottable},
-      {"items_missing", saved.missing_items},
-      {"drops", std::move(drops)}};
+  // A plan without copies keeps the first version, which older programs read.
+  const bool copies = plan.isolate_shared;
+  Json file = {{"format", kFormat},
+               {"version", copies ? kPlanFileVersion : kFirstPlanFileVersion},
+               {"planned", time},
+               {"settings", settings_json(saved.settings)},
+               {"drop_name", plan.drop_name},
+               {"items_per_drop", plan.items_per_drop},
+               {"highest_lootdrop_id", highest_json(plan.highest_lootdrop_id)}};
+  if (copies) file["highest_loottable_id"] = highest_json(plan.highest_loottable_id);
+  file["npcs_in_range"] = plan.npcs_in_range;
+  file["npcs_keeping_loottable"] = plan.npcs_keeping_loottable;
+  file["items_missing"] = saved.missing_items;
+  if (copies) file["loottable_copies"] = copies_json(plan);
+  file["drops"] = std::move(drops);
   out << json_text(file) << "\n";
 }
 
@@ -118,13 +181,19 @@ SavedPlan read_plan_file(const std::string& text) {
   const Json file = Json::parse(text, nullptr, false);
   if (!file.is_object() || !file.contains("format") || file["format"] != kFormat)
     throw PlanFileError("it is no plan file of vandril_loot_cli");
-  if (file.value("version", Json()) != kPlanFileVersion) {
-    throw PlanFileError("its version is " + file.value("version", Json()).dump() +
-                        "; this program reads version " + std::to_string(kPlanFileVersion));
+  const Json version = file.value("version", Json());
+  if (!version.is_number_integer() || version < kFirstPlanFileVersion ||
+      version > kPlanFileVersion) {
+    throw PlanFileError("its version is " + version.dump() + "; this program reads versions " +
+                        std::to_string(kFirstPlanFileVersion) + " to " +
+                        std::to_string(kPlanFileVersion));
   }
   try {
     SavedPlan saved;
     saved.settings = settings_of(file.at("settings"));
+    // Copies came with the second version; the first never holds them.
+    saved.settings.isolate_shared =
+        version > kFirstPlanFileVersion && file.at("settings").at("isolate_shared").get<bool>();
     loot::Plan& plan = saved.plan;
     const std::string& range = saved.settings.range;
     const auto dash = range.find('-');
@@ -135,16 +204,21 @@ SavedPlan read_plan_file(const std::string& text) {
                                         saved.settings.probability);
     plan.drop_name = file.at("drop_name").get<std::string>();
     plan.items_per_drop = file.at("items_per_drop").get<int>();
-    const Json& highest = file.at("highest_lootdrop_id");
-    plan.highest_lootdrop_id = highest.is_null() ? "" : std::to_string(highest.get<std::int32_t>());
+    plan.highest_lootdrop_id = highest_of<std::int32_t>(file.at("highest_lootdrop_id"));
+    plan.isolate_shared = saved.settings.isolate_shared;
+    if (plan.isolate_shared) read_copies(file, plan);
     plan.npcs_in_range = file.at("npcs_in_range").get<std::size_t>();
     plan.npcs_keeping_loottable = file.at("npcs_keeping_loottable").get<std::size_t>();
     saved.missing_items = file.at("items_missing").get<std::set<std::int32_t>>();
+    CopyOfNpc copy_of_npc;
+    for (const loot::LoottableCopy& copy : plan.copies)
+      for (const std::int64_t npc : copy.moved_npcs) copy_of_npc[npc] = &copy;
     std::string previous = plan.highest_lootdrop_id;
     for (const Json& drop : file.at("drops")) {
-      plan.drops.push_back(drop_of(drop, plan, loot::id_after(previous)));
+      plan.drops.push_back(drop_of(drop, plan, loot::id_after(previous), copy_of_npc));
       previous = std::to_string(plan.drops.back().lootdrop_id);
     }
+    if (plan.isolate_shared) check_copies(plan);
     return saved;
   } catch (const loot::RunStopped&) {
     throw PlanFileError("its npc_percent, chance or probability is out of range");

@@ -3,7 +3,9 @@
 // object with a format version, the run's settings as the journal keeps them,
 // what the plan relied on in the world, and the drops as rows keyed by their
 // tables' column names (never as SQL text). Each drop is an object holding its
-// NPC and, per table, the rows it writes there.
+// NPC and, per table, the rows it writes there. With --isolate-shared it also
+// holds the highest loottable id and the copies: each original, its copy's id,
+// the range's NPCs moved to the copy and how many NPCs outside keep it.
 
 #include <cstdint>
 #include <ostream>
@@ -16,7 +18,8 @@
 
 namespace vl::cli {
 
-inline constexpr int kPlanFileVersion = 1;
+// The first version holds no loottable copies; the second adds them.
+inline constexpr int kFirstPlanFileVersion = 1, kPlanFileVersion = 2;
 
 struct SavedPlan {
   loot::Plan plan;
@@ -32,7 +35,8 @@ struct PlanFileError : std::runtime_error {
 void write_plan_file(std::ostream& out, const SavedPlan& saved, const std::string& time);
 
 // The plan of a file's text. Throws PlanFileError when it is no plan file of
-// this version, or holds a row this program would not write from its settings.
+// a version this program reads, or holds a row or copy this program would not
+// write from its settings.
 SavedPlan read_plan_file(const std::string& text);
 
 }  // namespace vl::cli

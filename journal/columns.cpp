@@ -51,6 +51,10 @@ bool same_value(ValueKind kind, const std::optional<std::string>& world,
          kRelativeTolerance * std::max(std::abs(*now), std::abs(*written));
 }
 
+std::optional<std::int64_t> whole_number(const std::string& text) {
+  return parsed<std::int64_t>(text);
+}
+
 std::string holds_value(const Column& column, const std::string& literal) {
   const std::string name = quoted_name(column.name);
   if (literal == "NULL") return name + " IS NULL";

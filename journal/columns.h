@@ -4,6 +4,7 @@
 // 1e-6 relative, texts exactly. Reals are read as CAST(... AS DOUBLE), so that
 // all their digits come back, not the server's six-digit display.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,6 +29,10 @@ std::string literal_of(ValueKind kind, const std::optional<std::string>& value);
 // Whether the world's value (nullopt for NULL) equals the literal a run wrote or read.
 bool same_value(ValueKind kind, const std::optional<std::string>& world,
                 const std::string& literal);
+
+// A world value or a literal as a whole number, as same_value reads an
+// integer column's; nullopt for anything else (NULL, a text literal).
+std::optional<std::int64_t> whole_number(const std::string& text);
 
 // The SQL condition that the column holds the literal, by the same rule.
 std::string holds_value(const Column& column, const std::string& literal);

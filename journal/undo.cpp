@@ -82,9 +82,9 @@ constexpr std::size_t kKeysPerRange = 3;
 // integer keys (one statement however long: the drops of a run mostly take
 // consecutive ids), and DELETE ... WHERE key IN (...) for the other keys, a few
 // hundred at a time.
-void delete_by_keys(const std::string& table, const std::set<std::string>& keys,
-                    std::vector<std::string>& statements) {
-  const std::string head = "DELETE FROM `" + table + "` WHERE `" + key_column(table) + "`";
+void delete_by_keys(const std::string& table, const std::string& column,
+                    const std::set<std::string>& keys, std::vector<std::string>& statements) {
+  const std::string head = "DELETE FROM `" + table + "` WHERE `" + column + "`";
   std::vector<std::int64_t> ids;
   std::set<std::string> listed_keys;
   for (const std::string& key : keys) {
@@ -116,7 +116,26 @@ void delete_by_keys(const std::string& table, const std::set<std::string>& keys,
   }
 }
 
+// Points NPCs back a few hundred at a time: "UPDATE npc_types SET
+// loottable_id=CASE id WHEN npc THEN before ... END WHERE id IN (...)". Each
+// NPC was read (locked, or read again locked before this is sent) with the
+// loottable the run gave it.
+void point_back(const std::vector<std::pair<std::string, std::string>>& npcs,
+                std::vector<std::string>& statements) {
+  for (std::size_t from = 0; from < npcs.size(); from += kKeysPerStatement) {
+    std::string cases, ids;
+    for (std::size_t i = from; i < std::min(npcs.size(), from + kKeysPerStatement); ++i) {
+      const std::string id = sql_value(npcs[i].first);
+      cases.append(" WHEN ").append(id).append(" THEN ").append(sql_value(npcs[i].second));
+      ids.append(ids.empty() ? "" : ",").append(id);
+    }
+    std::string update = "UPDATE npc_types SET loottable_id=CASE id";
+    statements.push_back(update.append(cases).append(" END WHERE id IN (").append(ids).append(")"));
+  }
+}
+
 void plan_npcs(WorldRows& world, const std::vector<Row>& rows, UndoPlan& plan) {
+  std::vector<std::pair<std::string, std::string>> back;  // NPC, the loottable it had
   for (const Row& row : rows) {
     if (row.kind != RowKind::npc) continue;
     const std::string& npc = row.values[0];
@@ -129,9 +148,7 @@ void plan_npcs(WorldRows& world, const std::vector<Row>& rows, UndoPlan& plan) {
             ? ""
             : found.front().first[world.column_index("npc_types", "loottable_id")].value_or("NULL");
     if (now == table) {
-      std::string undo = "UPDATE npc_types SET loottable_id=" + sql_value(before) + " WHERE id=";
-      undo.append(sql_value(npc)).append(" AND loottable_id=").append(sql_value(table));
-      plan.statements.push_back(std::move(undo));
+      back.emplace_back(npc, before);
     } else if (!row.uncertain || now != before) {
       std::string conflict = "NPC " + npc + " now has loottable ";
       conflict.append(now.empty() ? "(none, the NPC is gone)" : now);
@@ -139,21 +156,44 @@ void plan_npcs(WorldRows& world, const std::vector<Row>& rows, UndoPlan& plan) {
       plan.conflicts.push_back(std::move(conflict));
     }
   }
+  point_back(back, plan.statements);
 }
 
 // The statements that remove the inserted rows, gathered by table over the
 // chunks and given in the end for the tables in the reverse order of their
 // first rows: a key whose rows are all the run's goes in one list, the others
-// row by row.
+// row by row. The entries of a loottable the run made (a copy) go by that
+// loottable when each entry it holds is one of the run's as written.
 struct Removals {
   std::map<std::string, std::vector<std::string>> one_by_one;
   std::map<std::string, std::set<std::string>> whole_keys;
+  std::vector<std::pair<std::string, std::string>> entries;  // loottable, the row's DELETE
+  std::map<std::string, int> matched_entries;                // by loottable
+  std::map<std::string, int> made_loottables;                // that go, with the entries they hold
+
+  // The loottables that go with all their entries, each of those the run's as
+  // written, that hold entries left to remove one by one.
+  std::set<std::string> whole_loottables() const {
+    std::set<std::string> whole;
+    for (const auto& [id, sql] : entries) {
+      const auto made = made_loottables.find(id);
+      const auto matched = matched_entries.find(id);
+      if (made != made_loottables.end() && matched != matched_entries.end() &&
+          matched->second == made->second)
+        whole.insert(id);
+    }
+    return whole;
+  }
 };
 
 void plan_removals(WorldRows& world, const std::string& table,
                    const std::vector<const Row*>& removed, Removals& removals) {
+  const bool entries = table == "loottable_entries";
   std::map<std::string, std::vector<const Row*>> by_key;
-  for (const Row* row : removed) by_key[world.value(*row, key_column(table))].push_back(row);
+  for (const Row* row : removed) {
+    by_key[world.value(*row, key_column(table))].push_back(row);
+    if (entries) ++removals.matched_entries[world.value(*row, "loottable_id")];
+  }
   for (const auto& [key, of_key] : by_key) {
     auto& under = world.under(table, key);
     const bool all_matched =
@@ -168,7 +208,11 @@ void plan_removals(WorldRows& world, const std::string& table,
       for (std::size_t i = 0; i < row->values.size() && i < names.size(); ++i)
         where += (where.empty() ? "" : " AND ") + holds_value(names[i], row->values[i]);
       std::string sql = "DELETE FROM `" + table + "` WHERE ";
-      removals.one_by_one[table].push_back(sql.append(where).append(" LIMIT 1"));
+      sql.append(where).append(" LIMIT 1");
+      if (entries)
+        removals.entries.emplace_back(world.value(*row, "loottable_id"), std::move(sql));
+      else
+        removals.one_by_one[table].push_back(std::move(sql));
     }
   }
 }
@@ -196,22 +240,29 @@ void plan_inserted(Store& store, std::int64_t run, const KindsAndTables& tables,
       if (row.table == "loottable") {
         const std::string& id = row.values[0];
         const auto at = links.find(id);
-        const int others = (at == links.end() ? 0 : at->second) - own_links[id];
+        const int held = at == links.end() ? 0 : at->second, others = held - own_links[id];
         if (others > 0) {
           plan.conflicts.push_back("loottable " + id + " holds " + std::to_string(others) +
                                    " links the run did not make.");
           continue;
         }
+        removals.made_loottables[id] = held;
       }
       removed[row.table].push_back(&row);
     }
     for (const auto& [table, of_table] : removed) plan_removals(world, table, of_table, removals);
   });
+  const std::set<std::string> whole_loottables = removals.whole_loottables();
+  for (auto& [loottable, sql] : removals.entries)
+    if (!whole_loottables.contains(loottable))
+      removals.one_by_one["loottable_entries"].push_back(std::move(sql));
   for (auto written = tables.rbegin(); written != tables.rend(); ++written) {
     const auto& [kind, table] = *written;
     if (kind != RowKind::inserted) continue;
     for (std::string& sql : removals.one_by_one[table]) plan.statements.push_back(std::move(sql));
-    delete_by_keys(table, removals.whole_keys[table], plan.statements);
+    delete_by_keys(table, key_column(table), removals.whole_keys[table], plan.statements);
+    if (table == "loottable_entries")
+      delete_by_keys(table, "loottable_id", whole_loottables, plan.statements);
   }
 }
 

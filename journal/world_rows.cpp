@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <iterator>
 #include <set>
 
 namespace vl::journal {
@@ -114,6 +115,7 @@ std::string WorldRows::key_of(const Row& row) {
 
 void WorldRows::read(const std::vector<Row>& rows) {
   rows_.clear();
+  by_number_.clear();
   read_rows_ = rows.data();
   read_rows_columns_.clear();
   for (const Row& row : rows) read_rows_columns_.push_back(&named(row));
@@ -139,21 +141,68 @@ void WorldRows::read(const std::vector<Row>& rows) {
   }
 }
 
+bool WorldRows::same_row(const Row& row, const std::vector<Column>& names, const WorldRow& world) {
+  const auto& read = read_columns_[row.table];
+  bool same = true;
+  for (std::size_t i = 0; same && i < row.values.size() && i < names.size(); ++i) {
+    const std::size_t at = i < read.size() && read[i].name == names[i].name
+                               ? i
+                               : column_index(row.table, names[i].name);
+    same = at < world.size() && same_value(names[i].kind, world[at], row.values[i]);
+  }
+  return same;
+}
+
+std::optional<std::vector<std::size_t>> WorldRows::numbered(const Row& row,
+                                                            const std::vector<Column>& names,
+                                                            const std::string& key) {
+  const auto& rows = under(row.table, key);
+  // Below this many rows under a key, comparing with each costs less than an index.
+  constexpr std::size_t kRowsIndexed = 64;
+  if (rows.size() < kRowsIndexed) return std::nullopt;
+  std::size_t i = 0;
+  std::optional<std::int64_t> number;
+  for (; i < names.size() && i < row.values.size() && !number; ++i)
+    if (names[i].kind == ValueKind::integer && names[i].name != key_column(row.table))
+      number = whole_number(row.values[i]);
+  if (!number) return std::nullopt;
+  const std::size_t column = column_index(row.table, names[i - 1].name);
+  if (column >= read_columns_[row.table].size()) return std::nullopt;
+  auto [at, added] = by_number_.try_emplace({row.table, key});
+  ByNumber& index = at->second;
+  if (added || index.column != column) {
+    index = ByNumber{column, {}, {}};
+    for (std::size_t n = 0; n < rows.size(); ++n) {
+      const WorldRow& world = rows[n].first;
+      const auto whole =
+          column < world.size() && world[column] ? whole_number(*world[column]) : std::nullopt;
+      (whole ? index.rows[*whole] : index.others).push_back(n);
+    }
+  }
+  // In the order of the rows, as the comparison with each would take them.
+  std::vector<std::size_t> candidates;
+  const auto found = index.rows.find(*number);
+  const std::vector<std::size_t> none;
+  const auto& equal = found == index.rows.end() ? none : found->second;
+  std::merge(equal.begin(), equal.end(), index.others.begin(), index.others.end(),
+             std::back_inserter(candidates));
+  return candidates;
+}
+
 bool WorldRows::match(const Row& row) {
   const auto& names = columns(row);
-  for (auto& [world, matched] : under(row.table, value(row, key_column(row.table)))) {
-    if (matched) continue;
-    bool same = true;
-    const auto& read = read_columns_[row.table];
-    for (std::size_t i = 0; same && i < row.values.size() && i < names.size(); ++i) {
-      const std::size_t at = i < read.size() && read[i].name == names[i].name
-                                 ? i
-                                 : column_index(row.table, names[i].name);
-      same = at < world.size() && same_value(names[i].kind, world[at], row.values[i]);
-    }
-    if (same) return matched = true;
+  const std::string key = value(row, key_column(row.table));
+  auto& rows = under(row.table, key);
+  const auto take = [&](std::pair<WorldRow, bool>& candidate) {
+    if (candidate.second || !same_row(row, names, candidate.first)) return false;
+    candidate.second = true;
+    return true;
+  };
+  if (const auto candidates = numbered(row, names, key)) {
+    return std::any_of(candidates->begin(), candidates->end(),
+                       [&](std::size_t n) { return take(rows[n]); });
   }
-  return false;
+  return std::any_of(rows.begin(), rows.end(), take);
 }
 
 std::size_t WorldRows::column_index(const std::string& table, const std::string& column) {

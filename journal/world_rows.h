@@ -88,6 +88,9 @@ class WorldRows {
   const std::vector<Column>& named(const Row& row);
   const std::vector<Column>& described(const std::string& table);
   void read_batch(const Row& row, const std::vector<std::string>& keys);
+  bool same_row(const Row& row, const std::vector<Column>& names, const WorldRow& world);
+  std::optional<std::vector<std::size_t>> numbered(const Row& row, const std::vector<Column>& names,
+                                                   const std::string& key);
 
   db::Connection& connection_;
   bool locking_;
@@ -98,6 +101,16 @@ class WorldRows {
   std::map<std::string, std::unordered_map<std::string, std::vector<std::pair<WorldRow, bool>>>>
       rows_;
   std::vector<WorldRead> reads_;
+  // The rows under one key, by the whole number in one of their integer
+  // columns: built for a key that holds many rows (a lootdrop that many
+  // loottables link), so that each of the run's rows is compared with the few
+  // of them that can equal it, not with all.
+  struct ByNumber {
+    std::size_t column = 0;  // in the columns read
+    std::unordered_map<std::int64_t, std::vector<std::size_t>> rows;
+    std::vector<std::size_t> others;  // NULL, or no whole number
+  };
+  std::map<std::pair<std::string, std::string>, ByNumber> by_number_;  // by table and key
   // The rows last read, with their columns: looked up by position.
   const Row* read_rows_ = nullptr;
   std::vector<const std::vector<Column>*> read_rows_columns_;

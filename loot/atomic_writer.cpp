@@ -9,6 +9,7 @@
 #include "db/engines.h"
 #include "db/sql_literal.h"
 #include "loot/draws.h"
+#include "loot/plan_fit.h"
 #include "loot/plan_sql.h"
 #include "loot/shared_copies.h"
 
@@ -239,14 +240,16 @@ AtomicResult write_atomically(db::Connection& connection, Plan& plan,
     // The lock on the highest id holds off other writers' new lootdrops until COMMIT.
     const std::string highest =
         transaction.value(std::string(kHighestLootdropQuery) + " FOR UPDATE");
-    if (ids_as_planned && highest != plan.highest_lootdrop_id) {
+    // A saved plan holds its ids: written with others, it would not be the plan.
+    const auto refuse_unless_planned = [&](const char* table, const std::string& now,
+                                           const std::string& planned) {
+      if (!ids_as_planned || now == planned) return;
       transaction.roll_back();
-      const auto shown = [](const std::string& id) { return id.empty() ? "none" : id; };
       throw WriteFailed{AtomicOutcome::refused,
-                        "The highest lootdrop id is " + shown(highest) + ", not " +
-                            shown(plan.highest_lootdrop_id) +
-                            " as planned: the transaction was rolled back, nothing was written."};
-    }
+                        "The " + highest_id_changed(table, now, planned) +
+                            ": the transaction was rolled back, nothing was written."};
+    };
+    refuse_unless_planned("lootdrop", highest, plan.highest_lootdrop_id);
     std::int32_t next = id_after(highest);
     result.first_id = next;
     for (PlannedDrop& drop : plan.drops) drop.lootdrop_id = next++;
@@ -255,7 +258,11 @@ AtomicResult write_atomically(db::Connection& connection, Plan& plan,
     if (plan.isolate_shared) {
       // The copies' ids are taken in the same turn as the lootdrop ids, the
       // originals read as they stand under the transaction.
-      renumber_copies(plan, transaction.value(std::string(kHighestLoottableQuery) + " FOR UPDATE"));
+      const std::string highest_loottable =
+          transaction.value(std::string(kHighestLoottableQuery) + " FOR UPDATE");
+      if (!plan.copies.empty())
+        refuse_unless_planned("loottable", highest_loottable, plan.highest_loottable_id);
+      renumber_copies(plan, highest_loottable);
       copies = transaction.read(
           [&] { return read_copied_rows(connection, plan, " LOCK IN SHARE MODE"); },
           "(reading the shared loottables to copy)");

@@ -49,7 +49,8 @@ using Announce = std::function<void(const db::AnnouncedStatements&)>;
 // lootdrop id seen under the lock; with isolate_shared, first the copies of
 // its shared loottables, their ids renumbered from the highest loottable id
 // under the same lock; `ids_as_planned`: refused, rolled back, unless the
-// highest lootdrop id is still the plan's). `stop_requested` is asked before every
+// highest lootdrop id, and with copies the highest loottable id, is still the
+// plan's). `stop_requested` is asked before every
 // statement up to COMMIT; `statement_sent` (if set) hears of every statement,
 // `announce` (if set) of every INSERT before it.
 AtomicResult write_atomically(db::Connection& connection, Plan& plan,

@@ -21,6 +21,11 @@ struct PlannedDrop {
   std::int64_t loottable_copied_from = 0;  // its original when that is a copy, else 0
   std::int32_t lootdrop_id = 0;            // planned: the highest id seen + 1, + 2, ...
   std::vector<std::int32_t> item_ids;
+
+  // The loottable the NPC had when planned: the original of a copy.
+  std::int64_t original_loottable() const {
+    return loottable_copied_from != 0 ? loottable_copied_from : loottable_id;
+  }
 };
 
 // A chosen loottable that NPCs outside the range share, copied for the range.

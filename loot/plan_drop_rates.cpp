@@ -24,8 +24,7 @@ PlanDropRates plan_drop_rates(const Plan& plan, db::Connection& connection,
 
   PlanDropRates rates;
   for (const PlannedDrop& drop : plan.drops) {
-    const std::int64_t before =
-        drop.loottable_copied_from ? drop.loottable_copied_from : drop.loottable_id;
+    const std::int64_t before = drop.original_loottable();
     rates[drop.npc_id].p_any_before =
         drop_rates(world.tables, before, levels[drop.npc_id], kLootMultiplier).p_any;
   }

@@ -63,12 +63,11 @@ std::map<std::int64_t, std::vector<std::vector<std::optional<std::string>>>> row
 
 }  // namespace
 
-void plan_copies(Plan& plan, std::span<const std::int64_t> npc_ids,
-                 std::span<const std::int64_t> loottables, db::Connection& connection) {
-  std::set<std::int64_t> chosen;
-  for (const PlannedDrop& drop : plan.drops) chosen.insert(drop.loottable_id);
-  std::unordered_map<std::int64_t, std::size_t> outside;
-  for_each_row_of(connection, chosen,
+std::map<std::int64_t, std::size_t> shared_outside(const Plan& plan,
+                                                   const std::set<std::int64_t>& loottables,
+                                                   db::Connection& connection) {
+  std::map<std::int64_t, std::size_t> outside;
+  for_each_row_of(connection, loottables,
                   "SELECT loottable_id,COUNT(*) FROM npc_types WHERE loottable_id IN ",
                   " AND loottable_id IN (SELECT id FROM loottable) AND " + outside_the_range(plan) +
                       " GROUP BY loottable_id",
@@ -76,6 +75,14 @@ void plan_copies(Plan& plan, std::span<const std::int64_t> npc_ids,
                     outside[whole_value(rows.field(std::size_t{0})).value_or(0)] =
                         static_cast<std::size_t>(whole_value(rows.field(1)).value_or(0));
                   });
+  return outside;
+}
+
+void plan_copies(Plan& plan, std::span<const std::int64_t> npc_ids,
+                 std::span<const std::int64_t> loottables, db::Connection& connection) {
+  std::set<std::int64_t> chosen;
+  for (const PlannedDrop& drop : plan.drops) chosen.insert(drop.loottable_id);
+  const std::map<std::int64_t, std::size_t> outside = shared_outside(plan, chosen, connection);
   db::Recordset highest;
   highest.open(kHighestLoottableQuery, connection);
   plan.highest_loottable_id = highest.field(std::size_t{0}).text();

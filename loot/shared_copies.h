@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <set>
 #include <span>
 #include <string>
 #include <vector>
@@ -20,6 +22,12 @@
 namespace vl::loot {
 
 inline constexpr const char* kHighestLoottableQuery = "SELECT MAX(id) FROM loottable";
+
+// The NPCs outside the plan's range that use each of `loottables` having a
+// row of its own, by loottable; those it names are shared. Throws db::Error.
+std::map<std::int64_t, std::size_t> shared_outside(const Plan& plan,
+                                                   const std::set<std::int64_t>& loottables,
+                                                   db::Connection& connection);
 
 // Marks the plan's shared loottables for copying, in the order of its drops:
 // reads which of them NPCs outside the range use (a loottable without its own

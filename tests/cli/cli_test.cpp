@@ -623,6 +623,7 @@ struct ApplyCase {
   std::string edit_from, edit_to;  // an edit of the plan file
   int exit_code;
   std::string out, err, rows;
+  bool isolate = false;  // planned with --isolate-shared on the world of shared loottables
 };
 
 TEST(ApplyPlan, WritesThePlanOnlyWhileTheWorldStillFitsIt) {
@@ -640,19 +641,43 @@ TEST(ApplyPlan, WritesThePlanOnlyWhileTheWorldStillFitsIt) {
     {"row_edited", {}, R"("chance":10,"minlevel":0,"maxlevel":127,"multiplier":1}],"loottable_entries":[{"loottable_id":88)",
      R"("chance":11,"minlevel":0,"maxlevel":127,"multiplier":1}],"loottable_entries":[{"loottable_id":88)", 1, "",
      "vandril_loot_cli: the plan " + plan + " cannot be applied: drop 2 does not hold the rows generate plans (lootdrop "
-     "id 2, 1 entries, the settings' chance and probability). Nothing was written.\n", "NULL"}};
+     "id 2, 1 entries, the settings' chance and probability). Nothing was written.\n", "NULL"},
+    {"newer_version", {}, R"("version":1,)", R"("version":3,)", 1, "", "vandril_loot_cli: the plan " + plan + " cannot "
+     "be applied: its version is 3; this program reads versions 1 to 2. Nothing was written.\n", "NULL"},
+    {"loottable_written_since", {"INSERT INTO loottable (id) VALUES (50)"}, "", "", 1, "", misfit + "  the highest "
+     "loottable id is 50, not 4 as planned\n", "NULL", true},
+    {"range_and_sharing_changed", {"UPDATE npc_types SET loottable_id=4 WHERE id=8", "UPDATE npc_types SET "
+     "loottable_id=2 WHERE id=9", "UPDATE npc_types SET loottable_id=1 WHERE id=10", "UPDATE npc_types SET level=5 "
+     "WHERE id=4"}, "", "", 1, "", misfit + "  NPC 8 has loottable 4, not 3 as planned\n  NPC 4 of the range has "
+     "loottable 2, which the plan copies without it\n  NPC 9 of the range has loottable 2, which the plan copies "
+     "without it\n  loottable 1 is used by 1 NPC(s) outside the range now; the plan does not copy it\n  loottable 2 is "
+     "no longer used by NPCs outside the range; the plan copies it\n", "NULL", true},
+    // The copies' part of a plan file, its highest loottable id then edited.
+    {"copies_edited", {}, R"("isolate_shared":true},"drop_name":"lvl_01-10_CUSTOM_armour","items_per_drop":1,)"
+     R"("highest_lootdrop_id":13,"highest_loottable_id":4,"npcs_in_range":6,"npcs_keeping_loottable":3,)"
+     R"("items_missing":[],"loottable_copies":[{"original_id":2,"copy_id":5,"moved_npcs":[3],"outside_npcs":1},)"
+     R"({"original_id":3,"copy_id":6,"moved_npcs":[5,8],"outside_npcs":2}],"drops":[)",
+     R"("isolate_shared":true},"drop_name":"lvl_01-10_CUSTOM_armour","items_per_drop":1,)"
+     R"("highest_lootdrop_id":13,"highest_loottable_id":3,"npcs_in_range":6,"npcs_keeping_loottable":3,)"
+     R"("items_missing":[],"loottable_copies":[{"original_id":2,"copy_id":5,"moved_npcs":[3],"outside_npcs":1},)"
+     R"({"original_id":3,"copy_id":6,"moved_npcs":[5,8],"outside_npcs":2}],"drops":[)", 1, "",
+     "vandril_loot_cli: the plan " + plan + " cannot be applied: its loottable copies are not the ones generate plans "
+     "for its drops (one for each copied drop, in their order, with the ids after its highest loottable id). Nothing "
+     "was written.\n", "NULL", true}};
   // clang-format on
   for (const ApplyCase& c : cases) {
     SCOPED_TRACE(c.name);
     for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(journal + suffix);
     reset_world();
-    fixture_sql("INSERT INTO items (id,name,itemtype) VALUES (1001,'i',10),(1002,'j',10)");
-    fixture_sql(kNpcs);
-    const CliResult planned = run_cli({kGen, kLevels, "01-10", kAll, "101", kItems, "1", "--seed",
-                                       "3", "--dry-run", "--plan", plan});
+    const Texts world = {"INSERT INTO items (id,name,itemtype) VALUES (1001,'i',10),(1002,'j',10)",
+                         kNpcs};
+    for (const std::string& sql : c.isolate ? kSharedWorld : world) fixture_sql(sql);
+    const Args plain = {kGen, kLevels, "01-10", kAll, "101", kItems, "1", "--seed", "3"};
+    const CliResult planned =
+        run_cli((c.isolate ? kIsolate : plain) + Args{"--dry-run", "--plan", plan});
     ASSERT_EQ(planned.exit_code, 0) << planned.err;
     std::string text = read_file(plan);
-    if (c.edit_from.empty()) {
+    if (c.edit_from.empty() && !c.isolate) {
       EXPECT_EQ(
           std::regex_replace(text, std::regex(R"("planned":"[0-9TZ:-]+")"), "{time}"),
           R"({"format":"vandril_loot plan","version":1,{time},"settings":{"levels":"01-10",)"
@@ -669,7 +694,7 @@ TEST(ApplyPlan, WritesThePlanOnlyWhileTheWorldStillFitsIt) {
           R"("loottable_id":88,"lootdrop_id":2,"multiplier":1,"probability":50,"droplimit":1,)"
           R"("mindrop":0}]}]})"
           "\n");
-    } else {
+    } else if (!c.edit_from.empty()) {
       ASSERT_NE(text.find(c.edit_from), std::string::npos);
       std::ofstream(plan) << text.replace(text.find(c.edit_from), c.edit_from.size(), c.edit_to);
     }
@@ -682,7 +707,7 @@ TEST(ApplyPlan, WritesThePlanOnlyWhileTheWorldStillFitsIt) {
         fixture_value(
             "SELECT GROUP_CONCAT(CONCAT(d.id,':',e.item_id,':',t.loottable_id) ORDER BY d.id) "
             "FROM lootdrop d JOIN lootdrop_entries e ON e.lootdrop_id=d.id JOIN "
-            "loottable_entries t ON t.lootdrop_id=d.id"),
+            "loottable_entries t ON t.lootdrop_id=d.id WHERE d.name LIKE 'lvl%'"),
         c.rows);
     // Refused, it changed nothing; written, it was journaled and can be undone.
     EXPECT_EQ(c.exit_code == 0 ? run_cli(journaled(journal, {"undo", "1", kYes})).exit_code : 0, 0);
@@ -1232,6 +1257,13 @@ const Texts kManyDrops = {
     "INSERT INTO npc_types (id,name,level,loottable_id) SELECT seq,'n',5,seq FROM seq_1_to_1300"};
 const Args kManyDropsAtomic = {kGen, kLevels, "01-10", kAll, "101", kItems, "3", "--atomic", kYes};
 const std::string kNewEntries = "SELECT CONCAT(COUNT(*),'/',SUM(chance=20)) FROM lootdrop_entries";
+// 70 loottables of the range, each shared with an NPC outside it, all linking lootdrop 11: the copies'
+// entries are many rows under one lootdrop.
+const Texts kOneDropManyTables = {kArmours, "INSERT INTO lootdrop (id,name) VALUES (11,'old')",
+    "INSERT INTO loottable (id,name) SELECT seq,'t' FROM seq_1_to_70",
+    "INSERT INTO loottable_entries (loottable_id,lootdrop_id,probability) SELECT seq,11,seq FROM seq_1_to_70",
+    "INSERT INTO npc_types (id,name,level,loottable_id) SELECT seq,'n',5,seq FROM seq_1_to_70",
+    "INSERT INTO npc_types (id,name,level,loottable_id) SELECT 100+seq,'o',50,seq FROM seq_1_to_70"};
 
 // clang-format off
 const UndoRow kUndoRows[] = {
@@ -1258,7 +1290,20 @@ const UndoRow kUndoRows[] = {
    R"("127","1"],"uncertain":false},{"kind":"inserted","table":"loottable_entries","columns":["loottable_id",)"
    R"("lootdrop_id","multiplier","probability","droplimit","mindrop"],"values":["77","1","1","50","1","0"],)"
    R"("uncertain":false}]})" "\n", "", kEntries, "1"},
-  {"isolate_shared", kSharedWorld, kIsolate + Args{"--atomic", kYes}, "", kUndo, 0, "undone=1 statements=10 skipped=0\n", ""},
+  {"isolate_shared", kSharedWorld, kIsolate + Args{"--atomic", kYes}, "", kUndo, 0, "undone=1 statements=6 skipped=0\n", ""},
+  {"isolate_shared_one_drop_many_tables", kOneDropManyTables, kIsolate + Args{"--atomic", kYes}, "", kUndo, 0,
+   "undone=1 statements=6 skipped=0\n", ""},
+  {"isolate_shared_copied_entry_changed", kOneDropManyTables, kIsolate + Args{"--atomic", kYes}, "UPDATE "
+   "loottable_entries SET probability=7 WHERE loottable_id=75 AND lootdrop_id=11", {"undo", "1", "--force", kYes}, 0,
+   "undone=1 statements=7 skipped=1\n", "conflict: loottable_entries (75,11,1,5,0,0) is no longer as the run wrote it.\n",
+   "SELECT GROUP_CONCAT(loottable_id,':',probability) FROM loottable_entries WHERE loottable_id>70", "75:7"},
+  // The NPCs pointed back in one statement, the copies' entries by their loottables.
+  {"isolate_shared_dry_run", kSharedWorld, kIsolate + Args{"--atomic", kYes}, "", {"undo", "1", "--dry-run"}, 0,
+   "UPDATE npc_types SET loottable_id=CASE id WHEN 3 THEN 2 WHEN 5 THEN 3 WHEN 8 THEN 3 END WHERE id IN (3,5,8)\n"
+   "DELETE FROM `lootdrop_entries` WHERE `lootdrop_id` BETWEEN 14 AND 16\nDELETE FROM `lootdrop` WHERE `id` BETWEEN 14 "
+   "AND 16\nDELETE FROM `loottable_entries` WHERE `lootdrop_id` BETWEEN 14 AND 16\nDELETE FROM `loottable_entries` "
+   "WHERE `loottable_id` IN (5,6)\nDELETE FROM `loottable` WHERE `id` IN (5,6)\n", "", "SELECT COUNT(*) FROM loottable",
+   "6"},
   {"isolate_shared_npc_moved_since", kSharedWorld, kIsolate + Args{"--atomic", kYes}, "UPDATE npc_types SET loottable_id=4 "
    "WHERE id=8", kUndo, 1, "", "conflict: NPC 8 now has loottable 4, the run gave it 6.\n1 conflicts; nothing was "
    "changed (--force skips them).\n", "SELECT COUNT(*) FROM loottable", "6"},
@@ -1592,9 +1637,12 @@ TEST_P(IsolateShared, TheRangeAloneGetsTheDrops) {
   make_world();
   const std::string before = world_checksums(), untouched = untouched_sums();
   const std::string script = ::testing::TempDir() + "isolate.sql";
-  const std::string report = VL_JOURNAL_DIR "/isolate.json";
-  ASSERT_EQ(run_cli(kIsolate + Args{"--dry-run", "--sql", script, "--report", report}).exit_code,
-            0);
+  const std::string report = VL_JOURNAL_DIR "/isolate.json",
+                    plan = VL_JOURNAL_DIR "/isolate_plan.json";
+  ASSERT_EQ(
+      run_cli(kIsolate + Args{"--dry-run", "--sql", script, "--report", report, "--plan", plan})
+          .exit_code,
+      0);
   EXPECT_EQ(world_checksums(), before);
   std::string copied_from;
   for (const auto& drop : nlohmann::json::parse(read_file(report)))
@@ -1631,6 +1679,11 @@ TEST_P(IsolateShared, TheRangeAloneGetsTheDrops) {
             std::string::npos);
   EXPECT_EQ(world_checksums(), added);
   fixture_sql("DELETE FROM loottable WHERE id=50");
+  EXPECT_EQ(world_checksums(), before);
+  // The saved plan writes what the atomic run wrote, and its undo takes it all back.
+  ASSERT_EQ(run_cli(journaled(journal, {"apply", plan, kYes})).exit_code, 0);
+  EXPECT_EQ(world_checksums(), written);
+  EXPECT_EQ(run_cli(journaled(journal, {"undo", "2", kYes})).exit_code, 0);
   EXPECT_EQ(world_checksums(), before);
 }
 

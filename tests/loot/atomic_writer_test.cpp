@@ -33,6 +33,13 @@ void seed_world() {
   fixture_sql("INSERT INTO lootdrop (id,name) VALUES (41,'old')");
 }
 
+// Loottables 1 to 60 for the range's NPCs 1 to 60, each shared with an NPC outside it.
+void share_loottables() {
+  fixture_sql("INSERT INTO loottable (id) SELECT seq FROM seq_1_to_60");
+  fixture_sql(
+      "INSERT INTO npc_types (id,level,loottable_id) SELECT 100+seq,50,seq FROM seq_1_to_60");
+}
+
 std::unique_ptr<ProgramState> planning_state() {
   auto state = std::make_unique<ProgramState>();
   configure(*state);
@@ -63,6 +70,7 @@ struct Case {
   std::string message_start;
   std::string rows;  // loot_rows() afterwards
   bool ids_as_planned = false;
+  bool isolate = false;  // the range's loottables shared and copied
 };
 
 TEST(AtomicWriter, WritesThePlanAllOrNothing) {
@@ -98,13 +106,24 @@ TEST(AtomicWriter, WritesThePlanAllOrNothing) {
        "nothing was written.",
        none,
        true},
+      {"the planned loottable ids, taken meanwhile",
+       {"DELETE FROM lootdrop WHERE id=42;\nINSERT INTO loottable (id) VALUES (61)"},
+       {},
+       loot::AtomicOutcome::refused,
+       "The highest loottable id is 61, not 60 as planned: the transaction was rolled back, "
+       "nothing was written.",
+       none,
+       true,
+       true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     seed_world();
+    if (c.isolate) share_loottables();
     auto state = planning_state();
     db::open_database(*state);
     loot::WindowInputs inputs(*state);
+    inputs.isolate_shared = c.isolate;
     loot::Plan plan = loot::plan_run(inputs, *state->db_connection, state->random);
     // Another writer takes the planned first id: the run starts after it.
     fixture_sql("INSERT INTO lootdrop (id,name) VALUES (42,'written meanwhile')");
@@ -157,9 +176,7 @@ TEST(AtomicWriter, RunsAtTheSameTimeTakeDisjointIds) {
   for (const bool isolate : {false, true}) {
     SCOPED_TRACE(isolate ? "isolating shared loottables" : "plain");
     seed_world();
-    fixture_sql("INSERT INTO loottable (id) SELECT seq FROM seq_1_to_60");
-    fixture_sql(
-        "INSERT INTO npc_types (id,level,loottable_id) SELECT 100+seq,50,seq FROM seq_1_to_60");
+    share_loottables();
     auto first = planning_state(), second = planning_state();
     db::open_database(*first);
     db::open_database(*second);
