@@ -60,13 +60,13 @@ RangeNpcs read_npcs(const Plan& plan, db::Connection& connection) {
   return range;
 }
 
-std::string highest_lootdrop_id(db::Connection& connection) {
+}  // namespace
+
+std::string highest_id(const char* query, db::Connection& connection) {
   db::Recordset rows;
-  rows.open(kHighestLootdropQuery, connection);
+  rows.open(query, connection);
   return rows.field(std::size_t{0}).text();
 }
-
-}  // namespace
 
 Plan plan_run(GenerateInputs& inputs, db::Connection& connection, Random& random) {
   Plan plan;
@@ -90,7 +90,7 @@ Plan plan_run(GenerateInputs& inputs, db::Connection& connection, Random& random
   plan.npcs_keeping_loottable = static_cast<std::size_t>(std::count_if(
       range.npcs.begin(), range.npcs.end(), [](const Npc& npc) { return npc.loottable != 0; }));
   // Read even when no NPC is in the range: the review script's guard needs it.
-  plan.highest_lootdrop_id = highest_lootdrop_id(connection);
+  plan.highest_lootdrop_id = highest_id(kHighestLootdropQuery, connection);
   std::vector<std::int32_t> items(static_cast<std::size_t>(plan.items_per_drop));
   const auto drop = [&]() -> DropToFill { return {pool, plan.items_per_drop, items}; };
   for (std::size_t i = 0; i < range.npcs.size(); ++i) {

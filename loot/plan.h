@@ -63,4 +63,9 @@ struct Plan {
 // db::Error; LootdropIdsExhausted.
 Plan plan_run(GenerateInputs& inputs, db::Connection& connection, Random& random);
 
+// What a "SELECT MAX(id) FROM ..." query gives as text: "" when the table is
+// empty. Plans keep ids as read, so a saved plan can be checked against them.
+// Throws db::Error.
+std::string highest_id(const char* query, db::Connection& connection);
+
 }  // namespace vl::loot

@@ -17,9 +17,7 @@ std::string npc_has(std::int64_t npc, std::int64_t loottable, std::int64_t plann
 
 void check_highest(const char* query, const std::string& table, const std::string& planned,
                    db::Connection& connection, std::vector<std::string>& misfits) {
-  db::Recordset rows;
-  rows.open(query, connection);
-  const std::string highest = rows.field(std::size_t{0}).text();
+  const std::string highest = highest_id(query, connection);
   if (highest != planned) misfits.push_back("the " + highest_id_changed(table, highest, planned));
 }
 

@@ -83,9 +83,7 @@ void plan_copies(Plan& plan, std::span<const std::int64_t> npc_ids,
   std::set<std::int64_t> chosen;
   for (const PlannedDrop& drop : plan.drops) chosen.insert(drop.loottable_id);
   const std::map<std::int64_t, std::size_t> outside = shared_outside(plan, chosen, connection);
-  db::Recordset highest;
-  highest.open(kHighestLoottableQuery, connection);
-  plan.highest_loottable_id = highest.field(std::size_t{0}).text();
+  plan.highest_loottable_id = highest_id(kHighestLoottableQuery, connection);
 
   std::unordered_map<std::int64_t, std::vector<std::int64_t>> range_npcs;
   for (std::size_t i = 0; i < npc_ids.size(); ++i)
