@@ -3,11 +3,11 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
-#include <sstream>
 
 #include "cli/connect.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
+#include "cli/plan_checks.h"
 #include "cli/plan_file.h"
 #include "cli/planned_run.h"
 #include "cli/terminal_ui.h"
@@ -21,10 +21,23 @@ void say(const std::string& text) { std::fprintf(stderr, "%s\n", plain_lines(tex
 
 SavedPlan read_plan(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
-  std::ostringstream text;
-  text << file.rdbuf();
   if (!file) throw PlanFileError("it cannot be read");
-  return read_plan_file(text.str());
+  // Read a piece at a time, up to one byte beyond the limit: enough to refuse
+  // a file too large without holding it.
+  std::string text;
+  std::vector<char> piece(std::size_t{1} << 20);
+  while (file && text.size() <= kMostPlanFileBytes) {
+    file.read(piece.data(), static_cast<std::streamsize>(piece.size()));
+    text.append(piece.data(), static_cast<std::size_t>(file.gcount()));
+  }
+  if (file.bad()) throw PlanFileError("it cannot be read");
+  return read_plan_file(text);
+}
+
+// One line per reason, after `head`.
+void say_list(std::string head, const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) head += "\n  " + line;
+  say(head);
 }
 
 }  // namespace
@@ -40,21 +53,26 @@ int apply_plan(db::Session& session, const Invocation& run, RunJournal* journal)
         ". Nothing was written.");
     return kExitRefused;
   }
+  const PlanRulesCheck check = check_plan_rules(saved);
+  if (!check.breaks.empty()) {
+    say_list("The plan " + path +
+                 " is not one generate makes from its own settings; nothing was written:",
+             check.breaks);
+    return kExitRefused;
+  }
   // Checking only reads: Ctrl+C may end it at once.
   end_at_once_on_interrupt(true);
   const auto connection = observed_connection(session);
   if (!connection) return kExitNotConnected;
   std::vector<std::string> misfits;
   try {
-    misfits = loot::plan_misfits(saved.plan, saved.missing_items, *connection);
+    misfits = loot::plan_misfits(saved.plan, check.rules, *connection);
   } catch (const db::Error& error) {
     say(db::statement_failed_message(error, "(checking the world against the plan)"));
     return kExitRefused;
   }
   if (!misfits.empty()) {
-    std::string text = "The world no longer fits the plan " + path + "; nothing was written:";
-    for (const std::string& misfit : misfits) text += "\n  " + misfit;
-    say(text);
+    say_list("The world no longer fits the plan " + path + "; nothing was written:", misfits);
     return kExitRefused;
   }
   if (!run.yes)
@@ -71,7 +89,13 @@ int apply_plan(db::Session& session, const Invocation& run, RunJournal* journal)
   const ResultStyle style = write_result_style(
       run.format, journal ? std::optional<std::int64_t>(journal->run_id()) : std::nullopt,
       saved.settings.seed);
-  return write_plan(session, *connection, saved.plan, started, true, style).exit_code;
+  // Checked again under the run's turn, the rows held until COMMIT: a writer
+  // that came between the check above and the write is never overwritten.
+  const auto world_changes = [&] {
+    return loot::world_misfits(saved.plan, check.rules, *connection, true);
+  };
+  return write_plan(session, *connection, saved.plan, started, true, style, world_changes)
+      .exit_code;
 }
 
 }  // namespace vl::cli

@@ -48,11 +48,16 @@ std::string range_words(const NumberRange& range) {
   return range.why.empty() ? words : words + " (" + range.why + ")";
 }
 
-void check_in_range(const NumberRange& range, const std::string& text) {
+std::optional<int> value_in_range(const NumberRange& range, const std::string& text) {
   const auto number = whole_text_number(text);
   const bool items = &range == &kItems;
   const double taken = !number ? -1 : items ? round_half_even(*number) : round_down(*number);
-  if (!number || taken < range.low || taken > range.high)
+  if (!number || taken < range.low || taken > range.high) return std::nullopt;
+  return static_cast<int>(taken);
+}
+
+void check_in_range(const NumberRange& range, const std::string& text) {
+  if (!value_in_range(range, text))
     throw UsageError{std::string(range.option) + " \"" + text + "\" is not a number from " +
                      range_words(range)};
 }

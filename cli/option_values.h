@@ -29,6 +29,8 @@ extern const NumberRange kNpcPercent, kChance, kProbability, kItems;
 // "0 to 101 (101 chooses every NPC)": the range as the help names it.
 std::string range_words(const NumberRange& range);
 
+// The number the window's box takes `text` as, when it is in `range`.
+std::optional<int> value_in_range(const NumberRange& range, const std::string& text);
 // The text, unchanged, when the window would take it as a number in `range`;
 // throws UsageError otherwise.
 void check_in_range(const NumberRange& range, const std::string& text);

@@ -41,7 +41,8 @@ Json drop_json(const loot::DropRows& rows, std::int64_t npc_id) {
           {key(db::kLoottableEntriesTable), Json::array({row_json(rows.link)})}};
 }
 
-Json settings_json(const journal::GenerationSettings& settings) {
+Json settings_json(const journal::GenerationSettings& settings,
+                   const std::optional<std::set<std::int32_t>>& list_items) {
   Json json = {{"levels", settings.range},
                {"category", settings.category},
                {"list_size", settings.list_size ? Json(*settings.list_size) : Json()},
@@ -51,6 +52,7 @@ Json settings_json(const journal::GenerationSettings& settings) {
                {"probability", settings.probability},
                {"items", settings.items},
                {"seed", settings.seed ? Json(*settings.seed) : Json()}};
+  if (list_items) json["list"] = *list_items;
   if (settings.isolate_shared) json["isolate_shared"] = true;
   return json;
 }
@@ -149,6 +151,25 @@ loot::PlannedDrop drop_of(const Json& json, loot::Plan& plan, std::int32_t id,
   return drop;
 }
 
+// The JSON of a plan file's text, nothing deeper than a plan nests parsed.
+Json parsed_plan_file(const std::string& text) {
+  if (text.size() > kMostPlanFileBytes) {
+    throw PlanFileError("it is larger than " + std::to_string(kMostPlanFileBytes >> 20) +
+                        " MiB, more than any plan");
+  }
+  const Json::parser_callback_t depth_limit = [](int depth, nlohmann::json::parse_event_t event,
+                                                 Json&) {
+    using Event = nlohmann::json::parse_event_t;
+    if ((event == Event::object_start || event == Event::array_start) &&
+        depth >= kMostPlanFileDepth) {
+      throw PlanFileError("its JSON nests deeper than " + std::to_string(kMostPlanFileDepth) +
+                          " levels, deeper than any plan");
+    }
+    return true;
+  };
+  return Json::parse(text, depth_limit, false);
+}
+
 }  // namespace
 
 void write_plan_file(std::ostream& out, const SavedPlan& saved, const std::string& time) {
@@ -164,7 +185,7 @@ void write_plan_file(std::ostream& out, const SavedPlan& saved, const std::strin
   Json file = {{"format", kFormat},
                {"version", copies ? kPlanFileVersion : kFirstPlanFileVersion},
                {"planned", time},
-               {"settings", settings_json(saved.settings)},
+               {"settings", settings_json(saved.settings, saved.list_items)},
                {"drop_name", plan.drop_name},
                {"items_per_drop", plan.items_per_drop},
                {"highest_lootdrop_id", highest_json(plan.highest_lootdrop_id)}};
@@ -178,7 +199,7 @@ void write_plan_file(std::ostream& out, const SavedPlan& saved, const std::strin
 }
 
 SavedPlan read_plan_file(const std::string& text) {
-  const Json file = Json::parse(text, nullptr, false);
+  const Json file = parsed_plan_file(text);
   if (!file.is_object() || !file.contains("format") || file["format"] != kFormat)
     throw PlanFileError("it is no plan file of vandril_loot_cli");
   const Json version = file.value("version", Json());
@@ -194,12 +215,9 @@ SavedPlan read_plan_file(const std::string& text) {
     // Copies came with the second version; the first never holds them.
     saved.settings.isolate_shared =
         version > kFirstPlanFileVersion && file.at("settings").at("isolate_shared").get<bool>();
+    if (saved.settings.list_size && file.at("settings").contains("list"))
+      saved.list_items = file.at("settings").at("list").get<std::set<std::int32_t>>();
     loot::Plan& plan = saved.plan;
-    const std::string& range = saved.settings.range;
-    const auto dash = range.find('-');
-    if (dash == std::string::npos) throw PlanFileError("its levels are no range: " + range);
-    plan.level_low = range.substr(0, dash);
-    plan.level_high = range.substr(dash + 1);
     plan.settings = loot::read_settings(saved.settings.npc_percent, saved.settings.chance,
                                         saved.settings.probability);
     plan.drop_name = file.at("drop_name").get<std::string>();

@@ -8,6 +8,7 @@
 // the range's NPCs moved to the copy and how many NPCs outside keep it.
 
 #include <cstdint>
+#include <optional>
 #include <ostream>
 #include <set>
 #include <stdexcept>
@@ -21,10 +22,21 @@ namespace vl::cli {
 // The first version holds no loottable copies; the second adds them.
 inline constexpr int kFirstPlanFileVersion = 1, kPlanFileVersion = 2;
 
+// The most a plan file may hold, and how deep its JSON may nest (a plan
+// nests five deep): a larger or deeper file is refused before it is parsed.
+inline constexpr std::size_t kMostPlanFileBytes = std::size_t{256} << 20;
+inline constexpr int kMostPlanFileDepth = 16;
+
 struct SavedPlan {
+  // Read from a file, its levels stay empty until checked against the known
+  // ranges (cli/plan_checks.h): a file's text never reaches a statement.
   loot::Plan plan;
   journal::GenerationSettings settings;
   std::set<std::int32_t> missing_items;  // planned items that did not exist in items
+  // A custom list's distinct item ids (with settings.list_size), saved with
+  // the settings so that apply can check the drops against them; none in a
+  // file written before plans held them.
+  std::optional<std::set<std::int32_t>> list_items;
 };
 
 struct PlanFileError : std::runtime_error {
@@ -35,8 +47,8 @@ struct PlanFileError : std::runtime_error {
 void write_plan_file(std::ostream& out, const SavedPlan& saved, const std::string& time);
 
 // The plan of a file's text. Throws PlanFileError when it is no plan file of
-// a version this program reads, or holds a row or copy this program would not
-// write from its settings.
+// a version this program reads (larger or deeper than the limits above too),
+// or holds a row or copy this program would not write from its settings.
 SavedPlan read_plan_file(const std::string& text);
 
 }  // namespace vl::cli

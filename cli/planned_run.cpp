@@ -4,6 +4,8 @@
 #include <chrono>
 #include <cstdio>
 #include <iostream>
+#include <set>
+#include <span>
 #include <sstream>
 
 #include "cli/connect.h"
@@ -19,12 +21,24 @@
 #include "db/sql_literal.h"
 #include "loot/atomic_writer.h"
 #include "loot/candidates.h"
+#include "loot/draws.h"
 #include "loot/plan_details.h"
 #include "loot/plan_sql.h"
 #include "loot/shared_copies.h"
 
 namespace vl::cli {
 namespace {
+
+// The distinct item ids a custom list gives the run to draw from.
+std::set<std::int32_t> list_items(const loot::FixedInputs& inputs) {
+  const auto slots =
+      std::span(inputs.slots)
+          .subspan(1, static_cast<std::size_t>(loot::custom_list_length(inputs.slots)));
+  std::set<std::int32_t> ids;
+  for (const auto& group : loot::candidate_pool(slots).groups)
+    ids.insert(group.ids.begin(), group.ids.end());
+  return ids;
+}
 
 void say(const std::string& text) { std::fprintf(stderr, "%s\n", plain_lines(text).c_str()); }
 
@@ -192,7 +206,8 @@ int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,
         !write_report_file(*report_file, *run.report, plan, *connection, seed, rates, &details))
       return kExitRefused;
     if (plan_file) {
-      SavedPlan saved{plan, generation_settings(inputs, run, seed), {}};
+      SavedPlan saved{plan, generation_settings(inputs, run, seed), {}, {}};
+      if (inputs.custom_list) saved.list_items = list_items(inputs);
       for (const auto& [item, drops] : loot::missing_items(plan, details))
         saved.missing_items.insert(item);
       write_plan_file(plan_file->out(), saved, utc_now());
@@ -214,10 +229,11 @@ int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,
 
 PlanWritten write_plan(db::Session& session, db::Connection& connection, loot::Plan& plan,
                        std::chrono::steady_clock::time_point started, bool ids_as_planned,
-                       const ResultStyle& style) {
+                       const ResultStyle& style, const loot::WorldChanges& world_changes) {
   end_at_once_on_interrupt(false);
   const loot::AtomicResult result = loot::write_atomically(
-      connection, plan, [] { return interrupted(); }, {}, session.statements_ahead, ids_as_planned);
+      connection, plan, [] { return interrupted(); }, {}, session.statements_ahead, ids_as_planned,
+      world_changes);
   if (!result.message.empty()) say(result.message);
   const std::size_t drops =
       result.outcome == loot::AtomicOutcome::committed ? plan.drops.size() : 0;

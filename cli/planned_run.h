@@ -14,6 +14,7 @@
 #include "cli/terminal_ui.h"
 #include "core/whole_file.h"
 #include "db/session.h"
+#include "loot/atomic_writer.h"
 #include "loot/fixed_inputs.h"
 #include "loot/plan.h"
 #include "loot/plan_drop_rates.h"
@@ -42,11 +43,11 @@ struct PlanWritten {
 };
 
 // Writes `plan` all or nothing over `connection` (`ids_as_planned`: only with
-// the plan's lootdrop ids) and prints the result line, counting its seconds
-// from `started`.
+// the plan's lootdrop ids; `world_changes`: see loot::write_atomically) and
+// prints the result line, counting its seconds from `started`.
 PlanWritten write_plan(db::Session& session, db::Connection& connection, loot::Plan& plan,
                        std::chrono::steady_clock::time_point started, bool ids_as_planned,
-                       const ResultStyle& style);
+                       const ResultStyle& style, const loot::WorldChanges& world_changes = {});
 
 struct WindowRunReport {
   loot::Plan plan;

@@ -158,6 +158,28 @@ std::size_t statement_room(const std::string& max_allowed_packet) {
   return static_cast<std::size_t>(std::clamp(packet - kMargin, 4096.0, kMostBytes));
 }
 
+// Each NPC moves to its copy only while it still has the original: one that
+// another writer moved meanwhile keeps that writer's loottable, and the run,
+// no longer the plan, is rolled back. The copies' ids are consecutive and new.
+void refuse_unless_all_moved(Transaction& transaction, const Plan& plan) {
+  std::size_t planned = 0;
+  for (const LoottableCopy& copy : plan.copies) planned += copy.moved_npcs.size();
+  if (planned == 0) return;
+  const std::string moved = transaction.read(
+      [&] {
+        return transaction.value("SELECT COUNT(*) FROM npc_types WHERE loottable_id BETWEEN " +
+                                 std::to_string(plan.copies.front().copy_id) + " AND " +
+                                 std::to_string(plan.copies.back().copy_id));
+      },
+      "(counting the NPCs moved to the copies)");
+  if (moved == std::to_string(planned)) return;
+  transaction.roll_back();
+  throw WriteFailed{AtomicOutcome::refused,
+                    "Only " + moved + " of the " + std::to_string(planned) +
+                        " NPCs to move to the copies still had their loottable: the "
+                        "transaction was rolled back, nothing was written."};
+}
+
 }  // namespace
 
 std::vector<std::string> atomic_layout_problems(
@@ -217,7 +239,8 @@ std::vector<std::string> atomic_layout_problems(
 AtomicResult write_atomically(db::Connection& connection, Plan& plan,
                               const std::function<bool()>& stop_requested,
                               const std::function<void(const std::string&)>& statement_sent,
-                              const Announce& announce, bool ids_as_planned) {
+                              const Announce& announce, bool ids_as_planned,
+                              const WorldChanges& world_changes) {
   AtomicResult result;
   if (auto problems = atomic_layout_problems(connection, statement_sent, plan.isolate_shared);
       !problems.empty()) {
@@ -263,6 +286,22 @@ AtomicResult write_atomically(db::Connection& connection, Plan& plan,
       if (!plan.copies.empty())
         refuse_unless_planned("loottable", highest_loottable, plan.highest_loottable_id);
       renumber_copies(plan, highest_loottable);
+    }
+    // What the plan relied on, read again under the turn and held by locking
+    // reads: a writer that changed it while the run waited is not overwritten.
+    if (world_changes) {
+      const std::vector<std::string> changes =
+          transaction.read(world_changes, "(checking the world against the plan)");
+      if (!changes.empty()) {
+        transaction.roll_back();
+        std::string message =
+            "The world changed while the run waited for its turn; the transaction was rolled "
+            "back, nothing was written:";
+        for (const std::string& change : changes) message += "\r\n  " + change;
+        throw WriteFailed{AtomicOutcome::refused, message};
+      }
+    }
+    if (plan.isolate_shared) {
       copies = transaction.read(
           [&] { return read_copied_rows(connection, plan, " LOCK IN SHARE MODE"); },
           "(reading the shared loottables to copy)");
@@ -283,6 +322,7 @@ AtomicResult write_atomically(db::Connection& connection, Plan& plan,
       announce(told);
       for (const db::Announced& insert : *told) transaction.send(insert.sql);
     }
+    refuse_unless_all_moved(transaction, plan);
     transaction.commit(plan.drop_name);
   } catch (const WriteFailed& failure) {
     result.outcome = failure.outcome;

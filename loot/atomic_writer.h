@@ -45,17 +45,25 @@ struct AtomicResult {
 // Told of each INSERT with its rows before it is sent (a journal writes them ahead).
 using Announce = std::function<void(const db::AnnouncedStatements&)>;
 
+// Reads inside the transaction what changed of the world a plan relied on,
+// one line each, none when nothing did. Throws db::Error.
+using WorldChanges = std::function<std::vector<std::string>()>;
+
 // Checks the layout, then writes `plan` (its ids renumbered from the highest
 // lootdrop id seen under the lock; with isolate_shared, first the copies of
 // its shared loottables, their ids renumbered from the highest loottable id
 // under the same lock; `ids_as_planned`: refused, rolled back, unless the
 // highest lootdrop id, and with copies the highest loottable id, is still the
-// plan's). `stop_requested` is asked before every
+// plan's; `world_changes` (if set): refused, rolled back, when it names a
+// change, asked under the lock before anything is written). The NPCs moved to
+// copies move only while they have the original: refused, rolled back, when
+// one no longer did. `stop_requested` is asked before every
 // statement up to COMMIT; `statement_sent` (if set) hears of every statement,
 // `announce` (if set) of every INSERT before it.
 AtomicResult write_atomically(db::Connection& connection, Plan& plan,
                               const std::function<bool()>& stop_requested,
                               const std::function<void(const std::string&)>& statement_sent = {},
-                              const Announce& announce = {}, bool ids_as_planned = false);
+                              const Announce& announce = {}, bool ids_as_planned = false,
+                              const WorldChanges& world_changes = {});
 
 }  // namespace vl::loot

@@ -1,5 +1,6 @@
 #include "loot/plan_fit.h"
 
+#include <algorithm>
 #include <map>
 
 #include "loot/draws.h"
@@ -21,10 +22,87 @@ void check_highest(const char* query, const std::string& table, const std::strin
   if (highest != planned) misfits.push_back("the " + highest_id_changed(table, highest, planned));
 }
 
+// The reads that keep what they saw until the transaction ends: NPC rows
+// exclusively (the run moves some of them), the rest shared.
+struct Locks {
+  const char* npcs;
+  const char* others;
+};
+Locks locks_of(bool locking) {
+  return locking ? Locks{" FOR UPDATE", " LOCK IN SHARE MODE"} : Locks{"", ""};
+}
+
+struct NpcNow {
+  std::optional<std::int64_t> level;
+  std::int64_t loottable = 0;
+};
+
+// Each of `npcs` that exists, with its level and loottable.
+std::map<std::int64_t, NpcNow> npcs_now(const std::set<std::int64_t>& npcs, const Locks& locks,
+                                        db::Connection& connection) {
+  std::map<std::int64_t, NpcNow> now;
+  for_each_row_of(connection, npcs, "SELECT id,level,loottable_id FROM npc_types WHERE id IN ",
+                  locks.npcs, [&](db::Recordset& rows) {
+                    now[whole_value(rows.field("id")).value_or(0)] = {
+                        whole_value(rows.field("level")),
+                        whole_value(rows.field("loottable_id")).value_or(0)};
+                  });
+  return now;
+}
+
+// An NPC the plan gives a drop or moves to a copy: it exists, has `loottable`
+// and a level of the range (an NPC without a level is outside every range).
+void check_npc(std::int64_t npc, std::int64_t loottable, const std::map<std::int64_t, NpcNow>& now,
+               const PlanRules& rules, std::vector<std::string>& misfits) {
+  const auto found = now.find(npc);
+  if (found == now.end()) {
+    misfits.push_back("NPC " + std::to_string(npc) + " no longer exists");
+    return;
+  }
+  if (found->second.loottable != loottable)
+    misfits.push_back(npc_has(npc, found->second.loottable, loottable));
+  const std::optional<std::int64_t> level = found->second.level;
+  if (!level || *level < rules.level_low || *level > rules.level_high) {
+    misfits.push_back("NPC " + std::to_string(npc) + " has level " +
+                      (level ? std::to_string(*level) : "NULL") + ", outside the plan's levels " +
+                      rules.levels);
+  }
+}
+
+// Every planned item exists and, unless the items came from a custom list
+// (which may name items missing when planned), is of the category's item types.
+void check_items(const Plan& plan, const PlanRules& rules, const Locks& locks,
+                 db::Connection& connection, std::vector<std::string>& misfits) {
+  std::set<std::int64_t> items;
+  for (const PlannedDrop& drop : plan.drops)
+    items.insert(drop.item_ids.begin(), drop.item_ids.end());
+  std::map<std::int64_t, std::optional<std::int64_t>> itemtype_of;
+  for_each_row_of(connection, items, "SELECT id,itemtype FROM items WHERE id IN ", locks.others,
+                  [&](db::Recordset& rows) {
+                    itemtype_of[whole_value(rows.field("id")).value_or(0)] =
+                        whole_value(rows.field("itemtype"));
+                  });
+  const bool from_list = rules.itemtypes.empty();
+  for (const std::int64_t item : items) {
+    const std::string id = std::to_string(item);
+    const auto found = itemtype_of.find(item);
+    if (found == itemtype_of.end()) {
+      if (!from_list || !rules.missing_items.contains(static_cast<std::int32_t>(item)))
+        misfits.push_back("item " + id + " no longer exists");
+    } else if (!from_list && std::find(rules.itemtypes.begin(), rules.itemtypes.end(),
+                                       found->second) == rules.itemtypes.end()) {
+      misfits.push_back("item " + id + " has item type " +
+                        (found->second ? std::to_string(*found->second) : "NULL") +
+                        ", which is not of the category " + rules.category);
+    }
+  }
+}
+
 // The copies rely on the range's NPCs that use each original (those the plan
 // moves, no other) and on which chosen loottables NPCs outside the range use.
 // The chosen NPCs themselves are checked with their drops.
-void check_copies(const Plan& plan, db::Connection& connection, std::vector<std::string>& misfits) {
+void check_copies(const Plan& plan, const PlanRules& rules, const Locks& locks,
+                  db::Connection& connection, std::vector<std::string>& misfits) {
   std::map<std::int64_t, std::int64_t> moved;  // NPC -> the original it has
   std::set<std::int64_t> chosen, originals, others;
   for (const PlannedDrop& drop : plan.drops) chosen.insert(drop.npc_id);
@@ -35,21 +113,11 @@ void check_copies(const Plan& plan, db::Connection& connection, std::vector<std:
       if (!chosen.contains(npc)) others.insert(npc);
     }
   }
-  std::map<std::int64_t, std::int64_t> now;
-  for_each_row_of(connection, others, "SELECT id,loottable_id FROM npc_types WHERE id IN ", "",
-                  [&](db::Recordset& rows) {
-                    now[whole_value(rows.field("id")).value_or(0)] =
-                        whole_value(rows.field("loottable_id")).value_or(0);
-                  });
-  for (const std::int64_t npc : others) {
-    if (!now.contains(npc))
-      misfits.push_back("NPC " + std::to_string(npc) + " no longer exists");
-    else if (now[npc] != moved[npc])
-      misfits.push_back(npc_has(npc, now[npc], moved[npc]));
-  }
+  const auto now = npcs_now(others, locks, connection);
+  for (const std::int64_t npc : others) check_npc(npc, moved[npc], now, rules, misfits);
   for_each_row_of(
       connection, originals, npc_query(plan.level_low, plan.level_high) + " AND loottable_id IN ",
-      " ORDER BY id", [&](db::Recordset& rows) {
+      std::string(" ORDER BY id") + locks.npcs, [&](db::Recordset& rows) {
         const std::int64_t npc = whole_value(rows.field("id")).value_or(0);
         if (!moved.contains(npc)) {
           misfits.push_back("NPC " + std::to_string(npc) + " of the range has loottable " +
@@ -59,7 +127,7 @@ void check_copies(const Plan& plan, db::Connection& connection, std::vector<std:
       });
   std::set<std::int64_t> loottables;
   for (const PlannedDrop& drop : plan.drops) loottables.insert(drop.original_loottable());
-  const auto shared = shared_outside(plan, loottables, connection);
+  const auto shared = shared_outside(plan, loottables, connection, locks.npcs);
   for (const std::int64_t loottable : loottables) {
     const std::string id = std::to_string(loottable);
     if (shared.contains(loottable) && !originals.contains(loottable)) {
@@ -80,7 +148,7 @@ std::string highest_id_changed(const std::string& table, const std::string& now,
   return "highest " + table + " id is " + shown(now) + ", not " + shown(planned) + " as planned";
 }
 
-std::vector<std::string> plan_misfits(const Plan& plan, const std::set<std::int32_t>& missing_items,
+std::vector<std::string> plan_misfits(const Plan& plan, const PlanRules& rules,
                                       db::Connection& connection) {
   std::vector<std::string> misfits;
   check_highest(kHighestLootdropQuery, "lootdrop", plan.highest_lootdrop_id, connection, misfits);
@@ -88,22 +156,22 @@ std::vector<std::string> plan_misfits(const Plan& plan, const std::set<std::int3
     check_highest(kHighestLoottableQuery, "loottable", plan.highest_loottable_id, connection,
                   misfits);
   }
-  const PlanDetails now = plan_details(plan, connection);
-  std::set<std::int32_t> gone;
-  for (const PlannedDrop& drop : plan.drops) {
-    const auto npc = now.npcs.find(drop.npc_id);
-    if (npc == now.npcs.end()) {
-      misfits.push_back("NPC " + std::to_string(drop.npc_id) + " no longer exists");
-    } else if (npc->second.loottable_id != drop.original_loottable()) {
-      misfits.push_back(npc_has(drop.npc_id, npc->second.loottable_id, drop.original_loottable()));
-    }
-    for (const std::int32_t item : drop.item_ids) {
-      if (!now.items.contains(item) && !missing_items.contains(item)) gone.insert(item);
-    }
-  }
-  if (plan.isolate_shared) check_copies(plan, connection, misfits);
-  for (const std::int32_t item : gone)
-    misfits.push_back("item " + std::to_string(item) + " no longer exists");
+  for (std::string& misfit : world_misfits(plan, rules, connection, false))
+    misfits.push_back(std::move(misfit));
+  return misfits;
+}
+
+std::vector<std::string> world_misfits(const Plan& plan, const PlanRules& rules,
+                                       db::Connection& connection, bool locking) {
+  const Locks locks = locks_of(locking);
+  std::vector<std::string> misfits;
+  std::set<std::int64_t> chosen;
+  for (const PlannedDrop& drop : plan.drops) chosen.insert(drop.npc_id);
+  const auto now = npcs_now(chosen, locks, connection);
+  for (const PlannedDrop& drop : plan.drops)
+    check_npc(drop.npc_id, drop.original_loottable(), now, rules, misfits);
+  if (plan.isolate_shared) check_copies(plan, rules, locks, connection, misfits);
+  check_items(plan, rules, locks, connection, misfits);
   return misfits;
 }
 

@@ -65,12 +65,12 @@ std::map<std::int64_t, std::vector<std::vector<std::optional<std::string>>>> row
 
 std::map<std::int64_t, std::size_t> shared_outside(const Plan& plan,
                                                    const std::set<std::int64_t>& loottables,
-                                                   db::Connection& connection) {
+                                                   db::Connection& connection, const char* lock) {
   std::map<std::int64_t, std::size_t> outside;
   for_each_row_of(connection, loottables,
                   "SELECT loottable_id,COUNT(*) FROM npc_types WHERE loottable_id IN ",
                   " AND loottable_id IN (SELECT id FROM loottable) AND " + outside_the_range(plan) +
-                      " GROUP BY loottable_id",
+                      " GROUP BY loottable_id" + lock,
                   [&](db::Recordset& rows) {
                     outside[whole_value(rows.field(std::size_t{0})).value_or(0)] =
                         static_cast<std::size_t>(whole_value(rows.field(1)).value_or(0));
@@ -155,27 +155,33 @@ void for_each_copy_statement(const Plan& plan, const CopiedRows& rows, std::size
     for (const db::LootRow& row : *of_table) batch.add(row);
     batch.flush();
   }
-  std::string cases, ids;
+  // Each NPC moves only while it still has its original: a writer that moved
+  // it meanwhile keeps its change (the run checks that every NPC moved).
+  std::string cases, originals, ids;
   std::vector<db::LootRow> moved;
   const auto flush = [&] {
     if (ids.empty()) return;
-    statement(
-        "UPDATE npc_types SET loottable_id=CASE id" + cases + " END WHERE id IN (" + ids + ")",
-        moved);
+    statement("UPDATE npc_types SET loottable_id=CASE id" + cases + " END WHERE id IN (" + ids +
+                  ") AND loottable_id=CASE id" + originals + " END",
+              moved);
     cases.clear();
+    originals.clear();
     ids.clear();
     moved.clear();
   };
   // The statement's own words beside its cases and ids.
-  constexpr std::size_t kUpdateWords = 80;
+  constexpr std::size_t kUpdateWords = 100;
   for (const LoottableCopy& copy : plan.copies) {
     for (const std::int64_t npc : copy.moved_npcs) {
       const std::string id = std::to_string(npc);
       const std::string when = " WHEN " + id + " THEN " + std::to_string(copy.copy_id);
-      if (!ids.empty() &&
-          cases.size() + ids.size() + when.size() + id.size() + kUpdateWords > max_bytes)
+      const std::string was = " WHEN " + id + " THEN " + std::to_string(copy.original_id);
+      if (!ids.empty() && cases.size() + originals.size() + ids.size() + when.size() + was.size() +
+                                  id.size() + kUpdateWords >
+                              max_bytes)
         flush();
       cases += when;
+      originals += was;
       if (!ids.empty()) ids += ',';
       ids += id;
       if (with_rows) moved.emplace_back(db::NpcLoottableRow{npc, copy.copy_id, copy.original_id});

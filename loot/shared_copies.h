@@ -24,10 +24,12 @@ namespace vl::loot {
 inline constexpr const char* kHighestLoottableQuery = "SELECT MAX(id) FROM loottable";
 
 // The NPCs outside the plan's range that use each of `loottables` having a
-// row of its own, by loottable; those it names are shared. Throws db::Error.
+// row of its own, by loottable; those it names are shared. `lock` is appended
+// to the reads (" FOR UPDATE" or ""). Throws db::Error.
 std::map<std::int64_t, std::size_t> shared_outside(const Plan& plan,
                                                    const std::set<std::int64_t>& loottables,
-                                                   db::Connection& connection);
+                                                   db::Connection& connection,
+                                                   const char* lock = "");
 
 // Marks the plan's shared loottables for copying, in the order of its drops:
 // reads which of them NPCs outside the range use (a loottable without its own
@@ -54,7 +56,8 @@ CopiedRows read_copied_rows(db::Connection& connection, const Plan& plan, const 
 // Calls `statement` with each statement that writes the copies and moves the
 // range's NPCs to them: multi-row INSERTs of the loottables, then of their
 // entries, then "UPDATE npc_types SET loottable_id=CASE id WHEN ... END WHERE
-// id IN (...)" for a batch of NPCs at a time; each at most `max_bytes` (at
+// id IN (...) AND loottable_id=CASE id WHEN ... END" (each NPC only while it
+// has its original) for a batch of NPCs at a time; each at most `max_bytes` (at
 // least one row). The rows come along only `with_rows` (a moved NPC with the
 // loottable it had).
 void for_each_copy_statement(const Plan& plan, const CopiedRows& rows, std::size_t max_bytes,
