@@ -490,13 +490,13 @@ const Row kRows[] = {
   {"isolate_shared_atomic", kIsolate + Args{"--atomic", kYes}, kSharedWorld, 0, "npcs=6 walked=6 chosen=3 drops=3 entries=3 "
    "seconds={s}\n", "", "SELECT CONCAT((SELECT GROUP_CONCAT(id,':',name,':',mincash ORDER BY id) FROM loottable),' / ',"
    "(SELECT GROUP_CONCAT(loottable_id ORDER BY id) FROM npc_types))", "1:lt1:10,2:lt2:20,3:lt3:30,4:lt4:40,5:lt2 "
-   "[lvl_01-10]:20,6:lt3 [lvl_01-10]:30 / 1,1,5,2,6,3,3,6,0,4", 25, "", "", "levels 01-10, category armour, rules \"\", "
+   "[lvl_01-10]:20,6:lt3 [lvl_01-10]:30 / 1,1,5,2,6,3,3,6,0,4", 26, "", "", "levels 01-10, category armour, rules \"\", "
    "npc percent 101, chance 10, probability 50, items 1, seed 3, atomic, shared loottables copied"},
   // The copies' names: the range added once, cut to the column's 14 characters.
   {"isolate_shared_names", kIsolate + Args{"--atomic", kYes}, kSharedWorld + Texts{"ALTER TABLE loottable MODIFY name "
    "VARCHAR(14) NOT NULL", "UPDATE loottable SET name='x [lvl_01-10]' WHERE id=3"}, 0, "npcs=6 walked=6 chosen=3 drops=3 "
    "entries=3 seconds={s}\n", "", "SELECT GROUP_CONCAT(name ORDER BY id) FROM loottable WHERE id>4",
-   "lt2 [lvl_01-10,x [lvl_01-10]", 25},
+   "lt2 [lvl_01-10,x [lvl_01-10]", 26},
   {"report_needs_csv_or_json", {kGen, kLevels, "01-10", "--report", "drops.txt"}, {}, 64, "",
    "vandril_loot_cli: --report drops.txt needs the extension .csv or .json\n"},
   // simulate: 0.5 x (1 - 0.9^5) = 0.204755 per kill, each item a fifth.
