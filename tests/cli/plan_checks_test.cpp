@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -239,6 +240,7 @@ TEST(ApplyBesideAnotherWriter, AnNpcMovedMeanwhileKeepsTheOtherWritersLoottable)
   for (const std::string& sql : kSharedWorld) fixture_sql(sql);
   fixture_sql("START TRANSACTION");
   fixture_sql("UPDATE npc_types SET loottable_id=4 WHERE id=8");
+  const GeneralLog log;
   Ran written{};
   std::thread generate([&] { written = run_cli(Args{"--no-journal"} + kIsolate + Args{"--yes"}); });
   await_waiting("UPDATE npc_types SET loottable_id=CASE");
@@ -252,6 +254,11 @@ TEST(ApplyBesideAnotherWriter, AnNpcMovedMeanwhileKeepsTheOtherWritersLoottable)
                          "the transaction was rolled back, nothing was written.\n")));
   EXPECT_EQ(fixture_value("SELECT loottable_id FROM npc_types WHERE id=8"), "4");
   EXPECT_EQ(world_checksums(), changed);
+  const Texts sent = log.statement_texts();
+  EXPECT_NE(std::find(sent.begin(), sent.end(),
+                      "UPDATE npc_types SET loottable_id=CASE id WHEN 5 THEN 5 WHEN 8 THEN 5 END WHERE id IN "
+                      "(5,8) AND loottable_id=CASE id WHEN 5 THEN 3 WHEN 8 THEN 3 END"),
+            sent.end());
 }
 
 }  // namespace
