@@ -157,7 +157,11 @@ CLI::App* define_apply(CLI::App& app, Invocation& run, OptionTexts& texts) {
       "--isolate-shared carries its loottable copies; it also needs the same highest\n"
       "loottable id, the same NPCs of the range on each original, and the same chosen\n"
       "loottables shared with NPCs outside the range. Otherwise it says what changed and\n"
-      "writes nothing (exit 1).",
+      "writes nothing (exit 1); under its turn it checks all of that again, holding the\n"
+      "rows until COMMIT. A plan generate would not make from its settings (levels not\n"
+      "in the level list, another drop name, items of another category or off its list,\n"
+      "NPCs outside the range, numbers out of their options' ranges, an item twice in a\n"
+      "drop, two drops in one loottable) is refused with each reason (exit 1).",
       {"generate --levels 01-10 --dry-run --plan plan.json", "apply plan.json",
        "generate --levels 11-20 --dry-run --isolate-shared --plan plan.json"},
       {kDone,
