@@ -9,8 +9,10 @@
 #include "db/engines.h"
 #include "db/sql_literal.h"
 #include "loot/draws.h"
+#include "loot/plan_details.h"
 #include "loot/plan_fit.h"
 #include "loot/plan_sql.h"
+#include "loot/run_rules.h"
 #include "loot/shared_copies.h"
 
 namespace vl::loot {
@@ -160,22 +162,28 @@ std::size_t statement_room(const std::string& max_allowed_packet) {
 
 // Each NPC moves to its copy only while it still has the original: one that
 // another writer moved meanwhile keeps that writer's loottable, and the run,
-// no longer the plan, is rolled back. The copies' ids are consecutive and new.
-void refuse_unless_all_moved(Transaction& transaction, const Plan& plan) {
-  std::size_t planned = 0;
-  for (const LoottableCopy& copy : plan.copies) planned += copy.moved_npcs.size();
-  if (planned == 0) return;
-  const std::string moved = transaction.read(
+// no longer the plan, is rolled back. The copies' ids are consecutive.
+void refuse_unless_all_moved(Transaction& transaction, db::Connection& connection,
+                             const Plan& plan) {
+  std::set<std::int64_t> npcs;
+  for (const LoottableCopy& copy : plan.copies)
+    npcs.insert(copy.moved_npcs.begin(), copy.moved_npcs.end());
+  if (npcs.empty()) return;
+  std::int64_t moved = 0;
+  transaction.read(
       [&] {
-        return transaction.value("SELECT COUNT(*) FROM npc_types WHERE loottable_id BETWEEN " +
-                                 std::to_string(plan.copies.front().copy_id) + " AND " +
-                                 std::to_string(plan.copies.back().copy_id));
+        for_each_row_of(connection, npcs, "SELECT COUNT(*) FROM npc_types WHERE id IN ",
+                        " AND loottable_id BETWEEN " + std::to_string(plan.copies.front().copy_id) +
+                            " AND " + std::to_string(plan.copies.back().copy_id),
+                        [&](db::Recordset& rows) {
+                          moved += whole_value(rows.field(std::size_t{0})).value_or(0);
+                        });
       },
       "(counting the NPCs moved to the copies)");
-  if (moved == std::to_string(planned)) return;
+  if (moved == static_cast<std::int64_t>(npcs.size())) return;
   transaction.roll_back();
   throw WriteFailed{AtomicOutcome::refused,
-                    "Only " + moved + " of the " + std::to_string(planned) +
+                    "Only " + std::to_string(moved) + " of the " + std::to_string(npcs.size()) +
                         " NPCs to move to the copies still had their loottable: the "
                         "transaction was rolled back, nothing was written."};
 }
@@ -322,7 +330,7 @@ AtomicResult write_atomically(db::Connection& connection, Plan& plan,
       announce(told);
       for (const db::Announced& insert : *told) transaction.send(insert.sql);
     }
-    refuse_unless_all_moved(transaction, plan);
+    refuse_unless_all_moved(transaction, connection, plan);
     transaction.commit(plan.drop_name);
   } catch (const WriteFailed& failure) {
     result.outcome = failure.outcome;
