@@ -233,6 +233,25 @@ TEST(ApplyBesideAnotherWriter, AWorldChangedWhileWaitingIsNeverOverwritten) {
   EXPECT_EQ(world_checksums(), changed);
 }
 
+// Another writer's transaction deletes item 1001 before apply checks it under
+// its turn: apply's locking read waits for that transaction, then sees the item gone.
+TEST(ApplyBesideAnotherWriter, ItsChecksWaitForAWriterStillAtWork) {
+  make_world(kSharedWorld, kIsolate);
+  fixture_sql("START TRANSACTION");
+  fixture_sql("DELETE FROM items WHERE id=1001");
+  Ran applied{};
+  std::thread apply([&] { applied = apply_plan(); });
+  await_waiting("SELECT id,itemtype FROM items");
+  fixture_sql("COMMIT");
+  const std::string changed = world_checksums();
+  apply.join();
+  EXPECT_EQ(std::tuple(applied.exit_code, applied.err),
+            std::tuple(1, std::string("The world changed while the run waited for its turn; the transaction was "
+                                      "rolled back, nothing was written:\n  item 1001 no longer exists\n")));
+  EXPECT_EQ(fixture_value("SELECT COUNT(*) FROM lootdrop_entries WHERE item_id=1001"), "0");
+  EXPECT_EQ(world_checksums(), changed);
+}
+
 // Between generate's plan and its write, another writer's transaction moves
 // NPC 8: the run's move waits for it, then leaves the NPC with that writer's loottable.
 TEST(ApplyBesideAnotherWriter, AnNpcMovedMeanwhileKeepsTheOtherWritersLoottable) {
