@@ -245,9 +245,11 @@ TEST(ApplyBesideAnotherWriter, ItsChecksWaitForAWriterStillAtWork) {
   fixture_sql("COMMIT");
   const std::string changed = world_checksums();
   apply.join();
-  EXPECT_EQ(std::tuple(applied.exit_code, applied.err),
-            std::tuple(1, std::string("The world changed while the run waited for its turn; the transaction was "
-                                      "rolled back, nothing was written:\n  item 1001 no longer exists\n")));
+  EXPECT_EQ(
+      std::tuple(applied.exit_code, applied.err),
+      std::tuple(
+          1, std::string("The world changed while the run waited for its turn; the transaction was "
+                         "rolled back, nothing was written:\n  item 1001 no longer exists\n")));
   EXPECT_EQ(fixture_value("SELECT COUNT(*) FROM lootdrop_entries WHERE item_id=1001"), "0");
   EXPECT_EQ(world_checksums(), changed);
 }
@@ -274,10 +276,12 @@ TEST(ApplyBesideAnotherWriter, AnNpcMovedMeanwhileKeepsTheOtherWritersLoottable)
   EXPECT_EQ(fixture_value("SELECT loottable_id FROM npc_types WHERE id=8"), "4");
   EXPECT_EQ(world_checksums(), changed);
   const Texts sent = log.statement_texts();
-  EXPECT_NE(std::find(sent.begin(), sent.end(),
-                      "UPDATE npc_types SET loottable_id=CASE id WHEN 5 THEN 5 WHEN 8 THEN 5 END WHERE id IN "
-                      "(5,8) AND loottable_id=CASE id WHEN 5 THEN 3 WHEN 8 THEN 3 END"),
-            sent.end());
+  EXPECT_NE(
+      std::find(
+          sent.begin(), sent.end(),
+          "UPDATE npc_types SET loottable_id=CASE id WHEN 5 THEN 5 WHEN 8 THEN 5 END WHERE id IN "
+          "(5,8) AND loottable_id=CASE id WHEN 5 THEN 3 WHEN 8 THEN 3 END"),
+      sent.end());
 }
 
 }  // namespace
