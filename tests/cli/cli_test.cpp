@@ -27,12 +27,11 @@
 #include "app/form1_logic.h"
 #include "journal/store.h"
 #include "loot/generation_run.h"
+#include "support/cli_process.h"
 #include "support/recording_ui.h"
 #include "support/scenario.h"
 #include "support/test_db.h"
 #include "world/extended_layout.h"
-
-extern char** environ;
 
 namespace vl::test {
 namespace {
@@ -42,66 +41,7 @@ const std::string kJournal = VL_JOURNAL_DIR "/cli_journal.sqlite3";
 [[maybe_unused]] const int kJournalInEnvironment =
     setenv("VANDRIL_LOOT_JOURNAL", kJournal.c_str(), 1);
 
-using Args = std::vector<std::string>;
 using Texts = std::vector<std::string>;
-
-struct CliResult {
-  int exit_code = -1;
-  std::string out, err;
-};
-
-// The program as the operator runs it: in a folder of its own holding db.ini.
-class CliProcess {
- public:
-  explicit CliProcess(Args args, const std::string& input = "", const std::string& password = "",
-                      const std::string& host = "") {
-    char folder[] = "/tmp/vandril_cli_XXXXXX";
-    dir_ = mkdtemp(folder);
-    write_db_ini(dir_ + "/db.ini", password, host);
-    std::ofstream(dir_ + "/in", std::ios::binary) << input;
-    args.insert(args.begin(), VL_CLI);
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t files;
-    posix_spawn_file_actions_init(&files);
-    posix_spawn_file_actions_addopen(&files, 0, (dir_ + "/in").c_str(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&files, 1, (dir_ + "/out").c_str(), O_WRONLY | O_CREAT, 0600);
-    posix_spawn_file_actions_addopen(&files, 2, (dir_ + "/err").c_str(), O_WRONLY | O_CREAT, 0600);
-    posix_spawn_file_actions_addchdir_np(&files, dir_.c_str());
-    EXPECT_EQ(posix_spawn(&pid_, VL_CLI, &files, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&files);
-  }
-  ~CliProcess() {
-    if (pid_ > 0) kill(pid_, SIGKILL), waitpid(pid_, nullptr, 0);
-    std::filesystem::remove_all(dir_);
-  }
-  pid_t pid() const { return pid_; }
-  CliResult wait() {
-    int status = 0;
-    waitpid(std::exchange(pid_, -1), &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
-            read_file(dir_ + "/out"), read_file(dir_ + "/err")};
-  }
-
- private:
-  std::string dir_;
-  pid_t pid_ = -1;
-};
-
-Args journaled(const std::string& journal, Args args) {
-  args.insert(args.begin(), {"--journal", journal});
-  return args;
-}
-Args operator+(Args a, const Args& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-
-CliResult run_cli(const Args& args, const std::string& input = "",
-                  const std::string& password = "") {
-  return CliProcess(args, input, password).wait();
-}
 
 struct Row {
   const char* name;
