@@ -40,7 +40,6 @@ int run_program(int argc, char** argv) {
       return kExitUsage;
     }
   }
-  if (auto refused = refuse_unwritable_outputs(run)) return *refused;
   if (run.command == CommandName::history || run.command == CommandName::show) {
     try {
       const auto store = open_journal(journal_path(run), true);
@@ -62,6 +61,7 @@ int run_program(int argc, char** argv) {
     std::fprintf(stderr, "vandril_loot_cli: without a terminal to ask on, give --yes\n");
     return kExitUsage;
   }
+  if (auto refused = refuse_unwritable_outputs(run)) return *refused;
 
   // A write command writes only with its journal open (or --no-journal).
   const bool writes = asks && run.command != CommandName::undo;

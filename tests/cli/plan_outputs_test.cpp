@@ -29,9 +29,10 @@ const Texts kSharedWorld = {
     "(10,'k',40,4)"};
 // The NPCs of the range moved to the copies 5 and 6, the others left as they were.
 const std::string kMoved = "1:1,2:1,3:5,4:2,5:6,6:3,7:3,8:6,9:0,10:4";
-const Args kPlanned = {"generate", "--levels",        "01-10", "--npc-percent", "101", "--items",
-                       "1",        "--chance",        "10",    "--probability", "50",  "--seed",
-                       "3",        "--isolate-shared"};
+// clang-format off
+const Args kPlanned = {"generate", "--levels", "01-10", "--npc-percent", "101", "--items", "1", "--chance", "10",
+                       "--probability", "50", "--seed", "3", "--isolate-shared"};
+// clang-format on
 
 // `names`: the literals of loottable 2's and 3's names, comma-separated.
 void make_world(const std::string& names) {
