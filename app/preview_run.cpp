@@ -97,6 +97,7 @@ PreviewOutcome make_preview(const db::Session& session, const WindowSettings& se
     Random random;
     random.pin_seed(seed);
     preview->plan = loot::plan_run(inputs, connection, random);
+    preview->copies = loot::read_copied_rows(connection, preview->plan, "");
     if (!go_on(PreviewStep::details)) return outcome;
     preview->details = loot::plan_details(preview->plan, connection);
     if (!go_on(PreviewStep::drop_rates)) return outcome;
@@ -176,7 +177,9 @@ std::string save_script(const Preview& preview, const std::string& path) {
                   utc_now(), journal_settings(preview), or_none(plan.highest_lootdrop_id));
   if (plan.isolate_shared)
     comment += "\nhighest loottable id when planned: " + or_none(plan.highest_loottable_id);
-  return save(path, [&](std::ostream& out) { loot::write_plan_script(out, plan, comment); });
+  return save(path, [&](std::ostream& out) {
+    loot::write_plan_script(out, plan, comment, preview.copies);
+  });
 }
 
 std::string save_report(const Preview& preview, const std::string& path) {

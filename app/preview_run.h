@@ -16,6 +16,7 @@
 #include "loot/plan.h"
 #include "loot/plan_details.h"
 #include "loot/plan_drop_rates.h"
+#include "loot/shared_copies.h"
 
 namespace vl::app {
 
@@ -45,6 +46,7 @@ struct Preview {
   WindowSettings settings;
   std::uint64_t seed = 0;
   loot::Plan plan;
+  loot::CopiedRows copies;  // the rows of the plan's loottable copies, read with the plan
   loot::PlanDetails details;
   loot::PlanDropRates rates;
 };
@@ -56,8 +58,9 @@ struct PreviewOutcome {
   std::string message;               // why it was refused; "" when stopped
 };
 
-// Plans on a connection of its own made with `session`'s settings, then reads
-// the names and the drop rates. `go_on` is asked before each step; false stops.
+// Plans on a connection of its own made with `session`'s settings (reading the
+// rows of the plan's loottable copies with it), then reads the names and the
+// drop rates. `go_on` is asked before each step; false stops.
 PreviewOutcome make_preview(const db::Session& session, const WindowSettings& settings,
                             std::uint64_t seed, const std::function<bool(PreviewStep)>& go_on);
 

@@ -68,6 +68,19 @@ void warn_when_readable(const std::string& path, const DbIni& ini) {
                path.c_str(), static_cast<unsigned>(file.st_mode & 0777), path.c_str());
 }
 
+// The ODBC driver trims the spaces at both ends of every connection setting,
+// in braces too, so that such a password reaches the server without them. It
+// is sent as given all the same (the account may hold the trimmed one); the
+// operator is told why a login that needs the spaces is refused.
+void warn_when_trimmed(const std::string& password) {
+  const auto space = [](char c) { return c == ' ' || c == '\t'; };
+  if (password.empty() || (!space(password.front()) && !space(password.back()))) return;
+  std::fprintf(stderr,
+               "vandril_loot_cli: warning: %s begins or ends with a space, which the ODBC driver "
+               "leaves out of the login\n",
+               kPasswordVariable);
+}
+
 }  // namespace
 
 std::optional<int> read_connection_settings(db::Session& session, TerminalUi& ui,
@@ -93,6 +106,7 @@ std::optional<int> read_connection_settings(db::Session& session, TerminalUi& ui
     return kExitNotConnected;
   }
   warn_when_readable(path, ini);
+  if (password_given) warn_when_trimmed(password);
   session.db_host = ini.host;
   session.db_user = ini.user;
   session.db_password = password_given ? std::string(password) : ini.password;

@@ -84,11 +84,11 @@ int history_command(journal::Store& store, Format format) {
   std::printf("%-5s %-20s %-8s %-6s %-22s %6s  %-10s %s\n", "id", "when", "command", "range",
               "category", "rows", "undoable", "outcome");
   for (const auto& run : runs) {
-    std::printf("%-5lld %-20s %-8s %-6s %-22s %6lld  %-10s %s\n", (long long)run.id,
-                run.started.c_str(), run.command.c_str(),
-                journal::setting_of(run.settings, "levels").c_str(),
-                journal::setting_of(run.settings, "category").c_str(), (long long)run.rows,
-                undoable(run) ? "yes" : "no", journal::shown_outcome(run).c_str());
+    std::printf(
+        "%-5lld %-20s %-8s %-6s %-22s %6lld  %-10s %s\n", (long long)run.id, run.started.c_str(),
+        run.command.c_str(), terminal_text(journal::setting_of(run.settings, "levels")).c_str(),
+        terminal_text(journal::setting_of(run.settings, "category")).c_str(), (long long)run.rows,
+        undoable(run) ? "yes" : "no", journal::shown_outcome(run).c_str());
   }
   return kExitDone;
 }

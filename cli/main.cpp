@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 
 #include "cli/categories.h"
@@ -11,6 +12,7 @@
 #include "cli/interrupt.h"
 #include "cli/journal_commands.h"
 #include "cli/options.h"
+#include "cli/planned_run.h"
 #include "cli/run_journal.h"
 #include "cli/settings.h"
 #include "cli/terminal_ui.h"
@@ -59,6 +61,7 @@ int run_program(int argc, char** argv) {
     std::fprintf(stderr, "vandril_loot_cli: without a terminal to ask on, give --yes\n");
     return kExitUsage;
   }
+  if (auto refused = refuse_unwritable_outputs(run)) return *refused;
 
   // A write command writes only with its journal open (or --no-journal).
   const bool writes = asks && run.command != CommandName::undo;
@@ -105,6 +108,9 @@ int run_program(int argc, char** argv) {
 
 // What a writer throws ends the command with a message, never with an abort.
 int main(int argc, char** argv) {
+  // A file grown past `ulimit -f` fails its write with EFBIG, which the
+  // command tells, removing its temporary file; the signal would end it silently.
+  std::signal(SIGXFSZ, SIG_IGN);
   try {
     return run_program(argc, argv);
   } catch (const std::exception& error) {

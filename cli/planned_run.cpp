@@ -50,9 +50,10 @@ bool open_output(const std::optional<std::string>& path, const char* option,
   try {
     file = std::make_unique<WholeFile>(*path);
     return true;
-  } catch (const FileError&) {
-    say(fmt::format("vandril_loot_cli: {} {} cannot be written; nothing was sent to the server.",
-                    option, *path));
+  } catch (const FileError& error) {
+    say(fmt::format(
+        "vandril_loot_cli: {} {} cannot be written ({}); nothing was sent to the server.", option,
+        *path, error.what()));
     return false;
   }
 }
@@ -156,6 +157,17 @@ int exit_code_of(loot::AtomicOutcome outcome) {
 }
 
 }  // namespace
+
+std::optional<int> refuse_unwritable_outputs(const Invocation& run) {
+  if (run.command != CommandName::generate) return std::nullopt;  // apply's --plan is read
+  for (const auto& [path, option] :
+       {std::pair{&run.sql, "--sql"}, std::pair{&run.report, "--report"},
+        std::pair{&run.plan, "--plan"}}) {
+    std::unique_ptr<WholeFile> tried;  // removed again at once
+    if (!open_output(*path, option, tried)) return kExitRefused;
+  }
+  return std::nullopt;
+}
 
 int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,
                 const Invocation& run, std::uint64_t seed, const ResultStyle& style) {

@@ -21,6 +21,12 @@
 
 namespace vl::cli {
 
+// generate's files (--sql, --report, --plan) tried where they are named, before
+// the journal opens or anything connects: a folder in a file's place, a folder
+// missing or not writable is told then, not after the world was written. The
+// exit code when one cannot be written, said.
+std::optional<int> refuse_unwritable_outputs(const Invocation& run);
+
 // --dry-run or --atomic, on a connection of its own. Returns the exit code.
 // `style`: how the atomic run's result is shown.
 int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,

@@ -1,6 +1,7 @@
 #include "core/whole_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
@@ -71,6 +72,11 @@ class WholeFile::Buffer : public std::streambuf {
 };
 
 WholeFile::WholeFile(std::string path) : path_(std::move(path)) {
+  // A folder in the target's place would refuse the rename only at commit(),
+  // after the work the file reports on was done.
+  struct stat target {};
+  if (::stat(path_.c_str(), &target) == 0 && S_ISDIR(target.st_mode))
+    throw FileError(reason(EISDIR));
   const auto slash = path_.rfind('/');
   const std::string folder = slash == std::string::npos ? "" : path_.substr(0, slash + 1);
   const std::string name = slash == std::string::npos ? path_ : path_.substr(slash + 1);

@@ -18,7 +18,8 @@ struct FileError : std::runtime_error {
 
 class WholeFile {
  public:
-  // Creates the temporary file. Throws FileError (the system's reason).
+  // Creates the temporary file. Throws FileError (the system's reason), also
+  // when `path` names a folder.
   explicit WholeFile(std::string path);
   ~WholeFile();  // removes the temporary file unless committed
   WholeFile(const WholeFile&) = delete;

@@ -316,8 +316,7 @@ AtomicResult write_atomically(db::Connection& connection, Plan& plan,
     }
     if (!announce) {
       const auto send = [&](const std::string& sql, auto&) { transaction.send(sql); };
-      for_each_copy_statement(plan, copies, room, send, db::sql_text);
-      for_each_plan_insert(plan, room, send);
+      for_each_plan_statement(plan, copies, room, send);
     } else {
       // All INSERTs told at once: a journal writes the rows of the later ones
       // while the server takes the earlier.
@@ -325,8 +324,7 @@ AtomicResult write_atomically(db::Connection& connection, Plan& plan,
       const auto tell = [&](const std::string& sql, std::vector<db::LootRow>& rows) {
         told->push_back({sql, std::move(rows)});
       };
-      for_each_copy_statement(plan, copies, room, tell, db::sql_text, true);
-      for_each_plan_insert(plan, room, tell, db::sql_text, true);
+      for_each_plan_statement(plan, copies, room, tell, db::sql_text, true);
       announce(told);
       for (const db::Announced& insert : *told) transaction.send(insert.sql);
     }

@@ -11,8 +11,8 @@ namespace {
 // Well below the client's and the server's default packet limits.
 constexpr std::size_t kScriptStatementBytes = 256 * 1024;
 
-}  // namespace
-
+// The plan's own INSERTs: its lootdrops, their entries, then its loottable
+// entries, each table's rows in plan order.
 void for_each_plan_insert(const Plan& plan, std::size_t max_bytes,
                           const db::InsertBatcher::Statement& statement, db::TextLiteral text,
                           bool with_rows) {
@@ -40,8 +40,6 @@ void for_each_plan_insert(const Plan& plan, std::size_t max_bytes,
   links.flush();
 }
 
-namespace {
-
 // Stops the script before anything is written when the highest id of `table` is no longer `seen`.
 void guard_highest(std::ostream& out, const char* table, const std::string& seen) {
   out << "  SELECT COALESCE(MAX(id),0) INTO highest FROM " << table
@@ -58,6 +56,13 @@ void guard_highest(std::ostream& out, const char* table, const std::string& seen
 }
 
 }  // namespace
+
+void for_each_plan_statement(const Plan& plan, const CopiedRows& copies, std::size_t max_bytes,
+                             const db::InsertBatcher::Statement& statement, db::TextLiteral text,
+                             bool with_rows) {
+  for_each_copy_statement(plan, copies, max_bytes, statement, with_rows);
+  for_each_plan_insert(plan, max_bytes, statement, text, with_rows);
+}
 
 void write_plan_script(std::ostream& out, const Plan& plan, const std::string& comment,
                        const CopiedRows& copies) {
@@ -84,8 +89,7 @@ void write_plan_script(std::ostream& out, const Plan& plan, const std::string& c
            "  IF @vandril_plan_passed = 1 THEN\n    "
         << sql << ";\n  END IF;\nEND//\n";
   };
-  for_each_copy_statement(plan, copies, kScriptStatementBytes, guarded, db::hex_literal);
-  for_each_plan_insert(plan, kScriptStatementBytes, guarded, db::hex_literal);
+  for_each_plan_statement(plan, copies, kScriptStatementBytes, guarded, db::hex_literal);
   out << "BEGIN NOT ATOMIC\n"
          "  IF @vandril_plan_passed = 1 THEN COMMIT; ELSE ROLLBACK; END IF;\n"
          "END//\n"

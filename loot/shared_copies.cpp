@@ -6,6 +6,7 @@
 #include <set>
 #include <unordered_map>
 
+#include "db/sql_literal.h"
 #include "db/table_columns.h"
 #include "loot/plan_details.h"
 #include "loot/run_rules.h"
@@ -122,37 +123,39 @@ CopiedRows read_copied_rows(db::Connection& connection, const Plan& plan, const 
       rows_by_key(connection, *loottable_columns, "loottable", "id", originals, lock);
   const auto entries =
       rows_by_key(connection, *entry_columns, "loottable_entries", "loottable_id", originals, lock);
-  const std::size_t id_at = index_of(*loottable_columns, "id");
   const std::size_t name_at = index_of(*loottable_columns, "name");
-  const std::size_t table_at = index_of(*entry_columns, "loottable_id");
   for (const LoottableCopy& copy : plan.copies) {
-    const std::string id = std::to_string(copy.copy_id);
     if (const auto found = tables.find(copy.original_id); found != tables.end()) {
       db::CopiedRow row{&db::kLoottableTable, loottable_columns, found->second.front()};
-      row.values[id_at] = id;
       if (name_at < row.values.size() && row.values[name_at])
         row.values[name_at] =
             copy_name(*row.values[name_at], plan, (*loottable_columns)[name_at].max_length);
       copied.loottables.emplace_back(std::move(row));
     }
     if (const auto found = entries.find(copy.original_id); found != entries.end()) {
-      for (const auto& values : found->second) {
-        db::CopiedRow row{&db::kLoottableEntriesTable, entry_columns, values};
-        row.values[table_at] = id;
-        copied.entries.emplace_back(std::move(row));
-      }
+      for (const auto& values : found->second)
+        copied.entries.emplace_back(
+            db::CopiedRow{&db::kLoottableEntriesTable, entry_columns, values});
     }
   }
   return copied;
 }
 
 void for_each_copy_statement(const Plan& plan, const CopiedRows& rows, std::size_t max_bytes,
-                             const db::InsertBatcher::Statement& statement, db::TextLiteral text,
-                             bool with_rows) {
+                             const db::InsertBatcher::Statement& statement, bool with_rows) {
+  std::unordered_map<std::int64_t, std::int64_t> copy_of;
+  for (const LoottableCopy& copy : plan.copies) copy_of[copy.original_id] = copy.copy_id;
   for (const auto* of_table : {&rows.loottables, &rows.entries}) {
     if (of_table->empty()) continue;
-    db::InsertBatcher batch(of_table->front(), max_bytes, text, statement, with_rows);
-    for (const db::LootRow& row : *of_table) batch.add(row);
+    db::InsertBatcher batch(of_table->front(), max_bytes, db::hex_literal, statement, with_rows);
+    for (const db::LootRow& row : *of_table) {
+      db::CopiedRow copied = std::get<db::CopiedRow>(row);
+      const bool loottable = copied.table == &db::kLoottableTable;
+      std::optional<std::string>& key =
+          copied.values.at(index_of(*copied.columns, loottable ? "id" : "loottable_id"));
+      key = std::to_string(copy_of.at(std::stoll(key.value())));
+      batch.add(std::move(copied));
+    }
     batch.flush();
   }
   // Each NPC moves only while it still has its original: a writer that moved

@@ -43,11 +43,13 @@ void plan_copies(Plan& plan, std::span<const std::int64_t> npc_ids,
 // and links their drops into them.
 void renumber_copies(Plan& plan, const std::string& highest);
 
-// The rows of the copies, read from the originals with every column the layout
-// probe finds: the loottables (new id, name with " [lvl_LL-HH]" once, cut to
-// the column's length) and their entries (new loottable id), in the order of
-// the copies. `lock` is appended to the reads (" LOCK IN SHARE MODE" or "").
-// Throws db::Error.
+// The rows the copies are made of, read from the originals with every column
+// the layout probe finds: the loottables (the name with " [lvl_LL-HH]" once,
+// cut to the column's length) and their entries, in the order of the copies.
+// They keep their originals' ids, which for_each_copy_statement replaces with
+// the copies' planned ones: rows read once serve the plan also after its
+// copies were numbered again. `lock` is appended to the reads (" LOCK IN SHARE
+// MODE" or ""). Throws db::Error.
 struct CopiedRows {
   std::vector<db::LootRow> loottables, entries;
 };
@@ -55,14 +57,16 @@ CopiedRows read_copied_rows(db::Connection& connection, const Plan& plan, const 
 
 // Calls `statement` with each statement that writes the copies and moves the
 // range's NPCs to them: multi-row INSERTs of the loottables, then of their
-// entries, then "UPDATE npc_types SET loottable_id=CASE id WHEN ... END WHERE
-// id IN (...) AND loottable_id=CASE id WHEN ... END" (each NPC only while it
-// has its original) for a batch of NPCs at a time; each at most `max_bytes` (at
-// least one row). The rows come along only `with_rows` (a moved NPC with the
-// loottable it had).
+// entries (with the copies' ids), then "UPDATE npc_types SET
+// loottable_id=CASE id WHEN ... END WHERE id IN (...) AND loottable_id=CASE id
+// WHEN ... END" (each NPC only while it has its original) for a batch of NPCs
+// at a time; each at most `max_bytes` (at least one row). The copied values are
+// the world's own bytes and go as hexadecimal literals, which the server takes
+// byte for byte under every sql_mode and character set (a NUL, a backslash or
+// a quote in a name included). The rows come along only `with_rows` (a moved
+// NPC with the loottable it had).
 void for_each_copy_statement(const Plan& plan, const CopiedRows& rows, std::size_t max_bytes,
-                             const db::InsertBatcher::Statement& statement, db::TextLiteral text,
-                             bool with_rows = false);
+                             const db::InsertBatcher::Statement& statement, bool with_rows = false);
 
 // "Shared loottables: 7 copied for the range (23 NPCs moved to the copies; 41
 // NPCs outside keep the originals)".

@@ -27,12 +27,11 @@
 #include "app/form1_logic.h"
 #include "journal/store.h"
 #include "loot/generation_run.h"
+#include "support/cli_process.h"
 #include "support/recording_ui.h"
 #include "support/scenario.h"
 #include "support/test_db.h"
 #include "world/extended_layout.h"
-
-extern char** environ;
 
 namespace vl::test {
 namespace {
@@ -42,66 +41,7 @@ const std::string kJournal = VL_JOURNAL_DIR "/cli_journal.sqlite3";
 [[maybe_unused]] const int kJournalInEnvironment =
     setenv("VANDRIL_LOOT_JOURNAL", kJournal.c_str(), 1);
 
-using Args = std::vector<std::string>;
 using Texts = std::vector<std::string>;
-
-struct CliResult {
-  int exit_code = -1;
-  std::string out, err;
-};
-
-// The program as the operator runs it: in a folder of its own holding db.ini.
-class CliProcess {
- public:
-  explicit CliProcess(Args args, const std::string& input = "", const std::string& password = "",
-                      const std::string& host = "") {
-    char folder[] = "/tmp/vandril_cli_XXXXXX";
-    dir_ = mkdtemp(folder);
-    write_db_ini(dir_ + "/db.ini", password, host);
-    std::ofstream(dir_ + "/in", std::ios::binary) << input;
-    args.insert(args.begin(), VL_CLI);
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t files;
-    posix_spawn_file_actions_init(&files);
-    posix_spawn_file_actions_addopen(&files, 0, (dir_ + "/in").c_str(), O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&files, 1, (dir_ + "/out").c_str(), O_WRONLY | O_CREAT, 0600);
-    posix_spawn_file_actions_addopen(&files, 2, (dir_ + "/err").c_str(), O_WRONLY | O_CREAT, 0600);
-    posix_spawn_file_actions_addchdir_np(&files, dir_.c_str());
-    EXPECT_EQ(posix_spawn(&pid_, VL_CLI, &files, nullptr, argv.data(), environ), 0);
-    posix_spawn_file_actions_destroy(&files);
-  }
-  ~CliProcess() {
-    if (pid_ > 0) kill(pid_, SIGKILL), waitpid(pid_, nullptr, 0);
-    std::filesystem::remove_all(dir_);
-  }
-  pid_t pid() const { return pid_; }
-  CliResult wait() {
-    int status = 0;
-    waitpid(std::exchange(pid_, -1), &status, 0);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status),
-            read_file(dir_ + "/out"), read_file(dir_ + "/err")};
-  }
-
- private:
-  std::string dir_;
-  pid_t pid_ = -1;
-};
-
-Args journaled(const std::string& journal, Args args) {
-  args.insert(args.begin(), {"--journal", journal});
-  return args;
-}
-Args operator+(Args a, const Args& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
-
-CliResult run_cli(const Args& args, const std::string& input = "",
-                  const std::string& password = "") {
-  return CliProcess(args, input, password).wait();
-}
 
 struct Row {
   const char* name;
@@ -427,7 +367,8 @@ const Row kRows[] = {
    "seconds={s}\n", "Table lootdrop uses the MyISAM engine, which cannot roll back: the run could not be "
    "all or nothing.\nNothing was written.\n", "SELECT COUNT(*) FROM lootdrop", "0", 7},
   {"unwritable_sql_file", {kGen, kLevels, "01-10", "--dry-run", "--sql", "/nowhere/plan.sql"}, {}, 1, "",
-   kSeed + "vandril_loot_cli: --sql /nowhere/plan.sql cannot be written; nothing was sent to the server.\n"},
+   "vandril_loot_cli: --sql /nowhere/plan.sql cannot be written (No such file or directory); nothing was sent to "
+   "the server.\n"},
   // A write command refuses without its journal, unless told to write without one.
   {"unwritable_journal", {"--journal", "/dev/null/j", kGen, kYes, kLevels, "01-10", kAll, "101"}, {kArmours, kNpcs}, 1, "",
    "vandril_loot_cli: the journal /dev/null/j cannot be opened (unable to open database file); nothing was "
@@ -1089,8 +1030,9 @@ TEST(SameStatements, CommandLineGenerateSendsWhatTheWindowsHandlerSends) {
   EXPECT_EQ(window[13], "4: INSERT INTO loottable_entries values (8,42,1,40,1,0)");
 }
 
-// A full disk (here the file size limit, SIGXFSZ ignored) or another failure
-// while writing leaves the file as it was and no temporary file beside it.
+// A full disk (here the file size limit, whose signal the program ignores) or
+// another failure while writing leaves the file as it was and no temporary file
+// beside it.
 TEST(CommandLineFiles, AFileNotWrittenWholeIsLeftAsItWas) {
   const std::string folder = VL_JOURNAL_DIR "/full_disk";
   for (const char* option : {"--sql", "--report", "--plan"}) {
@@ -1100,7 +1042,6 @@ TEST(CommandLineFiles, AFileNotWrittenWholeIsLeftAsItWas) {
     std::filesystem::create_directories(folder);
     const std::string path = folder + (option == std::string("--sql") ? "/plan.sql" : "/plan.json");
     std::ofstream(path) << "before";
-    const auto ignored = std::signal(SIGXFSZ, SIG_IGN);
     rlimit limit{}, small{};
     getrlimit(RLIMIT_FSIZE, &limit);
     small = {256, limit.rlim_max};
@@ -1108,7 +1049,6 @@ TEST(CommandLineFiles, AFileNotWrittenWholeIsLeftAsItWas) {
     CliProcess run({kGen, kLevels, "11-20", "--category", "Weapon", kAll, "101", kItems, "1",
                     "--dry-run", option, path});
     setrlimit(RLIMIT_FSIZE, &limit);
-    std::signal(SIGXFSZ, ignored);
     const CliResult result = run.wait();
     EXPECT_EQ(result.exit_code, 1);
     EXPECT_NE(result.err.find("vandril_loot_cli: " + std::string(option) + " " + path +
@@ -1143,12 +1083,19 @@ TEST(CommandLineFiles, AReportLostAfterCommitLeavesTheRunCompleted) {
                     report = VL_JOURNAL_DIR "/report_lost.json";
   for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(journal + suffix);
   std::filesystem::remove_all(report);
-  std::filesystem::create_directories(report + "/in_the_way");  // renaming over it fails
   reset_world();
   fixture_sql(kArmours);
   fixture_sql(kNpcs);
-  const CliResult result = run_cli(journaled(journal, {kGen, kLevels, "01-10", kAll, "101", kItems,
-                                                       "2", "--atomic", kYes, "--report", report}));
+  // A folder put in the report's place once the run has begun: renaming over it fails.
+  fixture_sql("LOCK TABLES lootdrop WRITE");
+  CliProcess run(journaled(journal, {kGen, kLevels, "01-10", kAll, "101", kItems, "2", "--atomic",
+                                     kYes, "--report", report}));
+  while (fixture_value("SELECT COUNT(*) FROM information_schema.processlist WHERE state LIKE "
+                       "'Waiting for table%lock'") == "0")
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  std::filesystem::create_directories(report + "/in_the_way");
+  fixture_sql("UNLOCK TABLES");
+  const CliResult result = run.wait();
   EXPECT_EQ(result.exit_code, 3);
   EXPECT_EQ(steady(result.err), kSeed + "vandril_loot_cli: --report " + report +
                                     " could not be written (Is a directory); it was left as it "

@@ -125,7 +125,7 @@ TEST(Plan, SameSeedPlansWhatTheRunWritesAndWritesNothingItself) {
     const std::string script = ::testing::TempDir() + "plan.sql";
     std::ofstream(script) << [&] {
       std::ostringstream out;
-      loot::write_plan_script(out, plan, "settings\nseed=20261206");
+      loot::write_plan_script(out, plan, "settings\nseed=20261206", {});
       return out.str();
     }();
     const std::string written = world_checksums();

@@ -86,8 +86,10 @@ std::string write_db_ini(const std::string& path, const std::string& password,
   return path;
 }
 
+void root_sql(const std::string& sql) { run_script("sql", quoted(sql)); }
+
 void set_global_sql_mode(const std::string& mode) {
-  run_script("sql", quoted("SET GLOBAL sql_mode=" + (mode.empty() ? "DEFAULT" : "'" + mode + "'")));
+  root_sql("SET GLOBAL sql_mode=" + (mode.empty() ? "DEFAULT" : "'" + mode + "'"));
 }
 
 void reset_world() {

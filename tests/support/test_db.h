@@ -24,6 +24,8 @@ void configure(ProgramState& state);  // db_host .. db_name of the test server
 // A db.ini naming the test server (or another host, or a wrong password).
 std::string write_db_ini(const std::string& path, const std::string& password = "",
                          const std::string& host = "");
+// Runs SQL as root over the server's socket: accounts, global settings.
+void root_sql(const std::string& sql);
 // The server's global sql_mode for the connections made from now on, set as
 // root; "" for its default.
 void set_global_sql_mode(const std::string& mode);
