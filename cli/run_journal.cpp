@@ -68,9 +68,9 @@ void say_journal_refused(const char* reason) {
 std::string run_settings(const loot::FixedInputs& inputs, const Invocation& run,
                          std::optional<std::uint64_t> seed) {
   const std::string range(loot::kLevelRanges[static_cast<std::size_t>(run.level_index)].entry);
-  if (run.command == CommandName::delete_drops) return journal::describe_range(range);
+  if (run.command == CommandName::delete_drops) return journal::range_settings(range);
   if (run.command == CommandName::repair) return "";
-  return journal::describe_generation(generation_settings(inputs, run, seed));
+  return journal::generation_settings(generation_settings(inputs, run, seed));
 }
 
 journal::GenerationSettings generation_settings(const loot::FixedInputs& inputs,

@@ -25,6 +25,7 @@
 
 #include "app/command_guard.h"
 #include "app/form1_logic.h"
+#include "journal/run_settings.h"
 #include "journal/store.h"
 #include "loot/generation_run.h"
 #include "support/recording_ui.h"
@@ -562,7 +563,8 @@ TEST_P(CommandLine, ExitOutputRowsAndStatements) {
   EXPECT_EQ(row.query.empty() ? "" : fixture_value(row.query), row.rows) << row.query;
   EXPECT_EQ(log.statements().size(), static_cast<std::size_t>(row.statements));
   if (!row.settings.empty()) {
-    EXPECT_EQ(journal::Store(own_journal).runs().at(0).settings, row.settings);
+    EXPECT_EQ(journal::describe_settings(journal::Store(own_journal).runs().at(0).settings),
+              row.settings);
   }
   if (row.exit_code == 64 || row.exit_code == 2) {
     EXPECT_TRUE(log.connections().empty());  // bad input never reaches the server
@@ -1204,18 +1206,19 @@ TEST(JournalFile, RecordGivesTheIdsOfItsRows) {
   const std::int64_t run = store.begin_run(info);
   std::vector<journal::Row> rows;
   for (int i = 1; i <= 70; ++i)
-    rows.push_back({journal::RowKind::inserted, "lootdrop", {"id"}, {std::to_string(i)}});
+    rows.push_back({journal::RowKind::inserted, "lootdrop", {"id"}, {journal::Value(std::int64_t{i})}});
   const auto ids = store.record(run, rows);
   ASSERT_EQ(ids.size(), 70u);
   store.record(run, {}, {ids[63], ids[69]});
   // The rows of one statement share a journal row, never with another's.
   const auto shared = store.record_each(run, 3, [](std::size_t i, journal::StoredRow& row) {
-    row = {journal::RowKind::inserted, "lootdrop", "id", std::to_string(i + 1), true, i / 2};
+    row = {journal::RowKind::inserted, "lootdrop", {"id"}, {journal::Value(std::int64_t(i + 1))},
+           true, i / 2};
   });
   store.record(run, {}, {shared[0]});
-  EXPECT_EQ(journal_value(path, "SELECT GROUP_CONCAT(vals) FROM rows WHERE uncertain=0"),
-            "64,70,1\x1e"
-            "2");
+  EXPECT_EQ(journal_value(path, "SELECT GROUP_CONCAT(v) FROM vals JOIN rows ON rows.id=vals.row "
+                                "WHERE uncertain=0"),
+            "64,70,1,2");
 }
 
 // Undo: the world as before the run, or refused with every conflict listed.
