@@ -109,24 +109,10 @@ void use_wal(sqlite3* db) {
 Store::Store(const std::string& path, Access access) : path_(path) {
   struct stat link {};
   if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) refuse_link(path);
-  const bool read_only = access == Access::read_only;
-  if (!read_only) make_private(path);
-  const int flags = read_only ? SQLITE_OPEN_READONLY | SQLITE_OPEN_NOFOLLOW
-                              : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOFOLLOW;
-  if (sqlite3_open_v2(path.c_str(), &db_, flags, nullptr) != SQLITE_OK) {
-    const std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
-    sqlite3_close(db_);
-    throw JournalError(message);
-  }
+  if (access == Access::read_only && open_to_read()) return;
+  make_private(path);
+  open(SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
   try {
-    sqlite3_busy_timeout(db_, kBusyMilliseconds);
-    if (read_only) {
-      if (!up_to_date(db_))
-        throw JournalError(
-            "it is of an older version and cannot be brought up to date while it may only be "
-            "read; a write command (or undo) with write access updates it");
-      return;
-    }
     use_wal(db_);
     // Every commit reaches the disk before it returns: a row written ahead of
     // its statement is there even when the machine stops.
@@ -136,6 +122,33 @@ Store::Store(const std::string& path, Access access) : path_(path) {
     sqlite3_close(db_);
     throw;
   }
+}
+
+void Store::open(int flags) {
+  if (sqlite3_open_v2(path_.c_str(), &db_, flags | SQLITE_OPEN_NOFOLLOW, nullptr) != SQLITE_OK) {
+    const std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
+    sqlite3_close(db_);
+    db_ = nullptr;
+    throw JournalError(message);
+  }
+  sqlite3_busy_timeout(db_, kBusyMilliseconds);
+}
+
+bool Store::open_to_read() {
+  open(SQLITE_OPEN_READONLY);
+  try {
+    if (up_to_date(db_)) return true;
+  } catch (...) {
+    sqlite3_close(db_);
+    throw;
+  }
+  sqlite3_close(db_);
+  db_ = nullptr;
+  // An older journal is brought up to date once, by whoever may write it.
+  if (::access(path_.c_str(), W_OK) != 0)
+    throw JournalError(
+        "it is of an older version, and may only be read: it cannot be brought up to date");
+  return false;
 }
 
 Store::~Store() {

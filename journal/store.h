@@ -28,8 +28,9 @@ class Store {
  public:
   // read_write opens (and creates) the journal at `path`, its folder included;
   // read_only opens an existing one to read and changes nothing, so that a
-  // journal the user may only read can still be listed. A path that is a
-  // symbolic link is refused before anything is touched. Throws JournalError.
+  // journal the user may only read can still be listed (one of an older
+  // version is brought up to date first, when it may be written). A path that
+  // is a symbolic link is refused before anything is touched. Throws JournalError.
   enum class Access { read_write, read_only };
   explicit Store(const std::string& path, Access access = Access::read_write);
   ~Store();
@@ -77,6 +78,11 @@ class Store {
   const std::string& path() const { return path_; }
 
  private:
+  // Opens the file with `flags` (SQLITE_OPEN_*). Throws JournalError.
+  void open(int flags);
+  // Opens it read-only: true when its tables are up to date, else closes it
+  // again. Throws JournalError (an older journal that may not be written).
+  bool open_to_read();
   void exec(const std::string& sql);
   // A statement prepared once and kept for the store's life.
   sqlite3_stmt* kept(const char* sql);
