@@ -25,9 +25,18 @@ using journal::Row;
 using journal::RowKind;
 using journal::Value;
 
+// The tests' journals, in a folder of this process, gone when it ends.
+const struct Journals {
+  std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                 ("vandril_journal_" + std::to_string(getpid()));
+  ~Journals() {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+  }
+} kJournals;
+
 std::string fresh_folder(const std::string& name) {
-  const auto folder = std::filesystem::temp_directory_path() /
-                      ("vandril_journal_" + std::to_string(getpid())) / name;
+  const auto folder = kJournals.folder / name;
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder);
   return folder.string();
