@@ -22,10 +22,10 @@ const char* command_name(Kind kind) {
 
 std::string settings_of(const ProgramState& state, Kind kind) {
   const std::string range = state.level_low + "-" + state.level_high;
-  if (kind != Kind::execute) return journal::describe_range(range);
+  if (kind != Kind::execute) return journal::range_settings(range);
   const Form1Model& form = state.form1;
   const auto op = static_cast<std::size_t>(form.op_selected());
-  return journal::describe_generation(
+  return journal::generation_settings(
       {.range = range,
        .category = op < loot::kLootCategoryCount ? std::string(loot::kLootCategories[op].name) : "",
        // The run counts the list as it starts, right after this.
@@ -49,17 +49,23 @@ WindowJournal::WindowJournal(std::string path) : path_(std::move(path)) {
 
 void WindowJournal::open() {
   try {
-    store_ = std::make_unique<journal::Store>(path_);
+    store_ = std::make_shared<journal::Store>(path_);
   } catch (const std::exception& error) {
     unavailable_ = std::string(kUnavailable) + "the journal " + path_ + " cannot be opened (" +
                    error.what() + ").";
   }
 }
 
-journal::Store* WindowJournal::store() {
+std::shared_ptr<journal::Store> WindowJournal::store() {
+  const std::lock_guard lock(mutex_);
   std::error_code unknown;
   if (!store_ && unavailable_.empty() && std::filesystem::exists(path_, unknown)) open();
-  return store_.get();
+  return store_;
+}
+
+std::string WindowJournal::why_unavailable() const {
+  const std::lock_guard lock(mutex_);
+  return unavailable_;
 }
 
 Command WindowJournal::execute() {
@@ -82,14 +88,18 @@ Command WindowJournal::repair() {
 
 void WindowJournal::lose_journal(const std::string& why) {
   recorder_.reset();
+  const std::lock_guard lock(mutex_);
   store_.reset();
   unavailable_ =
       std::string(kUnavailable) + "the journal " + path_ + " could not be written (" + why + ").";
 }
 
 bool WindowJournal::ready() {
+  if (recorder_) return true;
+  const std::lock_guard lock(mutex_);
   if (!store_ && unavailable_.empty()) open();
-  if (store_ && !recorder_)
+  // The recorder writes through the store it began with, which outlives it.
+  if (store_)
     recorder_ =
         std::make_unique<journal::RunRecorder>(*store_, journal::OnJournalFailure::carry_on);
   return recorder_ != nullptr;

@@ -47,8 +47,8 @@ class Transaction {
         statement_sent_(statement_sent),
         count_(count) {}
 
-  // Sends a statement before COMMIT.
-  void send(const std::string& sql) {
+  // Sends a statement before COMMIT (`announced`: its place among those announced).
+  void send(const std::string& sql, std::optional<std::size_t> announced = std::nullopt) {
     if (stop_requested_ && stop_requested_()) {
       roll_back();
       throw WriteFailed{AtomicOutcome::interrupted,
@@ -56,7 +56,7 @@ class Transaction {
                         "run was written."};
     }
     try {
-      run(sql);
+      run(sql, announced);
     } catch (const db::StatementWithheld& withheld) {
       roll_back();
       throw WriteFailed{AtomicOutcome::rejected,
@@ -123,10 +123,10 @@ class Transaction {
   }
 
  private:
-  void run(const std::string& sql) {
+  void run(const std::string& sql, std::optional<std::size_t> announced = std::nullopt) {
     if (statement_sent_) statement_sent_(sql);
     ++count_;
-    connection_.execute(sql);
+    connection_.execute(sql, announced);
   }
   [[noreturn]] void failed(const db::Error& error, const std::string& statement) {
     if (db::connection_lost(error)) {
@@ -326,7 +326,7 @@ AtomicResult write_atomically(db::Connection& connection, Plan& plan,
       };
       for_each_plan_statement(plan, copies, room, tell, db::sql_text, true);
       announce(told);
-      for (const db::Announced& insert : *told) transaction.send(insert.sql);
+      for (std::size_t i = 0; i < told->size(); ++i) transaction.send((*told)[i].sql, i);
     }
     refuse_unless_all_moved(transaction, connection, plan);
     transaction.commit(plan.drop_name);
