@@ -162,6 +162,7 @@ Store::Store(const std::string& path) : path_(path) {
     sqlite3_close(db_);
     throw;
   }
+  settle_unsent_runs();
 }
 
 Store::~Store() {

@@ -12,6 +12,8 @@
 
 #include "db/engines.h"
 #include "journal/columns.h"
+#include "journal/in_use.h"
+#include "journal/run_ownership.h"
 #include "journal/world_rows.h"
 
 namespace vl::journal {
@@ -220,16 +222,19 @@ void plan_removals(WorldRows& world, const std::string& table,
 // Matched newest first; what no longer matches stays, listed when it surely
 // reached the world. A loottable the run made goes only without links of others.
 void plan_inserted(Store& store, std::int64_t run, const KindsAndTables& tables, WorldRows& world,
-                   UndoPlan& plan) {
+                   UndoPlan& plan, const DropOwnership& ownership, const CopyUsers& users) {
   std::map<std::string, int> own_links;  // links the run made, counted back to its loottable
   Removals removals;
-  for_each_chunk(store, run, RowKind::inserted, true, world, nullptr, [&](const auto& rows) {
+  const auto not_left_alone = [&](const Row& row) { return !ownership.left_alone(world, row); };
+  for_each_chunk(store, run, RowKind::inserted, true, world, not_left_alone, [&](const auto& rows) {
     std::set<std::string> created_tables;
     for (const Row& row : rows) {
       if (row.table == "loottable_entries") ++own_links[world.value(row, "loottable_id")];
       if (row.table == "loottable") created_tables.insert(row.values[0]);
     }
     const std::map<std::string, int> links = links_into(world, created_tables);
+    const std::map<std::string, int> npcs =
+        users.others(world, {created_tables.begin(), created_tables.end()});
     std::map<std::string, std::vector<const Row*>> removed;  // by table
     for (const Row& row : rows) {
       if (!world.match(row)) {
@@ -246,12 +251,26 @@ void plan_inserted(Store& store, std::int64_t run, const KindsAndTables& tables,
                                    " links the run did not make.");
           continue;
         }
+        if (const auto used = npcs.find(id); used != npcs.end()) {
+          plan.conflicts.push_back("loottable " + id + " is used by " +
+                                   std::to_string(used->second) +
+                                   " NPCs the run did not move to it.");
+          continue;
+        }
         removals.made_loottables[id] = held;
       }
       removed[row.table].push_back(&row);
     }
     for (const auto& [table, of_table] : removed) plan_removals(world, table, of_table, removals);
   });
+  // A copy goes only with every link it holds as the run wrote it: one changed
+  // since (a conflict) keeps it, with the rest of its links.
+  for (const auto& [id, held] : removals.made_loottables) {
+    const auto matched = removals.matched_entries.find(id);
+    if ((matched == removals.matched_entries.end() ? 0 : matched->second) == held) continue;
+    removals.whole_keys["loottable"].erase(id);
+    std::erase_if(removals.entries, [&id](const auto& entry) { return entry.first == id; });
+  }
   const std::set<std::string> whole_loottables = removals.whole_loottables();
   for (auto& [loottable, sql] : removals.entries)
     if (!whole_loottables.contains(loottable))
@@ -348,11 +367,24 @@ UndoPlan plan_undo(db::Connection& connection, Store& store, std::int64_t run, b
     return std::any_of(tables.begin(), tables.end(),
                        [kind](const auto& t) { return t.first == kind; });
   };
+  CopyUsers users;
   if (has(RowKind::npc)) {
     for_each_chunk(store, run, RowKind::npc, false, world, nullptr,
-                   [&](const std::vector<Row>& rows) { plan_npcs(world, rows, plan); });
+                   [&](const std::vector<Row>& rows) {
+                     plan_npcs(world, rows, plan);
+                     users.note_moves(rows);
+                   });
   }
-  if (has(RowKind::inserted)) plan_inserted(store, run, tables, world, plan);
+  if (has(RowKind::inserted)) {
+    // Each drop judged whole first: what is not the run's is left out of the plan.
+    DropOwnership ownership;
+    for_each_chunk(store, run, RowKind::inserted, true, world, nullptr,
+                   [&](const std::vector<Row>& rows) { ownership.observe(world, rows); });
+    ownership.check_later_runs(store, run, world);
+    for (std::string& conflict : ownership.conflicts())
+      plan.conflicts.push_back(std::move(conflict));
+    plan_inserted(store, run, tables, world, plan, ownership, users);
+  }
   if (has(RowKind::deleted)) plan_deleted(store, run, world, plan);
   plan.reads = world.reads();
   return plan;

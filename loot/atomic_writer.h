@@ -52,10 +52,13 @@ using Announce = std::function<void(const db::AnnouncedStatements&)>;
 // highest lootdrop id, and with copies the highest loottable id, is still the
 // plan's). `stop_requested` is asked before every
 // statement up to COMMIT; `statement_sent` (if set) hears of every statement,
-// `announce` (if set) of every INSERT before it.
+// `announce` (if set) of every INSERT before it, `steps` (if set) of the
+// transaction's start and of its COMMIT before they are sent (a step it
+// withholds rolls the write back).
 AtomicResult write_atomically(db::Connection& connection, Plan& plan,
                               const std::function<bool()>& stop_requested,
                               const std::function<void(const std::string&)>& statement_sent = {},
-                              const Announce& announce = {}, bool ids_as_planned = false);
+                              const Announce& announce = {}, bool ids_as_planned = false,
+                              const db::TransactionSteps& steps = {});
 
 }  // namespace vl::loot
