@@ -7,26 +7,27 @@
 namespace vl::journal {
 namespace {
 
-bool of_a_drop(const std::string& table) {
-  return table == "lootdrop" || table == "lootdrop_entries" || table == "loottable_entries";
-}
-
 // Rows of later runs read from the journal at a time.
 constexpr std::size_t kRowsPerPage = 5000;
 
 }  // namespace
 
-void DropOwnership::observe(WorldRows& world, const std::vector<Row>& chunk) {
+bool of_a_drop(const std::string& table) {
+  return table == "lootdrop" || table == "lootdrop_entries" || table == "loottable_entries";
+}
+
+void DropOwnership::observe(WorldRows& world, const std::vector<Row>& chunk,
+                            const std::vector<bool>& matched) {
   std::set<std::pair<std::string, std::string>> keys;  // table, lootdrop id
-  for (const Row& row : chunk) {
+  for (std::size_t i = 0; i < chunk.size(); ++i) {
+    const Row& row = chunk[i];
     if (!of_a_drop(row.table)) continue;
     const std::string id = world.value(row, key_column(row.table));
     Facts& facts = drops_[id];
     facts.uncertain = facts.uncertain || row.uncertain;
-    const bool matched = world.match(row);
     if (row.table == "lootdrop") {
       facts.inserted = true;
-      facts.lootdrop_matched = matched;
+      facts.lootdrop_matched = matched[i];
     }
     keys.emplace(row.table, id);
   }
@@ -90,10 +91,6 @@ std::vector<std::string> DropOwnership::conflicts() {
   std::vector<std::string> sentences;
   for (auto& [id, why] : listed) sentences.push_back(std::move(why));
   return sentences;
-}
-
-bool DropOwnership::left_alone(WorldRows& world, const Row& row) const {
-  return of_a_drop(row.table) && left_alone_.contains(world.key_of(row));
 }
 
 }  // namespace vl::journal

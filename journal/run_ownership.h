@@ -22,18 +22,20 @@
 
 namespace vl::journal {
 
+// Whether the table holds the rows of a drop: the lootdrop, its entries, the links to it.
+bool of_a_drop(const std::string& table);
+
 class DropOwnership {
  public:
   // Takes in a chunk of the run's inserted rows, read against the world
-  // (WorldRows::read): each row is matched to the world's rows here.
-  void observe(WorldRows& world, const std::vector<Row>& chunk);
+  // (WorldRows::read), with whether each was matched to a row of the world.
+  void observe(WorldRows& world, const std::vector<Row>& chunk, const std::vector<bool>& matched);
   // Looks for the run's lootdrop ids among the lootdrops of the runs after `run`.
   void check_later_runs(Store& store, std::int64_t run, WorldRows& world);
   // One sentence per drop left as it is, in the order of the ids; from then on
-  // left_alone tells those drops' rows.
+  // left_alone holds their lootdrop ids.
   std::vector<std::string> conflicts();
-  // Whether `row` (not yet read against the world) belongs to a drop left as it is.
-  bool left_alone(WorldRows& world, const Row& row) const;
+  const std::set<std::string>& left_alone() const { return left_alone_; }
 
  private:
   struct Facts {

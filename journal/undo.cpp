@@ -165,36 +165,60 @@ void plan_npcs(WorldRows& world, const std::vector<Row>& rows, UndoPlan& plan) {
 // chunks and given in the end for the tables in the reverse order of their
 // first rows: a key whose rows are all the run's goes in one list, the others
 // row by row. The entries of a loottable the run made (a copy) go by that
-// loottable when each entry it holds is one of the run's as written.
+// loottable when each entry it holds is one of the run's as written. Rows of a
+// drop are kept with its lootdrop id, so that a drop left as it is
+// (DropOwnership) can be taken out whole in the end.
 struct Removals {
-  std::map<std::string, std::vector<std::string>> one_by_one;
+  // By table: each row's drop ("" for a row of no drop) and its DELETE.
+  std::map<std::string, std::vector<std::pair<std::string, std::string>>> one_by_one;
   std::map<std::string, std::set<std::string>> whole_keys;
-  std::vector<std::pair<std::string, std::string>> entries;  // loottable, the row's DELETE
-  std::map<std::string, int> matched_entries;                // by loottable
-  std::map<std::string, int> made_loottables;                // that go, with the entries they hold
+  struct Link {
+    std::string loottable, drop, sql;
+  };
+  std::vector<Link> entries;                                     // removed one by one
+  std::map<std::string, int> matched_entries;                    // by loottable
+  std::map<std::string, std::vector<std::string>> links_of_drop;  // the loottables of its links
+  std::map<std::string, int> made_loottables;  // that go, with the entries they hold
 
   // The loottables that go with all their entries, each of those the run's as
   // written, that hold entries left to remove one by one.
   std::set<std::string> whole_loottables() const {
     std::set<std::string> whole;
-    for (const auto& [id, sql] : entries) {
-      const auto made = made_loottables.find(id);
-      const auto matched = matched_entries.find(id);
+    for (const Link& link : entries) {
+      const auto made = made_loottables.find(link.loottable);
+      const auto matched = matched_entries.find(link.loottable);
       if (made != made_loottables.end() && matched != matched_entries.end() &&
           matched->second == made->second)
-        whole.insert(id);
+        whole.insert(link.loottable);
     }
     return whole;
+  }
+
+  // Takes the rows of the drops `left` out: they stay as they are.
+  void leave(const std::set<std::string>& left) {
+    for (const std::string& drop : left) {
+      for (const char* table : {"lootdrop", "lootdrop_entries", "loottable_entries"})
+        whole_keys[table].erase(drop);
+      for (const std::string& loottable : links_of_drop[drop]) --matched_entries[loottable];
+    }
+    for (auto& [table, rows] : one_by_one)
+      std::erase_if(rows, [&left](const auto& row) { return left.contains(row.first); });
+    std::erase_if(entries, [&left](const Link& link) { return left.contains(link.drop); });
   }
 };
 
 void plan_removals(WorldRows& world, const std::string& table,
                    const std::vector<const Row*>& removed, Removals& removals) {
   const bool entries = table == "loottable_entries";
+  const std::string no_drop;
   std::map<std::string, std::vector<const Row*>> by_key;
   for (const Row* row : removed) {
-    by_key[world.value(*row, key_column(table))].push_back(row);
-    if (entries) ++removals.matched_entries[world.value(*row, "loottable_id")];
+    const std::string key = world.value(*row, key_column(table));
+    by_key[key].push_back(row);
+    if (!entries) continue;
+    const std::string loottable = world.value(*row, "loottable_id");
+    ++removals.matched_entries[loottable];
+    removals.links_of_drop[key].push_back(loottable);
   }
   for (const auto& [key, of_key] : by_key) {
     auto& under = world.under(table, key);
@@ -212,21 +236,25 @@ void plan_removals(WorldRows& world, const std::string& table,
       std::string sql = "DELETE FROM `" + table + "` WHERE ";
       sql.append(where).append(" LIMIT 1");
       if (entries)
-        removals.entries.emplace_back(world.value(*row, "loottable_id"), std::move(sql));
+        removals.entries.push_back({world.value(*row, "loottable_id"), key, std::move(sql)});
       else
-        removals.one_by_one[table].push_back(std::move(sql));
+        removals.one_by_one[table].emplace_back(of_a_drop(table) ? key : no_drop, std::move(sql));
     }
   }
 }
 
 // Matched newest first; what no longer matches stays, listed when it surely
-// reached the world. A loottable the run made goes only without links of others.
+// reached the world. A loottable the run made goes only without links of
+// others and without NPCs the run did not move to it; a drop only while it is
+// the run's (DropOwnership).
 void plan_inserted(Store& store, std::int64_t run, const KindsAndTables& tables, WorldRows& world,
-                   UndoPlan& plan, const DropOwnership& ownership, const CopyUsers& users) {
+                   UndoPlan& plan, const CopyUsers& users) {
   std::map<std::string, int> own_links;  // links the run made, counted back to its loottable
   Removals removals;
-  const auto not_left_alone = [&](const Row& row) { return !ownership.left_alone(world, row); };
-  for_each_chunk(store, run, RowKind::inserted, true, world, not_left_alone, [&](const auto& rows) {
+  DropOwnership ownership;
+  std::vector<std::pair<std::string, std::string>> conflicts;  // the row's drop, the sentence
+  const std::string no_drop;
+  for_each_chunk(store, run, RowKind::inserted, true, world, nullptr, [&](const auto& rows) {
     std::set<std::string> created_tables;
     for (const Row& row : rows) {
       if (row.table == "loottable_entries") ++own_links[world.value(row, "loottable_id")];
@@ -236,10 +264,14 @@ void plan_inserted(Store& store, std::int64_t run, const KindsAndTables& tables,
     const std::map<std::string, int> npcs =
         users.others(world, {created_tables.begin(), created_tables.end()});
     std::map<std::string, std::vector<const Row*>> removed;  // by table
+    std::vector<bool> matched;
     for (const Row& row : rows) {
-      if (!world.match(row)) {
+      matched.push_back(world.match(row));
+      if (!matched.back()) {
         if (!row.uncertain)
-          plan.conflicts.push_back(describe(row) + " is no longer as the run wrote it.");
+          conflicts.emplace_back(
+              of_a_drop(row.table) ? world.value(row, key_column(row.table)) : no_drop,
+              describe(row) + " is no longer as the run wrote it.");
         continue;
       }
       if (row.table == "loottable") {
@@ -247,38 +279,46 @@ void plan_inserted(Store& store, std::int64_t run, const KindsAndTables& tables,
         const auto at = links.find(id);
         const int held = at == links.end() ? 0 : at->second, others = held - own_links[id];
         if (others > 0) {
-          plan.conflicts.push_back("loottable " + id + " holds " + std::to_string(others) +
-                                   " links the run did not make.");
+          conflicts.emplace_back(no_drop, "loottable " + id + " holds " + std::to_string(others) +
+                                              " links the run did not make.");
           continue;
         }
         if (const auto used = npcs.find(id); used != npcs.end()) {
-          plan.conflicts.push_back("loottable " + id + " is used by " +
-                                   std::to_string(used->second) +
-                                   " NPCs the run did not move to it.");
+          conflicts.emplace_back(no_drop, "loottable " + id + " is used by " +
+                                              std::to_string(used->second) +
+                                              " NPCs the run did not move to it.");
           continue;
         }
         removals.made_loottables[id] = held;
       }
       removed[row.table].push_back(&row);
     }
+    ownership.observe(world, rows, matched);
     for (const auto& [table, of_table] : removed) plan_removals(world, table, of_table, removals);
   });
+  ownership.check_later_runs(store, run, world);
+  for (std::string& conflict : ownership.conflicts()) plan.conflicts.push_back(std::move(conflict));
+  removals.leave(ownership.left_alone());
+  for (auto& [drop, conflict] : conflicts)
+    if (!ownership.left_alone().contains(drop)) plan.conflicts.push_back(std::move(conflict));
   // A copy goes only with every link it holds as the run wrote it: one changed
-  // since (a conflict) keeps it, with the rest of its links.
+  // since (a conflict), or a drop left as it is, keeps it with the rest of its links.
   for (const auto& [id, held] : removals.made_loottables) {
     const auto matched = removals.matched_entries.find(id);
     if ((matched == removals.matched_entries.end() ? 0 : matched->second) == held) continue;
     removals.whole_keys["loottable"].erase(id);
-    std::erase_if(removals.entries, [&id](const auto& entry) { return entry.first == id; });
+    std::erase_if(removals.entries, [&id](const Removals::Link& link) {
+      return link.loottable == id;
+    });
   }
   const std::set<std::string> whole_loottables = removals.whole_loottables();
-  for (auto& [loottable, sql] : removals.entries)
-    if (!whole_loottables.contains(loottable))
-      removals.one_by_one["loottable_entries"].push_back(std::move(sql));
+  for (Removals::Link& link : removals.entries)
+    if (!whole_loottables.contains(link.loottable))
+      removals.one_by_one["loottable_entries"].emplace_back(link.drop, std::move(link.sql));
   for (auto written = tables.rbegin(); written != tables.rend(); ++written) {
     const auto& [kind, table] = *written;
     if (kind != RowKind::inserted) continue;
-    for (std::string& sql : removals.one_by_one[table]) plan.statements.push_back(std::move(sql));
+    for (auto& [drop, sql] : removals.one_by_one[table]) plan.statements.push_back(std::move(sql));
     delete_by_keys(table, key_column(table), removals.whole_keys[table], plan.statements);
     if (table == "loottable_entries")
       delete_by_keys(table, "loottable_id", whole_loottables, plan.statements);
@@ -375,16 +415,7 @@ UndoPlan plan_undo(db::Connection& connection, Store& store, std::int64_t run, b
                      users.note_moves(rows);
                    });
   }
-  if (has(RowKind::inserted)) {
-    // Each drop judged whole first: what is not the run's is left out of the plan.
-    DropOwnership ownership;
-    for_each_chunk(store, run, RowKind::inserted, true, world, nullptr,
-                   [&](const std::vector<Row>& rows) { ownership.observe(world, rows); });
-    ownership.check_later_runs(store, run, world);
-    for (std::string& conflict : ownership.conflicts())
-      plan.conflicts.push_back(std::move(conflict));
-    plan_inserted(store, run, tables, world, plan, ownership, users);
-  }
+  if (has(RowKind::inserted)) plan_inserted(store, run, tables, world, plan, users);
   if (has(RowKind::deleted)) plan_deleted(store, run, world, plan);
   plan.reads = world.reads();
   return plan;
