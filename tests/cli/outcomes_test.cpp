@@ -284,5 +284,72 @@ TEST_P(UndoAfterwards, LeavesWhatIsNotSurelyTheRunsOrStillUsed) {
 INSTANTIATE_TEST_SUITE_P(Rows, UndoAfterwards, ::testing::ValuesIn(kUndoRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
+
+// generate killed at random moments, the window's way or all or nothing, each
+// time followed by a complete run and the forced undo of the killed one: the
+// later run's rows stay as they are, and nothing is left pointing at nothing.
+TEST(KilledRuns, UndoNeverTouchesALaterRun) {
+  const auto small_world = [] {
+    reset_world();
+    fixture_sql("INSERT INTO items (id,name,itemtype) SELECT seq,'i',10 FROM seq_1001_to_1003");
+    fixture_sql(
+        "INSERT INTO npc_types (id,name,level,loottable_id) SELECT seq,'n',5,seq FROM "
+        "seq_1_to_80");
+  };
+  const auto first_run = [](bool atomic) {
+    return Args{"generate", atomic ? "--atomic" : "--window-way", "--yes", "--levels", "01-10",
+                "--npc-percent", "101", "--items", "2"};
+  };
+  const Args later_run = {"generate", "--window-way", "--yes", "--levels", "01-10",
+                          "--npc-percent", "101", "--items", "2", "--chance", "20"};
+  const std::string later_rows =
+      "SELECT CONCAT((SELECT CONCAT(COUNT(*),':',SUM(CRC32(CONCAT_WS(',',d.id,d.name,e.item_id)))) "
+      "FROM lootdrop d JOIN lootdrop_entries e ON e.lootdrop_id=d.id WHERE e.chance=20),' ',(SELECT "
+      "CONCAT(COUNT(*),':',SUM(CRC32(CONCAT_WS(',',loottable_id,lootdrop_id)))) FROM "
+      "loottable_entries WHERE lootdrop_id IN (SELECT lootdrop_id FROM lootdrop_entries WHERE "
+      "chance=20)))";
+  const std::string orphans =
+      "SELECT CONCAT((SELECT COUNT(*) FROM lootdrop_entries WHERE lootdrop_id NOT IN (SELECT id "
+      "FROM lootdrop)),'/',(SELECT COUNT(*) FROM loottable_entries WHERE lootdrop_id NOT IN "
+      "(SELECT id FROM lootdrop)))";
+  // How long a whole run takes each way: the kills fall anywhere in it.
+  std::chrono::microseconds whole[2];
+  for (const bool atomic : {false, true}) {
+    small_world();
+    const auto started = std::chrono::steady_clock::now();
+    ASSERT_EQ(cli(fresh_journal("killed"), first_run(atomic)).exit_code, 0);
+    whole[atomic] = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::steady_clock::now() - started);
+  }
+  const unsigned seed = std::random_device()();
+  std::mt19937 random(seed);
+  for (int kill_at = 0; kill_at < 20; ++kill_at) {
+    const bool atomic = kill_at % 2 == 1;
+    const auto after = std::chrono::microseconds(random() % (whole[atomic].count() + 1));
+    SCOPED_TRACE("seed " + std::to_string(seed) + ", kill " + std::to_string(kill_at) + " after " +
+                 std::to_string(after.count()) + " us");
+    small_world();
+    const std::string journal = fresh_journal("killed");
+    {
+      CliProcess run(VL_CLI, journaled(journal, first_run(atomic)));
+      std::this_thread::sleep_for(after);
+      kill(run.pid(), SIGKILL);
+      run.wait();
+    }
+    // Killed before its run began, it wrote nothing (and the later run is run 1).
+    const bool begun = !runs_listed(journal).empty();
+    ASSERT_EQ(cli(journal, later_run).exit_code, 0);
+    const std::string written = fixture_value(later_rows);
+    const CliResult undo = begun ? cli(journal, kForced) : CliResult{};
+    EXPECT_EQ(fixture_value(later_rows), written) << undo.err;
+    EXPECT_EQ(fixture_value(orphans), "0/0") << undo.err;
+    // What the killed run left is gone, unless undo listed it.
+    if (undo.err.find("conflict") == std::string::npos) {
+      EXPECT_EQ(fixture_value("SELECT COUNT(*) FROM lootdrop_entries WHERE chance<>20"), "0")
+          << undo.err;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vl::test
