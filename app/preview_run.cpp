@@ -153,7 +153,7 @@ PreviewWrite write_preview(Preview& preview, const db::Session& session, WindowJ
 
 std::string journal_settings(const Preview& preview) {
   const WindowSettings& inputs = preview.settings;
-  return journal::describe_generation(
+  return journal::generation_settings(
       {.range = inputs.low + "-" + inputs.high,
        .category = category_of(inputs),
        .list_size = inputs.custom_list ? std::optional<int>(loot::custom_list_length(inputs.list))

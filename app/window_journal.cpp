@@ -22,10 +22,10 @@ const char* command_name(Kind kind) {
 
 std::string settings_of(const ProgramState& state, Kind kind) {
   const std::string range = state.level_low + "-" + state.level_high;
-  if (kind != Kind::execute) return journal::describe_range(range);
+  if (kind != Kind::execute) return journal::range_settings(range);
   const Form1Model& form = state.form1;
   const auto op = static_cast<std::size_t>(form.op_selected());
-  return journal::describe_generation(
+  return journal::generation_settings(
       {.range = range,
        .category = op < loot::kLootCategoryCount ? std::string(loot::kLootCategories[op].name) : "",
        // The run counts the list as it starts, right after this.

@@ -61,7 +61,7 @@ int apply_plan(db::Session& session, const Invocation& run, RunJournal* journal)
     if (auto declined = ask_about_plan(saved.plan, *connection)) return *declined;
   if (journal) {
     try {
-      journal->begin(session, "apply", journal::describe_generation(saved.settings));
+      journal->begin(session, "apply", journal::generation_settings(saved.settings));
     } catch (const journal::JournalError& error) {
       say_journal_refused(error.what());
       return kExitRefused;

@@ -37,16 +37,28 @@ void print_conflicts(const journal::UndoPlan& plan) {
     std::fprintf(stderr, "conflict: %s\n", terminal_text(conflict).c_str());
 }
 
+// A value of a row as JSON: a number, a string or null.
+nlohmann::ordered_json json_of(const journal::Value& value) {
+  if (const std::int64_t* whole = value.integer()) return *whole;
+  if (const double* real = value.real()) return *real;
+  if (const std::string* text = value.text()) return *text;
+  return nullptr;
+}
+
 // show --format json: the run and its rows as one object.
 void show_json(journal::Store& store, const journal::RunInfo& run) {
   nlohmann::ordered_json rows = nlohmann::ordered_json::array();
   for (const auto& row : store.rows(run.id)) {
+    nlohmann::ordered_json values = nlohmann::ordered_json::array();
+    for (const journal::Value& value : row.values) values.push_back(json_of(value));
     rows.push_back({{"kind", journal::kind_name(row.kind)},
                     {"table", row.table},
                     {"columns", row.columns},
-                    {"values", row.values},
+                    {"values", std::move(values)},
                     {"uncertain", row.uncertain}});
   }
+  nlohmann::ordered_json settings = nlohmann::ordered_json::parse(run.settings, nullptr, false);
+  if (settings.is_discarded()) settings = run.settings;
   const nlohmann::ordered_json shown = {
       {"id", run.id},
       {"command", run.command},
@@ -55,7 +67,7 @@ void show_json(journal::Store& store, const journal::RunInfo& run) {
       {"started", run.started},
       {"ended",
        run.ended.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(run.ended)},
-      {"settings", run.settings},
+      {"settings", settings},
       {"outcome", journal::shown_outcome(run)},
       {"undoable", undoable(run)},
       {"rows", rows}};
@@ -103,7 +115,8 @@ int show_command(journal::Store& store, std::int64_t id, Format format) {
   std::printf("run %lld: %s on %s at %s\nstarted %s, ended %s\nsettings: %s\noutcome: %s\n",
               (long long)run->id, run->command.c_str(), run->database.c_str(), run->host.c_str(),
               run->started.c_str(), run->ended.empty() ? "never" : run->ended.c_str(),
-              terminal_text(run->settings).c_str(), journal::shown_outcome(*run).c_str());
+              terminal_text(journal::describe_settings(run->settings)).c_str(),
+              journal::shown_outcome(*run).c_str());
   for (const auto& row : store.rows(id)) {
     std::printf("%s %s%s\n", journal::kind_name(row.kind),
                 terminal_text(journal::describe(row)).c_str(),

@@ -40,7 +40,9 @@ int run_program(int argc, char** argv) {
   }
   if (run.command == CommandName::history || run.command == CommandName::show) {
     try {
-      const auto store = open_journal(journal_path(run), true);
+      // Only read: a journal the user may not write is listed all the same.
+      const auto store =
+          open_journal(journal_path(run), true, vl::journal::Store::Access::read_only);
       return run.command == CommandName::history ? history_command(*store, run.format)
                                                  : show_command(*store, run.run_id, run.format);
     } catch (const vl::journal::JournalError& error) {

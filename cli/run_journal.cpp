@@ -37,12 +37,13 @@ std::string journal_named(const std::string& path) {
   return path.empty() ? "the journal" : "the journal " + path;
 }
 
-std::unique_ptr<journal::Store> open_journal(const std::string& path, bool existing) {
+std::unique_ptr<journal::Store> open_journal(const std::string& path, bool existing,
+                                             journal::Store::Access access) {
   if (path.empty()) throw journal::JournalError(journal::kNoJournalPlace);
   // Reading never leaves a journal (nor its folder) behind where there was none.
   if (existing && !std::filesystem::exists(path))
     throw journal::JournalError("no such file; a write command makes it. Nothing was created.");
-  return std::make_unique<journal::Store>(path);
+  return std::make_unique<journal::Store>(path, access);
 }
 
 std::unique_ptr<RunJournal> open_run_journal(const Invocation& run) {
@@ -68,9 +69,9 @@ void say_journal_refused(const char* reason) {
 std::string run_settings(const loot::FixedInputs& inputs, const Invocation& run,
                          std::optional<std::uint64_t> seed) {
   const std::string range(loot::kLevelRanges[static_cast<std::size_t>(run.level_index)].entry);
-  if (run.command == CommandName::delete_drops) return journal::describe_range(range);
+  if (run.command == CommandName::delete_drops) return journal::range_settings(range);
   if (run.command == CommandName::repair) return "";
-  return journal::describe_generation(generation_settings(inputs, run, seed));
+  return journal::generation_settings(generation_settings(inputs, run, seed));
 }
 
 journal::GenerationSettings generation_settings(const loot::FixedInputs& inputs,

@@ -26,7 +26,9 @@ std::string journal_named(const std::string& path);
 // The journal at `path`. Throws JournalError, also when there is no place for one ("").
 // `existing`: for the commands that only read or undo, a missing file is refused
 // (JournalError) instead of made.
-std::unique_ptr<journal::Store> open_journal(const std::string& path, bool existing = false);
+std::unique_ptr<journal::Store> open_journal(
+    const std::string& path, bool existing = false,
+    journal::Store::Access access = journal::Store::Access::read_write);
 
 class RunJournal {
  public:

@@ -77,9 +77,9 @@ void announce_statement(Session& state, const std::string& sql, std::vector<Loot
       std::vector<Announced>{{sql, std::move(rows)}}));
 }
 
-void execute(Session& state) {
+void execute(Session& state, std::optional<std::size_t> announced) {
   if (!state.db_connection) throw UsageError("No connection to the database is open.");
-  state.db_connection->execute(state.current_sql);
+  state.db_connection->execute(state.current_sql, announced);
 }
 
 std::string shown_statement(const std::string& sql) {

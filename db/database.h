@@ -51,8 +51,9 @@ void announce_statements(Session& session, const AnnouncedStatements& statements
 // One statement announced with its rows.
 void announce_statement(Session& session, const std::string& sql, std::vector<LootRow> rows);
 
-// Executes current_sql on db_connection as a statement without rows. Throws Error.
-void execute(Session& session);
+// Executes current_sql on db_connection as a statement without rows;
+// `announced`: its place among the statements announced last. Throws Error.
+void execute(Session& session, std::optional<std::size_t> announced = std::nullopt);
 
 // A statement as a message quotes it: at most 400 characters, then "...".
 std::string shown_statement(const std::string& sql);

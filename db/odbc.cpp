@@ -147,12 +147,15 @@ void Connection::close() {
   open_ = false;
 }
 
-void Connection::execute(const std::string& sql) {
+void Connection::execute(const std::string& sql, std::optional<std::size_t> announced) {
   if (!open_) throw UsageError("The connection to the database is closed.");
-  observed(sql, [&] {
-    Statement stmt(dbc_);
-    stmt.exec_direct(sql);
-  });
+  observed(
+      sql,
+      [&] {
+        Statement stmt(dbc_);
+        stmt.exec_direct(sql);
+      },
+      announced);
 }
 
 void Recordset::open(const std::string& sql, Connection& connection) {

@@ -66,9 +66,12 @@ class Value {
 using StatementObserver =
     std::function<void(const std::string& sql, std::chrono::nanoseconds took, bool succeeded)>;
 
-// Told of each statement before it is sent. It may throw (StatementWithheld) to
-// keep the statement from being sent: the command line writes its journal here.
-using StatementGate = std::function<void(const std::string& sql)>;
+// Told of each statement before it is sent, with its place among the
+// statements announced last (db::announce_statements) when it is one of them.
+// It may throw (StatementWithheld) to keep the statement from being sent: the
+// command line writes its journal here.
+using StatementGate =
+    std::function<void(const std::string& sql, std::optional<std::size_t> announced)>;
 
 class Connection {
  public:
@@ -82,8 +85,9 @@ class Connection {
   // A statement failed because the server went away.
   bool lost() const { return lost_; }
   // Runs a statement that returns no rows; any result is discarded unread.
-  // Throws Error; UsageError when the connection is closed.
-  void execute(const std::string& sql);
+  // `announced`: its place among the statements announced last. Throws Error;
+  // UsageError when the connection is closed.
+  void execute(const std::string& sql, std::optional<std::size_t> announced = std::nullopt);
   void close();
 
   void set_observer(StatementObserver observer) { observer_ = std::move(observer); }
@@ -91,7 +95,8 @@ class Connection {
   // Runs `run` (the statement `sql` on this connection) once the gate let it
   // pass, and tells the observer.
   template <typename Run>
-  void observed(const std::string& sql, Run&& run);
+  void observed(const std::string& sql, Run&& run,
+                std::optional<std::size_t> announced = std::nullopt);
 
   // The raw handle, for the result set.
   void* handle() const { return dbc_; }
@@ -105,8 +110,9 @@ class Connection {
 };
 
 template <typename Run>
-void Connection::observed(const std::string& sql, Run&& run) {
-  if (gate_) gate_(sql);
+void Connection::observed(const std::string& sql, Run&& run,
+                          std::optional<std::size_t> announced) {
+  if (gate_) gate_(sql, announced);
   const auto start = std::chrono::steady_clock::now();
   try {
     run();

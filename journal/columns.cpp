@@ -5,9 +5,6 @@
 #include <cmath>
 #include <cstdint>
 
-#include "db/sql_literal.h"
-#include "journal/row.h"
-
 namespace vl::journal {
 namespace {
 
@@ -23,44 +20,33 @@ std::optional<Number> parsed(const std::string& text) {
   return value;
 }
 
-bool is_text_literal(const std::string& literal) {
-  return !literal.empty() && literal.front() == '\'';
-}
-
 }  // namespace
 
-std::string literal_of(ValueKind kind, const std::optional<std::string>& value) {
-  if (!value) return "NULL";
-  if (kind != ValueKind::text && parsed<double>(*value)) return *value;
-  return db::sql_text(*value);
-}
-
-bool same_value(ValueKind kind, const std::optional<std::string>& world,
-                const std::string& literal) {
-  if (literal == "NULL" || !world) return literal == "NULL" && !world;
-  if (kind == ValueKind::text || is_text_literal(literal))
-    return *world == (is_text_literal(literal) ? unquoted(literal) : literal);
-  if (kind == ValueKind::integer) {
-    const auto now = parsed<std::int64_t>(*world), written = parsed<std::int64_t>(literal);
-    if (now && written) return *now == *written;
+bool same_value(ValueKind kind, const std::optional<std::string>& world, const Value& value) {
+  if (value.is_null() || !world) return value.is_null() && !world;
+  if (const std::string* text = value.text()) return *world == *text;
+  if (kind == ValueKind::text) return *world == value.plain();
+  if (const std::int64_t* written = value.integer()) {
+    if (const auto now = parsed<std::int64_t>(*world)) return *now == *written;
   }
-  const auto now = parsed<double>(*world), written = parsed<double>(literal);
-  if (!now || !written) return *world == literal;
-  if (kind == ValueKind::integer) return *now == *written;
-  return std::abs(*now - *written) <=
-         kRelativeTolerance * std::max(std::abs(*now), std::abs(*written));
+  const auto now = parsed<double>(*world);
+  if (!now) return *world == value.plain();
+  const double written = value.integer() ? static_cast<double>(*value.integer()) : *value.real();
+  if (kind == ValueKind::integer) return *now == written;
+  return std::abs(*now - written) <=
+         kRelativeTolerance * std::max(std::abs(*now), std::abs(written));
 }
 
 std::optional<std::int64_t> whole_number(const std::string& text) {
   return parsed<std::int64_t>(text);
 }
 
-std::string holds_value(const Column& column, const std::string& literal) {
+std::string holds_value(const Column& column, const Value& value) {
   const std::string name = quoted_name(column.name);
-  if (literal == "NULL") return name + " IS NULL";
-  const std::string value = sql_value(literal);
-  if (column.kind != ValueKind::real || is_text_literal(literal)) return name + "=" + value;
-  return "ABS(" + name + "-" + value + ")<=1e-06*GREATEST(ABS(" + name + "),ABS(" + value + "))";
+  if (value.is_null()) return name + " IS NULL";
+  const std::string sql = value.sql();
+  if (column.kind != ValueKind::real || value.text()) return name + "=" + sql;
+  return "ABS(" + name + "-" + sql + ")<=1e-06*GREATEST(ABS(" + name + "),ABS(" + sql + "))";
 }
 
 }  // namespace vl::journal

@@ -12,6 +12,7 @@
 #include "db/loot_tables.h"
 #include "db/odbc.h"
 #include "db/table_columns.h"
+#include "journal/value.h"
 
 namespace vl::journal {
 
@@ -23,18 +24,15 @@ using db::quoted_name;
 using db::read_list;
 using db::table_columns;
 
-// A value read by read_list (nullopt for NULL) as a literal: numbers as read, texts quoted, NULL.
-std::string literal_of(ValueKind kind, const std::optional<std::string>& value);
+// Whether the world's value (nullopt for NULL), read by read_list, equals the
+// value a run wrote or read.
+bool same_value(ValueKind kind, const std::optional<std::string>& world, const Value& value);
 
-// Whether the world's value (nullopt for NULL) equals the literal a run wrote or read.
-bool same_value(ValueKind kind, const std::optional<std::string>& world,
-                const std::string& literal);
-
-// A world value or a literal as a whole number, as same_value reads an
-// integer column's; nullopt for anything else (NULL, a text literal).
+// A world value as a whole number, as same_value reads an integer column's;
+// nullopt for anything else.
 std::optional<std::int64_t> whole_number(const std::string& text);
 
-// The SQL condition that the column holds the literal, by the same rule.
-std::string holds_value(const Column& column, const std::string& literal);
+// The SQL condition that the column holds the value, by the same rule.
+std::string holds_value(const Column& column, const Value& value);
 
 }  // namespace vl::journal

@@ -6,7 +6,7 @@
 namespace vl::journal {
 namespace {
 
-// The rows of `table` that `where` selects, every value as a literal by its column's kind.
+// The rows of `table` that `where` selects, every value taken by its column's kind.
 void read_rows(db::Connection& connection, const std::string& table, const std::string& where,
                std::vector<Row>& rows) {
   const std::vector<Column> columns = table_columns(connection, table);
@@ -19,7 +19,7 @@ void read_rows(db::Connection& connection, const std::string& table, const std::
     Row row{RowKind::deleted, table, names, {}};
     for (std::size_t c = 0; c < columns.size(); ++c) {
       const db::Value& value = found.field(c);
-      row.values.push_back(literal_of(
+      row.values.push_back(Value::of_world(
           columns[c].kind, value.is_null() ? std::nullopt : std::optional(value.text())));
     }
     rows.push_back(std::move(row));

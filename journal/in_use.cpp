@@ -7,11 +7,11 @@ namespace vl::journal {
 void CopyUsers::note_moves(const std::vector<Row>& npc_rows) {
   for (const Row& row : npc_rows)
     if (row.kind == RowKind::npc && row.values.size() >= 2)
-      moved_[row.values[1]].push_back(row.values[0]);
+      moved_[row.values[1].plain()].push_back(row.values[0].plain());
 }
 
 std::map<std::string, int> CopyUsers::others(WorldRows& world,
-                                             const std::vector<std::string>& copies) const {
+                                             const std::vector<Value>& copies) const {
   std::map<std::string, int> others;
   if (copies.empty()) return others;
   world.select("SELECT loottable_id, id FROM npc_types WHERE loottable_id IN (" +

@@ -19,11 +19,12 @@ class CopyUsers {
   // Takes in a chunk of the run's NPC rows.
   void note_moves(const std::vector<Row>& npc_rows);
   // For each loottable of `copies` that NPCs the run did not move to it use,
-  // how many they are (read from the world).
-  std::map<std::string, int> others(WorldRows& world, const std::vector<std::string>& copies) const;
+  // by Value::plain, how many they are (read from the world).
+  std::map<std::string, int> others(WorldRows& world, const std::vector<Value>& copies) const;
 
  private:
-  std::map<std::string, std::vector<std::string>> moved_;  // loottable, the NPCs moved to it
+  // Loottable, the NPCs moved to it (Value::plain, as the world reads them).
+  std::map<std::string, std::vector<std::string>> moved_;
 };
 
 }  // namespace vl::journal

@@ -7,7 +7,6 @@
 #include <variant>
 
 #include "db/odbc.h"
-#include "db/sql_literal.h"
 
 namespace vl::journal {
 
@@ -76,7 +75,9 @@ void RunRecorder::begin(db::Session& session, const std::string& command,
   told_.reset();
   drops_to_remove_.clear();
   session_ = &session;
-  session.statement_gate = [this](const std::string& sql) { gate(sql); };
+  session.statement_gate = [this](const std::string&, std::optional<std::size_t> announced) {
+    gate(announced);
+  };
   session.statements_ahead = [this](const db::AnnouncedStatements& told) { ahead(told); };
   session.transaction_steps = [this](db::TransactionStep step) { transaction_step(step); };
   observer_before_ = session.statement_observer;
@@ -118,25 +119,23 @@ std::vector<std::int64_t> RunRecorder::write_told(std::int64_t run,
         statement_of.push_back(i);
       }
   const void* shape = nullptr;  // the table, or a copied row's probed columns
-  std::string columns;
+  std::vector<std::string> columns;
   const auto fill = [&](std::size_t i, StoredRow& stored) {
     const db::LootRow& row = *rows[i];
     const db::LootTable& of_row = db::table_of(row);
     const auto* copied = std::get_if<db::CopiedRow>(&row);
-    const void* of_shape = copied ? static_cast<const void*>(copied->columns.get()) : &of_row;
+    const void* of_shape = std::holds_alternative<db::RemovedLootdrops>(row) ? nullptr
+                           : copied ? static_cast<const void*>(copied->columns.get())
+                                    : &of_row;
     stored.kind = kind_of(row);
     stored.group = statement_of[i];
-    if (const auto* removed = std::get_if<db::RemovedLootdrops>(&row)) {
-      stored.columns = removed->column;
-      shape = nullptr;
-    } else if (of_shape != shape) {
-      shape = of_shape;
-      columns = db::column_names(row);
-    }
-    if (shape) stored.columns = columns;
+    // A run names the same few column lists over and over.
+    if (!of_shape || of_shape != shape) columns = columns_of(row);
+    shape = of_shape;
+    stored.columns = columns;
     stored.table = of_row.name;
     stored.values.clear();
-    db::append_values(stored.values, row, db::sql_text, kValueSeparator);
+    append_values(stored.values, row);
   };
   return store_.record_each(run, rows.size(), fill, confirmed, forget);
 }
@@ -152,12 +151,8 @@ void RunRecorder::journal_failed(const std::string& why, bool statement_waits) {
 }
 
 void RunRecorder::ahead(const db::AnnouncedStatements& told) {
-  const auto same_texts = [](const std::vector<db::Announced>& a,
-                             const std::vector<db::Announced>& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](const auto& x, const auto& y) { return x.sql == y.sql; });
-  };
-  if (!pending_.empty() && same_texts(*told_, *told)) return;  // told again: as guessed
+  // Told again (a drop's id was not the one guessed): what was written for
+  // the statements told before goes.
   forget_pending();
   ahead_.clear();
   told_ = told;
@@ -227,12 +222,13 @@ void RunRecorder::forget_pending() {
   while (!pending_.empty()) settle_pending(false);
 }
 
-void RunRecorder::gate(const std::string& sql) {
-  if (ahead_.empty() && !pending_.empty() && (*told_)[pending_.front().first].sql == sql)
-    settle_pending(true);
+void RunRecorder::gate(std::optional<std::size_t> announced) {
   // Statements not told ahead (the reads, a drop's id lookup among them) change
   // nothing the journal keeps, and leave what was told waiting.
-  if (ahead_.empty() || (*told_)[ahead_.front().statement].sql != sql) return;
+  if (!announced) return;
+  if (ahead_.empty() && !pending_.empty() && pending_.front().first == *announced)
+    settle_pending(true);
+  if (ahead_.empty() || ahead_.front().statement != *announced) return;
   const db::Announced& told = (*told_)[ahead_.front().statement];
   awaiting_ = std::move(ahead_.front().rows);
   ahead_.pop_front();

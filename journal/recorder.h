@@ -99,7 +99,8 @@ class RunRecorder {
   // Forgets every pending write.
   void forget_pending();
   void journal_failed(const std::string& why, bool statement_waits);
-  void gate(const std::string& sql);
+  // A statement about to be sent: its place among those told last, if it is one.
+  void gate(std::optional<std::size_t> announced);
   void heard(bool succeeded);
   void detach();
 

@@ -1,9 +1,6 @@
 #include "journal/row.h"
 
-#include <charconv>
 #include <variant>
-
-#include "db/sql_literal.h"
 
 namespace vl::journal {
 
@@ -21,30 +18,9 @@ const char* kind_name(RowKind kind) {
   return "";
 }
 
-std::string unquoted(const std::string& literal) {
-  std::string text;
-  for (std::size_t i = 1; i + 1 < literal.size(); ++i) {
-    if (literal[i] == '\\' && i + 2 < literal.size()) ++i;
-    text += literal[i];
-  }
-  return text;
-}
-
-std::string sql_value(const std::string& value) {
-  if (value == "NULL") return value;
-  if (!value.empty() && value.front() == '\'') return db::hex_literal(unquoted(value));
-  if (auto integer = db::integer_literal(value)) return *integer;
-  double number = 0;
-  const char* end = value.data() + value.size();
-  const bool plain =
-      !value.empty() && value.find_first_not_of("0123456789.eE+-") == std::string::npos;
-  if (plain && std::from_chars(value.data(), end, number).ptr == end) return value;
-  return db::hex_literal(value);
-}
-
 std::string describe(const Row& row) {
   std::string values;
-  for (const std::string& value : row.values) values += (values.empty() ? "" : ",") + value;
+  for (const Value& value : row.values) values += (values.empty() ? "" : ",") + value.shown();
   return row.table + " (" + values + ")";
 }
 
@@ -53,29 +29,44 @@ RowKind kind_of(const db::LootRow& row) {
   return std::holds_alternative<db::NpcLoottableRow>(row) ? RowKind::npc : RowKind::inserted;
 }
 
-Row journal_row(const db::LootRow& row) {
-  const db::LootTable& table = db::table_of(row);
-  std::vector<std::string> values = db::value_texts(row);
-  if (const auto* removed = std::get_if<db::RemovedLootdrops>(&row))
-    return Row{RowKind::removed, std::string(table.name), {removed->column}, std::move(values)};
-  Row journal{kind_of(row), std::string(table.name), {}, {}};
-  const auto* copied = std::get_if<db::CopiedRow>(&row);
-  journal.columns.reserve(values.size());
-  for (std::size_t i = 0; i < values.size(); ++i) {
-    if (copied) {
-      const db::Column& column = (*copied->columns)[i];
-      journal.columns.push_back(column.name);
-      if (column.kind == db::ValueKind::text && copied->values[i])
-        values[i] = db::sql_text(values[i]);
-      continue;
-    }
-    // A moved NPC's third value (the loottable it had) has no column of its own.
-    if (i >= table.columns.size()) break;
-    const db::TableColumn& column = table.columns[i];
-    journal.columns.emplace_back(column.name);
-    if (column.kind == db::ValueKind::text) values[i] = db::sql_text(values[i]);
+std::vector<std::string> columns_of(const db::LootRow& row) {
+  if (const auto* removed = std::get_if<db::RemovedLootdrops>(&row)) return {removed->column};
+  std::vector<std::string> names;
+  if (const auto* copied = std::get_if<db::CopiedRow>(&row)) {
+    for (const db::Column& column : *copied->columns) names.push_back(column.name);
+    return names;
   }
-  journal.values = std::move(values);
+  for (const db::TableColumn& column : db::table_of(row).columns)
+    names.emplace_back(column.name);
+  return names;
+}
+
+void append_values(std::vector<Value>& out, const db::LootRow& row) {
+  if (const auto* removed = std::get_if<db::RemovedLootdrops>(&row)) {
+    out.emplace_back(removed->literal);
+    return;
+  }
+  if (const auto* copied = std::get_if<db::CopiedRow>(&row)) {
+    for (std::size_t i = 0; i < copied->values.size(); ++i)
+      out.push_back(Value::of_world((*copied->columns)[i].kind, copied->values[i]));
+    return;
+  }
+  const db::LootTable& table = db::table_of(row);
+  std::vector<std::string> texts = db::value_texts(row);
+  for (std::size_t i = 0; i < texts.size(); ++i) {
+    // A moved NPC's third value (the loottable it had) has no column of its own.
+    const db::ValueKind kind =
+        i < table.columns.size() ? table.columns[i].kind : db::ValueKind::integer;
+    if (kind == db::ValueKind::text)
+      out.emplace_back(std::move(texts[i]));
+    else
+      out.push_back(Value::of_world(kind, texts[i]));
+  }
+}
+
+Row journal_row(const db::LootRow& row) {
+  Row journal{kind_of(row), std::string(db::table_of(row).name), columns_of(row), {}};
+  append_values(journal.values, row);
   return journal;
 }
 

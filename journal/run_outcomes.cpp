@@ -65,4 +65,18 @@ void Store::settle_unsent_runs() {
   }
 }
 
+void Store::shown_as_settled(std::vector<RunInfo>& runs) const {
+  try {
+    if (!has_decisive_table(db_)) return;
+    for (RunInfo& run : runs) {
+      if (!run.ended.empty() || run.writer != 0) continue;
+      SqliteStatement unsent(db_, "SELECT 1 FROM decisive WHERE run=? AND sent=0");
+      if (!unsent.bind(1, run.id).step()) continue;
+      run.outcome = "refused";
+      run.rows = 0;
+    }
+  } catch (const JournalError&) {
+  }
+}
+
 }  // namespace vl::journal

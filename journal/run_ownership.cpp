@@ -22,7 +22,7 @@ void DropOwnership::observe(WorldRows& world, const std::vector<Row>& chunk,
   for (std::size_t i = 0; i < chunk.size(); ++i) {
     const Row& row = chunk[i];
     if (!of_a_drop(row.table)) continue;
-    const std::string id = world.value(row, key_column(row.table));
+    const std::string id = world.value(row, key_column(row.table)).plain();
     Facts& facts = drops_[id];
     facts.uncertain = facts.uncertain || row.uncertain;
     if (row.table == "lootdrop") {
@@ -54,7 +54,7 @@ void DropOwnership::check_later_runs(Store& store, std::int64_t run, WorldRows& 
       Store::Page page = store.rows_page(later.id, RowKind::inserted, after, kRowsPerPage, false);
       for (const Row& row : page.rows) {
         if (row.table != "lootdrop") continue;
-        const auto found = drops_.find(world.key_of(row));
+        const auto found = drops_.find(world.key_of(row).plain());
         if (found != drops_.end()) found->second.later_run = later.id;
       }
       if (page.rows.size() < kRowsPerPage) break;

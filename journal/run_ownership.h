@@ -47,7 +47,7 @@ class DropOwnership {
     int other_links = 0;            // the world's links to the id the run did not make
     std::int64_t later_run = 0;     // the first later run that wrote a lootdrop under the id
   };
-  std::map<std::string, Facts> drops_;  // by lootdrop id
+  std::map<std::string, Facts> drops_;  // by lootdrop id (Value::plain)
   std::set<std::string> left_alone_;
 };
 

@@ -1,6 +1,6 @@
 #pragma once
-// The settings of a run as the journal keeps them: one line of "name value"
-// pairs, which the history reads back by name ("levels", "category").
+// The settings of a run as the journal keeps them: a JSON object, whose
+// fields the history reads by name ("levels", "category").
 
 #include <cstdint>
 #include <optional>
@@ -17,10 +17,20 @@ struct GenerationSettings {
   bool isolate_shared = false;  // shared loottables copied for the range
 };
 
-std::string describe_generation(const GenerationSettings& settings);
-std::string describe_range(const std::string& range);  // delete
+// The settings of a generation, and of a deletion of a range, as kept.
+std::string generation_settings(const GenerationSettings& settings);
+std::string range_settings(const std::string& range);
 
-// The value of the setting `name` in `settings`, "" when it has none.
+// The setting `name` of kept `settings` as text (a number as its digits), ""
+// when it has none.
 std::string setting_of(const std::string& settings, const std::string& name);
+
+// Kept settings for people: "levels 01-10, category armour, rules \"\", ...".
+std::string describe_settings(const std::string& settings);
+
+// Settings kept as text by journals of older versions ("levels 01-10,
+// category armour, ..."), as kept now: their levels and category, and the
+// text to describe them.
+std::string settings_of_older_text(const std::string& text);
 
 }  // namespace vl::journal

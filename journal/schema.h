@@ -11,6 +11,9 @@ namespace vl::journal {
 // Runs `sql` (statements separated by ';'). Throws JournalError.
 void exec_sql(sqlite3* db, const std::string& sql);
 
+// Whether the tables are those of this version (only read).
+bool up_to_date(sqlite3* db);
+
 // Makes the tables, or brings older ones up to date. Throws JournalError.
 void bring_up_to_date(sqlite3* db);
 

@@ -7,8 +7,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <ctime>
 #include <filesystem>
+#include <thread>
 
 #include "journal/schema.h"
 #include "journal/sqlite_statement.h"
@@ -23,75 +26,6 @@ std::string rows_of_run(const std::string& run) {
   return "rows.run=" + run + " AND rows.id BETWEEN (SELECT IFNULL(first_row," + kNone +
          ") FROM runs WHERE id=" + run + ") AND (SELECT IFNULL(last_row," + kNone +
          ") FROM runs WHERE id=" + run + ")";
-}
-
-constexpr char kSeparator = kValueSeparator;
-constexpr char kTupleSeparator = '\x1e';
-// At most this many rows of the world share a journal row, so that a page of
-// rows read back stays near its size.
-constexpr std::int64_t kTuplesPerRow = 64;
-
-// Rows are added this many to a statement where there are enough of them:
-// AUTOINCREMENT updates its sequence once per statement, not once per row.
-constexpr int kRowsPerInsert = 64;
-constexpr int kRowColumns = 7;
-constexpr const char* kInsertRow =
-    "INSERT INTO rows (run, kind, tbl, cols, vals, uncertain, tuples) VALUES (?,?,?,?,?,?,?)";
-
-const std::string& insert_of_many_rows() {
-  static const std::string sql = [] {
-    std::string text = kInsertRow;
-    for (int k = 1; k < kRowsPerInsert; ++k) text += ",(?,?,?,?,?,?,?)";
-    return text;
-  }();
-  return sql;
-}
-
-// The kind kind_name spells `name`; inserted for anything else.
-RowKind kind_of(const std::string& name) {
-  for (RowKind kind : {RowKind::deleted, RowKind::npc, RowKind::removed})
-    if (name == kind_name(kind)) return kind;
-  return RowKind::inserted;
-}
-
-std::string joined(const std::vector<std::string>& parts, char separator) {
-  std::string out;
-  for (std::size_t i = 0; i < parts.size(); ++i)
-    out += (i ? std::string(1, separator) : "") + parts[i];
-  return out;
-}
-
-std::vector<std::string> split(const std::string& text, char separator) {
-  std::vector<std::string> parts;
-  if (text.empty()) return parts;
-  std::size_t start = 0;
-  for (;;) {
-    const auto at = text.find(separator, start);
-    parts.push_back(text.substr(start, at - start));
-    if (at == std::string::npos) return parts;
-    start = at + 1;
-  }
-}
-
-// The rows of the world a journal row holds, as read by "SELECT kind, tbl,
-// cols, vals, uncertain, tuples", appended to `rows` (last to first with
-// `reversed`); returns how many.
-std::size_t read_rows(const SqliteStatement& query, std::vector<Row>& rows, bool reversed = false) {
-  Row row{
-      kind_of(query.text(0)), query.text(1), split(query.text(2), ','), {}, query.number(4) != 0};
-  const std::string values = query.text(3);
-  if (query.number(5) <= 1) {
-    row.values = split(values, kSeparator);
-    rows.push_back(std::move(row));
-    return 1;
-  }
-  const std::size_t first = rows.size();
-  for (const std::string& tuple : split(values, kTupleSeparator)) {
-    rows.push_back(row);
-    rows.back().values = split(tuple, kSeparator);
-  }
-  if (reversed) std::reverse(rows.begin() + static_cast<std::ptrdiff_t>(first), rows.end());
-  return rows.size() - first;
 }
 
 const std::string kRunColumns =
@@ -124,6 +58,14 @@ std::string utc_timestamp() {
 
 namespace {
 
+// A journal path that is a symbolic link is refused before anything is
+// touched: following it would change another file (its mode, its contents).
+[[noreturn]] void refuse_link(const std::string& path) {
+  throw JournalError(path +
+                     " is a symbolic link, which the journal does not follow; give the path of "
+                     "the file itself. Nothing was changed.");
+}
+
 // The journal holds the world's rows: its folder, when made here, and its file
 // are its owner's only. A path that cannot be made is left for SQLite to refuse.
 void make_private(const std::string& path) {
@@ -134,26 +76,44 @@ void make_private(const std::string& path) {
     fs::create_directories(folder, ignored);
     fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, ignored);
   }
-  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+  if (fd < 0 && errno == ELOOP) refuse_link(path);
   if (fd < 0) return;
   struct stat file {};
   if (::fstat(fd, &file) == 0 && S_ISREG(file.st_mode)) ::fchmod(fd, 0600);
   ::close(fd);
 }
 
+// How long opening waits for another program opening or writing the journal.
+constexpr int kBusyMilliseconds = 5000;
+
+// WAL mode is set under a lock of its own, which SQLite's busy timeout does
+// not wait for: another program opening a new journal at the same moment
+// would be refused "database is locked". Tried again until the busy timeout.
+void use_wal(sqlite3* db) {
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(kBusyMilliseconds);
+  for (int pause = 1;; pause = std::min(pause * 2, 50)) {
+    const int rc = sqlite3_exec(db, "PRAGMA journal_mode=WAL", nullptr, nullptr, nullptr);
+    const int primary = rc & 0xFF;
+    if (rc == SQLITE_OK) return;
+    if ((primary != SQLITE_BUSY && primary != SQLITE_LOCKED) ||
+        std::chrono::steady_clock::now() >= deadline)
+      throw JournalError(sqlite3_errmsg(db));
+    std::this_thread::sleep_for(std::chrono::milliseconds(pause));
+  }
+}
+
 }  // namespace
 
-Store::Store(const std::string& path) : path_(path) {
+Store::Store(const std::string& path, Access access) : path_(path) {
+  struct stat link {};
+  if (::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) refuse_link(path);
+  if (access == Access::read_only && open_to_read()) return;
   make_private(path);
-  if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
-      SQLITE_OK) {
-    const std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
-    sqlite3_close(db_);
-    throw JournalError(message);
-  }
+  open(SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
   try {
-    sqlite3_busy_timeout(db_, 5000);
-    exec("PRAGMA journal_mode=WAL");
+    use_wal(db_);
     // Every commit reaches the disk before it returns: a row written ahead of
     // its statement is there even when the machine stops.
     exec("PRAGMA synchronous=FULL");
@@ -163,6 +123,33 @@ Store::Store(const std::string& path) : path_(path) {
     throw;
   }
   settle_unsent_runs();
+}
+
+void Store::open(int flags) {
+  if (sqlite3_open_v2(path_.c_str(), &db_, flags | SQLITE_OPEN_NOFOLLOW, nullptr) != SQLITE_OK) {
+    const std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
+    sqlite3_close(db_);
+    db_ = nullptr;
+    throw JournalError(message);
+  }
+  sqlite3_busy_timeout(db_, kBusyMilliseconds);
+}
+
+bool Store::open_to_read() {
+  open(SQLITE_OPEN_READONLY);
+  try {
+    if (up_to_date(db_)) return true;
+  } catch (...) {
+    sqlite3_close(db_);
+    throw;
+  }
+  sqlite3_close(db_);
+  db_ = nullptr;
+  // An older journal is brought up to date once, by whoever may write it.
+  if (::access(path_.c_str(), W_OK) != 0)
+    throw JournalError(
+        "it is of an older version, and may only be read: it cannot be brought up to date");
+  return false;
 }
 
 Store::~Store() {
@@ -212,9 +199,7 @@ std::vector<std::int64_t> Store::record(std::int64_t run, const std::vector<Row>
       [&rows](std::size_t i, StoredRow& stored) {
         const Row& row = rows[i];
         // Each row its own group: confirmed or forgotten by its own id.
-        stored = {
-            row.kind,      row.table, joined(row.columns, ','), joined(row.values, kSeparator),
-            row.uncertain, i};
+        stored = {row.kind, row.table, row.columns, row.values, row.uncertain, i};
       },
       confirmed, forget);
 }
@@ -224,7 +209,6 @@ std::vector<std::int64_t> Store::record_each(
     const std::vector<std::int64_t>& confirmed, const std::vector<std::int64_t>& forget) {
   const std::lock_guard lock(mutex_);
   std::vector<std::int64_t> ids;
-  ids.reserve(count);
   SqliteStatement(db_, kept("BEGIN IMMEDIATE")).step();
   try {
     // Confirmed ids come in runs of consecutive ids (a journal row's rows share
@@ -240,58 +224,13 @@ std::vector<std::int64_t> Store::record_each(
     for (std::size_t i = 0; i < forget.size(); ++i)
       if (i == 0 || forget[i] != forget[i - 1]) drop.bind(1, forget[i]).step();
 
-    // Rows of one kind, table and group go into journal rows of up to
-    // kTuplesPerRow each; those are inserted kRowsPerInsert to a statement.
-    struct Packed {
-      StoredRow row;
-      std::int64_t tuples = 0;
-    };
-    std::vector<Packed> packed;
-    const auto bind_row = [&](SqliteStatement& insert, int first, const Packed& pack) {
-      const StoredRow& row = pack.row;
-      insert.bind(first + 1, run).bind(first + 2, kind_name(row.kind)).bind(first + 3, row.table);
-      insert.bind(first + 4, row.columns).bind(first + 5, row.values);
-      insert.bind(first + 6, std::int64_t{row.uncertain}).bind(first + 7, pack.tuples);
-    };
-    const auto add_ids = [&ids](std::int64_t id, std::int64_t tuples) {
-      ids.insert(ids.end(), static_cast<std::size_t>(tuples), id);
-    };
-    const auto insert_packed = [&] {
-      SqliteStatement many(db_, kept(insert_of_many_rows().c_str()));
-      for (int k = 0; k < kRowsPerInsert; ++k)
-        bind_row(many, k * kRowColumns, packed[static_cast<std::size_t>(k)]);
-      many.step();
-      // The statement's rows took the ids up to the last, one after another.
-      const std::int64_t last = sqlite3_last_insert_rowid(db_);
-      for (int k = 0; k < kRowsPerInsert; ++k)
-        add_ids(last - kRowsPerInsert + 1 + k, packed[static_cast<std::size_t>(k)].tuples);
-      packed.clear();
-    };
+    RowWriter writer([this](const char* sql) { return kept(sql); }, db_, run);
     StoredRow next;
     for (std::size_t i = 0; i < count; ++i) {
       row_at(i, next);
-      if (!packed.empty()) {
-        Packed& pack = packed.back();
-        const StoredRow& row = pack.row;
-        if (pack.tuples < kTuplesPerRow && row.group == next.group && row.kind == next.kind &&
-            row.uncertain == next.uncertain && row.table == next.table &&
-            row.columns == next.columns) {
-          pack.row.values += kTupleSeparator;
-          pack.row.values += next.values;
-          ++pack.tuples;
-          continue;
-        }
-        if (packed.size() == static_cast<std::size_t>(kRowsPerInsert)) insert_packed();
-      }
-      packed.push_back({next, 1});
+      writer.add(next);
     }
-    if (packed.size() == static_cast<std::size_t>(kRowsPerInsert)) insert_packed();
-    SqliteStatement insert(db_, kept(kInsertRow));
-    for (const Packed& pack : packed) {
-      bind_row(insert, 0, pack);
-      insert.step();
-      add_ids(sqlite3_last_insert_rowid(db_), pack.tuples);
-    }
+    ids = writer.finish();
     if (!ids.empty() && !ranged_runs_.contains(run)) {
       SqliteStatement(db_, kept("UPDATE runs SET first_row=? WHERE id=? AND first_row IS NULL"))
           .bind(1, ids.front())
@@ -306,6 +245,7 @@ std::vector<std::int64_t> Store::record_each(
   }
   return ids;
 }
+
 void Store::set_uncertain(std::int64_t run, bool uncertain) {
   const std::lock_guard lock(mutex_);
   SqliteStatement(db_, "UPDATE rows SET uncertain=?2 WHERE " + rows_of_run("?1"))
@@ -366,16 +306,18 @@ std::vector<RunInfo> Store::find_run(std::int64_t run) {
 std::vector<RunInfo> Store::with_writers(std::vector<RunInfo> runs) const {
   for (RunInfo& run : runs)
     if (run.ended.empty()) run.writer = run_writer(path_, run.id);
+  shown_as_settled(runs);
   return runs;
 }
 
 std::vector<Row> Store::rows(std::int64_t run) {
   const std::lock_guard lock(mutex_);
-  SqliteStatement query(db_, "SELECT kind, tbl, cols, vals, uncertain, tuples FROM rows WHERE " +
+  SqliteStatement query(db_, "SELECT kind, tbl, cols, uncertain, tuples, id FROM rows WHERE " +
                                  rows_of_run("?1") + " ORDER BY id");
   query.bind(1, run);
   std::vector<Row> rows;
-  while (query.step()) read_rows(query, rows);
+  RowReader read = reader();
+  while (query.step()) read.read(query, rows);
   return rows;
 }
 
@@ -391,7 +333,7 @@ Store::Page Store::rows_page(std::int64_t run, RowKind kind, std::int64_t after,
   const std::int64_t first = newest_first ? range.number(0) : std::max(range.number(0), after + 1);
   const std::int64_t last = newest_first ? std::min(range.number(1), after - 1) : range.number(1);
   SqliteStatement query(db_,
-                        std::string("SELECT kind, tbl, cols, vals, uncertain, tuples, id FROM "
+                        std::string("SELECT kind, tbl, cols, uncertain, tuples, id FROM "
                                     "rows WHERE "
                                     "id BETWEEN ?1 AND ?2 AND run=?3 AND kind=?4 ORDER BY id") +
                             (newest_first ? " DESC" : "") + " LIMIT ?5");
@@ -399,9 +341,10 @@ Store::Page Store::rows_page(std::int64_t run, RowKind kind, std::int64_t after,
   query.bind(5, static_cast<std::int64_t>(limit));
   // Whole journal rows: a page ends with all the rows of its last one.
   Page page;
+  RowReader read_back = reader();
   while (page.rows.size() < limit && query.step()) {
-    const std::size_t read = read_rows(query, page.rows, newest_first);
-    page.ids.insert(page.ids.end(), read, query.number(6));
+    const std::size_t read = read_back.read(query, page.rows, newest_first);
+    page.ids.insert(page.ids.end(), read, query.number(5));
   }
   return page;
 }
@@ -418,7 +361,7 @@ std::vector<std::pair<RowKind, std::string>> Store::tables_of(std::int64_t run) 
   query.bind(1, run);
   std::vector<std::pair<RowKind, std::string>> tables;
   while (query.step()) {
-    std::pair<RowKind, std::string> of_row{kind_of(query.text(0)), query.text(1)};
+    std::pair<RowKind, std::string> of_row{kind_named(query.text(0)), query.text(1)};
     if (std::find(tables.begin(), tables.end(), of_row) == tables.end())
       tables.push_back(std::move(of_row));
   }

@@ -17,29 +17,22 @@
 #include "journal/row.h"
 #include "journal/run_info.h"
 #include "journal/run_lock.h"
+#include "journal/stored_rows.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
 
 namespace vl::journal {
 
-// The separator between a stored row's values.
-inline constexpr char kValueSeparator = '\x1f';
-
-// A row as the journal stores it: its column names joined by ',', its values
-// by kValueSeparator. Rows of one group (one statement's) may share a journal
-// row, and so its id: they are confirmed or forgotten together.
-struct StoredRow {
-  RowKind kind = RowKind::inserted;
-  std::string table, columns, values;
-  bool uncertain = true;
-  std::size_t group = 0;
-};
-
 class Store {
  public:
-  // Opens (and creates) the journal at `path`, its folder included. Throws JournalError.
-  explicit Store(const std::string& path);
+  // read_write opens (and creates) the journal at `path`, its folder included;
+  // read_only opens an existing one to read and changes nothing, so that a
+  // journal the user may only read can still be listed (one of an older
+  // version is brought up to date first, when it may be written). A path that
+  // is a symbolic link is refused before anything is touched. Throws JournalError.
+  enum class Access { read_write, read_only };
+  explicit Store(const std::string& path, Access access = Access::read_write);
   ~Store();
   Store(const Store&) = delete;
   Store& operator=(const Store&) = delete;
@@ -90,13 +83,21 @@ class Store {
   const std::string& path() const { return path_; }
 
  private:
+  // Opens the file with `flags` (SQLITE_OPEN_*). Throws JournalError.
+  void open(int flags);
+  // Opens it read-only: true when its tables are up to date, else closes it
+  // again. Throws JournalError (an older journal that may not be written).
+  bool open_to_read();
   void exec(const std::string& sql);
   // A statement prepared once and kept for the store's life.
   sqlite3_stmt* kept(const char* sql);
+  RowReader reader() { return RowReader(db_, kept(kValuesOfRow)); }
   std::vector<RunInfo> with_writers(std::vector<RunInfo> runs) const;
   // Runs whose writer died before their decisive statement was sent wrote
   // nothing: their rows are forgotten and they end refused.
   void settle_unsent_runs();
+  // Such runs not settled yet (a journal opened to read) are shown as settled.
+  void shown_as_settled(std::vector<RunInfo>& runs) const;
   std::string path_;
   std::recursive_mutex mutex_;               // record() calls record_each()
   std::map<std::int64_t, RunLock> writing_;  // the runs this store writes

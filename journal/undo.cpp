@@ -46,7 +46,7 @@ void for_each_chunk(Store& store, std::int64_t run, RowKind kind, bool newest_fi
     if (chunk.empty()) return;
     if (more) {
       const Row& last = chunk.back();
-      const std::string key = world.key_of(last);
+      const Value key = world.key_of(last);
       const auto same_key = [&](const Row& row) {
         return row.table == last.table && world.key_of(row) == key;
       };
@@ -64,12 +64,12 @@ void for_each_chunk(Store& store, std::int64_t run, RowKind kind, bool newest_fi
   }
 }
 
-// Links into each loottable in `tables`, counted in the world.
-std::map<std::string, int> links_into(WorldRows& world, const std::set<std::string>& tables) {
+// Links into each loottable in `tables`, counted in the world (by its text of the id).
+std::map<std::string, int> links_into(WorldRows& world, const std::set<Value>& tables) {
   std::map<std::string, int> links;
   if (tables.empty()) return links;
   world.select("SELECT loottable_id, COUNT(*) FROM loottable_entries WHERE loottable_id IN (" +
-                   values_listed(std::vector<std::string>(tables.begin(), tables.end())) +
+                   values_listed(std::vector<Value>(tables.begin(), tables.end())) +
                    ") GROUP BY loottable_id",
                [&links](const std::vector<db::Value>& row) {
                  links[row.at(0).text()] = std::stoi(row.at(1).text());
@@ -85,15 +85,13 @@ constexpr std::size_t kKeysPerRange = 3;
 // consecutive ids), and DELETE ... WHERE key IN (...) for the other keys, a few
 // hundred at a time.
 void delete_by_keys(const std::string& table, const std::string& column,
-                    const std::set<std::string>& keys, std::vector<std::string>& statements) {
+                    const std::set<Value>& keys, std::vector<std::string>& statements) {
   const std::string head = "DELETE FROM `" + table + "` WHERE `" + column + "`";
   std::vector<std::int64_t> ids;
-  std::set<std::string> listed_keys;
-  for (const std::string& key : keys) {
-    std::int64_t id = 0;
-    const auto [end, error] = std::from_chars(key.data(), key.data() + key.size(), id);
-    if (error == std::errc() && end == key.data() + key.size() && std::to_string(id) == key)
-      ids.push_back(id);
+  std::set<Value> listed_keys;
+  for (const Value& key : keys) {
+    if (const std::int64_t* id = key.integer())
+      ids.push_back(*id);
     else
       listed_keys.insert(key);
   }
@@ -106,9 +104,9 @@ void delete_by_keys(const std::string& table, const std::string& column,
                            std::to_string(ids[last]));
       continue;
     }
-    for (std::size_t i = first; i <= last; ++i) listed_keys.insert(std::to_string(ids[i]));
+    for (std::size_t i = first; i <= last; ++i) listed_keys.insert(Value(ids[i]));
   }
-  const std::vector<std::string> rest(listed_keys.begin(), listed_keys.end());
+  const std::vector<Value> rest(listed_keys.begin(), listed_keys.end());
   for (std::size_t from = 0; from < rest.size(); from += kKeysPerStatement) {
     const auto end = std::min(rest.size(), from + kKeysPerStatement);
     statements.push_back(head + " IN (" +
@@ -122,13 +120,13 @@ void delete_by_keys(const std::string& table, const std::string& column,
 // loottable_id=CASE id WHEN npc THEN before ... END WHERE id IN (...)". Each
 // NPC was read (locked, or read again locked before this is sent) with the
 // loottable the run gave it.
-void point_back(const std::vector<std::pair<std::string, std::string>>& npcs,
+void point_back(const std::vector<std::pair<Value, Value>>& npcs,
                 std::vector<std::string>& statements) {
   for (std::size_t from = 0; from < npcs.size(); from += kKeysPerStatement) {
     std::string cases, ids;
     for (std::size_t i = from; i < std::min(npcs.size(), from + kKeysPerStatement); ++i) {
-      const std::string id = sql_value(npcs[i].first);
-      cases.append(" WHEN ").append(id).append(" THEN ").append(sql_value(npcs[i].second));
+      const std::string id = npcs[i].first.sql();
+      cases.append(" WHEN ").append(id).append(" THEN ").append(npcs[i].second.sql());
       ids.append(ids.empty() ? "" : ",").append(id);
     }
     std::string update = "UPDATE npc_types SET loottable_id=CASE id";
@@ -137,24 +135,25 @@ void point_back(const std::vector<std::pair<std::string, std::string>>& npcs,
 }
 
 void plan_npcs(WorldRows& world, const std::vector<Row>& rows, UndoPlan& plan) {
-  std::vector<std::pair<std::string, std::string>> back;  // NPC, the loottable it had
+  std::vector<std::pair<Value, Value>> back;  // NPC, the loottable it had
   for (const Row& row : rows) {
-    if (row.kind != RowKind::npc) continue;
-    const std::string& npc = row.values[0];
-    const std::string& table = row.values[1];
+    if (row.kind != RowKind::npc || row.values.size() < 2) continue;
+    const Value& npc = row.values[0];
+    const Value& table = row.values[1];
     // The loottable the NPC had: a third value for one moved to a copy, else none (0).
-    const std::string before = row.values.size() > 2 ? row.values[2] : "0";
-    const auto& found = world.under("npc_types", npc);
-    const std::string now =
-        found.empty()
-            ? ""
-            : found.front().first[world.column_index("npc_types", "loottable_id")].value_or("NULL");
-    if (now == table) {
+    const Value before = row.values.size() > 2 ? row.values[2] : Value(std::int64_t{0});
+    const auto& found = world.under("npc_types", npc.plain());
+    std::optional<Field> now;  // none: the NPC is gone
+    if (!found.empty()) now = found.front().first[world.column_index("npc_types", "loottable_id")];
+    const auto holds = [&now](const Value& value) {
+      return now && same_value(ValueKind::integer, *now, value);
+    };
+    if (holds(table)) {
       back.emplace_back(npc, before);
-    } else if (!row.uncertain || now != before) {
-      std::string conflict = "NPC " + npc + " now has loottable ";
-      conflict.append(now.empty() ? "(none, the NPC is gone)" : now);
-      conflict.append(", the run gave it ").append(table).append(".");
+    } else if (!row.uncertain || !holds(before)) {
+      std::string conflict = "NPC " + npc.shown() + " now has loottable ";
+      conflict.append(!now ? "(none, the NPC is gone)" : now->value_or("NULL"));
+      conflict.append(", the run gave it ").append(table.shown()).append(".");
       plan.conflicts.push_back(std::move(conflict));
     }
   }
@@ -166,24 +165,25 @@ void plan_npcs(WorldRows& world, const std::vector<Row>& rows, UndoPlan& plan) {
 // first rows: a key whose rows are all the run's goes in one list, the others
 // row by row. The entries of a loottable the run made (a copy) go by that
 // loottable when each entry it holds is one of the run's as written. Rows of a
-// drop are kept with its lootdrop id, so that a drop left as it is
-// (DropOwnership) can be taken out whole in the end.
+// drop are kept with its lootdrop id (Value::plain), so that a drop left as it
+// is (DropOwnership) can be taken out whole in the end.
 struct Removals {
   // By table: each row's drop ("" for a row of no drop) and its DELETE.
   std::map<std::string, std::vector<std::pair<std::string, std::string>>> one_by_one;
-  std::map<std::string, std::set<std::string>> whole_keys;
+  std::map<std::string, std::set<Value>> whole_keys;
   struct Link {
-    std::string loottable, drop, sql;
+    Value loottable;
+    std::string drop, sql;
   };
-  std::vector<Link> entries;                                     // removed one by one
-  std::map<std::string, int> matched_entries;                    // by loottable
-  std::map<std::string, std::vector<std::string>> links_of_drop;  // the loottables of its links
-  std::map<std::string, int> made_loottables;  // that go, with the entries they hold
+  std::vector<Link> entries;                               // removed one by one
+  std::map<Value, int> matched_entries;                    // by loottable
+  std::map<std::string, std::vector<Value>> links_of_drop;  // the loottables of its links
+  std::map<Value, int> made_loottables;  // that go, with the entries they hold
 
   // The loottables that go with all their entries, each of those the run's as
   // written, that hold entries left to remove one by one.
-  std::set<std::string> whole_loottables() const {
-    std::set<std::string> whole;
+  std::set<Value> whole_loottables() const {
+    std::set<Value> whole;
     for (const Link& link : entries) {
       const auto made = made_loottables.find(link.loottable);
       const auto matched = matched_entries.find(link.loottable);
@@ -196,11 +196,10 @@ struct Removals {
 
   // Takes the rows of the drops `left` out: they stay as they are.
   void leave(const std::set<std::string>& left) {
-    for (const std::string& drop : left) {
-      for (const char* table : {"lootdrop", "lootdrop_entries", "loottable_entries"})
-        whole_keys[table].erase(drop);
-      for (const std::string& loottable : links_of_drop[drop]) --matched_entries[loottable];
-    }
+    for (const std::string& drop : left)
+      for (const Value& loottable : links_of_drop[drop]) --matched_entries[loottable];
+    for (const char* table : {"lootdrop", "lootdrop_entries", "loottable_entries"})
+      std::erase_if(whole_keys[table], [&left](const Value& key) { return left.contains(key.plain()); });
     for (auto& [table, rows] : one_by_one)
       std::erase_if(rows, [&left](const auto& row) { return left.contains(row.first); });
     std::erase_if(entries, [&left](const Link& link) { return left.contains(link.drop); });
@@ -210,18 +209,17 @@ struct Removals {
 void plan_removals(WorldRows& world, const std::string& table,
                    const std::vector<const Row*>& removed, Removals& removals) {
   const bool entries = table == "loottable_entries";
-  const std::string no_drop;
-  std::map<std::string, std::vector<const Row*>> by_key;
+  std::map<Value, std::vector<const Row*>> by_key;
   for (const Row* row : removed) {
-    const std::string key = world.value(*row, key_column(table));
+    const Value& key = world.value(*row, key_column(table));
     by_key[key].push_back(row);
     if (!entries) continue;
-    const std::string loottable = world.value(*row, "loottable_id");
+    const Value& loottable = world.value(*row, "loottable_id");
     ++removals.matched_entries[loottable];
-    removals.links_of_drop[key].push_back(loottable);
+    removals.links_of_drop[key.plain()].push_back(loottable);
   }
   for (const auto& [key, of_key] : by_key) {
-    auto& under = world.under(table, key);
+    auto& under = world.under(table, key.plain());
     const bool all_matched =
         std::all_of(under.begin(), under.end(), [](const auto& r) { return r.second; });
     if (all_matched && under.size() == of_key.size()) {
@@ -236,9 +234,10 @@ void plan_removals(WorldRows& world, const std::string& table,
       std::string sql = "DELETE FROM `" + table + "` WHERE ";
       sql.append(where).append(" LIMIT 1");
       if (entries)
-        removals.entries.push_back({world.value(*row, "loottable_id"), key, std::move(sql)});
+        removals.entries.push_back({world.value(*row, "loottable_id"), key.plain(), std::move(sql)});
       else
-        removals.one_by_one[table].emplace_back(of_a_drop(table) ? key : no_drop, std::move(sql));
+        removals.one_by_one[table].emplace_back(of_a_drop(table) ? key.plain() : "",
+                                                std::move(sql));
     }
   }
 }
@@ -249,13 +248,13 @@ void plan_removals(WorldRows& world, const std::string& table,
 // the run's (DropOwnership).
 void plan_inserted(Store& store, std::int64_t run, const KindsAndTables& tables, WorldRows& world,
                    UndoPlan& plan, const CopyUsers& users) {
-  std::map<std::string, int> own_links;  // links the run made, counted back to its loottable
+  std::map<Value, int> own_links;  // links the run made, counted back to its loottable
   Removals removals;
   DropOwnership ownership;
   std::vector<std::pair<std::string, std::string>> conflicts;  // the row's drop, the sentence
   const std::string no_drop;
   for_each_chunk(store, run, RowKind::inserted, true, world, nullptr, [&](const auto& rows) {
-    std::set<std::string> created_tables;
+    std::set<Value> created_tables;
     for (const Row& row : rows) {
       if (row.table == "loottable_entries") ++own_links[world.value(row, "loottable_id")];
       if (row.table == "loottable") created_tables.insert(row.values[0]);
@@ -270,21 +269,22 @@ void plan_inserted(Store& store, std::int64_t run, const KindsAndTables& tables,
       if (!matched.back()) {
         if (!row.uncertain)
           conflicts.emplace_back(
-              of_a_drop(row.table) ? world.value(row, key_column(row.table)) : no_drop,
+              of_a_drop(row.table) ? world.value(row, key_column(row.table)).plain() : no_drop,
               describe(row) + " is no longer as the run wrote it.");
         continue;
       }
       if (row.table == "loottable") {
-        const std::string& id = row.values[0];
-        const auto at = links.find(id);
+        const Value& id = row.values[0];
+        const auto at = links.find(id.plain());
         const int held = at == links.end() ? 0 : at->second, others = held - own_links[id];
         if (others > 0) {
-          conflicts.emplace_back(no_drop, "loottable " + id + " holds " + std::to_string(others) +
+          conflicts.emplace_back(no_drop, "loottable " + id.shown() + " holds " +
+                                              std::to_string(others) +
                                               " links the run did not make.");
           continue;
         }
-        if (const auto used = npcs.find(id); used != npcs.end()) {
-          conflicts.emplace_back(no_drop, "loottable " + id + " is used by " +
+        if (const auto used = npcs.find(id.plain()); used != npcs.end()) {
+          conflicts.emplace_back(no_drop, "loottable " + id.shown() + " is used by " +
                                               std::to_string(used->second) +
                                               " NPCs the run did not move to it.");
           continue;
@@ -307,11 +307,10 @@ void plan_inserted(Store& store, std::int64_t run, const KindsAndTables& tables,
     const auto matched = removals.matched_entries.find(id);
     if ((matched == removals.matched_entries.end() ? 0 : matched->second) == held) continue;
     removals.whole_keys["loottable"].erase(id);
-    std::erase_if(removals.entries, [&id](const Removals::Link& link) {
-      return link.loottable == id;
-    });
+    std::erase_if(removals.entries,
+                  [&id](const Removals::Link& link) { return link.loottable == id; });
   }
-  const std::set<std::string> whole_loottables = removals.whole_loottables();
+  const std::set<Value> whole_loottables = removals.whole_loottables();
   for (Removals::Link& link : removals.entries)
     if (!whole_loottables.contains(link.loottable))
       removals.one_by_one["loottable_entries"].emplace_back(link.drop, std::move(link.sql));
@@ -348,7 +347,7 @@ struct PutBack {
 void plan_deleted(Store& store, std::int64_t run, WorldRows& world, UndoPlan& plan) {
   std::map<std::string, PutBack> put_back;
   std::vector<std::string> tables;  // in the order of their first row put back
-  std::set<std::string> drops_back;
+  std::set<Value> drops_back;
   for (const bool children : {false, true}) {
     const auto of_this_pass = [children](const Row& row) {
       return is_child(row.table) == children;
@@ -357,10 +356,10 @@ void plan_deleted(Store& store, std::int64_t run, WorldRows& world, UndoPlan& pl
       for (const Row& row : rows) {
         // Written ahead and still there: the deletion never reached it.
         if (row.uncertain && world.match(row)) continue;
-        const std::string id = world.value(row, key_column(row.table));
+        const Value& id = world.value(row, key_column(row.table));
         if (children && !drops_back.contains(id)) continue;
-        if (!children && !world.under(row.table, id).empty()) {
-          plan.conflicts.push_back(row.table + " id " + id + " is taken; " + describe(row) +
+        if (!children && !world.under(row.table, id.plain()).empty()) {
+          plan.conflicts.push_back(row.table + " id " + id.shown() + " is taken; " + describe(row) +
                                    " cannot be put back.");
           continue;
         }

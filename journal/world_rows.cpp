@@ -69,11 +69,15 @@ std::string listed(const std::vector<std::string>& columns) {
   return list;
 }
 
-std::string values_listed(const std::vector<std::string>& values) {
+std::string values_listed(const std::vector<Value>& values) {
   std::string list;
-  for (const std::string& value : values) list += (list.empty() ? "" : ",") + sql_value(value);
+  for (const Value& value : values) list += (list.empty() ? "" : ",") + value.sql();
   return list;
 }
+
+namespace {
+const Value kNone;  // what a row has of a column it does not name
+}  // namespace
 
 const std::vector<Column>& WorldRows::columns(const Row& row) {
   if (read_rows_ && std::less_equal<const Row*>()(read_rows_, &row) &&
@@ -98,19 +102,19 @@ const std::vector<Column>& WorldRows::named(const Row& row) {
   return lists.emplace_back(row.columns, std::move(named)).second;
 }
 
-std::string WorldRows::value(const Row& row, const std::string& column) {
+const Value& WorldRows::value(const Row& row, const std::string& column) {
   const auto& names = columns(row);
   for (std::size_t i = 0; i < names.size() && i < row.values.size(); ++i)
     if (names[i].name == column) return row.values[i];
-  return "";
+  return kNone;
 }
 
-std::string WorldRows::key_of(const Row& row) {
+const Value& WorldRows::key_of(const Row& row) {
   const auto& names = named(row);
   const std::string key = key_column(row.table);
   for (std::size_t i = 0; i < names.size() && i < row.values.size(); ++i)
     if (names[i].name == key) return row.values[i];
-  return "";
+  return kNone;
 }
 
 void WorldRows::read(const std::vector<Row>& rows) {
@@ -119,20 +123,20 @@ void WorldRows::read(const std::vector<Row>& rows) {
   read_rows_ = rows.data();
   read_rows_columns_.clear();
   for (const Row& row : rows) read_rows_columns_.push_back(&named(row));
-  std::map<std::string, std::set<std::string>> keys;
+  std::map<std::string, std::set<Value>> keys;
   std::map<std::string, const Row*> shape;  // a row of the table, for its columns
   for (const Row& row : rows) {
     if (row.kind == RowKind::removed) continue;
-    const std::string key = value(row, key_column(row.table));
-    if (key.empty() || key == "NULL") continue;
+    const Value& key = value(row, key_column(row.table));
+    if (key.is_null()) continue;
     keys[row.table].insert(key);
     shape.try_emplace(row.table, &row);
   }
   for (const auto& [table, wanted] : keys) {
     const Row& row = *shape[table];
-    const std::vector<std::string> keys_of_table(wanted.begin(), wanted.end());
+    const std::vector<Value> keys_of_table(wanted.begin(), wanted.end());
     for (std::size_t from = 0; from < keys_of_table.size(); from += kKeysPerRead) {
-      const std::vector<std::string> batch(
+      const std::vector<Value> batch(
           keys_of_table.begin() + static_cast<std::ptrdiff_t>(from),
           keys_of_table.begin() +
               static_cast<std::ptrdiff_t>(std::min(keys_of_table.size(), from + kKeysPerRead)));
@@ -163,8 +167,9 @@ std::optional<std::vector<std::size_t>> WorldRows::numbered(const Row& row,
   std::size_t i = 0;
   std::optional<std::int64_t> number;
   for (; i < names.size() && i < row.values.size() && !number; ++i)
-    if (names[i].kind == ValueKind::integer && names[i].name != key_column(row.table))
-      number = whole_number(row.values[i]);
+    if (names[i].kind == ValueKind::integer && names[i].name != key_column(row.table) &&
+        row.values[i].integer())
+      number = *row.values[i].integer();
   if (!number) return std::nullopt;
   const std::size_t column = column_index(row.table, names[i - 1].name);
   if (column >= read_columns_[row.table].size()) return std::nullopt;
@@ -191,7 +196,7 @@ std::optional<std::vector<std::size_t>> WorldRows::numbered(const Row& row,
 
 bool WorldRows::match(const Row& row) {
   const auto& names = columns(row);
-  const std::string key = value(row, key_column(row.table));
+  const std::string key = value(row, key_column(row.table)).plain();
   auto& rows = under(row.table, key);
   const auto take = [&](std::pair<WorldRow, bool>& candidate) {
     if (candidate.second || !same_row(row, names, candidate.first)) return false;
@@ -218,7 +223,7 @@ const std::vector<Column>& WorldRows::described(const std::string& table) {
   return at->second;
 }
 
-void WorldRows::read_batch(const Row& row, const std::vector<std::string>& keys) {
+void WorldRows::read_batch(const Row& row, const std::vector<Value>& keys) {
   const auto& names = columns(row);
   read_columns_[row.table] = names;
   const std::size_t key = column_index(row.table, key_column(row.table));

@@ -27,8 +27,8 @@ bool is_child(const std::string& table);
 
 // Column names quoted for a statement (quoted_name), comma-separated.
 std::string listed(const std::vector<std::string>& columns);
-// Values of rows (keys among them) as a statement gets them: see sql_value.
-std::string values_listed(const std::vector<std::string>& values);
+// Values of rows (keys among them) as a statement gets them: see Value::sql.
+std::string values_listed(const std::vector<Value>& values);
 
 // A read of the world and a digest of its answer (every field of every row,
 // whatever their order): the same read taken again tells whether anything it
@@ -55,17 +55,17 @@ class WorldRows {
 
   // The row's columns: those its statement named, else all of its table's.
   const std::vector<Column>& columns(const Row& row);
-  // The row's value of `column`, "" when it has none.
-  std::string value(const Row& row, const std::string& column);
+  // The row's value of `column`, NULL when it has none.
+  const Value& value(const Row& row, const std::string& column);
   // The row's value of its table's key_column, for a row not yet read.
-  std::string key_of(const Row& row);
+  const Value& key_of(const Row& row);
 
   // Reads the rows of each table under the keys `rows` name, in place of
   // those read before. `rows` stay where they are until the next read.
   void read(const std::vector<Row>& rows);
 
-  // The world's rows of `table` under `key`, each with whether a row of the
-  // run has already been matched to it.
+  // The world's rows of `table` under `key` (the world's text of it, see
+  // Value::plain), each with whether a row of the run has already been matched to it.
   std::vector<std::pair<WorldRow, bool>>& under(const std::string& table, const std::string& key) {
     return rows_[table][key];
   }
@@ -87,7 +87,7 @@ class WorldRows {
  private:
   const std::vector<Column>& named(const Row& row);
   const std::vector<Column>& described(const std::string& table);
-  void read_batch(const Row& row, const std::vector<std::string>& keys);
+  void read_batch(const Row& row, const std::vector<Value>& keys);
   bool same_row(const Row& row, const std::vector<Column>& names, const WorldRow& world);
   std::optional<std::vector<std::size_t>> numbered(const Row& row, const std::vector<Column>& names,
                                                    const std::string& key);

@@ -52,8 +52,8 @@ class Transaction {
     send("START TRANSACTION");
   }
 
-  // Sends a statement before COMMIT.
-  void send(const std::string& sql) {
+  // Sends a statement before COMMIT (`announced`: its place among those announced).
+  void send(const std::string& sql, std::optional<std::size_t> announced = std::nullopt) {
     if (stop_requested_ && stop_requested_()) {
       roll_back();
       throw WriteFailed{AtomicOutcome::interrupted,
@@ -61,7 +61,7 @@ class Transaction {
                         "run was written."};
     }
     try {
-      run(sql);
+      run(sql, announced);
     } catch (const db::StatementWithheld& withheld) {
       roll_back();
       throw WriteFailed{AtomicOutcome::rejected,
@@ -141,10 +141,10 @@ class Transaction {
                             "\r\nThe transaction was rolled back, nothing of the run was written."};
     }
   }
-  void run(const std::string& sql) {
+  void run(const std::string& sql, std::optional<std::size_t> announced = std::nullopt) {
     if (statement_sent_) statement_sent_(sql);
     ++count_;
-    connection_.execute(sql);
+    connection_.execute(sql, announced);
   }
   [[noreturn]] void failed(const db::Error& error, const std::string& statement) {
     if (db::connection_lost(error)) {
@@ -303,7 +303,7 @@ AtomicResult write_atomically(db::Connection& connection, Plan& plan,
       for_each_copy_statement(plan, copies, room, tell, db::sql_text, true);
       for_each_plan_insert(plan, room, tell, db::sql_text, true);
       announce(told);
-      for (const db::Announced& insert : *told) transaction.send(insert.sql);
+      for (std::size_t i = 0; i < told->size(); ++i) transaction.send((*told)[i].sql, i);
     }
     transaction.commit(plan.drop_name);
   } catch (const WriteFailed& failure) {

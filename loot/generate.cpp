@@ -102,7 +102,7 @@ class Run {
     }
     for (std::size_t k = 0; k < drop->size(); ++k) {
       session_.current_sql = (*drop)[k].sql;
-      db::execute(session_);
+      db::execute(session_, k);
       int& written = k == 0 ? counts.drops : k + 1 < drop->size() ? counts.entries : counts.links;
       ++written;
     }

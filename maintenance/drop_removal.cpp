@@ -53,13 +53,13 @@ DeleteOutcome delete_custom_drops(db::Session& session, const std::string& range
     session.current_sql = "DELETE FROM lootdrop WHERE lootdrop.name like " + pattern;
     db::announce_statement(session, session.current_sql, {db::RemovedLootdrops{"name", pattern}});
     counts.drops_sent = true;
-    db::execute(session);
+    db::execute(session, 0);
     counts.drops_gone = true;
     tell();
     for (const std::string& id : ids) {
       session.current_sql = "DELETE FROM lootdrop_entries WHERE lootdrop_id=" + id;
       db::announce_statement(session, session.current_sql, {db::RemovedLootdrops{"id", id}});
-      db::execute(session);
+      db::execute(session, 0);
       tell();
       session.current_sql = "DELETE FROM loottable_entries WHERE lootdrop_id=" + id;
       db::execute(session);

@@ -123,12 +123,14 @@ class Repair {
     }
     db::announce_statements(session_, statements);
     for (std::size_t i = 0; i < statements->size(); ++i)
-      execute((*statements)[i].sql, i < counts.size() ? counts[i] : nullptr);
+      execute((*statements)[i].sql, i < counts.size() ? counts[i] : nullptr, i);
   }
 
-  void execute(std::string sql, int* count = nullptr) {
+  // `announced`: the statement's place among those announced last, if it is one.
+  void execute(std::string sql, int* count = nullptr,
+               std::optional<std::size_t> announced = std::nullopt) {
     session_.current_sql = std::move(sql);
-    db::execute(session_);
+    db::execute(session_, announced);
     outcome.counts.written = true;
     if (count) ++*count;
     statement_done();

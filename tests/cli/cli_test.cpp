@@ -25,6 +25,7 @@
 
 #include "app/command_guard.h"
 #include "app/form1_logic.h"
+#include "journal/run_settings.h"
 #include "journal/store.h"
 #include "loot/generation_run.h"
 #include "support/recording_ui.h"
@@ -562,7 +563,8 @@ TEST_P(CommandLine, ExitOutputRowsAndStatements) {
   EXPECT_EQ(row.query.empty() ? "" : fixture_value(row.query), row.rows) << row.query;
   EXPECT_EQ(log.statements().size(), static_cast<std::size_t>(row.statements));
   if (!row.settings.empty()) {
-    EXPECT_EQ(journal::Store(own_journal).runs().at(0).settings, row.settings);
+    EXPECT_EQ(journal::describe_settings(journal::Store(own_journal).runs().at(0).settings),
+              row.settings);
   }
   if (row.exit_code == 64 || row.exit_code == 2) {
     EXPECT_TRUE(log.connections().empty());  // bad input never reaches the server
@@ -1190,7 +1192,7 @@ TEST(JournalFile, IsPrivateAndAnOlderOneIsMigrated) {
   EXPECT_EQ(journal_value(journal,
                           "SELECT GROUP_CONCAT(name || ' ' || (sql LIKE '%AUTOINCREMENT%')) FROM "
                           "(SELECT * FROM sqlite_master WHERE type='table' ORDER BY name)"),
-            "rows 1,runs 1,sqlite_sequence 0");
+            "rows 1,runs 1,sqlite_sequence 0,vals 0");
 }
 
 // The ids record gives back are those of the rows it stored, also past the
@@ -1204,18 +1206,19 @@ TEST(JournalFile, RecordGivesTheIdsOfItsRows) {
   const std::int64_t run = store.begin_run(info);
   std::vector<journal::Row> rows;
   for (int i = 1; i <= 70; ++i)
-    rows.push_back({journal::RowKind::inserted, "lootdrop", {"id"}, {std::to_string(i)}});
+    rows.push_back({journal::RowKind::inserted, "lootdrop", {"id"}, {journal::Value(std::int64_t{i})}});
   const auto ids = store.record(run, rows);
   ASSERT_EQ(ids.size(), 70u);
   store.record(run, {}, {ids[63], ids[69]});
   // The rows of one statement share a journal row, never with another's.
   const auto shared = store.record_each(run, 3, [](std::size_t i, journal::StoredRow& row) {
-    row = {journal::RowKind::inserted, "lootdrop", "id", std::to_string(i + 1), true, i / 2};
+    row = {journal::RowKind::inserted, "lootdrop", {"id"}, {journal::Value(std::int64_t(i + 1))},
+           true, i / 2};
   });
   store.record(run, {}, {shared[0]});
-  EXPECT_EQ(journal_value(path, "SELECT GROUP_CONCAT(vals) FROM rows WHERE uncertain=0"),
-            "64,70,1\x1e"
-            "2");
+  EXPECT_EQ(journal_value(path, "SELECT GROUP_CONCAT(v) FROM vals JOIN rows ON rows.id=vals.row "
+                                "WHERE uncertain=0"),
+            "64,70,1,2");
 }
 
 // Undo: the world as before the run, or refused with every conflict listed.
@@ -1282,13 +1285,14 @@ const UndoRow kUndoRows[] = {
    kEntries, "4"},
   {"show_json", {kArmours, kOneNpc}, {kGen, kWin, kYes, kLevels, "01-10", kAll, "101", kItems, "1", "--seed", "5"}, "",
    {"show", "1", "--format", "json"}, 0, R"({"id":1,"command":"generate","database":")" VL_TEST_DB_NAME
-   R"(","host":")" VL_TEST_DB_HOST R"(","started":"{time}","ended":"{time}","settings":"levels 01-10, category armour, )"
-   R"(rules \"\", npc percent 101, chance 10, probability 50, items 1, seed 5","outcome":"completed","undoable":true,)"
-   R"("rows":[{"kind":"inserted","table":"lootdrop","columns":["id","name"],"values":["1","'lvl_01-10_CUSTOM_armour'"],)"
+   R"(","host":")" VL_TEST_DB_HOST R"(","started":"{time}","ended":"{time}","settings":{"atomic":false,)"
+   R"("category":"armour","chance":"10","isolate_shared":false,"items":"1","levels":"01-10","npc_percent":"101",)"
+   R"("probability":"50","rules":"","seed":5},"outcome":"completed","undoable":true,)"
+   R"("rows":[{"kind":"inserted","table":"lootdrop","columns":["id","name"],"values":[1,"lvl_01-10_CUSTOM_armour"],)"
    R"("uncertain":false},{"kind":"inserted","table":"lootdrop_entries","columns":["lootdrop_id","item_id",)"
-   R"("item_charges","equip_item","chance","minlevel","maxlevel","multiplier"],"values":["1","1002","1","1","10","0",)"
-   R"("127","1"],"uncertain":false},{"kind":"inserted","table":"loottable_entries","columns":["loottable_id",)"
-   R"("lootdrop_id","multiplier","probability","droplimit","mindrop"],"values":["77","1","1","50","1","0"],)"
+   R"("item_charges","equip_item","chance","minlevel","maxlevel","multiplier"],"values":[1,1002,1,1,10.0,0,)"
+   R"(127,1],"uncertain":false},{"kind":"inserted","table":"loottable_entries","columns":["loottable_id",)"
+   R"("lootdrop_id","multiplier","probability","droplimit","mindrop"],"values":[77,1,1,50.0,1,0],)"
    R"("uncertain":false}]})" "\n", "", kEntries, "1"},
   {"isolate_shared", kSharedWorld, kIsolate + Args{"--atomic", kYes}, "", kUndo, 0, "undone=1 statements=6 skipped=0\n", ""},
   {"isolate_shared_one_drop_many_tables", kOneDropManyTables, kIsolate + Args{"--atomic", kYes}, "", kUndo, 0,

@@ -337,7 +337,7 @@ TEST(KilledRuns, UndoNeverTouchesALaterRun) {
       run.wait();
     }
     // Killed before its run began, it wrote nothing (and the later run is run 1).
-    const bool begun = !runs_listed(journal).empty();
+    const bool begun = std::filesystem::exists(journal) && !runs_listed(journal).empty();
     ASSERT_EQ(cli(journal, later_run).exit_code, 0);
     const std::string written = fixture_value(later_rows);
     const CliResult undo = begun ? cli(journal, kForced) : CliResult{};

@@ -70,7 +70,7 @@ TEST(LootRows, RenderedAsTheWindowSendsThemAndJournaledWithTheirColumns) {
     const journal::Row kept = journal::journal_row(r.row);
     std::string columns, values;
     for (const auto& c : kept.columns) columns += (columns.empty() ? "" : ",") + c;
-    for (const auto& v : kept.values) values += (values.empty() ? "" : ",") + v;
+    for (const auto& v : kept.values) values += (values.empty() ? "" : ",") + v.shown();
     EXPECT_EQ(columns, r.columns) << r.sql;
     EXPECT_EQ(values, r.values) << r.sql;
   }

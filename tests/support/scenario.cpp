@@ -89,11 +89,11 @@ void drop_journal_rows(const std::string& path) {
 std::string newest_run(const std::string& path) {
   const auto runs = journal::Store(path).runs();
   if (runs.empty()) return "";
-  const std::string list = journal::setting_of(runs[0].settings, "custom list of");
+  const std::string list = journal::setting_of(runs[0].settings, "list_size");
   return runs[0].command + " " + journal::shown_outcome(runs[0]) + " " +
          std::to_string(runs[0].rows) +
          (journal::why_not_undoable(runs[0]).empty() ? " undoable" : " not undoable") +
-         (list.empty() ? "" : " " + list);
+         (list.empty() ? "" : " " + list + " items");
 }
 
 }  // namespace
