@@ -19,9 +19,8 @@ std::map<std::string, int> CopyUsers::others(WorldRows& world,
                [&](const std::vector<db::Value>& npc) {
                  const std::string table = npc.at(0).text(), id = npc.at(1).text();
                  const auto moved = moved_.find(table);
-                 if (moved == moved_.end() ||
-                     std::find(moved->second.begin(), moved->second.end(), id) ==
-                         moved->second.end())
+                 if (moved == moved_.end() || std::find(moved->second.begin(), moved->second.end(),
+                                                        id) == moved->second.end())
                    ++others[table];
                });
   return others;

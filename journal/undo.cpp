@@ -175,10 +175,10 @@ struct Removals {
     Value loottable;
     std::string drop, sql;
   };
-  std::vector<Link> entries;                               // removed one by one
-  std::map<Value, int> matched_entries;                    // by loottable
+  std::vector<Link> entries;                                // removed one by one
+  std::map<Value, int> matched_entries;                     // by loottable
   std::map<std::string, std::vector<Value>> links_of_drop;  // the loottables of its links
-  std::map<Value, int> made_loottables;  // that go, with the entries they hold
+  std::map<Value, int> made_loottables;                     // that go, with the entries they hold
 
   // The loottables that go with all their entries, each of those the run's as
   // written, that hold entries left to remove one by one.
@@ -199,7 +199,8 @@ struct Removals {
     for (const std::string& drop : left)
       for (const Value& loottable : links_of_drop[drop]) --matched_entries[loottable];
     for (const char* table : {"lootdrop", "lootdrop_entries", "loottable_entries"})
-      std::erase_if(whole_keys[table], [&left](const Value& key) { return left.contains(key.plain()); });
+      std::erase_if(whole_keys[table],
+                    [&left](const Value& key) { return left.contains(key.plain()); });
     for (auto& [table, rows] : one_by_one)
       std::erase_if(rows, [&left](const auto& row) { return left.contains(row.first); });
     std::erase_if(entries, [&left](const Link& link) { return left.contains(link.drop); });
@@ -234,7 +235,8 @@ void plan_removals(WorldRows& world, const std::string& table,
       std::string sql = "DELETE FROM `" + table + "` WHERE ";
       sql.append(where).append(" LIMIT 1");
       if (entries)
-        removals.entries.push_back({world.value(*row, "loottable_id"), key.plain(), std::move(sql)});
+        removals.entries.push_back(
+            {world.value(*row, "loottable_id"), key.plain(), std::move(sql)});
       else
         removals.one_by_one[table].emplace_back(of_a_drop(table) ? key.plain() : "",
                                                 std::move(sql));

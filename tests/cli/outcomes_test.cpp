@@ -124,7 +124,8 @@ TEST_P(UnsentCommit, LeavesARefusedRunAndNothingToUndo) {
   const std::string written = world_checksums();
   const CliResult undo = cli(journal, kForced);
   EXPECT_EQ(undo.exit_code, 1);
-  EXPECT_EQ(undo.err, "Run 1 cannot be undone: It changed nothing in the world. Nothing was changed.\n");
+  EXPECT_EQ(undo.err,
+            "Run 1 cannot be undone: It changed nothing in the world. Nothing was changed.\n");
   EXPECT_EQ(world_checksums(), written);
 }
 
@@ -145,8 +146,10 @@ INSTANTIATE_TEST_SUITE_P(Rows, UnsentCommit, ::testing::ValuesIn(kUnsentRows),
 // way later are never put back.
 TEST(StoppedDelete, BeforeItsDeleteKeepsNoRun) {
   reset_world();
-  fixture_sql("INSERT INTO lootdrop (id,name) SELECT seq,'lvl_51-60_CUSTOM_armour' FROM seq_1_to_50");
-  fixture_sql("INSERT INTO lootdrop_entries (lootdrop_id,item_id) SELECT seq,1001 FROM seq_1_to_50");
+  fixture_sql(
+      "INSERT INTO lootdrop (id,name) SELECT seq,'lvl_51-60_CUSTOM_armour' FROM seq_1_to_50");
+  fixture_sql(
+      "INSERT INTO lootdrop_entries (lootdrop_id,item_id) SELECT seq,1001 FROM seq_1_to_50");
   const std::string journal = fresh_journal("stopped_delete");
   GeneralLog log;
   fixture_sql("LOCK TABLES lootdrop_entries WRITE");
@@ -158,7 +161,8 @@ TEST(StoppedDelete, BeforeItsDeleteKeepsNoRun) {
   const CliResult stopped = run.wait();
   EXPECT_EQ(stopped.exit_code, 130);
   EXPECT_EQ(stopped.err, "Stopped by Ctrl+C before anything was deleted.\n");
-  for (const std::string& sql : log.statement_texts()) EXPECT_FALSE(sql.starts_with("DELETE")) << sql;
+  for (const std::string& sql : log.statement_texts())
+    EXPECT_FALSE(sql.starts_with("DELETE")) << sql;
   EXPECT_EQ(runs_listed(journal), "");
   fixture_sql("DELETE FROM lootdrop_entries");
   fixture_sql("DELETE FROM lootdrop");
@@ -205,10 +209,11 @@ const std::string kSharedWorld[] = {
     "INSERT INTO lootdrop (id,name) VALUES (11,'old'),(12,'old')",
     "INSERT INTO lootdrop_entries (lootdrop_id,item_id,chance) VALUES (11,1001,5),(12,1002,6)",
     "INSERT INTO loottable_entries VALUES (1,11,1,100,1,0),(2,11,1,90,1,0),(3,12,2,50,1,0)",
-    "INSERT INTO npc_types (id,name,level,loottable_id) VALUES (1,'a',3,1),(3,'c',4,2),(4,'d',15,2),"
+    "INSERT INTO npc_types (id,name,level,loottable_id) VALUES "
+    "(1,'a',3,1),(3,'c',4,2),(4,'d',15,2),"
     "(5,'e',10,3),(6,'f',11,3),(10,'k',40,4)"};
-const Args kIsolate = {"generate", "--atomic", "--yes", "--levels", "01-10", "--npc-percent", "101",
-                       "--items", "1", "--seed", "3", "--isolate-shared"};
+const Args kIsolate = {"generate", "--atomic", "--yes", "--levels", "01-10", "--npc-percent",
+                       "101",      "--items",  "1",     "--seed",   "3",     "--isolate-shared"};
 const std::string kCopies = "SELECT GROUP_CONCAT(id ORDER BY id) FROM loottable WHERE id>4";
 const std::string kDropsLeft =
     "SELECT CONCAT((SELECT GROUP_CONCAT(id ORDER BY id) FROM lootdrop),'/',(SELECT "
@@ -284,7 +289,6 @@ TEST_P(UndoAfterwards, LeavesWhatIsNotSurelyTheRunsOrStillUsed) {
 INSTANTIATE_TEST_SUITE_P(Rows, UndoAfterwards, ::testing::ValuesIn(kUndoRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
-
 // generate killed at random moments, the window's way or all or nothing, each
 // time followed by a complete run and the forced undo of the killed one: the
 // later run's rows stay as they are, and nothing is left pointing at nothing.
@@ -297,14 +301,18 @@ TEST(KilledRuns, UndoNeverTouchesALaterRun) {
         "seq_1_to_80");
   };
   const auto first_run = [](bool atomic) {
-    return Args{"generate", atomic ? "--atomic" : "--window-way", "--yes", "--levels", "01-10",
-                "--npc-percent", "101", "--items", "2"};
+    return Args{"generate", atomic ? "--atomic" : "--window-way",
+                "--yes",    "--levels",
+                "01-10",    "--npc-percent",
+                "101",      "--items",
+                "2"};
   };
-  const Args later_run = {"generate", "--window-way", "--yes", "--levels", "01-10",
-                          "--npc-percent", "101", "--items", "2", "--chance", "20"};
+  const Args later_run = {"generate", "--window-way", "--yes", "--levels", "01-10", "--npc-percent",
+                          "101",      "--items",      "2",     "--chance", "20"};
   const std::string later_rows =
       "SELECT CONCAT((SELECT CONCAT(COUNT(*),':',SUM(CRC32(CONCAT_WS(',',d.id,d.name,e.item_id)))) "
-      "FROM lootdrop d JOIN lootdrop_entries e ON e.lootdrop_id=d.id WHERE e.chance=20),' ',(SELECT "
+      "FROM lootdrop d JOIN lootdrop_entries e ON e.lootdrop_id=d.id WHERE e.chance=20),' "
+      "',(SELECT "
       "CONCAT(COUNT(*),':',SUM(CRC32(CONCAT_WS(',',loottable_id,lootdrop_id)))) FROM "
       "loottable_entries WHERE lootdrop_id IN (SELECT lootdrop_id FROM lootdrop_entries WHERE "
       "chance=20)))";
