@@ -49,17 +49,23 @@ WindowJournal::WindowJournal(std::string path) : path_(std::move(path)) {
 
 void WindowJournal::open() {
   try {
-    store_ = std::make_unique<journal::Store>(path_);
+    store_ = std::make_shared<journal::Store>(path_);
   } catch (const std::exception& error) {
     unavailable_ = std::string(kUnavailable) + "the journal " + path_ + " cannot be opened (" +
                    error.what() + ").";
   }
 }
 
-journal::Store* WindowJournal::store() {
+std::shared_ptr<journal::Store> WindowJournal::store() {
+  const std::lock_guard lock(mutex_);
   std::error_code unknown;
   if (!store_ && unavailable_.empty() && std::filesystem::exists(path_, unknown)) open();
-  return store_.get();
+  return store_;
+}
+
+std::string WindowJournal::why_unavailable() const {
+  const std::lock_guard lock(mutex_);
+  return unavailable_;
 }
 
 Command WindowJournal::execute() {
@@ -82,14 +88,18 @@ Command WindowJournal::repair() {
 
 void WindowJournal::lose_journal(const std::string& why) {
   recorder_.reset();
+  const std::lock_guard lock(mutex_);
   store_.reset();
   unavailable_ =
       std::string(kUnavailable) + "the journal " + path_ + " could not be written (" + why + ").";
 }
 
 bool WindowJournal::ready() {
+  if (recorder_) return true;
+  const std::lock_guard lock(mutex_);
   if (!store_ && unavailable_.empty()) open();
-  if (store_ && !recorder_)
+  // The recorder writes through the store it began with, which outlives it.
+  if (store_)
     recorder_ =
         std::make_unique<journal::RunRecorder>(*store_, journal::OnJournalFailure::carry_on);
   return recorder_ != nullptr;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "app/command_guard.h"
@@ -40,21 +41,26 @@ class WindowJournal {
   // The journal to read and undo from: the one the commands write, else an
   // existing journal file (none is created here). nullptr while there is none;
   // then why_unavailable() says why, or is "" when no run was journaled yet.
-  journal::Store* store();
+  // The window's thread reads it while the Preview's worker may open or lose
+  // it: the store stays whole as long as the caller holds it.
+  std::shared_ptr<journal::Store> store();
   // "Undo is unavailable: " and the reason, or "".
-  const std::string& why_unavailable() const { return unavailable_; }
+  std::string why_unavailable() const;
 
  private:
   void run(Kind kind, const Command& command, ProgramState& state, UiPort& ui);
-  void open();
+  void open();  // with mutex_ held
   // A recorder ready to begin a run; false when there is no journal.
   bool ready();
   void end_run(journal::Ending ending, journal::Written written);
   void lose_journal(const std::string& why);
 
   std::string path_;
-  std::unique_ptr<journal::Store> store_;
-  std::unique_ptr<journal::RunRecorder> recorder_;
+  // store_ and unavailable_ are set by whichever thread writes a run (the
+  // window's, or the Preview's worker) and read by the History window.
+  mutable std::mutex mutex_;
+  std::shared_ptr<journal::Store> store_;
+  std::unique_ptr<journal::RunRecorder> recorder_;  // only on the thread writing a run
   std::string unavailable_;  // why undo is unavailable
 };
 

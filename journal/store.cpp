@@ -125,8 +125,9 @@ Store::Store(const std::string& path, Access access) : path_(path) {
   settle_unsent_runs();
 }
 
-void Store::open(int flags) {
-  if (sqlite3_open_v2(path_.c_str(), &db_, flags | SQLITE_OPEN_NOFOLLOW, nullptr) != SQLITE_OK) {
+void Store::open(int flags, const std::string& name) {
+  const std::string& file = name.empty() ? path_ : name;
+  if (sqlite3_open_v2(file.c_str(), &db_, flags | SQLITE_OPEN_NOFOLLOW, nullptr) != SQLITE_OK) {
     const std::string message = db_ ? sqlite3_errmsg(db_) : "out of memory";
     sqlite3_close(db_);
     db_ = nullptr;
@@ -137,12 +138,27 @@ void Store::open(int flags) {
 
 bool Store::open_to_read() {
   open(SQLITE_OPEN_READONLY);
+  bool current = false;
   try {
-    if (up_to_date(db_)) return true;
-  } catch (...) {
+    current = up_to_date(db_);
+  } catch (const JournalError&) {
+    // WAL mode reads need a shared-memory file beside the journal, which a
+    // folder the user may not write cannot take. Without a WAL file the
+    // journal file is whole, and is read as it is.
+    const int code = sqlite3_errcode(db_);
     sqlite3_close(db_);
-    throw;
+    db_ = nullptr;
+    std::error_code unknown;
+    if ((code != SQLITE_READONLY && code != SQLITE_CANTOPEN) ||
+        std::filesystem::exists(path_ + "-wal", unknown))
+      throw;
+    std::string uri = "file:";
+    for (const char c : path_)
+      uri += c == '%' ? "%25" : c == '?' ? "%3f" : c == '#' ? "%23" : std::string(1, c);
+    open(SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, uri + "?immutable=1");
+    current = up_to_date(db_);
   }
+  if (current) return true;
   sqlite3_close(db_);
   db_ = nullptr;
   // An older journal is brought up to date once, by whoever may write it.

@@ -83,8 +83,8 @@ class Store {
   const std::string& path() const { return path_; }
 
  private:
-  // Opens the file with `flags` (SQLITE_OPEN_*). Throws JournalError.
-  void open(int flags);
+  // Opens the file (or `name`, a URI of it) with `flags` (SQLITE_OPEN_*). Throws JournalError.
+  void open(int flags, const std::string& name = "");
   // Opens it read-only: true when its tables are up to date, else closes it
   // again. Throws JournalError (an older journal that may not be written).
   bool open_to_read();

@@ -72,15 +72,16 @@ HistoryWindow::HistoryWindow(ProgramState& state, UiPort& ui, app::WindowJournal
 
 void HistoryWindow::refresh() {
   runs_.clear();
-  if (journal::Store* store = journal_.store()) {
+  if (const std::shared_ptr<journal::Store> store = journal_.store()) {
     try {
       runs_ = store->runs();
     } catch (const journal::JournalError& error) {
       ui_.message_box(std::string("The journal cannot be read (") + error.what() + ").");
     }
   }
-  unavailable_->setText(display_text(journal_.why_unavailable()));
-  unavailable_->setVisible(!journal_.why_unavailable().empty());
+  const std::string unavailable = journal_.why_unavailable();
+  unavailable_->setText(display_text(unavailable));
+  unavailable_->setVisible(!unavailable.empty());
   runs_table_->setRowCount(static_cast<int>(runs_.size()));
   for (int row = 0; row < static_cast<int>(runs_.size()); ++row) {
     const journal::RunInfo& run = runs_[static_cast<std::size_t>(row)];
@@ -121,11 +122,11 @@ void HistoryWindow::show_selected() {
 
 void HistoryWindow::undo_Click() {
   const std::int64_t run = selected_run();
-  if (run == 0 || !journal_.store() || turns_.main_command_running() || turns_.preview_writing())
-    return;
+  const std::shared_ptr<journal::Store> store = journal_.store();
+  if (run == 0 || !store || turns_.main_command_running() || turns_.preview_writing()) return;
   // Counted as a command of the main window: the Preview's write waits for it.
   turns_.main_command_started();
-  app::undo_run(*journal_.store(), state_, run, ui_, ask);
+  app::undo_run(*store, state_, run, ui_, ask);
   turns_.main_command_ended();
   refresh();
 }

@@ -1295,6 +1295,17 @@ const UndoRow kUndoRows[] = {
    R"("lootdrop_id","multiplier","probability","droplimit","mindrop"],"values":[77,1,1,50.0,1,0],)"
    R"("uncertain":false}]})" "\n", "", kEntries, "1"},
   {"isolate_shared", kSharedWorld, kIsolate + Args{"--atomic", kYes}, "", kUndo, 0, "undone=1 statements=6 skipped=0\n", ""},
+  // Names holding the journal's former separators: the copy of lt2 would have read back as a row of
+  // loottable 900, which NPC 11 uses; the NUL cut a name short.
+  {"isolate_shared_name_with_separators", kSharedWorld + Texts{"UPDATE loottable SET name=CONCAT('lt2',X'1E','900',"
+   "X'1F','1') WHERE id=2", "INSERT INTO loottable (id,name,mincash) VALUES (900,'1 [lvl_01-10]''',20)",
+   "INSERT INTO npc_types (id,name,level,loottable_id) VALUES (11,'far',50,900)"}, kIsolate + Args{"--atomic", kYes},
+   "", {"undo", "1", "--force", kYes}, 0, "undone=1 statements=6 skipped=0\n", ""},
+  {"delete_names_with_separator_and_nul", {kArmours, "INSERT INTO lootdrop (id,name) VALUES (1,CONCAT("
+   "'lvl_01-10_CUSTOM_a',X'1F','b')),(2,CONCAT('lvl_01-10_CUSTOM_armou',X'00','r'))", "INSERT INTO lootdrop_entries "
+   "(lootdrop_id,item_id,chance) VALUES (1,1001,5),(2,1002,6)", "INSERT INTO loottable_entries (loottable_id,"
+   "lootdrop_id) VALUES (9,1),(9,2)"}, {"delete", kLevels, "01-10", kYes}, "", kUndo, 0,
+   "undone=1 statements=3 skipped=0\n", ""},
   {"isolate_shared_one_drop_many_tables", kOneDropManyTables, kIsolate + Args{"--atomic", kYes}, "", kUndo, 0,
    "undone=1 statements=6 skipped=0\n", ""},
   {"isolate_shared_copied_entry_changed", kOneDropManyTables, kIsolate + Args{"--atomic", kYes}, "UPDATE "

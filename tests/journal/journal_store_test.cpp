@@ -242,3 +242,42 @@ TEST(JournalFile, ASymbolicLinkIsRefusedBeforeAnythingIsTouched) {
 
 }  // namespace
 }  // namespace vl::test
+
+namespace vl::test {
+namespace {
+
+// A journal (and folder) the user may only read is listed all the same, and
+// left as it was. Root may write anything: the reader then runs as nobody.
+TEST(JournalFile, OneTheUserMayOnlyReadIsListed) {
+  const std::string folder = fresh_folder("read_only"), path = folder + "/journal.sqlite3";
+  {
+    journal::Store store(path);
+    journal::RunInfo info;
+    info.started = "t";
+    info.settings = journal::range_settings("01-10");
+    store.end_run(store.begin_run(info), "completed", false);
+  }
+  chmod(path.c_str(), 0444);
+  chmod(folder.c_str(), 0555);
+  chmod(std::filesystem::path(folder).parent_path().c_str(), 0755);
+  const pid_t reader = fork();
+  if (reader == 0) {
+    if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(3);
+    try {
+      journal::Store store(path, journal::Store::Access::read_only);
+      const auto runs = store.runs();
+      _exit(runs.size() == 1 && journal::setting_of(runs[0].settings, "levels") == "01-10" ? 0 : 2);
+    } catch (const std::exception& error) {
+      std::fprintf(stderr, "%s\n", error.what());
+      _exit(1);
+    }
+  }
+  int status = 0;
+  waitpid(reader, &status, 0);
+  EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : -1, 0);
+  EXPECT_EQ(std::filesystem::directory_iterator(folder)->path(), path);  // nothing made beside it
+  chmod(folder.c_str(), 0755);
+}
+
+}  // namespace
+}  // namespace vl::test
