@@ -61,7 +61,7 @@ class WindowJournal {
   mutable std::mutex mutex_;
   std::shared_ptr<journal::Store> store_;
   std::unique_ptr<journal::RunRecorder> recorder_;  // only on the thread writing a run
-  std::string unavailable_;  // why undo is unavailable
+  std::string unavailable_;                         // why undo is unavailable
 };
 
 // Asked before the world is changed; true goes on.

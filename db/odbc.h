@@ -110,8 +110,7 @@ class Connection {
 };
 
 template <typename Run>
-void Connection::observed(const std::string& sql, Run&& run,
-                          std::optional<std::size_t> announced) {
+void Connection::observed(const std::string& sql, Run&& run, std::optional<std::size_t> announced) {
   if (gate_) gate_(sql, announced);
   const auto start = std::chrono::steady_clock::now();
   try {

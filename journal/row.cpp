@@ -20,7 +20,11 @@ const char* kind_name(RowKind kind) {
 
 std::string describe(const Row& row) {
   std::string values;
-  for (const Value& value : row.values) values += (values.empty() ? "" : ",") + value.shown();
+  for (const Value& value : row.values) {
+    // A removal keeps the literal its statement named, shown as it was written.
+    const std::string* literal = row.kind == RowKind::removed ? value.text() : nullptr;
+    values += (values.empty() ? "" : ",") + (literal ? *literal : value.shown());
+  }
   return row.table + " (" + values + ")";
 }
 
@@ -36,8 +40,7 @@ std::vector<std::string> columns_of(const db::LootRow& row) {
     for (const db::Column& column : *copied->columns) names.push_back(column.name);
     return names;
   }
-  for (const db::TableColumn& column : db::table_of(row).columns)
-    names.emplace_back(column.name);
+  for (const db::TableColumn& column : db::table_of(row).columns) names.emplace_back(column.name);
   return names;
 }
 

@@ -53,9 +53,8 @@ std::string describe_settings(const std::string& settings) {
   std::string text = "levels " + text_of(json, "levels");
   if (!json.contains("category")) return text;
   text += ", category " + text_of(json, "category") + ", ";
-  text += json.contains("list_size")
-              ? "custom list of " + text_of(json, "list_size") + " items"
-              : "rules \"" + text_of(json, "rules") + "\"";
+  text += json.contains("list_size") ? "custom list of " + text_of(json, "list_size") + " items"
+                                     : "rules \"" + text_of(json, "rules") + "\"";
   text += ", npc percent " + text_of(json, "npc_percent") + ", chance " + text_of(json, "chance") +
           ", probability " + text_of(json, "probability") + ", items " + text_of(json, "items");
   text += json.contains("seed") ? ", seed " + text_of(json, "seed") : ", seed from the time of day";

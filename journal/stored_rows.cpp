@@ -88,8 +88,7 @@ void RowWriter::add(const StoredRow& next) {
     Packed& last = packed_.back();
     const StoredRow& row = last.row;
     if (last.ends.size() < kTuplesPerRow && row.group == next.group && row.kind == next.kind &&
-        row.uncertain == next.uncertain && row.table == next.table &&
-        row.columns == next.columns) {
+        row.uncertain == next.uncertain && row.table == next.table && row.columns == next.columns) {
       last.values.insert(last.values.end(), next.values.begin(), next.values.end());
       last.ends.push_back(last.values.size());
       return;

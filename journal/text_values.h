@@ -1,8 +1,8 @@
 #pragma once
 // Journals of older versions kept a row's values as one text: SQL literals
 // ('quoted' texts, numbers, NULL) joined by the byte 0x1f, the rows of a
-// journal row by 0x1e, and its column names joined by ',', and a run's settings as one line of text. Bringing such a
-// journal up to date turns them into values of their own types.
+// journal row by 0x1e, and its column names joined by ',', and a run's settings as one line of
+// text. Bringing such a journal up to date turns them into values of their own types.
 
 struct sqlite3;
 

@@ -25,9 +25,18 @@ using journal::Row;
 using journal::RowKind;
 using journal::Value;
 
+// The tests' journals, in a folder of this process, gone when it ends.
+const struct Journals {
+  std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                 ("vandril_journal_" + std::to_string(getpid()));
+  ~Journals() {
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+  }
+} kJournals;
+
 std::string fresh_folder(const std::string& name) {
-  const auto folder = std::filesystem::temp_directory_path() /
-                      ("vandril_journal_" + std::to_string(getpid())) / name;
+  const auto folder = kJournals.folder / name;
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder);
   return folder.string();
@@ -48,7 +57,9 @@ struct ValueRow {
 
 const ValueRow kValues[] = {
     {"nul", text("armou\0r_CUSTOM", 14)},
-    {"separators", Value(std::string("x\x1e" "900\x1f" "y\x1f"))},
+    {"separators", Value(std::string("x\x1e"
+                                     "900\x1f"
+                                     "y\x1f"))},
     {"every_control_byte", Value(std::string("\x01\x02\x03\x07\x08\t\n\r\x1b[31m\x7f"))},
     {"quotes_and_backslashes", Value(std::string(R"(O'x \' \\ "q" `b`)"))},
     {"four_byte_utf8", Value(std::string("\xF0\x9F\x90\x89 drake"))},
@@ -81,8 +92,12 @@ TEST_P(RoundTrip, ComesBackByteForByte) {
   const Row alone{RowKind::inserted, "lootdrop", columns, {Value(std::int64_t{7}), value, value}};
   store.record(run, {alone});
   store.record_each(run, 3, [&](std::size_t i, journal::StoredRow& row) {
-    row = {RowKind::deleted, "lootdrop", columns, {value, Value(static_cast<std::int64_t>(i))},
-           false, 0};
+    row = {RowKind::deleted,
+           "lootdrop",
+           columns,
+           {value, Value(static_cast<std::int64_t>(i))},
+           false,
+           0};
   });
   const std::vector<Row> rows = store.rows(run);
   ASSERT_EQ(rows.size(), 4u);
@@ -92,8 +107,8 @@ TEST_P(RoundTrip, ComesBackByteForByte) {
     EXPECT_EQ(rows[i].columns, columns);
     EXPECT_EQ(rows[i].values, (std::vector<Value>{value, Value(std::int64_t(i - 1))}));
   }
-  const auto page = store.rows_page(run, RowKind::deleted,
-                                    std::numeric_limits<std::int64_t>::max(), 10, true);
+  const auto page =
+      store.rows_page(run, RowKind::deleted, std::numeric_limits<std::int64_t>::max(), 10, true);
   ASSERT_EQ(page.rows.size(), 3u);
   EXPECT_EQ(page.rows[0].values[0], value);
   EXPECT_EQ(page.rows[0].values[1], Value(std::int64_t{2}));  // newest first
@@ -108,12 +123,9 @@ INSTANTIATE_TEST_SUITE_P(Values, RoundTrip, testing::ValuesIn(kValues),
 
 // What a statement gets and a message shows of each kind of value.
 TEST(Value, WrittenIntoStatementsAndMessages) {
-  const std::vector<Value> values{text("a\0'b", 4),
-                                  Value(),
-                                  Value(std::numeric_limits<std::int64_t>::min()),
-                                  Value(0.1),
-                                  Value(1e-7),
-                                  Value(std::string())};
+  const std::vector<Value> values{
+      text("a\0'b", 4), Value(),     Value(std::numeric_limits<std::int64_t>::min()),
+      Value(0.1),       Value(1e-7), Value(std::string())};
   std::vector<std::string> sql, shown;
   for (const Value& value : values) sql.push_back(value.sql());
   EXPECT_EQ(sql, (std::vector<std::string>{"X'61002762'", "NULL", "-9223372036854775808", "0.1",
@@ -161,8 +173,9 @@ TEST(JournalFile, AnOlderOneIsBroughtUpToDateWithTypedValues) {
             std::pair(std::int64_t{4}, std::string("01-10")));
   EXPECT_EQ(journal::describe_settings(run.settings),
             "levels 01-10, category armour, rules \"\", seed 3");
-  EXPECT_EQ(journal_value(path, "SELECT COUNT(*) FROM pragma_table_info('rows') WHERE "
-                                "name='vals'"),
+  EXPECT_EQ(journal_value(path,
+                          "SELECT COUNT(*) FROM pragma_table_info('rows') WHERE "
+                          "name='vals'"),
             "0");
 }
 
@@ -224,14 +237,16 @@ TEST(JournalFile, ASymbolicLinkIsRefusedBeforeAnythingIsTouched) {
   std::ofstream(target) << "mine";
   chmod(target.c_str(), 0644);
   std::filesystem::create_symlink(target, link);
-  for (const auto access : {journal::Store::Access::read_write, journal::Store::Access::read_only}) {
+  for (const auto access :
+       {journal::Store::Access::read_write, journal::Store::Access::read_only}) {
     try {
       journal::Store store(link, access);
       ADD_FAILURE() << "opened";
     } catch (const journal::JournalError& error) {
       EXPECT_EQ(std::string(error.what()),
-                link + " is a symbolic link, which the journal does not follow; give the path of "
-                       "the file itself. Nothing was changed.");
+                link +
+                    " is a symbolic link, which the journal does not follow; give the path of "
+                    "the file itself. Nothing was changed.");
     }
   }
   struct stat file {};
