@@ -136,7 +136,7 @@ PreviewWrite write_preview(Preview& preview, const db::Session& session, WindowJ
         connection->set_observer(writer.statement_observer);
         connection->set_gate(writer.statement_gate);
         return loot::write_atomically(*connection, preview.plan, stop_requested, {},
-                                      writer.statements_ahead);
+                                      writer.statements_ahead, false, {}, writer.transaction_steps);
       });
   PreviewWrite written{result.outcome, result.message};
   if (result.outcome == loot::AtomicOutcome::committed) {

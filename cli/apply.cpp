@@ -77,6 +77,8 @@ int apply_plan(db::Session& session, const Invocation& run, RunJournal* journal)
   }
   if (!run.yes)
     if (auto declined = ask_about_plan(saved.plan, *connection)) return *declined;
+  // From here on Ctrl+C stops the write where it may, so that the run begun is ended.
+  end_at_once_on_interrupt(false);
   if (journal) {
     try {
       journal->begin(session, "apply", journal::generation_settings(saved.settings));

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <iostream>
 #include <random>
+#include <variant>
 
 #include <fmt/core.h>
 
@@ -139,10 +140,14 @@ int generate(db::Session& session, TerminalUi& ui, loot::FixedInputs& inputs, co
   const std::uint64_t seed = seed_of(run);
   if (!run.dry_run && !run.yes)
     if (auto declined = confirm_generate(session, inputs, seed)) return *declined;
-  if (!run.dry_run)
+  const auto begin_writing = [&]() -> std::variant<ResultStyle, int> {
     if (auto refused = begin_journal(session, inputs, journal, run, seed)) return *refused;
-  const ResultStyle style = style_of(run, journal, seed);
-  if (!window_way_chosen(run)) return run_planned(session, inputs, ui, run, seed, style);
+    return style_of(run, journal, seed);
+  };
+  if (!window_way_chosen(run)) return run_planned(session, inputs, ui, run, seed, begin_writing);
+  auto begun = begin_writing();
+  if (const int* refused = std::get_if<int>(&begun)) return *refused;
+  const ResultStyle style = std::get<ResultStyle>(begun);
   std::unique_ptr<WindowRunReport> report;
   if (run.report) {
     auto prepared = prepare_window_report(session, inputs, run, seed);

@@ -170,7 +170,7 @@ std::optional<int> refuse_unwritable_outputs(const Invocation& run) {
 }
 
 int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,
-                const Invocation& run, std::uint64_t seed, const ResultStyle& style) {
+                const Invocation& run, std::uint64_t seed, const BeginWriting& begin_writing) {
   const auto started = std::chrono::steady_clock::now();
   std::unique_ptr<WholeFile> sql_file, report_file, plan_file;
   if (!open_output(run.sql, "--sql", sql_file) ||
@@ -230,7 +230,14 @@ int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,
 
   const loot::PlanDropRates rates =
       run.report ? report_rates(plan, *connection) : loot::PlanDropRates();
-  const PlanWritten written = write_plan(session, *connection, plan, started, false, style);
+  end_at_once_on_interrupt(false);
+  auto begun = begin_writing();
+  if (const int* code = std::get_if<int>(&begun)) return *code;
+  // The connection was made before the run began: it takes the run's gate and ears now.
+  connection->set_observer(session.statement_observer);
+  connection->set_gate(session.statement_gate);
+  const PlanWritten written =
+      write_plan(session, *connection, plan, started, false, std::get<ResultStyle>(begun));
   // The run is written whole: its journal says so whatever becomes of the report.
   if (written.drops > 0 && ui.on_end) ui.on_end(kExitDone);
   if (report_file && written.drops > 0 &&
@@ -245,7 +252,7 @@ PlanWritten write_plan(db::Session& session, db::Connection& connection, loot::P
   end_at_once_on_interrupt(false);
   const loot::AtomicResult result = loot::write_atomically(
       connection, plan, [] { return interrupted(); }, {}, session.statements_ahead, ids_as_planned,
-      world_changes);
+      world_changes, session.transaction_steps);
   if (!result.message.empty()) say(result.message);
   const std::size_t drops =
       result.outcome == loot::AtomicOutcome::committed ? plan.drops.size() : 0;

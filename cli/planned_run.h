@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <variant>
@@ -27,10 +28,15 @@ namespace vl::cli {
 // exit code when one cannot be written, said.
 std::optional<int> refuse_unwritable_outputs(const Invocation& run);
 
+// Begins the journal's run once there is something to write: how the result is
+// shown (with the run's id), or the exit code when the run cannot begin.
+using BeginWriting = std::function<std::variant<ResultStyle, int>()>;
+
 // --dry-run or --atomic, on a connection of its own. Returns the exit code.
-// `style`: how the atomic run's result is shown.
+// `begin_writing`: called after planning, before the atomic run writes, so that
+// a stop while planning leaves no run in the journal.
 int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,
-                const Invocation& run, std::uint64_t seed, const ResultStyle& style);
+                const Invocation& run, std::uint64_t seed, const BeginWriting& begin_writing);
 
 // Before generate writes, on a terminal: the summary of the plan of `seed`
 // and the question. The exit code when it must not write (declined, or the

@@ -24,6 +24,13 @@ struct Announced {
 // that an observer may keep them while it works on them in the background.
 using AnnouncedStatements = std::shared_ptr<const std::vector<Announced>>;
 
+// The steps of an all-or-nothing write that decide what reaches the world:
+// before START TRANSACTION (its rows then reach the world by COMMIT alone) and
+// just before COMMIT is sent.
+enum class TransactionStep { starting, committing };
+// Told of each step; throws StatementWithheld when the step must not be taken.
+using TransactionSteps = std::function<void(TransactionStep)>;
+
 // The TCP port the driver uses when the connection string names none.
 inline constexpr int kDriverDefaultPort = 3306;
 
@@ -50,6 +57,8 @@ struct Session {
   // before the first (announce_statements); the gate then lets each of them
   // pass at once.
   std::function<void(const AnnouncedStatements&)> statements_ahead;
+  // Told by an all-or-nothing write of its steps (a journal records them).
+  TransactionSteps transaction_steps;
 
   std::unique_ptr<Connection> db_connection;
   std::unique_ptr<Recordset> db_recordset;

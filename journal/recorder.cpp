@@ -65,6 +65,8 @@ void RunRecorder::begin(db::Session& session, const std::string& command,
   rows_ = 0;
   incomplete_ = statement_failed_ = server_lost_ = false;
   unread_removals_ = unread_removals;
+  all_or_nothing_ = deletion_sent_ = hearing_deletion_ = false;
+  recorded_.clear();
   failure_.clear();
   awaiting_.clear();
   confirmed_.clear();
@@ -77,6 +79,7 @@ void RunRecorder::begin(db::Session& session, const std::string& command,
     gate(announced);
   };
   session.statements_ahead = [this](const db::AnnouncedStatements& told) { ahead(told); };
+  session.transaction_steps = [this](db::TransactionStep step) { transaction_step(step); };
   observer_before_ = session.statement_observer;
   session.statement_observer = [this](const std::string& sql, std::chrono::nanoseconds took,
                                       bool succeeded) {
@@ -89,6 +92,7 @@ void RunRecorder::detach() {
   if (!session_) return;
   session_->statement_gate = nullptr;
   session_->statements_ahead = nullptr;
+  session_->transaction_steps = nullptr;
   session_->statement_observer = observer_before_;
   if (session_->db_connection) {
     session_->db_connection->set_gate(nullptr);
@@ -234,8 +238,30 @@ void RunRecorder::gate(std::optional<std::size_t> announced) {
     return removed && removed->column == "name";
   };
   if (!unread_removals_ && !drops_to_remove_.empty() &&
-      std::any_of(told.rows.begin(), told.rows.end(), by_name))
+      std::any_of(told.rows.begin(), told.rows.end(), by_name)) {
     awaiting_ = std::exchange(drops_to_remove_, {});
+    send_decisive();
+    deletion_sent_ = hearing_deletion_ = true;
+  }
+}
+
+void RunRecorder::transaction_step(db::TransactionStep step) {
+  if (step == db::TransactionStep::committing) return send_decisive();
+  all_or_nothing_ = true;
+  try {
+    store_.await_decisive(run_);
+  } catch (const std::exception& error) {
+    journal_failed(error.what(), true);
+  }
+}
+
+void RunRecorder::send_decisive() {
+  if (incomplete_) return;  // a journal already failed keeps no more
+  try {
+    store_.decisive_sent(run_);
+  } catch (const std::exception& error) {
+    journal_failed(error.what(), true);
+  }
 }
 
 void RunRecorder::heard(bool succeeded) {
@@ -243,13 +269,20 @@ void RunRecorder::heard(bool succeeded) {
   // The window's statements run on the session's connection.
   if (!succeeded && session_ && session_->db_connection && session_->db_connection->lost())
     server_lost_ = true;
-  if (succeeded) confirmed_.insert(confirmed_.end(), awaiting_.begin(), awaiting_.end());
+  if (std::exchange(hearing_deletion_, false)) {
+    // Refused by the server, the deletion removed nothing; lost on the way, it may have.
+    deletion_sent_ = succeeded || server_lost_;
+  }
+  if (succeeded && !all_or_nothing_)
+    confirmed_.insert(confirmed_.end(), awaiting_.begin(), awaiting_.end());
   awaiting_.clear();
 }
 
 void RunRecorder::record(const std::vector<Row>& rows) {
   forget_pending();
+  if (recorded_.empty() && !rows.empty()) store_.await_decisive(run_);
   const auto ids = store_.record(run_, rows, confirmed_, forget_);
+  recorded_.insert(recorded_.end(), ids.begin(), ids.end());
   for (std::size_t i = 0; i < rows.size(); ++i)
     if (rows[i].kind == RowKind::deleted && rows[i].table == "lootdrop")
       drops_to_remove_.push_back(ids[i]);
@@ -265,6 +298,12 @@ void RunRecorder::end(Ending ending, Written written) {
   detach();
   const std::int64_t run = run_;
   run_ = 0;
+  // The rows read for a deletion that never went out (or that the server
+  // refused) were never deleted: undo must not put them back.
+  if (!deletion_sent_ && !recorded_.empty()) {
+    rows_ -= static_cast<std::int64_t>(recorded_.size());
+    forget_.insert(forget_.end(), recorded_.begin(), recorded_.end());
+  }
   if (rows_ == 0 && !incomplete_) return store_.forget_run(run);
   if (!confirmed_.empty() || !forget_.empty()) store_.record(run, {}, confirmed_, forget_);
   confirmed_.clear();

@@ -82,6 +82,10 @@ class RunRecorder {
     std::future<std::vector<std::int64_t>> ids;
   };
   void ahead(const db::AnnouncedStatements& told);
+  // An all-or-nothing write's step: its start (rows then wait for COMMIT) and its COMMIT.
+  void transaction_step(db::TransactionStep step);
+  // Marks the decisive statement sent before it goes; withholds it when that fails.
+  void send_decisive();
   // Whether the journal keeps `row` of this run.
   bool kept(const db::LootRow& row) const;
   // Writes the kept rows of statements first..end of `told`; returns their ids.
@@ -107,6 +111,14 @@ class RunRecorder {
   std::int64_t run_ = 0, rows_ = 0;
   bool incomplete_ = false, statement_failed_ = false, server_lost_ = false;
   bool unread_removals_ = false;
+  // The rows of an all-or-nothing write reach the world by its COMMIT alone,
+  // never by a statement heard succeeding.
+  bool all_or_nothing_ = false;
+  // The deletion of the drops that record() read: whether its DELETE went out
+  // and was not refused, and whether it is being heard. Until it went out the
+  // rows read are not deleted.
+  bool deletion_sent_ = false, hearing_deletion_ = false;
+  std::vector<std::int64_t> recorded_;  // the ids of the rows record() read
   std::string failure_;
   std::vector<std::int64_t> awaiting_, confirmed_, forget_;
   std::vector<std::int64_t> drops_to_remove_;  // recorded lootdrops awaiting their deletion

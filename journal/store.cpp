@@ -122,6 +122,7 @@ Store::Store(const std::string& path, Access access) : path_(path) {
     sqlite3_close(db_);
     throw;
   }
+  settle_unsent_runs();
 }
 
 void Store::open(int flags, const std::string& name) {
@@ -321,6 +322,7 @@ std::vector<RunInfo> Store::find_run(std::int64_t run) {
 std::vector<RunInfo> Store::with_writers(std::vector<RunInfo> runs) const {
   for (RunInfo& run : runs)
     if (run.ended.empty()) run.writer = run_writer(path_, run.id);
+  shown_as_settled(runs);
   return runs;
 }
 

@@ -57,6 +57,11 @@ class Store {
   void forget_run(std::int64_t run);
   void end_run(std::int64_t run, const std::string& outcome, bool journal_incomplete);
   void set_undone(std::int64_t run);
+  // The statement whose success decides whether the run's rows reached the
+  // world (an all-or-nothing write's COMMIT, a deletion's DELETE of the drops
+  // it read): awaited, then marked sent before it goes (journal/run_outcomes.cpp).
+  void await_decisive(std::int64_t run);
+  void decisive_sent(std::int64_t run);
 
   std::vector<RunInfo> runs();  // newest first
   std::vector<RunInfo> find_run(std::int64_t run);
@@ -88,6 +93,11 @@ class Store {
   sqlite3_stmt* kept(const char* sql);
   RowReader reader() { return RowReader(db_, kept(kValuesOfRow)); }
   std::vector<RunInfo> with_writers(std::vector<RunInfo> runs) const;
+  // Runs whose writer died before their decisive statement was sent wrote
+  // nothing: their rows are forgotten and they end refused.
+  void settle_unsent_runs();
+  // Such runs not settled yet (a journal opened to read) are shown as settled.
+  void shown_as_settled(std::vector<RunInfo>& runs) const;
   std::string path_;
   std::recursive_mutex mutex_;               // record() calls record_each()
   std::map<std::int64_t, RunLock> writing_;  // the runs this store writes

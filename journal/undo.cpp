@@ -12,6 +12,8 @@
 
 #include "db/engines.h"
 #include "journal/columns.h"
+#include "journal/in_use.h"
+#include "journal/run_ownership.h"
 #include "journal/world_rows.h"
 
 namespace vl::journal {
@@ -162,26 +164,46 @@ void plan_npcs(WorldRows& world, const std::vector<Row>& rows, UndoPlan& plan) {
 // chunks and given in the end for the tables in the reverse order of their
 // first rows: a key whose rows are all the run's goes in one list, the others
 // row by row. The entries of a loottable the run made (a copy) go by that
-// loottable when each entry it holds is one of the run's as written.
+// loottable when each entry it holds is one of the run's as written. Rows of a
+// drop are kept with its lootdrop id (Value::plain), so that a drop left as it
+// is (DropOwnership) can be taken out whole in the end.
 struct Removals {
-  std::map<std::string, std::vector<std::string>> one_by_one;
+  // By table: each row's drop ("" for a row of no drop) and its DELETE.
+  std::map<std::string, std::vector<std::pair<std::string, std::string>>> one_by_one;
   std::map<std::string, std::set<Value>> whole_keys;
-  std::vector<std::pair<Value, std::string>> entries;  // loottable, the row's DELETE
-  std::map<Value, int> matched_entries;                // by loottable
-  std::map<Value, int> made_loottables;                // that go, with the entries they hold
+  struct Link {
+    Value loottable;
+    std::string drop, sql;
+  };
+  std::vector<Link> entries;                                // removed one by one
+  std::map<Value, int> matched_entries;                     // by loottable
+  std::map<std::string, std::vector<Value>> links_of_drop;  // the loottables of its links
+  std::map<Value, int> made_loottables;                     // that go, with the entries they hold
 
   // The loottables that go with all their entries, each of those the run's as
   // written, that hold entries left to remove one by one.
   std::set<Value> whole_loottables() const {
     std::set<Value> whole;
-    for (const auto& [id, sql] : entries) {
-      const auto made = made_loottables.find(id);
-      const auto matched = matched_entries.find(id);
+    for (const Link& link : entries) {
+      const auto made = made_loottables.find(link.loottable);
+      const auto matched = matched_entries.find(link.loottable);
       if (made != made_loottables.end() && matched != matched_entries.end() &&
           matched->second == made->second)
-        whole.insert(id);
+        whole.insert(link.loottable);
     }
     return whole;
+  }
+
+  // Takes the rows of the drops `left` out: they stay as they are.
+  void leave(const std::set<std::string>& left) {
+    for (const std::string& drop : left)
+      for (const Value& loottable : links_of_drop[drop]) --matched_entries[loottable];
+    for (const char* table : {"lootdrop", "lootdrop_entries", "loottable_entries"})
+      std::erase_if(whole_keys[table],
+                    [&left](const Value& key) { return left.contains(key.plain()); });
+    for (auto& [table, rows] : one_by_one)
+      std::erase_if(rows, [&left](const auto& row) { return left.contains(row.first); });
+    std::erase_if(entries, [&left](const Link& link) { return left.contains(link.drop); });
   }
 };
 
@@ -190,8 +212,12 @@ void plan_removals(WorldRows& world, const std::string& table,
   const bool entries = table == "loottable_entries";
   std::map<Value, std::vector<const Row*>> by_key;
   for (const Row* row : removed) {
-    by_key[world.value(*row, key_column(table))].push_back(row);
-    if (entries) ++removals.matched_entries[world.value(*row, "loottable_id")];
+    const Value& key = world.value(*row, key_column(table));
+    by_key[key].push_back(row);
+    if (!entries) continue;
+    const Value& loottable = world.value(*row, "loottable_id");
+    ++removals.matched_entries[loottable];
+    removals.links_of_drop[key.plain()].push_back(loottable);
   }
   for (const auto& [key, of_key] : by_key) {
     auto& under = world.under(table, key.plain());
@@ -209,19 +235,26 @@ void plan_removals(WorldRows& world, const std::string& table,
       std::string sql = "DELETE FROM `" + table + "` WHERE ";
       sql.append(where).append(" LIMIT 1");
       if (entries)
-        removals.entries.emplace_back(world.value(*row, "loottable_id"), std::move(sql));
+        removals.entries.push_back(
+            {world.value(*row, "loottable_id"), key.plain(), std::move(sql)});
       else
-        removals.one_by_one[table].push_back(std::move(sql));
+        removals.one_by_one[table].emplace_back(of_a_drop(table) ? key.plain() : "",
+                                                std::move(sql));
     }
   }
 }
 
 // Matched newest first; what no longer matches stays, listed when it surely
-// reached the world. A loottable the run made goes only without links of others.
+// reached the world. A loottable the run made goes only without links of
+// others and without NPCs the run did not move to it; a drop only while it is
+// the run's (DropOwnership).
 void plan_inserted(Store& store, std::int64_t run, const KindsAndTables& tables, WorldRows& world,
-                   UndoPlan& plan) {
+                   UndoPlan& plan, const CopyUsers& users) {
   std::map<Value, int> own_links;  // links the run made, counted back to its loottable
   Removals removals;
+  DropOwnership ownership;
+  std::vector<std::pair<std::string, std::string>> conflicts;  // the row's drop, the sentence
+  const std::string no_drop;
   for_each_chunk(store, run, RowKind::inserted, true, world, nullptr, [&](const auto& rows) {
     std::set<Value> created_tables;
     for (const Row& row : rows) {
@@ -229,11 +262,17 @@ void plan_inserted(Store& store, std::int64_t run, const KindsAndTables& tables,
       if (row.table == "loottable") created_tables.insert(row.values[0]);
     }
     const std::map<std::string, int> links = links_into(world, created_tables);
+    const std::map<std::string, int> npcs =
+        users.others(world, {created_tables.begin(), created_tables.end()});
     std::map<std::string, std::vector<const Row*>> removed;  // by table
+    std::vector<bool> matched;
     for (const Row& row : rows) {
-      if (!world.match(row)) {
+      matched.push_back(world.match(row));
+      if (!matched.back()) {
         if (!row.uncertain)
-          plan.conflicts.push_back(describe(row) + " is no longer as the run wrote it.");
+          conflicts.emplace_back(
+              of_a_drop(row.table) ? world.value(row, key_column(row.table)).plain() : no_drop,
+              describe(row) + " is no longer as the run wrote it.");
         continue;
       }
       if (row.table == "loottable") {
@@ -241,24 +280,46 @@ void plan_inserted(Store& store, std::int64_t run, const KindsAndTables& tables,
         const auto at = links.find(id.plain());
         const int held = at == links.end() ? 0 : at->second, others = held - own_links[id];
         if (others > 0) {
-          plan.conflicts.push_back("loottable " + id.shown() + " holds " + std::to_string(others) +
-                                   " links the run did not make.");
+          conflicts.emplace_back(no_drop, "loottable " + id.shown() + " holds " +
+                                              std::to_string(others) +
+                                              " links the run did not make.");
+          continue;
+        }
+        if (const auto used = npcs.find(id.plain()); used != npcs.end()) {
+          conflicts.emplace_back(no_drop, "loottable " + id.shown() + " is used by " +
+                                              std::to_string(used->second) +
+                                              " NPCs the run did not move to it.");
           continue;
         }
         removals.made_loottables[id] = held;
       }
       removed[row.table].push_back(&row);
     }
+    ownership.observe(world, rows, matched);
     for (const auto& [table, of_table] : removed) plan_removals(world, table, of_table, removals);
   });
+  ownership.check_later_runs(store, run, world);
+  for (std::string& conflict : ownership.conflicts()) plan.conflicts.push_back(std::move(conflict));
+  removals.leave(ownership.left_alone());
+  for (auto& [drop, conflict] : conflicts)
+    if (!ownership.left_alone().contains(drop)) plan.conflicts.push_back(std::move(conflict));
+  // A copy goes only with every link it holds as the run wrote it: one changed
+  // since (a conflict), or a drop left as it is, keeps it with the rest of its links.
+  for (const auto& [id, held] : removals.made_loottables) {
+    const auto matched = removals.matched_entries.find(id);
+    if ((matched == removals.matched_entries.end() ? 0 : matched->second) == held) continue;
+    removals.whole_keys["loottable"].erase(id);
+    std::erase_if(removals.entries,
+                  [&id](const Removals::Link& link) { return link.loottable == id; });
+  }
   const std::set<Value> whole_loottables = removals.whole_loottables();
-  for (auto& [loottable, sql] : removals.entries)
-    if (!whole_loottables.contains(loottable))
-      removals.one_by_one["loottable_entries"].push_back(std::move(sql));
+  for (Removals::Link& link : removals.entries)
+    if (!whole_loottables.contains(link.loottable))
+      removals.one_by_one["loottable_entries"].emplace_back(link.drop, std::move(link.sql));
   for (auto written = tables.rbegin(); written != tables.rend(); ++written) {
     const auto& [kind, table] = *written;
     if (kind != RowKind::inserted) continue;
-    for (std::string& sql : removals.one_by_one[table]) plan.statements.push_back(std::move(sql));
+    for (auto& [drop, sql] : removals.one_by_one[table]) plan.statements.push_back(std::move(sql));
     delete_by_keys(table, key_column(table), removals.whole_keys[table], plan.statements);
     if (table == "loottable_entries")
       delete_by_keys(table, "loottable_id", whole_loottables, plan.statements);
@@ -347,11 +408,15 @@ UndoPlan plan_undo(db::Connection& connection, Store& store, std::int64_t run, b
     return std::any_of(tables.begin(), tables.end(),
                        [kind](const auto& t) { return t.first == kind; });
   };
+  CopyUsers users;
   if (has(RowKind::npc)) {
     for_each_chunk(store, run, RowKind::npc, false, world, nullptr,
-                   [&](const std::vector<Row>& rows) { plan_npcs(world, rows, plan); });
+                   [&](const std::vector<Row>& rows) {
+                     plan_npcs(world, rows, plan);
+                     users.note_moves(rows);
+                   });
   }
-  if (has(RowKind::inserted)) plan_inserted(store, run, tables, world, plan);
+  if (has(RowKind::inserted)) plan_inserted(store, run, tables, world, plan, users);
   if (has(RowKind::deleted)) plan_deleted(store, run, world, plan);
   plan.reads = world.reads();
   return plan;

@@ -41,11 +41,18 @@ struct WriteFailed {
 class Transaction {
  public:
   Transaction(db::Connection& connection, const std::function<bool()>& stop_requested,
-              const std::function<void(const std::string&)>& statement_sent, std::size_t& count)
+              const std::function<void(const std::string&)>& statement_sent,
+              const db::TransactionSteps& steps, std::size_t& count)
       : connection_(connection),
         stop_requested_(stop_requested),
         statement_sent_(statement_sent),
+        steps_(steps),
         count_(count) {}
+
+  void start() {
+    take(db::TransactionStep::starting);
+    send("START TRANSACTION");
+  }
 
   // Sends a statement before COMMIT (`announced`: its place among those announced).
   void send(const std::string& sql, std::optional<std::size_t> announced = std::nullopt) {
@@ -103,6 +110,7 @@ class Transaction {
   }
 
   void commit(const std::string& run_name) {
+    take(db::TransactionStep::committing);
     try {
       run("COMMIT");
     } catch (const db::Error& error) {
@@ -123,6 +131,18 @@ class Transaction {
   }
 
  private:
+  // A step withheld (its journal cannot record it) ends the write before it.
+  void take(db::TransactionStep step) {
+    if (!steps_) return;
+    try {
+      steps_(step);
+    } catch (const db::StatementWithheld& withheld) {
+      if (step == db::TransactionStep::committing) roll_back();
+      throw WriteFailed{AtomicOutcome::rejected,
+                        std::string(withheld.what()) +
+                            "\r\nThe transaction was rolled back, nothing of the run was written."};
+    }
+  }
   void run(const std::string& sql, std::optional<std::size_t> announced = std::nullopt) {
     if (statement_sent_) statement_sent_(sql);
     ++count_;
@@ -145,6 +165,7 @@ class Transaction {
   db::Connection& connection_;
   const std::function<bool()>& stop_requested_;
   const std::function<void(const std::string&)>& statement_sent_;
+  const db::TransactionSteps& steps_;
   std::size_t& count_;
 };
 
@@ -248,7 +269,8 @@ AtomicResult write_atomically(db::Connection& connection, Plan& plan,
                               const std::function<bool()>& stop_requested,
                               const std::function<void(const std::string&)>& statement_sent,
                               const Announce& announce, bool ids_as_planned,
-                              const WorldChanges& world_changes) {
+                              const WorldChanges& world_changes,
+                              const db::TransactionSteps& steps) {
   AtomicResult result;
   if (auto problems = atomic_layout_problems(connection, statement_sent, plan.isolate_shared);
       !problems.empty()) {
@@ -257,7 +279,7 @@ AtomicResult write_atomically(db::Connection& connection, Plan& plan,
     result.message += "Nothing was written.";
     return result;
   }
-  Transaction transaction(connection, stop_requested, statement_sent, result.statements);
+  Transaction transaction(connection, stop_requested, statement_sent, steps, result.statements);
   try {
     const std::size_t room = statement_room(transaction.value("SELECT @@max_allowed_packet"));
     // Atomic runs take their turns: two transactions that both hold the gap
@@ -267,7 +289,7 @@ AtomicResult write_atomically(db::Connection& connection, Plan& plan,
                         "Another atomic run has held the lootdrop ids for ten minutes. Nothing "
                         "was written."};
     }
-    transaction.send("START TRANSACTION");
+    transaction.start();
     // The lock on the highest id holds off other writers' new lootdrops until COMMIT.
     const std::string highest =
         transaction.value(std::string(kHighestLootdropQuery) + " FOR UPDATE");

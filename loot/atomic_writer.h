@@ -59,11 +59,14 @@ using WorldChanges = std::function<std::vector<std::string>()>;
 // copies move only while they have the original: refused, rolled back, when
 // one no longer did. `stop_requested` is asked before every
 // statement up to COMMIT; `statement_sent` (if set) hears of every statement,
-// `announce` (if set) of every INSERT before it.
+// `announce` (if set) of every INSERT before it, `steps` (if set) of the
+// transaction's start and of its COMMIT before they are sent (a step it
+// withholds rolls the write back).
 AtomicResult write_atomically(db::Connection& connection, Plan& plan,
                               const std::function<bool()>& stop_requested,
                               const std::function<void(const std::string&)>& statement_sent = {},
                               const Announce& announce = {}, bool ids_as_planned = false,
-                              const WorldChanges& world_changes = {});
+                              const WorldChanges& world_changes = {},
+                              const db::TransactionSteps& steps = {});
 
 }  // namespace vl::loot

@@ -1257,7 +1257,7 @@ const UndoRow kUndoRows[] = {
    "undone=1 statements=6 skipped=0\n", ""},
   {"isolate_shared_copied_entry_changed", kOneDropManyTables, kIsolate + Args{"--atomic", kYes}, "UPDATE "
    "loottable_entries SET probability=7 WHERE loottable_id=75 AND lootdrop_id=11", {"undo", "1", "--force", kYes}, 0,
-   "undone=1 statements=7 skipped=1\n", "conflict: loottable_entries (75,11,1,5,0,0) is no longer as the run wrote it.\n",
+   "undone=1 statements=8 skipped=1\n", "conflict: loottable_entries (75,11,1,5,0,0) is no longer as the run wrote it.\n",
    "SELECT GROUP_CONCAT(loottable_id,':',probability) FROM loottable_entries WHERE loottable_id>70", "75:7"},
   // The NPCs pointed back in one statement, the copies' entries by their loottables.
   {"isolate_shared_dry_run", kSharedWorld, kIsolate + Args{"--atomic", kYes}, "", {"undo", "1", "--dry-run"}, 0,
