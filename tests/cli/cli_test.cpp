@@ -473,7 +473,8 @@ void PrintTo(const Row& row, std::ostream* out) { *out << row.name; }
 
 // What varies between runs, replaced by the placeholders the rows use.
 std::string steady(const std::string& text) {
-  std::string seconds = std::regex_replace(text, std::regex(R"(seconds(=|":)[0-9.e-]+)"), "seconds$1{s}");
+  std::string seconds =
+      std::regex_replace(text, std::regex(R"(seconds(=|":)[0-9.e-]+)"), "seconds$1{s}");
   seconds = std::regex_replace(seconds, std::regex(R"("20[0-9-]+T[0-9:]+Z")"), "\"{time}\"");
   seconds = std::regex_replace(seconds, std::regex(R"(seed=[0-9]+\n)"), "{seed}");
   return std::regex_replace(seconds, std::regex(R"(\[ma-[^\n]*\])"), "{server}");
@@ -521,8 +522,8 @@ INSTANTIATE_TEST_SUITE_P(Rows, CommandLine, ::testing::ValuesIn(kRows),
 
 // `help COMMAND` shows `COMMAND --help`, which ends with the command's exit codes.
 TEST(CommandLineHelp, HelpCommandIsTheCommandsOwnHelp) {
-  for (const char* command : {"generate", "delete", "repair", "stats", "test-rules", "check", "categories",
-                              "simulate", "history", "show", "undo"}) {
+  for (const char* command : {"generate", "delete", "repair", "stats", "test-rules", "check",
+                              "categories", "simulate", "history", "show", "undo"}) {
     const CliResult help = run_cli({"help", command}), own = run_cli({command, "--help"});
     EXPECT_EQ(std::tuple(help.exit_code, help.out), std::tuple(0, own.out)) << command;
     EXPECT_NE(own.out.find("\nExit codes:\n  0    "), std::string::npos) << command;
@@ -1153,18 +1154,24 @@ TEST(JournalFile, RecordGivesTheIdsOfItsRows) {
   const std::int64_t run = store.begin_run(info);
   std::vector<journal::Row> rows;
   for (int i = 1; i <= 70; ++i)
-    rows.push_back({journal::RowKind::inserted, "lootdrop", {"id"}, {journal::Value(std::int64_t{i})}});
+    rows.push_back(
+        {journal::RowKind::inserted, "lootdrop", {"id"}, {journal::Value(std::int64_t{i})}});
   const auto ids = store.record(run, rows);
   ASSERT_EQ(ids.size(), 70u);
   store.record(run, {}, {ids[63], ids[69]});
   // The rows of one statement share a journal row, never with another's.
   const auto shared = store.record_each(run, 3, [](std::size_t i, journal::StoredRow& row) {
-    row = {journal::RowKind::inserted, "lootdrop", {"id"}, {journal::Value(std::int64_t(i + 1))},
-           true, i / 2};
+    row = {journal::RowKind::inserted,
+           "lootdrop",
+           {"id"},
+           {journal::Value(std::int64_t(i + 1))},
+           true,
+           i / 2};
   });
   store.record(run, {}, {shared[0]});
-  EXPECT_EQ(journal_value(path, "SELECT GROUP_CONCAT(v) FROM vals JOIN rows ON rows.id=vals.row "
-                                "WHERE uncertain=0"),
+  EXPECT_EQ(journal_value(path,
+                          "SELECT GROUP_CONCAT(v) FROM vals JOIN rows ON rows.id=vals.row "
+                          "WHERE uncertain=0"),
             "64,70,1,2");
 }
 
@@ -1207,13 +1214,17 @@ const Texts kManyDrops = {
     "INSERT INTO npc_types (id,name,level,loottable_id) SELECT seq,'n',5,seq FROM seq_1_to_1300"};
 const Args kManyDropsAtomic = {kGen, kLevels, "01-10", kAll, "101", kItems, "3", "--atomic", kYes};
 const std::string kNewEntries = "SELECT CONCAT(COUNT(*),'/',SUM(chance=20)) FROM lootdrop_entries";
-// 70 loottables of the range, each shared with an NPC outside it, all linking lootdrop 11: the copies'
-// entries are many rows under one lootdrop.
-const Texts kOneDropManyTables = {kArmours, "INSERT INTO lootdrop (id,name) VALUES (11,'old')",
+// 70 loottables of the range, each shared with an NPC outside it, all linking lootdrop 11: the
+// copies' entries are many rows under one lootdrop.
+const Texts kOneDropManyTables = {
+    kArmours,
+    "INSERT INTO lootdrop (id,name) VALUES (11,'old')",
     "INSERT INTO loottable (id,name) SELECT seq,'t' FROM seq_1_to_70",
-    "INSERT INTO loottable_entries (loottable_id,lootdrop_id,probability) SELECT seq,11,seq FROM seq_1_to_70",
+    "INSERT INTO loottable_entries (loottable_id,lootdrop_id,probability) SELECT seq,11,seq FROM "
+    "seq_1_to_70",
     "INSERT INTO npc_types (id,name,level,loottable_id) SELECT seq,'n',5,seq FROM seq_1_to_70",
-    "INSERT INTO npc_types (id,name,level,loottable_id) SELECT 100+seq,'o',50,seq FROM seq_1_to_70"};
+    "INSERT INTO npc_types (id,name,level,loottable_id) SELECT 100+seq,'o',50,seq FROM "
+    "seq_1_to_70"};
 
 // clang-format off
 const UndoRow kUndoRows[] = {

@@ -27,8 +27,8 @@ using journal::Value;
 
 // The tests' journals, in a folder of this process, gone when it ends.
 const struct Journals {
-  std::filesystem::path folder = std::filesystem::temp_directory_path() /
-                                 ("vandril_journal_" + std::to_string(getpid()));
+  std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("vandril_journal_" + std::to_string(getpid()));
   ~Journals() {
     std::error_code ignored;
     std::filesystem::remove_all(folder, ignored);
