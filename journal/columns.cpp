@@ -1,24 +1,15 @@
 #include "journal/columns.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
+
+#include "core/exact_number.h"
 
 namespace vl::journal {
 namespace {
 
 constexpr double kRelativeTolerance = 1e-6;
-
-// A whole text as a number, without the locale; nullopt when it is not one.
-template <typename Number>
-std::optional<Number> parsed(const std::string& text) {
-  Number value{};
-  const char* end = text.data() + text.size();
-  const auto [at, error] = std::from_chars(text.data(), end, value);
-  if (text.empty() || error != std::errc{} || at != end) return std::nullopt;
-  return value;
-}
 
 }  // namespace
 
@@ -27,9 +18,9 @@ bool same_value(ValueKind kind, const std::optional<std::string>& world, const V
   if (const std::string* text = value.text()) return *world == *text;
   if (kind == ValueKind::text) return *world == value.plain();
   if (const std::int64_t* written = value.integer()) {
-    if (const auto now = parsed<std::int64_t>(*world)) return *now == *written;
+    if (const auto now = exact_number<std::int64_t>(*world)) return *now == *written;
   }
-  const auto now = parsed<double>(*world);
+  const auto now = exact_number<double>(*world);
   if (!now) return *world == value.plain();
   const double written = value.integer() ? static_cast<double>(*value.integer()) : *value.real();
   if (kind == ValueKind::integer) return *now == written;
@@ -38,7 +29,7 @@ bool same_value(ValueKind kind, const std::optional<std::string>& world, const V
 }
 
 std::optional<std::int64_t> whole_number(const std::string& text) {
-  return parsed<std::int64_t>(text);
+  return exact_number<std::int64_t>(text);
 }
 
 std::string holds_value(const Column& column, const Value& value) {

@@ -1,10 +1,10 @@
 #include "journal/text_values.h"
 
-#include <charconv>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "core/exact_number.h"
 #include "journal/run_settings.h"
 #include "journal/sqlite_statement.h"
 #include "journal/stored_rows.h"
@@ -34,24 +34,15 @@ std::string unquoted(const std::string& literal) {
   return text;
 }
 
-template <typename Number>
-std::optional<Number> parsed(const std::string& text) {
-  Number value{};
-  const char* end = text.data() + text.size();
-  const auto [at, error] = std::from_chars(text.data(), end, value);
-  if (text.empty() || error != std::errc{} || at != end) return std::nullopt;
-  return value;
-}
-
 // An older journal's literal as the value it stood for. A removal kept the
 // literal its statement named, which stays its text.
 Value value_of_literal(const std::string& literal, bool removal) {
   if (removal) return Value(literal);
   if (literal == "NULL") return Value();
   if (!literal.empty() && literal.front() == '\'') return Value(unquoted(literal));
-  if (const auto whole = parsed<std::int64_t>(literal)) return Value(*whole);
+  if (const auto whole = exact_number<std::int64_t>(literal)) return Value(*whole);
   if (literal.find_first_not_of("0123456789.eE+-") == std::string::npos)
-    if (const auto real = parsed<double>(literal)) return Value(*real);
+    if (const auto real = exact_number<double>(literal)) return Value(*real);
   return Value(literal);
 }
 

@@ -3,20 +3,11 @@
 #include <array>
 #include <charconv>
 
+#include "core/exact_number.h"
 #include "db/sql_literal.h"
 
 namespace vl::journal {
 namespace {
-
-// A whole text as a number, without the locale; nullopt when it is not one.
-template <typename Number>
-std::optional<Number> parsed(const std::string& text) {
-  Number value{};
-  const char* end = text.data() + text.size();
-  const auto [at, error] = std::from_chars(text.data(), end, value);
-  if (text.empty() || error != std::errc{} || at != end) return std::nullopt;
-  return value;
-}
 
 // The shortest text that reads back as the same double.
 std::string shortest(double number) {
@@ -29,9 +20,9 @@ std::string shortest(double number) {
 Value Value::of_world(db::ValueKind kind, const std::optional<std::string>& text) {
   if (!text) return Value();
   if (kind == db::ValueKind::integer)
-    if (const auto whole = parsed<std::int64_t>(*text)) return Value(*whole);
+    if (const auto whole = exact_number<std::int64_t>(*text)) return Value(*whole);
   if (kind != db::ValueKind::text)
-    if (const auto real = parsed<double>(*text)) return Value(*real);
+    if (const auto real = exact_number<double>(*text)) return Value(*real);
   return Value(*text);
 }
 
