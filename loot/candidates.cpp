@@ -5,38 +5,38 @@
 
 #include "core/numeric_text.h"
 #include "db/database.h"
+#include "loot/walk.h"
 #include "loot/window_inputs.h"
 
 namespace vl::loot {
 namespace {
 
-CandidateLoad load_from_item_query(db::Session& session, Random& random, GenerateInputs& inputs,
+CandidateLoad load_from_item_query(WalkSource& source, Random& random, GenerateInputs& inputs,
                                    const GenerateEvents& events) {
   if (events.progress) events.progress(GenerateStage::reading_items, {});
 
   // Built after the events went through: the rules may have changed meanwhile.
-  session.current_sql = inputs.item_query();
+  const std::string sql = inputs.item_query();
   random.reseed_from_time();
-  db::run_query(session, session.current_sql);
-  if (session.record_count < 0) return CandidateLoad::item_query_failed;
+  db::Recordset* rows = source.item_rows(sql);
+  if (!rows) return CandidateLoad::item_query_failed;
 
-  const int count = std::min<std::int32_t>(session.record_count, kMaxCandidates);
-  const CandidateSlots slots = inputs.candidates();
-  auto& recordset = *session.db_recordset;
+  const int count = std::min<std::int32_t>(rows->record_count(), kMaxCandidates);
+  const CandidateSlots slots = source.candidate_slots();
   int slot = 1;
-  for (; !recordset.eof() && slot <= count; ++slot) {
-    const db::Value& id = recordset.field(std::size_t{0});
+  for (; !rows->eof() && slot <= count; ++slot) {
+    const db::Value& id = rows->field(std::size_t{0});
     slots.ids[slot] = id.is_null() ? std::nullopt : std::optional<double>(numeric_value(id.text()));
-    recordset.move_next();
+    rows->move_next();
   }
-  recordset.close();
+  rows->close();
   slots.count = static_cast<std::int16_t>(count);
   return CandidateLoad::ready;
 }
 
-CandidateLoad load_from_custom_list(GenerateInputs& inputs, const GenerateEvents& events) {
+CandidateLoad load_from_custom_list(WalkSource& source, const GenerateEvents& events) {
   if (events.progress) events.progress(GenerateStage::reading_custom_list, {});
-  const CandidateSlots slots = inputs.candidates();
+  const CandidateSlots slots = source.candidate_slots();
   const int count = custom_list_length(slots.ids);
   if (events.notice) {
     events.notice("Using Your Custom Item List - [" + std::to_string(count) + " items]");
@@ -60,16 +60,17 @@ int custom_list_length(const ProgramState& state) {
   return custom_list_length(state.custom_item_ids);
 }
 
-CandidateLoad load_candidates(db::Session& session, Random& random, GenerateInputs& inputs,
+CandidateLoad load_candidates(WalkSource& source, Random& random, GenerateInputs& inputs,
                               const GenerateEvents& events) {
-  return inputs.custom_list_active() ? load_from_custom_list(inputs, events)
-                                     : load_from_item_query(session, random, inputs, events);
+  return inputs.custom_list_active() ? load_from_custom_list(source, events)
+                                     : load_from_item_query(source, random, inputs, events);
 }
 
 CandidateLoad load_candidate_items(ProgramState& state, UiPort& ui) {
   WindowInputs inputs(state);
+  SessionSource source(state, inputs);
   WalkLine line;
-  return load_candidates(state, state.random, inputs, window_events(state, ui, line));
+  return load_candidates(source, state.random, inputs, window_events(state, ui, line));
 }
 
 }  // namespace vl::loot

@@ -16,14 +16,17 @@ enum class CandidateLoad {
   item_query_failed,  // the server rejected the item query; nothing was stored
 };
 
-// Fills the candidate slots 1.. and their count for a run. Category path: tells
-// GenerateStage::reading_items, runs the item query (re-seeding the generator
-// first) and stores up to kMaxCandidates ids; slots behind them keep their
-// values. Custom path: tells GenerateStage::reading_custom_list, counts the
-// slots up to the first empty or 0 one and gives that count as a notice; a list
-// that fills every slot counts kMaxCandidates. Throws db::ConnectionFailed and,
-// while reading the rows, db::Error.
-CandidateLoad load_candidates(db::Session& session, Random& random, GenerateInputs& inputs,
+class WalkSource;
+
+// Fills the source's candidate slots 1.. and their count for a run. Category
+// path: tells GenerateStage::reading_items, runs the item query through the
+// source (re-seeding the generator first) and stores up to kMaxCandidates ids;
+// slots behind them keep their values. Custom path: tells
+// GenerateStage::reading_custom_list, counts the slots up to the first empty
+// or 0 one and gives that count as a notice; a list that fills every slot
+// counts kMaxCandidates. Throws db::ConnectionFailed and, while reading the
+// rows, db::Error.
+CandidateLoad load_candidates(WalkSource& source, Random& random, GenerateInputs& inputs,
                               const GenerateEvents& events);
 
 // The same for the window: "Generating Items Lists" (with one pass of events)

@@ -10,6 +10,7 @@ namespace vl::loot {
 // An NPC of the range; loottable 0 means it cannot be chosen.
 struct Npc {
   std::int64_t loottable = 0;
+  std::int64_t id = 0;  // 0 where the world has none (NULL)
 };
 
 // Every loottable keeps only the first NPC that holds it; the others get 0.

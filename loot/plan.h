@@ -52,12 +52,15 @@ struct Plan {
 };
 
 // Plans the run "Execute" would make from `inputs` (percentages, level range,
-// category, rules or custom list, items per drop), each read once. Over `connection` it reads only:
-// the run's item query (unless a custom list is active), its NPC query, each with the run's own
-// text so the rows come in the same order, and the highest lootdrop id once. Draws from `random` in
-// the run's order: one percent roll per NPC of the walk, NPCs without a loottable included, and a
-// chosen NPC's items right after its roll (the step the run takes for each NPC). Like the run, it
-// chooses the category of `inputs`; its candidate slots stay as they are.
+// category, rules or custom list, items per drop): the run's own walk
+// (loot/walk.h), its queries over `connection`, its drops taken by a
+// PlanRecorder (loot/plan_recorder.h) instead of written. It reads only: the
+// item query (unless a custom list is active), the NPC query, the highest
+// lootdrop id once, and the shared loottables when isolating them. It draws
+// from `random` exactly as the run does, and reads each input where the run
+// reads it (inputs that do not change give the same value each time). Like
+// the run, it chooses the category of `inputs`; its candidate slots stay as
+// they are.
 //
 // Throws RunStopped for what the run refuses, with the run's messages;
 // db::Error; LootdropIdsExhausted.
