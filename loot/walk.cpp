@@ -46,6 +46,8 @@ void Walk::run(WalkSource& source, DropSink& sink) {
   counts.npcs = npcs.size();
   tell(GenerateStage::walking);
   const std::span<std::int32_t> room = sink.item_room();
+  CandidatePool* const fixed =
+      source.candidates_may_change() ? nullptr : &candidates.current(slots);
   for (const Npc& npc : npcs) {
     ++counts.walked;
     tell(GenerateStage::npc);
@@ -53,7 +55,7 @@ void Walk::run(WalkSource& source, DropSink& sink) {
     const bool chosen =
         npc_step(random_, settings.percent_of_npcs, npc.loottable, [&]() -> DropToFill {
           items = inputs_.items_per_drop();
-          return {candidates.current(source.candidate_slots()), items, room};
+          return {fixed ? *fixed : candidates.current(source.candidate_slots()), items, room};
         });
     if (chosen) sink.drop(npc, settings, room.first(static_cast<std::size_t>(std::max(items, 0))));
   }

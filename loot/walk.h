@@ -24,9 +24,12 @@ class WalkSource {
   virtual db::Recordset* item_rows(const std::string& sql) = 0;
   // Runs the NPC query. Throws db::Error.
   virtual db::Recordset& npc_rows(const std::string& sql) = 0;
-  // The candidate slots the walk fills and draws from, asked again for every
-  // drop: the window's slots may change while its run lets events through.
+  // The candidate slots the walk fills and draws from.
   virtual CandidateSlots candidate_slots() = 0;
+  // Whether other handlers may change the candidate slots during the walk (the
+  // window's may, while its run lets events through): the walk then checks
+  // them at every drop, which costs as much as the rest of a large plan.
+  virtual bool candidates_may_change() const = 0;
 };
 
 // What becomes of the drops a walk draws: written as the window writes them,
@@ -85,6 +88,7 @@ class SessionSource : public WalkSource {
   db::Recordset* item_rows(const std::string& sql) override;
   db::Recordset& npc_rows(const std::string& sql) override;
   CandidateSlots candidate_slots() override { return inputs_.candidates(); }
+  bool candidates_may_change() const override { return true; }
 
  private:
   db::Session& session_;
@@ -101,6 +105,7 @@ class ConnectionSource : public WalkSource {
   db::Recordset* item_rows(const std::string& sql) override;
   db::Recordset& npc_rows(const std::string& sql) override;
   CandidateSlots candidate_slots() override { return {slots_, count_}; }
+  bool candidates_may_change() const override { return false; }
 
  private:
   db::Connection& connection_;
