@@ -48,7 +48,12 @@ struct Plan {
   std::string highest_loottable_id;   // as MAX(id) gave it (read only when isolating)
   std::vector<LoottableCopy> copies;  // in the order of the drops linked into them
 
-  std::size_t entries() const { return drops.size() * static_cast<std::size_t>(items_per_drop); }
+  // Counted from the drops: a negative items per drop draws none.
+  std::size_t entries() const {
+    std::size_t total = 0;
+    for (const PlannedDrop& drop : drops) total += drop.item_ids.size();
+    return total;
+  }
 };
 
 // Plans the run "Execute" would make from `inputs` (percentages, level range,
