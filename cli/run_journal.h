@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/plan_write.h"
 #include "cli/options.h"
 #include "db/session.h"
 #include "journal/recorder.h"
@@ -30,24 +31,27 @@ std::unique_ptr<journal::Store> open_journal(
     const std::string& path, bool existing = false,
     journal::Store::Access access = journal::Store::Access::read_write);
 
-class RunJournal {
+class RunJournal : public app::PlanJournal {
  public:
   explicit RunJournal(std::unique_ptr<journal::Store> store)
       : store_(std::move(store)), recorder_(*store_, journal::OnJournalFailure::refuse_statement) {}
 
   // Starts the run and puts the gate and the confirmations into `session`.
-  void begin(db::Session& session, const std::string& command, const std::string& settings) {
+  std::optional<std::int64_t> begin(db::Session& session, const std::string& command,
+                                    const std::string& settings) override {
     recorder_.begin(session, command, settings);
-    run_id_ = recorder_.run_id();
+    return run_id_ = recorder_.run_id();
   }
   // The run's id, once begun (0 before).
   std::int64_t run_id() const { return run_id_; }
   // Rows recorded outside the gate (what delete is about to remove).
   void record(const std::vector<journal::Row>& rows) { recorder_.record(rows); }
-  // Ends the run by the command's exit code. `all_or_nothing`: an atomic run,
-  // whose rows were written only if it committed; `server_lost`: the run
-  // stopped because the server could not be reached any more.
-  void end(int exit_code, bool all_or_nothing, bool server_lost = false);
+  // Ends a plan's run (see app::run_ending); a run ended already stays as it is.
+  void end(app::RunEnding ending) override;
+  // Ends a run written statement by statement (the window's way, delete,
+  // repair) by the command's exit code; `server_lost`: the run stopped because
+  // the server could not be reached any more.
+  void end(int exit_code, bool server_lost = false);
 
  private:
   std::unique_ptr<journal::Store> store_;
