@@ -44,7 +44,7 @@ class PlanJournal {
 };
 
 struct PlanWriteRequest {
-  std::string command{};  // as the journal names the run: "preview", "generate", "apply"
+  std::string command{};   // as the journal names the run: "preview", "generate", "apply"
   std::string settings{};  // as the journal keeps them
   // Only with the plan's own lootdrop ids, the world read again under the
   // lock by `world_changes` (see loot::write_atomically): a saved plan.

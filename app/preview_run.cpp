@@ -128,11 +128,10 @@ PreviewWrite write_preview(Preview& preview, const db::Session& session, WindowJ
   // The journal's gate goes into a session of the write's own, so that the
   // main window's session stays as it is meanwhile.
   const std::shared_ptr<db::Session> own = connection_settings(session);
-  const PlanWritten written =
-      write_plan_connecting(*own, preview.plan, &journal,
-                            {.command = "preview",
-                             .settings = journal_settings(preview),
-                             .stop_requested = stop_requested});
+  const PlanWritten written = write_plan_connecting(*own, preview.plan, &journal,
+                                                    {.command = "preview",
+                                                     .settings = journal_settings(preview),
+                                                     .stop_requested = stop_requested});
   PreviewWrite shown{written.outcome, written.message};
   if (written.outcome == loot::AtomicOutcome::committed) {
     shown.message = fmt::format("Written in one transaction: {} drops with {} entries in {:.2f} s.",

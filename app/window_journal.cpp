@@ -140,9 +140,8 @@ void WindowJournal::run(Kind kind, const Command& command, ProgramState& state, 
   end_run(recorder_->statement_failed() ? Ending::failed : Ending::completed, Written::as_heard);
 }
 
-std::optional<std::int64_t> WindowJournal::begin(db::Session& session,
-                                                  const std::string& command,
-                                                  const std::string& settings) {
+std::optional<std::int64_t> WindowJournal::begin(db::Session& session, const std::string& command,
+                                                 const std::string& settings) {
   if (!ready() || recorder_->running()) return std::nullopt;
   try {
     recorder_->begin(session, command, settings);

@@ -183,8 +183,7 @@ int run_command_line(db::Session& session, TerminalUi& ui, loot::FixedInputs& in
   end_at_once_on_interrupt(!writes);
   if (writes) {
     // Called where Ctrl+C or a server out of reach ends the command.
-    if (journal)
-      ui.on_end = [journal](int code) { journal->end(code, code != kExitInterrupted); };
+    if (journal) ui.on_end = [journal](int code) { journal->end(code, code != kExitInterrupted); };
     const int code = run_journaled(session, ui, inputs, run, journal);
     if (journal) journal->end(code);
     return code;

@@ -1,7 +1,7 @@
 #include "cli/plan_output.h"
 
-#include "cli/output.h"
 #include "app/plan_write_text.h"
+#include "cli/output.h"
 
 namespace vl::cli {
 void print_plan(std::ostream& out, const loot::Plan& plan, const loot::PlanDetails& details) {

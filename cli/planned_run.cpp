@@ -241,11 +241,10 @@ int write_plan(db::Session& session, db::Connection& connection, loot::Plan& pla
     return kExitRefused;
   }
   if (!written.message.empty()) say(written.message);
-  const ResultFields fields = generate_fields(plan.npcs_in_range, plan.npcs_in_range,
-                                              plan.drops.size(), written.drops, written.entries,
-                                              written.seconds);
-  std::fputs(result_text(fields, write_result_style(format, written.run_id, seed)).c_str(),
-             stdout);
+  const ResultFields fields =
+      generate_fields(plan.npcs_in_range, plan.npcs_in_range, plan.drops.size(), written.drops,
+                      written.entries, written.seconds);
+  std::fputs(result_text(fields, write_result_style(format, written.run_id, seed)).c_str(), stdout);
   std::fflush(stdout);
   return exit_code_of(written.outcome);
 }

@@ -11,8 +11,8 @@
 
 #include "app/plan_write.h"
 #include "cli/options.h"
-#include "cli/run_journal.h"
 #include "cli/result_output.h"
+#include "cli/run_journal.h"
 #include "core/whole_file.h"
 #include "db/session.h"
 #include "loot/fixed_inputs.h"

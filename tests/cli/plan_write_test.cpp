@@ -25,10 +25,12 @@ const Args kSettings = {"--levels", "01-10", "--npc-percent", "101", "--items", 
 
 void make_world() {
   reset_world();
-  fixture_sql("INSERT INTO items (id,name,itemtype) VALUES (1001,'a',10),(1002,'b',10),(1003,'c',10)");
+  fixture_sql(
+      "INSERT INTO items (id,name,itemtype) VALUES (1001,'a',10),(1002,'b',10),(1003,'c',10)");
   fixture_sql("INSERT INTO lootdrop (id,name) VALUES (40,'old')");
-  fixture_sql("INSERT INTO npc_types (id,name,level,loottable_id) VALUES (1,'n',3,7),(2,'m',5,8),"
-              "(3,'o',9,9),(4,'p',30,7)");
+  fixture_sql(
+      "INSERT INTO npc_types (id,name,level,loottable_id) VALUES (1,'n',3,7),(2,'m',5,8),"
+      "(3,'o',9,9),(4,'p',30,7)");
 }
 
 // The Preview's plan of the same settings and seed, written all at once.
@@ -60,7 +62,8 @@ const Way kWays[] = {
     {"apply",
      [](const std::string& folder, const std::string& journal) {
        const std::string plan = folder + "/plan.json";
-       ASSERT_EQ(run_cli(Args{"generate"} + kSettings + Args{"--dry-run", "--plan", plan}).exit_code, 0);
+       ASSERT_EQ(
+           run_cli(Args{"generate"} + kSettings + Args{"--dry-run", "--plan", plan}).exit_code, 0);
        const CliResult applied = run_cli(journaled(journal, {"apply", plan, "--yes"}));
        ASSERT_EQ(applied.exit_code, 0) << applied.err;
      },
@@ -89,11 +92,12 @@ TEST_P(OnePlanWrite, LeavesTheSameRowsAndTheSameRunInTheJournal) {
   // 3 lootdrops, 6 entries, 3 loottable entries.
   EXPECT_EQ(std::tuple(runs[0].command, runs[0].outcome, runs[0].rows),
             std::tuple(std::string(GetParam().command), std::string("completed"), 12));
-  EXPECT_EQ(fixture_value("SELECT GROUP_CONCAT(l.id,':',l.name,':',e.item_id ORDER BY l.id,e.item_id) "
-                          "FROM lootdrop l JOIN lootdrop_entries e ON e.lootdrop_id=l.id"),
-            "41:lvl_01-10_CUSTOM_armour:1001,41:lvl_01-10_CUSTOM_armour:1003,"
-            "42:lvl_01-10_CUSTOM_armour:1001,42:lvl_01-10_CUSTOM_armour:1002,"
-            "43:lvl_01-10_CUSTOM_armour:1001,43:lvl_01-10_CUSTOM_armour:1002");
+  EXPECT_EQ(
+      fixture_value("SELECT GROUP_CONCAT(l.id,':',l.name,':',e.item_id ORDER BY l.id,e.item_id) "
+                    "FROM lootdrop l JOIN lootdrop_entries e ON e.lootdrop_id=l.id"),
+      "41:lvl_01-10_CUSTOM_armour:1001,41:lvl_01-10_CUSTOM_armour:1003,"
+      "42:lvl_01-10_CUSTOM_armour:1001,42:lvl_01-10_CUSTOM_armour:1002,"
+      "43:lvl_01-10_CUSTOM_armour:1001,43:lvl_01-10_CUSTOM_armour:1002");
   EXPECT_EQ(fixture_value("SELECT GROUP_CONCAT(loottable_id,':',lootdrop_id ORDER BY "
                           "loottable_id) FROM loottable_entries"),
             "7:41,8:42,9:43");
