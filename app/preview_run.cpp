@@ -5,6 +5,7 @@
 #include "app/plan_report.h"
 #include "app/plan_write.h"
 #include "app/plan_write_text.h"
+#include "app/planning.h"
 #include "core/whole_file.h"
 #include "db/database.h"
 #include "journal/run_settings.h"
@@ -100,20 +101,17 @@ PreviewOutcome make_preview(const db::Session& session, const WindowSettings& se
   try {
     if (!go_on(PreviewStep::planning)) return outcome;
     db::Connection connection(db::connection_string(session));
-    Random random;
-    random.pin_seed(seed);
-    preview->plan = loot::plan_run(inputs, connection, random);
+    Planned planned = plan_with_seed(inputs, connection, seed);
+    if (!planned.plan) {
+      outcome.message = std::move(planned.message);
+      return outcome;
+    }
+    preview->plan = std::move(*planned.plan);
     preview->copies = loot::read_copied_rows(connection, preview->plan, "");
     if (!go_on(PreviewStep::details)) return outcome;
     preview->details = loot::plan_details(preview->plan, connection);
     if (!go_on(PreviewStep::drop_rates)) return outcome;
     preview->rates = loot::plan_drop_rates(preview->plan, connection, preview->details.items);
-  } catch (const loot::RunStopped& stop) {
-    outcome.message = stop.message;
-    return outcome;
-  } catch (const loot::LootdropIdsExhausted& error) {
-    outcome.message = std::string(error.what()) + loot::kNothingWritten;
-    return outcome;
   } catch (const db::Error& error) {
     outcome.message = db::statement_failed_message(error, "(reading the world for the plan)");
     return outcome;

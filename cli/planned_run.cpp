@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "app/plan_write_text.h"
+#include "app/planning.h"
 #include "cli/connect.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
@@ -20,7 +21,6 @@
 #include "cli/terminal_ui.h"
 #include "core/whole_file.h"
 #include "db/database.h"
-#include "db/sql_literal.h"
 #include "loot/candidates.h"
 #include "loot/draws.h"
 #include "loot/plan_details.h"
@@ -79,17 +79,9 @@ std::unique_ptr<db::Connection> connect(db::Session& session, bool observed = tr
 // The plan, or the exit code of what kept it from being made (nothing written).
 std::variant<loot::Plan, int> make_plan(loot::FixedInputs& inputs, db::Connection& connection,
                                         std::uint64_t seed) {
-  Random random;
-  random.pin_seed(seed);
-  try {
-    return loot::plan_run(inputs, connection, random);
-  } catch (const loot::RunStopped& stop) {
-    say(stop.message);
-  } catch (const loot::LootdropIdsExhausted& error) {
-    say(std::string(error.what()) + loot::kNothingWritten);
-  } catch (const db::Error& error) {
-    say(db::statement_failed_message(error, "(reading the world for the plan)"));
-  }
+  app::Planned planned = app::plan_with_seed(inputs, connection, seed);
+  if (planned.plan) return std::move(*planned.plan);
+  say(planned.message);
   return kExitRefused;
 }
 
@@ -295,21 +287,12 @@ bool finish_window_report(db::Session& session, WindowRunReport& report, const I
   const auto connection = connect(session, false);
   if (!connection) return false;
   loot::Plan& plan = report.plan;
-  // The run's drops are the ones above the highest id seen when planning.
-  std::vector<std::int32_t> ids;
   try {
-    db::Recordset rows;
-    rows.open("SELECT id FROM lootdrop WHERE name=" + db::hex_literal(plan.drop_name) + " AND id>" +
-                  db::integer_literal(plan.highest_lootdrop_id).value_or("0") + " ORDER BY id",
-              *connection);
-    for (; !rows.eof(); rows.move_next())
-      ids.push_back(std::stoi(rows.field(std::size_t{0}).text()));
+    app::take_written_ids(plan, *connection);
   } catch (const db::Error& error) {
     say("The report could not be written: " + std::string(error.what()));
     return false;
   }
-  if (ids.size() < plan.drops.size()) plan.drops.resize(ids.size());  // the run stopped early
-  for (std::size_t i = 0; i < plan.drops.size(); ++i) plan.drops[i].lootdrop_id = ids[i];
   return write_report_file(*report.file, *run.report, plan, *connection, report.seed, report.rates);
 }
 

@@ -92,20 +92,16 @@ journal::GenerationSettings generation_settings(const loot::FixedInputs& inputs,
           .isolate_shared = run.isolate_shared};
 }
 
+RunJournal::RunJournal(std::unique_ptr<journal::Store> store)
+    : app::CommandJournal(std::move(store), [](const std::string& why) {
+        std::fprintf(stderr, "vandril_loot_cli: the journal could not record the run's end: %s\n",
+                     why.c_str());
+      }) {}
+
 void RunJournal::end(int exit_code, bool server_lost) {
   // Done: every statement of the run succeeded, so all of its rows reached the world.
   end({ending_of(exit_code, server_lost),
        exit_code == kExitDone ? journal::Written::all : journal::Written::as_heard});
-}
-
-void RunJournal::end(app::RunEnding ending) {
-  if (!recorder_.running()) return;
-  try {
-    recorder_.end(ending.ending, ending.written);
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "vandril_loot_cli: the journal could not record the run's end: %s\n",
-                 error.what());
-  }
 }
 
 }  // namespace vl::cli
