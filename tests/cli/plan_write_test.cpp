@@ -107,6 +107,7 @@ INSTANTIATE_TEST_SUITE_P(Ways, OnePlanWrite, ::testing::ValuesIn(kWays),
                          [](const auto& info) { return std::string(info.param.name); });
 
 struct EndingRow {
+  const char* name;
   loot::AtomicOutcome outcome;
   journal::Ending ending;
   journal::Written written;
@@ -123,16 +124,17 @@ using journal::Ending;
 using journal::Written;
 using loot::AtomicOutcome;
 const EndingRow kEndings[] = {
-    {AtomicOutcome::committed, Ending::completed, Written::all},
-    {AtomicOutcome::rejected, Ending::failed, Written::none},  // rolled back
-    {AtomicOutcome::refused, Ending::failed, Written::none},
-    {AtomicOutcome::interrupted, Ending::stopped, Written::none},
-    {AtomicOutcome::lost, Ending::server_lost, Written::none},
-    {AtomicOutcome::commit_unknown, Ending::commit_unknown, Written::unknown},
-    {AtomicOutcome::journal_refused, Ending::failed, Written::none},
+    {"committed", AtomicOutcome::committed, Ending::completed, Written::all},
+    {"rolled_back", AtomicOutcome::rejected, Ending::failed, Written::none},
+    {"refused", AtomicOutcome::refused, Ending::failed, Written::none},
+    {"stopped", AtomicOutcome::interrupted, Ending::stopped, Written::none},
+    {"server_lost", AtomicOutcome::lost, Ending::server_lost, Written::none},
+    {"commit_unknown", AtomicOutcome::commit_unknown, Ending::commit_unknown, Written::unknown},
+    {"journal_refused", AtomicOutcome::journal_refused, Ending::failed, Written::none},
 };
 
-INSTANTIATE_TEST_SUITE_P(Outcomes, OutcomeToEnding, ::testing::ValuesIn(kEndings));
+INSTANTIATE_TEST_SUITE_P(Outcomes, OutcomeToEnding, ::testing::ValuesIn(kEndings),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace vl::test
