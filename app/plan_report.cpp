@@ -10,6 +10,8 @@
 #include <string_view>
 
 #include "core/ascii_case.h"
+#include "db/database.h"
+#include "db/sql_literal.h"
 
 namespace vl::app {
 namespace {
@@ -172,6 +174,17 @@ std::string json_text(const nlohmann::ordered_json& value) {
     });
     return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
   }
+}
+
+void take_written_ids(loot::Plan& plan, db::Connection& connection) {
+  std::vector<std::int32_t> ids;
+  db::Recordset rows;
+  rows.open("SELECT id FROM lootdrop WHERE name=" + db::hex_literal(plan.drop_name) + " AND id>" +
+                db::integer_literal(plan.highest_lootdrop_id).value_or("0") + " ORDER BY id",
+            connection);
+  for (; !rows.eof(); rows.move_next()) ids.push_back(std::stoi(rows.field(std::size_t{0}).text()));
+  if (ids.size() < plan.drops.size()) plan.drops.resize(ids.size());  // the run stopped early
+  for (std::size_t i = 0; i < plan.drops.size(); ++i) plan.drops[i].lootdrop_id = ids[i];
 }
 
 }  // namespace vl::app

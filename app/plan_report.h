@@ -10,6 +10,7 @@
 #include <ostream>
 #include <string>
 
+#include "db/odbc.h"
 #include "loot/plan.h"
 #include "loot/plan_details.h"
 #include "loot/plan_drop_rates.h"
@@ -26,6 +27,11 @@ std::optional<ReportFormat> report_format(const std::string& path);
 void write_report(std::ostream& out, ReportFormat format, const loot::Plan& plan,
                   const loot::PlanDetails& details, const loot::PlanDropRates& rates,
                   std::uint64_t seed, const std::string& time);
+
+// After a run the window's way planned beside it: the plan's drops given the
+// lootdrop ids that run took (its drops above the highest id seen when
+// planning), cut to the drops it wrote. Throws db::Error.
+void take_written_ids(loot::Plan& plan, db::Connection& connection);
 
 // Now, as the report writes it: "2026-12-06T01:02:03Z".
 std::string utc_now();

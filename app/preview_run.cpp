@@ -2,16 +2,16 @@
 
 #include <fmt/core.h>
 
-#include <chrono>
-
 #include "app/plan_report.h"
+#include "app/plan_write.h"
+#include "app/plan_write_text.h"
+#include "app/planning.h"
 #include "core/whole_file.h"
 #include "db/database.h"
 #include "journal/run_settings.h"
 #include "loot/candidates.h"
 #include "loot/catalog.h"
 #include "loot/fixed_inputs.h"
-#include "loot/plan_sql.h"
 
 namespace vl::app {
 namespace {
@@ -48,6 +48,13 @@ std::string save(const std::string& path, Write&& write) {
     return fmt::format("The file {} could not be written ({}); it was left as it was.", path,
                        error.what());
   }
+}
+
+// A message box's lines end in CR LF, as the window's own messages do.
+std::string window_lines(const std::string& text) {
+  std::string shown;
+  for (const char c : text) shown += c == '\n' ? std::string("\r\n") : std::string(1, c);
+  return shown;
 }
 
 }  // namespace
@@ -94,20 +101,17 @@ PreviewOutcome make_preview(const db::Session& session, const WindowSettings& se
   try {
     if (!go_on(PreviewStep::planning)) return outcome;
     db::Connection connection(db::connection_string(session));
-    Random random;
-    random.pin_seed(seed);
-    preview->plan = loot::plan_run(inputs, connection, random);
+    Planned planned = plan_with_seed(inputs, connection, seed);
+    if (!planned.plan) {
+      outcome.message = std::move(planned.message);
+      return outcome;
+    }
+    preview->plan = std::move(*planned.plan);
     preview->copies = loot::read_copied_rows(connection, preview->plan, "");
     if (!go_on(PreviewStep::details)) return outcome;
     preview->details = loot::plan_details(preview->plan, connection);
     if (!go_on(PreviewStep::drop_rates)) return outcome;
     preview->rates = loot::plan_drop_rates(preview->plan, connection, preview->details.items);
-  } catch (const loot::RunStopped& stop) {
-    outcome.message = stop.message;
-    return outcome;
-  } catch (const loot::LootdropIdsExhausted& error) {
-    outcome.message = std::string(error.what()) + loot::kNothingWritten;
-    return outcome;
   } catch (const db::Error& error) {
     outcome.message = db::statement_failed_message(error, "(reading the world for the plan)");
     return outcome;
@@ -119,37 +123,23 @@ PreviewOutcome make_preview(const db::Session& session, const WindowSettings& se
 PreviewWrite write_preview(Preview& preview, const db::Session& session, WindowJournal& journal,
                            const std::function<bool()>& stop_requested) {
   constexpr const char* kNothing = "Nothing was written.";
-  const auto started = std::chrono::steady_clock::now();
   // The journal's gate goes into a session of the write's own, so that the
   // main window's session stays as it is meanwhile.
   const std::shared_ptr<db::Session> own = connection_settings(session);
-  db::Session& writer = *own;
-  const loot::AtomicResult result =
-      journal.write_all_or_nothing(writer, journal_settings(preview), [&]() -> loot::AtomicResult {
-        std::unique_ptr<db::Connection> connection;
-        try {
-          connection = std::make_unique<db::Connection>(db::connection_string(writer));
-        } catch (const db::Error& error) {
-          return {loot::AtomicOutcome::lost,
-                  "The world database cannot be reached.\r\n" + std::string(error.what())};
-        }
-        connection->set_observer(writer.statement_observer);
-        connection->set_gate(writer.statement_gate);
-        return loot::write_atomically(*connection, preview.plan, stop_requested, {},
-                                      writer.statements_ahead, false, {}, writer.transaction_steps);
-      });
-  PreviewWrite written{result.outcome, result.message};
-  if (result.outcome == loot::AtomicOutcome::committed) {
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-    written.message =
-        fmt::format("Written in one transaction: {} drops with {} entries in {:.2f} s.",
-                    preview.plan.drops.size(), preview.plan.entries(), seconds);
-  } else if (result.outcome != loot::AtomicOutcome::commit_unknown &&
-             !written.message.ends_with(kNothing)) {
-    written.message += std::string("\r\n") + kNothing;
+  const PlanWritten written = write_plan_connecting(*own, preview.plan, &journal,
+                                                    {.command = "preview",
+                                                     .settings = journal_settings(preview),
+                                                     .stop_requested = stop_requested});
+  PreviewWrite shown{written.outcome, written.message};
+  if (written.outcome == loot::AtomicOutcome::committed) {
+    shown.message = fmt::format("Written in one transaction: {} drops with {} entries in {:.2f} s.",
+                                written.drops, written.entries, written.seconds);
+  } else if (written.outcome != loot::AtomicOutcome::commit_unknown &&
+             !shown.message.ends_with(kNothing)) {
+    shown.message += std::string("\n") + kNothing;
   }
-  return written;
+  shown.message = window_lines(shown.message);
+  return shown;
 }
 
 std::string journal_settings(const Preview& preview) {
@@ -170,15 +160,9 @@ std::string journal_settings(const Preview& preview) {
 }
 
 std::string save_script(const Preview& preview, const std::string& path) {
-  const loot::Plan& plan = preview.plan;
-  const auto or_none = [](const std::string& id) { return id.empty() ? std::string("none") : id; };
-  std::string comment =
-      fmt::format("vandril_loot Preview, planned {}\n{}\nhighest lootdrop id when planned: {}",
-                  utc_now(), journal_settings(preview), or_none(plan.highest_lootdrop_id));
-  if (plan.isolate_shared)
-    comment += "\nhighest loottable id when planned: " + or_none(plan.highest_loottable_id);
   return save(path, [&](std::ostream& out) {
-    loot::write_plan_script(out, plan, comment, preview.copies);
+    write_plan_script(out, preview.plan, preview.copies, "vandril_loot Preview",
+                      journal_settings(preview));
   });
 }
 

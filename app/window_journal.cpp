@@ -140,45 +140,23 @@ void WindowJournal::run(Kind kind, const Command& command, ProgramState& state, 
   end_run(recorder_->statement_failed() ? Ending::failed : Ending::completed, Written::as_heard);
 }
 
-loot::AtomicResult WindowJournal::write_all_or_nothing(
-    db::Session& session, const std::string& settings,
-    const std::function<loot::AtomicResult()>& write) {
-  if (!ready() || recorder_->running()) return write();
+std::optional<std::int64_t> WindowJournal::begin(db::Session& session, const std::string& command,
+                                                 const std::string& settings) {
+  if (!ready() || recorder_->running()) return std::nullopt;
   try {
-    recorder_->begin(session, "preview", settings);
+    recorder_->begin(session, command, settings);
   } catch (const std::exception& error) {
     lose_journal(error.what());
-    return write();
+    return std::nullopt;
   }
-  using journal::Ending;
-  using journal::Written;
-  using loot::AtomicOutcome;
-  loot::AtomicResult result;
-  try {
-    result = write();
-  } catch (...) {
-    end_run(Ending::failed, Written::none);
-    throw;
-  }
-  switch (result.outcome) {
-    case AtomicOutcome::committed:
-      end_run(Ending::completed, Written::all);
-      break;
-    case AtomicOutcome::commit_unknown:
-      end_run(Ending::commit_unknown, Written::unknown);
-      break;
-    case AtomicOutcome::lost:
-      end_run(Ending::server_lost, Written::none);
-      break;
-    case AtomicOutcome::interrupted:
-      end_run(Ending::stopped, Written::none);
-      break;
-    case AtomicOutcome::refused:
-    case AtomicOutcome::rejected:
-      end_run(Ending::failed, Written::none);
-      break;
-  }
-  return result;
+  plan_run_begun_ = true;
+  return recorder_->run_id();
+}
+
+void WindowJournal::end(RunEnding ending) {
+  if (!plan_run_begun_) return;
+  plan_run_begun_ = false;
+  end_run(ending.ending, ending.written);
 }
 
 bool undo_run(journal::Store& store, const db::Session& session, std::int64_t run, UiPort& ui,

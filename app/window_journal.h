@@ -9,16 +9,17 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "app/command_guard.h"
+#include "app/plan_write.h"
 #include "journal/recorder.h"
 #include "journal/store.h"
-#include "loot/atomic_writer.h"
 
 namespace vl::app {
 
-class WindowJournal {
+class WindowJournal : public PlanJournal {
  public:
   enum class Kind { execute, delete_drops, repair };  // the journaled commands
   // The journal at `path` (default_journal_path() in the program; "": there
@@ -32,11 +33,11 @@ class WindowJournal {
   Command delete_drops();
   Command repair();
 
-  // The Preview's "Write all at once": `write` writes a plan all or nothing
-  // with `session`'s gate and announcements in place, journaled as a run of
-  // "preview" with `settings`. Without a journal it runs as it is.
-  loot::AtomicResult write_all_or_nothing(db::Session& session, const std::string& settings,
-                                          const std::function<loot::AtomicResult()>& write);
+  // The Preview's "Write all at once" as a run of "preview" (see write_plan).
+  // A journal that cannot begin the run costs no world data: it runs unjournaled.
+  std::optional<std::int64_t> begin(db::Session& session, const std::string& command,
+                                    const std::string& settings) override;
+  void end(RunEnding ending) override;
 
   // The journal to read and undo from: the one the commands write, else an
   // existing journal file (none is created here). nullptr while there is none;
@@ -62,6 +63,7 @@ class WindowJournal {
   std::shared_ptr<journal::Store> store_;
   std::unique_ptr<journal::RunRecorder> recorder_;  // only on the thread writing a run
   std::string unavailable_;                         // why undo is unavailable
+  bool plan_run_begun_ = false;                     // begin() began the run in progress
 };
 
 // Asked before the world is changed; true goes on.

@@ -77,27 +77,18 @@ int apply_plan(db::Session& session, const Invocation& run, RunJournal* journal)
   }
   if (!run.yes)
     if (auto declined = ask_about_plan(saved.plan, *connection)) return *declined;
-  // From here on Ctrl+C stops the write where it may, so that the run begun is ended.
-  end_at_once_on_interrupt(false);
-  if (journal) {
-    try {
-      journal->begin(session, "apply", journal::generation_settings(saved.settings));
-    } catch (const journal::JournalError& error) {
-      say_journal_refused(error.what());
-      return kExitRefused;
-    }
-    connection->set_gate(session.statement_gate);
-  }
-  const ResultStyle style = write_result_style(
-      run.format, journal ? std::optional<std::int64_t>(journal->run_id()) : std::nullopt,
-      saved.settings.seed);
   // Checked again under the run's turn, the rows held until COMMIT: a writer
   // that came between the check above and the write is never overwritten.
   const auto world_changes = [&] {
     return loot::world_misfits(saved.plan, check.rules, *connection, true);
   };
-  return write_plan(session, *connection, saved.plan, started, true, style, world_changes)
-      .exit_code;
+  return write_plan(session, *connection, saved.plan, journal,
+                    {.command = "apply",
+                     .settings = journal::generation_settings(saved.settings),
+                     .ids_as_planned = true,
+                     .world_changes = world_changes,
+                     .started = started},
+                    run.format, saved.settings.seed);
 }
 
 }  // namespace vl::cli

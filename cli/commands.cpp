@@ -138,16 +138,11 @@ ResultStyle style_of(const Invocation& run, const RunJournal* journal,
 int generate(db::Session& session, TerminalUi& ui, loot::FixedInputs& inputs, const Invocation& run,
              RunJournal* journal) {
   const std::uint64_t seed = seed_of(run);
-  if (!run.dry_run && !run.yes)
+  if (!window_way_chosen(run)) return run_planned(session, inputs, run, seed, journal);
+  if (!run.yes)
     if (auto declined = confirm_generate(session, inputs, seed)) return *declined;
-  const auto begin_writing = [&]() -> std::variant<ResultStyle, int> {
-    if (auto refused = begin_journal(session, inputs, journal, run, seed)) return *refused;
-    return style_of(run, journal, seed);
-  };
-  if (!window_way_chosen(run)) return run_planned(session, inputs, ui, run, seed, begin_writing);
-  auto begun = begin_writing();
-  if (const int* refused = std::get_if<int>(&begun)) return *refused;
-  const ResultStyle style = std::get<ResultStyle>(begun);
+  if (auto refused = begin_journal(session, inputs, journal, run, seed)) return *refused;
+  const ResultStyle style = style_of(run, journal, seed);
   std::unique_ptr<WindowRunReport> report;
   if (run.report) {
     auto prepared = prepare_window_report(session, inputs, run, seed);
@@ -188,12 +183,9 @@ int run_command_line(db::Session& session, TerminalUi& ui, loot::FixedInputs& in
   end_at_once_on_interrupt(!writes);
   if (writes) {
     // Called where Ctrl+C or a server out of reach ends the command.
-    if (journal)
-      ui.on_end = [journal, &run](int code) {
-        journal->end(code, run.atomic, code != kExitInterrupted);
-      };
+    if (journal) ui.on_end = [journal](int code) { journal->end(code, code != kExitInterrupted); };
     const int code = run_journaled(session, ui, inputs, run, journal);
-    if (journal) journal->end(code, run.atomic);
+    if (journal) journal->end(code);
     return code;
   }
   switch (run.command) {

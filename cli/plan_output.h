@@ -19,14 +19,6 @@ namespace vl::cli {
 // outside the range share, and a word on planned ids.
 void print_plan(std::ostream& out, const loot::Plan& plan, const loot::PlanDetails& details);
 
-// The preview's totals: NPCs in the range, keeping a loottable, chosen; drops,
-// entries; the planned items that do not exist; the number of shared loottables.
-void print_totals(std::ostream& out, const loot::Plan& plan, const loot::PlanDetails& details);
-
-// The preview's section on drop rates: the chosen NPCs' chance of anything per
-// kill before and after the run, and the new drop's own (mean, lowest, highest).
-void print_drop_rates(std::ostream& out, const loot::Plan& plan, const loot::PlanDropRates& rates);
-
 using app::utc_now;
 using app::write_report;
 

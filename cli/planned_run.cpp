@@ -8,6 +8,8 @@
 #include <span>
 #include <sstream>
 
+#include "app/plan_write_text.h"
+#include "app/planning.h"
 #include "cli/connect.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
@@ -16,14 +18,12 @@
 #include "cli/plan_output.h"
 #include "cli/question.h"
 #include "cli/run_journal.h"
+#include "cli/terminal_ui.h"
 #include "core/whole_file.h"
 #include "db/database.h"
-#include "db/sql_literal.h"
-#include "loot/atomic_writer.h"
 #include "loot/candidates.h"
 #include "loot/draws.h"
 #include "loot/plan_details.h"
-#include "loot/plan_sql.h"
 #include "loot/shared_copies.h"
 
 namespace vl::cli {
@@ -79,36 +79,10 @@ std::unique_ptr<db::Connection> connect(db::Session& session, bool observed = tr
 // The plan, or the exit code of what kept it from being made (nothing written).
 std::variant<loot::Plan, int> make_plan(loot::FixedInputs& inputs, db::Connection& connection,
                                         std::uint64_t seed) {
-  Random random;
-  random.pin_seed(seed);
-  try {
-    return loot::plan_run(inputs, connection, random);
-  } catch (const loot::RunStopped& stop) {
-    say(stop.message);
-  } catch (const loot::LootdropIdsExhausted& error) {
-    say(std::string(error.what()) + loot::kNothingWritten);
-  } catch (const db::Error& error) {
-    say(db::statement_failed_message(error, "(reading the world for the plan)"));
-  }
+  app::Planned planned = app::plan_with_seed(inputs, connection, seed);
+  if (planned.plan) return std::move(*planned.plan);
+  say(planned.message);
   return kExitRefused;
-}
-
-std::string settings_comment(const loot::FixedInputs& inputs, const Invocation& run,
-                             const loot::Plan& plan, std::uint64_t seed) {
-  const auto or_none = [](const std::string& id) { return id.empty() ? std::string("none") : id; };
-  std::string comment = fmt::format(
-      "vandril_loot_cli generate, planned {}\nlevels {}-{}, drops named {}, {}, npc percent {}, "
-      "chance {}, probability {}, items {}\nseed {}\nhighest lootdrop id when planned: {}",
-      utc_now(), plan.level_low, plan.level_high, plan.drop_name,
-      run.list ? fmt::format("custom list of {} items", loot::custom_list_length(inputs.slots))
-               : "rules \"" + run.rules.value_or("") + "\"",
-      run.npc_percent, run.chance, run.probability, run.items, seed,
-      or_none(plan.highest_lootdrop_id));
-  if (plan.isolate_shared) {
-    comment += "\nshared loottables copied for the range; highest loottable id when planned: " +
-               or_none(plan.highest_loottable_id);
-  }
-  return comment;
 }
 
 // The plan's drop rates for its report, read before anything is written; none
@@ -145,6 +119,7 @@ int exit_code_of(loot::AtomicOutcome outcome) {
       return kExitDone;
     case loot::AtomicOutcome::refused:
     case loot::AtomicOutcome::rejected:
+    case loot::AtomicOutcome::journal_refused:
       return kExitRefused;
     case loot::AtomicOutcome::lost:
       return kExitNotConnected;
@@ -169,8 +144,8 @@ std::optional<int> refuse_unwritable_outputs(const Invocation& run) {
   return std::nullopt;
 }
 
-int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,
-                const Invocation& run, std::uint64_t seed, const BeginWriting& begin_writing) {
+int run_planned(db::Session& session, loot::FixedInputs& inputs, const Invocation& run,
+                std::uint64_t seed, RunJournal* journal) {
   const auto started = std::chrono::steady_clock::now();
   std::unique_ptr<WholeFile> sql_file, report_file, plan_file;
   if (!open_output(run.sql, "--sql", sql_file) ||
@@ -196,7 +171,7 @@ int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,
       } else {
         print_plan(std::cout, plan, details);
         rates = loot::plan_drop_rates(plan, *connection, details.items);
-        print_drop_rates(std::cout, plan, rates);
+        std::cout << app::drop_rates_text(plan, rates);
       }
     } catch (const db::Error& error) {
       say(db::statement_failed_message(error, "(looking up names and drop rates for the plan)"));
@@ -210,8 +185,8 @@ int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,
         say(db::statement_failed_message(error, "(reading the shared loottables to copy)"));
         return kExitRefused;
       }
-      loot::write_plan_script(sql_file->out(), plan, settings_comment(inputs, run, plan, seed),
-                              copies);
+      app::write_plan_script(sql_file->out(), plan, copies, "vandril_loot_cli generate",
+                             run_settings(inputs, run, seed));
       if (!finish_output(*sql_file, *run.sql, "--sql")) return kExitRefused;
     }
     if (report_file &&
@@ -230,55 +205,49 @@ int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,
 
   const loot::PlanDropRates rates =
       run.report ? report_rates(plan, *connection) : loot::PlanDropRates();
-  end_at_once_on_interrupt(false);
-  auto begun = begin_writing();
-  if (const int* code = std::get_if<int>(&begun)) return *code;
-  // The connection was made before the run began: it takes the run's gate and ears now.
-  connection->set_observer(session.statement_observer);
-  connection->set_gate(session.statement_gate);
-  const PlanWritten written =
-      write_plan(session, *connection, plan, started, false, std::get<ResultStyle>(begun));
-  // The run is written whole: its journal says so whatever becomes of the report.
-  if (written.drops > 0 && ui.on_end) ui.on_end(kExitDone);
-  if (report_file && written.drops > 0 &&
+  // On a terminal the question is about the very plan that is written; the
+  // time spent answering it is not the run's.
+  if (!run.yes)
+    if (auto declined = ask_about_plan(plan, *connection)) return *declined;
+  const int code = write_plan(session, *connection, plan, journal,
+                              {.command = "generate",
+                               .settings = run_settings(inputs, run, seed),
+                               .started = run.yes ? started : std::chrono::steady_clock::now()},
+                              run.format, seed);
+  // The run's journal ended with the write, whatever becomes of the report.
+  if (report_file && code == kExitDone && !plan.drops.empty() &&
       !write_report_file(*report_file, *run.report, plan, *connection, seed, rates))
     return kExitStoppedPartWay;
-  return written.exit_code;
+  return code;
 }
 
-PlanWritten write_plan(db::Session& session, db::Connection& connection, loot::Plan& plan,
-                       std::chrono::steady_clock::time_point started, bool ids_as_planned,
-                       const ResultStyle& style, const loot::WorldChanges& world_changes) {
+int write_plan(db::Session& session, db::Connection& connection, loot::Plan& plan,
+               RunJournal* journal, app::PlanWriteRequest request, Format format,
+               std::optional<std::uint64_t> seed) {
+  // From here on Ctrl+C stops the write where it may, so that the run begun is ended.
   end_at_once_on_interrupt(false);
-  const loot::AtomicResult result = loot::write_atomically(
-      connection, plan, [] { return interrupted(); }, {}, session.statements_ahead, ids_as_planned,
-      world_changes, session.transaction_steps);
-  if (!result.message.empty()) say(result.message);
-  const std::size_t drops =
-      result.outcome == loot::AtomicOutcome::committed ? plan.drops.size() : 0;
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  std::fputs(
-      result_text(generate_fields(plan.npcs_in_range, plan.npcs_in_range, plan.drops.size(), drops,
-                                  drops * static_cast<std::size_t>(plan.items_per_drop), seconds),
-                  style)
-          .c_str(),
-      stdout);
+  request.stop_requested = [] { return interrupted(); };
+  const app::PlanWritten written = app::write_plan(session, connection, plan, journal, request);
+  if (written.refused_by_journal()) {
+    say_journal_refused(written.message.c_str());
+    return kExitRefused;
+  }
+  if (!written.message.empty()) say(written.message);
+  const ResultFields fields =
+      generate_fields(plan.npcs_in_range, plan.npcs_in_range, plan.drops.size(), written.drops,
+                      written.entries, written.seconds);
+  std::fputs(result_text(fields, write_result_style(format, written.run_id, seed)).c_str(), stdout);
   std::fflush(stdout);
-  return {exit_code_of(result.outcome), drops};
+  return exit_code_of(written.outcome);
 }
 
 std::optional<int> ask_about_plan(const loot::Plan& plan, db::Connection& connection) {
-  std::ostringstream summary;
   try {
-    const loot::PlanDetails details = loot::plan_details(plan, connection);
-    print_totals(summary, plan, details);
-    print_drop_rates(summary, plan, loot::plan_drop_rates(plan, connection, details.items));
+    std::fputs(app::counts_before_write(plan, connection).c_str(), stderr);
   } catch (const db::Error& error) {
     say(db::statement_failed_message(error, "(looking up names and drop rates for the plan)"));
     return kExitRefused;
   }
-  std::fputs(summary.str().c_str(), stderr);
   if (answered_yes(
           fmt::format("Write {} drops with {} entries?", plan.drops.size(), plan.entries())))
     return std::nullopt;
@@ -318,21 +287,12 @@ bool finish_window_report(db::Session& session, WindowRunReport& report, const I
   const auto connection = connect(session, false);
   if (!connection) return false;
   loot::Plan& plan = report.plan;
-  // The run's drops are the ones above the highest id seen when planning.
-  std::vector<std::int32_t> ids;
   try {
-    db::Recordset rows;
-    rows.open("SELECT id FROM lootdrop WHERE name=" + db::hex_literal(plan.drop_name) + " AND id>" +
-                  db::integer_literal(plan.highest_lootdrop_id).value_or("0") + " ORDER BY id",
-              *connection);
-    for (; !rows.eof(); rows.move_next())
-      ids.push_back(std::stoi(rows.field(std::size_t{0}).text()));
+    app::take_written_ids(plan, *connection);
   } catch (const db::Error& error) {
     say("The report could not be written: " + std::string(error.what()));
     return false;
   }
-  if (ids.size() < plan.drops.size()) plan.drops.resize(ids.size());  // the run stopped early
-  for (std::size_t i = 0; i < plan.drops.size(); ++i) plan.drops[i].lootdrop_id = ids[i];
   return write_report_file(*report.file, *run.report, plan, *connection, report.seed, report.rates);
 }
 

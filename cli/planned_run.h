@@ -5,17 +5,16 @@
 
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <variant>
 
+#include "app/plan_write.h"
 #include "cli/options.h"
 #include "cli/result_output.h"
-#include "cli/terminal_ui.h"
+#include "cli/run_journal.h"
 #include "core/whole_file.h"
 #include "db/session.h"
-#include "loot/atomic_writer.h"
 #include "loot/fixed_inputs.h"
 #include "loot/plan.h"
 #include "loot/plan_drop_rates.h"
@@ -28,38 +27,30 @@ namespace vl::cli {
 // exit code when one cannot be written, said.
 std::optional<int> refuse_unwritable_outputs(const Invocation& run);
 
-// Begins the journal's run once there is something to write: how the result is
-// shown (with the run's id), or the exit code when the run cannot begin.
-using BeginWriting = std::function<std::variant<ResultStyle, int>()>;
+// --dry-run, or the plan written all or nothing (asked about first on a
+// terminal, without --yes), on a connection of its own, the world planned once.
+// `journal` (nullptr: none) records the write. Returns the exit code.
+int run_planned(db::Session& session, loot::FixedInputs& inputs, const Invocation& run,
+                std::uint64_t seed, RunJournal* journal);
 
-// --dry-run or --atomic, on a connection of its own. Returns the exit code.
-// `begin_writing`: called after planning, before the atomic run writes, so that
-// a stop while planning leaves no run in the journal.
-int run_planned(db::Session& session, loot::FixedInputs& inputs, TerminalUi& ui,
-                const Invocation& run, std::uint64_t seed, const BeginWriting& begin_writing);
-
-// Before generate writes, on a terminal: the summary of the plan of `seed`
-// and the question. The exit code when it must not write (declined, or the
-// plan could not be made).
+// Before generate writes the window's way, on a terminal: the summary of the
+// plan of `seed` and the question. The exit code when it must not write
+// (declined, or the plan could not be made).
 std::optional<int> confirm_generate(db::Session& session, loot::FixedInputs& inputs,
                                     std::uint64_t seed);
 
-// The plan's summary (its totals and drop rates) on standard error, then the
-// question "Write N drops with M entries?". The exit code when declined or
-// when the summary could not be read.
+// The plan's counts before a write (its totals and drop rates) on standard
+// error, then the question "Write N drops with M entries?". The exit code when
+// declined or when the counts could not be read.
 std::optional<int> ask_about_plan(const loot::Plan& plan, db::Connection& connection);
 
-struct PlanWritten {
-  int exit_code = 0;
-  std::size_t drops = 0;  // written
-};
-
-// Writes `plan` all or nothing over `connection` (`ids_as_planned`: only with
-// the plan's lootdrop ids; `world_changes`: see loot::write_atomically) and
-// prints the result line, counting its seconds from `started`.
-PlanWritten write_plan(db::Session& session, db::Connection& connection, loot::Plan& plan,
-                       std::chrono::steady_clock::time_point started, bool ids_as_planned,
-                       const ResultStyle& style, const loot::WorldChanges& world_changes = {});
+// Writes `plan` through app::write_plan over `connection`, Ctrl+C stopping it
+// before COMMIT, and says how it went: the writer's message on standard error,
+// the result line (`format`, with `seed` and the run) on standard output.
+// Returns the exit code.
+int write_plan(db::Session& session, db::Connection& connection, loot::Plan& plan,
+               RunJournal* journal, app::PlanWriteRequest request, Format format,
+               std::optional<std::uint64_t> seed);
 
 struct WindowRunReport {
   loot::Plan plan;

@@ -92,20 +92,16 @@ journal::GenerationSettings generation_settings(const loot::FixedInputs& inputs,
           .isolate_shared = run.isolate_shared};
 }
 
-void RunJournal::end(int exit_code, bool all_or_nothing, bool server_lost) {
-  if (!recorder_.running()) return;
-  using journal::Written;
+RunJournal::RunJournal(std::unique_ptr<journal::Store> store)
+    : app::CommandJournal(std::move(store), [](const std::string& why) {
+        std::fprintf(stderr, "vandril_loot_cli: the journal could not record the run's end: %s\n",
+                     why.c_str());
+      }) {}
+
+void RunJournal::end(int exit_code, bool server_lost) {
   // Done: every statement of the run succeeded, so all of its rows reached the world.
-  const Written written = exit_code == kExitDone            ? Written::all
-                          : !all_or_nothing                 ? Written::as_heard
-                          : exit_code == kExitCommitUnknown ? Written::unknown
-                                                            : Written::none;
-  try {
-    recorder_.end(ending_of(exit_code, server_lost), written);
-  } catch (const std::exception& error) {
-    std::fprintf(stderr, "vandril_loot_cli: the journal could not record the run's end: %s\n",
-                 error.what());
-  }
+  end({ending_of(exit_code, server_lost),
+       exit_code == kExitDone ? journal::Written::all : journal::Written::as_heard});
 }
 
 }  // namespace vl::cli

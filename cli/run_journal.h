@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "app/command_journal.h"
 #include "cli/options.h"
 #include "db/session.h"
-#include "journal/recorder.h"
 #include "journal/run_settings.h"
 #include "journal/store.h"
 #include "loot/fixed_inputs.h"
@@ -30,29 +30,15 @@ std::unique_ptr<journal::Store> open_journal(
     const std::string& path, bool existing = false,
     journal::Store::Access access = journal::Store::Access::read_write);
 
-class RunJournal {
+// The command line's run: its end told on standard error when it cannot be recorded.
+class RunJournal : public app::CommandJournal {
  public:
-  explicit RunJournal(std::unique_ptr<journal::Store> store)
-      : store_(std::move(store)), recorder_(*store_, journal::OnJournalFailure::refuse_statement) {}
-
-  // Starts the run and puts the gate and the confirmations into `session`.
-  void begin(db::Session& session, const std::string& command, const std::string& settings) {
-    recorder_.begin(session, command, settings);
-    run_id_ = recorder_.run_id();
-  }
-  // The run's id, once begun (0 before).
-  std::int64_t run_id() const { return run_id_; }
-  // Rows recorded outside the gate (what delete is about to remove).
-  void record(const std::vector<journal::Row>& rows) { recorder_.record(rows); }
-  // Ends the run by the command's exit code. `all_or_nothing`: an atomic run,
-  // whose rows were written only if it committed; `server_lost`: the run
-  // stopped because the server could not be reached any more.
-  void end(int exit_code, bool all_or_nothing, bool server_lost = false);
-
- private:
-  std::unique_ptr<journal::Store> store_;
-  journal::RunRecorder recorder_;
-  std::int64_t run_id_ = 0;
+  explicit RunJournal(std::unique_ptr<journal::Store> store);
+  using app::CommandJournal::end;
+  // Ends a run written statement by statement (the window's way, delete,
+  // repair) by the command's exit code; `server_lost`: the run stopped because
+  // the server could not be reached any more.
+  void end(int exit_code, bool server_lost = false);
 };
 
 // The journal of the invocation, or nullptr with the message printed when it

@@ -66,9 +66,9 @@ class Transaction {
       run(sql, announced);
     } catch (const db::StatementWithheld& withheld) {
       roll_back();
-      throw WriteFailed{AtomicOutcome::rejected,
+      throw WriteFailed{AtomicOutcome::journal_refused,
                         std::string(withheld.what()) +
-                            "\r\nThe transaction was rolled back, nothing of the run was written."};
+                            "\nThe transaction was rolled back, nothing of the run was written."};
     } catch (const db::Error& error) {
       failed(error, db::shown_statement(sql));
     }
@@ -117,7 +117,7 @@ class Transaction {
       if (!db::connection_lost(error)) {
         roll_back();
         throw WriteFailed{AtomicOutcome::rejected,
-                          "The server refused COMMIT; nothing of the run was written.\r\n" +
+                          "The server refused COMMIT; nothing of the run was written.\n" +
                               std::string(error.what())};
       }
       throw WriteFailed{
@@ -125,7 +125,7 @@ class Transaction {
           "The connection to the server was lost during COMMIT: either all of the run was "
           "written or none of it. To find out, run `vandril_loot_cli check`, or count the "
           "run's lootdrops: SELECT COUNT(*) FROM lootdrop WHERE name = " +
-              db::sql_text(run_name) + " (compare with the count before the run).\r\n" +
+              db::sql_text(run_name) + " (compare with the count before the run).\n" +
               std::string(error.what())};
     }
   }
@@ -138,9 +138,9 @@ class Transaction {
       steps_(step);
     } catch (const db::StatementWithheld& withheld) {
       if (step == db::TransactionStep::committing) roll_back();
-      throw WriteFailed{AtomicOutcome::rejected,
+      throw WriteFailed{AtomicOutcome::journal_refused,
                         std::string(withheld.what()) +
-                            "\r\nThe transaction was rolled back, nothing of the run was written."};
+                            "\nThe transaction was rolled back, nothing of the run was written."};
     }
   }
   void run(const std::string& sql, std::optional<std::size_t> announced = std::nullopt) {
@@ -152,14 +152,14 @@ class Transaction {
     if (db::connection_lost(error)) {
       throw WriteFailed{AtomicOutcome::lost,
                         "The connection to the server was lost before COMMIT: the server rolls "
-                        "the transaction back, nothing of the run was written.\r\n" +
+                        "the transaction back, nothing of the run was written.\n" +
                             std::string(error.what())};
     }
     roll_back();
     throw WriteFailed{AtomicOutcome::rejected,
                       "The server rejected a statement; the transaction was rolled back, "
-                      "nothing of the run was written.\r\n" +
-                          std::string(error.what()) + "\r\nStatement: " + statement};
+                      "nothing of the run was written.\n" +
+                          std::string(error.what()) + "\nStatement: " + statement};
   }
 
   db::Connection& connection_;
@@ -275,7 +275,7 @@ AtomicResult write_atomically(db::Connection& connection, Plan& plan,
   if (auto problems = atomic_layout_problems(connection, statement_sent, plan.isolate_shared);
       !problems.empty()) {
     result.outcome = AtomicOutcome::refused;
-    for (const std::string& problem : problems) result.message += problem + "\r\n";
+    for (const std::string& problem : problems) result.message += problem + "\n";
     result.message += "Nothing was written.";
     return result;
   }
@@ -327,7 +327,7 @@ AtomicResult write_atomically(db::Connection& connection, Plan& plan,
         std::string message =
             "The world changed while the run waited for its turn; the transaction was rolled "
             "back, nothing was written:";
-        for (const std::string& change : changes) message += "\r\n  " + change;
+        for (const std::string& change : changes) message += "\n  " + change;
         throw WriteFailed{AtomicOutcome::refused, message};
       }
     }

@@ -27,17 +27,18 @@ std::vector<std::string> atomic_layout_problems(
     bool with_copies = false);
 
 enum class AtomicOutcome {
-  committed,       // every row of the plan is written
-  refused,         // the layout does not fit; nothing was sent that writes
-  rejected,        // the server refused a statement; rolled back
-  lost,            // the server went away before COMMIT; it rolls back
-  commit_unknown,  // the server went away during COMMIT: all of the run or none
-  interrupted,     // stopped before COMMIT; rolled back
+  committed,        // every row of the plan is written
+  refused,          // the layout does not fit; nothing was sent that writes
+  rejected,         // the server refused a statement; rolled back
+  lost,             // the server went away before COMMIT; it rolls back
+  commit_unknown,   // the server went away during COMMIT: all of the run or none
+  interrupted,      // stopped before COMMIT; rolled back
+  journal_refused,  // the run's journal could not record what came next; rolled back
 };
 
 struct AtomicResult {
   AtomicOutcome outcome = AtomicOutcome::committed;
-  std::string message;         // for the operator, "" when committed
+  std::string message;         // for the operator ("\n" between lines), "" when committed
   std::int32_t first_id = 0;   // the first lootdrop id written (committed)
   std::size_t statements = 0;  // statements sent, START TRANSACTION to COMMIT
 };

@@ -1,0 +1,96 @@
+#include "app/plan_write.h"
+
+#include <array>
+#include <memory>
+
+#include "db/database.h"
+
+namespace vl::app {
+namespace {
+
+using journal::Ending;
+using journal::Written;
+using loot::AtomicOutcome;
+
+struct EndingRow {
+  AtomicOutcome outcome;
+  RunEnding ending;
+};
+
+// An all-or-nothing write leaves its rows by COMMIT alone: all of them, none
+// (rolled back, or never sent), or unknown which when COMMIT went unanswered.
+constexpr std::array<EndingRow, 7> kEndings{{
+    {AtomicOutcome::committed, {Ending::completed, Written::all}},
+    {AtomicOutcome::refused, {Ending::failed, Written::none}},
+    {AtomicOutcome::rejected, {Ending::failed, Written::none}},
+    {AtomicOutcome::lost, {Ending::server_lost, Written::none}},
+    {AtomicOutcome::commit_unknown, {Ending::commit_unknown, Written::unknown}},
+    {AtomicOutcome::interrupted, {Ending::stopped, Written::none}},
+    {AtomicOutcome::journal_refused, {Ending::failed, Written::none}},
+}};
+
+double seconds_since(std::chrono::steady_clock::time_point started) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+}
+
+}  // namespace
+
+RunEnding run_ending(AtomicOutcome outcome) {
+  for (const EndingRow& row : kEndings)
+    if (row.outcome == outcome) return row.ending;
+  return {Ending::failed, Written::none};
+}
+
+PlanWritten write_plan(db::Session& session, db::Connection& connection, loot::Plan& plan,
+                       PlanJournal* journal, const PlanWriteRequest& request) {
+  PlanWritten written;
+  if (journal) {
+    try {
+      written.run_id = journal->begin(session, request.command, request.settings);
+    } catch (const journal::JournalError& error) {
+      written.outcome = AtomicOutcome::journal_refused;
+      written.message = error.what();
+      written.seconds = seconds_since(request.started);
+      return written;
+    }
+  }
+  // The connection may be older than the run: it takes the run's gate and ears now.
+  connection.set_observer(session.statement_observer);
+  connection.set_gate(session.statement_gate);
+  loot::AtomicResult result;
+  try {
+    result = loot::write_atomically(connection, plan, request.stop_requested, {},
+                                    session.statements_ahead, request.ids_as_planned,
+                                    request.world_changes, session.transaction_steps);
+  } catch (...) {
+    if (journal) journal->end({Ending::failed, Written::none});
+    throw;
+  }
+  if (journal) journal->end(run_ending(result.outcome));
+  written.outcome = result.outcome;
+  written.message = std::move(result.message);
+  if (result.outcome == AtomicOutcome::committed) {
+    written.drops = plan.drops.size();
+    written.entries = plan.entries();
+    written.copies = plan.copies.size();
+  }
+  written.seconds = seconds_since(request.started);
+  return written;
+}
+
+PlanWritten write_plan_connecting(db::Session& session, loot::Plan& plan, PlanJournal* journal,
+                                  const PlanWriteRequest& request) {
+  std::unique_ptr<db::Connection> connection;
+  try {
+    connection = std::make_unique<db::Connection>(db::connection_string(session));
+  } catch (const db::Error& error) {
+    PlanWritten lost;
+    lost.outcome = AtomicOutcome::lost;
+    lost.message = "The world database cannot be reached.\n" + std::string(error.what());
+    lost.seconds = seconds_since(request.started);
+    return lost;
+  }
+  return write_plan(session, *connection, plan, journal, request);
+}
+
+}  // namespace vl::app

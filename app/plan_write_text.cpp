@@ -1,0 +1,57 @@
+#include "app/plan_write_text.h"
+
+#include <fmt/core.h>
+
+#include <sstream>
+
+#include "app/plan_report.h"
+#include "loot/plan_drop_rates.h"
+#include "loot/plan_sql.h"
+
+namespace vl::app {
+namespace {
+
+// The copies' line and the first kSharedExamples of them.
+void print_copies(std::ostream& out, const loot::Plan& plan) {
+  out << loot::copies_summary(plan) << "\n";
+  for (std::size_t i = 0; i < plan.copies.size() && i < loot::kSharedExamples; ++i) {
+    const loot::LoottableCopy& copy = plan.copies[i];
+    out << "  loottable " << copy.original_id << " -> " << copy.copy_id << ": "
+        << copy.moved_npcs.size() << " NPCs moved\n";
+  }
+  if (plan.copies.size() > loot::kSharedExamples) out << "  ...\n";
+}
+
+}  // namespace
+
+std::string plan_totals_text(const loot::Plan& plan, const loot::PlanDetails& details) {
+  std::ostringstream out;
+  out << "NPCs in the range: " << plan.npcs_in_range
+      << "\nNPCs keeping a loottable (one per loottable): " << plan.npcs_keeping_loottable
+      << "\nChosen NPCs: " << plan.drops.size() << "\nDrops: " << plan.drops.size()
+      << "\nEntries: " << plan.entries() << "\n";
+  out << missing_items_line(plan, details);
+  if (plan.isolate_shared) print_copies(out, plan);
+  if (!plan.isolate_shared || !details.shared.empty())
+    out << "Shared loottables: " << details.shared.size() << "\n";
+  return out.str();
+}
+
+std::string counts_before_write(const loot::Plan& plan, db::Connection& connection) {
+  const loot::PlanDetails details = loot::plan_details(plan, connection);
+  const std::string totals = plan_totals_text(plan, details);
+  return totals + drop_rates_text(plan, loot::plan_drop_rates(plan, connection, details.items));
+}
+
+void write_plan_script(std::ostream& out, const loot::Plan& plan, const loot::CopiedRows& copies,
+                       const std::string& planned_by, const std::string& settings) {
+  const auto or_none = [](const std::string& id) { return id.empty() ? std::string("none") : id; };
+  std::string comment =
+      fmt::format("{}, planned {}\n{}\nhighest lootdrop id when planned: {}", planned_by, utc_now(),
+                  settings, or_none(plan.highest_lootdrop_id));
+  if (plan.isolate_shared)
+    comment += "\nhighest loottable id when planned: " + or_none(plan.highest_loottable_id);
+  loot::write_plan_script(out, plan, comment, copies);
+}
+
+}  // namespace vl::app

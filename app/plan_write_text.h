@@ -1,0 +1,30 @@
+#pragma once
+// What a plan write says before it writes and leaves for review: the counts
+// and drop rates shown before the question, and the SQL script (copies
+// included), the same from the Preview and from the command line.
+
+#include <ostream>
+#include <string>
+
+#include "db/odbc.h"
+#include "loot/plan.h"
+#include "loot/plan_details.h"
+#include "loot/shared_copies.h"
+
+namespace vl::app {
+
+// The plan's totals: NPCs in the range, keeping a loottable, chosen; drops,
+// entries; the planned items that do not exist; the copies and the number of
+// shared loottables ("\n" after each line).
+std::string plan_totals_text(const loot::Plan& plan, const loot::PlanDetails& details);
+
+// The counts before a write: the totals, then the drop rates before and after,
+// read from the world over `connection`. Throws db::Error.
+std::string counts_before_write(const loot::Plan& plan, db::Connection& connection);
+
+// The plan as a script for the mariadb client, headed by who planned it when,
+// its settings (as the journal keeps them) and the highest ids it saw.
+void write_plan_script(std::ostream& out, const loot::Plan& plan, const loot::CopiedRows& copies,
+                       const std::string& planned_by, const std::string& settings);
+
+}  // namespace vl::app
