@@ -9,12 +9,14 @@
 #include <QVBoxLayout>
 
 #include "journal/run_settings.h"
+#include "ui/journal_time.h"
 #include "ui/qt_text.h"
 #include "ui/qt_ui.h"
 
 namespace vl::ui {
 namespace {
 
+enum Column { when = 1 };  // of kColumns
 const QStringList kColumns = {QStringLiteral("Run"),      QStringLiteral("When"),
                               QStringLiteral("Command"),  QStringLiteral("Levels"),
                               QStringLiteral("Category"), QStringLiteral("Rows"),
@@ -85,8 +87,9 @@ void HistoryWindow::refresh() {
   runs_table_->setRowCount(static_cast<int>(runs_.size()));
   for (int row = 0; row < static_cast<int>(runs_.size()); ++row) {
     const journal::RunInfo& run = runs_[static_cast<std::size_t>(row)];
+    const ShownTime started = shown_time(run.started);
     const std::string cells[] = {std::to_string(run.id),
-                                 run.started,
+                                 started.local,
                                  run.command,
                                  journal::setting_of(run.settings, "levels"),
                                  journal::setting_of(run.settings, "category"),
@@ -95,6 +98,7 @@ void HistoryWindow::refresh() {
                                  journal::why_not_undoable(run).empty() ? "yes" : "no"};
     for (int column = 0; column < static_cast<int>(std::size(cells)); ++column)
       runs_table_->setItem(row, column, new QTableWidgetItem(display_text(cells[column])));
+    runs_table_->item(row, when)->setToolTip(display_text(started.utc));
   }
   runs_table_->resizeColumnsToContents();
   if (!runs_.empty()) runs_table_->selectRow(0);

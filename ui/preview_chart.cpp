@@ -10,40 +10,49 @@ namespace {
 const QColor kBefore(0x90, 0x90, 0x90);
 const QColor kAfter(0x20, 0x40, 0xc0);
 
-// The mean of `figure` over the NPCs that fall into each of `columns` columns.
-template <typename Figure>
-std::vector<double> column_means(const std::vector<std::pair<double, double>>& chances, int columns,
-                                 Figure figure) {
+// The mean of the `sorted` chances that fall into each of `columns` columns.
+std::vector<double> column_means(const std::vector<double>& sorted, int columns) {
   std::vector<double> sums(static_cast<std::size_t>(columns)), counts(sums.size());
-  const double per_column = static_cast<double>(chances.size()) / columns;
-  for (std::size_t i = 0; i < chances.size(); ++i) {
+  const double per_column = static_cast<double>(sorted.size()) / columns;
+  for (std::size_t i = 0; i < sorted.size(); ++i) {
     const auto column = std::min<std::size_t>(
         static_cast<std::size_t>(static_cast<double>(i) / per_column), sums.size() - 1);
-    sums[column] += figure(chances[i]);
+    sums[column] += sorted[i];
     counts[column] += 1;
   }
-  for (std::size_t c = 0; c < sums.size(); ++c)
-    sums[c] = counts[c] > 0 ? sums[c] / counts[c] : -1;  // -1: no NPC falls here
+  for (std::size_t c = 0; c < sums.size(); ++c) sums[c] = counts[c] > 0 ? sums[c] / counts[c] : 0;
   return sums;
 }
 
-QPainterPath line_of(const std::vector<double>& means, const QRectF& area) {
+// A step per column: each NPC, or each pixel column of NPCs, holds its
+// chance across its own width, so that even one NPC shows.
+QPainterPath steps_of(const std::vector<double>& means, const QRectF& area) {
   QPainterPath path;
-  const double step = means.size() > 1 ? area.width() / double(means.size() - 1) : 0;
-  bool started = false;
+  const double step = area.width() / double(means.size());
   for (std::size_t c = 0; c < means.size(); ++c) {
-    if (means[c] < 0) continue;
-    const QPointF at(area.left() + step * double(c), area.bottom() - means[c] * area.height());
-    started ? path.lineTo(at) : path.moveTo(at);
-    started = true;
+    const double y = area.bottom() - means[c] * area.height();
+    const QPointF from(area.left() + step * double(c), y), to(from.x() + step, y);
+    c == 0 ? path.moveTo(from) : path.lineTo(from);
+    path.lineTo(to);
   }
   return path;
 }
 
 }  // namespace
 
-void PreviewChart::set_chances(std::vector<std::pair<double, double>> chances) {
-  chances_ = std::move(chances);
+PreviewChart::PreviewChart(QWidget* parent) : QWidget(parent) {
+  // The axis has room for a few words only; what the chance is of, in full.
+  setToolTip(
+      QStringLiteral("Each chosen NPC's chance of dropping anything per kill, before and "
+                     "after the run; the NPCs sorted by it, lowest on the left."));
+}
+
+void PreviewChart::set_chances(const std::vector<std::pair<double, double>>& chances) {
+  before_.clear();
+  after_.clear();
+  for (const auto& [before, after] : chances) before_.push_back(before), after_.push_back(after);
+  std::sort(before_.begin(), before_.end());
+  std::sort(after_.begin(), after_.end());
   update();
 }
 
@@ -52,33 +61,44 @@ void PreviewChart::paintEvent(QPaintEvent*) {
   painter.fillRect(rect(), Qt::white);
   const QFontMetrics metrics = painter.fontMetrics();
   const int line = metrics.height();
-  const QRectF area(metrics.horizontalAdvance(QStringLiteral("100 %")) + 8, line + 6,
-                    width() - metrics.horizontalAdvance(QStringLiteral("100 %")) - 16,
-                    height() - 2 * line - 14);
+  const double left = line + metrics.horizontalAdvance(QStringLiteral("100 %")) + 8;
+  const QRectF area(left, line + 8, width() - left - 10, height() - 3 * line - 12);
+  painter.setPen(kBefore);
+  painter.drawText(QPointF(left, line), QStringLiteral("before"));
+  painter.setPen(kAfter);
+  painter.drawText(QPointF(left + 60, line), QStringLiteral("after"));
   painter.setPen(Qt::black);
-  painter.drawText(QPointF(4, line), QStringLiteral("Chance of anything per kill"));
-  painter.setPen(Qt::lightGray);
+  painter.drawText(QPointF(left + 110, line),
+                   QString::number(after_.size()) + QStringLiteral(" chosen NPCs"));
   for (int percent : {0, 50, 100}) {
     const double y = area.bottom() - percent / 100.0 * area.height();
+    painter.setPen(Qt::lightGray);
     painter.drawLine(QPointF(area.left(), y), QPointF(area.right(), y));
-    painter.drawText(QPointF(2, y + line / 3.0), QString::number(percent) + QStringLiteral(" %"));
+    painter.setPen(Qt::black);
+    painter.drawText(QRectF(line, y - line / 2.0, left - line - 4, line),
+                     Qt::AlignRight | Qt::AlignVCenter,
+                     QString::number(percent) + QStringLiteral(" %"));
   }
-  painter.setPen(kBefore);
-  painter.drawText(QPointF(area.left(), height() - 4), QStringLiteral("before"));
-  painter.setPen(kAfter);
-  painter.drawText(QPointF(area.left() + 60, height() - 4), QStringLiteral("after"));
-  painter.setPen(Qt::black);
-  painter.drawText(QPointF(area.left() + 110, height() - 4),
-                   QString::number(chances_.size()) + QStringLiteral(" chosen NPCs"));
-  if (chances_.empty()) return;
+  painter.drawText(QRectF(area.left(), area.bottom() + 4, area.width(), line), Qt::AlignLeft,
+                   QStringLiteral("lowest"));
+  painter.drawText(QRectF(area.left(), area.bottom() + 4, area.width(), line), Qt::AlignRight,
+                   QStringLiteral("highest"));
+  painter.drawText(QRectF(area.left(), area.bottom() + 4 + line, area.width(), line),
+                   Qt::AlignHCenter, QStringLiteral("NPCs, sorted by chance per kill"));
+  painter.save();
+  painter.translate(2, area.center().y());
+  painter.rotate(-90);
+  painter.drawText(QRectF(-area.height() / 2, 0, area.height(), line), Qt::AlignHCenter,
+                   QStringLiteral("chance per kill"));
+  painter.restore();
+  if (after_.empty()) return;
   const int columns =
-      std::max(1, std::min(static_cast<int>(chances_.size()), static_cast<int>(area.width())));
+      std::max(1, std::min(static_cast<int>(after_.size()), static_cast<int>(area.width())));
   painter.setRenderHint(QPainter::Antialiasing);
   painter.setPen(QPen(kBefore, 1.5));
-  painter.drawPath(line_of(column_means(chances_, columns, [](auto& c) { return c.first; }), area));
+  painter.drawPath(steps_of(column_means(before_, columns), area));
   painter.setPen(QPen(kAfter, 1.5));
-  painter.drawPath(
-      line_of(column_means(chances_, columns, [](auto& c) { return c.second; }), area));
+  painter.drawPath(steps_of(column_means(after_, columns), area));
 }
 
 }  // namespace vl::ui

@@ -50,7 +50,21 @@ QVariant PreviewModel::data(const QModelIndex& index, int role) const {
   if (role == Qt::ToolTipRole && index.column() == loottable && shared_.contains(drop.loottable_id))
     return QStringLiteral(
         "NPCs outside the range use this loottable too: they get the drop as well.");
+  // The column is narrower than a long list: the whole list, one item a line.
+  if (role == Qt::ToolTipRole && index.column() == items)
+    return items_of(drop).join(QLatin1Char('\n'));
   return {};
+}
+
+QStringList PreviewModel::items_of(const loot::PlannedDrop& drop) const {
+  QStringList listed;
+  for (const std::int32_t item : drop.item_ids) {
+    const auto found = preview_->details.items.find(item);
+    listed << QString::number(item) + " " +
+                  (found == preview_->details.items.end() ? QStringLiteral("(does not exist)")
+                                                          : QString::fromStdString(found->second));
+  }
+  return listed;
 }
 
 QString PreviewModel::cell(const loot::PlannedDrop& drop, int column) const {
@@ -73,17 +87,8 @@ QString PreviewModel::cell(const loot::PlannedDrop& drop, int column) const {
              (shared_.contains(drop.loottable_id) ? QStringLiteral(" (shared)") : QString());
     case lootdrop:
       return QString::number(drop.lootdrop_id);
-    case items: {
-      QStringList listed;
-      for (const std::int32_t item : drop.item_ids) {
-        const auto found = preview.details.items.find(item);
-        listed << QString::number(item) + " " +
-                      (found == preview.details.items.end()
-                           ? QStringLiteral("(does not exist)")
-                           : QString::fromStdString(found->second));
-      }
-      return listed.join(QStringLiteral("; "));
-    }
+    case items:
+      return items_of(drop).join(QStringLiteral("; "));
     case new_drop:
       return percent(change.p_new_drop);
     case anything:

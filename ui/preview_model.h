@@ -29,6 +29,7 @@ class PreviewModel : public QAbstractTableModel {
 
  private:
   QString cell(const loot::PlannedDrop& drop, int column) const;
+  QStringList items_of(const loot::PlannedDrop& drop) const;  // "id name", in the drop's order
 
   std::shared_ptr<const app::Preview> preview_;
   std::unordered_set<std::int64_t> shared_;  // loottables NPCs outside the range use too

@@ -105,10 +105,14 @@ PreviewWindow::PreviewWindow(ProgramState& state, UiPort& ui, app::WindowJournal
   };
   model_ = new PreviewModel(this);
   form_->drops->setModel(model_);
-  form_->drops->horizontalHeader()->setStretchLastSection(true);
+  // The last column as wide as its heading or its cells: stretched instead, it
+  // would be squeezed below its heading whenever the window is a little too narrow.
+  form_->drops->horizontalHeader()->setSectionResizeMode(PreviewModel::anything,
+                                                         QHeaderView::ResizeToContents);
   // Column widths from the first rows only: measuring every row of a large plan would stall.
   form_->drops->horizontalHeader()->setResizeContentsPrecision(kRowsMeasured);
   form_->drops->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+  form_->drops->resizeColumnsToContents();  // the headings, while the first plan is made
   form_->seed->setText(QString::number(random_seed()));
 
   connect(form_->plan_again, &QPushButton::clicked, this, &PreviewWindow::plan);
@@ -292,6 +296,8 @@ void PreviewWindow::update_controls() {
   form_->stale->setVisible(!busy && stale());
   form_->progress->setRange(0, busy ? 0 : 1);  // busy: moving
   form_->progress->setValue(0);
+  // Empty, the bar looks like a box to type in: it is there only while something runs.
+  form_->progress->setVisible(busy);
   const int step = step_;
   form_->progress_text->setText(
       !busy ? QString()
