@@ -1,5 +1,7 @@
 #include "app/undo_flow.h"
 
+#include "db/transaction.h"
+
 namespace vl::app {
 
 UndoResult undo_journaled_run(journal::Store& store, const db::Session& session, std::int64_t run,
@@ -49,6 +51,10 @@ UndoResult undo_journaled_run(journal::Store& store, const db::Session& session,
         result.end = UndoEnd::world_changed;
         return result;
     }
+  } catch (const db::CommitUnknown& error) {
+    result.end = UndoEnd::commit_unknown;
+    result.failure = error;
+    return result;
   } catch (const db::Error& error) {
     result.end = UndoEnd::world_failed;
     result.failure = error;

@@ -26,6 +26,7 @@ enum class UndoEnd {
   stopped,         // stopped before COMMIT: rolled back
   undone,          // committed
   world_failed,    // a statement failed: rolled back, `failure` says how
+  commit_unknown,  // the connection was lost during COMMIT: undone or not, `failure` says how
   journal_failed,  // the journal could not be read: `message` says why
 };
 

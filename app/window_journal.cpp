@@ -210,6 +210,10 @@ bool undo_run(journal::Store& store, const db::Session& session, std::int64_t ru
       ui.message_box(db::statement_failed_message(*result.failure, "(undoing " + name + ")") +
                      "\r\nNothing was changed.");
       break;
+    case UndoEnd::commit_unknown:
+      ui.message_box("The connection to the server was lost during COMMIT: either all of " + name +
+                     " was undone or none of it.\r\n" + result.failure->what());
+      break;
     case UndoEnd::journal_failed:
       ui.message_box(name + ": the journal cannot be read or written (" + result.message + ").");
       break;

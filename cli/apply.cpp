@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <fstream>
 
+#include "app/plan_file.h"
 #include "cli/connect.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
 #include "cli/plan_checks.h"
-#include "cli/plan_file.h"
 #include "cli/planned_run.h"
 #include "cli/terminal_ui.h"
 #include "db/database.h"
@@ -19,19 +19,19 @@ namespace {
 
 void say(const std::string& text) { std::fprintf(stderr, "%s\n", plain_lines(text).c_str()); }
 
-SavedPlan read_plan(const std::string& path) {
+app::SavedPlan read_plan(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
-  if (!file) throw PlanFileError("it cannot be read");
+  if (!file) throw app::PlanFileError("it cannot be read");
   // Read a piece at a time, up to one byte beyond the limit: enough to refuse
   // a file too large without holding it.
   std::string text;
   std::vector<char> piece(std::size_t{1} << 20);
-  while (file && text.size() <= kMostPlanFileBytes) {
+  while (file && text.size() <= app::kMostPlanFileBytes) {
     file.read(piece.data(), static_cast<std::streamsize>(piece.size()));
     text.append(piece.data(), static_cast<std::size_t>(file.gcount()));
   }
-  if (file.bad()) throw PlanFileError("it cannot be read");
-  return read_plan_file(text);
+  if (file.bad()) throw app::PlanFileError("it cannot be read");
+  return app::read_plan_file(text);
 }
 
 // One line per reason, after `head`.
@@ -45,10 +45,10 @@ void say_list(std::string head, const std::vector<std::string>& lines) {
 int apply_plan(db::Session& session, const Invocation& run, RunJournal* journal) {
   const auto started = std::chrono::steady_clock::now();
   const std::string& path = *run.plan;
-  SavedPlan saved;
+  app::SavedPlan saved;
   try {
     saved = read_plan(path);
-  } catch (const PlanFileError& error) {
+  } catch (const app::PlanFileError& error) {
     say("vandril_loot_cli: the plan " + path + " cannot be applied: " + error.what() +
         ". Nothing was written.");
     return kExitRefused;

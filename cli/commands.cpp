@@ -8,7 +8,6 @@
 #include <fmt/core.h>
 
 #include "cli/apply.h"
-#include "cli/check.h"
 #include "cli/command_reports.h"
 #include "cli/connect.h"
 #include "cli/exit_codes.h"
@@ -17,20 +16,21 @@
 #include "cli/output.h"
 #include "cli/planned_run.h"
 #include "cli/question.h"
-#include "cli/simulate.h"
+#include "cli/simulate_output.h"
 #include "db/database.h"
 #include "journal/deleted_rows.h"
 #include "loot/catalog.h"
 #include "maintenance/drop_removal.h"
 #include "maintenance/npc_repair.h"
+#include "maintenance/world_check.h"
 
 namespace vl::cli {
 namespace {
 
 int check(db::Session& session, TerminalUi& ui, Format format) {
-  CheckReport checked;
+  maintenance::CheckReport checked;
   Report report;
-  if (auto thrown = guarded(ui, [&] { checked = check_world(session); })) {
+  if (auto thrown = guarded(ui, [&] { checked = maintenance::check_world(session); })) {
     report = failed(*thrown, false);
   } else {
     report.exit_code = checked.clean() ? kExitDone : kExitRefused;
@@ -41,8 +41,9 @@ int check(db::Session& session, TerminalUi& ui, Format format) {
 
 // Read-only: the drop rates of the chosen NPCs, and kills rolled beside them.
 int simulate(db::Session& session, TerminalUi& ui, const Invocation& run, std::uint64_t seed) {
-  std::optional<Simulation> simulation;
-  auto thrown = guarded(ui, [&] { simulation = simulate_world(session, ui, run, seed); });
+  std::optional<loot::Simulation> simulation;
+  auto thrown = guarded(
+      ui, [&] { simulation = loot::simulate_world(session, ui, simulation_request(run), seed); });
   if (thrown || !simulation) return finish(ui, failed(thrown.value_or(Ending::refused), false));
   // Written as it goes: a large world's figures never stand whole in memory as text.
   write_simulation(std::cout, *simulation, run.format);

@@ -46,6 +46,7 @@ CLI::App* define_undo(CLI::App& app, Invocation& run, OptionTexts& texts) {
         "table that cannot roll back, the world changed while undo waited, no journal"},
        {kExitNotConnected, "db.ini invalid, the server unreachable or the login refused"},
        {kExitUsage, "no run id; no terminal to ask on and no --yes"},
+       {kExitCommitUnknown, "the server lost during COMMIT: undone or not, unknown which"},
        {kExitInterrupted, "stopped by Ctrl+C, SIGTERM or SIGHUP: rolled back, nothing changed"}}));
   return undo;
 }

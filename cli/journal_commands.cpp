@@ -185,6 +185,13 @@ int undo_command(db::Session& state, journal::Store& store, const Invocation& in
           stderr, "%s\nNothing was changed.\n",
           plain_lines(db::statement_failed_message(*result.failure, "(undoing the run)")).c_str());
       return kExitRefused;
+    case app::UndoEnd::commit_unknown:
+      std::fprintf(stderr,
+                   "The connection to the server was lost during COMMIT: either all of run %lld "
+                   "was undone or none of it, and the journal still counts it as not undone.\n"
+                   "%s\n",
+                   static_cast<long long>(invocation.run_id), result.failure->what());
+      return kExitCommitUnknown;
     case app::UndoEnd::journal_failed:
       std::fprintf(stderr, "vandril_loot_cli: the journal: %s\n", result.message.c_str());
       return kExitRefused;

@@ -9,6 +9,10 @@
 namespace vl::cli {
 namespace {
 
+using maintenance::CheckReport;
+using maintenance::Finding;
+using maintenance::LayoutFit;
+
 std::string stats_table_text(const StatsTable& stats) {
   std::size_t width = 0;
   for (const auto& word : stats.categories) width = std::max(width, word.size());

@@ -7,16 +7,16 @@
 #include <vector>
 
 #include "app/plan_report.h"
-#include "cli/check.h"
 #include "cli/options.h"
 #include "maintenance/drop_counts.h"
+#include "maintenance/world_check.h"
 
 namespace vl::cli {
 
 using maintenance::StatsTable;
 std::string stats_text(const StatsTable& stats, Format format);
 
-std::string check_text(const CheckReport& report, Format format);
+std::string check_text(const maintenance::CheckReport& report, Format format);
 
 // The CSV and JSON cells, written as the report file writes them.
 using app::csv_text;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/plan_file.h"
+#include "app/plan_file.h"
 #include "loot/plan_fit.h"
 
 namespace vl::cli {
@@ -24,6 +24,6 @@ struct PlanRulesCheck {
 // them, items per drop as its items setting gives, no item twice in a drop,
 // one drop per loottable, every drop in a loottable, and with a custom list
 // every item on it.
-PlanRulesCheck check_plan_rules(SavedPlan& saved);
+PlanRulesCheck check_plan_rules(app::SavedPlan& saved);
 
 }  // namespace vl::cli

@@ -8,13 +8,13 @@
 #include <span>
 #include <sstream>
 
+#include "app/plan_file.h"
+#include "app/plan_json.h"
 #include "app/plan_write_text.h"
 #include "app/planning.h"
 #include "cli/connect.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
-#include "cli/plan_file.h"
-#include "cli/plan_json.h"
 #include "cli/plan_output.h"
 #include "cli/question.h"
 #include "cli/run_journal.h"
@@ -167,7 +167,7 @@ int run_planned(db::Session& session, loot::FixedInputs& inputs, const Invocatio
       details = loot::plan_details(plan, *connection);
       if (run.format == Format::json) {
         rates = loot::plan_drop_rates(plan, *connection, details.items);
-        write_plan_json(std::cout, plan, details, rates);
+        app::write_plan_json(std::cout, plan, details, rates);
       } else {
         print_plan(std::cout, plan, details);
         rates = loot::plan_drop_rates(plan, *connection, details.items);
@@ -193,11 +193,11 @@ int run_planned(db::Session& session, loot::FixedInputs& inputs, const Invocatio
         !write_report_file(*report_file, *run.report, plan, *connection, seed, rates, &details))
       return kExitRefused;
     if (plan_file) {
-      SavedPlan saved{plan, generation_settings(inputs, run, seed), {}, {}};
+      app::SavedPlan saved{plan, generation_settings(inputs, run, seed), {}, {}};
       if (inputs.custom_list) saved.list_items = list_items(inputs);
       for (const auto& [item, drops] : loot::missing_items(plan, details))
         saved.missing_items.insert(item);
-      write_plan_file(plan_file->out(), saved, utc_now());
+      app::write_plan_file(plan_file->out(), saved, utc_now());
       if (!finish_output(*plan_file, *run.plan, "--plan")) return kExitRefused;
     }
     return kExitDone;

@@ -1,14 +1,14 @@
 #include "db/engines.h"
 
+#include "db/sql_literal.h"
+
 namespace vl::db {
 
 std::string table_engines_query(const std::vector<std::string>& tables) {
-  std::string names;
-  for (const std::string& table : tables) names += (names.empty() ? "'" : ",'") + table + "'";
   return "SELECT t.TABLE_NAME,t.ENGINE,COALESCE(e.TRANSACTIONS,'NO') FROM "
          "information_schema.TABLES t LEFT JOIN information_schema.ENGINES e ON "
          "e.ENGINE=t.ENGINE WHERE t.TABLE_SCHEMA=DATABASE() AND t.TABLE_NAME IN (" +
-         names + ")";
+         sql_texts(tables) + ")";
 }
 
 std::string cannot_roll_back(const std::string& table, const std::string& engine) {

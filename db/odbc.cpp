@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "db/exact_number.h"
+
 namespace vl::db {
 namespace {
 
@@ -108,6 +110,24 @@ bool connection_lost(const Error& error) {
   return error.sqlstate() == "08S01" || error.sqlstate() == "08003" ||
          error.native_error() == 2006 || error.native_error() == 2013;
 }
+
+namespace {
+
+// The number a field's text is, if it is wholly one: an integer as the widest
+// integer that holds it, else a double. Only digits, signs, "." and an
+// exponent count, so that a text such as "nan" or "inf" stays text.
+std::variant<std::monostate, std::int64_t, std::uint64_t, double> number_of(std::string_view text) {
+  if (text.empty() || text.find_first_not_of("0123456789+-.eE") != std::string_view::npos)
+    return {};
+  if (const auto whole = exact_number<std::int64_t>(text)) return *whole;
+  if (const auto whole = exact_number<std::uint64_t>(text)) return *whole;
+  if (const auto real = exact_number<double>(text)) return *real;
+  return {};
+}
+
+}  // namespace
+
+Value::Value(std::string text) : text_(std::move(text)), number_(number_of(*text_)) {}
 
 const std::string& Value::text() const {
   static const std::string empty;

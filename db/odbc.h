@@ -10,6 +10,9 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <utility>
+#include <variant>
 #include <vector>
 
 namespace vl::db {
@@ -47,18 +50,47 @@ class UsageError : public std::logic_error {
   using std::logic_error::logic_error;
 };
 
-// One field of a fetched row: its text, or SQL NULL.
+// One field of a fetched row: its text as the server wrote it, or SQL NULL,
+// and the number that text is, read once as it is fetched.
 class Value {
  public:
   Value() = default;
-  explicit Value(std::string text) : text_(std::move(text)) {}
+  explicit Value(std::string text);
   bool is_null() const { return !text_.has_value(); }
   // The text of the value; "" for NULL.
   const std::string& text() const;
 
+  // The value as a number of the type asked for (an integer type or double):
+  // nullopt for NULL, for a text that is not wholly a number ("12abc", "",
+  // " 12"), for a fraction asked as an integer and for an integer out of the
+  // type's range (UNSIGNED BIGINT's largest as std::int64_t).
+  template <typename Number>
+  std::optional<Number> as() const;
+
  private:
   std::optional<std::string> text_;
+  std::variant<std::monostate, std::int64_t, std::uint64_t, double> number_;
 };
+
+template <typename Number>
+std::optional<Number> Value::as() const {
+  static_assert(std::is_arithmetic_v<Number> && !std::is_same_v<Number, bool>);
+  return std::visit(
+      [](const auto& number) -> std::optional<Number> {
+        using Held = std::decay_t<decltype(number)>;
+        if constexpr (std::is_same_v<Held, std::monostate>) {
+          return std::nullopt;
+        } else if constexpr (std::is_floating_point_v<Number>) {
+          return static_cast<Number>(number);
+        } else if constexpr (std::is_floating_point_v<Held>) {
+          return std::nullopt;  // a fraction, or a whole number too large for any integer
+        } else {
+          if (!std::in_range<Number>(number)) return std::nullopt;
+          return static_cast<Number>(number);
+        }
+      },
+      number_);
+}
 
 // Told of each statement once the server has answered it: its text, how long
 // it took (rows fetched included) and whether it succeeded. It watches only;

@@ -1,7 +1,8 @@
 #include "db/sql_literal.h"
 
-#include <charconv>
 #include <cstdint>
+
+#include "db/exact_number.h"
 
 namespace vl::db {
 
@@ -13,6 +14,12 @@ std::string sql_text(std::string_view text) {
     quoted += c;
   }
   return quoted + "'";
+}
+
+std::string sql_texts(const std::vector<std::string>& texts) {
+  std::string listed;
+  for (const std::string& text : texts) listed += (listed.empty() ? "" : ",") + sql_text(text);
+  return listed;
 }
 
 std::string hex_literal(std::string_view text) {
@@ -28,10 +35,9 @@ std::string hex_literal(std::string_view text) {
 }
 
 std::optional<std::string> integer_literal(std::string_view text) {
-  std::int64_t value = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  if (error != std::errc() || end != text.data() + text.size() || text.empty()) return std::nullopt;
-  return std::to_string(value);
+  const auto value = exact_number<std::int64_t>(text);
+  if (!value) return std::nullopt;
+  return std::to_string(*value);
 }
 
 }  // namespace vl::db

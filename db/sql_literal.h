@@ -6,12 +6,16 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vl::db {
 
 // A text as a single-quoted literal, a quote or backslash in it escaped by a
 // backslash (read so under the default sql_mode).
 std::string sql_text(std::string_view text);
+
+// The texts as literals, each as sql_text writes it, joined by commas: for IN (...).
+std::string sql_texts(const std::vector<std::string>& texts);
 
 // X'..' of the text's bytes, which a text column takes as they are.
 std::string hex_literal(std::string_view text);

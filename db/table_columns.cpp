@@ -34,12 +34,14 @@ std::vector<Column> table_columns(Connection& connection, const std::string& tab
       "WHERE TABLE_SCHEMA=DATABASE() AND TABLE_NAME=" +
           hex_literal(table) + " ORDER BY ORDINAL_POSITION",
       connection);
+  // LONGTEXT's 4294967295 characters count as no limit.
+  constexpr std::int64_t kUnlimited = 1'000'000'000;
   std::vector<Column> columns;
-  for (const auto& row : found.remaining_texts()) {
-    const ValueKind kind = kind_of_type(row.at(1));
-    const std::string& length = row.at(2);
-    const bool limited = kind == ValueKind::text && !length.empty() && length.size() < 10;
-    columns.push_back({row.at(0), kind, limited ? std::stoll(length) : 0});
+  for (; !found.eof(); found.move_next()) {
+    const ValueKind kind = kind_of_type(found.field(1).text());
+    const std::int64_t length = found.field(2).as<std::int64_t>().value_or(0);
+    const bool limited = kind == ValueKind::text && length < kUnlimited;
+    columns.push_back({found.field(std::size_t{0}).text(), kind, limited ? length : 0});
   }
   return columns;
 }

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "core/exact_number.h"
+#include "db/exact_number.h"
 
 namespace vl::journal {
 namespace {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "core/exact_number.h"
+#include "db/exact_number.h"
 #include "journal/run_settings.h"
 #include "journal/sqlite_statement.h"
 #include "journal/stored_rows.h"

@@ -71,7 +71,7 @@ std::map<std::string, int> links_into(WorldRows& world, const std::set<Value>& t
                    values_listed(std::vector<Value>(tables.begin(), tables.end())) +
                    ") GROUP BY loottable_id",
                [&links](const std::vector<db::Value>& row) {
-                 links[row.at(0).text()] = std::stoi(row.at(1).text());
+                 links[row.at(0).text()] = row.at(1).as<int>().value_or(0);
                });
   return links;
 }

@@ -60,14 +60,15 @@ struct UndoApplied {
 // locked rows), sends that plan's statements while the conflicts are those
 // `asked` about, and commits
 // unless `stop_requested` (looked at before each statement and before COMMIT).
-// Throws db::Error after rolling back.
+// Throws db::Error after rolling back; db::CommitUnknown when the connection
+// was lost during COMMIT.
 UndoApplied apply_undo(db::Connection& connection, Store& store, std::int64_t run,
                        const UndoPlan& asked, const std::function<bool()>& stop_requested);
 
 // Undoes in one transaction when nobody is waited for between the reading and
 // the writing: the world is read once, locked, `go_on` sees that plan before
 // anything is written, and it is sent and committed as apply_undo does.
-// Throws db::Error after rolling back.
+// Throws as apply_undo does.
 UndoApplied undo_at_once(db::Connection& connection, Store& store, std::int64_t run,
                          const std::function<bool(const UndoPlan&)>& go_on,
                          const std::function<bool()>& stop_requested);

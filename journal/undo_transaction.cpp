@@ -6,6 +6,7 @@
 #include <set>
 
 #include "db/engines.h"
+#include "db/transaction.h"
 #include "journal/undo.h"
 
 namespace vl::journal {
@@ -46,26 +47,19 @@ std::string rollback_refusal(db::Connection& connection, Store& store, std::int6
 
 namespace {
 
-void roll_back(db::Connection& connection) {
-  try {
-    connection.execute("ROLLBACK");
-  } catch (const db::Error&) {
-  }
-}
-
 // Sends the plan's statements inside the open transaction and commits, unless
 // `stop_requested` (looked at before each statement and before COMMIT).
-UndoOutcome send_and_commit(db::Connection& connection, const UndoPlan& plan,
-                            const std::function<bool()>& stop_requested) {
+UndoOutcome send_and_commit(db::Connection& connection, db::Transaction& transaction,
+                            const UndoPlan& plan, const std::function<bool()>& stop_requested) {
   for (const std::string& sql : plan.statements) {
     if (stop_requested && stop_requested()) break;
     connection.execute(sql);
   }
   if (stop_requested && stop_requested()) {
-    roll_back(connection);
+    transaction.rollback();
     return UndoOutcome::stopped;
   }
-  connection.execute("COMMIT");
+  transaction.commit();
   return UndoOutcome::undone;
 }
 
@@ -74,25 +68,21 @@ UndoOutcome send_and_commit(db::Connection& connection, const UndoPlan& plan,
 UndoApplied apply_undo(db::Connection& connection, Store& store, std::int64_t run,
                        const UndoPlan& asked, const std::function<bool()>& stop_requested) {
   UndoApplied applied;
-  connection.execute("START TRANSACTION");
-  try {
-    // Read again, locked until COMMIT: rows added or changed since the
-    // question are neither deleted nor missed. What was asked about stands
-    // when every read comes back as it was; else it is planned again.
-    const bool unchanged = std::all_of(
-        asked.reads.begin(), asked.reads.end(),
-        [&](const WorldRead& read) { return reads_the_same(connection, read, " FOR UPDATE"); });
-    applied.plan = unchanged ? asked : plan_undo(connection, store, run, true);
-    if (applied.plan.conflicts != asked.conflicts) {
-      roll_back(connection);
-      applied.outcome = UndoOutcome::world_changed;
-      return applied;
-    }
-    applied.outcome = send_and_commit(connection, applied.plan, stop_requested);
-  } catch (const db::Error&) {
-    roll_back(connection);
-    throw;
+  db::Transaction transaction(connection);
+  transaction.begin();
+  // Read again, locked until COMMIT: rows added or changed since the question
+  // are neither deleted nor missed. What was asked about stands when every
+  // read comes back as it was; else it is planned again.
+  const bool unchanged = std::all_of(
+      asked.reads.begin(), asked.reads.end(),
+      [&](const WorldRead& read) { return reads_the_same(connection, read, " FOR UPDATE"); });
+  applied.plan = unchanged ? asked : plan_undo(connection, store, run, true);
+  if (applied.plan.conflicts != asked.conflicts) {
+    transaction.rollback();
+    applied.outcome = UndoOutcome::world_changed;
+    return applied;
   }
+  applied.outcome = send_and_commit(connection, transaction, applied.plan, stop_requested);
   return applied;
 }
 
@@ -100,19 +90,15 @@ UndoApplied undo_at_once(db::Connection& connection, Store& store, std::int64_t 
                          const std::function<bool(const UndoPlan&)>& go_on,
                          const std::function<bool()>& stop_requested) {
   UndoApplied applied;
-  connection.execute("START TRANSACTION");
-  try {
-    applied.plan = plan_undo(connection, store, run, true);
-    if (!go_on(applied.plan)) {
-      roll_back(connection);
-      applied.outcome = UndoOutcome::declined;
-      return applied;
-    }
-    applied.outcome = send_and_commit(connection, applied.plan, stop_requested);
-  } catch (const db::Error&) {
-    roll_back(connection);
-    throw;
+  db::Transaction transaction(connection);
+  transaction.begin();
+  applied.plan = plan_undo(connection, store, run, true);
+  if (!go_on(applied.plan)) {
+    transaction.rollback();
+    applied.outcome = UndoOutcome::declined;
+    return applied;
   }
+  applied.outcome = send_and_commit(connection, transaction, applied.plan, stop_requested);
   return applied;
 }
 

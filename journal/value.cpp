@@ -3,7 +3,7 @@
 #include <array>
 #include <charconv>
 
-#include "core/exact_number.h"
+#include "db/exact_number.h"
 #include "db/sql_literal.h"
 
 namespace vl::journal {

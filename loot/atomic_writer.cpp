@@ -8,6 +8,7 @@
 #include "db/database.h"
 #include "db/engines.h"
 #include "db/sql_literal.h"
+#include "db/transaction.h"
 #include "loot/draws.h"
 #include "loot/plan_details.h"
 #include "loot/plan_fit.h"
@@ -47,15 +48,23 @@ class Transaction {
         stop_requested_(stop_requested),
         statement_sent_(statement_sent),
         steps_(steps),
-        count_(count) {}
+        count_(count),
+        transaction_(connection, [this](const std::string& sql) { heard(sql); }) {}
 
   void start() {
     take(db::TransactionStep::starting);
-    send("START TRANSACTION");
+    guarded(db::kStartTransaction, [&] { transaction_.begin(); });
   }
 
   // Sends a statement before COMMIT (`announced`: its place among those announced).
   void send(const std::string& sql, std::optional<std::size_t> announced = std::nullopt) {
+    guarded(sql, [&] { run(sql, announced); });
+  }
+
+  // Sends `sql` by `sending`, unless a stop was asked for: a failure ends the
+  // transaction as the statement's.
+  template <class Sending>
+  void guarded(const std::string& sql, const Sending& sending) {
     if (stop_requested_ && stop_requested_()) {
       roll_back();
       throw WriteFailed{AtomicOutcome::interrupted,
@@ -63,7 +72,7 @@ class Transaction {
                         "run was written."};
     }
     try {
-      run(sql, announced);
+      sending();
     } catch (const db::StatementWithheld& withheld) {
       roll_back();
       throw WriteFailed{AtomicOutcome::journal_refused,
@@ -85,8 +94,7 @@ class Transaction {
   }
 
   std::string value(const std::string& sql) {
-    if (statement_sent_) statement_sent_(sql);
-    ++count_;
+    heard(sql);
     db::Recordset rows;
     rows.open(sql, connection_);
     return rows.field(std::size_t{0}).text();
@@ -101,25 +109,13 @@ class Transaction {
     }
   }
 
-  void roll_back() {
-    try {
-      run("ROLLBACK");
-    } catch (const db::Error&) {
-      // The server rolls back a transaction whose connection ends.
-    }
-  }
+  void roll_back() { transaction_.rollback(); }
 
   void commit(const std::string& run_name) {
     take(db::TransactionStep::committing);
     try {
-      run("COMMIT");
-    } catch (const db::Error& error) {
-      if (!db::connection_lost(error)) {
-        roll_back();
-        throw WriteFailed{AtomicOutcome::rejected,
-                          "The server refused COMMIT; nothing of the run was written.\n" +
-                              std::string(error.what())};
-      }
+      transaction_.commit();
+    } catch (const db::CommitUnknown& error) {
       throw WriteFailed{
           AtomicOutcome::commit_unknown,
           "The connection to the server was lost during COMMIT: either all of the run was "
@@ -127,6 +123,10 @@ class Transaction {
           "run's lootdrops: SELECT COUNT(*) FROM lootdrop WHERE name = " +
               db::sql_text(run_name) + " (compare with the count before the run).\n" +
               std::string(error.what())};
+    } catch (const db::Error& error) {
+      throw WriteFailed{AtomicOutcome::rejected,
+                        "The server refused COMMIT; nothing of the run was written.\n" +
+                            std::string(error.what())};
     }
   }
 
@@ -143,9 +143,12 @@ class Transaction {
                             "\nThe transaction was rolled back, nothing of the run was written."};
     }
   }
-  void run(const std::string& sql, std::optional<std::size_t> announced = std::nullopt) {
+  void heard(const std::string& sql) {
     if (statement_sent_) statement_sent_(sql);
     ++count_;
+  }
+  void run(const std::string& sql, std::optional<std::size_t> announced = std::nullopt) {
+    heard(sql);
     connection_.execute(sql, announced);
   }
   [[noreturn]] void failed(const db::Error& error, const std::string& statement) {
@@ -167,6 +170,7 @@ class Transaction {
   const std::function<void(const std::string&)>& statement_sent_;
   const db::TransactionSteps& steps_;
   std::size_t& count_;
+  db::Transaction transaction_;
 };
 
 constexpr const char* kTakeTurn = "SELECT GET_LOCK('vandril_loot.lootdrop_ids',600)";
@@ -241,8 +245,8 @@ std::vector<std::string> atomic_layout_problems(
          rows_of(connection,
                  std::string("SELECT LOWER(COLUMN_NAME),IS_NULLABLE,COLUMN_DEFAULT IS NULL,EXTRA "
                              "FROM information_schema.COLUMNS WHERE TABLE_SCHEMA=DATABASE() AND "
-                             "TABLE_NAME='") +
-                     table + "' ORDER BY ORDINAL_POSITION",
+                             "TABLE_NAME=") +
+                     db::sql_text(table) + " ORDER BY ORDINAL_POSITION",
                  statement_sent)) {
       seen.insert(row[0]);
       const bool needs_value =

@@ -1,11 +1,9 @@
 #include "loot/drop_world.h"
 
 #include <algorithm>
-#include <charconv>
 #include <functional>
 #include <future>
 
-#include "core/numeric_text.h"
 #include "loot/run_rules.h"
 
 namespace vl::loot {
@@ -16,10 +14,7 @@ using Row = std::vector<db::Value>;
 // Whole numbers come as plain digits from integer columns; anything else is
 // read the way the other commands read fields.
 std::int64_t whole(const Row& row, std::size_t column) {
-  const std::string& text = row[column].text();
-  std::int64_t number = 0;
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
-  if (error == std::errc() && end == text.data() + text.size() && !text.empty()) return number;
+  if (const auto number = row[column].as<std::int64_t>()) return *number;
   return whole_value(row[column]).value_or(0);
 }
 
@@ -75,7 +70,7 @@ void read_lootdrops_of(db::Connection& connection, const std::string& npc_condit
         if (row[1].is_null()) return;
         const std::int64_t item = whole(row, 1);
         entries.push_back(
-            {item, numeric_value(row[2].text()), small(row, 3), small(row, 4), small(row, 5)});
+            {item, row[2].as<double>().value_or(0), small(row, 3), small(row, 4), small(row, 5)});
         if (row[6].is_null() || world.tables.items.contains(item)) return;
         world.tables.items.insert(item);
         world.item_names[item] = row[7].text();
@@ -117,7 +112,7 @@ DropWorld read_drop_world(db::Connection& connection, const std::string& npc_con
       [&](const Row& row) {
         auto& entries = world.tables.loottables[whole(row, 0)];
         if (row[1].is_null()) return;
-        entries.push_back({whole(row, 1), small(row, 2), numeric_value(row[3].text()),
+        entries.push_back({whole(row, 1), small(row, 2), row[3].as<double>().value_or(0),
                            small(row, 4), small(row, 5)});
       });
 

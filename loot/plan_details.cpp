@@ -4,15 +4,13 @@
 #include <functional>
 #include <set>
 
-#include "loot/run_rules.h"
-
 namespace vl::loot {
 namespace {
 
 NpcFacts npc_facts(db::Recordset& rows) {
-  return {whole_value(rows.field("id")).value_or(0), rows.field("name").text(),
-          whole_value(rows.field("level")).value_or(0),
-          whole_value(rows.field("loottable_id")).value_or(0)};
+  return {rows.field("id").as<std::int64_t>().value_or(0), rows.field("name").text(),
+          rows.field("level").as<std::int64_t>().value_or(0),
+          rows.field("loottable_id").as<std::int64_t>().value_or(0)};
 }
 
 // Keeps statements short on plans of any size.
@@ -58,7 +56,7 @@ PlanDetails plan_details(const Plan& plan, db::Connection& connection) {
                   });
   for_each_row_of(connection, items, "SELECT id,name FROM items WHERE id IN ", "",
                   [&](db::Recordset& rows) {
-                    const auto id = whole_value(rows.field("id")).value_or(0);
+                    const auto id = rows.field("id").as<std::int64_t>().value_or(0);
                     details.items[static_cast<std::int32_t>(id)] = rows.field("name").text();
                   });
 
@@ -68,7 +66,8 @@ PlanDetails plan_details(const Plan& plan, db::Connection& connection) {
   for_each_row_of(connection, loottables,
                   "SELECT id,name,level,loottable_id FROM npc_types WHERE loottable_id IN ",
                   " AND " + outside_the_range(plan) + " ORDER BY id", [&](db::Recordset& rows) {
-                    const auto loottable = whole_value(rows.field("loottable_id")).value_or(0);
+                    const auto loottable =
+                        rows.field("loottable_id").as<std::int64_t>().value_or(0);
                     SharedLoottable& entry = shared[loottable];
                     entry.loottable_id = loottable;
                     if (++entry.outside_npcs <= kSharedExamples) {

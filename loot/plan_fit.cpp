@@ -43,9 +43,9 @@ std::map<std::int64_t, NpcNow> npcs_now(const std::set<std::int64_t>& npcs, cons
   std::map<std::int64_t, NpcNow> now;
   for_each_row_of(connection, npcs, "SELECT id,level,loottable_id FROM npc_types WHERE id IN ",
                   locks.npcs, [&](db::Recordset& rows) {
-                    now[whole_value(rows.field("id")).value_or(0)] = {
-                        whole_value(rows.field("level")),
-                        whole_value(rows.field("loottable_id")).value_or(0)};
+                    now[rows.field("id").as<std::int64_t>().value_or(0)] = {
+                        rows.field("level").as<std::int64_t>(),
+                        rows.field("loottable_id").as<std::int64_t>().value_or(0)};
                   });
   return now;
 }
@@ -79,8 +79,8 @@ void check_items(const Plan& plan, const PlanRules& rules, const Locks& locks,
   std::map<std::int64_t, std::optional<std::int64_t>> itemtype_of;
   for_each_row_of(connection, items, "SELECT id,itemtype FROM items WHERE id IN ", locks.others,
                   [&](db::Recordset& rows) {
-                    itemtype_of[whole_value(rows.field("id")).value_or(0)] =
-                        whole_value(rows.field("itemtype"));
+                    itemtype_of[rows.field("id").as<std::int64_t>().value_or(0)] =
+                        rows.field("itemtype").as<std::int64_t>();
                   });
   const bool from_list = rules.itemtypes.empty();
   for (const std::int64_t item : items) {
@@ -118,7 +118,7 @@ void check_copies(const Plan& plan, const PlanRules& rules, const Locks& locks,
   for_each_row_of(
       connection, originals, npc_query(plan.level_low, plan.level_high) + " AND loottable_id IN ",
       std::string(" ORDER BY id") + locks.npcs, [&](db::Recordset& rows) {
-        const std::int64_t npc = whole_value(rows.field("id")).value_or(0);
+        const std::int64_t npc = rows.field("id").as<std::int64_t>().value_or(0);
         if (!moved.contains(npc)) {
           misfits.push_back("NPC " + std::to_string(npc) + " of the range has loottable " +
                             rows.field("loottable_id").text() +

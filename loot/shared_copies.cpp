@@ -9,7 +9,6 @@
 #include "db/sql_literal.h"
 #include "db/table_columns.h"
 #include "loot/plan_details.h"
-#include "loot/run_rules.h"
 
 namespace vl::loot {
 namespace {
@@ -57,7 +56,7 @@ std::map<std::int64_t, std::vector<std::vector<std::optional<std::string>>>> row
       const db::Value& field = rows.field(i);
       values.push_back(field.is_null() ? std::nullopt : std::optional(field.text()));
     }
-    found[whole_value(rows.field(key_at)).value_or(0)].push_back(std::move(values));
+    found[rows.field(key_at).as<std::int64_t>().value_or(0)].push_back(std::move(values));
   });
   return found;
 }
@@ -73,8 +72,8 @@ std::map<std::int64_t, std::size_t> shared_outside(const Plan& plan,
                   " AND loottable_id IN (SELECT id FROM loottable) AND " + outside_the_range(plan) +
                       " GROUP BY loottable_id" + lock,
                   [&](db::Recordset& rows) {
-                    outside[whole_value(rows.field(std::size_t{0})).value_or(0)] =
-                        static_cast<std::size_t>(whole_value(rows.field(1)).value_or(0));
+                    outside[rows.field(std::size_t{0}).as<std::int64_t>().value_or(0)] =
+                        static_cast<std::size_t>(rows.field(1).as<std::int64_t>().value_or(0));
                   });
   return outside;
 }

@@ -35,9 +35,9 @@ StatsOutcome count_custom_drops(db::Session& session, const std::vector<std::str
         if (!session.db_connection || !session.db_connection->is_open()) throw CountsInterrupted{};
         session.current_sql = count_query(ranges[r], words[w]);
         db::open_recordset(session);
-        const std::string count = session.db_recordset->field(std::size_t{0}).text();
-        outcome.table.counts[w][r] = std::stoll(count);
-        if (events.counted) events.counted(column, count);
+        const db::Value& count = session.db_recordset->field(std::size_t{0});
+        outcome.table.counts[w][r] = count.as<long long>().value_or(0);
+        if (events.counted) events.counted(column, count.text());
         session.db_recordset->close();
       }
       outcome.counted_columns = column;

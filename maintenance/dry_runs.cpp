@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "db/sql_literal.h"
 #include "loot/catalog.h"
 #include "maintenance/drop_removal.h"
 #include "maintenance/npc_repair.h"
@@ -16,13 +17,13 @@ bool custom_name(const std::string& name) {
                      });
 }
 
-long long count_of(const db::Value& value) { return std::stoll("0" + value.text()); }
+long long count_of(const db::Value& value) { return value.as<long long>().value_or(0); }
 
 }  // namespace
 
 RemovalPreview preview_removal(db::Connection& connection, const std::string& range) {
   const std::string matching =
-      "FROM lootdrop WHERE lootdrop.name like '" + removal_pattern(range) + "'";
+      "FROM lootdrop WHERE lootdrop.name like " + db::sql_text(removal_pattern(range));
   RemovalPreview preview;
   db::Recordset names;
   names.open("SELECT name,COUNT(*) " + matching + " GROUP BY name ORDER BY name", connection);
@@ -51,8 +52,8 @@ RepairPreview preview_repair(db::Connection& connection) {
   rows.open("SELECT id,name " + npcs + " ORDER BY id LIMIT " + std::to_string(kDryRunExamples),
             connection);
   for (; !rows.eof(); rows.move_next()) {
-    preview.examples.push_back(
-        {std::stoll("0" + rows.field(std::size_t{0}).text()), rows.field(std::size_t{1}).text()});
+    preview.examples.push_back({rows.field(std::size_t{0}).as<std::int64_t>().value_or(0),
+                                rows.field(std::size_t{1}).text()});
   }
   rows.open(std::string("SELECT COUNT(*) FROM items WHERE ") + kRepairItems, connection);
   preview.items = count_of(rows.field(std::size_t{0}));

@@ -7,7 +7,6 @@
 #include <utility>
 #include <vector>
 
-#include "core/numeric_text.h"
 #include "db/database.h"
 
 namespace vl::maintenance {
@@ -15,16 +14,18 @@ namespace {
 
 constexpr const char* kRepairName = "fixed_by_KORVATH";
 
-// An id read as text (an NPC's, an item's), as a number.
-std::int64_t id_of(const std::string& value, const char* what) {
-  const auto id = to_int32(numeric_value(value));
-  if (!id)
-    throw db::Error("The " + std::string(what) + " id " + value + " is out of range.", "22003", 0);
+// An id as read (an NPC's, an item's), as a number.
+std::int64_t id_of(const db::Value& value, const char* what) {
+  const auto id = value.as<std::int32_t>();
+  if (!id) {
+    throw db::Error("The " + std::string(what) + " id " + value.text() + " is out of range.",
+                    "22003", 0);
+  }
   return *id;
 }
 
 // Pool entry floor(r * P) + 1, counted from 1.
-const std::string& pick(const std::vector<std::string>& pool, Random& random) {
+const db::Value& pick(const std::vector<db::Value>& pool, Random& random) {
   const double r = random.next();
   const auto position = static_cast<std::size_t>(std::floor(r * static_cast<double>(pool.size())));
   return pool[std::min(position, pool.size() - 1)];
@@ -39,10 +40,10 @@ class Repair {
 
   void run() {
     std::vector<std::int64_t> npcs;
-    for (const std::string& npc : first_column_on_new_connection(
+    for (const db::Value& npc : first_column_on_new_connection(
              std::string("SELECT id FROM npc_types WHERE ") + kNpcsWithoutLoot))
       npcs.push_back(id_of(npc, "NPC"));
-    const std::vector<std::string> pool =
+    const std::vector<db::Value> pool =
         first_column_on_new_connection(std::string("SELECT id FROM items WHERE ") + kRepairItems);
     if (pool.empty()) {
       outcome.ending = Ending::refused;
@@ -51,12 +52,12 @@ class Repair {
       return;
     }
 
-    std::array<std::string, kRepairDropItems> picked;
-    for (std::string& item : picked) item = pick(pool, random_);
+    std::array<db::Value, kRepairDropItems> picked;
+    for (db::Value& item : picked) item = pick(pool, random_);
 
     const std::int64_t lootdrop_id = next_id("lootdrop");
     std::vector<db::LootRow> drop{db::LootdropRow{lootdrop_id, kRepairName}};
-    for (const std::string& item : picked) {
+    for (const db::Value& item : picked) {
       drop.emplace_back(db::LootdropEntryRow{
           .lootdrop_id = lootdrop_id, .item_id = id_of(item, "item"), .chance = "1"});
     }
@@ -86,15 +87,15 @@ class Repair {
   }
 
   // Opens sql on a fresh connection and returns the id column of its rows.
-  std::vector<std::string> first_column_on_new_connection(const std::string& sql) {
+  std::vector<db::Value> first_column_on_new_connection(const std::string& sql) {
     db::open_database(session_);
     session_.current_sql = sql;
     db::open_recordset(session_);
     db::Recordset& rows = *session_.db_recordset;
-    std::vector<std::string> values;
+    std::vector<db::Value> values;
     values.reserve(static_cast<std::size_t>(rows.record_count()));
     while (!rows.eof()) {
-      values.push_back(rows.field("id").text());
+      values.push_back(rows.field("id"));
       rows.move_next();
     }
     rows.close();
@@ -107,10 +108,10 @@ class Repair {
     db::open_database(session_);
     session_.current_sql = "SELECT max(id) FROM " + table;
     db::open_recordset(session_);
-    const double highest = numeric_value(session_.db_recordset->field(std::size_t{0}).text());
+    const auto highest = session_.db_recordset->field(std::size_t{0}).as<std::int64_t>();
     session_.db_recordset->close();
     statement_done();
-    return static_cast<std::int64_t>(highest) + 1;
+    return highest.value_or(0) + 1;
   }
 
   // Announces the rows' statements, then sends them one by one; `counts[i]`,

@@ -30,6 +30,7 @@
 #include "loot/generation_run.h"
 #include "support/cli_process.h"
 #include "support/recording_ui.h"
+#include "support/relay.h"
 #include "support/scenario.h"
 #include "support/test_db.h"
 #include "world/extended_layout.h"
@@ -906,27 +907,6 @@ TEST(Simulate, DryRunReportCarriesTheDropRates) {
     EXPECT_EQ(rates, expected) << file;
   }
 }
-
-// The relay between the program and the server (db.ini's host VL_RELAY_HOST) while it lives.
-class Relay {
- public:
-  explicit Relay(const std::string& delay_ms, const std::string& cut_on = "") {
-    Args args = {VL_RELAY,           "--listen",   VL_RELAY_HOST, "--server",
-                 db_settings().host, "--delay-ms", delay_ms};
-    if (!cut_on.empty()) args.insert(args.end(), {"--cut-on", cut_on});
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    EXPECT_EQ(posix_spawn(&pid_, VL_RELAY, nullptr, nullptr, argv.data(), environ), 0);
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-  }
-  ~Relay() { kill(pid_, SIGTERM), waitpid(pid_, nullptr, 0); }
-  Relay(const Relay&) = delete;
-  Relay& operator=(const Relay&) = delete;
-
- private:
-  pid_t pid_ = -1;
-};
 
 // --atomic losing its connection: in a batch the server rolls back and nothing
 // stays (exit 2); during COMMIT all of the run or none of it stays (exit 5). The

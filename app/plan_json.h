@@ -1,6 +1,6 @@
 #pragma once
-// generate --dry-run --format json: the plan as one JSON object on standard
-// output, its summary first and the planned drops last, written drop by drop.
+// A plan as one JSON object (generate --dry-run --format json): its summary
+// first and the planned drops last, written drop by drop.
 
 #include <ostream>
 
@@ -8,9 +8,9 @@
 #include "loot/plan_details.h"
 #include "loot/plan_drop_rates.h"
 
-namespace vl::cli {
+namespace vl::app {
 
 void write_plan_json(std::ostream& out, const loot::Plan& plan, const loot::PlanDetails& details,
                      const loot::PlanDropRates& rates);
 
-}  // namespace vl::cli
+}  // namespace vl::app

@@ -1,12 +1,10 @@
-#include "cli/plan_json.h"
+#include "app/plan_json.h"
 
 #include <nlohmann/json.hpp>
 
 #include "app/plan_report.h"
-#include "cli/output.h"
-#include "cli/plan_output.h"
 
-namespace vl::cli {
+namespace vl::app {
 namespace {
 
 using Json = nlohmann::ordered_json;
@@ -22,7 +20,7 @@ Json drop_rates_json(const loot::Plan& plan, const loot::PlanDropRates& rates) {
   for (const auto& [name, figure] : {std::pair{"before", &loot::DropRateChange::p_any_before},
                                      std::pair{"after", &loot::DropRateChange::p_any_after},
                                      std::pair{"new_drop", &loot::DropRateChange::p_new_drop}}) {
-    const app::RateSpread values = app::spread(plan, rates, figure);
+    const RateSpread values = spread(plan, rates, figure);
     json[name] = {{"mean", values.mean}, {"lowest", values.lowest}, {"highest", values.highest}};
   }
   return json;
@@ -74,4 +72,4 @@ void write_plan_json(std::ostream& out, const loot::Plan& plan, const loot::Plan
   out << "]}\n";
 }
 
-}  // namespace vl::cli
+}  // namespace vl::app

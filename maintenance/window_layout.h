@@ -6,7 +6,7 @@
 
 #include "db/loot_tables.h"
 
-namespace vl::cli {
+namespace vl::maintenance {
 
 struct WindowTable {
   const db::LootTable* table;           // its columns in order
@@ -23,4 +23,4 @@ inline const std::array<WindowTable, 4> kWindowLayout{{
      "generate's and the repair's INSERT INTO loottable_entries values (6 values) are rejected"},
 }};
 
-}  // namespace vl::cli
+}  // namespace vl::maintenance

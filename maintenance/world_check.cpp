@@ -1,4 +1,4 @@
-#include "cli/check.h"
+#include "maintenance/world_check.h"
 
 #include <algorithm>
 #include <map>
@@ -6,9 +6,10 @@
 #include "core/ascii_case.h"
 #include "db/database.h"
 #include "db/loot_rows.h"
+#include "db/sql_literal.h"
 #include "loot/catalog.h"
 
-namespace vl::cli {
+namespace vl::maintenance {
 namespace {
 
 struct FindingQuery {
@@ -19,14 +20,12 @@ struct FindingQuery {
 };
 
 std::string custom_drop_names() {
-  std::string names;
+  std::vector<std::string> names;
   for (const auto& range : loot::kLevelRanges) {
-    for (const auto& category : loot::kLootCategories) {
-      names += std::string(names.empty() ? "" : ",") + "'lvl_" + std::string(range.entry) +
-               "_CUSTOM_" + std::string(category.name) + "'";
-    }
+    for (const auto& category : loot::kLootCategories)
+      names.push_back("lvl_" + std::string(range.entry) + "_CUSTOM_" + std::string(category.name));
   }
-  return names;
+  return db::sql_texts(names);
 }
 
 std::vector<FindingQuery> finding_queries() {
@@ -66,11 +65,17 @@ std::vector<std::vector<std::string>> rows_of(db::Session& state, const std::str
   return out;
 }
 
+long long count_of(db::Session& state, const std::string& sql) {
+  db::Recordset rows;
+  rows.open(sql, *state.db_connection);
+  return rows.field(std::size_t{0}).as<long long>().value_or(0);
+}
+
 Finding find(db::Session& state, const FindingQuery& query) {
   Finding finding;
   finding.what = query.what;
   try {
-    finding.count = std::stoll(rows_of(state, "SELECT COUNT(*) " + query.from)[0][0]);
+    finding.count = count_of(state, "SELECT COUNT(*) " + query.from);
     for (const auto& row :
          rows_of(state, std::string("SELECT ") + query.example + " " + query.from + " ORDER BY " +
                             query.order + " LIMIT " + std::to_string(kExamplesPerFinding))) {
@@ -133,16 +138,14 @@ CheckReport check_world(db::Session& state) {
   db::open_database(state);
   for (const FindingQuery& query : finding_queries()) report.findings.push_back(find(state, query));
 
-  std::string tables;
-  for (const WindowTable& table : kWindowLayout) {
-    tables += std::string(tables.empty() ? "'" : ",'") + std::string(table.table->name) + "'";
-  }
+  std::vector<std::string> tables;
+  for (const WindowTable& table : kWindowLayout) tables.emplace_back(table.table->name);
   std::map<std::string, std::vector<std::string>> columns;
   for (const auto& row :
        rows_of(state,
                "SELECT LOWER(table_name),column_name FROM information_schema.columns "
                "WHERE table_schema=DATABASE() AND LOWER(table_name) IN (" +
-                   tables + ") ORDER BY table_name,ordinal_position")) {
+                   db::sql_texts(tables) + ") ORDER BY table_name,ordinal_position")) {
     columns[row[0]].push_back(row[1]);
   }
   // A server that tells table names apart by case (the default on Linux) finds
@@ -163,4 +166,4 @@ CheckReport check_world(db::Session& state) {
   return report;
 }
 
-}  // namespace vl::cli
+}  // namespace vl::maintenance

@@ -1,39 +1,15 @@
-#include "cli/simulate.h"
+#include "cli/simulate_output.h"
 
 #include <fmt/format.h>
 
 #include <algorithm>
 #include <iterator>
-#include <map>
 #include <nlohmann/json.hpp>
-#include <random>
 
 #include "cli/output.h"
-#include "db/database.h"
-#include "loot/kill_roller.h"
 
 namespace vl::cli {
 namespace {
-
-Observed roll_kills(const loot::DropWorld& world, const loot::WorldNpc& npc, int loot_multiplier,
-                    long long kills, std::mt19937_64& random) {
-  const loot::KillRoller roller(world.tables, npc.loottable_id, npc.level, loot_multiplier);
-  std::vector<std::int64_t> drops;
-  long long any = 0, copies = 0;
-  for (long long kill = 0; kill < kills; ++kill) {
-    roller.roll(random, drops);
-    any += drops.empty() ? 0 : 1;
-    copies += static_cast<long long>(drops.size());
-  }
-  return {static_cast<double>(any) / static_cast<double>(kills),
-          static_cast<double>(copies) / static_cast<double>(kills)};
-}
-
-const std::string& item_name(const Simulation& simulation, std::int64_t id) {
-  static const std::string kNone;
-  const auto found = simulation.item_names.find(id);
-  return found == simulation.item_names.end() ? kNone : found->second;
-}
 
 // A JSON string as every JSON output writes it (bytes that are no UTF-8 replaced, said
 // once); plain ASCII, nearly every name, written here at once.
@@ -57,8 +33,8 @@ void append_json_string(fmt::memory_buffer& out, const std::string& text) {
   out.push_back('"');
 }
 
-void write_table(std::ostream& out, const Simulation& simulation) {
-  for (const NpcSimulation& row : simulation.npcs) {
+void write_table(std::ostream& out, const loot::Simulation& simulation) {
+  for (const loot::NpcSimulation& row : simulation.npcs) {
     out << fmt::format(
         "NPC {} {} (level {}), loottable {}: {:.2f} % chance of anything, {:.4g} "
         "items per kill",
@@ -71,18 +47,18 @@ void write_table(std::ostream& out, const Simulation& simulation) {
     out << "\n";
     for (const loot::ItemRate& item : row.rates->items) {
       out << fmt::format("  item {} {}: {:.4g} per kill\n", item.item_id,
-                         terminal_text(item_name(simulation, item.item_id)), item.expected);
+                         terminal_text(simulation.item_name(item.item_id)), item.expected);
     }
   }
   if (simulation.npcs.empty()) out << "No NPC matches.\n";
   out << left_out_note(simulation.loot_multiplier);
 }
 
-void write_csv(std::ostream& out, const Simulation& simulation) {
+void write_csv(std::ostream& out, const loot::Simulation& simulation) {
   const bool observed = !simulation.npcs.empty() && simulation.npcs.front().observed;
   out << "npc_id,npc_name,npc_level,loottable_id,p_any,expected_items,item_id,item_name,expected"
       << (observed ? ",observed_any,observed_items\n" : "\n");
-  for (const NpcSimulation& row : simulation.npcs) {
+  for (const loot::NpcSimulation& row : simulation.npcs) {
     const std::string npc =
         fmt::format("{},{},{},{},{},{},", row.npc.id, csv_text(row.npc.name), row.npc.level,
                     row.npc.loottable_id, row.rates->p_any, row.rates->expected_items);
@@ -90,7 +66,7 @@ void write_csv(std::ostream& out, const Simulation& simulation) {
         row.observed ? fmt::format(",{},{}", row.observed->any, row.observed->items) : "";
     if (row.rates->items.empty()) out << npc << ",," << seen << "\n";
     for (const loot::ItemRate& item : row.rates->items) {
-      out << npc << item.item_id << "," << csv_text(item_name(simulation, item.item_id)) << ","
+      out << npc << item.item_id << "," << csv_text(simulation.item_name(item.item_id)) << ","
           << fmt::format("{}", item.expected) << seen << "\n";
     }
   }
@@ -98,11 +74,11 @@ void write_csv(std::ostream& out, const Simulation& simulation) {
 
 // Written record by record, without a JSON tree: a large world's figures never
 // stand whole in memory, and tens of thousands of records take no noticeable time.
-void write_json(std::ostream& out, const Simulation& simulation) {
+void write_json(std::ostream& out, const loot::Simulation& simulation) {
   fmt::memory_buffer record;
   const auto to = std::back_inserter(record);
   out << "[";
-  for (const NpcSimulation& row : simulation.npcs) {
+  for (const loot::NpcSimulation& row : simulation.npcs) {
     fmt::format_to(to, R"({}{{"npc_id":{},"npc_name":)",
                    &row == &simulation.npcs.front() ? "\n" : ",\n", row.npc.id);
     append_json_string(record, row.npc.name);
@@ -112,7 +88,7 @@ void write_json(std::ostream& out, const Simulation& simulation) {
     for (const loot::ItemRate& item : row.rates->items) {
       fmt::format_to(to, R"({}{{"item_id":{},"item_name":)",
                      &item == &row.rates->items.front() ? "" : ",", item.item_id);
-      append_json_string(record, item_name(simulation, item.item_id));
+      append_json_string(record, simulation.item_name(item.item_id));
       fmt::format_to(to, R"(,"expected":{}}})", item.expected);
     }
     record.push_back(']');
@@ -129,54 +105,11 @@ void write_json(std::ostream& out, const Simulation& simulation) {
 
 }  // namespace
 
-Simulation simulate(db::Connection& connection, db::Connection* beside, const Invocation& run,
-                    std::uint64_t seed) {
-  const loot::DropWorld world = loot::read_drop_world(
-      connection,
-      run.npc_ids.empty() ? loot::npcs_of_levels(run.simulate_low, run.simulate_high)
-                          : loot::npcs_of_ids(run.npc_ids),
-      beside);
-  Simulation simulation;
-  simulation.loot_multiplier = run.loot_multiplier;
-  simulation.item_names = world.item_names;
-  for (const std::int64_t id : run.npc_ids) {
-    const auto found = std::lower_bound(
-        world.npcs.begin(), world.npcs.end(), id,
-        [](const loot::WorldNpc& npc, std::int64_t wanted) { return npc.id < wanted; });
-    if (found == world.npcs.end() || found->id != id) simulation.unknown_ids.push_back(id);
-  }
-  std::mt19937_64 random(seed);
-  for (const loot::WorldNpc& npc : world.npcs) {
-    auto [at, fresh] = simulation.rates.try_emplace({npc.loottable_id, npc.level});
-    if (fresh)
-      at->second = loot::drop_rates(world.tables, npc.loottable_id, npc.level, run.loot_multiplier);
-    NpcSimulation row{npc, &at->second, std::nullopt};
-    if (run.kills) row.observed = roll_kills(world, npc, run.loot_multiplier, *run.kills, random);
-    simulation.npcs.push_back(std::move(row));
-  }
-  return simulation;
+loot::SimulationRequest simulation_request(const Invocation& run) {
+  return {run.npc_ids, run.simulate_low, run.simulate_high, run.loot_multiplier, run.kills};
 }
 
-std::optional<Simulation> simulate_world(db::Session& state, UiPort& port, const Invocation& run,
-                                         std::uint64_t seed) {
-  db::open_database(state);
-  // A second connection reads the lootdrops meanwhile; without one, one reads all.
-  std::unique_ptr<db::Connection> beside;
-  try {
-    beside = std::make_unique<db::Connection>(db::connection_string(state));
-  } catch (const db::Error&) {
-  }
-  std::optional<Simulation> simulation;
-  try {
-    simulation = simulate(*state.db_connection, beside.get(), run, seed);
-  } catch (const db::Error& error) {
-    port.message_box(db::statement_failed_message(error, "(reading the world for the drop rates)"));
-  }
-  state.db_connection->close();
-  return simulation;
-}
-
-void write_simulation(std::ostream& out, const Simulation& simulation, Format format) {
+void write_simulation(std::ostream& out, const loot::Simulation& simulation, Format format) {
   if (format == Format::csv) return write_csv(out, simulation);
   if (format == Format::json) return write_json(out, simulation);
   write_table(out, simulation);
@@ -189,7 +122,7 @@ std::string left_out_note(int loot_multiplier) {
   return note;
 }
 
-std::string simulation_notes(const Simulation& simulation, Format format) {
+std::string simulation_notes(const loot::Simulation& simulation, Format format) {
   std::string notes;
   for (const std::int64_t id : simulation.unknown_ids)
     notes += fmt::format("No NPC has the id {}.\n", id);

@@ -17,7 +17,7 @@
 #include "journal/run_settings.h"
 #include "loot/plan.h"
 
-namespace vl::cli {
+namespace vl::app {
 
 // The first version holds no loottable copies; the second adds them.
 inline constexpr int kFirstPlanFileVersion = 1, kPlanFileVersion = 2;
@@ -29,7 +29,7 @@ inline constexpr int kMostPlanFileDepth = 16;
 
 struct SavedPlan {
   // Read from a file, its levels stay empty until checked against the known
-  // ranges (cli/plan_checks.h): a file's text never reaches a statement.
+  // ranges before apply writes it: a file's text never reaches a statement.
   loot::Plan plan;
   journal::GenerationSettings settings;
   std::set<std::int32_t> missing_items;  // planned items that did not exist in items
@@ -51,4 +51,4 @@ void write_plan_file(std::ostream& out, const SavedPlan& saved, const std::strin
 // or holds a row or copy this program would not write from its settings.
 SavedPlan read_plan_file(const std::string& text);
 
-}  // namespace vl::cli
+}  // namespace vl::app

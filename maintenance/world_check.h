@@ -1,14 +1,14 @@
 #pragma once
-// "check": a read-only report of the loot tables: broken links, empty and
+// The world check: a read-only report of the loot tables: broken links, empty and
 // unlinked drops, and whether the tables' layouts fit the window's inserts.
 
 #include <string>
 #include <vector>
 
-#include "cli/window_layout.h"
 #include "db/session.h"
+#include "maintenance/window_layout.h"
 
-namespace vl::cli {
+namespace vl::maintenance {
 
 inline constexpr int kExamplesPerFinding = 10;
 
@@ -38,4 +38,4 @@ LayoutFit compare_layout(const WindowTable& expected, const std::vector<std::str
 // db::ConnectionFailed.
 CheckReport check_world(db::Session& state);
 
-}  // namespace vl::cli
+}  // namespace vl::maintenance

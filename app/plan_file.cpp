@@ -1,16 +1,16 @@
-#include "cli/plan_file.h"
+#include "app/plan_file.h"
 
 #include <nlohmann/json.hpp>
 
 #include <unordered_map>
 
-#include "cli/output.h"
+#include "app/plan_report.h"
 #include "loot/draws.h"
 #include "loot/drop_rows.h"
 #include "loot/run_rules.h"
 #include "loot/shared_copies.h"
 
-namespace vl::cli {
+namespace vl::app {
 namespace {
 
 using Json = nlohmann::ordered_json;
@@ -246,4 +246,4 @@ SavedPlan read_plan_file(const std::string& text) {
   }
 }
 
-}  // namespace vl::cli
+}  // namespace vl::app

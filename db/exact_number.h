@@ -1,7 +1,7 @@
 #pragma once
 // A whole text read as one number, without the locale: "12" and "-3.5e2" are
 // numbers, " 12", "12abc" and "" are not. Used where a value must be exactly a
-// number to count as one (the world's text of a value, an older journal's literal).
+// number to count as one (a fetched field's text, an older journal's literal).
 
 #include <charconv>
 #include <optional>

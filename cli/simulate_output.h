@@ -1,0 +1,24 @@
+#pragma once
+// "simulate" on the terminal: the invocation's request for the drop rates, and
+// the figures as a table, CSV or JSON.
+
+#include <ostream>
+#include <string>
+
+#include "cli/options.h"
+#include "loot/simulation.h"
+
+namespace vl::cli {
+
+loot::SimulationRequest simulation_request(const Invocation& run);
+
+// What simulate prints: the result on standard output (a table ends with the
+// note on what the figures leave out), the notes on standard error (ids that
+// name no NPC; for CSV and JSON also that note).
+void write_simulation(std::ostream& out, const loot::Simulation& simulation, Format format);
+std::string simulation_notes(const loot::Simulation& simulation, Format format);
+
+// What the figures leave out, for the loot multiplier they were computed with.
+std::string left_out_note(int loot_multiplier);
+
+}  // namespace vl::cli
