@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/command_guard.h"
+#include "app/command_failure.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
 #include "cli/output.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "app/ui_port.h"
 #include "cli/options.h"
-#include "core/ui_port.h"
 #include "db/odbc.h"
 #include "db/session.h"
 #include "loot/drop_world.h"

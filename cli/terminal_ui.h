@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/ui_port.h"
+#include "app/ui_port.h"
 #include "db/session.h"
 
 namespace vl::cli {

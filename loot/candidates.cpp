@@ -5,7 +5,6 @@
 
 #include "core/numeric_text.h"
 #include "db/database.h"
-#include "loot/window_inputs.h"
 
 namespace vl::loot {
 namespace {
@@ -56,20 +55,10 @@ int custom_list_length(const std::vector<std::optional<double>>& slots) {
   return last;
 }
 
-int custom_list_length(const ProgramState& state) {
-  return custom_list_length(state.custom_item_ids);
-}
-
 CandidateLoad load_candidates(db::Session& session, Random& random, GenerateInputs& inputs,
                               const GenerateEvents& events) {
   return inputs.custom_list_active() ? load_from_custom_list(inputs, events)
                                      : load_from_item_query(session, random, inputs, events);
-}
-
-CandidateLoad load_candidate_items(ProgramState& state, UiPort& ui) {
-  WindowInputs inputs(state);
-  WalkLine line;
-  return load_candidates(state, state.random, inputs, window_events(state, ui, line));
 }
 
 }  // namespace vl::loot

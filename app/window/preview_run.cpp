@@ -1,4 +1,4 @@
-#include "app/preview_run.h"
+#include "app/window/preview_run.h"
 
 #include <fmt/core.h>
 

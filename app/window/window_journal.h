@@ -11,7 +11,7 @@
 #include <mutex>
 #include <string>
 
-#include "app/command_guard.h"
+#include "app/window/command_guard.h"
 #include "journal/recorder.h"
 #include "journal/store.h"
 #include "loot/atomic_writer.h"
