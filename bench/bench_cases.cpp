@@ -4,12 +4,12 @@
 #include <array>
 #include <stdexcept>
 
-#include "app/window_journal.h"
+#include "app/window/delete_button.h"
+#include "app/window/generation_run.h"
+#include "app/window/repair_button.h"
+#include "app/window/stats_button.h"
+#include "app/window/window_journal.h"
 #include "loot/catalog.h"
-#include "loot/generation_run.h"
-#include "maintenance/delete_drops.h"
-#include "maintenance/repair.h"
-#include "maintenance/stats.h"
 
 namespace vl::bench {
 namespace {

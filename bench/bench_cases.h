@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "app/window/program_state.h"
 #include "bench/silent_ui.h"
-#include "core/program_state.h"
 
 namespace vl::bench {
 

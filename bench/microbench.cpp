@@ -7,7 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "core/program_state.h"
+#include "app/window/program_state.h"
+#include "app/window/window_loot.h"
 #include "core/random.h"
 #include "loot/draws.h"
 #include "loot/npc_pass.h"

@@ -17,7 +17,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/window_journal.h"
+#include "app/window/window_journal.h"
 #include "bench/silent_ui.h"
 #include "ui/preview_window.h"
 

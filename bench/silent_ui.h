@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/ui_port.h"
+#include "app/ui_port.h"
 
 namespace vl::bench {
 

@@ -17,7 +17,7 @@
 namespace vl::cli {
 namespace {
 
-void say(const std::string& text) { std::fprintf(stderr, "%s\n", plain_lines(text).c_str()); }
+void say(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); }
 
 app::SavedPlan read_plan(const std::string& path) {
   std::ifstream file(path, std::ios::binary);

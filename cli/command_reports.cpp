@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/command_guard.h"
+#include "app/command_failure.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
 #include "cli/output.h"
@@ -58,7 +58,7 @@ Report failed(Ending ending, bool written, std::string note) {
 int finish(TerminalUi& ui, const Report& report) {
   ui.clear_progress();
   if (report.last_message_is_error && !ui.echoes_messages() && !ui.messages().empty()) {
-    std::fprintf(stderr, "%s\n", plain_lines(ui.messages().back()).c_str());
+    std::fprintf(stderr, "%s\n", ui.messages().back().c_str());
   }
   if (!report.note.empty()) std::fprintf(stderr, "%s\n", report.note.c_str());
   // Without a connection there is no result to give, not even counts of nothing.

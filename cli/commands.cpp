@@ -41,14 +41,18 @@ int check(db::Session& session, TerminalUi& ui, Format format) {
 
 // Read-only: the drop rates of the chosen NPCs, and kills rolled beside them.
 int simulate(db::Session& session, TerminalUi& ui, const Invocation& run, std::uint64_t seed) {
-  std::optional<loot::Simulation> simulation;
-  auto thrown = guarded(
-      ui, [&] { simulation = loot::simulate_world(session, ui, simulation_request(run), seed); });
-  if (thrown || !simulation) return finish(ui, failed(thrown.value_or(Ending::refused), false));
+  loot::SimulationRead read;
+  auto thrown = guarded(ui, [&] {
+    read = loot::simulate_world(session, simulation_request(run), seed);
+    if (!read.simulation) ui.message_box(read.failure);
+  });
+  if (thrown || !read.simulation)
+    return finish(ui, failed(thrown.value_or(Ending::refused), false));
+  const loot::Simulation& simulation = *read.simulation;
   // Written as it goes: a large world's figures never stand whole in memory as text.
-  write_simulation(std::cout, *simulation, run.format);
+  write_simulation(std::cout, simulation, run.format);
   Report report;
-  report.note = simulation_notes(*simulation, run.format);
+  report.note = simulation_notes(simulation, run.format);
   if (!report.note.empty()) report.note.pop_back();  // finish ends it
   return finish(ui, report);
 }
@@ -122,9 +126,8 @@ std::optional<int> begin_journal(db::Session& session, const loot::FixedInputs& 
     say_journal_refused(error.what());
     return kExitRefused;
   } catch (const db::Error& error) {
-    std::fprintf(
-        stderr, "%s\nNothing was written.\n",
-        plain_lines(db::statement_failed_message(error, "(reading the rows to delete)")).c_str());
+    std::fprintf(stderr, "%s\nNothing was written.\n",
+                 db::statement_failed_message(error, "(reading the rows to delete)").c_str());
     return kExitRefused;
   }
   return std::nullopt;

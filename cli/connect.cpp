@@ -19,7 +19,7 @@ std::unique_ptr<db::Connection> connect_or_say(const db::Session& session) {
   try {
     return std::make_unique<db::Connection>(db::connection_string(session));
   } catch (const db::Error& error) {
-    std::fprintf(stderr, "%s\n%s\n", plain_lines(db::kConnectionFailedMessage).c_str(),
+    std::fprintf(stderr, "%s\n%s\n", db::kConnectionFailedMessage,
                  could_not_connect(session, error.what()).c_str());
     return nullptr;
   }

@@ -1,7 +1,7 @@
 #pragma once
 // The command line's exit codes, and their table as --help and the README show it.
 
-#include "app/command_guard.h"
+#include "app/command_failure.h"
 
 namespace vl::cli {
 

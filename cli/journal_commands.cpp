@@ -181,9 +181,8 @@ int undo_command(db::Session& state, journal::Store& store, const Invocation& in
       std::fprintf(stderr, "Stopped by Ctrl+C: the undo was rolled back; nothing was changed.\n");
       return kExitInterrupted;
     case app::UndoEnd::world_failed:
-      std::fprintf(
-          stderr, "%s\nNothing was changed.\n",
-          plain_lines(db::statement_failed_message(*result.failure, "(undoing the run)")).c_str());
+      std::fprintf(stderr, "%s\nNothing was changed.\n",
+                   db::statement_failed_message(*result.failure, "(undoing the run)").c_str());
       return kExitRefused;
     case app::UndoEnd::commit_unknown:
       std::fprintf(stderr,

@@ -85,9 +85,8 @@ int preview_maintenance(db::Session& session, TerminalUi& ui, const loot::FixedI
                : repair_text(maintenance::preview_repair(*connection));
   } catch (const db::Error& error) {
     ui.clear_progress();
-    std::fprintf(
-        stderr, "%s\n",
-        plain_lines(db::statement_failed_message(error, "(reading what would change)")).c_str());
+    std::fprintf(stderr, "%s\n",
+                 db::statement_failed_message(error, "(reading what would change)").c_str());
     return kExitRefused;
   }
   std::fputs(text.c_str(), stdout);

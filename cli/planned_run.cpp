@@ -40,7 +40,7 @@ std::set<std::int32_t> list_items(const loot::FixedInputs& inputs) {
   return ids;
 }
 
-void say(const std::string& text) { std::fprintf(stderr, "%s\n", plain_lines(text).c_str()); }
+void say(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); }
 
 // A file the command writes, created before any statement is sent (nullptr
 // without its option); false when it cannot be.

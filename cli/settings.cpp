@@ -6,11 +6,11 @@
 #include <iterator>
 #include <sstream>
 
-#include "app/form1_logic.h"
 #include "core/numeric_text.h"
 #include "loot/catalog.h"
 #include "loot/custom_list.h"
 #include "loot/rules.h"
+#include "loot/run_rules.h"
 
 namespace vl::cli {
 namespace {
@@ -58,7 +58,7 @@ std::optional<std::string> read_list_text(const std::string& path) {
 Applied apply_settings(loot::FixedInputs& inputs, UiPort& ui, const Invocation& run,
                        const std::optional<std::string>& list_text) {
   Applied applied;
-  const form1::LevelBounds bounds = form1::level_bounds(
+  const loot::LevelBounds bounds = loot::level_bounds(
       std::string(loot::kLevelRanges[static_cast<std::size_t>(run.level_index)].entry));
   inputs.low = bounds.low;
   inputs.high = bounds.high;

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "app/ui_port.h"
 #include "cli/options.h"
-#include "core/ui_port.h"
 #include "loot/fixed_inputs.h"
 
 namespace vl::cli {

@@ -12,16 +12,6 @@ constexpr auto kRedrawInterval = std::chrono::milliseconds(200);
 
 }  // namespace
 
-std::string plain_lines(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-    out += text[i];
-  }
-  return out;
-}
-
 TerminalUi::TerminalUi(db::Session& session, TerminalOptions options)
     : session_(session), options_(options) {
   session.statement_observer = [this](const std::string& sql, std::chrono::nanoseconds took,
@@ -30,13 +20,13 @@ TerminalUi::TerminalUi(db::Session& session, TerminalOptions options)
 
 void TerminalUi::message_box(const std::string& text) {
   if (text == db::kConnectionFailedMessage && !session_.connection_error.empty()) {
-    messages_.push_back(text + "\r\n" + could_not_connect(session_, session_.connection_error));
+    messages_.push_back(text + "\n" + could_not_connect(session_, session_.connection_error));
   } else {
     messages_.push_back(text);
   }
   if (!options_.echo_messages) return;
   clear_progress();
-  std::fprintf(stderr, "%s\n", plain_lines(messages_.back()).c_str());
+  std::fprintf(stderr, "%s\n", messages_.back().c_str());
 }
 
 void TerminalUi::statement_sent(const std::string& sql, std::chrono::nanoseconds took,

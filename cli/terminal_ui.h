@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "core/ui_port.h"
+#include "app/ui_port.h"
 #include "db/session.h"
 
 namespace vl::cli {
@@ -54,8 +54,5 @@ class TerminalUi : public UiPort {
   std::chrono::steady_clock::time_point last_draw_{};
   bool progress_shown_ = false;
 };
-
-// Message text with the window's CR LF line breaks as plain line breaks.
-std::string plain_lines(const std::string& text);
 
 }  // namespace vl::cli

@@ -14,9 +14,9 @@ bool is_line_end(char c) { return c == '\r' || c == '\n'; }
 
 class ItemReader {
  public:
-  explicit ItemReader(std::string_view text) : text_(text) {
-    if (text_.starts_with("\xEF\xBB\xBF")) pos_ = 3;
-  }
+  // A byte order mark is no blank: it begins the first item, which then
+  // matches no key.
+  explicit ItemReader(std::string_view text) : text_(text) {}
 
   std::vector<IniItem> read_all() {
     std::vector<IniItem> items;
@@ -40,10 +40,17 @@ class ItemReader {
     return std::string(text_.substr(start, end - start));
   }
 
+  // Runs to the next double quote, line ends included (a quote never closed
+  // runs to the end of the text); the lines it spans still count.
   std::string read_quoted() {
     const std::size_t start = ++pos_;
-    while (pos_ < text_.size() && text_[pos_] != '"' && !is_line_end(text_[pos_])) ++pos_;
+    for (; pos_ < text_.size() && text_[pos_] != '"'; ++pos_) {
+      const bool cr_of_crlf =
+          text_[pos_] == '\r' && pos_ + 1 < text_.size() && text_[pos_ + 1] == '\n';
+      if (is_line_end(text_[pos_]) && !cr_of_crlf) ++line_;
+    }
     std::string item(text_.substr(start, pos_ - start));
+    if (pos_ < text_.size()) ++pos_;  // the closing quote
     // Whatever follows the closing quote belongs to no item.
     while (pos_ < text_.size() && text_[pos_] != ',' && !is_line_end(text_[pos_])) ++pos_;
     return item;
@@ -119,32 +126,14 @@ DbIni db_ini_settings(const std::vector<IniItem>& items) {
   return ini;
 }
 
-bool read_db_ini(DbIni& state, UiPort& ui, const std::string& path) {
-  state = {};
+DbIni read_db_ini(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
-  if (file.is_open()) state = db_ini_settings(read_numbered_ini_items(file));
-
-  if (state.host.empty() || state.password.empty() || state.database.empty()) {
-    ui.message_box(kDbIniInvalidMessage);
-    return false;
-  }
-  return true;
+  if (!file.is_open()) return {};
+  return db_ini_settings(read_numbered_ini_items(file));
 }
 
-bool read_db_ini(db::Session& session, UiPort& ui, const std::string& path,
-                 std::string* everquest_folder) {
-  DbIni ini;
-  const bool complete = read_db_ini(ini, ui, path);
-  session.db_host = ini.host;
-  session.db_user = ini.user;
-  session.db_password = ini.password;
-  session.db_name = ini.database;
-  if (everquest_folder) *everquest_folder = ini.everquest_folder;
-  return complete;
-}
-
-bool read_db_ini(ProgramState& state, UiPort& ui, const std::string& path) {
-  return read_db_ini(state, ui, path, &state.everquest_folder);
+bool db_ini_complete(const DbIni& ini) {
+  return !ini.host.empty() && !ini.password.empty() && !ini.database.empty();
 }
 
 }  // namespace vl

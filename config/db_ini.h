@@ -5,9 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "core/program_state.h"
-#include "core/ui_port.h"
-
 namespace vl {
 
 inline constexpr const char* kDbIniInvalidMessage = "DB.INI Invalid or Missing";
@@ -17,13 +14,14 @@ inline constexpr const char* kDbIniInvalidMessage = "DB.INI Invalid or Missing";
 // - spaces and tabs before an item are skipped, and those after an unquoted
 //   item are dropped too, so a stray blank at a line end does not spoil a
 //   password (a value that must end in a blank is written in double quotes);
-// - an item that begins with a double quote runs to the next double quote on
-//   the same line, may hold commas and blanks, and is delivered without its
-//   quotes; anything after the closing quote up to the next comma or line end
-//   is skipped; a quote left open ends at the line end;
+// - an item that begins with a double quote runs to the next double quote,
+//   line ends included, may hold commas and blanks, and is delivered without
+//   its quotes; anything after the closing quote up to the next comma or line
+//   end is skipped; a quote left open runs to the end of the text;
 // - a blank line is an empty item, and a comma always has an item after it;
-// - "#" and other characters have no special meaning;
-// - a UTF-8 byte order mark at the very start is skipped;
+// - "#" and other characters have no special meaning, nor has a UTF-8 byte
+//   order mark: at the very start it begins the first item, which then
+//   matches no key;
 // - a read error ends the text like its end does: the items before it stand.
 std::vector<std::string> read_ini_items(std::istream& in);
 // The same items, each with the line it begins on (1 for the first), for
@@ -34,23 +32,19 @@ struct IniItem {
 };
 std::vector<IniItem> read_numbered_ini_items(std::istream& in);
 
-// Reads host, user, password, database and everquest_folder from the file at
-// path into state, each key matched case-sensitively at the start of an item,
-// the last occurrence winning. The five settings are cleared first, so they
-// come from the file alone; a missing or unreadable file reads as an empty one.
-// Without a non-empty host, password and database it shows
-// kDbIniInvalidMessage and returns false; the caller then ends the program.
-bool read_db_ini(ProgramState& state, UiPort& ui, const std::string& path = "db.ini");
-
 // The five settings as the file gives them.
 struct DbIni {
   std::string host, user, password, database, everquest_folder;
 };
-bool read_db_ini(DbIni& ini, UiPort& ui, const std::string& path);
+
+// Reads host, user, password, database and everquest_folder from the file at
+// path, each key matched case-sensitively at the start of an item, the last
+// occurrence winning; a missing or unreadable file reads as an empty one.
+DbIni read_db_ini(const std::string& path);
+// Whether the settings can make a connection: a non-empty host, password and
+// database. Otherwise kDbIniInvalidMessage applies and the program ends.
+bool db_ini_complete(const DbIni& ini);
 // The five settings the items give, matched as read_db_ini matches them.
 DbIni db_ini_settings(const std::vector<IniItem>& items);
-// The same into a session alone (the fifth setting to `everquest_folder`, if given).
-bool read_db_ini(db::Session& session, UiPort& ui, const std::string& path,
-                 std::string* everquest_folder = nullptr);
 
 }  // namespace vl

@@ -41,11 +41,46 @@ std::string quoted(const IniItem& item, bool secret) {
 
 std::string line_of(const IniItem& item) { return "line " + std::to_string(item.line) + ": "; }
 
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+// The first item, when a byte order mark stands before `prefix` in it.
+const IniItem* marked_key(const std::vector<IniItem>& items, std::string_view prefix) {
+  if (items.empty()) return nullptr;
+  const std::string_view text = items.front().text;
+  return text.starts_with(kByteOrderMark) && text.substr(kByteOrderMark.size()).starts_with(prefix)
+             ? &items.front()
+             : nullptr;
+}
+
+// The last item whose double quote, left open at a line end, took in a later
+// line that begins with `prefix`.
+const IniItem* key_in_quote(const std::vector<IniItem>& items, std::string_view prefix) {
+  const IniItem* found = nullptr;
+  for (const IniItem& item : items) {
+    const std::string_view text = item.text;
+    for (std::size_t end = 0; end < text.size(); ++end) {
+      if (text[end] != '\r' && text[end] != '\n') continue;
+      std::size_t start = end + 1;
+      while (start < text.size() && (is_blank(text[start]) || text[start] == '\n')) ++start;
+      if (text.substr(start).starts_with(prefix)) found = &item;
+    }
+  }
+  return found;
+}
+
 std::string finding(const std::vector<IniItem>& items, std::string_view key) {
   const std::string prefix = std::string(key) + "=";
   const bool secret = key == "password";
   if (const IniItem* set = last_item_with(items, prefix)) {
     return line_of(*set) + "`" + prefix + "` is empty";
+  }
+  if (const IniItem* marked = marked_key(items, prefix)) {
+    return line_of(*marked) + "`" + prefix +
+           "` follows a byte order mark, which makes it no key: save db.ini without one";
+  }
+  if (const IniItem* quote = key_in_quote(items, prefix)) {
+    return line_of(*quote) + "a double quote opened here is not closed on its line, so `" + prefix +
+           "` on a later line belongs to its value: close the quote on its own line";
   }
   std::optional<NearMiss> miss;
   for (const IniItem& item : items)

@@ -22,6 +22,9 @@ std::variant<std::vector<IniItem>, std::string> ini_items_of(const std::string& 
 //   "line 3: `host = x` has spaces around `=`"   (a key written near the mark)
 //   "line 3: `Host=x` is not `host=`: keys are written in lower case"
 //   "line 2: `database=` is empty"
+//   "line 1: `host=` follows a byte order mark, which makes it no key: ..."
+//   "line 2: a double quote opened here is not closed on its line, so
+//    `database=` on a later line belongs to its value: ..."
 // A password is never repeated in a finding.
 std::vector<std::string> db_ini_findings(const std::vector<IniItem>& items, bool password_required);
 

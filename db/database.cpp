@@ -3,9 +3,9 @@
 namespace vl::db {
 
 const char* const kConnectionFailedMessage =
-    "MYSQL Connection FAILED - Did you remember to:\r\n"
-    "Edit db.ini for correct mysql user data?\r\n"
-    "Use 127.0.0.1 IP for minilogin?\r\n"
+    "MYSQL Connection FAILED - Did you remember to:\n"
+    "Edit db.ini for correct mysql user data?\n"
+    "Use 127.0.0.1 IP for minilogin?\n"
     "Install myODBC drivers?";
 
 namespace {
@@ -90,8 +90,8 @@ std::string shown_statement(const std::string& sql) {
 std::string statement_failed_message(const Error& error, const std::string& sql) {
   // Withheld by the program, not rejected by the server: its own words say why.
   if (dynamic_cast<const StatementWithheld*>(&error)) return error.what();
-  return "The database rejected a statement, and the command was stopped.\r\n\r\n" +
-         std::string(error.what()) + "\r\n\r\nStatement: " + shown_statement(sql);
+  return "The database rejected a statement, and the command was stopped.\n\n" +
+         std::string(error.what()) + "\n\nStatement: " + shown_statement(sql);
 }
 
 }  // namespace vl::db

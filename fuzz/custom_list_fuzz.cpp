@@ -11,10 +11,10 @@
 #include <string_view>
 #include <vector>
 
+#include "app/window/custom_list_handlers.h"
+#include "app/window/program_state.h"
 #include "core/numeric_text.h"
-#include "core/program_state.h"
 #include "fuzz_check.h"
-#include "loot/custom_list.h"
 #include "support/recording_ui.h"
 
 // Whether every slot from the given one on holds 0 (slots_zero.cpp).

@@ -6,7 +6,6 @@
 #include "core/numeric_text.h"
 #include "db/database.h"
 #include "loot/walk.h"
-#include "loot/window_inputs.h"
 
 namespace vl::loot {
 namespace {
@@ -56,21 +55,10 @@ int custom_list_length(const std::vector<std::optional<double>>& slots) {
   return last;
 }
 
-int custom_list_length(const ProgramState& state) {
-  return custom_list_length(state.custom_item_ids);
-}
-
 CandidateLoad load_candidates(WalkSource& source, Random& random, GenerateInputs& inputs,
                               const GenerateEvents& events) {
   return inputs.custom_list_active() ? load_from_custom_list(source, events)
                                      : load_from_item_query(source, random, inputs, events);
-}
-
-CandidateLoad load_candidate_items(ProgramState& state, UiPort& ui) {
-  WindowInputs inputs(state);
-  SessionSource source(state, inputs);
-  WalkLine line;
-  return load_candidates(source, state.random, inputs, window_events(state, ui, line));
 }
 
 }  // namespace vl::loot

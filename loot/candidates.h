@@ -2,8 +2,8 @@
 // The candidate list a generation run draws its items from: the ids of the
 // selected category's items (narrowed by the rules), or the custom item list.
 
-#include "core/program_state.h"
-#include "core/ui_port.h"
+#include "core/module_slots.h"
+#include "loot/draws.h"
 #include "loot/generate.h"
 
 namespace vl::loot {
@@ -29,12 +29,7 @@ class WalkSource;
 CandidateLoad load_candidates(WalkSource& source, Random& random, GenerateInputs& inputs,
                               const GenerateEvents& events);
 
-// The same for the window: "Generating Items Lists" (with one pass of events)
-// or "Using Custom List..." and the count in a message box.
-CandidateLoad load_candidate_items(ProgramState& state, UiPort& ui);
-
 // Slots 1.. up to the first slot that is empty or 0 (kMaxCandidates when none is).
 int custom_list_length(const std::vector<std::optional<double>>& slots);
-int custom_list_length(const ProgramState& state);
 
 }  // namespace vl::loot

@@ -12,16 +12,9 @@ ItemTypeSlots category_slots(int selected) {
   return slots;
 }
 
-void Generate_item_class_sql(ProgramState& state) {
-  const int selected = state.form1.op_selected();
-  const ItemTypeSlots slots = category_slots(selected);
-  std::copy(slots.begin() + 1, slots.end(), state.category_itemtypes.begin() + 1);
-  if (selected < 0 || selected >= kLootCategoryCount) return;
-  state.category_name = std::string(kLootCategories[selected].name);
-}
-
-std::string item_query_clause(const ProgramState& state) {
-  return item_query_clause(state.category_itemtypes, state.item_rules);
+std::optional<std::string> category_name(int selected) {
+  if (selected < 0 || selected >= kLootCategoryCount) return std::nullopt;
+  return std::string(kLootCategories[selected].name);
 }
 
 std::string item_query_clause(const ItemTypeSlots& slots, const std::string& rules) {
@@ -40,8 +33,8 @@ std::string item_query_clause(const ItemTypeSlots& slots, const std::string& rul
   return clause + rules;
 }
 
-std::string item_query(const ProgramState& state) {
-  return std::string(kItemQueryHead) + item_query_clause(state);
+std::string item_query(const ItemTypeSlots& slots, const std::string& rules) {
+  return std::string(kItemQueryHead) + item_query_clause(slots, rules);
 }
 
 }  // namespace vl::loot

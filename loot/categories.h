@@ -2,11 +2,13 @@
 // The item-type slots the selected loot category fills, and the item query
 // built from those slots.
 
+#include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
-#include "core/program_state.h"
+#include "core/module_slots.h"
 #include "loot/catalog.h"
 
 namespace vl::loot {
@@ -19,20 +21,17 @@ using ItemTypeSlots = std::array<std::int16_t, kItemTypeSlots>;
 // an index past the categories leaves them all at -1.
 ItemTypeSlots category_slots(int selected);
 
-// Slots 1..16 of category_itemtypes become -1, then the selected category's item
-// types go into slots 1.. and its name into category_name. With no option
-// selected the slots stay -1 and category_name keeps its value.
-void Generate_item_class_sql(ProgramState& state);
+// The name of category `selected`, or nothing for an index past the categories.
+std::optional<std::string> category_name(int selected);
 
-// " itemtype=a OR itemtype=b)" + item_rules, from the slots as they stand. The
-// generation run puts it behind kItemQueryHead, the rules window's count behind
+// " itemtype=a OR itemtype=b)" + rules, from the slots as they stand. The
+// generation run puts it behind kItemQueryHead, the rules' count behind
 // "SELECT COUNT(id) from items WHERE (".
-std::string item_query_clause(const ProgramState& state);
 std::string item_query_clause(const ItemTypeSlots& slots, const std::string& rules);
 
 inline constexpr std::string_view kItemQueryHead = "SELECT id from items WHERE (";
 
-// The generation run's item query: kItemQueryHead + item_query_clause(state).
-std::string item_query(const ProgramState& state);
+// The generation run's item query: kItemQueryHead + item_query_clause(slots, rules).
+std::string item_query(const ItemTypeSlots& slots, const std::string& rules);
 
 }  // namespace vl::loot

@@ -32,14 +32,6 @@ double value_of_piece(std::string_view piece) {
   return numeric_value(tab == std::string_view::npos ? piece : piece.substr(tab + 1));
 }
 
-void clear_slots(std::vector<std::optional<double>>& slots) {
-  std::fill(slots.begin() + 1, slots.end(), 0.0);
-}
-
-void show_no_list(ProgramState& state) {
-  state.form1.set_caption(Form1Control::Command6, captions::kNoCustomList);
-}
-
 // How many slots the pieces need: up to the last one holding more than blanks.
 // Blank pieces at the end (what final line breaks leave) need none: they would
 // read 0 like the cleared slots behind.
@@ -49,6 +41,10 @@ int slots_needed(const std::vector<std::string_view>& pieces) {
 }
 
 }  // namespace
+
+void clear_slots(std::vector<std::optional<double>>& slots) {
+  std::fill(slots.begin() + 1, slots.end(), 0.0);
+}
 
 ListFill fill_list_slots(const std::string& text, std::vector<std::optional<double>>& slots) {
   const std::vector<std::string_view> pieces = pieces_of(text);
@@ -69,33 +65,6 @@ std::string list_message(const ListFill& fill) {
            " fit. Shorten it and press GO again; nothing was changed.";
   }
   return "Custom List Created [" + std::to_string(fill.line_breaks) + " items]";
-}
-
-void ok_Click(ProgramState& state, UiPort& ui, ListControls& window) {
-  const ListFill fill = fill_list_slots(window.customlist_text(), state.custom_item_ids);
-  ui.message_box(list_message(fill));
-  if (!fill.fits) return;
-  state.custom_list_active = true;
-  const std::string n = std::to_string(fill.line_breaks);
-  state.form1.set_caption(Form1Control::Command6, "Custom Item List - [" + n + " items]");
-  state.form1.set_enabled(Form1Control::Command5, false);
-  window.unload();
-}
-
-void Command1_Click(ProgramState& state, ListControls& window) {
-  window.set_customlist_text("");
-  state.custom_list_active = false;
-  show_no_list(state);
-}
-
-void Command2_Click(ListControls& window) { window.unload(); }
-
-void clearlist_Click(ProgramState& state, UiPort& ui) {
-  clear_slots(state.custom_item_ids);
-  state.form1.set_enabled(Form1Control::Command5, true);
-  state.custom_list_active = false;
-  ui.message_box("Custom List Deleted!");
-  show_no_list(state);
 }
 
 }  // namespace vl::custom_list

@@ -1,31 +1,18 @@
 #pragma once
 // The custom item list: a pasted list of item ids that a generation run draws
-// from instead of the selected category's items. Handlers of the list window
-// and the main window's "Remove Item List", written over plain state.
+// from instead of the selected category's items.
 
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "core/program_state.h"
-#include "core/ui_port.h"
+#include "core/module_slots.h"
 
 namespace vl::custom_list {
 
 // Slots 1..kListCapacity of custom_item_ids take one line each.
 inline constexpr int kListCapacity = kCustomItemSlots - 1;
-
-// The list window's own controls as the handlers use them. The text has CR LF
-// line breaks, whatever the toolkit stores.
-class ListControls {
- public:
-  virtual ~ListControls() = default;
-  virtual std::string customlist_text() const = 0;
-  virtual void set_customlist_text(const std::string& text) = 0;
-  // Closes the window; the next opening starts with an empty box.
-  virtual void unload() = 0;
-};
 
 // What a list text makes of the slots 1..kListCapacity.
 struct ListFill {
@@ -34,28 +21,16 @@ struct ListFill {
   int line_breaks = 0;  // the id count of a list that ends each line
 };
 
+// Slots 1.. of `slots` become 0: a list of no items.
+void clear_slots(std::vector<std::optional<double>>& slots);
+
 // Clears slots 1..kListCapacity of `slots` to 0, then gives slot i + 1 the
-// value of piece i (see ok_Click); touches nothing when the text does not fit.
+// value of piece i: the text is cut at every CR, and a piece reads as the
+// number after its first TAB, or as a whole. Touches nothing when the text
+// does not fit.
 ListFill fill_list_slots(const std::string& text, std::vector<std::optional<double>>& slots);
 
 // "Custom List Created [n items]", or why the list does not fit.
 std::string list_message(const ListFill& fill);
-
-// GO: slots 1..32767 cleared to 0, then one slot per CR-separated piece (the
-// text after the piece's first TAB, or the whole piece, read as a number), the
-// flag raised, the count of line breaks reported and shown on Command6, Rules
-// disabled, the window closed. A text needing more than kListCapacity slots is
-// refused with a message before anything changes; the window stays open.
-void ok_Click(ProgramState& state, UiPort& ui, ListControls& window);
-
-// Clear List: empties the box and lowers the flag; the slots and the Rules
-// button stay as they are, and the window stays open.
-void Command1_Click(ProgramState& state, ListControls& window);
-
-// Nevermind: closes the window, nothing else changes.
-void Command2_Click(ListControls& window);
-
-// Remove Item List (main window): slots cleared, Rules enabled, flag lowered.
-void clearlist_Click(ProgramState& state, UiPort& ui);
 
 }  // namespace vl::custom_list

@@ -82,11 +82,6 @@ CandidatePool candidate_pool(std::span<const std::optional<double>> slots) {
   return pool;
 }
 
-CandidatePool candidate_pool(const ProgramState& state) {
-  const int count = std::clamp<int>(state.candidate_count, 0, kCustomItemSlots - 1);
-  return candidate_pool(std::span(state.custom_item_ids).subspan(1, count));
-}
-
 CandidatePool candidate_pool(std::span<const std::int32_t> candidates) {
   std::optional<double> unused;
   return build_pool(

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "core/program_state.h"
+#include "core/module_slots.h"
 #include "core/random.h"
 #include "db/session.h"
 
@@ -32,8 +32,7 @@ struct CandidatePool {
   std::optional<double> unconvertible;
 };
 
-CandidatePool candidate_pool(const ProgramState& state);
-// The same from candidate values as slots hold them (nullopt: an empty slot).
+// The pool of candidate values as slots hold them (nullopt: an empty slot).
 CandidatePool candidate_pool(std::span<const std::optional<double>> slots);
 CandidatePool candidate_pool(std::span<const std::int32_t> candidates);
 

@@ -38,7 +38,7 @@ GenerateOutcome generate(db::Session& session, Random& random, GenerateInputs& i
     return stopped(walk.counts, db::statement_failed_message(error, session.current_sql));
   } catch (const LootdropIdsExhausted& error) {
     return stopped(walk.counts, std::string(error.what()) +
-                                    "\r\nThe run was stopped; the drops written before stay.");
+                                    "\nThe run was stopped; the drops written before stay.");
   } catch (...) {
     GenerateOutcome outcome = stopped(walk.counts, "");
     outcome.thrown = std::current_exception();

@@ -53,7 +53,7 @@ struct GenerateEvents {
 
 // The run: walks the NPCs of the range, one per loottable; each that passes its
 // percent test gets a lootdrop of items_per_drop distinct random items, linked
-// into its loottable. See loot::Command2_Click for the refusals and stops.
+// into its loottable. The refusals and stops are run_rules.h's.
 // The statements go through `session` (current_sql, the shared slots).
 GenerateOutcome generate(db::Session& session, Random& random, GenerateInputs& inputs,
                          const GenerateEvents& events);

@@ -1,37 +1,11 @@
 #include "loot/rules.h"
 
 #include "db/database.h"
-#include "loot/categories.h"
 
 namespace vl::rules {
-namespace {
-
-void take_rules_from(ProgramState& state, const std::string& text) {
-  state.item_rules = rules_condition(text, state.item_rules);
-}
-
-}  // namespace
 
 std::string rules_condition(const std::string& text, const std::string& before) {
   return text.empty() ? before : " AND " + text;
-}
-
-void Form_Load(ProgramState& state, RulesControls& window) {
-  window.set_r_text(window.r_text() + std::string(kDefaultRuleText));
-  take_rules_from(state, window.r_text());
-}
-
-void r_LostFocus(ProgramState& state, const RulesControls& window) {
-  take_rules_from(state, window.r_text());
-}
-
-void ok_Click(RulesControls& window) { window.unload(); }
-
-void Command2_Click(ProgramState& state, RulesControls& window) {
-  state.item_rules.clear();
-  window.set_r_text("");
-  state.current_sql.clear();
-  window.unload();
 }
 
 RulesTest test_rules(db::Session& session, const std::string& clause) {
@@ -39,23 +13,18 @@ RulesTest test_rules(db::Session& session, const std::string& clause) {
     session.current_sql = std::string(kTestQueryHead) + clause;
     db::open_database(session);
     db::open_recordset(session);
-    const std::string count = session.db_recordset->field(std::size_t{0}).text();
-    session.db_recordset->close();
+    db::Recordset& result = *session.db_recordset;
+    // A statement the server accepts may still give no row to read the count
+    // from ("... LIMIT 0"): that is an error while reading the result.
+    if (result.eof()) {
+      result.close();
+      return {false, std::string(kQueryErrorMessage)};
+    }
+    const std::string count = result.field(std::size_t{0}).text();
+    result.close();
     return {true, "Query Passed: " + count + " items match criteria"};
   } catch (const db::Error&) {
     return {false, std::string(kQueryErrorMessage)};
-  }
-}
-
-void Command3_Click(ProgramState& state, UiPort& ui, RulesControls& window) {
-  window.set_Command3_caption(std::string(kWorkingCaption));
-  loot::Generate_item_class_sql(state);
-  const RulesTest test = test_rules(state, loot::item_query_clause(state));
-  window.set_Command3_caption(std::string(kTestQueryCaption));
-  ui.message_box(test.message);
-  if (!test.passed) {
-    state.item_rules.clear();
-    state.current_sql.clear();
   }
 }
 

@@ -51,12 +51,17 @@ std::string settled_items_per_drop(const std::string& text) {
   return to_int16(numeric_value(text)) ? text : "5";
 }
 
+LevelBounds level_bounds(const std::string& entry) {
+  return {entry.substr(0, 2), entry.size() >= 2 ? entry.substr(entry.size() - 2) : entry};
+}
+
 std::optional<std::string> draw_problem(const CandidatePool& pool, int items) {
   if (items > kMaxItemsPerDrop) {
     return "At most " + std::to_string(kMaxItemsPerDrop) + " items fit in one drop (" +
            std::to_string(items) + " items per drop asked for).";
   }
-  if (pool.unconvertible) {
+  // A drop of no items draws nothing, so no candidate needs to be an id.
+  if (items > 0 && pool.unconvertible) {
     return "The candidate list holds " + number_text(*pool.unconvertible) +
            ", which is no valid item id.";
   }

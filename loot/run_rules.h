@@ -13,9 +13,9 @@
 
 namespace vl::loot {
 
-inline constexpr const char* kNothingWritten = "\r\nNothing was written.";
+inline constexpr const char* kNothingWritten = "\nNothing was written.";
 inline constexpr const char* kStoppedMidRun =
-    "\r\nThe run was stopped before this drop; the drops written before it stay.";
+    "\nThe run was stopped before this drop; the drops written before it stay.";
 
 // Ends the run early with a message for the operator.
 struct RunStopped {
@@ -37,6 +37,12 @@ RunSettings read_settings(const std::string& percent_of_npcs, const std::string&
 // The text the items-per-drop box settles on: above 100 "100"; text that is no
 // whole number, or does not fit 16 bits, "5". Its value is the items per drop.
 std::string settled_items_per_drop(const std::string& text);
+
+// A level list entry's bounds: its first two and its last two characters.
+struct LevelBounds {
+  std::string low, high;
+};
+LevelBounds level_bounds(const std::string& entry);
 
 // Why the candidates cannot fill a drop of `items` items, if they cannot.
 std::optional<std::string> draw_problem(const CandidatePool& pool, int items);

@@ -61,8 +61,8 @@ Simulation simulate(db::Connection& connection, db::Connection* beside,
   return simulation;
 }
 
-std::optional<Simulation> simulate_world(db::Session& state, UiPort& port,
-                                         const SimulationRequest& request, std::uint64_t seed) {
+SimulationRead simulate_world(db::Session& state, const SimulationRequest& request,
+                              std::uint64_t seed) {
   db::open_database(state);
   // A second connection reads the lootdrops meanwhile; without one, one reads all.
   std::unique_ptr<db::Connection> beside;
@@ -70,14 +70,14 @@ std::optional<Simulation> simulate_world(db::Session& state, UiPort& port,
     beside = std::make_unique<db::Connection>(db::connection_string(state));
   } catch (const db::Error&) {
   }
-  std::optional<Simulation> simulation;
+  SimulationRead read;
   try {
-    simulation = simulate(*state.db_connection, beside.get(), request, seed);
+    read.simulation = simulate(*state.db_connection, beside.get(), request, seed);
   } catch (const db::Error& error) {
-    port.message_box(db::statement_failed_message(error, "(reading the world for the drop rates)"));
+    read.failure = db::statement_failed_message(error, "(reading the world for the drop rates)");
   }
   state.db_connection->close();
-  return simulation;
+  return read;
 }
 
 }  // namespace vl::loot

@@ -10,7 +10,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/ui_port.h"
 #include "db/odbc.h"
 #include "db/session.h"
 #include "loot/drop_world.h"
@@ -55,8 +54,12 @@ Simulation simulate(db::Connection& connection, db::Connection* beside,
                     const SimulationRequest& request, std::uint64_t seed);
 
 // simulate() over a connection of the state's session; a statement the server
-// rejects is shown on `port` and gives nothing. Throws db::ConnectionFailed.
-std::optional<Simulation> simulate_world(db::Session& state, UiPort& port,
-                                         const SimulationRequest& request, std::uint64_t seed);
+// rejects gives no simulation and the message to show. Throws db::ConnectionFailed.
+struct SimulationRead {
+  std::optional<Simulation> simulation;
+  std::string failure;  // why there is none
+};
+SimulationRead simulate_world(db::Session& state, const SimulationRequest& request,
+                              std::uint64_t seed);
 
 }  // namespace vl::loot

@@ -13,7 +13,7 @@ namespace vl::maintenance {
 
 // Shown when another command closed the shared connection between two counts.
 inline constexpr const char* kCountsInterruptedMessage =
-    "The counts were interrupted by another command.\r\nPress Show Stats again.";
+    "The counts were interrupted by another command.\nPress Show Stats again.";
 
 struct StatsTable {
   std::vector<std::string> ranges;             // columns

@@ -5,9 +5,9 @@
 #include <QImage>
 #include <QWidget>
 
-#include "core/program_state.h"
-#include "core/ui_port.h"
-#include "loot/custom_list.h"
+#include "app/ui_port.h"
+#include "app/window/custom_list_handlers.h"
+#include "app/window/program_state.h"
 
 namespace vl::ui {
 

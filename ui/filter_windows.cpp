@@ -1,6 +1,6 @@
 #include "ui/filter_windows.h"
 
-#include "loot/custom_list.h"
+#include "app/window/custom_list_handlers.h"
 #include "ui/form1_window.h"
 #include "ui/qt_ui.h"
 

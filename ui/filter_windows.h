@@ -8,8 +8,8 @@
 #include <QPointer>
 #include <memory>
 
-#include "core/program_state.h"
-#include "core/ui_port.h"
+#include "app/ui_port.h"
+#include "app/window/program_state.h"
 #include "ui/custom_item_list_window.h"
 #include "ui/rules_window.h"
 

@@ -10,12 +10,12 @@
 #include <QPainter>
 #include <QRadioButton>
 
-#include "app/form1_logic.h"
+#include "app/window/delete_button.h"
+#include "app/window/form1_logic.h"
+#include "app/window/generation_run.h"
+#include "app/window/repair_button.h"
+#include "app/window/stats_button.h"
 #include "loot/catalog.h"
-#include "loot/generation_run.h"
-#include "maintenance/delete_drops.h"
-#include "maintenance/repair.h"
-#include "maintenance/stats.h"
 #include "ui/application_setup.h"
 #include "ui/artwork.h"
 #include "ui/controls.h"
@@ -90,6 +90,7 @@ Form1Window::Form1Window(ProgramState& state, UiPort& ui, app::WindowJournal& jo
 
   build_controls();
   add_menu_keys();
+  pass_label_right_clicks();
   set_focus_order();
   show_all_controls();
   changed_widgets_.clear();
@@ -258,22 +259,6 @@ void Form1Window::build_controls() {
   connect(quit_, &HotSpot::clicked, this, &Form1Window::quit_Click);
 }
 
-void Form1Window::set_focus_order() {
-  std::vector<QWidget*> order = {level_, buttons_[Form1Control::Command1],
-                                 text_boxes_[Form1Control::perc_of_npcs],
-                                 buttons_[Form1Control::Command4]};
-  order.insert(order.end(), op_.begin(), op_.end());
-  for (Form1Control next : {Form1Control::Command5, Form1Control::Command2, Form1Control::Command3,
-                            Form1Control::Command6, Form1Control::clearlist}) {
-    order.push_back(buttons_[next]);
-  }
-  for (Form1Control next : {Form1Control::item_max, Form1Control::lootdrop_percentx,
-                            Form1Control::loottable_percentx}) {
-    order.push_back(text_boxes_[next]);
-  }
-  for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
-}
-
 void Form1Window::show_all_controls() {
   for (Form1Control control :
        {Form1Control::level, Form1Control::op, Form1Control::perc_of_npcs,
@@ -423,7 +408,7 @@ void Form1Window::paintEvent(QPaintEvent* event) {
 }
 
 void Form1Window::mousePressEvent(QMouseEvent* event) {
-  if (event->button() == Qt::RightButton) right_press_ = event->globalPosition().toPoint();
+  background_right_button(*event);
   drag_.press(*this, *event);
 }
 
@@ -431,12 +416,7 @@ void Form1Window::mouseMoveEvent(QMouseEvent* event) { drag_.move(*this, *event)
 
 void Form1Window::mouseReleaseEvent(QMouseEvent* event) {
   drag_.release();
-  // A right click on the background opens its menu; a right-button drag does
-  // nothing, and so does a click while a command runs (its modal menu would hold the run up).
-  const QPoint at = event->globalPosition().toPoint();
-  if (event->button() == Qt::RightButton && !turns_.main_command_running() &&
-      (at - right_press_).manhattanLength() < QApplication::startDragDistance())
-    show_background_menu(at);
+  background_right_button(*event);
 }
 
 void Form1Window::closeEvent(QCloseEvent* event) {

@@ -10,10 +10,10 @@
 #include <map>
 #include <vector>
 
-#include "app/command_guard.h"
-#include "app/window_journal.h"
-#include "core/program_state.h"
-#include "core/ui_port.h"
+#include "app/ui_port.h"
+#include "app/window/command_guard.h"
+#include "app/window/program_state.h"
+#include "app/window/window_journal.h"
 #include "loot/catalog.h"
 #include "ui/background_drag.h"
 #include "ui/command_turns.h"
@@ -25,6 +25,7 @@ class QButtonGroup;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QMouseEvent;
 class QRadioButton;
 
 namespace vl::ui {
@@ -96,9 +97,16 @@ class Form1Window : public QWidget {
   void show_all_controls();
   void run(const app::Command& command);
   void run_hook(const std::function<void()>& hook);
-  // The background menu and its keys (form1_menu.cpp).
+  // The background menu and its keys (form1_menu.cpp): the keys are off while
+  // a text box has the focus, and a right click on a label is one on the
+  // background.
   void add_menu_keys();
+  void pass_label_right_clicks();
+  void background_right_button(const QMouseEvent& event);
   void show_background_menu(QPoint at);
+  // Tab order (form1_focus.cpp): the option group is one stop, its selected
+  // option, and the arrow keys move inside it.
+  void keep_one_option_stop();
 
   ProgramState& state_;
   UiPort& ui_;

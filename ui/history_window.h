@@ -8,9 +8,9 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "app/window_journal.h"
-#include "core/program_state.h"
-#include "core/ui_port.h"
+#include "app/ui_port.h"
+#include "app/window/program_state.h"
+#include "app/window/window_journal.h"
 #include "ui/command_turns.h"
 
 class QLabel;

@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <memory>
 
-#include "core/program_state.h"
+#include "app/window/program_state.h"
 #include "ui/application_setup.h"
 #include "ui/program.h"
 #include "ui/qt_ui.h"

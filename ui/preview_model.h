@@ -7,7 +7,7 @@
 #include <memory>
 #include <unordered_set>
 
-#include "app/preview_run.h"
+#include "app/window/preview_run.h"
 
 namespace vl::ui {
 

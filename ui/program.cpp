@@ -1,6 +1,6 @@
 #include "ui/program.h"
 
-#include "app/form1_logic.h"
+#include "app/window/form1_logic.h"
 #include "ui/filter_windows.h"
 
 namespace vl::ui {

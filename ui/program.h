@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "core/program_state.h"
-#include "core/ui_port.h"
+#include "app/ui_port.h"
+#include "app/window/program_state.h"
 #include "ui/form1_window.h"
 
 namespace vl::ui {

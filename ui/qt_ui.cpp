@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include "app/window/window_text.h"
 #include "ui/qt_text.h"
 
 namespace vl::ui {
@@ -22,10 +23,11 @@ void show_message_box(QWidget* parent, const std::string& text) {
 }
 
 void QtUi::message_box(const std::string& text) {
+  const std::string shown = window_text(text);
   if (message_service_) {
-    message_service_(text);
+    message_service_(shown);
   } else {
-    show_message_box(message_parent_, text);
+    show_message_box(message_parent_, shown);
   }
 }
 

@@ -7,7 +7,7 @@
 #include <functional>
 #include <string>
 
-#include "core/ui_port.h"
+#include "app/ui_port.h"
 
 namespace vl::ui {
 

@@ -7,10 +7,10 @@
 #include <QWidget>
 #include <functional>
 
-#include "app/command_guard.h"
-#include "core/program_state.h"
-#include "core/ui_port.h"
-#include "loot/rules.h"
+#include "app/ui_port.h"
+#include "app/window/command_guard.h"
+#include "app/window/program_state.h"
+#include "app/window/rules_handlers.h"
 #include "ui/background_drag.h"
 
 class QPushButton;

@@ -23,11 +23,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/command_guard.h"
-#include "app/form1_logic.h"
+#include "app/window/command_guard.h"
+#include "app/window/form1_logic.h"
+#include "app/window/generation_run.h"
 #include "journal/run_settings.h"
 #include "journal/store.h"
-#include "loot/generation_run.h"
 #include "support/cli_process.h"
 #include "support/recording_ui.h"
 #include "support/relay.h"

@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <functional>
 
-#include "app/preview_run.h"
+#include "app/window/preview_run.h"
 #include "support/cli_process.h"
 #include "support/test_db.h"
 

@@ -10,7 +10,7 @@
 #include <tuple>
 
 #include "app/plan_write.h"
-#include "app/preview_run.h"
+#include "app/window/preview_run.h"
 #include "journal/store.h"
 #include "support/cli_process.h"
 #include "support/test_db.h"

@@ -19,7 +19,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/program_state.h"
+#include "app/window/form1_logic.h"
 #include "support/recording_ui.h"
 
 namespace vl {
@@ -54,6 +54,15 @@ TEST(DbIni, SettingsOrTheMessage) {
                            "line 4: `database=` is empty"}},
       {"a password never shown", File::bytes, "host=h\ndatabase=w\n\"password =s,ecret\"", false,
        {"h", "", "", "w"}, {"line 3: `password = ...` has spaces around `=`"}},
+      {"a byte order mark", File::bytes, "\xEF\xBB\xBFhost=h\npassword=p\ndatabase=w\n", false,
+       {"", "", "p", "w"},
+       {"line 1: `host=` follows a byte order mark, which makes it no key: save db.ini without one"}},
+      {"a quote open over a line end", File::bytes, "host=h\r\n\"password=s,e\r\ndatabase=w\"\r\n", false,
+       {"h", "", "s,e\r\ndatabase=w", ""},
+       {"line 2: a double quote opened here is not closed on its line, so `database=` on a later "
+        "line belongs to its value: close the quote on its own line"}},
+      {"a quote over two lines, then a key", File::bytes, "\"host=a\nb\"\npassword=p,database=w", true,
+       {"a\nb", "", "p", "w"}, {}},
       {"missing", File::missing, "", false, {"", "", "", ""},
        {"cannot be read (No such file or directory)"}},
       {"a folder named db.ini", File::folder, "", false, {"", "", "", ""}, {"is a folder, not a file"}},

@@ -1,4 +1,4 @@
-#include "core/form1_model.h"
+#include "app/window/form1_model.h"
 
 #include <gtest/gtest.h>
 

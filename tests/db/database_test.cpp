@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "app/window/window_text.h"
 #include "db/loot_rows.h"
 #include "db/sql_literal.h"
 #include "journal/row.h"
@@ -150,7 +151,7 @@ TEST(Database, RejectedStatementsFailQuietlyInTheRunnerAndLoudlyElsewhere) {
     } catch (const db::Error& e) {
       EXPECT_NE(std::string(e.what()).find(text), std::string::npos) << e.what();
       EXPECT_EQ(e.native_error(), code);
-      EXPECT_EQ(db::statement_failed_message(e, sql), rejected(e.what(), sql));
+      EXPECT_EQ(window_text(db::statement_failed_message(e, sql)), rejected(e.what(), sql));
     }
   }
   // The connection is still usable after a rejected statement; capitalised table
@@ -179,13 +180,13 @@ TEST(Database, ReopeningReleasesThePreviousConnectionAndAFailedOneIsFatal) {
   EXPECT_EQ(fixture_value(others), "1");
   state->db_connection->close();
   EXPECT_EQ(fixture_value(others), "0");
-  EXPECT_STREQ(db::kConnectionFailedMessage, kConnectionFailed.c_str());
+  EXPECT_EQ(window_text(db::kConnectionFailedMessage), kConnectionFailed);
   state->db_password = "wrong";
   try {
     db::open_database(*state);
     ADD_FAILURE() << "connected with a wrong password";
   } catch (const db::ConnectionFailed& e) {
-    EXPECT_EQ(e.what(), kConnectionFailed);
+    EXPECT_EQ(window_text(e.what()), kConnectionFailed);
     EXPECT_NE(e.driver_text().find("Access denied"), std::string::npos) << e.driver_text();
   }
   configure(*state);

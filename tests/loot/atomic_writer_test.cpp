@@ -10,10 +10,10 @@
 #include <thread>
 #include <vector>
 
+#include "app/window/window_inputs.h"
 #include "db/database.h"
 #include "loot/atomic_writer.h"
 #include "loot/plan.h"
-#include "loot/window_inputs.h"
 #include "support/test_db.h"
 #include "world/extended_layout.h"
 

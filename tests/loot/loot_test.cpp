@@ -8,6 +8,7 @@
 #include <set>
 #include <tuple>
 
+#include "app/window/window_loot.h"
 #include "loot/candidates.h"
 #include "loot/categories.h"
 #include "loot/draws.h"

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "app/window/generation_run.h"
+#include "app/window/window_inputs.h"
 #include "db/database.h"
-#include "loot/generation_run.h"
 #include "loot/plan.h"
 #include "loot/plan_sql.h"
-#include "loot/window_inputs.h"
 #include "support/recording_ui.h"
 #include "support/scenario.h"
 #include "support/test_db.h"

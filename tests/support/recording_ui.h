@@ -1,19 +1,21 @@
 #pragma once
-// A UiPort that records what a command showed instead of showing it.
+// A UiPort that records what a command showed instead of showing it, with
+// the line breaks the window's message boxes have.
 
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "core/ui_port.h"
+#include "app/ui_port.h"
+#include "app/window/window_text.h"
 
 namespace vl::test {
 
 class RecordingUi : public UiPort {
  public:
   void message_box(const std::string& text) override {
-    messages.push_back(text);
-    if (on_message) on_message(text);
+    messages.push_back(window_text(text));
+    if (on_message) on_message(messages.back());
   }
   void process_events() override {
     ++process_events_calls;

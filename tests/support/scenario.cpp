@@ -8,17 +8,17 @@
 #include <regex>
 #include <sstream>
 
-#include "app/command_guard.h"
-#include "app/form1_logic.h"
-#include "app/window_journal.h"
+#include "app/window/command_guard.h"
+#include "app/window/custom_list_handlers.h"
+#include "app/window/delete_button.h"
+#include "app/window/form1_logic.h"
+#include "app/window/generation_run.h"
+#include "app/window/repair_button.h"
+#include "app/window/rules_handlers.h"
+#include "app/window/stats_button.h"
+#include "app/window/window_journal.h"
 #include "db/database.h"
 #include "journal/run_settings.h"
-#include "loot/custom_list.h"
-#include "loot/generation_run.h"
-#include "loot/rules.h"
-#include "maintenance/delete_drops.h"
-#include "maintenance/repair.h"
-#include "maintenance/stats.h"
 #include "support/recording_ui.h"
 #include "support/window_texts.h"
 

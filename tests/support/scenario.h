@@ -14,8 +14,8 @@
 #include <utility>
 #include <vector>
 
-#include "loot/custom_list.h"
-#include "loot/rules.h"
+#include "app/window/custom_list_handlers.h"
+#include "app/window/rules_handlers.h"
 #include "support/test_db.h"
 
 namespace vl::test {

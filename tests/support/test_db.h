@@ -8,7 +8,7 @@
 #include <tuple>
 #include <vector>
 
-#include "core/program_state.h"
+#include "app/window/program_state.h"
 #include "support/general_log.h"
 
 namespace vl::test {

@@ -1,8 +1,8 @@
-#include "loot/generation_run.h"
+#include "app/window/generation_run.h"
 
 #include <optional>
 
-#include "loot/window_inputs.h"
+#include "app/window/window_inputs.h"
 
 namespace vl::loot {
 namespace {

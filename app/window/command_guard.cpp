@@ -1,8 +1,6 @@
-#include "app/command_guard.h"
+#include "app/window/command_guard.h"
 
 #include <array>
-#include <cstdio>
-#include <cstdlib>
 #include <exception>
 
 #include "db/database.h"
@@ -41,20 +39,6 @@ class ControlSnapshot {
 
 }  // namespace
 
-Failure failure_of(const std::exception_ptr& thrown) {
-  try {
-    std::rethrow_exception(thrown);
-  } catch (const db::ConnectionFailed&) {
-    return {db::kConnectionFailedMessage, true};
-  } catch (const db::UsageError& slip) {
-    return {std::string(kProgramFaultMessage) + slip.what()};
-  } catch (const std::exception& failure) {
-    return {failure.what()};
-  } catch (...) {
-    return {"Unexpected failure"};
-  }
-}
-
 void run_command(ProgramState& state, UiPort& ui, const Command& command,
                  const EndProgram& end_program) {
   const ControlSnapshot before(state.form1);
@@ -70,13 +54,6 @@ void run_command(ProgramState& state, UiPort& ui, const Command& command,
     before.restore(state.form1);
     ui.message_box(failure.message);
   }
-}
-
-void end_program_now(db::Session& session, int exit_code) {
-  session.db_recordset.reset();
-  session.db_connection.reset();
-  std::fflush(nullptr);
-  std::_Exit(exit_code);
 }
 
 }  // namespace vl::app

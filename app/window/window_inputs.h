@@ -5,8 +5,8 @@
 
 #include <optional>
 
-#include "core/program_state.h"
-#include "core/ui_port.h"
+#include "app/ui_port.h"
+#include "app/window/program_state.h"
 #include "loot/generate.h"
 
 namespace vl::loot {

@@ -1,11 +1,25 @@
-#include "app/form1_logic.h"
+#include "app/window/form1_logic.h"
 
 #include "config/db_ini.h"
 #include "core/numeric_text.h"
 #include "loot/catalog.h"
 #include "loot/run_rules.h"
 
-namespace vl::form1 {
+namespace vl {
+
+bool read_db_ini(ProgramState& state, UiPort& ui, const std::string& path) {
+  const DbIni ini = read_db_ini(path);
+  state.db_host = ini.host;
+  state.db_user = ini.user;
+  state.db_password = ini.password;
+  state.db_name = ini.database;
+  state.everquest_folder = ini.everquest_folder;
+  if (db_ini_complete(ini)) return true;
+  ui.message_box(kDbIniInvalidMessage);
+  return false;
+}
+
+namespace form1 {
 
 void install_handlers(ProgramState& state) {
   state.form1.on_text_changed = [&state](Form1Control box) {
@@ -57,13 +71,9 @@ void level_Click(ProgramState& state) {
       selected >= 0 && selected < static_cast<int>(form.level_entries().size())
           ? form.level_entries()[selected]
           : std::string();
-  const LevelBounds bounds = level_bounds(entry);
+  const loot::LevelBounds bounds = loot::level_bounds(entry);
   state.level_low = bounds.low;
   state.level_high = bounds.high;
-}
-
-LevelBounds level_bounds(const std::string& entry) {
-  return {entry.substr(0, 2), entry.size() >= 2 ? entry.substr(entry.size() - 2) : entry};
 }
 
 bool level_selection_changed(ProgramState& state, int row) {
@@ -73,4 +83,5 @@ bool level_selection_changed(ProgramState& state, int row) {
   return true;
 }
 
-}  // namespace vl::form1
+}  // namespace form1
+}  // namespace vl

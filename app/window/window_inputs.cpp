@@ -1,8 +1,8 @@
-#include "loot/window_inputs.h"
+#include "app/window/window_inputs.h"
 
 #include <string>
 
-#include "loot/categories.h"
+#include "app/window/window_loot.h"
 
 namespace vl::loot {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The state of the main window's controls that handlers and commands read and
 // write, kept apart from any toolkit. The window draws from it and is told of
-// every change; tests and the command line use it without a window.
+// every change; tests use it without a window.
 
 #include <array>
 #include <functional>

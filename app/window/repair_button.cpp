@@ -1,4 +1,4 @@
-#include "maintenance/repair.h"
+#include "app/window/repair_button.h"
 
 #include <string>
 

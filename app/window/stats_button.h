@@ -1,8 +1,8 @@
 #pragma once
 // "Show Stats": counts the custom lootdrops per level range and category.
 
-#include "core/program_state.h"
-#include "core/ui_port.h"
+#include "app/ui_port.h"
+#include "app/window/program_state.h"
 #include "maintenance/drop_counts.h"
 
 namespace vl::maintenance {

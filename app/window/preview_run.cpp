@@ -1,4 +1,4 @@
-#include "app/preview_run.h"
+#include "app/window/preview_run.h"
 
 #include <fmt/core.h>
 
@@ -6,6 +6,7 @@
 #include "app/plan_write.h"
 #include "app/plan_write_text.h"
 #include "app/planning.h"
+#include "app/window/window_text.h"
 #include "core/whole_file.h"
 #include "db/database.h"
 #include "journal/run_settings.h"
@@ -48,13 +49,6 @@ std::string save(const std::string& path, Write&& write) {
     return fmt::format("The file {} could not be written ({}); it was left as it was.", path,
                        error.what());
   }
-}
-
-// A message box's lines end in CR LF, as the window's own messages do.
-std::string window_lines(const std::string& text) {
-  std::string shown;
-  for (const char c : text) shown += c == '\n' ? std::string("\r\n") : std::string(1, c);
-  return shown;
 }
 
 }  // namespace
@@ -138,7 +132,7 @@ PreviewWrite write_preview(Preview& preview, const db::Session& session, WindowJ
              !shown.message.ends_with(kNothing)) {
     shown.message += std::string("\n") + kNothing;
   }
-  shown.message = window_lines(shown.message);
+  shown.message = window_text(shown.message);
   return shown;
 }
 

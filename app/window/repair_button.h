@@ -2,8 +2,8 @@
 // "Repair NPC's Without Lootdrops": gives every NPC without a loottable a
 // loottable of its own holding one shared lootdrop of cloth and rusty items.
 
-#include "core/program_state.h"
-#include "core/ui_port.h"
+#include "app/ui_port.h"
+#include "app/window/program_state.h"
 #include "maintenance/npc_repair.h"
 
 namespace vl::maintenance {

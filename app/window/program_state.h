@@ -8,15 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "core/form1_model.h"
+#include "app/window/form1_model.h"
+#include "core/module_slots.h"
 #include "core/random.h"
 #include "db/session.h"
 
 namespace vl {
-
-inline constexpr int kCustomItemSlots = 32768;  // slots 0..32767, slot 0 unused
-inline constexpr int kDropItemSlots = 33;       // slots 0..32, slot 0 unused
-inline constexpr int kItemTypeSlots = 17;       // slots 0..16, slot 0 unused
 
 // The database settings and slots (db_host .. record_count) are the database
 // layer's own session; the rest is the program's.

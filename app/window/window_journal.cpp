@@ -1,15 +1,15 @@
-#include "app/window_journal.h"
+#include "app/window/window_journal.h"
 
 #include <filesystem>
 
 #include "app/undo_flow.h"
+#include "app/window/delete_button.h"
+#include "app/window/generation_run.h"
+#include "app/window/repair_button.h"
+#include "app/window/window_loot.h"
 #include "db/database.h"
 #include "journal/run_settings.h"
-#include "loot/candidates.h"
 #include "loot/catalog.h"
-#include "loot/generation_run.h"
-#include "maintenance/delete_drops.h"
-#include "maintenance/repair.h"
 
 namespace vl::app {
 namespace {

@@ -4,10 +4,17 @@
 
 #include <string>
 
-#include "core/program_state.h"
-#include "core/ui_port.h"
+#include "app/ui_port.h"
+#include "app/window/program_state.h"
 
-namespace vl::form1 {
+namespace vl {
+
+// Reads db.ini at `path` into the connection settings and everquest_folder.
+// Without a non-empty host, password and database it shows
+// kDbIniInvalidMessage and returns false; the caller then ends the program.
+bool read_db_ini(ProgramState& state, UiPort& ui, const std::string& path = "db.ini");
+
+namespace form1 {
 
 // Routes the model's text-change notifications to the handlers (item_max_Change).
 void install_handlers(ProgramState& state);
@@ -20,12 +27,6 @@ bool Form_Load(ProgramState& state, UiPort& ui, const std::string& ini_path = "d
 // becomes "100", text that is no number (or does not fit 16 bits) becomes "5".
 void item_max_Change(ProgramState& state);
 
-// A level list entry's bounds: its first two and its last two characters.
-struct LevelBounds {
-  std::string low, high;
-};
-LevelBounds level_bounds(const std::string& entry);
-
 // Takes level_low and level_high from the selected entry of the level list.
 void level_Click(ProgramState& state);
 
@@ -35,4 +36,5 @@ void level_Click(ProgramState& state);
 // Returns whether the model's selection changed.
 bool level_selection_changed(ProgramState& state, int row);
 
-}  // namespace vl::form1
+}  // namespace form1
+}  // namespace vl

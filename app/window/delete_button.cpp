@@ -1,4 +1,4 @@
-#include "maintenance/delete_drops.h"
+#include "app/window/delete_button.h"
 
 #include "maintenance/drop_removal.h"
 

@@ -1,4 +1,4 @@
-#include "maintenance/stats.h"
+#include "app/window/stats_button.h"
 
 #include <algorithm>
 

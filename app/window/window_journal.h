@@ -12,8 +12,8 @@
 #include <optional>
 #include <string>
 
-#include "app/command_guard.h"
 #include "app/plan_write.h"
+#include "app/window/command_guard.h"
 #include "journal/recorder.h"
 #include "journal/store.h"
 

@@ -1,8 +1,8 @@
 #pragma once
 // "Execute": custom lootdrops for the NPCs of the selected level range.
 
-#include "core/program_state.h"
-#include "core/ui_port.h"
+#include "app/ui_port.h"
+#include "app/window/program_state.h"
 #include "loot/generate.h"
 
 namespace vl::loot {

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/window_journal.h"
-#include "core/program_state.h"
+#include "app/window/program_state.h"
+#include "app/window/window_journal.h"
 #include "loot/plan.h"
 #include "loot/plan_details.h"
 #include "loot/plan_drop_rates.h"

@@ -2,8 +2,8 @@
 // "Delete ALL Custom Loot Drops For SELECTED Levels": removes the custom
 // lootdrops of the selected level range with their entries and links.
 
-#include "core/program_state.h"
-#include "core/ui_port.h"
+#include "app/ui_port.h"
+#include "app/window/program_state.h"
 
 namespace vl::maintenance {
 
