@@ -182,7 +182,8 @@ void take_written_ids(loot::Plan& plan, db::Connection& connection) {
   rows.open("SELECT id FROM lootdrop WHERE name=" + db::hex_literal(plan.drop_name) + " AND id>" +
                 db::integer_literal(plan.highest_lootdrop_id).value_or("0") + " ORDER BY id",
             connection);
-  for (; !rows.eof(); rows.move_next()) ids.push_back(std::stoi(rows.field(std::size_t{0}).text()));
+  for (; !rows.eof(); rows.move_next())
+    ids.push_back(rows.field(std::size_t{0}).as<std::int32_t>().value_or(0));
   if (ids.size() < plan.drops.size()) plan.drops.resize(ids.size());  // the run stopped early
   for (std::size_t i = 0; i < plan.drops.size(); ++i) plan.drops[i].lootdrop_id = ids[i];
 }

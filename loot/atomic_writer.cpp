@@ -201,7 +201,7 @@ void refuse_unless_all_moved(Transaction& transaction, db::Connection& connectio
                         " AND loottable_id BETWEEN " + std::to_string(plan.copies.front().copy_id) +
                             " AND " + std::to_string(plan.copies.back().copy_id),
                         [&](db::Recordset& rows) {
-                          moved += whole_value(rows.field(std::size_t{0})).value_or(0);
+                          moved += rows.field(std::size_t{0}).as<std::int64_t>().value_or(0);
                         });
       },
       "(counting the NPCs moved to the copies)");

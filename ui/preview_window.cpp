@@ -183,6 +183,8 @@ void PreviewWindow::work_finished() {
       model_->show_preview(preview_);
     }
     written_preview_.reset();
+    if (write_result_.outcome == loot::AtomicOutcome::committed)
+      written_run_ = write_result_.run_id;
     written_ = written_ || write_result_.outcome == loot::AtomicOutcome::committed ||
                write_result_.outcome == loot::AtomicOutcome::commit_unknown;
     update_controls();
@@ -203,6 +205,7 @@ void PreviewWindow::show_planned() {
   }
   preview_ = std::move(outcome.preview);
   written_ = false;
+  written_run_.reset();
   model_->show_preview(preview_);
   form_->totals->setText(display_text(totals_text(*preview_)));
   std::vector<std::pair<double, double>> chances;
@@ -300,7 +303,7 @@ void PreviewWindow::update_controls() {
   form_->progress->setVisible(busy);
   const int step = step_;
   form_->progress_text->setText(
-      !busy ? QString()
+      !busy ? (written_run_ ? QStringLiteral("Written as run %1").arg(*written_run_) : QString())
       : work_ == Work::writing
           ? QStringLiteral("Writing %1 drops with %2 entries in one transaction...")
                 .arg(preview_->plan.drops.size())

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "app/ui_port.h"
 #include "app/window/preview_run.h"
@@ -79,6 +80,8 @@ class PreviewWindow : public QWidget {
   QTimer* ticker_ = nullptr;
   std::shared_ptr<app::Preview> preview_;
   bool written_ = false;  // the plan shown has been written
+  // The journal's run of that write, named in the window so that History finds it.
+  std::optional<std::int64_t> written_run_;
   bool write_after_plan_ = false;
   std::array<bool, 4> held_{};  // Execute, delete, Repair, Show Stats as they were
 

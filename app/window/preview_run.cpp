@@ -124,7 +124,7 @@ PreviewWrite write_preview(Preview& preview, const db::Session& session, WindowJ
                                                     {.command = "preview",
                                                      .settings = journal_settings(preview),
                                                      .stop_requested = stop_requested});
-  PreviewWrite shown{written.outcome, written.message};
+  PreviewWrite shown{written.outcome, written.message, written.run_id};
   if (written.outcome == loot::AtomicOutcome::committed) {
     shown.message = fmt::format("Written in one transaction: {} drops with {} entries in {:.2f} s.",
                                 written.drops, written.entries, written.seconds);

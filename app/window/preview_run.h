@@ -71,6 +71,7 @@ PreviewOutcome make_preview(const db::Session& session, const WindowSettings& se
 struct PreviewWrite {
   loot::AtomicOutcome outcome = loot::AtomicOutcome::committed;
   std::string message;
+  std::optional<std::int64_t> run_id;  // the journal's run that holds the write, if any
 };
 PreviewWrite write_preview(Preview& preview, const db::Session& session, WindowJournal& journal,
                            const std::function<bool()>& stop_requested);

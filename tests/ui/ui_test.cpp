@@ -430,6 +430,9 @@ TEST_F(Windows, PreviewPlansWritesAllAtOnceAndRefusesWhatCannotRollBack) {
             (Rows{{shown_rows()[0][2], shown_rows()[0][3].substr(0, 1)},
                   {shown_rows()[1][2], shown_rows()[1][3].substr(0, 1)}}));
   EXPECT_FALSE(child(preview, "write")->isEnabled());  // written once
+  EXPECT_EQ(text_of(child(preview, "progress_text")),
+            "Written as run " + journal_value("ui_test_journal.sqlite3",
+                                              "SELECT MAX(id) FROM runs WHERE command='preview'"));
   main->history_window().open();
   ui::HistoryWindow* history = main->history_window().window();
   history->ask = [](const std::string&) { return true; };
