@@ -64,6 +64,7 @@ TEST(Plan, SameSeedPlansWhatTheRunWritesAndWritesNothingItself) {
       {"custom list with repeated ids", "VALUES (1,'a',5,7),(2,'b',6,8),(3,'c',7,9),(4,'d',8,10)",
        "4", true, 4, 4},
       {"no NPC in the range", "VALUES (1,'a',50,7)", "2", false, 0, 0},
+      {"no items per drop", "SELECT seq, 'n', 5, seq FROM seq_1_to_8", "0", false, 8, 8},
       {"many NPCs, so that rolls meet the percentage",
        "SELECT seq, 'n', 1 + seq % 10, seq % 250 FROM seq_1_to_400", "2", false, 400, 249},
   };
