@@ -368,9 +368,6 @@ const Row kRows[] = {
    {kArmours, kNpcs, "ALTER TABLE lootdrop ENGINE=MyISAM"}, 1, "npcs=2 walked=2 chosen=0 drops=0 entries=0 "
    "seconds={s}\n", "Table lootdrop uses the MyISAM engine, which cannot roll back: the run could not be "
    "all or nothing.\nNothing was written.\n", "SELECT COUNT(*) FROM lootdrop", "0", 7},
-  {"unwritable_sql_file", {kGen, kLevels, "01-10", "--dry-run", "--sql", "/nowhere/plan.sql"}, {}, 1, "",
-   "vandril_loot_cli: --sql /nowhere/plan.sql cannot be written (No such file or directory); nothing was sent to "
-   "the server.\n"},
   // A write command refuses without its journal, unless told to write without one.
   {"unwritable_journal", {"--journal", "/dev/null/j", kGen, kYes, kLevels, "01-10", kAll, "101"}, {kArmours, kNpcs}, 1, "",
    "vandril_loot_cli: the journal /dev/null/j cannot be opened (unable to open database file); nothing was "
@@ -535,8 +532,7 @@ TEST(CommandLineHelp, HelpCommandIsTheCommandsOwnHelp) {
 // with the connection message and what was tried, exit 2, having written and
 // printed nothing.
 TEST(CommandLineConnection, RefusedLoginEndsWithTheConnectionMessage) {
-  const std::string journal = VL_JOURNAL_DIR "/cli_refused_login.sqlite3";
-  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(journal + suffix);
+  const std::string journal = fresh_journal("cli_refused_login");
   reset_world();
   fixture_sql(kArmours);
   fixture_sql(kNpcs);
@@ -1103,13 +1099,8 @@ TEST(JournalFile, IsPrivateAndAnOlderOneIsMigrated) {
   EXPECT_EQ((stat(journal.c_str(), &made), made.st_mode & 0777), 0600u);
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder);
-  journal_value(
+  make_first_journal(
       journal,
-      "CREATE TABLE runs (id INTEGER PRIMARY KEY, started TEXT NOT NULL, ended TEXT, host "
-      "TEXT, database TEXT, command TEXT, settings TEXT, outcome TEXT, journal_incomplete "
-      "INTEGER NOT NULL DEFAULT 0, undone INTEGER NOT NULL DEFAULT 0);"
-      "CREATE TABLE rows (id INTEGER PRIMARY KEY, run INTEGER NOT NULL, kind TEXT, tbl "
-      "TEXT, cols TEXT, vals TEXT, uncertain INTEGER NOT NULL);"
       "INSERT INTO runs (id,started,command,outcome) VALUES (3,'t','delete','completed');"
       "INSERT INTO rows VALUES (8,3,'deleted','lootdrop','id',5,0)");
   const CliResult history = run_cli(journaled(journal, {"history", "--format", "json"}));
@@ -1126,8 +1117,7 @@ TEST(JournalFile, IsPrivateAndAnOlderOneIsMigrated) {
 // The ids record gives back are those of the rows it stored, also past the
 // rows it adds many to a statement: confirming the 64th and the 70th confirms those alone.
 TEST(JournalFile, RecordGivesTheIdsOfItsRows) {
-  const std::string path = VL_JOURNAL_DIR "/record_ids.sqlite3";
-  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path + suffix);
+  const std::string path = fresh_journal("record_ids");
   journal::Store store(path);
   journal::RunInfo info;
   info.started = "t";
@@ -1316,8 +1306,7 @@ class Undo : public ::testing::TestWithParam<UndoRow> {};
 
 TEST_P(Undo, RestoresTheWorldOrListsTheConflicts) {
   const UndoRow& row = GetParam();
-  const std::string journal = VL_JOURNAL_DIR "/undo_" + std::string(row.name) + ".sqlite3";
-  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(journal + suffix);
+  const std::string journal = fresh_journal("undo_" + std::string(row.name));
   reset_world();
   for (const std::string& sql : row.world) fixture_sql(sql);
   const auto before = world_checksums();
@@ -1396,8 +1385,7 @@ class SlowUndo : public ::testing::TestWithParam<SlowUndoRow> {};
 
 TEST_P(SlowUndo, HoldsWhatItCheckedAndEndsWhole) {
   const SlowUndoRow& row = GetParam();
-  const std::string journal = VL_JOURNAL_DIR "/slow_undo_" + std::string(row.name) + ".sqlite3";
-  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(journal + suffix);
+  const std::string journal = fresh_journal("slow_undo_" + std::string(row.name));
   reset_world();
   fixture_sql(kArmours);
   fixture_sql(kNpcs);
@@ -1439,8 +1427,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, SlowUndo, ::testing::ValuesIn(kSlowUndoRows),
 // A run stopped by Ctrl+C (or SIGTERM, or SIGHUP of a lost terminal) says what
 // it wrote; one killed leaves an unfinished run in the journal. All are undone whole.
 TEST(InterruptedRuns, CtrlCReportsWhatStaysAndAKilledRunIsUndoneWhole) {
-  const std::string journal = VL_JOURNAL_DIR "/undo_killed.sqlite3";
-  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(journal + suffix);
+  const std::string journal = fresh_journal("undo_killed");
   reset_world();
   fixture_sql("INSERT INTO items (id,name,itemtype) VALUES (1001,'i',10)");
   fixture_sql(
@@ -1502,8 +1489,7 @@ TEST(InterruptedRuns, CtrlCReportsWhatStaysAndAKilledRunIsUndoneWhole) {
 // A delete stopped by Ctrl+C once its drops are gone: they surely went, so
 // drops written under their ids since are conflicts, never taken for them.
 TEST(InterruptedRuns, DropsOfAStoppedDeleteAreSurelyGone) {
-  const std::string journal = VL_JOURNAL_DIR "/undo_stopped_delete.sqlite3";
-  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(journal + suffix);
+  const std::string journal = fresh_journal("undo_stopped_delete");
   reset_world();
   fixture_sql(kArmours);
   fixture_sql(kNpcs);
@@ -1567,8 +1553,7 @@ class IsolateShared : public ::testing::TestWithParam<IsolateRow> {};
 
 TEST_P(IsolateShared, TheRangeAloneGetsTheDrops) {
   const IsolateRow& row = GetParam();
-  const std::string journal = VL_JOURNAL_DIR "/isolate_" + std::string(row.name) + ".sqlite3";
-  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(journal + suffix);
+  const std::string journal = fresh_journal("isolate_" + std::string(row.name));
   const auto make_world = [&] {
     reset_world();
     for (const std::string& sql : kSharedWorld) fixture_sql(sql);

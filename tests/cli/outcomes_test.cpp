@@ -22,13 +22,6 @@
 namespace vl::test {
 namespace {
 
-// A journal of its own in the build folder, made afresh.
-std::string fresh_journal(const std::string& name) {
-  const std::string path = VL_JOURNAL_DIR "/outcomes_" + name + ".sqlite3";
-  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path + suffix);
-  return path;
-}
-
 CliResult cli(const std::string& journal, const Args& args) {
   return CliProcess(journaled(journal, args)).wait();
 }
@@ -95,7 +88,7 @@ TEST_P(UnsentCommit, LeavesARefusedRunAndNothingToUndo) {
   reset_world();
   fixture_sql(kArmours);
   fixture_sql(kNpcs);
-  const std::string journal = fresh_journal(row.name);
+  const std::string journal = fresh_journal(std::string("outcomes_") + row.name);
   journal::Store made(journal);  // the journal's tables, for the triggers
   if (!row.full_disk.empty()) {
     journal_value(journal, row.full_disk);
@@ -143,7 +136,7 @@ TEST(StoppedDelete, BeforeItsDeleteKeepsNoRun) {
       "INSERT INTO lootdrop (id,name) SELECT seq,'lvl_51-60_CUSTOM_armour' FROM seq_1_to_50");
   fixture_sql(
       "INSERT INTO lootdrop_entries (lootdrop_id,item_id) SELECT seq,1001 FROM seq_1_to_50");
-  const std::string journal = fresh_journal("stopped_delete");
+  const std::string journal = fresh_journal("outcomes_stopped_delete");
   GeneralLog log;
   fixture_sql("LOCK TABLES lootdrop_entries WRITE");
   CliProcess run(journaled(journal, {"delete", "--levels", "51-60", "--yes"}));
@@ -171,7 +164,7 @@ TEST(StoppedPlanning, LeavesNoRun) {
     reset_world();
     fixture_sql(kArmours);
     fixture_sql(kNpcs);
-    const std::string journal = fresh_journal("stopped_planning");
+    const std::string journal = fresh_journal("outcomes_stopped_planning");
     fixture_sql("LOCK TABLES npc_types WRITE");
     CliProcess run(journaled(journal, kAtomic));
     wait_for(kWaitsForTable);
@@ -262,7 +255,7 @@ TEST_P(UndoAfterwards, LeavesWhatIsNotSurelyTheRunsOrStillUsed) {
     fixture_sql(kArmours);
     fixture_sql(kNpcs);
   }
-  const std::string journal = fresh_journal(row.name);
+  const std::string journal = fresh_journal(std::string("outcomes_") + row.name);
   ASSERT_EQ(cli(journal, row.command).exit_code, 0);
   if (!row.journal_sql.empty()) journal_value(journal, row.journal_sql);
   for (std::string rest = row.between; !rest.empty();) {  // one statement after another
@@ -318,7 +311,7 @@ TEST(KilledRuns, UndoNeverTouchesALaterRun) {
   for (const bool atomic : {false, true}) {
     small_world();
     const auto started = std::chrono::steady_clock::now();
-    ASSERT_EQ(cli(fresh_journal("killed"), first_run(atomic)).exit_code, 0);
+    ASSERT_EQ(cli(fresh_journal("outcomes_killed"), first_run(atomic)).exit_code, 0);
     whole[atomic] = std::chrono::duration_cast<std::chrono::microseconds>(
         std::chrono::steady_clock::now() - started);
   }
@@ -330,7 +323,7 @@ TEST(KilledRuns, UndoNeverTouchesALaterRun) {
     SCOPED_TRACE("seed " + std::to_string(seed) + ", kill " + std::to_string(kill_at) + " after " +
                  std::to_string(after.count()) + " us");
     small_world();
-    const std::string journal = fresh_journal("killed");
+    const std::string journal = fresh_journal("outcomes_killed");
     {
       CliProcess run(journaled(journal, first_run(atomic)));
       std::this_thread::sleep_for(after);

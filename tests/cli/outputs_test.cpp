@@ -78,13 +78,8 @@ TEST(JournalTexts, HistoryShowsControlCharactersEscaped) {
   const std::string journal = kFolder + "/escapes.sqlite3";
   std::filesystem::create_directories(kFolder);
   std::filesystem::remove(journal);
-  journal_value(
+  make_first_journal(
       journal,
-      "CREATE TABLE runs (id INTEGER PRIMARY KEY, started TEXT NOT NULL, ended TEXT, host "
-      "TEXT, database TEXT, command TEXT, settings TEXT, outcome TEXT, journal_incomplete "
-      "INTEGER NOT NULL DEFAULT 0, undone INTEGER NOT NULL DEFAULT 0);"
-      "CREATE TABLE rows (id INTEGER PRIMARY KEY, run INTEGER NOT NULL, kind TEXT, tbl "
-      "TEXT, cols TEXT, vals TEXT, uncertain INTEGER NOT NULL);"
       "INSERT INTO runs (id,started,command,settings,outcome) VALUES (3,'t','apply',"
       "'levels ' || char(27) || '[1m01-10, category ' || char(27) || '[2J' || "
       "char(27) || ']0;x' || char(7) || 'Armour, items 1','completed')");

@@ -1,7 +1,8 @@
 // One plan, every way of writing it: the atomic run, apply of the saved plan,
-// the --sql script and the Preview's script (both through the mariadb client)
-// leave the same tables from the same world and seed, the loottable copies
-// included, whose names come over byte for byte under every sql_mode.
+// the Preview's "Write all at once", the --sql script and the Preview's script
+// (both through the mariadb client) leave the same tables from the same world
+// and seed, the loottable copies included, whose names come over byte for byte
+// under every sql_mode; the journaled ways leave the same run, undone whole.
 
 #include <gtest/gtest.h>
 
@@ -9,6 +10,7 @@
 #include <functional>
 
 #include "app/window/preview_run.h"
+#include "journal/store.h"
 #include "support/cli_process.h"
 #include "support/test_db.h"
 
@@ -49,18 +51,14 @@ int mariadb(const std::string& script) {
                                db.password + " " + db.name + " < " + script));
 }
 
-// The Preview's plan of the same settings and seed, saved as its script.
-std::string preview_script(const std::string& path) {
-  ProgramState session;
+// The Preview's plan of the same settings and seed.
+app::PreviewOutcome preview(ProgramState& session) {
   configure(session);
   app::WindowSettings settings;
   settings.low = "01", settings.high = "10", settings.percent_of_npcs = "101";
   settings.chance = "10", settings.probability = "50", settings.items = 1;
   settings.isolate_shared = true;
-  const app::PreviewOutcome made =
-      app::make_preview(session, settings, 3, [](app::PreviewStep) { return true; });
-  if (!made.preview) return made.message;
-  return app::save_script(*made.preview, path);
+  return app::make_preview(session, settings, 3, [](app::PreviewStep) { return true; });
 }
 
 struct Way {
@@ -83,6 +81,17 @@ const Way kWays[] = {
        ASSERT_EQ(run_cli(journaled(journal, {"apply", plan, "--yes"})).exit_code, 0);
      },
      "2"},
+    {"preview_write",
+     [](const std::string&, const std::string& journal) {
+       ProgramState session;
+       const app::PreviewOutcome made = preview(session);
+       ASSERT_TRUE(made.preview) << made.message;
+       app::WindowJournal window_journal(journal);
+       const app::PreviewWrite written =
+           app::write_preview(*made.preview, session, window_journal, [] { return false; });
+       ASSERT_EQ(written.outcome, loot::AtomicOutcome::committed) << written.message;
+     },
+     "3"},
     {"sql",
      [](const std::string& folder, const std::string&) {
        const std::string script = folder + "/plan.sql";
@@ -92,7 +101,10 @@ const Way kWays[] = {
     {"preview_script",
      [](const std::string& folder, const std::string&) {
        const std::string script = folder + "/preview.sql";
-       ASSERT_EQ(preview_script(script), "");
+       ProgramState session;
+       const app::PreviewOutcome made = preview(session);
+       ASSERT_TRUE(made.preview) << made.message;
+       ASSERT_EQ(app::save_script(*made.preview, script), "");
        ASSERT_EQ(mariadb(script), 0);
      }},
 };
@@ -135,6 +147,11 @@ TEST_P(EveryWayOfAPlan, LeavesTheSameTablesWithTheCopiesByteForByte) {
     EXPECT_EQ(undone.exit_code, 0) << undone.err;
     EXPECT_EQ(world_checksums(), before);
   }
+  std::string runs;  // newest first, each with the same rows
+  for (const journal::RunInfo& run :
+       journal::Store(journal, journal::Store::Access::read_only).runs())
+    runs += run.command + ":" + run.outcome + ":" + std::to_string(run.rows) + " ";
+  EXPECT_EQ(runs, "preview:completed:17 apply:completed:17 generate:completed:17 ");
 }
 
 // camp\x, q'u"ote and a\0b, each followed by " [lvl_01-10]" in its copy.

@@ -13,8 +13,7 @@ namespace vl::test {
 namespace {
 
 TEST(UndoConnectionLost, DuringCommitIsToldAsUnknown) {
-  const std::string journal = VL_JOURNAL_DIR "/undo_commit_lost.sqlite3";
-  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(journal + suffix);
+  const std::string journal = fresh_journal("undo_commit_lost");
   reset_world();
   fixture_sql("INSERT INTO items (id,name,itemtype) VALUES (1001,'i',10),(1002,'i',10)");
   fixture_sql(

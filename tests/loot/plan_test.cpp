@@ -64,6 +64,7 @@ TEST(Plan, SameSeedPlansWhatTheRunWritesAndWritesNothingItself) {
       {"custom list with repeated ids", "VALUES (1,'a',5,7),(2,'b',6,8),(3,'c',7,9),(4,'d',8,10)",
        "4", true, 4, 4},
       {"no NPC in the range", "VALUES (1,'a',50,7)", "2", false, 0, 0},
+      {"no items per drop", "SELECT seq, 'n', 5, seq FROM seq_1_to_8", "0", false, 8, 8},
       {"many NPCs, so that rolls meet the percentage",
        "SELECT seq, 'n', 1 + seq % 10, seq % 250 FROM seq_1_to_400", "2", false, 400, 249},
   };
@@ -102,6 +103,7 @@ TEST(Plan, SameSeedPlansWhatTheRunWritesAndWritesNothingItself) {
     const loot::Plan plan = loot::plan_run(inputs, *planning->db_connection, planning->random);
     for (const auto& sql : plan_log.statement_texts()) EXPECT_EQ(sql.substr(0, 7), "SELECT ");
     EXPECT_EQ(world_checksums(), sums);
+    EXPECT_EQ(planning->candidate_count, 0);  // the window's slots are the run's alone
     EXPECT_EQ(plan.npcs_in_range, c.expected_in_range);
     EXPECT_EQ(plan.npcs_keeping_loottable, c.expected_keeping);
     if (c.expected_keeping > 0) {
@@ -114,7 +116,8 @@ TEST(Plan, SameSeedPlansWhatTheRunWritesAndWritesNothingItself) {
     RecordingUi ui;
     GeneralLog run_log;
     loot::Command2_Click(*running, ui);
-    EXPECT_EQ(ui.messages.back(), "Completed!");
+    EXPECT_EQ(std::pair(ui.messages.back(), running->candidate_count > 0),
+              std::pair(std::string("Completed!"), true));
     const Texts sent = run_log.statement_texts();  // the item and NPC queries first
     EXPECT_EQ(
         Texts(std::find(sent.begin(), sent.end(), "SELECT MAX(id) FROM lootdrop"), sent.end()),

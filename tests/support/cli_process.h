@@ -67,6 +67,15 @@ class CliProcess {
   pid_t pid_ = -1;
 };
 
+#ifdef VL_JOURNAL_DIR
+// A journal of its own in the build folder, made afresh: its path.
+inline std::string fresh_journal(const std::string& name) {
+  const std::string path = VL_JOURNAL_DIR "/" + name + ".sqlite3";
+  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path + suffix);
+  return path;
+}
+#endif
+
 inline Args journaled(const std::string& journal, Args args) {
   args.insert(args.begin(), {"--journal", journal});
   return args;

@@ -92,8 +92,7 @@ void set_global_sql_mode(const std::string& mode) {
   root_sql("SET GLOBAL sql_mode=" + (mode.empty() ? "DEFAULT" : "'" + mode + "'"));
 }
 
-void reset_world() {
-  std::ifstream in(VL_SOURCE_DIR "/world/schema.sql");
+std::string run_statements(std::istream& in) {
   std::string line, statement;
   while (std::getline(in, line)) {
     if (line.rfind("--", 0) == 0) continue;
@@ -103,6 +102,12 @@ void reset_world() {
       statement.clear();
     }
   }
+  return statement;
+}
+
+void reset_world() {
+  std::ifstream in(VL_SOURCE_DIR "/world/schema.sql");
+  EXPECT_EQ(run_statements(in), "");
 }
 
 void fixture_sql(const std::string& sql) { fixture().connection->execute(sql); }
@@ -137,6 +142,16 @@ std::string journal_value(const std::string& path, const std::string& sql) {
   EXPECT_EQ(sqlite3_exec(db, sql.c_str(), keep_first, &first, nullptr), SQLITE_OK) << sql;
   sqlite3_close(db);
   return first;
+}
+
+void make_first_journal(const std::string& path, const std::string& inserts) {
+  journal_value(path,
+                "CREATE TABLE runs (id INTEGER PRIMARY KEY, started TEXT NOT NULL, ended TEXT, host "
+                "TEXT, database TEXT, command TEXT, settings TEXT, outcome TEXT, journal_incomplete "
+                "INTEGER NOT NULL DEFAULT 0, undone INTEGER NOT NULL DEFAULT 0);"
+                "CREATE TABLE rows (id INTEGER PRIMARY KEY, run INTEGER NOT NULL, kind TEXT, tbl "
+                "TEXT, cols TEXT, vals TEXT, uncertain INTEGER NOT NULL);" +
+                    inserts);
 }
 
 std::string read_file(const std::string& path) {

@@ -3,6 +3,7 @@
 // setting up and checking rows, the general query log (what reached the server,
 // in which order), and stopping, killing and restarting it.
 
+#include <istream>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -31,6 +32,9 @@ void root_sql(const std::string& sql);
 void set_global_sql_mode(const std::string& mode);
 
 void reset_world();  // the schema afresh: all six tables dropped, created again and empty
+// Runs a script over the fixture connection, statement by statement: each ends
+// at a line ending in ";", lines starting with "--" left out. "" when it ended whole.
+std::string run_statements(std::istream& in);
 
 // Statements over the fixture connection, whose log entries GeneralLog leaves out.
 void fixture_sql(const std::string& sql);
@@ -38,6 +42,9 @@ Rows fixture_rows(const std::string& sql);  // NULL as "NULL"
 std::string fixture_value(const std::string& sql);
 // Runs SQL on an SQLite file (a journal): the first value it gives, "" for none.
 std::string journal_value(const std::string& path, const std::string& sql);
+// A journal as its first version made it (no first_row/last_row, no vals table),
+// then `inserts` run on it.
+void make_first_journal(const std::string& path, const std::string& inserts);
 
 // A file's whole text ("" when it cannot be read).
 std::string read_file(const std::string& path);

@@ -25,16 +25,7 @@ void load_world(const std::string& args) {
   ASSERT_EQ(status, 0) << errors;
   reset_world();
   std::istringstream in(out);
-  std::string line, statement;
-  while (std::getline(in, line)) {
-    if (line.rfind("--", 0) == 0) continue;
-    statement += line + "\n";
-    if (line.ends_with(';')) {
-      fixture_sql(statement.substr(0, statement.size() - 2));
-      statement.clear();
-    }
-  }
-  ASSERT_EQ(statement, "");
+  ASSERT_EQ(run_statements(in), "");
 }
 
 long count(const std::string& sql) { return std::stol(fixture_value(sql)); }
