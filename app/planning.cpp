@@ -1,11 +1,28 @@
 #include "app/planning.h"
 
+#include <span>
+
 #include "core/random.h"
 #include "db/database.h"
+#include "loot/candidates.h"
 #include "loot/draws.h"
 #include "loot/run_rules.h"
 
 namespace vl::app {
+namespace {
+
+// The distinct item ids a custom list gives the run to draw from.
+std::set<std::int32_t> list_items(const loot::FixedInputs& inputs) {
+  const auto slots =
+      std::span(inputs.slots)
+          .subspan(1, static_cast<std::size_t>(loot::custom_list_length(inputs.slots)));
+  std::set<std::int32_t> ids;
+  for (const auto& group : loot::candidate_pool(slots).groups)
+    ids.insert(group.ids.begin(), group.ids.end());
+  return ids;
+}
+
+}  // namespace
 
 Planned plan_with_seed(loot::FixedInputs& inputs, db::Connection& connection, std::uint64_t seed) {
   Random random;
@@ -19,6 +36,15 @@ Planned plan_with_seed(loot::FixedInputs& inputs, db::Connection& connection, st
   } catch (const db::Error& error) {
     return {std::nullopt, db::statement_failed_message(error, "(reading the world for the plan)")};
   }
+}
+
+SavedPlan saved_plan_of(const loot::Plan& plan, journal::GenerationSettings settings,
+                        const loot::FixedInputs& inputs, const loot::PlanDetails& details) {
+  SavedPlan saved{plan, std::move(settings), {}, {}};
+  if (inputs.custom_list) saved.list_items = list_items(inputs);
+  for (const auto& [item, drops] : loot::missing_items(plan, details))
+    saved.missing_items.insert(item);
+  return saved;
 }
 
 }  // namespace vl::app

@@ -6,9 +6,12 @@
 #include <optional>
 #include <string>
 
+#include "app/plan_file.h"
 #include "db/odbc.h"
+#include "journal/run_settings.h"
 #include "loot/fixed_inputs.h"
 #include "loot/plan.h"
+#include "loot/plan_details.h"
 
 namespace vl::app {
 
@@ -20,5 +23,11 @@ struct Planned {
 // Plans the run of `inputs` with the generator pinned to `seed`, reading the
 // world over `connection`.
 Planned plan_with_seed(loot::FixedInputs& inputs, db::Connection& connection, std::uint64_t seed);
+
+// `plan` as a plan file keeps it: with its `settings`, a custom list's distinct
+// items (so that apply can check the drops against them) and the planned items
+// the world lacks, as `details` found them.
+SavedPlan saved_plan_of(const loot::Plan& plan, journal::GenerationSettings settings,
+                        const loot::FixedInputs& inputs, const loot::PlanDetails& details);
 
 }  // namespace vl::app

@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <fstream>
 
+#include "app/plan_checks.h"
 #include "app/plan_file.h"
 #include "cli/connect.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
-#include "cli/plan_checks.h"
 #include "cli/planned_run.h"
 #include "cli/terminal_ui.h"
 #include "db/database.h"
@@ -53,7 +53,7 @@ int apply_plan(db::Session& session, const Invocation& run, RunJournal* journal)
         ". Nothing was written.");
     return kExitRefused;
   }
-  const PlanRulesCheck check = check_plan_rules(saved);
+  const app::PlanRulesCheck check = app::check_plan_rules(saved);
   if (!check.breaks.empty()) {
     say_list("The plan " + path +
                  " is not one generate makes from its own settings; nothing was written:",

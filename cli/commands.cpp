@@ -21,7 +21,7 @@
 #include "journal/deleted_rows.h"
 #include "loot/catalog.h"
 #include "maintenance/drop_removal.h"
-#include "maintenance/npc_repair.h"
+#include "maintenance/dry_runs.h"
 #include "maintenance/world_check.h"
 
 namespace vl::cli {
@@ -58,15 +58,13 @@ int simulate(db::Session& session, TerminalUi& ui, const Invocation& run, std::u
 }
 
 // The number of rows a confirmation names, on a connection of its own.
-std::optional<long long> count_rows(db::Session& session, TerminalUi& ui, const std::string& sql,
-                                    int& code) {
+std::optional<long long> count_rows(db::Session& session, TerminalUi& ui, bool deleting,
+                                    const std::string& range, int& code) {
   std::optional<long long> count;
   auto thrown = guarded(ui, [&] {
     db::open_database(session);
-    db::Recordset rows;
-    rows.open(sql, *session.db_connection);
-    count = std::stoll(rows.field(std::size_t{0}).text());
-    rows.close();
+    count = deleting ? maintenance::drops_to_delete(*session.db_connection, range)
+                     : maintenance::npcs_to_repair(*session.db_connection);
     session.db_connection->close();
   });
   if (thrown) code = finish(ui, failed(*thrown, false, "Nothing was changed."));
@@ -79,13 +77,7 @@ std::optional<int> confirmation(db::Session& session, TerminalUi& ui, const Invo
   const bool deleting = run.command == CommandName::delete_drops;
   const std::string range(loot::kLevelRanges[static_cast<std::size_t>(run.level_index)].entry);
   int code = kExitDone;
-  const std::optional<long long> count = count_rows(
-      session, ui,
-      deleting
-          ? "SELECT COUNT(id) FROM lootdrop WHERE lootdrop.name like '" +
-                maintenance::removal_pattern(range) + "'"
-          : std::string("SELECT COUNT(id) FROM npc_types WHERE ") + maintenance::kNpcsWithoutLoot,
-      code);
+  const std::optional<long long> count = count_rows(session, ui, deleting, range, code);
   if (!count) return code;
   const std::string question =
       deleting ? fmt::format("Delete {} custom loot drops of {}?", *count, range)

@@ -1,19 +1,16 @@
 #pragma once
-// The command line's connection settings: db.ini as the window reads it, and
-// beside it what only the command line takes: `port=`, `ssl=1` and `ssl_ca=`
-// in the file, the options --port and --ssl-ca (which win), and the password
-// from VANDRIL_LOOT_PASSWORD when that is set (then `password=` may be absent).
+// The command line's connection settings: config/connection_settings' values,
+// the options --port and --ssl-ca winning, and what is wrong with them said.
 
 #include <optional>
 #include <string>
 
 #include "cli/options.h"
 #include "cli/terminal_ui.h"
+#include "config/connection_settings.h"
 #include "db/session.h"
 
 namespace vl::cli {
-
-inline constexpr const char* kPasswordVariable = "VANDRIL_LOOT_PASSWORD";
 
 // What --help says of db.ini.
 inline constexpr const char* kDbIniHelp =

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "app/run_json.h"
 #include "app/undo_flow.h"
 #include "cli/connect.h"
 #include "cli/exit_codes.h"
@@ -16,8 +17,6 @@
 
 namespace vl::cli {
 namespace {
-
-bool undoable(const journal::RunInfo& run) { return journal::why_not_undoable(run).empty(); }
 
 void say_no_run(std::int64_t id) {
   std::fprintf(stderr, "vandril_loot_cli: the journal holds no run %lld\n", (long long)id);
@@ -37,60 +36,12 @@ void print_conflicts(const journal::UndoPlan& plan) {
     std::fprintf(stderr, "conflict: %s\n", terminal_text(conflict).c_str());
 }
 
-// A value of a row as JSON: a number, a string or null.
-nlohmann::ordered_json json_of(const journal::Value& value) {
-  if (const std::int64_t* whole = value.integer()) return *whole;
-  if (const double* real = value.real()) return *real;
-  if (const std::string* text = value.text()) return *text;
-  return nullptr;
-}
-
-// show --format json: the run and its rows as one object.
-void show_json(journal::Store& store, const journal::RunInfo& run) {
-  nlohmann::ordered_json rows = nlohmann::ordered_json::array();
-  for (const auto& row : store.rows(run.id)) {
-    nlohmann::ordered_json values = nlohmann::ordered_json::array();
-    for (const journal::Value& value : row.values) values.push_back(json_of(value));
-    rows.push_back({{"kind", journal::kind_name(row.kind)},
-                    {"table", row.table},
-                    {"columns", row.columns},
-                    {"values", std::move(values)},
-                    {"uncertain", row.uncertain}});
-  }
-  nlohmann::ordered_json settings = nlohmann::ordered_json::parse(run.settings, nullptr, false);
-  if (settings.is_discarded()) settings = run.settings;
-  const nlohmann::ordered_json shown = {
-      {"id", run.id},
-      {"command", run.command},
-      {"database", run.database},
-      {"host", run.host},
-      {"started", run.started},
-      {"ended",
-       run.ended.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(run.ended)},
-      {"settings", settings},
-      {"outcome", journal::shown_outcome(run)},
-      {"undoable", undoable(run)},
-      {"rows", rows}};
-  std::printf("%s\n", json_text(shown).c_str());
-}
-
 }  // namespace
 
 int history_command(journal::Store& store, Format format) {
   const auto runs = store.runs();
   if (format == Format::json) {
-    nlohmann::json list = nlohmann::json::array();
-    for (const auto& run : runs) {
-      list.push_back({{"id", run.id},
-                      {"when", run.started},
-                      {"command", run.command},
-                      {"range", journal::setting_of(run.settings, "levels")},
-                      {"category", journal::setting_of(run.settings, "category")},
-                      {"rows", run.rows},
-                      {"outcome", journal::shown_outcome(run)},
-                      {"undoable", undoable(run)}});
-    }
-    std::printf("%s\n", json_text(list).c_str());
+    std::printf("%s\n", json_text(app::history_json(runs)).c_str());
     return kExitDone;
   }
   std::printf("%-5s %-20s %-8s %-6s %-22s %6s  %-10s %s\n", "id", "when", "command", "range",
@@ -100,7 +51,7 @@ int history_command(journal::Store& store, Format format) {
         "%-5lld %-20s %-8s %-6s %-22s %6lld  %-10s %s\n", (long long)run.id, run.started.c_str(),
         run.command.c_str(), terminal_text(journal::setting_of(run.settings, "levels")).c_str(),
         terminal_text(journal::setting_of(run.settings, "category")).c_str(), (long long)run.rows,
-        undoable(run) ? "yes" : "no", journal::shown_outcome(run).c_str());
+        app::undoable(run) ? "yes" : "no", journal::shown_outcome(run).c_str());
   }
   return kExitDone;
 }
@@ -109,7 +60,7 @@ int show_command(journal::Store& store, std::int64_t id, Format format) {
   const auto run = find(store, id);
   if (!run) return kExitRefused;
   if (format == Format::json) {
-    show_json(store, *run);
+    std::printf("%s\n", json_text(app::run_json(*run, store.rows(id))).c_str());
     return kExitDone;
   }
   std::printf("run %lld: %s on %s at %s\nstarted %s, ended %s\nsettings: %s\noutcome: %s\n",

@@ -91,7 +91,8 @@ int run_program(int argc, char** argv) {
                           .show_progress = !quiet && isatty(STDERR_FILENO),
                           .log_statements = run.verbosity == Verbosity::verbose});
 
-  if (auto refused = read_connection_settings(session, ui, run, config_path(run))) return *refused;
+  if (auto refused = read_connection_settings(session, ui, run, vl::config_path(run.config)))
+    return *refused;
   auto inputs = std::make_unique<vl::loot::FixedInputs>();
   const Applied applied = apply_settings(*inputs, ui, run, list_text);
   inputs->isolate_shared = run.isolate_shared;

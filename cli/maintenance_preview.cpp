@@ -1,76 +1,14 @@
 #include "cli/maintenance_preview.h"
 
-#include <fmt/core.h>
-
 #include <cstdio>
-#include <sstream>
 
+#include "app/dry_run_text.h"
 #include "cli/connect.h"
 #include "cli/exit_codes.h"
 #include "cli/output.h"
 #include "db/database.h"
-#include "maintenance/drop_removal.h"
-#include "maintenance/dry_runs.h"
-#include "maintenance/npc_repair.h"
 
 namespace vl::cli {
-namespace {
-
-using maintenance::kDryRunExamples;
-
-std::string plural(long long count, const char* one, const char* many) {
-  return fmt::format("{} {}", count, count == 1 ? one : many);
-}
-
-// The names of one part, at most kDryRunExamples of them.
-void print_names(std::ostream& out, const maintenance::RemovalPreview& preview, bool custom,
-                 const std::string& heading) {
-  std::size_t count = 0;
-  for (const auto& name : preview.names) count += name.custom == custom ? 1 : 0;
-  out << heading << ": " << count << "\n";
-  std::size_t shown = 0;
-  for (const auto& name : preview.names) {
-    if (name.custom != custom || shown++ >= kDryRunExamples) continue;
-    out << "  " << terminal_text(name.name) << " ("
-        << plural(name.lootdrops, "lootdrop", "lootdrops") << ")\n";
-  }
-  if (count > kDryRunExamples) out << "  ... and " << count - kDryRunExamples << " more\n";
-}
-
-std::string removal_text(const maintenance::RemovalPreview& preview, const std::string& range) {
-  std::ostringstream out;
-  out << "Lootdrops whose name matches " << maintenance::removal_pattern(range)
-      << " ('_' matching any character), custom or not: " << preview.lootdrops << "\n";
-  print_names(out, preview, false, "Names that do not end in _CUSTOM_<category word>");
-  print_names(out, preview, true, "Names of custom drops");
-  out << "Their lootdrop entries: " << preview.entries
-      << "\nLoottable entries linking them: " << preview.links
-      << "\nDelete would remove all of these; nothing was changed.\n";
-  return out.str();
-}
-
-std::string repair_text(const maintenance::RepairPreview& preview) {
-  std::ostringstream out;
-  out << "NPCs without a loottable (loottable_id 0): " << preview.npcs << "\n";
-  for (const auto& npc : preview.examples)
-    out << "  npc " << npc.id << " " << terminal_text(npc.name) << "\n";
-  if (preview.npcs > static_cast<long long>(preview.examples.size()))
-    out << "  ... and " << preview.npcs - static_cast<long long>(preview.examples.size())
-        << " more\n";
-  out << "Items whose name starts with cloth or rusty: " << preview.items << "\n";
-  if (preview.items == 0) {
-    out << "Repair would write nothing, having no item for the repair loot.\n";
-  } else {
-    out << fmt::format(
-        "Repair would write 1 lootdrop with {} entries, {} with one entry each, and point {} at "
-        "them; nothing was changed.\n",
-        maintenance::kRepairDropItems, plural(preview.npcs, "loottable", "loottables"),
-        plural(preview.npcs, "NPC", "NPCs"));
-  }
-  return out.str();
-}
-
-}  // namespace
 
 int preview_maintenance(db::Session& session, TerminalUi& ui, const loot::FixedInputs& inputs,
                         const Invocation& run) {
@@ -79,10 +17,10 @@ int preview_maintenance(db::Session& session, TerminalUi& ui, const loot::FixedI
   std::string text;
   try {
     text = run.command == CommandName::delete_drops
-               ? removal_text(
+               ? app::removal_text(
                      maintenance::preview_removal(*connection, inputs.low + "-" + inputs.high),
-                     inputs.low + "-" + inputs.high)
-               : repair_text(maintenance::preview_repair(*connection));
+                     inputs.low + "-" + inputs.high, terminal_text)
+               : app::repair_text(maintenance::preview_repair(*connection), terminal_text);
   } catch (const db::Error& error) {
     ui.clear_progress();
     std::fprintf(stderr, "%s\n",

@@ -1,6 +1,6 @@
 #pragma once
 // delete --dry-run and repair --dry-run: what the command would remove or
-// change, read only, on standard output.
+// change, read only, on standard output (the text is app/dry_run_text's).
 
 #include "cli/options.h"
 #include "cli/terminal_ui.h"

@@ -6,9 +6,7 @@
 #include <limits>
 
 #include "core/ascii_case.h"
-#include "core/numeric_text.h"
 #include "loot/catalog.h"
-#include "loot/draws.h"
 
 namespace vl::cli {
 namespace {
@@ -35,38 +33,10 @@ std::optional<std::int64_t> plain_whole(const std::string& text) {
 
 }  // namespace
 
-// The roll of 1 to 100 must be below the percent: 101 chooses every NPC.
-const NumberRange kNpcPercent{"--npc-percent", 0, 101, "101 chooses every NPC"};
-const NumberRange kChance{"--chance", 0, 100, ""};
-const NumberRange kProbability{"--probability", 0, 100, ""};
-const NumberRange kItems{
-    "--items", 1, loot::kMaxItemsPerDrop,
-    "a drop holds at most " + std::to_string(loot::kMaxItemsPerDrop) + " items"};
-
-std::string range_words(const NumberRange& range) {
-  std::string words = std::to_string(range.low) + " to " + std::to_string(range.high);
-  return range.why.empty() ? words : words + " (" + range.why + ")";
-}
-
-std::optional<int> value_in_range(const NumberRange& range, const std::string& text) {
-  const auto number = whole_text_number(text);
-  const bool items = &range == &kItems;
-  const double taken = !number ? -1 : items ? round_half_even(*number) : round_down(*number);
-  if (!number || taken < range.low || taken > range.high) return std::nullopt;
-  return static_cast<int>(taken);
-}
-
 void check_in_range(const NumberRange& range, const std::string& text) {
   if (!value_in_range(range, text))
     throw UsageError{std::string(range.option) + " \"" + text + "\" is not a number from " +
                      range_words(range)};
-}
-
-std::string level_entries() {
-  std::string list;
-  for (const auto& range : loot::kLevelRanges)
-    list += (list.empty() ? "" : ", ") + std::string(range.entry);
-  return list;
 }
 
 int level_index(const std::string& entry) {
@@ -134,22 +104,6 @@ Format format_of(const std::string& name) {
   if (name == "csv") return Format::csv;
   if (name == "json") return Format::json;
   return Format::table;
-}
-
-std::optional<int> find_category(const std::string& name) {
-  const std::string wanted = ascii_lower(name);
-  for (int i = 0; i < loot::kLootCategoryCount; ++i) {
-    const auto& category = loot::kLootCategories[static_cast<std::size_t>(i)];
-    if (wanted == ascii_lower(category.caption) || wanted == ascii_lower(category.name)) return i;
-  }
-  return std::nullopt;
-}
-
-std::optional<int> find_level_range(const std::string& entry) {
-  for (int i = 0; i < loot::kLevelRangeCount; ++i) {
-    if (loot::kLevelRanges[static_cast<std::size_t>(i)].entry == entry) return i;
-  }
-  return std::nullopt;
 }
 
 }  // namespace vl::cli

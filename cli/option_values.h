@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/setting_ranges.h"
 #include "cli/options.h"
 
 namespace vl::cli {
@@ -16,27 +17,18 @@ struct UsageError {
   std::string message;
 };
 
-// The range a numeric option takes, named in its help and its refusal.
-struct NumberRange {
-  const char* option;
-  int low, high;
-  std::string why;  // "" or what the ends mean
-};
-// The generate settings as the window's boxes take them: percentages rounded
-// down, items per drop to the nearest (halves to even).
-extern const NumberRange kNpcPercent, kChance, kProbability, kItems;
+using app::kChance;
+using app::kItems;
+using app::kNpcPercent;
+using app::kProbability;
+using app::level_entries;
+using app::NumberRange;
+using app::range_words;
 
-// "0 to 101 (101 chooses every NPC)": the range as the help names it.
-std::string range_words(const NumberRange& range);
-
-// The number the window's box takes `text` as, when it is in `range`.
-std::optional<int> value_in_range(const NumberRange& range, const std::string& text);
 // The text, unchanged, when the window would take it as a number in `range`;
 // throws UsageError otherwise.
 void check_in_range(const NumberRange& range, const std::string& text);
 
-// The entries of the window's level list, joined by ", ".
-std::string level_entries();
 // Index into loot::kLevelRanges / loot::kLootCategories, or UsageError.
 int level_index(const std::string& entry);
 int category_index(const std::string& name);

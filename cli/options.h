@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/plan_report.h"
+#include "app/setting_ranges.h"
 
 namespace vl::cli {
 
@@ -79,12 +80,9 @@ ParsedArguments parse_arguments(int argc, const char* const* argv);
 // generate writes the window's way: the window's connections and statements, no plan.
 bool window_way_chosen(const Invocation& run);
 
-// A category by the window's caption or the drop-name word, case-insensitive.
-std::optional<int> find_category(const std::string& name);
+using app::find_category;
+using app::find_level_range;
 using app::report_format;
 using app::ReportFormat;
-
-// A level range by its list entry ("01-10").
-std::optional<int> find_level_range(const std::string& entry);
 
 }  // namespace vl::cli

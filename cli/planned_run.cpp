@@ -4,8 +4,6 @@
 #include <chrono>
 #include <cstdio>
 #include <iostream>
-#include <set>
-#include <span>
 #include <sstream>
 
 #include "app/plan_file.h"
@@ -21,24 +19,12 @@
 #include "cli/terminal_ui.h"
 #include "core/whole_file.h"
 #include "db/database.h"
-#include "loot/candidates.h"
 #include "loot/draws.h"
 #include "loot/plan_details.h"
 #include "loot/shared_copies.h"
 
 namespace vl::cli {
 namespace {
-
-// The distinct item ids a custom list gives the run to draw from.
-std::set<std::int32_t> list_items(const loot::FixedInputs& inputs) {
-  const auto slots =
-      std::span(inputs.slots)
-          .subspan(1, static_cast<std::size_t>(loot::custom_list_length(inputs.slots)));
-  std::set<std::int32_t> ids;
-  for (const auto& group : loot::candidate_pool(slots).groups)
-    ids.insert(group.ids.begin(), group.ids.end());
-  return ids;
-}
 
 void say(const std::string& text) { std::fprintf(stderr, "%s\n", text.c_str()); }
 
@@ -193,11 +179,10 @@ int run_planned(db::Session& session, loot::FixedInputs& inputs, const Invocatio
         !write_report_file(*report_file, *run.report, plan, *connection, seed, rates, &details))
       return kExitRefused;
     if (plan_file) {
-      app::SavedPlan saved{plan, generation_settings(inputs, run, seed), {}, {}};
-      if (inputs.custom_list) saved.list_items = list_items(inputs);
-      for (const auto& [item, drops] : loot::missing_items(plan, details))
-        saved.missing_items.insert(item);
-      app::write_plan_file(plan_file->out(), saved, utc_now());
+      app::write_plan_file(
+          plan_file->out(),
+          app::saved_plan_of(plan, generation_settings(inputs, run, seed), inputs, details),
+          utc_now());
       if (!finish_output(*plan_file, *run.plan, "--plan")) return kExitRefused;
     }
     return kExitDone;

@@ -1,7 +1,5 @@
 #include "cli/run_journal.h"
 
-#include <filesystem>
-
 #include <cstdio>
 
 #include "cli/exit_codes.h"
@@ -35,15 +33,6 @@ std::string journal_path(const Invocation& run) {
 
 std::string journal_named(const std::string& path) {
   return path.empty() ? "the journal" : "the journal " + path;
-}
-
-std::unique_ptr<journal::Store> open_journal(const std::string& path, bool existing,
-                                             journal::Store::Access access) {
-  if (path.empty()) throw journal::JournalError(journal::kNoJournalPlace);
-  // Reading never leaves a journal (nor its folder) behind where there was none.
-  if (existing && !std::filesystem::exists(path))
-    throw journal::JournalError("no such file; a write command makes it. Nothing was created.");
-  return std::make_unique<journal::Store>(path, access);
 }
 
 std::unique_ptr<RunJournal> open_run_journal(const Invocation& run) {

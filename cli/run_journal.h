@@ -23,12 +23,7 @@ namespace vl::cli {
 std::string journal_path(const Invocation& run);
 // "the journal PATH", as messages name it.
 std::string journal_named(const std::string& path);
-// The journal at `path`. Throws JournalError, also when there is no place for one ("").
-// `existing`: for the commands that only read or undo, a missing file is refused
-// (JournalError) instead of made.
-std::unique_ptr<journal::Store> open_journal(
-    const std::string& path, bool existing = false,
-    journal::Store::Access access = journal::Store::Access::read_write);
+using journal::open_journal;
 
 // The command line's run: its end told on standard error when it cannot be recorded.
 class RunJournal : public app::CommandJournal {

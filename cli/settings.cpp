@@ -1,6 +1,5 @@
 #include "cli/settings.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -13,27 +12,6 @@
 #include "loot/run_rules.h"
 
 namespace vl::cli {
-namespace {
-
-bool exists(const std::string& path) { return std::ifstream(path).good(); }
-
-}  // namespace
-
-std::string config_path(const Invocation& run) {
-  if (!run.config.empty()) return run.config;
-  if (exists("db.ini")) return "db.ini";
-  std::string folder;
-  if (const char* home = std::getenv("VANDRIL_LOOT_HOME"); home && *home) {
-    folder = home;
-  } else if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) {
-    folder = std::string(config) + "/vandril_loot";
-  } else {
-    const char* user_home = std::getenv("HOME");
-    folder = std::string(user_home ? user_home : "") + "/.config/vandril_loot";
-  }
-  return folder + "/db.ini";
-}
-
 std::optional<std::string> read_list_text(const std::string& path) {
   std::string raw;
   if (path == "-") {

@@ -12,9 +12,6 @@
 
 namespace vl::cli {
 
-// The db.ini to read: --config, else ./db.ini, else the launcher's folder.
-std::string config_path(const Invocation& run);
-
 // A custom item list file ("-": standard input) with LF or CR LF line ends,
 // given back with the list window's CR LF. nullopt when it cannot be read.
 std::optional<std::string> read_list_text(const std::string& path);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <utility>
 #include <variant>
@@ -46,6 +47,14 @@ std::string default_journal_path() {
     *base += "/.local/share";
   }
   return *base + "/vandril_loot/journal.sqlite3";
+}
+
+std::unique_ptr<Store> open_journal(const std::string& path, bool existing, Store::Access access) {
+  if (path.empty()) throw JournalError(kNoJournalPlace);
+  // Reading never leaves a journal (nor its folder) behind where there was none.
+  if (existing && !std::filesystem::exists(path))
+    throw JournalError("no such file; a write command makes it. Nothing was created.");
+  return std::make_unique<Store>(path, access);
 }
 
 RunRecorder::~RunRecorder() {

@@ -24,6 +24,12 @@ std::string default_journal_path();
 inline constexpr const char* kNoJournalPlace =
     "there is no place for the journal: neither XDG_DATA_HOME nor HOME names a folder";
 
+// The journal at `path`. Throws JournalError, also when there is no place for
+// one (""). `existing`: for the commands that only read or undo, a missing file
+// is refused (JournalError) instead of made.
+std::unique_ptr<Store> open_journal(const std::string& path, bool existing = false,
+                                    Store::Access access = Store::Access::read_write);
+
 // How a run ended, named alike by both shells: "completed", "stopped" (Ctrl+C),
 // "failed", "interrupted" (the server lost), "commit unknown".
 enum class Ending { completed, stopped, failed, server_lost, commit_unknown };

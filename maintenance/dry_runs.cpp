@@ -19,6 +19,14 @@ bool custom_name(const std::string& name) {
 
 long long count_of(const db::Value& value) { return value.as<long long>().value_or(0); }
 
+long long count_of(db::Connection& connection, const std::string& sql) {
+  db::Recordset rows;
+  rows.open(sql, connection);
+  const long long count = count_of(rows.field(std::size_t{0}));
+  rows.close();
+  return count;
+}
+
 }  // namespace
 
 RemovalPreview preview_removal(db::Connection& connection, const std::string& range) {
@@ -58,6 +66,16 @@ RepairPreview preview_repair(db::Connection& connection) {
   rows.open(std::string("SELECT COUNT(*) FROM items WHERE ") + kRepairItems, connection);
   preview.items = count_of(rows.field(std::size_t{0}));
   return preview;
+}
+
+long long drops_to_delete(db::Connection& connection, const std::string& range) {
+  return count_of(connection, "SELECT COUNT(id) FROM lootdrop WHERE lootdrop.name like '" +
+                                  removal_pattern(range) + "'");
+}
+
+long long npcs_to_repair(db::Connection& connection) {
+  return count_of(connection,
+                  std::string("SELECT COUNT(id) FROM npc_types WHERE ") + kNpcsWithoutLoot);
 }
 
 }  // namespace vl::maintenance

@@ -42,4 +42,10 @@ struct RepairPreview {
 // What repair would change. Three SELECTs. Throws db::Error.
 RepairPreview preview_repair(db::Connection& connection);
 
+// The counts the question before a write names: the lootdrops delete of
+// `range` removes, the NPCs repair gives a loottable. One SELECT each. Throws
+// db::Error.
+long long drops_to_delete(db::Connection& connection, const std::string& range);
+long long npcs_to_repair(db::Connection& connection);
+
 }  // namespace vl::maintenance

@@ -1,13 +1,13 @@
-#include "cli/plan_checks.h"
+#include "app/plan_checks.h"
 
 #include <nlohmann/json.hpp>
 
 #include <map>
 
-#include "cli/option_values.h"
+#include "app/setting_ranges.h"
 #include "loot/catalog.h"
 
-namespace vl::cli {
+namespace vl::app {
 namespace {
 
 // A text of the file as a message shows it: quoted, control bytes escaped.
@@ -16,7 +16,7 @@ std::string shown_text(const std::string& text) {
 }
 
 // The levels from the known range table: a file's text never reaches a statement.
-void check_levels(app::SavedPlan& saved, PlanRulesCheck& check) {
+void check_levels(SavedPlan& saved, PlanRulesCheck& check) {
   const auto index = find_level_range(saved.settings.range);
   if (!index) {
     check.breaks.push_back("its levels " + shown_text(saved.settings.range) +
@@ -32,7 +32,7 @@ void check_levels(app::SavedPlan& saved, PlanRulesCheck& check) {
   check.rules.levels = std::string(range.entry);
 }
 
-void check_category_and_name(const app::SavedPlan& saved, PlanRulesCheck& check) {
+void check_category_and_name(const SavedPlan& saved, PlanRulesCheck& check) {
   const auto index = find_category(saved.settings.category);
   if (!index) {
     check.breaks.push_back("its category " + shown_text(saved.settings.category) +
@@ -51,7 +51,7 @@ void check_category_and_name(const app::SavedPlan& saved, PlanRulesCheck& check)
   }
 }
 
-void check_numbers(const app::SavedPlan& saved, PlanRulesCheck& check) {
+void check_numbers(const SavedPlan& saved, PlanRulesCheck& check) {
   const journal::GenerationSettings& settings = saved.settings;
   for (const auto& [range, text, key] :
        {std::tuple{&kNpcPercent, settings.npc_percent, "npc_percent"},
@@ -73,7 +73,7 @@ void check_numbers(const app::SavedPlan& saved, PlanRulesCheck& check) {
   }
 }
 
-void check_drops(const app::SavedPlan& saved, PlanRulesCheck& check) {
+void check_drops(const SavedPlan& saved, PlanRulesCheck& check) {
   std::map<std::int64_t, std::size_t> drops_in;  // by the NPC's own loottable
   std::map<std::int32_t, std::size_t> off_list;  // items not on the custom list, by drops
   for (std::size_t i = 0; i < saved.plan.drops.size(); ++i) {
@@ -117,7 +117,7 @@ void check_drops(const app::SavedPlan& saved, PlanRulesCheck& check) {
 
 }  // namespace
 
-PlanRulesCheck check_plan_rules(app::SavedPlan& saved) {
+PlanRulesCheck check_plan_rules(SavedPlan& saved) {
   PlanRulesCheck check;
   check.rules.missing_items = saved.missing_items;
   check_levels(saved, check);
@@ -127,4 +127,4 @@ PlanRulesCheck check_plan_rules(app::SavedPlan& saved) {
   return check;
 }
 
-}  // namespace vl::cli
+}  // namespace vl::app

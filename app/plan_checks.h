@@ -11,7 +11,7 @@
 #include "app/plan_file.h"
 #include "loot/plan_fit.h"
 
-namespace vl::cli {
+namespace vl::app {
 
 struct PlanRulesCheck {
   std::vector<std::string> breaks;  // one sentence each; none when the plan keeps the rules
@@ -24,6 +24,6 @@ struct PlanRulesCheck {
 // them, items per drop as its items setting gives, no item twice in a drop,
 // one drop per loottable, every drop in a loottable, and with a custom list
 // every item on it.
-PlanRulesCheck check_plan_rules(app::SavedPlan& saved);
+PlanRulesCheck check_plan_rules(SavedPlan& saved);
 
-}  // namespace vl::cli
+}  // namespace vl::app

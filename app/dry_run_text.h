@@ -1,0 +1,20 @@
+#pragma once
+// What delete --dry-run and repair --dry-run would remove or change, as text
+// with "\n" line breaks: the counts, some of the names, and the sentence that
+// nothing was changed. Each shell shows the world's names its own way.
+
+#include <functional>
+#include <string>
+
+#include "maintenance/dry_runs.h"
+
+namespace vl::app {
+
+// How a shell shows a name read from the world (control bytes made visible).
+using ShownName = std::function<std::string(const std::string&)>;
+
+std::string removal_text(const maintenance::RemovalPreview& preview, const std::string& range,
+                         const ShownName& shown);
+std::string repair_text(const maintenance::RepairPreview& preview, const ShownName& shown);
+
+}  // namespace vl::app
