@@ -78,11 +78,10 @@ TEST(JournalTexts, HistoryShowsControlCharactersEscaped) {
   const std::string journal = kFolder + "/escapes.sqlite3";
   std::filesystem::create_directories(kFolder);
   std::filesystem::remove(journal);
-  make_first_journal(
-      journal,
-      "INSERT INTO runs (id,started,command,settings,outcome) VALUES (3,'t','apply',"
-      "'levels ' || char(27) || '[1m01-10, category ' || char(27) || '[2J' || "
-      "char(27) || ']0;x' || char(7) || 'Armour, items 1','completed')");
+  make_first_journal(journal,
+                     "INSERT INTO runs (id,started,command,settings,outcome) VALUES (3,'t','apply',"
+                     "'levels ' || char(27) || '[1m01-10, category ' || char(27) || '[2J' || "
+                     "char(27) || ']0;x' || char(7) || 'Armour, items 1','completed')");
   const CliResult history = run_cli(journaled(journal, {"history"}));
   EXPECT_EQ(history.exit_code, 0);
   EXPECT_NE(history.out.find("3     t                    apply    \\x1B[1m01-10 "

@@ -145,13 +145,14 @@ std::string journal_value(const std::string& path, const std::string& sql) {
 }
 
 void make_first_journal(const std::string& path, const std::string& inserts) {
-  journal_value(path,
-                "CREATE TABLE runs (id INTEGER PRIMARY KEY, started TEXT NOT NULL, ended TEXT, host "
-                "TEXT, database TEXT, command TEXT, settings TEXT, outcome TEXT, journal_incomplete "
-                "INTEGER NOT NULL DEFAULT 0, undone INTEGER NOT NULL DEFAULT 0);"
-                "CREATE TABLE rows (id INTEGER PRIMARY KEY, run INTEGER NOT NULL, kind TEXT, tbl "
-                "TEXT, cols TEXT, vals TEXT, uncertain INTEGER NOT NULL);" +
-                    inserts);
+  journal_value(
+      path,
+      "CREATE TABLE runs (id INTEGER PRIMARY KEY, started TEXT NOT NULL, ended TEXT, host "
+      "TEXT, database TEXT, command TEXT, settings TEXT, outcome TEXT, journal_incomplete "
+      "INTEGER NOT NULL DEFAULT 0, undone INTEGER NOT NULL DEFAULT 0);"
+      "CREATE TABLE rows (id INTEGER PRIMARY KEY, run INTEGER NOT NULL, kind TEXT, tbl "
+      "TEXT, cols TEXT, vals TEXT, uncertain INTEGER NOT NULL);" +
+          inserts);
 }
 
 std::string read_file(const std::string& path) {
