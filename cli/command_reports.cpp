@@ -46,12 +46,7 @@ Report failed(Ending ending, bool written, std::string note) {
   Report report;
   report.last_message_is_error = true;
   report.note = std::move(note);
-  report.server_lost = ending == Ending::connection_lost;
-  if (ending == Ending::connection_lost) {
-    report.exit_code = written ? kExitStoppedPartWay : kExitNotConnected;
-  } else {
-    report.exit_code = written ? kExitStoppedPartWay : kExitRefused;
-  }
+  report.end = {.ending = ending, .written = written};
   return report;
 }
 
@@ -61,14 +56,15 @@ int finish(TerminalUi& ui, const Report& report) {
     std::fprintf(stderr, "%s\n", ui.messages().back().c_str());
   }
   if (!report.note.empty()) std::fprintf(stderr, "%s\n", report.note.c_str());
+  const int exit_code = exit_code_of(report.end);
   // Without a connection there is no result to give, not even counts of nothing.
-  if (report.exit_code != kExitNotConnected) std::fputs(report.result.c_str(), stdout);
+  if (exit_code != kExitNotConnected) std::fputs(report.result.c_str(), stdout);
   std::fflush(nullptr);
-  if (report.server_lost) {
-    if (ui.on_end) ui.on_end(report.exit_code);
+  if (report.end.ending == Ending::connection_lost && !report.end.interrupted) {
+    if (ui.on_end) ui.on_end(report.end);
     remove_unfinished_files();
   }
-  return report.exit_code;
+  return exit_code;
 }
 
 std::optional<Ending> guarded(TerminalUi& ui, const std::function<void()>& command) {
@@ -84,16 +80,16 @@ std::optional<Ending> guarded(TerminalUi& ui, const std::function<void()>& comma
 
 void end_interrupted(db::Session& session, TerminalUi& ui, const Report& report) {
   Report told = report;
-  told.exit_code = kExitInterrupted;
-  told.server_lost = false;
+  told.end.interrupted = true;
   finish(ui, told);
-  if (ui.on_end) ui.on_end(kExitInterrupted);
+  if (ui.on_end) ui.on_end(told.end);
   remove_unfinished_files();
   app::end_program_now(session, kExitInterrupted);
 }
 
-int generate_window_way(db::Session& session, TerminalUi& ui, loot::FixedInputs& inputs,
-                        Random& random, bool& server_lost, const ResultStyle& style) {
+app::StepwiseEnd generate_window_way(db::Session& session, TerminalUi& ui,
+                                     loot::FixedInputs& inputs, Random& random,
+                                     const ResultStyle& style) {
   loot::GenerateCounts seen;
   const auto result = [&](std::size_t walked) {
     return result_text(generate_fields(seen.npcs, walked, static_cast<std::size_t>(seen.chosen),
@@ -143,12 +139,12 @@ int generate_window_way(db::Session& session, TerminalUi& ui, loot::FixedInputs&
     ui.message_box(outcome.message);
   }
   report.result = result(seen.walked);
-  server_lost = report.server_lost;
-  return finish(ui, report);
+  finish(ui, report);
+  return report.end;
 }
 
-int delete_drops(db::Session& session, TerminalUi& ui, const loot::FixedInputs& inputs,
-                 const ResultStyle& style) {
+app::StepwiseEnd delete_drops(db::Session& session, TerminalUi& ui, const loot::FixedInputs& inputs,
+                              const ResultStyle& style) {
   maintenance::DeleteCounts seen;
   const auto result = [&] {
     return result_text({{"deleted", static_cast<long long>(seen.drops_gone ? seen.drops : 0)}},
@@ -188,10 +184,11 @@ int delete_drops(db::Session& session, TerminalUi& ui, const loot::FixedInputs& 
     }
   }
   report.result = result();
-  return finish(ui, report);
+  finish(ui, report);
+  return report.end;
 }
 
-int repair(db::Session& session, TerminalUi& ui, const ResultStyle& style) {
+app::StepwiseEnd repair(db::Session& session, TerminalUi& ui, const ResultStyle& style) {
   maintenance::RepairCounts seen;
   const auto result = [&] {
     return result_text({{"repaired", static_cast<long long>(seen.repaired)}}, style);
@@ -226,7 +223,8 @@ int repair(db::Session& session, TerminalUi& ui, const ResultStyle& style) {
         seen.written ? fmt::format("{} NPCs were repaired before the stop.", seen.repaired) : "");
   }
   report.result = result();
-  return finish(ui, report);
+  finish(ui, report);
+  return report.end;
 }
 
 int stats(db::Session& session, TerminalUi& ui, Format format) {

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "app/command_journal.h"
 #include "cli/options.h"
 #include "cli/result_output.h"
 #include "cli/terminal_ui.h"
@@ -18,18 +19,18 @@
 namespace vl::cli {
 
 struct Report {
-  int exit_code = 0;
-  std::string result;  // standard output
-  std::string note;    // standard error, after the messages
+  app::StepwiseEnd end;  // how it ended; the exit code comes from it (exit_code_of)
+  std::string result;    // standard output
+  std::string note;      // standard error, after the messages
   bool last_message_is_error = false;
-  bool server_lost = false;
 };
 
 // A failure: refused when nothing was written, stopped part-way otherwise.
 Report failed(Ending ending, bool written, std::string note = "");
 
 // Prints the report (the last message again when messages are not echoed and
-// it tells the failure); a lost server ends the journal's run as such.
+// it tells the failure); a lost server ends the journal's run as such. Returns
+// the exit code.
 int finish(TerminalUi& ui, const Report& report);
 
 // Runs `command`; what it throws is shown as the window shows it and given
@@ -40,13 +41,15 @@ std::optional<Ending> guarded(TerminalUi& ui, const std::function<void()>& comma
 // program ended at once.
 [[noreturn]] void end_interrupted(db::Session& session, TerminalUi& ui, const Report& report);
 
-// `server_lost`: set when the run ended because the server could not be reached.
+// The write commands run statement by statement, reported; they give back how
+// they ended, which the journal's ending and the exit code both come from.
 // `style`: how the result is shown.
-int generate_window_way(db::Session& session, TerminalUi& ui, loot::FixedInputs& inputs,
-                        Random& random, bool& server_lost, const ResultStyle& style);
-int delete_drops(db::Session& session, TerminalUi& ui, const loot::FixedInputs& inputs,
-                 const ResultStyle& style);
-int repair(db::Session& session, TerminalUi& ui, const ResultStyle& style);
+app::StepwiseEnd generate_window_way(db::Session& session, TerminalUi& ui,
+                                     loot::FixedInputs& inputs, Random& random,
+                                     const ResultStyle& style);
+app::StepwiseEnd delete_drops(db::Session& session, TerminalUi& ui, const loot::FixedInputs& inputs,
+                              const ResultStyle& style);
+app::StepwiseEnd repair(db::Session& session, TerminalUi& ui, const ResultStyle& style);
 int stats(db::Session& session, TerminalUi& ui, Format format);
 int test_rules(db::Session& session, TerminalUi& ui, const loot::FixedInputs& inputs);
 

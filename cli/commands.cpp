@@ -33,7 +33,7 @@ int check(db::Session& session, TerminalUi& ui, Format format) {
   if (auto thrown = guarded(ui, [&] { checked = maintenance::check_world(session); })) {
     report = failed(*thrown, false);
   } else {
-    report.exit_code = checked.clean() ? kExitDone : kExitRefused;
+    if (!checked.clean()) report.end.ending = Ending::refused;
     report.result = check_text(checked, format);
   }
   return finish(ui, report);
@@ -98,10 +98,10 @@ std::uint64_t seed_of(const Invocation& run) {
 }
 
 // Starts the journal's run of a write command; for delete, with the rows it will
-// remove, read before its statements. Returns the exit code when it cannot.
-std::optional<int> begin_journal(db::Session& session, const loot::FixedInputs& inputs,
-                                 RunJournal* journal, const Invocation& run,
-                                 std::optional<std::uint64_t> seed = std::nullopt) {
+// remove, read before its statements. Returns how it ended when it cannot.
+std::optional<app::StepwiseEnd> begin_journal(db::Session& session, const loot::FixedInputs& inputs,
+                                              RunJournal* journal, const Invocation& run,
+                                              std::optional<std::uint64_t> seed = std::nullopt) {
   if (!journal) return std::nullopt;
   const char* command = run.command == CommandName::generate       ? "generate"
                         : run.command == CommandName::delete_drops ? "delete"
@@ -111,18 +111,25 @@ std::optional<int> begin_journal(db::Session& session, const loot::FixedInputs& 
     if (run.command == CommandName::delete_drops) {
       const std::string range(loot::kLevelRanges[static_cast<std::size_t>(run.level_index)].entry);
       const auto connection = connect_or_say(session);
-      if (!connection) return kExitNotConnected;
+      if (!connection) return app::StepwiseEnd{.ending = Ending::connection_lost};
       journal->record(journal::rows_to_delete(*connection, maintenance::removal_pattern(range)));
     }
   } catch (const journal::JournalError& error) {
     say_journal_refused(error.what());
-    return kExitRefused;
+    return app::StepwiseEnd{.ending = Ending::refused};
   } catch (const db::Error& error) {
     std::fprintf(stderr, "%s\nNothing was written.\n",
                  db::statement_failed_message(error, "(reading the rows to delete)").c_str());
-    return kExitRefused;
+    return app::StepwiseEnd{.ending = Ending::refused};
   }
   return std::nullopt;
+}
+
+// Ends the journal's run (when there is one) and gives the exit code, both
+// from how the run ended.
+int ended(RunJournal* journal, const app::StepwiseEnd& end) {
+  if (journal) journal->end(app::run_ending(end));
+  return exit_code_of(end);
 }
 
 ResultStyle style_of(const Invocation& run, const RunJournal* journal,
@@ -137,21 +144,26 @@ int generate(db::Session& session, TerminalUi& ui, loot::FixedInputs& inputs, co
   if (!window_way_chosen(run)) return run_planned(session, inputs, run, seed, journal);
   if (!run.yes)
     if (auto declined = confirm_generate(session, inputs, seed)) return *declined;
-  if (auto refused = begin_journal(session, inputs, journal, run, seed)) return *refused;
+  if (auto refused = begin_journal(session, inputs, journal, run, seed))
+    return ended(journal, *refused);
   const ResultStyle style = style_of(run, journal, seed);
   std::unique_ptr<WindowRunReport> report;
   if (run.report) {
     auto prepared = prepare_window_report(session, inputs, run, seed);
-    if (auto* code = std::get_if<int>(&prepared)) return *code;
+    if (auto* code = std::get_if<int>(&prepared)) {
+      // The report's planning tells its refusals (nothing written) as exit codes.
+      ended(journal,
+            {.ending = *code == kExitNotConnected ? Ending::connection_lost : Ending::refused});
+      return *code;
+    }
     report = std::move(std::get<std::unique_ptr<WindowRunReport>>(prepared));
   }
   Random random;
   random.pin_seed(seed);
-  bool server_lost = false;
-  const int code = generate_window_way(session, ui, inputs, random, server_lost, style);
-  if (!report || server_lost) return code;
+  const app::StepwiseEnd end = generate_window_way(session, ui, inputs, random, style);
   // The journal's run ends with the run, whatever becomes of the report.
-  if (ui.on_end) ui.on_end(code);
+  const int code = ended(journal, end);
+  if (!report || end.ending == Ending::connection_lost) return code;
   return finish_window_report(session, *report, run) || code != kExitDone ? code
                                                                           : kExitStoppedPartWay;
 }
@@ -161,10 +173,11 @@ int run_journaled(db::Session& session, TerminalUi& ui, loot::FixedInputs& input
   if (run.command == CommandName::generate) return generate(session, ui, inputs, run, journal);
   if (run.command == CommandName::apply) return apply_plan(session, run, journal);
   if (auto declined = confirmation(session, ui, run)) return *declined;
-  if (auto refused = begin_journal(session, inputs, journal, run)) return *refused;
+  if (auto refused = begin_journal(session, inputs, journal, run)) return ended(journal, *refused);
   const ResultStyle style = style_of(run, journal);
-  return run.command == CommandName::delete_drops ? delete_drops(session, ui, inputs, style)
-                                                  : repair(session, ui, style);
+  return ended(journal, run.command == CommandName::delete_drops
+                            ? delete_drops(session, ui, inputs, style)
+                            : repair(session, ui, style));
 }
 
 }  // namespace
@@ -179,10 +192,9 @@ int run_command_line(db::Session& session, TerminalUi& ui, loot::FixedInputs& in
   end_at_once_on_interrupt(!writes);
   if (writes) {
     // Called where Ctrl+C or a server out of reach ends the command.
-    if (journal) ui.on_end = [journal](int code) { journal->end(code, code != kExitInterrupted); };
-    const int code = run_journaled(session, ui, inputs, run, journal);
-    if (journal) journal->end(code);
-    return code;
+    if (journal)
+      ui.on_end = [journal](const app::StepwiseEnd& end) { journal->end(app::run_ending(end)); };
+    return run_journaled(session, ui, inputs, run, journal);
   }
   switch (run.command) {
     case CommandName::stats:

@@ -2,6 +2,7 @@
 // The command line's exit codes, and their table as --help and the README show it.
 
 #include "app/command_failure.h"
+#include "app/command_journal.h"
 
 namespace vl::cli {
 
@@ -12,6 +13,15 @@ inline constexpr int kExitStoppedPartWay = 3;
 inline constexpr int kExitCommitUnknown = 5;
 inline constexpr int kExitUsage = 64;
 inline constexpr int kExitInterrupted = 130;
+
+// The exit code of a run written statement by statement, from the same value
+// the journal's ending comes from (app::run_ending).
+inline int exit_code_of(const app::StepwiseEnd& end) {
+  if (end.interrupted) return kExitInterrupted;
+  if (end.ending == Ending::completed) return kExitDone;
+  if (end.written) return kExitStoppedPartWay;
+  return end.ending == Ending::connection_lost ? kExitNotConnected : kExitRefused;
+}
 
 inline constexpr const char* kExitCodeTable =
     "Exit codes:\n"

@@ -2,31 +2,11 @@
 
 #include <cstdio>
 
-#include "cli/exit_codes.h"
 #include "journal/run_settings.h"
 #include "loot/candidates.h"
 #include "loot/catalog.h"
 
 namespace vl::cli {
-namespace {
-
-journal::Ending ending_of(int exit_code, bool server_lost) {
-  switch (exit_code) {
-    case kExitDone:
-      return journal::Ending::completed;
-    case kExitInterrupted:
-      return journal::Ending::stopped;
-    case kExitNotConnected:
-      return journal::Ending::server_lost;
-    case kExitCommitUnknown:
-      return journal::Ending::commit_unknown;
-    default:
-      return server_lost ? journal::Ending::server_lost : journal::Ending::failed;
-  }
-}
-
-}  // namespace
-
 std::string journal_path(const Invocation& run) {
   return run.journal ? *run.journal : journal::default_journal_path();
 }
@@ -86,11 +66,5 @@ RunJournal::RunJournal(std::unique_ptr<journal::Store> store)
         std::fprintf(stderr, "vandril_loot_cli: the journal could not record the run's end: %s\n",
                      why.c_str());
       }) {}
-
-void RunJournal::end(int exit_code, bool server_lost) {
-  // Done: every statement of the run succeeded, so all of its rows reached the world.
-  end({ending_of(exit_code, server_lost),
-       exit_code == kExitDone ? journal::Written::all : journal::Written::as_heard});
-}
 
 }  // namespace vl::cli

@@ -29,11 +29,6 @@ using journal::open_journal;
 class RunJournal : public app::CommandJournal {
  public:
   explicit RunJournal(std::unique_ptr<journal::Store> store);
-  using app::CommandJournal::end;
-  // Ends a run written statement by statement (the window's way, delete,
-  // repair) by the command's exit code; `server_lost`: the run stopped because
-  // the server could not be reached any more.
-  void end(int exit_code, bool server_lost = false);
 };
 
 // The journal of the invocation, or nullptr with the message printed when it

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/command_journal.h"
 #include "app/ui_port.h"
 #include "db/session.h"
 
@@ -38,9 +39,9 @@ class TerminalUi : public UiPort {
 
   // Set by the command: the progress line's text ("" shows none).
   std::function<std::string()> progress_text;
-  // Told the exit code just before a write command ends early (Ctrl+C, the
+  // Told how a write command ended, just before it ends early (Ctrl+C, the
   // server out of reach).
-  std::function<void(int)> on_end;
+  std::function<void(const app::StepwiseEnd&)> on_end;
 
   void clear_progress();
 
