@@ -1,0 +1,76 @@
+// How a run written statement by statement ended, as the journal records it
+// and as the command line's exit code tells it: both from the one value.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/command_journal.h"
+#include "cli/exit_codes.h"
+
+namespace vl::test {
+namespace {
+
+struct StepwiseRow {
+  const char* name;
+  app::StepwiseEnd end;
+  journal::Ending ending;
+  journal::Written written;
+  int exit_code;
+};
+
+class StepwiseEndToEnding : public ::testing::TestWithParam<StepwiseRow> {};
+
+TEST_P(StepwiseEndToEnding, EndsTheRunAndTheCommandAlike) {
+  const StepwiseRow& row = GetParam();
+  EXPECT_EQ(app::run_ending(row.end), (app::RunEnding{row.ending, row.written}));
+  EXPECT_EQ(cli::exit_code_of(row.end), row.exit_code);
+}
+
+using journal::Written;
+using vl::Ending;
+const StepwiseRow kStepwiseEnds[] = {
+    {"completed", {Ending::completed, true}, journal::Ending::completed, Written::all, 0},
+    {"completed_nothing_to_do",
+     {Ending::completed, false},
+     journal::Ending::completed,
+     Written::all,
+     0},
+    {"refused", {Ending::refused, false}, journal::Ending::failed, Written::as_heard, 1},
+    {"stopped_before_writing",
+     {Ending::stopped_part_way, false},
+     journal::Ending::failed,
+     Written::as_heard,
+     1},
+    {"stopped_part_way",
+     {Ending::stopped_part_way, true},
+     journal::Ending::failed,
+     Written::as_heard,
+     3},
+    {"not_connected",
+     {Ending::connection_lost, false},
+     journal::Ending::server_lost,
+     Written::as_heard,
+     2},
+    {"server_lost_part_way",
+     {Ending::connection_lost, true},
+     journal::Ending::server_lost,
+     Written::as_heard,
+     3},
+    {"interrupted_before_writing",
+     {Ending::completed, false, true},
+     journal::Ending::stopped,
+     Written::as_heard,
+     130},
+    {"interrupted_part_way",
+     {Ending::completed, true, true},
+     journal::Ending::stopped,
+     Written::as_heard,
+     130},
+};
+
+INSTANTIATE_TEST_SUITE_P(Ends, StepwiseEndToEnding, ::testing::ValuesIn(kStepwiseEnds),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace vl::test
