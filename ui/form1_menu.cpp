@@ -48,7 +48,7 @@ void Form1Window::add_menu_keys() {
     if (!turns_.main_command_running()) history_window_.open();
   });
   // In a text box the keys are the box's own.
-  connect(qApp, &QApplication::focusChanged, this, [this, preview, history] {
+  focus_watch_ = connect(qApp, &QApplication::focusChanged, this, [this, preview, history] {
     bool typing = false;
     for (const auto& [control, box] : text_boxes_) typing = typing || box == focusWidget();
     preview->setEnabled(!typing);

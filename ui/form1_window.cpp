@@ -102,7 +102,12 @@ Form1Window::Form1Window(ProgramState& state, UiPort& ui, app::WindowJournal& jo
   };
 }
 
-Form1Window::~Form1Window() { state_.form1.on_changed = previous_on_changed_; }
+Form1Window::~Form1Window() {
+  // The focus watch reads text_boxes_, which goes before the children do, and
+  // closing a child moves the focus.
+  disconnect(focus_watch_);
+  state_.form1.on_changed = previous_on_changed_;
+}
 
 template <typename Label>
 QLabel* Form1Window::add_label(const char* name, QRect geometry, const char* caption,

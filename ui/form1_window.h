@@ -124,6 +124,7 @@ class Form1Window : public QWidget {
   std::array<QRadioButton*, loot::kLootCategoryCount> op_{};
   QButtonGroup* op_group_ = nullptr;
   std::map<Form1Control, QLineEdit*> text_boxes_;
+  QMetaObject::Connection focus_watch_;  // switches the menu keys off in a text box
   std::map<Form1Control, WrappingButton*> buttons_;
   QLabel* lx_ = nullptr;
   QLabel* statistical_ = nullptr;
