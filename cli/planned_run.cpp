@@ -6,6 +6,7 @@
 #include <iostream>
 #include <sstream>
 
+#include "app/dry_run.h"
 #include "app/plan_file.h"
 #include "app/plan_json.h"
 #include "app/plan_write_text.h"
@@ -19,9 +20,7 @@
 #include "cli/terminal_ui.h"
 #include "core/whole_file.h"
 #include "db/database.h"
-#include "loot/draws.h"
 #include "loot/plan_details.h"
-#include "loot/shared_copies.h"
 
 namespace vl::cli {
 namespace {
@@ -71,31 +70,21 @@ std::variant<loot::Plan, int> make_plan(loot::FixedInputs& inputs, db::Connectio
   return kExitRefused;
 }
 
-// The plan's drop rates for its report, read before anything is written; none
-// (with a word why) when they cannot be read.
+// The plan's drop rates for its report; none, said, when they cannot be read.
 loot::PlanDropRates report_rates(const loot::Plan& plan, db::Connection& connection) {
-  try {
-    return loot::plan_drop_rates(plan, connection, loot::plan_details(plan, connection).items);
-  } catch (const db::Error& error) {
-    say("The report lacks drop rates: " + std::string(error.what()));
-    return {};
-  }
+  app::ReportRates read = app::read_report_rates(plan, connection);
+  if (read.missing) say("The report lacks drop rates: " + *read.missing);
+  return std::move(read.rates);
 }
 
-// False, said, when the file could not be written whole. The names come from
-// `details` when the world was read for them already, else from `connection`.
+// False, said, when the file could not be written whole.
 bool write_report_file(WholeFile& file, const std::string& path, const loot::Plan& plan,
                        db::Connection& connection, std::uint64_t seed,
                        const loot::PlanDropRates& rates,
                        const loot::PlanDetails* details = nullptr) {
-  try {
-    const loot::PlanDetails read =
-        details ? loot::PlanDetails() : loot::plan_details(plan, connection);
-    write_report(file.out(), *report_format(path), plan, details ? *details : read, rates, seed,
-                 utc_now());
-  } catch (const db::Error& error) {
-    say("The report lacks names: " + std::string(error.what()));
-  }
+  if (auto lacking = app::write_plan_report(file.out(), *report_format(path), plan, connection,
+                                            seed, rates, details))
+    say("The report lacks names: " + *lacking);
   return finish_output(file, path, "--report");
 }
 
@@ -147,32 +136,26 @@ int run_planned(db::Session& session, loot::FixedInputs& inputs, const Invocatio
   loot::Plan& plan = std::get<loot::Plan>(planned);
 
   if (run.dry_run) {
-    loot::PlanDropRates rates;
-    loot::PlanDetails details;
-    try {
-      details = loot::plan_details(plan, *connection);
-      if (run.format == Format::json) {
-        rates = loot::plan_drop_rates(plan, *connection, details.items);
-        app::write_plan_json(std::cout, plan, details, rates);
-      } else {
-        print_plan(std::cout, plan, details);
-        rates = loot::plan_drop_rates(plan, *connection, details.items);
-        std::cout << app::drop_rates_text(plan, rates);
-      }
-    } catch (const db::Error& error) {
-      say(db::statement_failed_message(error, "(looking up names and drop rates for the plan)"));
+    const app::PlanReview review = app::read_plan_review(plan, *connection);
+    if (review.details_read && run.format != Format::json)
+      print_plan(std::cout, plan, review.details);
+    if (!review.failure.empty()) {
+      say(review.failure);
       return kExitRefused;
     }
+    const loot::PlanDetails& details = review.details;
+    const loot::PlanDropRates& rates = review.rates;
+    if (run.format == Format::json)
+      app::write_plan_json(std::cout, plan, details, rates);
+    else
+      std::cout << app::drop_rates_text(plan, rates);
     if (sql_file) {
-      loot::CopiedRows copies;
-      try {
-        copies = loot::read_copied_rows(*connection, plan, "");
-      } catch (const db::Error& error) {
-        say(db::statement_failed_message(error, "(reading the shared loottables to copy)"));
+      if (auto failure = app::write_review_script(sql_file->out(), plan, *connection,
+                                                  "vandril_loot_cli generate",
+                                                  run_settings(inputs, run, seed))) {
+        say(*failure);
         return kExitRefused;
       }
-      app::write_plan_script(sql_file->out(), plan, copies, "vandril_loot_cli generate",
-                             run_settings(inputs, run, seed));
       if (!finish_output(*sql_file, *run.sql, "--sql")) return kExitRefused;
     }
     if (report_file &&
@@ -272,10 +255,8 @@ bool finish_window_report(db::Session& session, WindowRunReport& report, const I
   const auto connection = connect(session, false);
   if (!connection) return false;
   loot::Plan& plan = report.plan;
-  try {
-    app::take_written_ids(plan, *connection);
-  } catch (const db::Error& error) {
-    say("The report could not be written: " + std::string(error.what()));
+  if (auto failure = app::take_ids_for_report(plan, *connection)) {
+    say("The report could not be written: " + *failure);
     return false;
   }
   return write_report_file(*report.file, *run.report, plan, *connection, report.seed, report.rates);

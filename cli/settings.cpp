@@ -5,11 +5,8 @@
 #include <iterator>
 #include <sstream>
 
-#include "core/numeric_text.h"
-#include "loot/catalog.h"
+#include "app/shell_settings.h"
 #include "loot/custom_list.h"
-#include "loot/rules.h"
-#include "loot/run_rules.h"
 
 namespace vl::cli {
 std::optional<std::string> read_list_text(const std::string& path) {
@@ -35,32 +32,20 @@ std::optional<std::string> read_list_text(const std::string& path) {
 
 Applied apply_settings(loot::FixedInputs& inputs, UiPort& ui, const Invocation& run,
                        const std::optional<std::string>& list_text) {
+  const app::SettingsUse use = run.command == CommandName::generate ? app::SettingsUse::generation
+                               : run.command == CommandName::test_rules ? app::SettingsUse::rules
+                                                                        : app::SettingsUse::range;
+  const app::ShellSettings settings{.level_index = run.level_index,
+                                    .category_index = run.category_index,
+                                    .rules = run.rules,
+                                    .npc_percent = run.npc_percent,
+                                    .chance = run.chance,
+                                    .probability = run.probability,
+                                    .items = run.items};
   Applied applied;
-  const loot::LevelBounds bounds = loot::level_bounds(
-      std::string(loot::kLevelRanges[static_cast<std::size_t>(run.level_index)].entry));
-  inputs.low = bounds.low;
-  inputs.high = bounds.high;
-  inputs.category = run.category_index;
-  if (run.command != CommandName::generate && run.command != CommandName::test_rules) {
-    return applied;
-  }
-  if (run.rules) inputs.rules = rules::rules_condition(*run.rules, inputs.rules);
-  if (run.command == CommandName::test_rules) return applied;
-
-  inputs.percent_of_npcs = run.npc_percent;
-  inputs.chance = run.chance;
-  inputs.probability = run.probability;
-  // Checked to be 1 to 32 when parsed, as the window's box rounds it.
-  inputs.items = to_int16(numeric_value(loot::settled_items_per_drop(run.items))).value_or(0);
-  if (list_text) {
-    const custom_list::ListFill fill = custom_list::fill_list_slots(*list_text, inputs.slots);
-    ui.message_box(custom_list::list_message(fill));
-    inputs.custom_list = fill.fits;
-    if (!fill.fits) {
-      applied.usage_error = "--list: more than " + std::to_string(custom_list::kListCapacity) +
-                            " lines; a list holds at most that many";
-    }
-  }
+  if (!app::apply_shell_settings(inputs, ui, settings, use, list_text))
+    applied.usage_error = "--list: more than " + std::to_string(custom_list::kListCapacity) +
+                          " lines; a list holds at most that many";
   return applied;
 }
 
