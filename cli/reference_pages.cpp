@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "cli/option_values.h"
+#include "loot/catalog.h"
 
 namespace vl::cli {
 namespace {
@@ -36,19 +37,30 @@ void man_options(std::string& page, const CLI::App& app) {
   }
 }
 
-// The words completing an option's value, as a bash command ("" when none is offered).
+// What completes an option's value, as bash statements ending in "; " ("" when
+// nothing is offered).
 std::string value_completion(const CLI::Option& option) {
+  const auto offer = [](const std::string& command) { return "COMPREPLY=($(" + command + ")); "; };
   const std::string type = option.get_type_name();
-  if (type == "FILE") return "compgen -f -- \"$cur\"";
+  if (type == "FILE") return offer("compgen -f -- \"$cur\"");
   if (type.find('|') != std::string::npos) {
     std::string words = type;
     std::replace(words.begin(), words.end(), '|', ' ');
-    return "compgen -W \"" + words + "\" -- \"$cur\"";
+    return offer("compgen -W \"" + words + "\" -- \"$cur\"");
   }
   if (option.get_name() == "--levels") {
     std::string entries = level_entries();
     entries.erase(std::remove(entries.begin(), entries.end(), ','), entries.end());
-    return "compgen -W \"" + entries + "\" -- \"$cur\"";
+    return offer("compgen -W \"" + entries + "\" -- \"$cur\"");
+  }
+  if (option.get_name() == "--category") {
+    // Captions hold spaces: they are matched one a line, against what was typed
+    // without its backslashes, and offered escaped as they must be typed.
+    std::string captions;
+    for (const auto& category : loot::kLootCategories)
+      captions += (captions.empty() ? "" : "\\n") + std::string(category.caption);
+    return "local IFS=$'\\n' w; COMPREPLY=(); for w in $(compgen -W $'" + captions +
+           "' -- \"${cur//\\\\/}\"); do COMPREPLY+=(\"$(printf '%q' \"$w\")\"); done; ";
   }
   return "";
 }
@@ -61,9 +73,7 @@ std::string option_words(const CLI::App& app, std::string& arms) {
     const std::string name = option->get_name();
     words += (words.empty() ? "" : " ") + name;
     if (!takes_value(*option)) continue;
-    const std::string completion = value_completion(*option);
-    arms += "      " + name + ") " +
-            (completion.empty() ? "" : "COMPREPLY=($(" + completion + ")); ") + "return ;;\n";
+    arms += "      " + name + ") " + value_completion(*option) + "return ;;\n";
   }
   return words;
 }
@@ -119,7 +129,10 @@ _{0}() {{
     "") words="{3} $program" ;;
     help) words="{3}" ;;
 {4}  esac
-  COMPREPLY=($(compgen -W "$words" -- "$cur"))
+  # Each word once: none already on the line, none a command shares with the program.
+  local seen=" ${{COMP_WORDS[*]:1:COMP_CWORD-1}} " left="" w
+  for w in $words; do [[ $seen == *" $w "* ]] || {{ left+=" $w"; seen+="$w "; }}; done
+  COMPREPLY=($(compgen -W "$left" -- "$cur"))
 }}
 complete -F _{0} {0}
 )",
