@@ -85,7 +85,8 @@ TEST(ReadmeQuickStartTest, EveryCommandRunsOnTheDemoWorldAndPrintsWhatTheReadmeS
   for (const QuickStartStep& step : steps) {
     SCOPED_TRACE(step.command);
     ASSERT_FALSE(step.documented_first_line.empty()) << "README says not what it prints first";
-    const auto [status, out, err] = run_shell(cli + "; " + step.command);
+    const auto [status, out, err] =
+        run_shell("{ " + cli + "\n" + step.command + "\n}");  // its comment ends at the line
     EXPECT_EQ(status, 0) << err;
     EXPECT_TRUE(matches(step.documented_first_line, first_line(out)))
         << "README: " << step.documented_first_line << "\nprinted: " << first_line(out);
