@@ -76,7 +76,9 @@ TEST(ReadmeQuickStartTest, EveryCommandRunsOnTheDemoWorldAndPrintsWhatTheReadmeS
   char folder_template[] = "/tmp/vandril_quick_start_XXXXXX";
   const std::string folder = mkdtemp(folder_template);
   write_db_ini(folder + "/db.ini");
-  std::vector<QuickStartStep> steps = quick_start_steps(read_file(VL_SOURCE_DIR "/README.md"));
+  const std::string readme = read_file(VL_SOURCE_DIR "/README.md");
+  ASSERT_NE(readme.find("\n## Quick start\n"), std::string::npos);
+  std::vector<QuickStartStep> steps = quick_start_steps(readme);
   ASSERT_GE(steps.size(), 6u) << "the Quick start: cli=, stats, a dry run, a write, history, undo";
   ASSERT_EQ(steps.front().command.rfind("cli=", 0), 0u) << steps.front().command;
   const std::string cli = cli_on_test_world(steps.front().command, folder);
