@@ -72,6 +72,9 @@ foreach(size ${VANDRIL_ICON_SIZES})
 endforeach()
 install(FILES "${CMAKE_SOURCE_DIR}/README.md" DESTINATION ${CMAKE_INSTALL_DOCDIR} OPTIONAL
   COMPONENT window)
+# The README links into docs/: the pages and pictures go beside it.
+file(GLOB VANDRIL_DOCS "${CMAKE_SOURCE_DIR}/docs/*.md" "${CMAKE_SOURCE_DIR}/docs/*.png")
+install(FILES ${VANDRIL_DOCS} DESTINATION ${CMAKE_INSTALL_DOCDIR}/docs COMPONENT window)
 install(TARGETS vandril_loot_cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT cli)
 install(FILES "${VANDRIL_CLI_MAN}.gz" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT cli)
 install(FILES "${VANDRIL_CLI_COMPLETION}" DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
