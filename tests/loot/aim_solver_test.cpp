@@ -64,6 +64,9 @@ const AimRow kRows[] = {
     // 100 at chance 10 gives 0.1; chance 50 reaches 0.5 exactly, 49 does not.
     {"chance_raised_reaching_exactly", Aim::drop_rate, 50, 1, 10, 1, kWhole, 5, Outcome::drop, 100,
      50, true, 0.5},
+    // Chance 7 reaches 0.07 exactly, though 100 x (1 - 0.93) comes out a hair above 7.
+    {"chance_raised_to_the_aim", Aim::drop_rate, 7, 1, 5, 1, kWhole, 5, Outcome::drop, 100, 7, true,
+     0.07},
     // 1 - 0.96^5 = 0.18463 < 0.2 <= 1 - 0.95^5 = 0.22622; 0.2 / 0.22622 = 88.41 -> 88.
     {"chance_raised_k5_whole", Aim::drop_rate, 20, 5, 1, 1, kWhole, 5, Outcome::drop, 88, 5, true,
      0.88 * (1 - 0.95 * 0.95 * 0.95 * 0.95 * 0.95)},
