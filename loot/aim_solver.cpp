@@ -19,6 +19,11 @@ constexpr double kMostPercent = 100;
 
 bool can_drop(const CustomDrop& drop) { return drop.items > 0 && drop.loot_multiplier > 0; }
 
+// The chance that one pass of the drop fills its one slot (droplimit 1, mindrop 0).
+double slot_fills(const CustomDrop& drop) {
+  return 1 - std::pow(1 - chance_of(drop.chance), drop.items);
+}
+
 bool reaches(double rate, double aim) { return rate >= aim - kRateSlack; }
 
 // The smallest whole chance with which probability 100 reaches `aim`. The
@@ -41,8 +46,7 @@ double smallest_reaching_chance(const CustomDrop& drop, double aim) {
 // (the higher of two as close). The rate grows with the probability, so the
 // closest is one of the two steps around the exact solution.
 double closest_probability(const CustomDrop& drop, double aim, ProbabilityColumn column) {
-  const double slot_fills = 1 - std::pow(1 - chance_of(drop.chance), drop.items);
-  const double pass = (1 - std::pow(1 - aim, 1.0 / drop.loot_multiplier)) / slot_fills;
+  const double pass = (1 - std::pow(1 - aim, 1.0 / drop.loot_multiplier)) / slot_fills(drop);
   const double exact = std::min(pass * kMostPercent, kMostPercent);
   const double per_percent =
       column == ProbabilityColumn::whole_numbers ? kWholeSteps : kFractionSteps;
@@ -66,8 +70,7 @@ void check_aim(double aim) {
 
 double custom_drop_rate(const CustomDrop& drop, double probability) {
   if (!can_drop(drop)) return 0;
-  const double slot_fills = 1 - std::pow(1 - chance_of(drop.chance), drop.items);
-  return 1 - std::pow(1 - chance_of(probability) * slot_fills, drop.loot_multiplier);
+  return 1 - std::pow(1 - chance_of(probability) * slot_fills(drop), drop.loot_multiplier);
 }
 
 std::optional<AimedDrop> aim_drop_rate(double aim, const CustomDrop& drop,
