@@ -1,0 +1,141 @@
+#include "loot/aim_solver.h"
+
+#include <algorithm>
+#include <cmath>
+#include <stdexcept>
+
+#include "loot/lootdrop_roll.h"
+
+namespace vl::loot {
+namespace {
+
+// Rates that differ by less than this are equal: an aim that a whole chance
+// reaches exactly on paper must not raise the chance over a rounding error.
+constexpr double kRateSlack = 1e-12;
+// Steps of the probability per percent each column holds.
+constexpr double kWholeSteps = 1;
+constexpr double kFractionSteps = 1e6;
+constexpr double kMostPercent = 100;
+
+bool can_drop(const CustomDrop& drop) { return drop.items > 0 && drop.loot_multiplier > 0; }
+
+// The chance that one pass of the drop fills its one slot (droplimit 1, mindrop 0).
+double slot_fills(const CustomDrop& drop) {
+  return 1 - std::pow(1 - chance_of(drop.chance), drop.items);
+}
+
+bool reaches(double rate, double aim) { return rate >= aim - kRateSlack; }
+
+// The smallest whole chance with which probability 100 reaches `aim`. The
+// closed form gives it up to rounding; the steps after it settle the edge.
+double smallest_reaching_chance(const CustomDrop& drop, double aim) {
+  const auto reaches_with = [&](double chance) {
+    CustomDrop raised = drop;
+    raised.chance = chance;
+    return reaches(custom_drop_rate(raised, kMostPercent), aim);
+  };
+  const double passes_and_items = static_cast<double>(drop.items) * drop.loot_multiplier;
+  const double exact = kMostPercent * (1 - std::pow(1 - aim, 1 / passes_and_items));
+  double chance = std::clamp(std::ceil(exact), 1.0, kMostPercent);
+  while (chance < kMostPercent && !reaches_with(chance)) ++chance;
+  while (chance > 1 && reaches_with(chance - 1)) --chance;
+  return chance;
+}
+
+// The probability of the column's steps whose rate comes closest to `aim`
+// (the higher of two as close). The rate grows with the probability, so the
+// closest is one of the two steps around the exact solution.
+double closest_probability(const CustomDrop& drop, double aim, ProbabilityColumn column) {
+  const double pass = (1 - std::pow(1 - aim, 1.0 / drop.loot_multiplier)) / slot_fills(drop);
+  const double exact = std::min(pass * kMostPercent, kMostPercent);
+  const double per_percent =
+      column == ProbabilityColumn::whole_numbers ? kWholeSteps : kFractionSteps;
+  // Dividing whole steps gives the very double a written "12.209714" reads back as.
+  const auto on_column = [&](double steps) {
+    return std::clamp(steps / per_percent, 1 / per_percent, kMostPercent);
+  };
+  const double below = on_column(std::floor(exact * per_percent));
+  const double above = on_column(std::floor(exact * per_percent) + 1);
+  const double miss_below = std::fabs(custom_drop_rate(drop, below) - aim);
+  const double miss_above = std::fabs(custom_drop_rate(drop, above) - aim);
+  return miss_below < miss_above ? below : above;
+}
+
+void check_aim(double aim) {
+  if (!(aim > 0 && aim <= 1))
+    throw std::invalid_argument("an aimed chance per kill lies above 0 and at most 1");
+}
+
+}  // namespace
+
+double custom_drop_rate(const CustomDrop& drop, double probability) {
+  if (!can_drop(drop)) return 0;
+  return 1 - std::pow(1 - chance_of(probability) * slot_fills(drop), drop.loot_multiplier);
+}
+
+std::optional<AimedDrop> aim_drop_rate(double aim, const CustomDrop& drop,
+                                       ProbabilityColumn column) {
+  check_aim(aim);
+  if (!can_drop(drop)) return std::nullopt;
+  AimedDrop aimed;
+  CustomDrop written = drop;
+  const double most = custom_drop_rate(drop, kMostPercent);
+  if (most <= 0 || !reaches(most, aim)) {
+    written.chance = smallest_reaching_chance(drop, aim);
+    aimed.chance_raised = true;
+  }
+  aimed.chance = written.chance;
+  aimed.probability = closest_probability(written, aim, column);
+  aimed.drop_rate = custom_drop_rate(written, aimed.probability);
+  aimed.achieved = aimed.drop_rate;
+  return aimed;
+}
+
+std::optional<NpcAim> aim_npc_rate(double aim, double p_any_before, const CustomDrop& drop,
+                                   ProbabilityColumn column) {
+  check_aim(aim);
+  if (reaches(p_any_before, aim)) return AlreadyAtAim{p_any_before};
+  // Passes of different loottable entries are independent: the NPC gives
+  // nothing only when its loot and the new drop both give nothing.
+  const double nothing_before = 1 - p_any_before;
+  const double drop_aim = std::min(1 - (1 - aim) / nothing_before, 1.0);
+  auto aimed = aim_drop_rate(drop_aim, drop, column);
+  if (!aimed) return std::nullopt;
+  aimed->achieved = 1 - nothing_before * (1 - aimed->drop_rate);
+  return *aimed;
+}
+
+std::optional<NpcAim> aim_npc_rate(double aim, const LootTables& tables, std::int64_t loottable_id,
+                                   int npc_level, const CustomDrop& drop,
+                                   ProbabilityColumn column) {
+  check_aim(aim);
+  if (!tables.loottables.contains(loottable_id)) return std::nullopt;
+  const double before = drop_rates(tables, loottable_id, npc_level, drop.loot_multiplier).p_any;
+  return aim_npc_rate(aim, before, drop, column);
+}
+
+void AimSummary::add(const AimedDrop& drop) {
+  lowest = drops ? std::min(lowest, drop.achieved) : drop.achieved;
+  highest = drops ? std::max(highest, drop.achieved) : drop.achieved;
+  achieved_sum += drop.achieved;
+  ++drops;
+  if (drop.chance_raised) ++raised_to[static_cast<int>(drop.chance)];
+}
+
+void AimSummary::add(const std::optional<NpcAim>& npc) {
+  if (!npc) {
+    ++cannot_drop;
+  } else if (const auto* aimed = std::get_if<AimedDrop>(&*npc)) {
+    add(*aimed);
+  } else {
+    ++already_at_aim;
+  }
+}
+
+std::size_t AimSummary::raised() const {
+  std::size_t count = 0;
+  for (const auto& [chance, drops_raised] : raised_to) count += drops_raised;
+  return count;
+}
+
+}  // namespace vl::loot
