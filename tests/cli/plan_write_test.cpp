@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string_view>
+
 #include "app/plan_write.h"
 #include "cli/exit_codes.h"
 #include "journal/stored_ending.h"
@@ -14,7 +16,7 @@ namespace {
 struct EndingRow {
   const char* name;
   Ending outcome;
-  const char* stored;  // the word the journal keeps
+  std::string_view stored;  // the word the journal keeps
   journal::Written written;
   int exit_code;
 };

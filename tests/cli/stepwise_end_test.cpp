@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 
 #include "app/command_journal.h"
 #include "cli/exit_codes.h"
@@ -15,7 +16,7 @@ namespace {
 struct StepwiseRow {
   const char* name;
   app::StepwiseEnd end;
-  const char* stored;  // the word the journal keeps
+  std::string_view stored;  // the word the journal keeps
   journal::Written written;
   int exit_code;
 };
