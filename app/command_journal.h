@@ -4,7 +4,6 @@
 // the journal before the statement is sent (the session's statement gate), a
 // statement the journal cannot record refused, and ended with the outcome.
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -28,25 +27,12 @@ struct StepwiseEnd {
   bool operator==(const StepwiseEnd&) const = default;
 };
 
-// The one table from such a run's end to the journal's ending (run_ending's
-// shape). Its rows stay as the statements left them, so only a completed run
-// says it wrote them all.
+// Such a run's ending in the journal (run_ending's shape): its rows stay as
+// the statements left them, so only a completed run says it wrote them all.
 inline RunEnding run_ending(const StepwiseEnd& end) {
   using journal::Written;
-  struct Row {
-    Ending ending;
-    RunEnding run;
-  };
-  constexpr std::array<Row, 4> kRows{{
-      {Ending::completed, {journal::Ending::completed, Written::all}},
-      {Ending::refused, {journal::Ending::failed, Written::as_heard}},
-      {Ending::stopped_part_way, {journal::Ending::failed, Written::as_heard}},
-      {Ending::connection_lost, {journal::Ending::server_lost, Written::as_heard}},
-  }};
-  if (end.interrupted) return {journal::Ending::stopped, Written::as_heard};
-  for (const Row& row : kRows)
-    if (row.ending == end.ending) return row.run;
-  return {journal::Ending::failed, Written::as_heard};
+  if (end.interrupted) return {Ending::interrupted, Written::as_heard};
+  return {end.ending, end.ending == Ending::completed ? Written::all : Written::as_heard};
 }
 
 class CommandJournal : public PlanJournal {

@@ -8,25 +8,18 @@
 namespace vl::app {
 namespace {
 
-using journal::Ending;
 using journal::Written;
-using loot::AtomicOutcome;
 
-struct EndingRow {
-  AtomicOutcome outcome;
-  RunEnding ending;
+struct WrittenRow {
+  Ending ending;
+  Written written;
 };
 
 // An all-or-nothing write leaves its rows by COMMIT alone: all of them, none
 // (rolled back, or never sent), or unknown which when COMMIT went unanswered.
-constexpr std::array<EndingRow, 7> kEndings{{
-    {AtomicOutcome::committed, {Ending::completed, Written::all}},
-    {AtomicOutcome::refused, {Ending::failed, Written::none}},
-    {AtomicOutcome::rejected, {Ending::failed, Written::none}},
-    {AtomicOutcome::lost, {Ending::server_lost, Written::none}},
-    {AtomicOutcome::commit_unknown, {Ending::commit_unknown, Written::unknown}},
-    {AtomicOutcome::interrupted, {Ending::stopped, Written::none}},
-    {AtomicOutcome::journal_refused, {Ending::failed, Written::none}},
+constexpr std::array<WrittenRow, 2> kWritten{{
+    {Ending::completed, Written::all},
+    {Ending::commit_unknown, Written::unknown},
 }};
 
 double seconds_since(std::chrono::steady_clock::time_point started) {
@@ -35,10 +28,10 @@ double seconds_since(std::chrono::steady_clock::time_point started) {
 
 }  // namespace
 
-RunEnding run_ending(AtomicOutcome outcome) {
-  for (const EndingRow& row : kEndings)
-    if (row.outcome == outcome) return row.ending;
-  return {Ending::failed, Written::none};
+RunEnding run_ending(Ending ending) {
+  for (const WrittenRow& row : kWritten)
+    if (row.ending == ending) return {ending, row.written};
+  return {ending, Written::none};
 }
 
 PlanWritten write_plan(db::Session& session, db::Connection& connection, loot::Plan& plan,
@@ -48,7 +41,7 @@ PlanWritten write_plan(db::Session& session, db::Connection& connection, loot::P
     try {
       written.run_id = journal->begin(session, request.command, request.settings);
     } catch (const journal::JournalError& error) {
-      written.outcome = AtomicOutcome::journal_refused;
+      written.ending = Ending::journal_refused;
       written.message = error.what();
       written.seconds = seconds_since(request.started);
       return written;
@@ -63,13 +56,13 @@ PlanWritten write_plan(db::Session& session, db::Connection& connection, loot::P
                                     session.statements_ahead, request.ids_as_planned,
                                     request.world_changes, session.transaction_steps);
   } catch (...) {
-    if (journal) journal->end({Ending::failed, Written::none});
+    if (journal) journal->end({Ending::rejected, Written::none});
     throw;
   }
-  if (journal) journal->end(run_ending(result.outcome));
-  written.outcome = result.outcome;
+  if (journal) journal->end(run_ending(result.ending));
+  written.ending = result.ending;
   written.message = std::move(result.message);
-  if (result.outcome == AtomicOutcome::committed) {
+  if (result.ending == Ending::completed) {
     written.drops = plan.drops.size();
     written.entries = plan.entries();
     written.copies = plan.copies.size();
@@ -85,7 +78,7 @@ PlanWritten write_plan_connecting(db::Session& session, loot::Plan& plan, PlanJo
     connection = std::make_unique<db::Connection>(db::connection_string(session));
   } catch (const db::Error& error) {
     PlanWritten lost;
-    lost.outcome = AtomicOutcome::lost;
+    lost.ending = Ending::connection_lost;
     lost.message = "The world database cannot be reached.\n" + std::string(error.what());
     lost.seconds = seconds_since(request.started);
     return lost;

@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "core/ending.h"
 #include "db/odbc.h"
 #include "db/session.h"
 #include "journal/recorder.h"
@@ -23,13 +24,13 @@ namespace vl::app {
 // How a write's run ends in the journal: its ending and what became of the
 // rows it wrote ahead.
 struct RunEnding {
-  journal::Ending ending;
+  Ending ending;
   journal::Written written;
   bool operator==(const RunEnding&) const = default;
 };
 
-// The one table from the writer's outcome to the run's ending.
-RunEnding run_ending(loot::AtomicOutcome outcome);
+// The one table from how an all-or-nothing write ended to the run's ending.
+RunEnding run_ending(Ending ending);
 
 // Where a write's run is journaled (the window's journal, the command line's).
 class PlanJournal {
@@ -55,15 +56,13 @@ struct PlanWriteRequest {
 };
 
 struct PlanWritten {
-  loot::AtomicOutcome outcome = loot::AtomicOutcome::committed;
+  Ending ending = Ending::completed;               // as loot::AtomicResult tells it
   std::size_t drops = 0, entries = 0, copies = 0;  // written (none unless committed)
   double seconds = 0;                              // since the request's start
   std::optional<std::int64_t> run_id;              // the journal's run, once begun
-  std::string message;  // why it was not written ("\n" between lines); "" when committed
+  std::string message;  // why it was not written ("\n" between lines); "" when completed
   // The journal refused to begin the run: nothing was sent; `message` says why.
-  bool refused_by_journal() const {
-    return outcome == loot::AtomicOutcome::journal_refused && !run_id;
-  }
+  bool refused_by_journal() const { return ending == Ending::journal_refused && !run_id; }
 };
 
 // Writes `plan` over `connection` (made with `session`'s settings), journaled

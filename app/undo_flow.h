@@ -10,25 +10,13 @@
 #include <optional>
 #include <string>
 
+#include "core/ending.h"
 #include "db/odbc.h"
 #include "db/session.h"
 #include "journal/store.h"
 #include "journal/undo.h"
 
 namespace vl::app {
-
-enum class UndoEnd {
-  no_such_run,     // the journal holds no such run
-  refused,         // it cannot be undone here: `message` says why
-  not_connected,   // the shell's connect said why
-  declined,        // the shell's confirm did not go on
-  world_changed,   // the conflicts differ from those asked about: rolled back
-  stopped,         // stopped before COMMIT: rolled back
-  undone,          // committed
-  world_failed,    // a statement failed: rolled back, `failure` says how
-  commit_unknown,  // the connection was lost during COMMIT: undone or not, `failure` says how
-  journal_failed,  // the journal could not be read: `message` says why
-};
 
 struct UndoSteps {
   // The world's connection, or nullptr once the shell has said why there is none.
@@ -44,7 +32,16 @@ struct UndoSteps {
 };
 
 struct UndoResult {
-  UndoEnd end = UndoEnd::no_such_run;
+  // completed (undone, committed); refused (`message` says why, or no_such_run);
+  // connection_lost (the shell's connect said why); declined (the shell's
+  // confirm did not go on); world_changed (the conflicts differ from those
+  // asked about) or interrupted (stopped before COMMIT): rolled back;
+  // rejected (a statement failed: rolled back, `failure` says how);
+  // commit_unknown (the connection was lost during COMMIT: undone or not,
+  // `failure` says how); journal_refused (the journal could not be read:
+  // `message` says why).
+  Ending ending = Ending::refused;
+  bool no_such_run = false;  // refused: the journal holds no such run
   std::string message;
   journal::UndoPlan asked;    // as read before the question
   journal::UndoPlan applied;  // as read again inside the transaction

@@ -1,8 +1,11 @@
 #pragma once
 // The command line's exit codes, and their table as --help and the README show it.
 
+#include <array>
+
 #include "app/command_failure.h"
 #include "app/command_journal.h"
+#include "core/ending.h"
 
 namespace vl::cli {
 
@@ -14,13 +17,36 @@ inline constexpr int kExitCommitUnknown = 5;
 inline constexpr int kExitUsage = 64;
 inline constexpr int kExitInterrupted = 130;
 
-// The exit code of a run written statement by statement, from the same value
-// the journal's ending comes from (app::run_ending).
+// The one table from how a command ended to its exit code, by whether any
+// of it stays written in the world (a run written statement by statement).
+struct EndingExit {
+  Ending ending;
+  int nothing_written;
+  int written;
+};
+inline constexpr std::array<EndingExit, 10> kEndingExits{{
+    {Ending::completed, kExitDone, kExitDone},
+    {Ending::refused, kExitRefused, kExitStoppedPartWay},
+    {Ending::declined, kExitRefused, kExitStoppedPartWay},
+    {Ending::rejected, kExitRefused, kExitStoppedPartWay},
+    {Ending::stopped_part_way, kExitRefused, kExitStoppedPartWay},
+    {Ending::connection_lost, kExitNotConnected, kExitStoppedPartWay},
+    {Ending::commit_unknown, kExitCommitUnknown, kExitCommitUnknown},
+    {Ending::interrupted, kExitInterrupted, kExitInterrupted},
+    {Ending::journal_refused, kExitRefused, kExitStoppedPartWay},
+    {Ending::world_changed, kExitRefused, kExitStoppedPartWay},
+}};
+
+inline int exit_code_of(Ending ending, bool written = false) {
+  for (const EndingExit& row : kEndingExits)
+    if (row.ending == ending) return written ? row.written : row.nothing_written;
+  return kExitRefused;
+}
+
+// A run written statement by statement: from the same value the journal's
+// ending comes from (app::run_ending).
 inline int exit_code_of(const app::StepwiseEnd& end) {
-  if (end.interrupted) return kExitInterrupted;
-  if (end.ending == Ending::completed) return kExitDone;
-  if (end.written) return kExitStoppedPartWay;
-  return end.ending == Ending::connection_lost ? kExitNotConnected : kExitRefused;
+  return exit_code_of(end.interrupted ? Ending::interrupted : end.ending, end.written);
 }
 
 inline constexpr const char* kExitCodeTable =

@@ -113,41 +113,42 @@ int undo_command(db::Session& state, journal::Store& store, const Invocation& in
   steps.waits = invocation.dry_run || (!invocation.yes && on_terminal);
   steps.stop_requested = interrupted;
   const app::UndoResult result = app::undo_journaled_run(store, state, invocation.run_id, steps);
-  switch (result.end) {
-    case app::UndoEnd::no_such_run:
-      say_no_run(invocation.run_id);
-      return kExitRefused;
-    case app::UndoEnd::refused:
-      std::fprintf(stderr, "%s\n", result.message.c_str());
-      return kExitRefused;
-    case app::UndoEnd::not_connected:
-      return kExitNotConnected;
-    case app::UndoEnd::declined:
+  switch (result.ending) {
+    case Ending::refused:
+      if (result.no_such_run)
+        say_no_run(invocation.run_id);
+      else
+        std::fprintf(stderr, "%s\n", result.message.c_str());
+      break;
+    case Ending::declined:
       return declined;
-    case app::UndoEnd::world_changed:
+    case Ending::world_changed:
       print_conflicts(result.applied);
       std::fprintf(stderr, "The world changed while undo waited; nothing was changed.\n");
-      return kExitRefused;
-    case app::UndoEnd::stopped:
+      break;
+    case Ending::interrupted:
       std::fprintf(stderr, "Stopped by Ctrl+C: the undo was rolled back; nothing was changed.\n");
-      return kExitInterrupted;
-    case app::UndoEnd::world_failed:
+      break;
+    case Ending::rejected:
       std::fprintf(stderr, "%s\nNothing was changed.\n",
                    db::statement_failed_message(*result.failure, "(undoing the run)").c_str());
-      return kExitRefused;
-    case app::UndoEnd::commit_unknown:
+      break;
+    case Ending::commit_unknown:
       std::fprintf(stderr,
                    "The connection to the server was lost during COMMIT: either all of run %lld "
                    "was undone or none of it, and the journal still counts it as not undone.\n"
                    "%s\n",
                    static_cast<long long>(invocation.run_id), result.failure->what());
-      return kExitCommitUnknown;
-    case app::UndoEnd::journal_failed:
+      break;
+    case Ending::journal_refused:
       std::fprintf(stderr, "vandril_loot_cli: the journal: %s\n", result.message.c_str());
-      return kExitRefused;
-    case app::UndoEnd::undone:
+      break;
+    case Ending::connection_lost:  // connect said why
+    case Ending::stopped_part_way:
+    case Ending::completed:
       break;
   }
+  if (result.ending != Ending::completed) return exit_code_of(result.ending);
   if (!result.unmarked.empty()) {
     std::fprintf(stderr, "vandril_loot_cli: the journal: %s\n", result.unmarked.c_str());
     return kExitRefused;

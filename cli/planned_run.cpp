@@ -88,24 +88,6 @@ bool write_report_file(WholeFile& file, const std::string& path, const loot::Pla
   return finish_output(file, path, "--report");
 }
 
-int exit_code_of(loot::AtomicOutcome outcome) {
-  switch (outcome) {
-    case loot::AtomicOutcome::committed:
-      return kExitDone;
-    case loot::AtomicOutcome::refused:
-    case loot::AtomicOutcome::rejected:
-    case loot::AtomicOutcome::journal_refused:
-      return kExitRefused;
-    case loot::AtomicOutcome::lost:
-      return kExitNotConnected;
-    case loot::AtomicOutcome::commit_unknown:
-      return kExitCommitUnknown;
-    case loot::AtomicOutcome::interrupted:
-      return kExitInterrupted;
-  }
-  return kExitRefused;
-}
-
 }  // namespace
 
 std::optional<int> refuse_unwritable_outputs(const Invocation& run) {
@@ -206,7 +188,7 @@ int write_plan(db::Session& session, db::Connection& connection, loot::Plan& pla
                       written.entries, written.seconds);
   std::fputs(result_text(fields, write_result_style(format, written.run_id, seed)).c_str(), stdout);
   std::fflush(stdout);
-  return exit_code_of(written.outcome);
+  return exit_code_of(written.ending);
 }
 
 std::optional<int> ask_about_plan(const loot::Plan& plan, db::Connection& connection) {

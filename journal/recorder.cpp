@@ -8,6 +8,7 @@
 #include <variant>
 
 #include "db/odbc.h"
+#include "journal/stored_ending.h"
 
 namespace vl::journal {
 
@@ -18,22 +19,6 @@ std::optional<std::string> folder_of(const char* name) {
   const char* folder = std::getenv(name);
   if (folder && *folder == '/') return folder;
   return std::nullopt;
-}
-
-const char* outcome_name(Ending ending) {
-  switch (ending) {
-    case Ending::completed:
-      return "completed";
-    case Ending::stopped:
-      return "stopped";
-    case Ending::server_lost:
-      return "interrupted";
-    case Ending::commit_unknown:
-      return "commit unknown";
-    case Ending::failed:
-      break;
-  }
-  return "failed";
 }
 
 }  // namespace
@@ -301,7 +286,7 @@ void RunRecorder::record(const std::vector<Row>& rows) {
 }
 
 void RunRecorder::end(Ending ending, Written written) {
-  if (ending == Ending::failed && server_lost_) ending = Ending::server_lost;
+  if (server_lost_ && stored_ending(ending) == kFailedText) ending = Ending::connection_lost;
   if (run_ == 0) return;
   forget_pending();
   detach();
@@ -320,7 +305,7 @@ void RunRecorder::end(Ending ending, Written written) {
   if (written == Written::all) store_.set_uncertain(run, false);
   if (written == Written::unknown) store_.set_uncertain(run, true);
   if (written == Written::none) store_.forget_rows(run);
-  store_.end_run(run, outcome_name(ending), incomplete_);
+  store_.end_run(run, std::string(stored_ending(ending)), incomplete_);
 }
 
 }  // namespace vl::journal

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "core/ending.h"
 #include "db/session.h"
 #include "journal/background_writer.h"
 #include "journal/store.h"
@@ -29,10 +30,6 @@ inline constexpr const char* kNoJournalPlace =
 // is refused (JournalError) instead of made.
 std::unique_ptr<Store> open_journal(const std::string& path, bool existing = false,
                                     Store::Access access = Store::Access::read_write);
-
-// How a run ended, named alike by both shells: "completed", "stopped" (Ctrl+C),
-// "failed", "interrupted" (the server lost), "commit unknown".
-enum class Ending { completed, stopped, failed, server_lost, commit_unknown };
 
 // What a journal that cannot be written does to the statement it was to cover.
 enum class OnJournalFailure {
@@ -65,7 +62,8 @@ class RunRecorder {
   void record(const std::vector<Row>& rows);
   // Ends the run and takes the gate back out of the session; a run that
   // changed nothing in the world is forgotten. A run that failed at a statement
-  // the server went away under ended with the server lost. Throws JournalError.
+  // the server went away under ended with the server lost. The journal keeps
+  // the ending's word (journal/stored_ending.h). Throws JournalError.
   void end(Ending ending, Written written);
 
   // A statement the server refused during the run.

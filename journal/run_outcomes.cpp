@@ -10,6 +10,7 @@
 
 #include "journal/sqlite_statement.h"
 #include "journal/store.h"
+#include "journal/stored_ending.h"
 
 namespace vl::journal {
 namespace {
@@ -59,7 +60,7 @@ void Store::settle_unsent_runs() {
     for (const std::int64_t run : unsent) {
       if (run_writer(path_, run) != 0) continue;  // still being written
       forget_rows(run);
-      end_run(run, "refused", false);
+      end_run(run, std::string(kUnsentText), false);
     }
   } catch (const JournalError&) {
   }
@@ -72,7 +73,7 @@ void Store::shown_as_settled(std::vector<RunInfo>& runs) const {
       if (!run.ended.empty() || run.writer != 0) continue;
       SqliteStatement unsent(db_, "SELECT 1 FROM decisive WHERE run=? AND sent=0");
       if (!unsent.bind(1, run.id).step()) continue;
-      run.outcome = "refused";
+      run.outcome = kUnsentText;
       run.rows = 0;
     }
   } catch (const JournalError&) {

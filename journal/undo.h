@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "core/ending.h"
 #include "db/odbc.h"
 #include "db/session.h"
 #include "journal/row.h"
@@ -44,14 +45,11 @@ std::string rollback_refusal(db::Connection& connection, Store& store, std::int6
 // The confirmation asked before an undo is sent.
 std::string undo_question(std::int64_t run, std::size_t statements);
 
-enum class UndoOutcome {
-  undone,         // committed
-  world_changed,  // the conflicts differ from those asked about: rolled back
-  stopped,        // stop_requested before COMMIT: rolled back
-  declined,       // go_on did not go on: rolled back
-};
 struct UndoApplied {
-  UndoOutcome outcome = UndoOutcome::undone;
+  // completed (committed); world_changed (the conflicts differ from those
+  // asked about), interrupted (stop_requested before COMMIT) or declined
+  // (go_on did not go on): rolled back.
+  Ending ending = Ending::completed;
   UndoPlan plan;  // as read again inside the transaction
 };
 

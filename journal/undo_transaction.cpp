@@ -49,18 +49,18 @@ namespace {
 
 // Sends the plan's statements inside the open transaction and commits, unless
 // `stop_requested` (looked at before each statement and before COMMIT).
-UndoOutcome send_and_commit(db::Connection& connection, db::Transaction& transaction,
-                            const UndoPlan& plan, const std::function<bool()>& stop_requested) {
+Ending send_and_commit(db::Connection& connection, db::Transaction& transaction,
+                       const UndoPlan& plan, const std::function<bool()>& stop_requested) {
   for (const std::string& sql : plan.statements) {
     if (stop_requested && stop_requested()) break;
     connection.execute(sql);
   }
   if (stop_requested && stop_requested()) {
     transaction.rollback();
-    return UndoOutcome::stopped;
+    return Ending::interrupted;
   }
   transaction.commit();
-  return UndoOutcome::undone;
+  return Ending::completed;
 }
 
 }  // namespace
@@ -79,10 +79,10 @@ UndoApplied apply_undo(db::Connection& connection, Store& store, std::int64_t ru
   applied.plan = unchanged ? asked : plan_undo(connection, store, run, true);
   if (applied.plan.conflicts != asked.conflicts) {
     transaction.rollback();
-    applied.outcome = UndoOutcome::world_changed;
+    applied.ending = Ending::world_changed;
     return applied;
   }
-  applied.outcome = send_and_commit(connection, transaction, applied.plan, stop_requested);
+  applied.ending = send_and_commit(connection, transaction, applied.plan, stop_requested);
   return applied;
 }
 
@@ -95,10 +95,10 @@ UndoApplied undo_at_once(db::Connection& connection, Store& store, std::int64_t 
   applied.plan = plan_undo(connection, store, run, true);
   if (!go_on(applied.plan)) {
     transaction.rollback();
-    applied.outcome = UndoOutcome::declined;
+    applied.ending = Ending::declined;
     return applied;
   }
-  applied.outcome = send_and_commit(connection, transaction, applied.plan, stop_requested);
+  applied.ending = send_and_commit(connection, transaction, applied.plan, stop_requested);
   return applied;
 }
 

@@ -35,7 +35,7 @@ std::vector<std::vector<std::string>> rows_of(
 
 // A statement that stops the write: why, and what the operator is told.
 struct WriteFailed {
-  AtomicOutcome outcome;
+  Ending ending;
   std::string message;
 };
 
@@ -67,7 +67,7 @@ class Transaction {
   void guarded(const std::string& sql, const Sending& sending) {
     if (stop_requested_ && stop_requested_()) {
       roll_back();
-      throw WriteFailed{AtomicOutcome::interrupted,
+      throw WriteFailed{Ending::interrupted,
                         "Stopped before COMMIT: the transaction was rolled back, nothing of the "
                         "run was written."};
     }
@@ -75,7 +75,7 @@ class Transaction {
       sending();
     } catch (const db::StatementWithheld& withheld) {
       roll_back();
-      throw WriteFailed{AtomicOutcome::journal_refused,
+      throw WriteFailed{Ending::journal_refused,
                         std::string(withheld.what()) +
                             "\nThe transaction was rolled back, nothing of the run was written."};
     } catch (const db::Error& error) {
@@ -117,14 +117,14 @@ class Transaction {
       transaction_.commit();
     } catch (const db::CommitUnknown& error) {
       throw WriteFailed{
-          AtomicOutcome::commit_unknown,
+          Ending::commit_unknown,
           "The connection to the server was lost during COMMIT: either all of the run was "
           "written or none of it. To find out, run `vandril_loot_cli check`, or count the "
           "run's lootdrops: SELECT COUNT(*) FROM lootdrop WHERE name = " +
               db::sql_text(run_name) + " (compare with the count before the run).\n" +
               std::string(error.what())};
     } catch (const db::Error& error) {
-      throw WriteFailed{AtomicOutcome::rejected,
+      throw WriteFailed{Ending::rejected,
                         "The server refused COMMIT; nothing of the run was written.\n" +
                             std::string(error.what())};
     }
@@ -138,7 +138,7 @@ class Transaction {
       steps_(step);
     } catch (const db::StatementWithheld& withheld) {
       if (step == db::TransactionStep::committing) roll_back();
-      throw WriteFailed{AtomicOutcome::journal_refused,
+      throw WriteFailed{Ending::journal_refused,
                         std::string(withheld.what()) +
                             "\nThe transaction was rolled back, nothing of the run was written."};
     }
@@ -153,13 +153,13 @@ class Transaction {
   }
   [[noreturn]] void failed(const db::Error& error, const std::string& statement) {
     if (db::connection_lost(error)) {
-      throw WriteFailed{AtomicOutcome::lost,
+      throw WriteFailed{Ending::connection_lost,
                         "The connection to the server was lost before COMMIT: the server rolls "
                         "the transaction back, nothing of the run was written.\n" +
                             std::string(error.what())};
     }
     roll_back();
-    throw WriteFailed{AtomicOutcome::rejected,
+    throw WriteFailed{Ending::rejected,
                       "The server rejected a statement; the transaction was rolled back, "
                       "nothing of the run was written.\n" +
                           std::string(error.what()) + "\nStatement: " + statement};
@@ -207,7 +207,7 @@ void refuse_unless_all_moved(Transaction& transaction, db::Connection& connectio
       "(counting the NPCs moved to the copies)");
   if (moved == static_cast<std::int64_t>(npcs.size())) return;
   transaction.roll_back();
-  throw WriteFailed{AtomicOutcome::refused,
+  throw WriteFailed{Ending::refused,
                     "Only " + std::to_string(moved) + " of the " + std::to_string(npcs.size()) +
                         " NPCs to move to the copies still had their loottable: the "
                         "transaction was rolled back, nothing was written."};
@@ -278,7 +278,7 @@ AtomicResult write_atomically(db::Connection& connection, Plan& plan,
   AtomicResult result;
   if (auto problems = atomic_layout_problems(connection, statement_sent, plan.isolate_shared);
       !problems.empty()) {
-    result.outcome = AtomicOutcome::refused;
+    result.ending = Ending::refused;
     for (const std::string& problem : problems) result.message += problem + "\n";
     result.message += "Nothing was written.";
     return result;
@@ -289,7 +289,7 @@ AtomicResult write_atomically(db::Connection& connection, Plan& plan,
     // Atomic runs take their turns: two transactions that both hold the gap
     // above the highest id would deadlock on their first INSERT.
     if (transaction.value(kTakeTurn) != "1") {
-      throw WriteFailed{AtomicOutcome::refused,
+      throw WriteFailed{Ending::refused,
                         "Another atomic run has held the lootdrop ids for ten minutes. Nothing "
                         "was written."};
     }
@@ -302,7 +302,7 @@ AtomicResult write_atomically(db::Connection& connection, Plan& plan,
                                            const std::string& planned) {
       if (!ids_as_planned || now == planned) return;
       transaction.roll_back();
-      throw WriteFailed{AtomicOutcome::refused,
+      throw WriteFailed{Ending::refused,
                         "The " + highest_id_changed(table, now, planned) +
                             ": the transaction was rolled back, nothing was written."};
     };
@@ -332,7 +332,7 @@ AtomicResult write_atomically(db::Connection& connection, Plan& plan,
             "The world changed while the run waited for its turn; the transaction was rolled "
             "back, nothing was written:";
         for (const std::string& change : changes) message += "\n  " + change;
-        throw WriteFailed{AtomicOutcome::refused, message};
+        throw WriteFailed{Ending::refused, message};
       }
     }
     if (plan.isolate_shared) {
@@ -357,7 +357,7 @@ AtomicResult write_atomically(db::Connection& connection, Plan& plan,
     refuse_unless_all_moved(transaction, connection, plan);
     transaction.commit(plan.drop_name);
   } catch (const WriteFailed& failure) {
-    result.outcome = failure.outcome;
+    result.ending = failure.ending;
     result.message = failure.message;
   }
   transaction.release(kEndTurn);

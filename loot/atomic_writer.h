@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "core/ending.h"
 #include "db/odbc.h"
 #include "db/session.h"
 #include "loot/plan.h"
@@ -26,19 +27,13 @@ std::vector<std::string> atomic_layout_problems(
     db::Connection& connection, const std::function<void(const std::string&)>& statement_sent = {},
     bool with_copies = false);
 
-enum class AtomicOutcome {
-  committed,        // every row of the plan is written
-  refused,          // the layout does not fit; nothing was sent that writes
-  rejected,         // the server refused a statement; rolled back
-  lost,             // the server went away before COMMIT; it rolls back
-  commit_unknown,   // the server went away during COMMIT: all of the run or none
-  interrupted,      // stopped before COMMIT; rolled back
-  journal_refused,  // the run's journal could not record what came next; rolled back
-};
-
 struct AtomicResult {
-  AtomicOutcome outcome = AtomicOutcome::committed;
-  std::string message;         // for the operator ("\n" between lines), "" when committed
+  // completed (every row of the plan is written), refused (the layout does
+  // not fit, or the world no longer fits the plan: nothing was sent that
+  // writes, or it was rolled back), rejected, connection_lost (before COMMIT:
+  // it rolls back), commit_unknown, interrupted or journal_refused.
+  Ending ending = Ending::completed;
+  std::string message;         // for the operator ("\n" between lines), "" when completed
   std::int32_t first_id = 0;   // the first lootdrop id written (committed)
   std::size_t statements = 0;  // statements sent, START TRANSACTION to COMMIT
 };

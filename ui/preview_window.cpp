@@ -178,15 +178,14 @@ void PreviewWindow::work_finished() {
   } else {
     hold_main_window(false);
     // Written: the table shows the ids the run took, and the plan cannot be written twice.
-    if (write_result_.outcome == loot::AtomicOutcome::committed) {
+    if (write_result_.ending == Ending::completed) {
       preview_ = std::move(written_preview_);
       model_->show_preview(preview_);
     }
     written_preview_.reset();
-    if (write_result_.outcome == loot::AtomicOutcome::committed)
-      written_run_ = write_result_.run_id;
-    written_ = written_ || write_result_.outcome == loot::AtomicOutcome::committed ||
-               write_result_.outcome == loot::AtomicOutcome::commit_unknown;
+    if (write_result_.ending == Ending::completed) written_run_ = write_result_.run_id;
+    written_ = written_ || write_result_.ending == Ending::completed ||
+               write_result_.ending == Ending::commit_unknown;
     update_controls();
     ui_.message_box(write_result_.message);
   }

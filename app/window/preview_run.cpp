@@ -124,12 +124,11 @@ PreviewWrite write_preview(Preview& preview, const db::Session& session, WindowJ
                                                     {.command = "preview",
                                                      .settings = journal_settings(preview),
                                                      .stop_requested = stop_requested});
-  PreviewWrite shown{written.outcome, written.message, written.run_id};
-  if (written.outcome == loot::AtomicOutcome::committed) {
+  PreviewWrite shown{written.ending, written.message, written.run_id};
+  if (written.ending == Ending::completed) {
     shown.message = fmt::format("Written in one transaction: {} drops with {} entries in {:.2f} s.",
                                 written.drops, written.entries, written.seconds);
-  } else if (written.outcome != loot::AtomicOutcome::commit_unknown &&
-             !shown.message.ends_with(kNothing)) {
+  } else if (written.ending != Ending::commit_unknown && !shown.message.ends_with(kNothing)) {
     shown.message += std::string("\n") + kNothing;
   }
   shown.message = window_text(shown.message);

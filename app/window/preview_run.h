@@ -13,6 +13,7 @@
 
 #include "app/window/program_state.h"
 #include "app/window/window_journal.h"
+#include "core/ending.h"
 #include "loot/plan.h"
 #include "loot/plan_details.h"
 #include "loot/plan_drop_rates.h"
@@ -69,7 +70,7 @@ PreviewOutcome make_preview(const db::Session& session, const WindowSettings& se
 // under the writers' lock. `stop_requested` is asked before every statement up
 // to COMMIT. The message tells the drops, entries and time, or the failure.
 struct PreviewWrite {
-  loot::AtomicOutcome outcome = loot::AtomicOutcome::committed;
+  Ending ending = Ending::completed;
   std::string message;
   std::optional<std::int64_t> run_id;  // the journal's run that holds the write, if any
 };

@@ -105,7 +105,7 @@ bool WindowJournal::ready() {
   return recorder_ != nullptr;
 }
 
-void WindowJournal::end_run(journal::Ending ending, journal::Written written) {
+void WindowJournal::end_run(Ending ending, journal::Written written) {
   const std::string failure = recorder_->journal_failed() ? recorder_->failure() : "";
   try {
     recorder_->end(ending, written);  // marks a failed journal incomplete
@@ -126,18 +126,17 @@ void WindowJournal::run(Kind kind, const Command& command, ProgramState& state, 
     lose_journal(error.what());
     return command(state, ui);
   }
-  using journal::Ending;
   using journal::Written;
   try {
     command(state, ui);
   } catch (const db::ConnectionFailed&) {
-    end_run(Ending::server_lost, Written::as_heard);
+    end_run(Ending::connection_lost, Written::as_heard);
     throw;
   } catch (...) {
-    end_run(Ending::failed, Written::as_heard);
+    end_run(Ending::stopped_part_way, Written::as_heard);
     throw;
   }
-  end_run(recorder_->statement_failed() ? Ending::failed : Ending::completed, Written::as_heard);
+  end_run(recorder_->statement_failed() ? Ending::rejected : Ending::completed, Written::as_heard);
 }
 
 std::optional<std::int64_t> WindowJournal::begin(db::Session& session, const std::string& command,
@@ -183,18 +182,18 @@ bool undo_run(journal::Store& store, const db::Session& session, std::int64_t ru
     return ask(question);
   };
   const UndoResult result = undo_journaled_run(store, session, run, steps);
-  switch (result.end) {
-    case UndoEnd::refused:
-      ui.message_box(result.message);
+  switch (result.ending) {
+    case Ending::refused:
+      if (!result.no_such_run) ui.message_box(result.message);
       break;
-    case UndoEnd::world_changed:
-    case UndoEnd::stopped: {
+    case Ending::world_changed:
+    case Ending::interrupted: {
       std::string changed = name + " was not undone: the world changed while you were asked:\r\n";
       for (const std::string& conflict : result.applied.conflicts) changed += conflict + "\r\n";
       ui.message_box(changed + "Nothing was changed.");
       break;
     }
-    case UndoEnd::undone: {
+    case Ending::completed: {
       const std::string marked =
           result.unmarked.empty()
               ? ""
@@ -206,20 +205,20 @@ bool undo_run(journal::Store& store, const db::Session& session, std::int64_t ru
                                          " rows that changed since were left as they are."));
       return true;
     }
-    case UndoEnd::world_failed:
+    case Ending::rejected:
       ui.message_box(db::statement_failed_message(*result.failure, "(undoing " + name + ")") +
                      "\r\nNothing was changed.");
       break;
-    case UndoEnd::commit_unknown:
+    case Ending::commit_unknown:
       ui.message_box("The connection to the server was lost during COMMIT: either all of " + name +
                      " was undone or none of it.\r\n" + result.failure->what());
       break;
-    case UndoEnd::journal_failed:
+    case Ending::journal_refused:
       ui.message_box(name + ": the journal cannot be read or written (" + result.message + ").");
       break;
-    case UndoEnd::no_such_run:
-    case UndoEnd::not_connected:
-    case UndoEnd::declined:
+    case Ending::connection_lost:  // connect said why
+    case Ending::declined:
+    case Ending::stopped_part_way:
       break;
   }
   return false;

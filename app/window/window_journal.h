@@ -53,7 +53,7 @@ class WindowJournal : public PlanJournal {
   void open();  // with mutex_ held
   // A recorder ready to begin a run; false when there is no journal.
   bool ready();
-  void end_run(journal::Ending ending, journal::Written written);
+  void end_run(Ending ending, journal::Written written);
   void lose_journal(const std::string& why);
 
   std::string path_;

@@ -89,7 +89,7 @@ const Way kWays[] = {
        app::WindowJournal window_journal(journal);
        const app::PreviewWrite written =
            app::write_preview(*made.preview, session, window_journal, [] { return false; });
-       ASSERT_EQ(written.outcome, loot::AtomicOutcome::committed) << written.message;
+       ASSERT_EQ(written.ending, Ending::completed) << written.message;
      },
      "3"},
     {"sql",

@@ -1,38 +1,45 @@
-// The one table from a plan writer's outcome to the run's ending in the journal
-// (every way of writing a plan ends its run by it).
+// The one table from how a plan writer ended to the run's ending in the journal
+// (every way of writing a plan ends its run by it), the word the journal keeps,
+// and the command line's exit code.
 
 #include <gtest/gtest.h>
 
+#include <string_view>
+
 #include "app/plan_write.h"
+#include "cli/exit_codes.h"
+#include "journal/stored_ending.h"
 
 namespace vl::test {
 namespace {
 
 struct EndingRow {
   const char* name;
-  loot::AtomicOutcome outcome;
-  journal::Ending ending;
+  Ending outcome;
+  std::string_view stored;  // the word the journal keeps
   journal::Written written;
+  int exit_code;
 };
 
 class OutcomeToEnding : public ::testing::TestWithParam<EndingRow> {};
 
 TEST_P(OutcomeToEnding, EndsTheRunByTheOneTable) {
   const EndingRow& row = GetParam();
-  EXPECT_EQ(app::run_ending(row.outcome), (app::RunEnding{row.ending, row.written}));
+  const app::RunEnding ending = app::run_ending(row.outcome);
+  EXPECT_EQ(journal::stored_ending(ending.ending), row.stored);
+  EXPECT_EQ(ending.written, row.written);
+  EXPECT_EQ(cli::exit_code_of(row.outcome), row.exit_code);
 }
 
-using journal::Ending;
 using journal::Written;
-using loot::AtomicOutcome;
 const EndingRow kEndings[] = {
-    {"committed", AtomicOutcome::committed, Ending::completed, Written::all},
-    {"rolled_back", AtomicOutcome::rejected, Ending::failed, Written::none},
-    {"refused", AtomicOutcome::refused, Ending::failed, Written::none},
-    {"stopped", AtomicOutcome::interrupted, Ending::stopped, Written::none},
-    {"server_lost", AtomicOutcome::lost, Ending::server_lost, Written::none},
-    {"commit_unknown", AtomicOutcome::commit_unknown, Ending::commit_unknown, Written::unknown},
-    {"journal_refused", AtomicOutcome::journal_refused, Ending::failed, Written::none},
+    {"committed", Ending::completed, "completed", Written::all, 0},
+    {"rolled_back", Ending::rejected, "failed", Written::none, 1},
+    {"refused", Ending::refused, "failed", Written::none, 1},
+    {"stopped", Ending::interrupted, "stopped", Written::none, 130},
+    {"server_lost", Ending::connection_lost, "interrupted", Written::none, 2},
+    {"commit_unknown", Ending::commit_unknown, "commit unknown", Written::unknown, 5},
+    {"journal_refused", Ending::journal_refused, "failed", Written::none, 1},
 };
 
 INSTANTIATE_TEST_SUITE_P(Outcomes, OutcomeToEnding, ::testing::ValuesIn(kEndings),

@@ -66,7 +66,7 @@ struct Case {
   const char* name;
   std::vector<const char*> setup;  // statements that change the world first
   std::function<bool(int)> stop;   // asked with the number of the statement to come
-  loot::AtomicOutcome outcome;
+  Ending ending;
   std::string message_start;
   std::string rows;  // loot_rows() afterwards
   bool ids_as_planned = false;
@@ -77,31 +77,31 @@ TEST(AtomicWriter, WritesThePlanAllOrNothing) {
   const std::string none = "0,NULL,NULL,0,NULL,NULL,NULL,0,NULL,NULL,";
   const std::string all = "60,43,102,120,12242,10,1,60,60,50,";
   const Case cases[] = {
-      {"window layout", {}, {}, loot::AtomicOutcome::committed, "", all},
-      {"extended layout", {kExtendedLayoutSql.data()}, {}, loot::AtomicOutcome::committed, "", all},
+      {"window layout", {}, {}, Ending::completed, "", all},
+      {"extended layout", {kExtendedLayoutSql.data()}, {}, Ending::completed, "", all},
       {"a NOT NULL column the writer leaves out",
        {"ALTER TABLE lootdrop ADD zone INT NOT NULL"},
        {},
-       loot::AtomicOutcome::refused,
+       Ending::refused,
        "Column lootdrop.zone is NOT NULL without a default, and the writer gives it no "
        "value.\nNothing was written.",
        none},
       {"a column the writer names is missing",
        {"ALTER TABLE loottable_entries DROP COLUMN droplimit"},
        {},
-       loot::AtomicOutcome::refused,
+       Ending::refused,
        "Table loottable_entries has no column droplimit.\nNothing was written.",
        none},
       {"stopped before COMMIT",
        {},
        [](int statement) { return statement == 4; },
-       loot::AtomicOutcome::interrupted,
+       Ending::interrupted,
        "Stopped before COMMIT: the transaction was rolled back, nothing of the run was written.",
        none},
       {"the planned ids, taken meanwhile",
        {},
        {},
-       loot::AtomicOutcome::refused,
+       Ending::refused,
        "The highest lootdrop id is 42, not 41 as planned: the transaction was rolled back, "
        "nothing was written.",
        none,
@@ -109,7 +109,7 @@ TEST(AtomicWriter, WritesThePlanAllOrNothing) {
       {"the planned loottable ids, taken meanwhile",
        {"DELETE FROM lootdrop WHERE id=42;\nINSERT INTO loottable (id) VALUES (61)"},
        {},
-       loot::AtomicOutcome::refused,
+       Ending::refused,
        "The highest loottable id is 61, not 60 as planned: the transaction was rolled back, "
        "nothing was written.",
        none,
@@ -141,10 +141,10 @@ TEST(AtomicWriter, WritesThePlanAllOrNothing) {
     const loot::AtomicResult result = loot::write_atomically(
         *state->db_connection, plan, stop, [&](const std::string& sql) { sent.push_back(sql); }, {},
         c.ids_as_planned);
-    EXPECT_EQ(result.outcome, c.outcome);
+    EXPECT_EQ(result.ending, c.ending);
     EXPECT_EQ(result.message.substr(0, c.message_start.size()), c.message_start) << result.message;
     EXPECT_EQ(loot_rows(), c.rows);
-    if (c.outcome != loot::AtomicOutcome::committed) continue;
+    if (c.ending != Ending::completed) continue;
     EXPECT_EQ(result.first_id, 43);
     Texts logged = sent;  // the log's filter takes SELECT @@... for the driver's own
     logged.erase(logged.begin() + 4);
@@ -192,17 +192,17 @@ TEST(AtomicWriter, RunsAtTheSameTimeTakeDisjointIds) {
     if (isolate) {
       // The first run moved the NPCs to its copies: the second, planned from
       // the originals, is not written over them.
-      if (a.outcome != loot::AtomicOutcome::committed) std::swap(a, b);
-      EXPECT_EQ(a.outcome, loot::AtomicOutcome::committed) << a.message;
-      EXPECT_EQ(std::tuple(b.outcome, b.message),
-                std::tuple(loot::AtomicOutcome::refused,
+      if (a.ending != Ending::completed) std::swap(a, b);
+      EXPECT_EQ(a.ending, Ending::completed) << a.message;
+      EXPECT_EQ(std::tuple(b.ending, b.message),
+                std::tuple(Ending::refused,
                            "Only 0 of the 60 NPCs to move to the copies still had their loottable: "
                            "the transaction was rolled back, nothing was written."));
       EXPECT_EQ(fixture_value("SELECT COUNT(*) FROM lootdrop WHERE id>41"), "60");
       continue;
     }
-    EXPECT_EQ(a.outcome, loot::AtomicOutcome::committed) << a.message;
-    EXPECT_EQ(b.outcome, loot::AtomicOutcome::committed) << b.message;
+    EXPECT_EQ(a.ending, Ending::completed) << a.message;
+    EXPECT_EQ(b.ending, Ending::completed) << b.message;
     EXPECT_EQ(std::min(a.first_id, b.first_id), 42);
     EXPECT_EQ(std::max(a.first_id, b.first_id), 102);
     EXPECT_EQ(fixture_value("SELECT CONCAT_WS(',',COUNT(*),COUNT(DISTINCT id),MAX(id)) FROM "
