@@ -1,17 +1,16 @@
 #pragma once
 // generate with a plan: --dry-run shows it (and writes its review script and
 // report), --atomic writes it all or nothing; and --report for a run written
-// the window's way, from the plan of the same seed.
+// the window's way, from the plan of the same seed. The flows are app's
+// (app/plan_flow); here they meet the terminal, the files and the exit codes.
 
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <variant>
 
-#include "app/plan_write.h"
+#include "app/plan_flow.h"
 #include "cli/options.h"
-#include "cli/result_output.h"
 #include "cli/run_journal.h"
 #include "core/whole_file.h"
 #include "db/session.h"
@@ -39,18 +38,13 @@ int run_planned(db::Session& session, loot::FixedInputs& inputs, const Invocatio
 std::optional<int> confirm_generate(db::Session& session, loot::FixedInputs& inputs,
                                     std::uint64_t seed);
 
-// The plan's counts before a write (its totals and drop rates) on standard
-// error, then the question "Write N drops with M entries?". The exit code when
-// declined or when the counts could not be read.
-std::optional<int> ask_about_plan(const loot::Plan& plan, db::Connection& connection);
-
-// Writes `plan` through app::write_plan over `connection`, Ctrl+C stopping it
-// before COMMIT, and says how it went: the writer's message on standard error,
-// the result line (`format`, with `seed` and the run) on standard output.
-// Returns the exit code.
-int write_plan(db::Session& session, db::Connection& connection, loot::Plan& plan,
-               RunJournal* journal, app::PlanWriteRequest request, Format format,
-               std::optional<std::uint64_t> seed);
+// The command line's side of a plan flow: its connections (`observed`: logged
+// and counted like the handlers'), the question on the terminal unless `yes`,
+// the messages on standard error, and the result line (`format`, with `seed`
+// and the run) on standard output once written.
+app::PlanFlowShell plan_shell(db::Session& session, bool yes, Format format,
+                              std::optional<std::uint64_t> seed, bool observed = true);
+int exit_code_of(const app::PlanFlowResult& result);
 
 struct WindowRunReport {
   loot::Plan plan;
