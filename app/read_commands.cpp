@@ -66,4 +66,12 @@ ReadEnd check_world(db::Session& session, const MessageBox& message_box,
   return {.ending = Ending::refused};
 }
 
+ReadEnd simulate(db::Session& session, const loot::SimulationRequest& request, std::uint64_t seed,
+                 const MessageBox& message_box, loot::SimulationRead& read) {
+  const ReadEnd end =
+      guarded(message_box, [&] { read = loot::simulate_world(session, request, seed); });
+  if (end.failed || read.simulation) return end;
+  return told(message_box, Ending::refused, read.failure);
+}
+
 }  // namespace vl::app

@@ -1,8 +1,9 @@
 #pragma once
-// The commands that only read the world (Stats, Test Query, the world check),
-// run as every shell runs them: what they throw or refuse is shown as a
-// message box the way the window shows a command's failure, and their result
-// comes back as a value for the shell to lay out.
+// The commands that only read the world (Stats, Test Query, the world check,
+// the drop-rate simulation),
+// run as every shell runs them: what they throw or refuse is shown as a message
+// box the way the window shows a command's failure, and their result comes back
+// as a value for the shell to lay out.
 
 #include <functional>
 #include <string>
@@ -10,6 +11,7 @@
 #include "core/ending.h"
 #include "db/session.h"
 #include "loot/fixed_inputs.h"
+#include "loot/simulation.h"
 #include "maintenance/drop_counts.h"
 #include "maintenance/world_check.h"
 
@@ -38,5 +40,10 @@ ReadEnd test_category_rules(db::Session& session, const loot::FixedInputs& input
 // The world check; a finding or a layout that differs ends it as refused.
 ReadEnd check_world(db::Session& session, const MessageBox& message_box,
                     maintenance::CheckReport& report);
+
+// Simulate: what a kill of the chosen NPCs gives (and `request`'s kills rolled
+// with `seed`); why there are no figures is shown.
+ReadEnd simulate(db::Session& session, const loot::SimulationRequest& request, std::uint64_t seed,
+                 const MessageBox& message_box, loot::SimulationRead& read);
 
 }  // namespace vl::app

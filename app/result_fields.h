@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <variant>
 #include <vector>
@@ -12,7 +13,8 @@ namespace vl::app {
 
 struct ResultField {
   std::string name;
-  std::variant<long long, std::uint64_t, double, std::nullptr_t> value;  // a double: 2 decimals
+  using Value = std::variant<long long, std::uint64_t, double, std::nullptr_t>;
+  Value value;  // a double: 2 decimals
 };
 using ResultFields = std::vector<ResultField>;
 
@@ -22,6 +24,16 @@ inline ResultFields generate_fields(std::size_t npcs, std::size_t walked, std::s
   const auto count = [](std::size_t n) { return static_cast<long long>(n); };
   return {{"npcs", count(npcs)},   {"walked", count(walked)},   {"chosen", count(chosen)},
           {"drops", count(drops)}, {"entries", count(entries)}, {"seconds", seconds}};
+}
+
+// What a write command's result adds in JSON: its seed (when there is one)
+// and its run in the journal (null without a journal).
+inline ResultFields write_extras(std::optional<std::int64_t> run,
+                                 std::optional<std::uint64_t> seed) {
+  ResultFields extras;
+  if (seed) extras.push_back({"seed", *seed});
+  extras.push_back({"run", run ? ResultField::Value(static_cast<long long>(*run)) : nullptr});
+  return extras;
 }
 
 }  // namespace vl::app

@@ -185,15 +185,24 @@ std::string stepwise_question(db::Session& session, WriteCommand command,
                   : fmt::format("Repair {} NPCs without loot?", count);
 }
 
-bool begin_stepwise_run(CommandJournal& journal, db::Session& session, WriteCommand command,
-                        const std::string& settings, const std::string& range,
-                        const std::function<std::unique_ptr<db::Connection>()>& connect) {
-  journal.begin(session, journal_name(command), settings);
-  if (command != WriteCommand::delete_drops) return true;
-  const auto connection = connect();
-  if (!connection) return false;
-  journal.record(journal::rows_to_delete(*connection, maintenance::removal_pattern(range)));
-  return true;
+std::optional<RunNotBegun> begin_stepwise_run(
+    CommandJournal& journal, db::Session& session, WriteCommand command,
+    const std::string& settings, const std::string& range,
+    const std::function<std::unique_ptr<db::Connection>()>& connect) {
+  try {
+    journal.begin(session, journal_name(command), settings);
+    if (command != WriteCommand::delete_drops) return std::nullopt;
+    const auto connection = connect();
+    if (!connection) return RunNotBegun{.ending = Ending::connection_lost};
+    journal.record(journal::rows_to_delete(*connection, maintenance::removal_pattern(range)));
+  } catch (const journal::JournalError& error) {
+    return RunNotBegun{.journal_refused = error.what()};
+  } catch (const db::Error& error) {
+    return RunNotBegun{.message =
+                           db::statement_failed_message(error, "(reading the rows to delete)") +
+                           "\nNothing was written."};
+  }
+  return std::nullopt;
 }
 
 }  // namespace vl::app

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "app/command_journal.h"
@@ -55,12 +56,19 @@ StepwiseReport repair_lootless_npcs(db::Session& session, const StepwiseShell& s
 // Throws what the count throws.
 std::string stepwise_question(db::Session& session, WriteCommand command, const std::string& range);
 
+// Why a stepwise run could not begin in its journal; nothing was sent.
+struct RunNotBegun {
+  Ending ending = Ending::refused;  // connection_lost: connect gave no connection (it said why)
+  std::optional<std::string> journal_refused{};  // the journal's reason, when it refused the run
+  std::string message{};  // else what the shell says, "\n" between lines ("" when connect said it)
+};
+
 // Begins `journal`'s run of a stepwise command with its kept `settings`; for
 // delete, records the rows of `range` it is about to remove, read over
-// `connect()` before its statements. False when connect gave no connection
-// (it said why). Throws journal::JournalError and db::Error.
-bool begin_stepwise_run(CommandJournal& journal, db::Session& session, WriteCommand command,
-                        const std::string& settings, const std::string& range,
-                        const std::function<std::unique_ptr<db::Connection>()>& connect);
+// `connect()` before its statements.
+std::optional<RunNotBegun> begin_stepwise_run(
+    CommandJournal& journal, db::Session& session, WriteCommand command,
+    const std::string& settings, const std::string& range,
+    const std::function<std::unique_ptr<db::Connection>()>& connect);
 
 }  // namespace vl::app

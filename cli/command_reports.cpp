@@ -38,11 +38,6 @@ app::MessageBox message_box_of(TerminalUi& ui) {
   return [&ui](const std::string& text) { ui.message_box(text); };
 }
 
-std::optional<Ending> guarded(TerminalUi& ui, const std::function<void()>& command) {
-  const app::ReadEnd end = app::guarded(message_box_of(ui), command);
-  return end.failed ? std::optional(end.ending) : std::nullopt;
-}
-
 int finish_read(TerminalUi& ui, const app::ReadEnd& end,
                 const std::function<std::string()>& result) {
   Report report;

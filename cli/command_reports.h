@@ -35,10 +35,6 @@ int finish(TerminalUi& ui, const Report& report);
 // Message boxes as the terminal shows them.
 app::MessageBox message_box_of(TerminalUi& ui);
 
-// Runs `command`; what it throws is shown as the window shows it and given
-// back as its ending.
-std::optional<Ending> guarded(TerminalUi& ui, const std::function<void()>& command);
-
 // Reports a command that only reads (app/read_commands): the text of its
 // `result` on standard output unless it failed. Returns the exit code.
 int finish_read(TerminalUi& ui, const app::ReadEnd& end,

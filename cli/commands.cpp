@@ -6,7 +6,6 @@
 
 #include "app/dry_run_text.h"
 #include "app/planning.h"
-#include "cli/apply.h"
 #include "cli/command_reports.h"
 #include "cli/connect.h"
 #include "cli/exit_codes.h"
@@ -26,12 +25,9 @@ namespace {
 // Read-only: the drop rates of the chosen NPCs, and kills rolled beside them.
 int simulate(db::Session& session, TerminalUi& ui, const Invocation& run, std::uint64_t seed) {
   loot::SimulationRead read;
-  auto thrown = guarded(ui, [&] {
-    read = loot::simulate_world(session, simulation_request(run), seed);
-    if (!read.simulation) ui.message_box(read.failure);
-  });
-  if (thrown || !read.simulation)
-    return finish(ui, failed(thrown.value_or(Ending::refused), false));
+  const app::ReadEnd end =
+      app::simulate(session, simulation_request(run), seed, message_box_of(ui), read);
+  if (end.failed) return finish(ui, failed(end.ending, false));
   const loot::Simulation& simulation = *read.simulation;
   // Written as it goes: a large world's figures never stand whole in memory as text.
   write_simulation(std::cout, simulation, run.format);
@@ -49,10 +45,10 @@ std::string range_of(const Invocation& run) {
 std::optional<int> confirmation(db::Session& session, TerminalUi& ui, const Invocation& run) {
   if (run.yes) return std::nullopt;
   std::string question;
-  if (auto thrown = guarded(ui, [&] {
-        question = app::stepwise_question(session, write_command_of(run), range_of(run));
-      }))
-    return finish(ui, failed(*thrown, false, "Nothing was changed."));
+  const app::ReadEnd end = app::guarded(message_box_of(ui), [&] {
+    question = app::stepwise_question(session, write_command_of(run), range_of(run));
+  });
+  if (end.failed) return finish(ui, failed(end.ending, false, "Nothing was changed."));
   if (answered_yes(question)) return std::nullopt;
   std::fprintf(stderr, "Nothing was changed.\n");
   return kExitRefused;
@@ -90,20 +86,13 @@ std::optional<app::StepwiseEnd> begin_journal(db::Session& session, const loot::
                                               RunJournal* journal, const Invocation& run,
                                               std::optional<std::uint64_t> seed = std::nullopt) {
   if (!journal) return std::nullopt;
-  try {
-    if (!app::begin_stepwise_run(*journal, session, write_command_of(run),
-                                 run_settings(inputs, run, seed), range_of(run),
-                                 [&session] { return connect_or_say(session); }))
-      return app::StepwiseEnd{.ending = Ending::connection_lost};
-  } catch (const journal::JournalError& error) {
-    say_journal_refused(error.what());
-    return app::StepwiseEnd{.ending = Ending::refused};
-  } catch (const db::Error& error) {
-    std::fprintf(stderr, "%s\nNothing was written.\n",
-                 db::statement_failed_message(error, "(reading the rows to delete)").c_str());
-    return app::StepwiseEnd{.ending = Ending::refused};
-  }
-  return std::nullopt;
+  const auto not_begun = app::begin_stepwise_run(*journal, session, write_command_of(run),
+                                                 run_settings(inputs, run, seed), range_of(run),
+                                                 [&session] { return connect_or_say(session); });
+  if (!not_begun) return std::nullopt;
+  if (not_begun->journal_refused) say_journal_refused(not_begun->journal_refused->c_str());
+  if (!not_begun->message.empty()) std::fprintf(stderr, "%s\n", not_begun->message.c_str());
+  return app::StepwiseEnd{.ending = not_begun->ending};
 }
 
 // Ends the journal's run (when there is one) and gives the exit code, both

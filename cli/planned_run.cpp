@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "app/plan_flow.h"
 #include "cli/connect.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
@@ -79,10 +80,12 @@ int exit_code_of(loot::AtomicOutcome outcome) {
   return kExitRefused;
 }
 
-}  // namespace
-
+// The command line's side of a plan flow: its connections (`observed`: logged
+// and counted like the handlers'), the question on the terminal unless `yes`,
+// the messages on standard error, and the result line (`format`, with `seed`
+// and the run) on standard output once written.
 app::PlanFlowShell plan_shell(db::Session& session, bool yes, Format format,
-                              std::optional<std::uint64_t> seed, bool observed) {
+                              std::optional<std::uint64_t> seed, bool observed = true) {
   app::PlanFlowShell shell;
   // The window's way counts its own statements only, so the report's reads are not.
   shell.connect = [&session, observed] {
@@ -125,6 +128,8 @@ int exit_code_of(const app::PlanFlowResult& result) {
   return result.written->refused_by_journal() ? kExitRefused
                                               : exit_code_of(result.written->outcome);
 }
+
+}  // namespace
 
 std::optional<int> refuse_unwritable_outputs(const Invocation& run) {
   if (run.command != CommandName::generate) return std::nullopt;  // apply's --plan is read
@@ -199,6 +204,24 @@ bool finish_window_report(db::Session& session, WindowRunReport& report, const I
       reporting_shell(plan_shell(session, true, run.format, report.seed, false), report.file.get(),
                       run),
       report.plan, report.seed, report.rates);
+}
+
+int apply_plan(db::Session& session, const Invocation& run, RunJournal* journal) {
+  const auto started = std::chrono::steady_clock::now();
+  const std::string& path = *run.plan;
+  app::SavedPlan saved;
+  try {
+    saved = app::load_plan_file(path);
+  } catch (const app::PlanFileError& error) {
+    say("vandril_loot_cli: the plan " + path + " cannot be applied: " + error.what() +
+        ". Nothing was written.");
+    return kExitRefused;
+  }
+  // Checking only reads: Ctrl+C may end it at once.
+  end_at_once_on_interrupt(true);
+  return exit_code_of(app::apply_saved_plan(
+      plan_shell(session, run.yes, run.format, saved.settings.seed), session, saved, path, journal,
+      {.stop_requested = interrupted, .started = started}));
 }
 
 }  // namespace vl::cli

@@ -1,7 +1,7 @@
 #pragma once
 // generate with a plan: --dry-run shows it (and writes its review script and
-// report), --atomic writes it all or nothing; and --report for a run written
-// the window's way, from the plan of the same seed. The flows are app's
+// report), --atomic writes it all or nothing; apply writes a saved one; and
+// --report for a run written the window's way, from the plan of the same seed. The flows are app's
 // (app/plan_flow); here they meet the terminal, the files and the exit codes.
 
 #include <cstdint>
@@ -9,7 +9,6 @@
 #include <optional>
 #include <variant>
 
-#include "app/plan_flow.h"
 #include "cli/options.h"
 #include "cli/run_journal.h"
 #include "core/whole_file.h"
@@ -38,13 +37,11 @@ int run_planned(db::Session& session, loot::FixedInputs& inputs, const Invocatio
 std::optional<int> confirm_generate(db::Session& session, loot::FixedInputs& inputs,
                                     std::uint64_t seed);
 
-// The command line's side of a plan flow: its connections (`observed`: logged
-// and counted like the handlers'), the question on the terminal unless `yes`,
-// the messages on standard error, and the result line (`format`, with `seed`
-// and the run) on standard output once written.
-app::PlanFlowShell plan_shell(db::Session& session, bool yes, Format format,
-                              std::optional<std::uint64_t> seed, bool observed = true);
-int exit_code_of(const app::PlanFlowResult& result);
+// apply FILE: a plan saved by generate --dry-run --plan, read, checked against
+// generate's rules and the world (what changed refuses it, exit 1), asked
+// about unless --yes, then written with its own lootdrop ids. `journal`
+// (nullptr: none) records the run. Returns the exit code.
+int apply_plan(db::Session& session, const Invocation& run, RunJournal* journal);
 
 struct WindowRunReport {
   loot::Plan plan;

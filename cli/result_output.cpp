@@ -18,14 +18,7 @@ std::string shown(const ResultField& field) {
 
 ResultStyle write_result_style(Format format, std::optional<std::int64_t> run,
                                std::optional<std::uint64_t> seed) {
-  ResultStyle style{format, {}};
-  if (seed) style.json_only.push_back({"seed", *seed});
-  if (run) {
-    style.json_only.push_back({"run", static_cast<long long>(*run)});
-  } else {
-    style.json_only.push_back({"run", nullptr});
-  }
-  return style;
+  return {format, app::write_extras(run, seed)};
 }
 
 std::string result_text(const ResultFields& fields, const ResultStyle& style) {
