@@ -67,4 +67,11 @@ std::string repair_text(const maintenance::RepairPreview& preview, const ShownNa
   return out.str();
 }
 
+std::string read_dry_run_text(db::Connection& connection, WriteCommand command,
+                              const std::string& range, const ShownName& shown) {
+  if (command == WriteCommand::delete_drops)
+    return removal_text(maintenance::preview_removal(connection, range), range, shown);
+  return repair_text(maintenance::preview_repair(connection), shown);
+}
+
 }  // namespace vl::app

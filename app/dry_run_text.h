@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "app/shell_settings.h"
+#include "db/odbc.h"
 #include "maintenance/dry_runs.h"
 
 namespace vl::app {
@@ -16,5 +18,10 @@ using ShownName = std::function<std::string(const std::string&)>;
 std::string removal_text(const maintenance::RemovalPreview& preview, const std::string& range,
                          const ShownName& shown);
 std::string repair_text(const maintenance::RepairPreview& preview, const ShownName& shown);
+
+// What delete (of `range`) or repair would change, read over `connection`.
+// Throws db::Error.
+std::string read_dry_run_text(db::Connection& connection, WriteCommand command,
+                              const std::string& range, const ShownName& shown);
 
 }  // namespace vl::app

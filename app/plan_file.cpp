@@ -2,7 +2,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <fstream>
 #include <unordered_map>
+#include <vector>
 
 #include "app/plan_report.h"
 #include "loot/draws.h"
@@ -244,6 +246,19 @@ SavedPlan read_plan_file(const std::string& text) {
     throw PlanFileError(std::string("a value is missing or of another kind (") + error.what() +
                         ")");
   }
+}
+
+SavedPlan load_plan_file(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) throw PlanFileError("it cannot be read");
+  std::string text;
+  std::vector<char> piece(std::size_t{1} << 20);
+  while (file && text.size() <= kMostPlanFileBytes) {
+    file.read(piece.data(), static_cast<std::streamsize>(piece.size()));
+    text.append(piece.data(), static_cast<std::size_t>(file.gcount()));
+  }
+  if (file.bad()) throw PlanFileError("it cannot be read");
+  return read_plan_file(text);
 }
 
 }  // namespace vl::app

@@ -51,4 +51,9 @@ void write_plan_file(std::ostream& out, const SavedPlan& saved, const std::strin
 // or holds a row or copy this program would not write from its settings.
 SavedPlan read_plan_file(const std::string& text);
 
+// The plan of the file at `path`, read a piece at a time up to one byte beyond
+// kMostPlanFileBytes: enough to refuse a file too large without holding it.
+// Throws PlanFileError, also when it cannot be read.
+SavedPlan load_plan_file(const std::string& path);
+
 }  // namespace vl::app

@@ -1,5 +1,6 @@
 #include "app/planning.h"
 
+#include <random>
 #include <span>
 
 #include "core/random.h"
@@ -23,6 +24,11 @@ std::set<std::int32_t> list_items(const loot::FixedInputs& inputs) {
 }
 
 }  // namespace
+
+std::uint64_t random_seed() {
+  std::random_device device;
+  return (std::uint64_t{device()} << 32) | device();
+}
 
 Planned plan_with_seed(loot::FixedInputs& inputs, db::Connection& connection, std::uint64_t seed) {
   Random random;

@@ -20,6 +20,9 @@ struct Planned {
   std::string message;  // why there is no plan, as the engine words it
 };
 
+// A seed picked at random, for a run given none (shown, so that it can be repeated).
+std::uint64_t random_seed();
+
 // Plans the run of `inputs` with the generator pinned to `seed`, reading the
 // world over `connection`.
 Planned plan_with_seed(loot::FixedInputs& inputs, db::Connection& connection, std::uint64_t seed);

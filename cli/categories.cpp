@@ -2,9 +2,7 @@
 
 #include <fmt/core.h>
 
-#include <nlohmann/json.hpp>
-
-#include "cli/output.h"
+#include "app/catalog_json.h"
 #include "loot/catalog.h"
 
 namespace vl::cli {
@@ -17,26 +15,10 @@ std::string itemtype_list(const loot::LootCategory& category) {
   return list;
 }
 
-std::string as_json() {
-  nlohmann::ordered_json categories = nlohmann::ordered_json::array();
-  for (const loot::LootCategory& category : loot::kLootCategories) {
-    nlohmann::ordered_json types = nlohmann::ordered_json::array();
-    for (std::int16_t type : category.itemtypes) types.push_back(type);
-    categories.push_back({{"caption", std::string(category.caption)},
-                          {"drop_name_word", std::string(category.name)},
-                          {"itemtypes", types}});
-  }
-  nlohmann::ordered_json ranges = nlohmann::ordered_json::array();
-  for (const loot::LevelRange& range : loot::kLevelRanges)
-    ranges.push_back(
-        {{"range", std::string(range.entry)}, {"low", range.low}, {"high", range.high}});
-  return json_text({{"categories", categories}, {"level_ranges", ranges}}) + "\n";
-}
-
 }  // namespace
 
 std::string categories_text(Format format) {
-  if (format == Format::json) return as_json();
+  if (format == Format::json) return app::catalog_json() + "\n";
   std::string text =
       fmt::format("{:<34} {:<34} {}\n", "category (--category)", "drop-name word", "item types");
   for (const loot::LootCategory& category : loot::kLootCategories)

@@ -7,14 +7,13 @@
 #include <optional>
 #include <string>
 
-#include "app/command_journal.h"
+#include "app/read_commands.h"
+#include "app/stepwise_runs.h"
 #include "cli/options.h"
 #include "cli/result_output.h"
 #include "cli/terminal_ui.h"
 #include "core/ending.h"
-#include "core/random.h"
 #include "db/session.h"
-#include "loot/fixed_inputs.h"
 
 namespace vl::cli {
 
@@ -33,24 +32,23 @@ Report failed(Ending ending, bool written, std::string note = "");
 // the exit code.
 int finish(TerminalUi& ui, const Report& report);
 
-// Runs `command`; what it throws is shown as the window shows it and given
-// back as its ending.
-std::optional<Ending> guarded(TerminalUi& ui, const std::function<void()>& command);
+// Message boxes as the terminal shows them.
+app::MessageBox message_box_of(TerminalUi& ui);
+
+// Reports a command that only reads (app/read_commands): the text of its
+// `result` on standard output unless it failed. Returns the exit code.
+int finish_read(TerminalUi& ui, const app::ReadEnd& end,
+                const std::function<std::string()>& result);
 
 // Ctrl+C: the report, the journal's run ended, unfinished files removed, the
 // program ended at once.
 [[noreturn]] void end_interrupted(db::Session& session, TerminalUi& ui, const Report& report);
 
-// The write commands run statement by statement, reported; they give back how
-// they ended, which the journal's ending and the exit code both come from.
-// `style`: how the result is shown.
-app::StepwiseEnd generate_window_way(db::Session& session, TerminalUi& ui,
-                                     loot::FixedInputs& inputs, Random& random,
-                                     const ResultStyle& style);
-app::StepwiseEnd delete_drops(db::Session& session, TerminalUi& ui, const loot::FixedInputs& inputs,
-                              const ResultStyle& style);
-app::StepwiseEnd repair(db::Session& session, TerminalUi& ui, const ResultStyle& style);
-int stats(db::Session& session, TerminalUi& ui, Format format);
-int test_rules(db::Session& session, TerminalUi& ui, const loot::FixedInputs& inputs);
-
+// A command that writes statement by statement (app/stepwise_runs), run with
+// its progress line, Ctrl+C and its report; gives back how it ended, which the
+// journal's ending and the exit code both come from. `style`: how the result
+// is shown.
+using StepwiseCommand = std::function<app::StepwiseReport(const app::StepwiseShell&)>;
+app::StepwiseEnd report_stepwise(db::Session& session, TerminalUi& ui, const ResultStyle& style,
+                                 const StepwiseCommand& command);
 }  // namespace vl::cli

@@ -2,52 +2,32 @@
 
 #include <cstdio>
 #include <iostream>
-#include <random>
 #include <variant>
 
-#include <fmt/core.h>
-
-#include "cli/apply.h"
+#include "app/dry_run_text.h"
+#include "app/planning.h"
 #include "cli/command_reports.h"
 #include "cli/connect.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
-#include "cli/maintenance_preview.h"
 #include "cli/output.h"
 #include "cli/planned_run.h"
 #include "cli/question.h"
+#include "cli/settings.h"
 #include "cli/simulate_output.h"
 #include "db/database.h"
-#include "journal/deleted_rows.h"
 #include "loot/catalog.h"
-#include "maintenance/drop_removal.h"
-#include "maintenance/dry_runs.h"
 #include "maintenance/world_check.h"
 
 namespace vl::cli {
 namespace {
 
-int check(db::Session& session, TerminalUi& ui, Format format) {
-  maintenance::CheckReport checked;
-  Report report;
-  if (auto thrown = guarded(ui, [&] { checked = maintenance::check_world(session); })) {
-    report = failed(*thrown, false);
-  } else {
-    if (!checked.clean()) report.end.ending = Ending::refused;
-    report.result = check_text(checked, format);
-  }
-  return finish(ui, report);
-}
-
 // Read-only: the drop rates of the chosen NPCs, and kills rolled beside them.
 int simulate(db::Session& session, TerminalUi& ui, const Invocation& run, std::uint64_t seed) {
   loot::SimulationRead read;
-  auto thrown = guarded(ui, [&] {
-    read = loot::simulate_world(session, simulation_request(run), seed);
-    if (!read.simulation) ui.message_box(read.failure);
-  });
-  if (thrown || !read.simulation)
-    return finish(ui, failed(thrown.value_or(Ending::refused), false));
+  const app::ReadEnd end =
+      app::simulate(session, simulation_request(run), seed, message_box_of(ui), read);
+  if (end.failed) return finish(ui, failed(end.ending, false));
   const loot::Simulation& simulation = *read.simulation;
   // Written as it goes: a large world's figures never stand whole in memory as text.
   write_simulation(std::cout, simulation, run.format);
@@ -57,41 +37,44 @@ int simulate(db::Session& session, TerminalUi& ui, const Invocation& run, std::u
   return finish(ui, report);
 }
 
-// The number of rows a confirmation names, on a connection of its own.
-std::optional<long long> count_rows(db::Session& session, TerminalUi& ui, bool deleting,
-                                    const std::string& range, int& code) {
-  std::optional<long long> count;
-  auto thrown = guarded(ui, [&] {
-    db::open_database(session);
-    count = deleting ? maintenance::drops_to_delete(*session.db_connection, range)
-                     : maintenance::npcs_to_repair(*session.db_connection);
-    session.db_connection->close();
-  });
-  if (thrown) code = finish(ui, failed(*thrown, false, "Nothing was changed."));
-  return count;
+std::string range_of(const Invocation& run) {
+  return std::string(loot::kLevelRanges[static_cast<std::size_t>(run.level_index)].entry);
 }
 
 // Asks before delete and repair unless --yes: the count first, then the question.
 std::optional<int> confirmation(db::Session& session, TerminalUi& ui, const Invocation& run) {
   if (run.yes) return std::nullopt;
-  const bool deleting = run.command == CommandName::delete_drops;
-  const std::string range(loot::kLevelRanges[static_cast<std::size_t>(run.level_index)].entry);
-  int code = kExitDone;
-  const std::optional<long long> count = count_rows(session, ui, deleting, range, code);
-  if (!count) return code;
-  const std::string question =
-      deleting ? fmt::format("Delete {} custom loot drops of {}?", *count, range)
-               : fmt::format("Repair {} NPCs without loot?", *count);
+  std::string question;
+  const app::ReadEnd end = app::guarded(message_box_of(ui), [&] {
+    question = app::stepwise_question(session, write_command_of(run), range_of(run));
+  });
+  if (end.failed) return finish(ui, failed(end.ending, false, "Nothing was changed."));
   if (answered_yes(question)) return std::nullopt;
   std::fprintf(stderr, "Nothing was changed.\n");
   return kExitRefused;
 }
 
+// delete --dry-run and repair --dry-run: what they would remove or change.
+int preview_maintenance(db::Session& session, TerminalUi& ui, const Invocation& run) {
+  const auto connection = observed_connection(session);
+  if (!connection) return kExitNotConnected;
+  std::string text;
+  try {
+    text = app::read_dry_run_text(*connection, write_command_of(run), range_of(run), terminal_text);
+  } catch (const db::Error& error) {
+    ui.clear_progress();
+    std::fprintf(stderr, "%s\n",
+                 db::statement_failed_message(error, "(reading what would change)").c_str());
+    return kExitRefused;
+  }
+  std::fputs(text.c_str(), stdout);
+  return kExitDone;
+}
+
 // Every command-line run can be repeated: without --seed one is picked and shown.
 std::uint64_t seed_of(const Invocation& run) {
   if (run.seed) return *run.seed;
-  std::random_device device;
-  const std::uint64_t seed = (std::uint64_t{device()} << 32) | device();
+  const std::uint64_t seed = app::random_seed();
   if (run.verbosity != Verbosity::quiet)
     std::fprintf(stderr, "seed=%llu\n", (unsigned long long)seed);
   return seed;
@@ -103,26 +86,13 @@ std::optional<app::StepwiseEnd> begin_journal(db::Session& session, const loot::
                                               RunJournal* journal, const Invocation& run,
                                               std::optional<std::uint64_t> seed = std::nullopt) {
   if (!journal) return std::nullopt;
-  const char* command = run.command == CommandName::generate       ? "generate"
-                        : run.command == CommandName::delete_drops ? "delete"
-                                                                   : "repair";
-  try {
-    journal->begin(session, command, run_settings(inputs, run, seed));
-    if (run.command == CommandName::delete_drops) {
-      const std::string range(loot::kLevelRanges[static_cast<std::size_t>(run.level_index)].entry);
-      const auto connection = connect_or_say(session);
-      if (!connection) return app::StepwiseEnd{.ending = Ending::connection_lost};
-      journal->record(journal::rows_to_delete(*connection, maintenance::removal_pattern(range)));
-    }
-  } catch (const journal::JournalError& error) {
-    say_journal_refused(error.what());
-    return app::StepwiseEnd{.ending = Ending::refused};
-  } catch (const db::Error& error) {
-    std::fprintf(stderr, "%s\nNothing was written.\n",
-                 db::statement_failed_message(error, "(reading the rows to delete)").c_str());
-    return app::StepwiseEnd{.ending = Ending::refused};
-  }
-  return std::nullopt;
+  const auto not_begun = app::begin_stepwise_run(*journal, session, write_command_of(run),
+                                                 run_settings(inputs, run, seed), range_of(run),
+                                                 [&session] { return connect_or_say(session); });
+  if (!not_begun) return std::nullopt;
+  if (not_begun->journal_refused) say_journal_refused(not_begun->journal_refused->c_str());
+  if (!not_begun->message.empty()) std::fprintf(stderr, "%s\n", not_begun->message.c_str());
+  return app::StepwiseEnd{.ending = not_begun->ending};
 }
 
 // Ends the journal's run (when there is one) and gives the exit code, both
@@ -160,7 +130,9 @@ int generate(db::Session& session, TerminalUi& ui, loot::FixedInputs& inputs, co
   }
   Random random;
   random.pin_seed(seed);
-  const app::StepwiseEnd end = generate_window_way(session, ui, inputs, random, style);
+  const app::StepwiseEnd end = report_stepwise(session, ui, style, [&](const auto& shell) {
+    return app::generate_window_way(session, inputs, random, shell);
+  });
   // The journal's run ends with the run, whatever becomes of the report.
   const int code = ended(journal, end);
   if (!report || end.ending == Ending::connection_lost) return code;
@@ -175,9 +147,12 @@ int run_journaled(db::Session& session, TerminalUi& ui, loot::FixedInputs& input
   if (auto declined = confirmation(session, ui, run)) return *declined;
   if (auto refused = begin_journal(session, inputs, journal, run)) return ended(journal, *refused);
   const ResultStyle style = style_of(run, journal);
-  return ended(journal, run.command == CommandName::delete_drops
-                            ? delete_drops(session, ui, inputs, style)
-                            : repair(session, ui, style));
+  return ended(journal, report_stepwise(session, ui, style, [&](const auto& shell) {
+                 return run.command == CommandName::delete_drops
+                            ? app::delete_range_drops(session, inputs.low + "-" + inputs.high,
+                                                      shell)
+                            : app::repair_lootless_npcs(session, shell);
+               }));
 }
 
 }  // namespace
@@ -197,15 +172,24 @@ int run_command_line(db::Session& session, TerminalUi& ui, loot::FixedInputs& in
     return run_journaled(session, ui, inputs, run, journal);
   }
   switch (run.command) {
-    case CommandName::stats:
-      return stats(session, ui, run.format);
-    case CommandName::test_rules:
-      return test_rules(session, ui, inputs);
-    case CommandName::check:
-      return check(session, ui, run.format);
+    case CommandName::stats: {
+      maintenance::StatsTable table;
+      return finish_read(ui, app::count_drops(session, message_box_of(ui), table),
+                         [&] { return stats_text(table, run.format); });
+    }
+    case CommandName::test_rules: {
+      std::string message;
+      return finish_read(ui, app::test_category_rules(session, inputs, message_box_of(ui), message),
+                         [&] { return message + "\n"; });
+    }
+    case CommandName::check: {
+      maintenance::CheckReport checked;
+      return finish_read(ui, app::check_world(session, message_box_of(ui), checked),
+                         [&] { return check_text(checked, run.format); });
+    }
     case CommandName::delete_drops:
     case CommandName::repair:
-      return preview_maintenance(session, ui, inputs, run);
+      return preview_maintenance(session, ui, run);
     case CommandName::simulate:
       return simulate(session, ui, run, run.kills ? seed_of(run) : 0);
     default:

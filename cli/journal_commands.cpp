@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/run_json.h"
+#include "app/run_text.h"
 #include "app/undo_flow.h"
 #include "cli/connect.h"
 #include "cli/exit_codes.h"
@@ -13,7 +14,6 @@
 #include "cli/result_output.h"
 #include "cli/terminal_ui.h"
 #include "db/database.h"
-#include "journal/run_settings.h"
 
 namespace vl::cli {
 namespace {
@@ -40,39 +40,21 @@ void print_conflicts(const journal::UndoPlan& plan) {
 
 int history_command(journal::Store& store, Format format) {
   const auto runs = store.runs();
-  if (format == Format::json) {
-    std::printf("%s\n", json_text(app::history_json(runs)).c_str());
-    return kExitDone;
-  }
-  std::printf("%-5s %-20s %-8s %-6s %-22s %6s  %-10s %s\n", "id", "when", "command", "range",
-              "category", "rows", "undoable", "outcome");
-  for (const auto& run : runs) {
-    std::printf(
-        "%-5lld %-20s %-8s %-6s %-22s %6lld  %-10s %s\n", (long long)run.id, run.started.c_str(),
-        run.command.c_str(), terminal_text(journal::setting_of(run.settings, "levels")).c_str(),
-        terminal_text(journal::setting_of(run.settings, "category")).c_str(), (long long)run.rows,
-        app::undoable(run) ? "yes" : "no", journal::shown_outcome(run).c_str());
-  }
+  std::fputs((format == Format::json ? json_text(app::history_json(runs)) + "\n"
+                                     : app::history_text(runs, terminal_text))
+                 .c_str(),
+             stdout);
   return kExitDone;
 }
 
 int show_command(journal::Store& store, std::int64_t id, Format format) {
   const auto run = find(store, id);
   if (!run) return kExitRefused;
-  if (format == Format::json) {
-    std::printf("%s\n", json_text(app::run_json(*run, store.rows(id))).c_str());
-    return kExitDone;
-  }
-  std::printf("run %lld: %s on %s at %s\nstarted %s, ended %s\nsettings: %s\noutcome: %s\n",
-              (long long)run->id, run->command.c_str(), run->database.c_str(), run->host.c_str(),
-              run->started.c_str(), run->ended.empty() ? "never" : run->ended.c_str(),
-              terminal_text(journal::describe_settings(run->settings)).c_str(),
-              journal::shown_outcome(*run).c_str());
-  for (const auto& row : store.rows(id)) {
-    std::printf("%s %s%s\n", journal::kind_name(row.kind),
-                terminal_text(journal::describe(row)).c_str(),
-                row.uncertain ? " (may not have reached the world)" : "");
-  }
+  const auto rows = store.rows(id);
+  std::fputs((format == Format::json ? json_text(app::run_json(*run, rows)) + "\n"
+                                     : app::run_text(*run, rows, terminal_text))
+                 .c_str(),
+             stdout);
   return kExitDone;
 }
 

@@ -4,23 +4,15 @@
 #include <chrono>
 #include <cstdio>
 #include <iostream>
-#include <sstream>
 
-#include "app/dry_run.h"
-#include "app/plan_file.h"
-#include "app/plan_json.h"
-#include "app/plan_write_text.h"
-#include "app/planning.h"
+#include "app/plan_flow.h"
 #include "cli/connect.h"
 #include "cli/exit_codes.h"
 #include "cli/interrupt.h"
-#include "cli/plan_output.h"
+#include "cli/output.h"
 #include "cli/question.h"
-#include "cli/run_journal.h"
-#include "cli/terminal_ui.h"
-#include "core/whole_file.h"
-#include "db/database.h"
-#include "loot/plan_details.h"
+#include "cli/result_output.h"
+#include "cli/settings.h"
 
 namespace vl::cli {
 namespace {
@@ -55,37 +47,56 @@ bool finish_output(WholeFile& file, const std::string& path, const char* option)
   }
 }
 
-// `observed`: its statements are logged and counted like the handlers' (the
-// window's way counts its own statements only, so the report's reads are not).
-std::unique_ptr<db::Connection> connect(db::Session& session, bool observed = true) {
-  return observed ? observed_connection(session) : connect_or_say(session);
+// `file` (nullptr: not asked for) as a flow writes it, put in place as `option` names it.
+app::FlowFile flow_file(WholeFile* file, const std::optional<std::string>& path,
+                        const char* option) {
+  if (!file) return {};
+  return {&file->out(), [file, &path, option] { return finish_output(*file, *path, option); }};
 }
 
-// The plan, or the exit code of what kept it from being made (nothing written).
-std::variant<loot::Plan, int> make_plan(loot::FixedInputs& inputs, db::Connection& connection,
-                                        std::uint64_t seed) {
-  app::Planned planned = app::plan_with_seed(inputs, connection, seed);
-  if (planned.plan) return std::move(*planned.plan);
-  say(planned.message);
-  return kExitRefused;
+// The shell with the report file (when asked for) of `run`.
+app::PlanFlowShell reporting_shell(app::PlanFlowShell shell, WholeFile* file,
+                                   const Invocation& run) {
+  shell.report = flow_file(file, run.report, "--report");
+  if (file) shell.report_format = *report_format(*run.report);
+  return shell;
 }
 
-// The plan's drop rates for its report; none, said, when they cannot be read.
-loot::PlanDropRates report_rates(const loot::Plan& plan, db::Connection& connection) {
-  app::ReportRates read = app::read_report_rates(plan, connection);
-  if (read.missing) say("The report lacks drop rates: " + *read.missing);
-  return std::move(read.rates);
+// The command line's side of a plan flow: its connections (`observed`: logged
+// and counted like the handlers'), the question on the terminal unless `yes`,
+// the messages on standard error, and the result line (`format`, with `seed`
+// and the run) on standard output once written.
+app::PlanFlowShell plan_shell(db::Session& session, bool yes, Format format,
+                              std::optional<std::uint64_t> seed, bool observed = true) {
+  app::PlanFlowShell shell;
+  // The window's way counts its own statements only, so the report's reads are not.
+  shell.connect = [&session, observed] {
+    return observed ? observed_connection(session) : connect_or_say(session);
+  };
+  shell.say = say;
+  if (!yes)
+    shell.confirm = [](const std::string& counts, const std::string& question) {
+      std::fputs(counts.c_str(), stderr);
+      return answered_yes(question);
+    };
+  // From here on Ctrl+C stops the write where it may, so that the run begun is ended.
+  shell.writing = [] { end_at_once_on_interrupt(false); };
+  shell.written = [format, seed](const loot::Plan& plan, const app::PlanWritten& written) {
+    if (written.refused_by_journal()) return say_journal_refused(written.message.c_str());
+    if (!written.message.empty()) say(written.message);
+    const ResultFields fields =
+        generate_fields(plan.npcs_in_range, plan.npcs_in_range, plan.drops.size(), written.drops,
+                        written.entries, written.seconds);
+    std::fputs(result_text(fields, write_result_style(format, written.run_id, seed)).c_str(),
+               stdout);
+    std::fflush(stdout);
+  };
+  return shell;
 }
 
-// False, said, when the file could not be written whole.
-bool write_report_file(WholeFile& file, const std::string& path, const loot::Plan& plan,
-                       db::Connection& connection, std::uint64_t seed,
-                       const loot::PlanDropRates& rates,
-                       const loot::PlanDetails* details = nullptr) {
-  if (auto lacking = app::write_plan_report(file.out(), *report_format(path), plan, connection,
-                                            seed, rates, details))
-    say("The report lacks names: " + *lacking);
-  return finish_output(file, path, "--report");
+// A committed run whose report could not be written stays written.
+int flow_exit_code(Ending ending) {
+  return exit_code_of(ending, ending == Ending::stopped_part_way);
 }
 
 }  // namespace
@@ -111,110 +122,37 @@ int run_planned(db::Session& session, loot::FixedInputs& inputs, const Invocatio
     return kExitRefused;
   // Planning only reads: Ctrl+C may end it at once.
   end_at_once_on_interrupt(true);
-  const auto connection = connect(session);
-  if (!connection) return kExitNotConnected;
-  auto planned = make_plan(inputs, *connection, seed);
-  if (auto* code = std::get_if<int>(&planned)) return *code;
-  loot::Plan& plan = std::get<loot::Plan>(planned);
-
+  const app::PlanFlowShell shell =
+      reporting_shell(plan_shell(session, run.yes, run.format, seed), report_file.get(), run);
   if (run.dry_run) {
-    const app::PlanReview review = app::read_plan_review(plan, *connection);
-    if (review.details_read && run.format != Format::json)
-      print_plan(std::cout, plan, review.details);
-    if (!review.failure.empty()) {
-      say(review.failure);
-      return kExitRefused;
-    }
-    const loot::PlanDetails& details = review.details;
-    const loot::PlanDropRates& rates = review.rates;
-    if (run.format == Format::json)
-      app::write_plan_json(std::cout, plan, details, rates);
-    else
-      std::cout << app::drop_rates_text(plan, rates);
-    if (sql_file) {
-      if (auto failure = app::write_review_script(sql_file->out(), plan, *connection,
-                                                  "vandril_loot_cli generate",
-                                                  run_settings(inputs, run, seed))) {
-        say(*failure);
-        return kExitRefused;
-      }
-      if (!finish_output(*sql_file, *run.sql, "--sql")) return kExitRefused;
-    }
-    if (report_file &&
-        !write_report_file(*report_file, *run.report, plan, *connection, seed, rates, &details))
-      return kExitRefused;
-    if (plan_file) {
-      app::write_plan_file(
-          plan_file->out(),
-          app::saved_plan_of(plan, generation_settings(inputs, run, seed), inputs, details),
-          utc_now());
-      if (!finish_output(*plan_file, *run.plan, "--plan")) return kExitRefused;
-    }
-    return kExitDone;
+    app::Planning planning = app::plan_over(shell, inputs, seed);
+    if (!planning.plan) return flow_exit_code(planning.ending);
+    return flow_exit_code(app::show_dry_run(
+        shell, *planning.plan, *planning.connection, inputs, seed,
+        {.out = &std::cout,
+         .json = run.format == Format::json,
+         .shown = terminal_text,
+         .planned_by = "vandril_loot_cli generate",
+         .settings = app::generation_settings(inputs, shell_settings_of(run), seed),
+         .script = flow_file(sql_file.get(), run.sql, "--sql"),
+         .plan_file = flow_file(plan_file.get(), run.plan, "--plan")}));
   }
-
-  const loot::PlanDropRates rates =
-      run.report ? report_rates(plan, *connection) : loot::PlanDropRates();
-  // On a terminal the question is about the very plan that is written; the
-  // time spent answering it is not the run's.
-  if (!run.yes)
-    if (auto declined = ask_about_plan(plan, *connection)) return *declined;
-  const int code = write_plan(session, *connection, plan, journal,
-                              {.command = "generate",
-                               .settings = run_settings(inputs, run, seed),
-                               .started = run.yes ? started : std::chrono::steady_clock::now()},
-                              run.format, seed);
-  // The run's journal ended with the write, whatever becomes of the report.
-  if (report_file && code == kExitDone && !plan.drops.empty() &&
-      !write_report_file(*report_file, *run.report, plan, *connection, seed, rates))
-    return kExitStoppedPartWay;
-  return code;
-}
-
-int write_plan(db::Session& session, db::Connection& connection, loot::Plan& plan,
-               RunJournal* journal, app::PlanWriteRequest request, Format format,
-               std::optional<std::uint64_t> seed) {
-  // From here on Ctrl+C stops the write where it may, so that the run begun is ended.
-  end_at_once_on_interrupt(false);
-  request.stop_requested = [] { return interrupted(); };
-  const app::PlanWritten written = app::write_plan(session, connection, plan, journal, request);
-  if (written.refused_by_journal()) {
-    say_journal_refused(written.message.c_str());
-    return kExitRefused;
-  }
-  if (!written.message.empty()) say(written.message);
-  const ResultFields fields =
-      generate_fields(plan.npcs_in_range, plan.npcs_in_range, plan.drops.size(), written.drops,
-                      written.entries, written.seconds);
-  std::fputs(result_text(fields, write_result_style(format, written.run_id, seed)).c_str(), stdout);
-  std::fflush(stdout);
-  return exit_code_of(written.ending);
-}
-
-std::optional<int> ask_about_plan(const loot::Plan& plan, db::Connection& connection) {
-  try {
-    std::fputs(app::counts_before_write(plan, connection).c_str(), stderr);
-  } catch (const db::Error& error) {
-    say(db::statement_failed_message(error, "(looking up names and drop rates for the plan)"));
-    return kExitRefused;
-  }
-  if (answered_yes(
-          fmt::format("Write {} drops with {} entries?", plan.drops.size(), plan.entries())))
-    return std::nullopt;
-  say("Nothing was changed.");
-  return kExitRefused;
+  return flow_exit_code(app::write_new_plan(shell, session, inputs, seed, journal,
+                                            {.command = "generate",
+                                             .settings = run_settings(inputs, run, seed),
+                                             .stop_requested = interrupted,
+                                             .started = started})
+                            .ending);
 }
 
 std::optional<int> confirm_generate(db::Session& session, loot::FixedInputs& inputs,
                                     std::uint64_t seed) {
   end_at_once_on_interrupt(true);
-  const auto connection = connect(session);
-  if (!connection) return kExitNotConnected;
-  auto planned = make_plan(inputs, *connection, seed);
-  if (auto* code = std::get_if<int>(&planned)) return *code;
-  auto declined = ask_about_plan(std::get<loot::Plan>(planned), *connection);
+  const Ending ending =
+      app::confirm_plan(plan_shell(session, false, Format::table, seed), inputs, seed);
   end_at_once_on_interrupt(false);
-  return declined;
+  if (ending != Ending::completed) return flow_exit_code(ending);
+  return std::nullopt;
 }
 
 std::variant<std::unique_ptr<WindowRunReport>, int> prepare_window_report(db::Session& session,
@@ -223,25 +161,39 @@ std::variant<std::unique_ptr<WindowRunReport>, int> prepare_window_report(db::Se
                                                                           std::uint64_t seed) {
   std::unique_ptr<WholeFile> file;
   if (!open_output(run.report, "--report", file)) return kExitRefused;
-  const auto connection = connect(session, false);
-  if (!connection) return kExitNotConnected;
-  auto planned = make_plan(inputs, *connection, seed);
-  if (auto* code = std::get_if<int>(&planned)) return *code;
-  loot::Plan& plan = std::get<loot::Plan>(planned);
-  loot::PlanDropRates rates = report_rates(plan, *connection);
+  const app::PlanFlowShell shell = plan_shell(session, true, run.format, seed, false);
+  app::Planning planning = app::plan_over(shell, inputs, seed);
+  if (!planning.plan) return flow_exit_code(planning.ending);
+  loot::PlanDropRates rates = app::rates_for_report(shell, *planning.plan, *planning.connection);
   return std::make_unique<WindowRunReport>(
-      WindowRunReport{std::move(plan), std::move(file), seed, std::move(rates)});
+      WindowRunReport{std::move(*planning.plan), std::move(file), seed, std::move(rates)});
 }
 
 bool finish_window_report(db::Session& session, WindowRunReport& report, const Invocation& run) {
-  const auto connection = connect(session, false);
-  if (!connection) return false;
-  loot::Plan& plan = report.plan;
-  if (auto failure = app::take_ids_for_report(plan, *connection)) {
-    say("The report could not be written: " + *failure);
-    return false;
+  return app::report_window_way_run(
+      reporting_shell(plan_shell(session, true, run.format, report.seed, false), report.file.get(),
+                      run),
+      report.plan, report.seed, report.rates);
+}
+
+int apply_plan(db::Session& session, const Invocation& run, RunJournal* journal) {
+  const auto started = std::chrono::steady_clock::now();
+  const std::string& path = *run.plan;
+  app::SavedPlan saved;
+  try {
+    saved = app::load_plan_file(path);
+  } catch (const app::PlanFileError& error) {
+    say("vandril_loot_cli: the plan " + path + " cannot be applied: " + error.what() +
+        ". Nothing was written.");
+    return kExitRefused;
   }
-  return write_report_file(*report.file, *run.report, plan, *connection, report.seed, report.rates);
+  // Checking only reads: Ctrl+C may end it at once.
+  end_at_once_on_interrupt(true);
+  return flow_exit_code(
+      app::apply_saved_plan(plan_shell(session, run.yes, run.format, saved.settings.seed), session,
+                            saved, path, journal,
+                            {.stop_requested = interrupted, .started = started})
+          .ending);
 }
 
 }  // namespace vl::cli

@@ -1,17 +1,15 @@
 #pragma once
 // generate with a plan: --dry-run shows it (and writes its review script and
-// report), --atomic writes it all or nothing; and --report for a run written
-// the window's way, from the plan of the same seed.
+// report), --atomic writes it all or nothing; apply writes a saved one; and
+// --report for a run written the window's way, from the plan of the same seed. The flows are app's
+// (app/plan_flow); here they meet the terminal, the files and the exit codes.
 
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <variant>
 
-#include "app/plan_write.h"
 #include "cli/options.h"
-#include "cli/result_output.h"
 #include "cli/run_journal.h"
 #include "core/whole_file.h"
 #include "db/session.h"
@@ -39,18 +37,11 @@ int run_planned(db::Session& session, loot::FixedInputs& inputs, const Invocatio
 std::optional<int> confirm_generate(db::Session& session, loot::FixedInputs& inputs,
                                     std::uint64_t seed);
 
-// The plan's counts before a write (its totals and drop rates) on standard
-// error, then the question "Write N drops with M entries?". The exit code when
-// declined or when the counts could not be read.
-std::optional<int> ask_about_plan(const loot::Plan& plan, db::Connection& connection);
-
-// Writes `plan` through app::write_plan over `connection`, Ctrl+C stopping it
-// before COMMIT, and says how it went: the writer's message on standard error,
-// the result line (`format`, with `seed` and the run) on standard output.
-// Returns the exit code.
-int write_plan(db::Session& session, db::Connection& connection, loot::Plan& plan,
-               RunJournal* journal, app::PlanWriteRequest request, Format format,
-               std::optional<std::uint64_t> seed);
+// apply FILE: a plan saved by generate --dry-run --plan, read, checked against
+// generate's rules and the world (what changed refuses it, exit 1), asked
+// about unless --yes, then written with its own lootdrop ids. `journal`
+// (nullptr: none) records the run. Returns the exit code.
+int apply_plan(db::Session& session, const Invocation& run, RunJournal* journal);
 
 struct WindowRunReport {
   loot::Plan plan;

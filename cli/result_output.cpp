@@ -16,23 +16,9 @@ std::string shown(const ResultField& field) {
 
 }  // namespace
 
-ResultFields generate_fields(std::size_t npcs, std::size_t walked, std::size_t chosen,
-                             std::size_t drops, std::size_t entries, double seconds) {
-  const auto count = [](std::size_t n) { return static_cast<long long>(n); };
-  return {{"npcs", count(npcs)},   {"walked", count(walked)},   {"chosen", count(chosen)},
-          {"drops", count(drops)}, {"entries", count(entries)}, {"seconds", seconds}};
-}
-
 ResultStyle write_result_style(Format format, std::optional<std::int64_t> run,
                                std::optional<std::uint64_t> seed) {
-  ResultStyle style{format, {}};
-  if (seed) style.json_only.push_back({"seed", *seed});
-  if (run) {
-    style.json_only.push_back({"run", static_cast<long long>(*run)});
-  } else {
-    style.json_only.push_back({"run", nullptr});
-  }
-  return style;
+  return {format, app::write_extras(run, seed)};
 }
 
 std::string result_text(const ResultFields& fields, const ResultStyle& style) {

@@ -6,22 +6,15 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <variant>
-#include <vector>
 
+#include "app/result_fields.h"
 #include "cli/options.h"
 
 namespace vl::cli {
 
-struct ResultField {
-  std::string name;
-  std::variant<long long, std::uint64_t, double, std::nullptr_t> value;  // a double: 2 decimals
-};
-using ResultFields = std::vector<ResultField>;
-
-// generate's result, the window's way and --atomic alike.
-ResultFields generate_fields(std::size_t npcs, std::size_t walked, std::size_t chosen,
-                             std::size_t drops, std::size_t entries, double seconds);
+using app::generate_fields;
+using app::ResultField;
+using app::ResultFields;
 
 // How a command shows its result: the format, and what the JSON object adds
 // (the seed, the journal's run).

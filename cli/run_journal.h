@@ -4,18 +4,13 @@
 // statement will change committed to the journal before the statement is sent
 // (the session's statement gate), and ended with the outcome.
 
-#include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
-#include <vector>
 
 #include "app/command_journal.h"
 #include "cli/options.h"
 #include "db/session.h"
-#include "journal/run_settings.h"
 #include "journal/store.h"
-#include "loot/fixed_inputs.h"
 
 namespace vl::cli {
 
@@ -37,13 +32,5 @@ std::unique_ptr<RunJournal> open_run_journal(const Invocation& run);
 
 // Says that the journal could not take the run (`reason`), so nothing was written.
 void say_journal_refused(const char* reason);
-
-// The settings of a write command, as the journal keeps them.
-std::string run_settings(const loot::FixedInputs& inputs, const Invocation& run,
-                         std::optional<std::uint64_t> seed);
-// Those of generate, as values.
-journal::GenerationSettings generation_settings(const loot::FixedInputs& inputs,
-                                                const Invocation& run,
-                                                std::optional<std::uint64_t> seed);
 
 }  // namespace vl::cli

@@ -1,28 +1,28 @@
-#include "cli/plan_output.h"
+#include "app/plan_preview.h"
 
 #include "app/plan_write_text.h"
-#include "cli/output.h"
 
-namespace vl::cli {
-void print_plan(std::ostream& out, const loot::Plan& plan, const loot::PlanDetails& details) {
+namespace vl::app {
+void write_plan_preview(std::ostream& out, const loot::Plan& plan, const loot::PlanDetails& details,
+                        const ShownName& shown) {
   out << "Planned drops (" << plan.drop_name << "):\n";
   for (const loot::PlannedDrop& drop : plan.drops) {
     const loot::NpcFacts& npc = loot::facts_of(details, drop.npc_id);
-    out << "NPC " << drop.npc_id << " " << terminal_text(npc.name) << " (level " << npc.level
+    out << "NPC " << drop.npc_id << " " << shown(npc.name) << " (level " << npc.level
         << "), loottable " << drop.loottable_id;
     if (drop.loottable_copied_from) out << " (a copy of " << drop.loottable_copied_from << ")";
     out << ": lootdrop " << drop.lootdrop_id << "\n";
     for (const std::int32_t item : drop.item_ids) {
-      out << "  item " << item << " " << terminal_text(loot::item_name(details, item)) << "\n";
+      out << "  item " << item << " " << shown(loot::item_name(details, item)) << "\n";
     }
   }
-  out << app::plan_totals_text(plan, details);
+  out << plan_totals_text(plan, details);
   for (const loot::SharedLoottable& table : details.shared) {
     out << "  loottable " << table.loottable_id << " is used by " << table.outside_npcs
         << " NPC(s) outside " << plan.level_low << "-" << plan.level_high
         << ", who would receive the drop too:";
     for (const loot::NpcFacts& npc : table.examples) {
-      out << " " << npc.id << " " << terminal_text(npc.name) << " (level " << npc.level << ");";
+      out << " " << npc.id << " " << shown(npc.name) << " (level " << npc.level << ");";
     }
     out << (table.outside_npcs > table.examples.size() ? " ...\n" : "\n");
   }
@@ -31,4 +31,4 @@ void print_plan(std::ostream& out, const loot::Plan& plan, const loot::PlanDetai
       << "); they will differ if lootdrops are written before the run.\n";
 }
 
-}  // namespace vl::cli
+}  // namespace vl::app
