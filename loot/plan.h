@@ -68,7 +68,7 @@ struct Plan {
 // they are.
 //
 // Throws RunStopped for what the run refuses, with the run's messages;
-// db::Error; LootdropIdsExhausted.
+// db::Error; LootdropIdsExhausted; LoottableIdsExhausted when isolating.
 Plan plan_run(GenerateInputs& inputs, db::Connection& connection, Random& random);
 
 // The first field of a "SELECT MAX(id) FROM ..." query: the one value it
