@@ -60,10 +60,11 @@ Json settings_json(const journal::GenerationSettings& settings,
 }
 
 // An id as MAX(id) gave it: null for an empty table.
-Json highest_json(const std::string& id) { return id.empty() ? Json() : Json::parse(id); }
+Json highest_json(std::optional<std::int64_t> id) { return id ? Json(*id) : Json(); }
 template <class Id>
-std::string highest_of(const Json& json) {
-  return json.is_null() ? "" : std::to_string(json.get<Id>());
+std::optional<std::int64_t> highest_of(const Json& json) {
+  if (json.is_null()) return std::nullopt;
+  return json.get<Id>();
 }
 
 Json copies_json(const loot::Plan& plan) {
@@ -233,15 +234,18 @@ SavedPlan read_plan_file(const std::string& text) {
     CopyOfNpc copy_of_npc;
     for (const loot::LoottableCopy& copy : plan.copies)
       for (const std::int64_t npc : copy.moved_npcs) copy_of_npc[npc] = &copy;
-    std::string previous = plan.highest_lootdrop_id;
+    std::optional<std::int64_t> previous = plan.highest_lootdrop_id;
     for (const Json& drop : file.at("drops")) {
-      plan.drops.push_back(drop_of(drop, plan, loot::id_after(previous), copy_of_npc));
-      previous = std::to_string(plan.drops.back().lootdrop_id);
+      plan.drops.push_back(drop_of(drop, plan, loot::lootdrop_id_after(previous), copy_of_npc));
+      previous = plan.drops.back().lootdrop_id;
     }
     if (plan.isolate_shared) check_copies(plan);
     return saved;
   } catch (const loot::RunStopped&) {
     throw PlanFileError("its npc_percent, chance or probability is out of range");
+  } catch (const loot::IdsExhausted& error) {
+    throw PlanFileError(std::string("its highest ") + error.table() + " id " + error.highest_id() +
+                        " leaves no room for the ids after it");
   } catch (const nlohmann::json::exception& error) {
     throw PlanFileError(std::string("a value is missing or of another kind (") + error.what() +
                         ")");

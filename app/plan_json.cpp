@@ -40,18 +40,17 @@ void write_plan_json(std::ostream& out, const loot::Plan& plan, const loot::Plan
                       {"outside_npcs", table.outside_npcs},
                       {"examples", examples}});
   }
-  Json summary = {{"drop_name", plan.drop_name},
-                  {"highest_lootdrop_id", plan.highest_lootdrop_id.empty()
-                                              ? Json(nullptr)
-                                              : Json(std::stoll(plan.highest_lootdrop_id))},
-                  {"npcs_in_range", plan.npcs_in_range},
-                  {"npcs_keeping_loottable", plan.npcs_keeping_loottable},
-                  {"chosen", plan.drops.size()},
-                  {"drops", plan.drops.size()},
-                  {"entries", plan.entries()},
-                  {"missing_items", missing},
-                  {"shared_loottables", shared},
-                  {"drop_rates", drop_rates_json(plan, rates)}};
+  Json summary = {
+      {"drop_name", plan.drop_name},
+      {"highest_lootdrop_id", plan.highest_lootdrop_id ? Json(*plan.highest_lootdrop_id) : Json()},
+      {"npcs_in_range", plan.npcs_in_range},
+      {"npcs_keeping_loottable", plan.npcs_keeping_loottable},
+      {"chosen", plan.drops.size()},
+      {"drops", plan.drops.size()},
+      {"entries", plan.entries()},
+      {"missing_items", missing},
+      {"shared_loottables", shared},
+      {"drop_rates", drop_rates_json(plan, rates)}};
   // Written drop by drop, so that a large plan never stands whole in memory as JSON.
   std::string head = json_text(summary);
   head.pop_back();

@@ -27,7 +27,7 @@ void write_plan_preview(std::ostream& out, const loot::Plan& plan, const loot::P
     out << (table.outside_npcs > table.examples.size() ? " ...\n" : "\n");
   }
   out << "The lootdrop ids are planned from the highest id now ("
-      << (plan.highest_lootdrop_id.empty() ? "none" : plan.highest_lootdrop_id)
+      << loot::shown_highest_id(plan.highest_lootdrop_id)
       << "); they will differ if lootdrops are written before the run.\n";
 }
 

@@ -180,7 +180,7 @@ void take_written_ids(loot::Plan& plan, db::Connection& connection) {
   std::vector<std::int32_t> ids;
   db::Recordset rows;
   rows.open("SELECT id FROM lootdrop WHERE name=" + db::hex_literal(plan.drop_name) + " AND id>" +
-                db::integer_literal(plan.highest_lootdrop_id).value_or("0") + " ORDER BY id",
+                db::sql_integer(plan.highest_lootdrop_id.value_or(0)) + " ORDER BY id",
             connection);
   for (; !rows.eof(); rows.move_next())
     ids.push_back(rows.field(std::size_t{0}).as<std::int32_t>().value_or(0));

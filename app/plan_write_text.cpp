@@ -45,12 +45,12 @@ std::string counts_before_write(const loot::Plan& plan, db::Connection& connecti
 
 void write_plan_script(std::ostream& out, const loot::Plan& plan, const loot::CopiedRows& copies,
                        const std::string& planned_by, const std::string& settings) {
-  const auto or_none = [](const std::string& id) { return id.empty() ? std::string("none") : id; };
   std::string comment =
       fmt::format("{}, planned {}\n{}\nhighest lootdrop id when planned: {}", planned_by, utc_now(),
-                  settings, or_none(plan.highest_lootdrop_id));
+                  settings, loot::shown_highest_id(plan.highest_lootdrop_id));
   if (plan.isolate_shared)
-    comment += "\nhighest loottable id when planned: " + or_none(plan.highest_loottable_id);
+    comment +=
+        "\nhighest loottable id when planned: " + loot::shown_highest_id(plan.highest_loottable_id);
   loot::write_plan_script(out, plan, comment, copies);
 }
 

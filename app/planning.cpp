@@ -37,7 +37,7 @@ Planned plan_with_seed(loot::FixedInputs& inputs, db::Connection& connection, st
     return {loot::plan_run(inputs, connection, random), ""};
   } catch (const loot::RunStopped& stop) {
     return {std::nullopt, stop.message};
-  } catch (const loot::LootdropIdsExhausted& error) {
+  } catch (const loot::IdsExhausted& error) {
     return {std::nullopt, std::string(error.what()) + loot::kNothingWritten};
   } catch (const db::Error& error) {
     return {std::nullopt, db::statement_failed_message(error, "(reading the world for the plan)")};

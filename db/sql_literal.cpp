@@ -1,9 +1,5 @@
 #include "db/sql_literal.h"
 
-#include <cstdint>
-
-#include "db/exact_number.h"
-
 namespace vl::db {
 
 std::string sql_text(std::string_view text) {
@@ -34,10 +30,6 @@ std::string hex_literal(std::string_view text) {
   return literal + "'";
 }
 
-std::optional<std::string> integer_literal(std::string_view text) {
-  const auto value = exact_number<std::int64_t>(text);
-  if (!value) return std::nullopt;
-  return std::to_string(*value);
-}
+std::string sql_integer(std::int64_t value) { return std::to_string(value); }
 
 }  // namespace vl::db

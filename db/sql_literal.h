@@ -3,7 +3,7 @@
 // integer mean the same under every sql_mode (NO_BACKSLASH_ESCAPES included)
 // and every connection character set; the quoted text is the readable form.
 
-#include <optional>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,7 +20,7 @@ std::string sql_texts(const std::vector<std::string>& texts);
 // X'..' of the text's bytes, which a text column takes as they are.
 std::string hex_literal(std::string_view text);
 
-// The integer `text` holds, written by the program; nullopt when it holds none.
-std::optional<std::string> integer_literal(std::string_view text);
+// An integer as a literal: plain decimal digits, "-" before a negative one.
+std::string sql_integer(std::int64_t value);
 
 }  // namespace vl::db

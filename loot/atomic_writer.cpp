@@ -4,7 +4,6 @@
 #include <array>
 #include <set>
 
-#include "core/numeric_text.h"
 #include "db/database.h"
 #include "db/engines.h"
 #include "db/sql_literal.h"
@@ -93,11 +92,11 @@ class Transaction {
     }
   }
 
-  std::string value(const std::string& sql) {
+  db::Value value(const std::string& sql) {
     heard(sql);
     db::Recordset rows;
     rows.open(sql, connection_);
-    return rows.field(std::size_t{0}).text();
+    return rows.field(std::size_t{0});
   }
 
   // A statement whose failure changes nothing of the outcome.
@@ -179,9 +178,9 @@ constexpr const char* kEndTurn = "DO RELEASE_LOCK('vandril_loot.lootdrop_ids')";
 // Room for one statement: the server's packet limit less a margin for the
 // protocol's own bytes, and at most 1 MiB, so that the journal writes the rows
 // of the next statements while the server takes the one before.
-std::size_t statement_room(const std::string& max_allowed_packet) {
+std::size_t statement_room(const db::Value& max_allowed_packet) {
   constexpr double kMargin = 1024, kMostBytes = 1 << 20;
-  const double packet = numeric_value(max_allowed_packet);
+  const double packet = max_allowed_packet.as<double>().value_or(0);
   return static_cast<std::size_t>(std::clamp(packet - kMargin, 4096.0, kMostBytes));
 }
 
@@ -288,38 +287,37 @@ AtomicResult write_atomically(db::Connection& connection, Plan& plan,
     const std::size_t room = statement_room(transaction.value("SELECT @@max_allowed_packet"));
     // Atomic runs take their turns: two transactions that both hold the gap
     // above the highest id would deadlock on their first INSERT.
-    if (transaction.value(kTakeTurn) != "1") {
+    if (transaction.value(kTakeTurn).as<int>() != 1) {
       throw WriteFailed{Ending::refused,
                         "Another atomic run has held the lootdrop ids for ten minutes. Nothing "
                         "was written."};
     }
     transaction.start();
     // The lock on the highest id holds off other writers' new lootdrops until COMMIT.
-    const std::string highest =
-        transaction.value(std::string(kHighestLootdropQuery) + " FOR UPDATE");
+    const db::Value highest = transaction.value(std::string(kHighestLootdropQuery) + " FOR UPDATE");
     // A saved plan holds its ids: written with others, it would not be the plan.
-    const auto refuse_unless_planned = [&](const char* table, const std::string& now,
-                                           const std::string& planned) {
-      if (!ids_as_planned || now == planned) return;
+    const auto refuse_unless_planned = [&](const char* table, const db::Value& now,
+                                           std::optional<std::int64_t> planned) {
+      if (!ids_as_planned || highest_id_unchanged(now, planned)) return;
       transaction.roll_back();
       throw WriteFailed{Ending::refused,
                         "The " + highest_id_changed(table, now, planned) +
                             ": the transaction was rolled back, nothing was written."};
     };
     refuse_unless_planned("lootdrop", highest, plan.highest_lootdrop_id);
-    std::int32_t next = id_after(highest);
+    plan.highest_lootdrop_id = highest_lootdrop_id(highest);
+    std::int32_t next = lootdrop_id_after(plan.highest_lootdrop_id);
     result.first_id = next;
     for (PlannedDrop& drop : plan.drops) drop.lootdrop_id = next++;
-    plan.highest_lootdrop_id = highest;
     CopiedRows copies;
     if (plan.isolate_shared) {
       // The copies' ids are taken in the same turn as the lootdrop ids, the
       // originals read as they stand under the transaction.
-      const std::string highest_loottable =
+      const db::Value highest_loottable =
           transaction.value(std::string(kHighestLoottableQuery) + " FOR UPDATE");
       if (!plan.copies.empty())
         refuse_unless_planned("loottable", highest_loottable, plan.highest_loottable_id);
-      renumber_copies(plan, highest_loottable);
+      renumber_copies(plan, highest_loottable_id(highest_loottable));
     }
     // What the plan relied on, read again under the turn and held by locking
     // reads: a writer that changed it while the run waited is not overwritten.

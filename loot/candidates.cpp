@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <string>
 
-#include "core/numeric_text.h"
 #include "db/database.h"
+#include "loot/run_rules.h"
 #include "loot/walk.h"
 
 namespace vl::loot {
@@ -24,8 +24,7 @@ CandidateLoad load_from_item_query(WalkSource& source, Random& random, GenerateI
   const CandidateSlots slots = source.candidate_slots();
   int slot = 1;
   for (; !rows->eof() && slot <= count; ++slot) {
-    const db::Value& id = rows->field(std::size_t{0});
-    slots.ids[slot] = id.is_null() ? std::nullopt : std::optional<double>(numeric_value(id.text()));
+    slots.ids[slot] = window_field_number(rows->field(std::size_t{0}));
     rows->move_next();
   }
   rows->close();

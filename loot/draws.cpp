@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <unordered_map>
 #include <utility>
 
@@ -154,24 +155,39 @@ bool draw_distinct_ids(CandidatePool& pool, int count, Random& random,
   return true;
 }
 
-LootdropIdsExhausted::LootdropIdsExhausted(const std::string& highest_id)
-    : std::runtime_error("The highest lootdrop id (" + highest_id +
-                         ") leaves no room for a new one: lootdrop ids must stay below "
-                         "2147483648.") {}
+IdsExhausted::IdsExhausted(const char* table, const std::string& highest_id, const char* ids_below)
+    : std::runtime_error(std::string("The highest ") + table + " id (" + highest_id +
+                         ") leaves no room for a new one: " + table + " ids must stay below " +
+                         ids_below + "."),
+      table_(table),
+      highest_id_(highest_id) {}
 
-std::int32_t id_after(const std::string& highest_id) {
-  const auto next = to_int32(numeric_value(highest_id) + 1);
-  if (!next) throw LootdropIdsExhausted(highest_id);
-  return *next;
+std::optional<std::int64_t> highest_lootdrop_id(const db::Value& max_id) {
+  if (max_id.is_null()) return std::nullopt;
+  const auto highest = max_id.as<std::int64_t>();
+  if (!highest) throw LootdropIdsExhausted(max_id.text());
+  return highest;
+}
+
+std::int32_t lootdrop_id_after(std::optional<std::int64_t> highest_id) {
+  if (!highest_id) return 1;
+  constexpr std::int64_t kLowest = std::numeric_limits<std::int32_t>::min();
+  constexpr std::int64_t kHighest = std::numeric_limits<std::int32_t>::max();
+  if (*highest_id < kLowest - 1 || *highest_id >= kHighest)
+    throw LootdropIdsExhausted(std::to_string(*highest_id));
+  return static_cast<std::int32_t>(*highest_id + 1);
 }
 
 std::int32_t next_lootdrop_id(db::Session& session) {
   session.current_sql = kHighestLootdropQuery;
   db::open_recordset(session);
-  // An empty table has no maximum (NULL, whose text is ""): the first id is then 1.
+  // The window takes the numeric value of the maximum's text, + 1: an empty
+  // table has no maximum (NULL, whose text is ""), so its first id is 1.
   const std::string highest = session.db_recordset->field(std::size_t{0}).text();
   session.db_recordset->close();
-  return id_after(highest);
+  const auto next = to_int32(numeric_value(highest) + 1);
+  if (!next) throw LootdropIdsExhausted(highest);
+  return *next;
 }
 
 }  // namespace vl::loot

@@ -65,17 +65,36 @@ class CandidatePoolCache {
 // room in `out`; count <= 0 draws nothing and returns true.
 bool draw_distinct_ids(CandidatePool& pool, int count, Random& random, std::span<std::int32_t> out);
 
-// No lootdrop id fits a signed 32-bit number any more.
-class LootdropIdsExhausted : public std::runtime_error {
+// No id of a table fits after its highest one any more.
+class IdsExhausted : public std::runtime_error {
  public:
-  explicit LootdropIdsExhausted(const std::string& highest_id);
+  // "The highest <table> id (<highest_id>) leaves no room for a new one:
+  // <table> ids must stay below <ids_below>."
+  IdsExhausted(const char* table, const std::string& highest_id, const char* ids_below);
+  const char* table() const { return table_; }
+  const std::string& highest_id() const { return highest_id_; }
+
+ private:
+  const char* table_;
+  std::string highest_id_;
+};
+
+// No lootdrop id fits a signed 32-bit number any more.
+class LootdropIdsExhausted : public IdsExhausted {
+ public:
+  explicit LootdropIdsExhausted(const std::string& highest_id)
+      : IdsExhausted("lootdrop", highest_id, "2147483648") {}
 };
 
 inline constexpr const char* kHighestLootdropQuery = "SELECT MAX(id) FROM lootdrop";
 
-// The id after the highest one, as MAX(id) gives it ("" for an empty table: 1).
-// Throws LootdropIdsExhausted when it does not fit a signed 32-bit number.
-std::int32_t id_after(const std::string& highest_id);
+// The highest lootdrop id as MAX(id) gives it: nullopt for an empty table.
+// Throws LootdropIdsExhausted for a value that is no 64-bit whole number.
+std::optional<std::int64_t> highest_lootdrop_id(const db::Value& max_id);
+
+// The id after the highest one (1 for an empty table). Throws
+// LootdropIdsExhausted when it does not fit a signed 32-bit number.
+std::int32_t lootdrop_id_after(std::optional<std::int64_t> highest_id);
 
 // The highest lootdrop id + 1 (1 for an empty table), looked up over the
 // session's open connection. Throws db::Error and LootdropIdsExhausted.

@@ -1,21 +1,24 @@
 #include "loot/drop_world.h"
 
 #include <algorithm>
+#include <cmath>
 #include <functional>
 #include <future>
 
-#include "loot/run_rules.h"
+#include "core/numeric_text.h"
 
 namespace vl::loot {
 namespace {
 
 using Row = std::vector<db::Value>;
 
-// Whole numbers come as plain digits from integer columns; anything else is
-// read the way the other commands read fields.
+// Whole numbers come as plain digits from integer columns; a fraction (a
+// column of another type) goes to the nearest whole number, halves to even;
+// NULL, text and numbers beyond 64 bits give 0.
 std::int64_t whole(const Row& row, std::size_t column) {
   if (const auto number = row[column].as<std::int64_t>()) return *number;
-  return whole_value(row[column]).value_or(0);
+  const double fraction = round_half_even(row[column].as<double>().value_or(0));
+  return std::fabs(fraction) < 9.0e18 ? static_cast<std::int64_t>(fraction) : 0;
 }
 
 int small(const Row& row, std::size_t column) {

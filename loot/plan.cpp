@@ -27,14 +27,13 @@ void PlanRecorder::npcs_read(std::span<const Npc> npcs) {
 void PlanRecorder::walk_begins(std::span<const Npc> npcs) {
   plan_.npcs_keeping_loottable = static_cast<std::size_t>(
       std::count_if(npcs.begin(), npcs.end(), [](const Npc& npc) { return npc.loottable != 0; }));
-  plan_.highest_lootdrop_id = highest_id(kHighestLootdropQuery, connection_);
+  plan_.highest_lootdrop_id = highest_lootdrop_id(highest_id(kHighestLootdropQuery, connection_));
 }
 
 void PlanRecorder::drop(const Npc& npc, const RunSettings& /*settings*/,
                         std::span<const std::int32_t> items) {
-  const std::int32_t id =
-      id_after(plan_.drops.empty() ? plan_.highest_lootdrop_id
-                                   : std::to_string(plan_.drops.back().lootdrop_id));
+  const std::int32_t id = lootdrop_id_after(plan_.drops.empty() ? plan_.highest_lootdrop_id
+                                                                : plan_.drops.back().lootdrop_id);
   plan_.drops.push_back({npc.id, npc.loottable, 0, id, {items.begin(), items.end()}});
 }
 
@@ -42,10 +41,14 @@ void PlanRecorder::walk_ends() {
   if (plan_.isolate_shared) plan_copies(plan_, npc_ids_, loottables_, connection_);
 }
 
-std::string highest_id(const char* query, db::Connection& connection) {
+db::Value highest_id(const char* query, db::Connection& connection) {
   db::Recordset rows;
   rows.open(query, connection);
-  return rows.field(std::size_t{0}).text();
+  return rows.field(std::size_t{0});
+}
+
+std::string shown_highest_id(std::optional<std::int64_t> id) {
+  return id ? std::to_string(*id) : "none";
 }
 
 Plan plan_run(GenerateInputs& inputs, db::Connection& connection, Random& random) {

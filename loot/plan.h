@@ -40,13 +40,13 @@ struct Plan {
   std::string drop_name;
   RunSettings settings;
   int items_per_drop = 0;
-  std::string highest_lootdrop_id;  // as MAX(id) gave it when planning; "" for an empty table
+  std::optional<std::int64_t> highest_lootdrop_id;  // MAX(id) when planning; none for no rows
   std::size_t npcs_in_range = 0;
   std::size_t npcs_keeping_loottable = 0;  // after the one-NPC-per-loottable rule
   std::vector<PlannedDrop> drops;
   bool isolate_shared = false;
-  std::string highest_loottable_id;   // as MAX(id) gave it (read only when isolating)
-  std::vector<LoottableCopy> copies;  // in the order of the drops linked into them
+  std::optional<std::int64_t> highest_loottable_id;  // MAX(id) (read only when isolating)
+  std::vector<LoottableCopy> copies;                 // in the order of the drops linked into them
 
   // Counted from the drops: a negative items per drop draws none.
   std::size_t entries() const {
@@ -68,12 +68,14 @@ struct Plan {
 // they are.
 //
 // Throws RunStopped for what the run refuses, with the run's messages;
-// db::Error; LootdropIdsExhausted.
+// db::Error; LootdropIdsExhausted; LoottableIdsExhausted when isolating.
 Plan plan_run(GenerateInputs& inputs, db::Connection& connection, Random& random);
 
-// What a "SELECT MAX(id) FROM ..." query gives as text: "" when the table is
-// empty. Plans keep ids as read, so a saved plan can be checked against them.
-// Throws db::Error.
-std::string highest_id(const char* query, db::Connection& connection);
+// The first field of a "SELECT MAX(id) FROM ..." query: the one value it
+// gives. Throws db::Error.
+db::Value highest_id(const char* query, db::Connection& connection);
+
+// A highest id as messages and script comments show it: "none" for an empty table.
+std::string shown_highest_id(std::optional<std::int64_t> id);
 
 }  // namespace vl::loot

@@ -16,10 +16,11 @@ std::string npc_has(std::int64_t npc, std::int64_t loottable, std::int64_t plann
          std::to_string(planned) + " as planned";
 }
 
-void check_highest(const char* query, const std::string& table, const std::string& planned,
+void check_highest(const char* query, const std::string& table, std::optional<std::int64_t> planned,
                    db::Connection& connection, std::vector<std::string>& misfits) {
-  const std::string highest = highest_id(query, connection);
-  if (highest != planned) misfits.push_back("the " + highest_id_changed(table, highest, planned));
+  const db::Value highest = highest_id(query, connection);
+  if (!highest_id_unchanged(highest, planned))
+    misfits.push_back("the " + highest_id_changed(table, highest, planned));
 }
 
 // The reads that keep what they saw until the transaction ends: NPC rows
@@ -142,10 +143,15 @@ void check_copies(const Plan& plan, const PlanRules& rules, const Locks& locks,
 
 }  // namespace
 
-std::string highest_id_changed(const std::string& table, const std::string& now,
-                               const std::string& planned) {
-  const auto shown = [](const std::string& id) { return id.empty() ? "none" : id; };
-  return "highest " + table + " id is " + shown(now) + ", not " + shown(planned) + " as planned";
+bool highest_id_unchanged(const db::Value& now, std::optional<std::int64_t> planned) {
+  return now.is_null() ? !planned : planned && now.as<std::int64_t>() == planned;
+}
+
+std::string highest_id_changed(const std::string& table, const db::Value& now,
+                               std::optional<std::int64_t> planned) {
+  // A value that is no 64-bit whole number is shown as the server wrote it.
+  return "highest " + table + " id is " + (now.is_null() ? "none" : now.text()) + ", not " +
+         shown_highest_id(planned) + " as planned";
 }
 
 std::vector<std::string> plan_misfits(const Plan& plan, const PlanRules& rules,

@@ -43,9 +43,12 @@ std::vector<std::string> plan_misfits(const Plan& plan, const PlanRules& rules,
 std::vector<std::string> world_misfits(const Plan& plan, const PlanRules& rules,
                                        db::Connection& connection, bool locking);
 
-// "highest lootdrop id is 42, not 41 as planned" for `table`, an empty id
-// (an empty table) shown as "none".
-std::string highest_id_changed(const std::string& table, const std::string& now,
-                               const std::string& planned);
+// Whether MAX(id) gives `now` the highest id `planned` (nullopt: an empty table).
+bool highest_id_unchanged(const db::Value& now, std::optional<std::int64_t> planned);
+
+// "highest lootdrop id is 42, not 41 as planned" for `table`, an empty table
+// shown as "none".
+std::string highest_id_changed(const std::string& table, const db::Value& now,
+                               std::optional<std::int64_t> planned);
 
 }  // namespace vl::loot

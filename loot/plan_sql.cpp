@@ -77,9 +77,9 @@ void write_plan_script(std::ostream& out, const Plan& plan, const std::string& c
          "BEGIN NOT ATOMIC\n"
          "  DECLARE highest BIGINT;\n"
          "  SET @vandril_plan_passed = 0;\n";
-  guard_highest(out, "lootdrop", db::integer_literal(plan.highest_lootdrop_id).value_or("0"));
+  guard_highest(out, "lootdrop", db::sql_integer(plan.highest_lootdrop_id.value_or(0)));
   if (plan.isolate_shared)
-    guard_highest(out, "loottable", db::integer_literal(plan.highest_loottable_id).value_or("0"));
+    guard_highest(out, "loottable", db::sql_integer(plan.highest_loottable_id.value_or(0)));
   out << "  SET @vandril_plan_passed = 1;\n"
          "END//\n";
   const auto guarded = [&out](const std::string& sql, const std::vector<db::LootRow>&) {

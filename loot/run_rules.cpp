@@ -94,9 +94,14 @@ std::string npc_query(const std::string& low, const std::string& high) {
   return "SELECT id,loottable_id FROM npc_types WHERE level>=" + low + " AND level<=" + high;
 }
 
-std::optional<std::int64_t> whole_value(const db::Value& value) {
+std::optional<double> window_field_number(const db::Value& value) {
   if (value.is_null()) return std::nullopt;
-  const double number = round_half_even(numeric_value(value.text()));
+  return numeric_value(value.text());
+}
+
+std::optional<std::int64_t> window_whole_number(const db::Value& value) {
+  if (value.is_null()) return std::nullopt;
+  const double number = round_half_even(*window_field_number(value));
   if (!(std::fabs(number) < 9.0e18)) return std::nullopt;
   return static_cast<std::int64_t>(number);
 }

@@ -55,7 +55,14 @@ void check_candidates(bool item_query_failed, int candidate_count, bool custom_l
 // "SELECT id,loottable_id FROM npc_types WHERE level>=" + low + " AND level<=" + high
 std::string npc_query(const std::string& low, const std::string& high);
 
-// A whole number from a field, or nothing for NULL and values beyond 64 bits.
-std::optional<std::int64_t> whole_value(const db::Value& value);
+// How the window reads a field of its own queries (the item query's ids, the
+// NPC query's ids and loottables): as the numeric value of the field's text,
+// as its original did, so that a column of any type gives what it gave there
+// ("1e3" 1000, "12abc" 12, "abc" 0); nothing for NULL. The program's other
+// reads take the field's typed value (db::Value::as).
+std::optional<double> window_field_number(const db::Value& value);
+// The same rounded to a whole number, halves to the even neighbour ("12.5"
+// 12); nothing for NULL and values beyond 64 bits.
+std::optional<std::int64_t> window_whole_number(const db::Value& value);
 
 }  // namespace vl::loot

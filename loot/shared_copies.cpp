@@ -1,6 +1,7 @@
 #include "loot/shared_copies.h"
 
 #include <algorithm>
+#include <limits>
 #include <map>
 #include <memory>
 #include <set>
@@ -12,10 +13,6 @@
 
 namespace vl::loot {
 namespace {
-
-std::int64_t id_after_highest(const std::string& highest) {
-  return highest.empty() ? 1 : std::stoll(highest) + 1;
-}
 
 // The first `count` characters of UTF-8 `text` (all of it when count is 0).
 std::string first_characters(const std::string& text, std::int64_t count) {
@@ -83,7 +80,7 @@ void plan_copies(Plan& plan, std::span<const std::int64_t> npc_ids,
   std::set<std::int64_t> chosen;
   for (const PlannedDrop& drop : plan.drops) chosen.insert(drop.loottable_id);
   const std::map<std::int64_t, std::size_t> outside = shared_outside(plan, chosen, connection);
-  plan.highest_loottable_id = highest_id(kHighestLoottableQuery, connection);
+  plan.highest_loottable_id = highest_loottable_id(highest_id(kHighestLoottableQuery, connection));
 
   std::unordered_map<std::int64_t, std::vector<std::int64_t>> range_npcs;
   for (std::size_t i = 0; i < npc_ids.size(); ++i)
@@ -100,9 +97,20 @@ void plan_copies(Plan& plan, std::span<const std::int64_t> npc_ids,
   renumber_copies(plan, plan.highest_loottable_id);
 }
 
-void renumber_copies(Plan& plan, const std::string& highest) {
+std::optional<std::int64_t> highest_loottable_id(const db::Value& max_id) {
+  if (max_id.is_null()) return std::nullopt;
+  const auto highest = max_id.as<std::int64_t>();
+  if (!highest) throw LoottableIdsExhausted(max_id.text());
+  return highest;
+}
+
+void renumber_copies(Plan& plan, std::optional<std::int64_t> highest) {
   plan.highest_loottable_id = highest;
-  std::int64_t next = id_after_highest(highest);
+  const std::int64_t last = highest.value_or(0);
+  if (last > 0 && static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max() - last) <
+                      plan.copies.size())
+    throw LoottableIdsExhausted(std::to_string(last));
+  std::int64_t next = last + 1;
   std::unordered_map<std::int64_t, std::int64_t> copy_of;
   for (LoottableCopy& copy : plan.copies) copy_of[copy.original_id] = copy.copy_id = next++;
   for (PlannedDrop& drop : plan.drops)
@@ -129,12 +137,12 @@ CopiedRows read_copied_rows(db::Connection& connection, const Plan& plan, const 
       if (name_at < row.values.size() && row.values[name_at])
         row.values[name_at] =
             copy_name(*row.values[name_at], plan, (*loottable_columns)[name_at].max_length);
-      copied.loottables.emplace_back(std::move(row));
+      copied.loottables.push_back({copy.original_id, std::move(row)});
     }
     if (const auto found = entries.find(copy.original_id); found != entries.end()) {
       for (const auto& values : found->second)
-        copied.entries.emplace_back(
-            db::CopiedRow{&db::kLoottableEntriesTable, entry_columns, values});
+        copied.entries.push_back(
+            {copy.original_id, db::CopiedRow{&db::kLoottableEntriesTable, entry_columns, values}});
     }
   }
   return copied;
@@ -146,13 +154,13 @@ void for_each_copy_statement(const Plan& plan, const CopiedRows& rows, std::size
   for (const LoottableCopy& copy : plan.copies) copy_of[copy.original_id] = copy.copy_id;
   for (const auto* of_table : {&rows.loottables, &rows.entries}) {
     if (of_table->empty()) continue;
-    db::InsertBatcher batch(of_table->front(), max_bytes, db::hex_literal, statement, with_rows);
-    for (const db::LootRow& row : *of_table) {
-      db::CopiedRow copied = std::get<db::CopiedRow>(row);
+    db::InsertBatcher batch(db::LootRow(of_table->front().values), max_bytes, db::hex_literal,
+                            statement, with_rows);
+    for (const CopiedRows::Row& row : *of_table) {
+      db::CopiedRow copied = row.values;
       const bool loottable = copied.table == &db::kLoottableTable;
-      std::optional<std::string>& key =
-          copied.values.at(index_of(*copied.columns, loottable ? "id" : "loottable_id"));
-      key = std::to_string(copy_of.at(std::stoll(key.value())));
+      copied.values.at(index_of(*copied.columns, loottable ? "id" : "loottable_id")) =
+          std::to_string(copy_of.at(row.original_id));
       batch.add(std::move(copied));
     }
     batch.flush();

@@ -17,11 +17,23 @@
 
 #include "db/loot_rows.h"
 #include "db/odbc.h"
+#include "loot/draws.h"
 #include "loot/plan.h"
 
 namespace vl::loot {
 
 inline constexpr const char* kHighestLoottableQuery = "SELECT MAX(id) FROM loottable";
+
+// No loottable copy fits after the highest loottable id any more.
+class LoottableIdsExhausted : public IdsExhausted {
+ public:
+  explicit LoottableIdsExhausted(const std::string& highest_id)
+      : IdsExhausted("loottable", highest_id, "9223372036854775808") {}
+};
+
+// The highest loottable id as MAX(id) gives it: nullopt for an empty table.
+// Throws LoottableIdsExhausted for a value that is no 64-bit whole number.
+std::optional<std::int64_t> highest_loottable_id(const db::Value& max_id);
 
 // The NPCs outside the plan's range that use each of `loottables` having a
 // row of its own, by loottable; those it names are shared. `lock` is appended
@@ -35,13 +47,14 @@ std::map<std::int64_t, std::size_t> shared_outside(const Plan& plan,
 // reads which of them NPCs outside the range use (a loottable without its own
 // row has nothing to copy and is left as it is) and the highest loottable id,
 // from which the copies' ids are planned. `npc_ids` and `loottables` are the
-// range's NPCs as the run read them. Throws db::Error.
+// range's NPCs as the run read them. Throws db::Error, LoottableIdsExhausted.
 void plan_copies(Plan& plan, std::span<const std::int64_t> npc_ids,
                  std::span<const std::int64_t> loottables, db::Connection& connection);
 
-// Gives the copies the ids after `highest` (MAX(id) of loottable, "" for none)
-// and links their drops into them.
-void renumber_copies(Plan& plan, const std::string& highest);
+// Gives the copies the ids after `highest` (MAX(id) of loottable, nullopt for
+// none) and links their drops into them. Throws LoottableIdsExhausted when the
+// copies' ids would pass the largest 64-bit number.
+void renumber_copies(Plan& plan, std::optional<std::int64_t> highest);
 
 // The rows the copies are made of, read from the originals with every column
 // the layout probe finds: the loottables (the name with " [lvl_LL-HH]" once,
@@ -51,7 +64,11 @@ void renumber_copies(Plan& plan, const std::string& highest);
 // copies were numbered again. `lock` is appended to the reads (" LOCK IN SHARE
 // MODE" or ""). Throws db::Error.
 struct CopiedRows {
-  std::vector<db::LootRow> loottables, entries;
+  struct Row {
+    std::int64_t original_id = 0;  // the loottable the row belongs to
+    db::CopiedRow values;
+  };
+  std::vector<Row> loottables, entries;
 };
 CopiedRows read_copied_rows(db::Connection& connection, const Plan& plan, const char* lock);
 

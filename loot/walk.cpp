@@ -18,9 +18,9 @@ std::vector<Npc> Walk::read_npcs(WalkSource& source) {
   std::vector<Npc> npcs;
   npcs.reserve(static_cast<std::size_t>(std::max(rows.record_count(), 0)));
   for (; !rows.eof(); rows.move_next()) {
-    // whole_value until values come back typed.
-    const auto id = whole_value(rows.field("id"));
-    const auto loottable = whole_value(rows.field("loottable_id"));
+    // Read as the window reads them, so that a plan holds the NPCs the window's run would choose.
+    const auto id = window_whole_number(rows.field("id"));
+    const auto loottable = window_whole_number(rows.field("loottable_id"));
     // An NPC without an id or loottable takes part in nothing but the walk.
     npcs.push_back({.loottable = id && loottable ? *loottable : 0, .id = id.value_or(0)});
   }

@@ -69,8 +69,8 @@ RepairPreview preview_repair(db::Connection& connection) {
 }
 
 long long drops_to_delete(db::Connection& connection, const std::string& range) {
-  return count_of(connection, "SELECT COUNT(id) FROM lootdrop WHERE lootdrop.name like '" +
-                                  removal_pattern(range) + "'");
+  return count_of(connection, "SELECT COUNT(id) FROM lootdrop WHERE lootdrop.name like " +
+                                  db::sql_text(removal_pattern(range)));
 }
 
 long long npcs_to_repair(db::Connection& connection) {

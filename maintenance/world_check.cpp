@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 
 #include "core/ascii_case.h"
 #include "db/database.h"
@@ -65,10 +66,15 @@ std::vector<std::vector<std::string>> rows_of(db::Session& state, const std::str
   return out;
 }
 
-long long count_of(db::Session& state, const std::string& sql) {
+// The whole number the query's first field holds; nullopt for NULL or no whole number.
+std::optional<long long> number_of(db::Session& state, const std::string& sql) {
   db::Recordset rows;
   rows.open(sql, *state.db_connection);
-  return rows.field(std::size_t{0}).as<long long>().value_or(0);
+  return rows.field(std::size_t{0}).as<long long>();
+}
+
+long long count_of(db::Session& state, const std::string& sql) {
+  return number_of(state, sql).value_or(0);
 }
 
 Finding find(db::Session& state, const FindingQuery& query) {
@@ -150,7 +156,7 @@ CheckReport check_world(db::Session& state) {
   }
   // A server that tells table names apart by case (the default on Linux) finds
   // none of the tables the repair names in capitals.
-  const bool names_by_case = rows_of(state, "SELECT @@lower_case_table_names").at(0).at(0) == "0";
+  const bool names_by_case = number_of(state, "SELECT @@lower_case_table_names") == 0;
   for (const WindowTable& table : kWindowLayout) {
     LayoutFit fit = compare_layout(table, columns[std::string(table.table->name)]);
     if (names_by_case) {

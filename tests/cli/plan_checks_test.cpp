@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <limits>
 #include <regex>
 #include <thread>
 
@@ -88,6 +89,7 @@ void set_column(Json& plan, const char* table, const char* column, const Json& v
 const std::string kNotGenerated =
     "The plan " + kPlan +
     " is not one generate makes from its own settings; nothing was written:\n";
+const std::string kCannot = "vandril_loot_cli: the plan " + kPlan + " cannot be applied: ";
 const std::string kMisfit =
     "The world no longer fits the plan " + kPlan + "; nothing was written:\n";
 
@@ -141,6 +143,19 @@ const Forged kForged[] = {
    kNotGenerated + "  item 2001 (in 1 drops) is not on its custom list\n"},
   {"moved_npc_outside_the_levels", Planned::isolating, [](Json& p) { p["loottable_copies"][0]["moved_npcs"].push_back(7); },
    kMisfit + "  NPC 7 has level 30, outside the plan's levels 01-10\n"},
+  {"highest_lootdrop_id_leaves_no_room", Planned::plainly, [](Json& p) { p["highest_lootdrop_id"] = 2147483647; },
+   kCannot + "its highest lootdrop id 2147483647 leaves no room for the ids after it. Nothing was written.\n"},
+  {"highest_loottable_id_leaves_no_room", Planned::isolating, [](Json& p) {
+     const Json copy = p["loottable_copies"][0]["copy_id"], wrapped = std::numeric_limits<std::int64_t>::min();
+     p["highest_loottable_id"] = std::numeric_limits<std::int64_t>::max();
+     p["loottable_copies"][0]["copy_id"] = wrapped;
+     for (Json& each : p["drops"])
+       if (each["loottable_entries"][0]["loottable_id"] == copy) each["loottable_entries"][0]["loottable_id"] = wrapped;
+   }, kCannot + "its highest loottable id 9223372036854775807 leaves no room for the ids after it. Nothing was "
+   "written.\n"},
+  {"highest_lootdrop_id_as_text", Planned::plainly, [](Json& p) { p["highest_lootdrop_id"] = "0"; },
+   kCannot + "a value is missing or of another kind ([json.exception.type_error.302] type must be number, but is "
+   "string). Nothing was written.\n"},
 };
 // clang-format on
 

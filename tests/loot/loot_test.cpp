@@ -126,6 +126,12 @@ const Row kLootRows[] = {
    .trace = Texts{"...", "lx > 33003/33003", "x2 11210", "ev", "x2 11210", "lx >Ready", "Execute", "Show Stats", "msg"},
    .after = "5:1,9:2", .after_query = "SELECT GROUP_CONCAT(loottable_id,':',lootdrop_id ORDER BY 1) FROM loottable_entries",
    .window = kListed},
+  // The NPC query's fields read as the numbers their texts begin with, halves to even.
+  {.name = "ExecuteReadsNpcFieldsAsTheNumbersOfTheirTexts", .seed = {"ALTER TABLE npc_types MODIFY loottable_id "
+     "VARCHAR(20) NOT NULL", "INSERT INTO npc_types (id,name,level,loottable_id) VALUES (1,'a',5,'12.5'),(2,'b',5,'1e3'),"
+     "(3,'c',5,'7abc'),(4,'d',5,'abc'),(5,'e',5,' 13.5')"},
+   .list = "1001\r\n", .sql = Texts{kNpcQuery} + drop_sql(12) + drop_sql(1000, {"1001"}, "10", "50", 2) +
+     drop_sql(7, {"1001"}, "10", "50", 3) + drop_sql(14, {"1001"}, "10", "50", 4), .messages = kDone, .window = kListed},
   {.name = "ExecuteRefusesAFailingItemQuery", .seed = k77, .rules = "no_such_column=1",
    .messages = {"The item query failed - check the rules for wrong field names and syntax." + kNothing}},
   {.name = "ExecuteRefusesAnEmptyList", .seed = k77, .list = "0\r\n",
