@@ -161,10 +161,10 @@ class EndToEndTest : public ::testing::Test {
     window_ = xdotool({"search", "--sync", "--onlyvisible", "--name", "^" + kMainTitle + "$"});
   }
 
-  // A left click at (x, y) of the main window.
-  void click(int x, int y) {
-    xdotool(
-        {"mousemove", "--window", window_, QString::number(x), QString::number(y), "click", "1"});
+  // A left click at (x, y) of the main window, or of `window`.
+  void click(int x, int y, const QString& window = {}) {
+    xdotool({"mousemove", "--window", window.isEmpty() ? window_ : window, QString::number(x),
+             QString::number(y), "click", "1"});
   }
 
   // The texts of the message box, once it is open.
@@ -219,16 +219,13 @@ TEST_F(EndToEndTest, ExecuteShowStatsAndQuit) {
   EXPECT_EQ(number(entries), entries_before + 5 * tables);
 
   // Show Stats: one column per level range, one count per category.
-  const Texts ranges(test::kLevelEntries.begin(), test::kLevelEntries.end());
-  const Texts words(test::kStatsWords.begin(), test::kStatsWords.end());
   Texts expected;
-  for (const std::string& range : ranges) {
+  for (const std::string_view range : test::kLevelEntries) {
     std::string column;
-    for (const std::string& word : words) {
-      column += test::fixture_value("SELECT COUNT(id) FROM lootdrop WHERE name='lvl_" + range +
-                                    "_CUSTOM_" + word + "'") +
+    for (const std::string_view word : test::kStatsWords)
+      column += test::fixture_value("SELECT COUNT(id) FROM lootdrop WHERE name='lvl_" +
+                                    std::string(range) + "_CUSTOM_" + std::string(word) + "'") +
                 "\n";
-    }
     expected.push_back(column);
   }
   const auto shown_columns = [&] {
@@ -255,11 +252,7 @@ TEST_F(EndToEndTest, ExecuteShowStatsAndQuit) {
   const QString size = xdotool({"getwindowgeometry", "--shell", preview});
   const int height = QRegularExpression("HEIGHT=(\\d+)").match(size).captured(1).toInt();
   const int width = QRegularExpression("WIDTH=(\\d+)").match(size).captured(1).toInt();
-  const auto click_preview = [&](int x, int y) {
-    xdotool(
-        {"mousemove", "--window", preview, QString::number(x), QString::number(y), "click", "1"});
-  };
-  click_preview(60, height - 26);  // Write all at once, bottom left
+  click(60, height - 26, preview);  // Write all at once, bottom left
   const std::string question = "Write " + std::to_string(tables) + " drops with " +
                                std::to_string(5 * tables) + " entries in one transaction?";
   EXPECT_EQ(message_box().front(), question);
@@ -272,7 +265,7 @@ TEST_F(EndToEndTest, ExecuteShowStatsAndQuit) {
   }));
   ASSERT_TRUE(press_return_until([&] { return bus_.texts(kBoxTitle).empty(); }));
   EXPECT_EQ(number(drops), drops_before + 2 * tables);
-  click_preview(width - 50, height - 26);  // Close, bottom right
+  click(width - 50, height - 26, preview);  // Close, bottom right
   ASSERT_TRUE(eventually([&] { return bus_.texts("Preview").empty(); }));
 
   // The hot spot over the painted close dot ends the program.

@@ -58,18 +58,10 @@ void check_if(const char* what, const T& actual, const std::optional<T>& expecte
 }
 
 app::Command command_of(Command command, Controls& controls) {
-  switch (command) {
-    case Command::execute:
-      return loot::Command2_Click;
-    case Command::stats:
-      return maintenance::Command3_Click;
-    case Command::remove:
-      return maintenance::Command1_Click;
-    case Command::repair:
-      return maintenance::Command4_Click;
-    case Command::test_query:
-      break;
-  }
+  if (command == Command::execute) return loot::Command2_Click;
+  if (command == Command::stats) return maintenance::Command3_Click;
+  if (command == Command::remove) return maintenance::Command1_Click;
+  if (command == Command::repair) return maintenance::Command4_Click;
   return [&controls](ProgramState& s, UiPort& u) { rules::Command3_Click(s, u, controls); };
 }
 
