@@ -49,9 +49,8 @@ class AccessibilityBus {
     Texts found;
     const Ref registry{QStringLiteral("org.a11y.atspi.Registry"), kRootPath};
     for (const Ref& application : children(registry)) {
-      for (const Ref& window : children(application)) {
+      for (const Ref& window : children(application))
         if (name(window) == title) collect(window, found);
-      }
     }
     return found;
   }
@@ -73,9 +72,8 @@ class AccessibilityBus {
     QDBusMessage request = QDBusMessage::createMethodCall(at.first, at.second, interface, method);
     request.setArguments(arguments);
     const QDBusMessage reply = bus_.call(request, QDBus::Block, 2000);
-    if (reply.type() != QDBusMessage::ReplyMessage) {
+    if (reply.type() != QDBusMessage::ReplyMessage)
       throw std::runtime_error(method.toStdString() + ": " + reply.errorMessage().toStdString());
-    }
     return reply.arguments();
   }
 
@@ -114,9 +112,8 @@ class AccessibilityBus {
 QString xdotool(const QStringList& arguments) {
   QProcess tool;
   tool.start(QStringLiteral("xdotool"), arguments);
-  if (!tool.waitForFinished(30000) || tool.exitCode() != 0) {
+  if (!tool.waitForFinished(30000) || tool.exitCode() != 0)
     throw std::runtime_error("xdotool " + arguments.join(' ').toStdString() + " failed");
-  }
   return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
 }
 
@@ -230,9 +227,8 @@ TEST_F(EndToEndTest, ExecuteShowStatsAndQuit) {
   }
   const auto shown_columns = [&] {
     Texts columns;
-    for (const std::string& text : bus_.texts(kMainTitle)) {
+    for (const std::string& text : bus_.texts(kMainTitle))
       if (std::regex_match(text, std::regex("([0-9]+\n){12}"))) columns.push_back(text);
-    }
     return columns;
   };
   click(172, 344);  // Show Stats
