@@ -41,31 +41,24 @@ TEST(ConnectionString, IsPlainConcatenationWithoutTrailingSemicolon) {
 // Each row as the window sends it and as the journal keeps it (columns, values).
 TEST(LootRows, RenderedAsTheWindowSendsThemAndJournaledWithTheirColumns) {
   using db::WindowStyle;
-  const struct {
-    db::LootRow row;
-    WindowStyle style;
-    const char* sql;
-    const char* columns;
-    const char* values;
-  } rows[] = {
+  // clang-format off
+  const struct { db::LootRow row; WindowStyle style; const char *sql, *columns, *values; } rows[] = {
       {db::LootdropRow{7, "lvl_1-10_CUSTOM_O'x"}, WindowStyle::run,
-       "INSERT INTO lootdrop (id,name) values (7,\"lvl_1-10_CUSTOM_O'x\")", "id,name",
-       "7,'lvl_1-10_CUSTOM_O\\'x'"},
+       "INSERT INTO lootdrop (id,name) values (7,\"lvl_1-10_CUSTOM_O'x\")", "id,name", "7,'lvl_1-10_CUSTOM_O\\'x'"},
       {db::LootdropEntryRow{.lootdrop_id = 7, .item_id = 1001, .chance = "12.5"}, WindowStyle::run,
        "INSERT INTO lootdrop_entries values (7,1001,1,1,12.5,0,127,1)",
-       "lootdrop_id,item_id,item_charges,equip_item,chance,minlevel,maxlevel,multiplier",
-       "7,1001,1,1,12.5,0,127,1"},
-      {db::LoottableEntryRow{.loottable_id = 300, .lootdrop_id = 7, .probability = "100"},
-       WindowStyle::run, "INSERT INTO loottable_entries values (300,7,1,100,1,0)",
+       "lootdrop_id,item_id,item_charges,equip_item,chance,minlevel,maxlevel,multiplier", "7,1001,1,1,12.5,0,127,1"},
+      {db::LoottableEntryRow{.loottable_id = 300, .lootdrop_id = 7, .probability = "100"}, WindowStyle::run,
+       "INSERT INTO loottable_entries values (300,7,1,100,1,0)",
        "loottable_id,lootdrop_id,multiplier,probability,droplimit,mindrop", "300,7,1,100,1,0"},
-      {db::LootdropRow{8, "fixed"}, WindowStyle::repair, "INSERT INTO LOOTDROP values (8,'fixed')",
-       "id,name", "8,'fixed'"},
-      {db::LoottableRow{.id = 9, .name = "fixed", .mincash = 100, .maxcash = 1000},
-       WindowStyle::repair, "INSERT INTO LOOTTABLE values (9,'fixed',100,1000,0)",
-       "id,name,mincash,maxcash,avgcoin", "9,'fixed',100,1000,0"},
-      {db::NpcLoottableRow{-4, 9}, WindowStyle::repair,
-       "UPDATE npc_types SET loottable_id=9 WHERE npc_types.id=-4", "id,loottable_id", "-4,9"},
+      {db::LootdropRow{8, "fixed"}, WindowStyle::repair, "INSERT INTO LOOTDROP values (8,'fixed')", "id,name",
+       "8,'fixed'"},
+      {db::LoottableRow{.id = 9, .name = "fixed", .mincash = 100, .maxcash = 1000}, WindowStyle::repair,
+       "INSERT INTO LOOTTABLE values (9,'fixed',100,1000,0)", "id,name,mincash,maxcash,avgcoin", "9,'fixed',100,1000,0"},
+      {db::NpcLoottableRow{-4, 9}, WindowStyle::repair, "UPDATE npc_types SET loottable_id=9 WHERE npc_types.id=-4",
+       "id,loottable_id", "-4,9"},
   };
+  // clang-format on
   for (const auto& r : rows) {
     EXPECT_EQ(db::window_statement(r.row, r.style), r.sql);
     const journal::Row kept = journal::journal_row(r.row);

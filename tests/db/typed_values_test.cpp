@@ -22,9 +22,8 @@ constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
 constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
 constexpr std::uint64_t kUnsignedMax = std::numeric_limits<std::uint64_t>::max();
 
-struct TypedRow {
-  const char* name;
-  const char* select;  // one column
+struct TypedRow {  // select: one column
+  const char *name, *select;
   bool null;
   const char* text;
   Int whole;
@@ -60,21 +59,16 @@ class TypedValue : public ::testing::TestWithParam<TypedRow> {};
 
 TEST_P(TypedValue, ReadsTheTextAndTheNumberItIs) {
   const TypedRow& row = GetParam();
-  db::Session session;
-  session.db_host = db_settings().host;
-  session.db_user = db_settings().user;
-  session.db_password = db_settings().password;
-  session.db_name = db_settings().name;
+  ProgramState session;
+  configure(session);
   db::Connection connection(db::connection_string(session));
   db::Recordset rows;
   rows.open(std::string("SELECT ") + row.select, connection);
   const db::Value& value = rows.field(std::size_t{0});
-  EXPECT_EQ(value.is_null(), row.null);
-  EXPECT_EQ(value.text(), row.text);
-  EXPECT_EQ(value.as<std::int64_t>(), row.whole);
-  EXPECT_EQ(value.as<std::uint64_t>(), row.whole_unsigned);
-  EXPECT_EQ(value.as<std::int32_t>(), row.small);
-  EXPECT_EQ(value.as<double>(), row.real);
+  EXPECT_EQ(std::tuple(value.is_null(), value.text(), value.as<std::int64_t>(),
+                       value.as<std::uint64_t>(), value.as<std::int32_t>(), value.as<double>()),
+            std::tuple(row.null, std::string(row.text), row.whole, row.whole_unsigned, row.small,
+                       row.real));
 }
 
 INSTANTIATE_TEST_SUITE_P(Server, TypedValue, ::testing::ValuesIn(kTypedRows),

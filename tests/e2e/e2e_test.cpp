@@ -49,9 +49,8 @@ class AccessibilityBus {
     Texts found;
     const Ref registry{QStringLiteral("org.a11y.atspi.Registry"), kRootPath};
     for (const Ref& application : children(registry)) {
-      for (const Ref& window : children(application)) {
+      for (const Ref& window : children(application))
         if (name(window) == title) collect(window, found);
-      }
     }
     return found;
   }
@@ -73,9 +72,8 @@ class AccessibilityBus {
     QDBusMessage request = QDBusMessage::createMethodCall(at.first, at.second, interface, method);
     request.setArguments(arguments);
     const QDBusMessage reply = bus_.call(request, QDBus::Block, 2000);
-    if (reply.type() != QDBusMessage::ReplyMessage) {
+    if (reply.type() != QDBusMessage::ReplyMessage)
       throw std::runtime_error(method.toStdString() + ": " + reply.errorMessage().toStdString());
-    }
     return reply.arguments();
   }
 
@@ -114,9 +112,8 @@ class AccessibilityBus {
 QString xdotool(const QStringList& arguments) {
   QProcess tool;
   tool.start(QStringLiteral("xdotool"), arguments);
-  if (!tool.waitForFinished(30000) || tool.exitCode() != 0) {
+  if (!tool.waitForFinished(30000) || tool.exitCode() != 0)
     throw std::runtime_error("xdotool " + arguments.join(' ').toStdString() + " failed");
-  }
   return QString::fromUtf8(tool.readAllStandardOutput()).trimmed();
 }
 
@@ -161,10 +158,10 @@ class EndToEndTest : public ::testing::Test {
     window_ = xdotool({"search", "--sync", "--onlyvisible", "--name", "^" + kMainTitle + "$"});
   }
 
-  // A left click at (x, y) of the main window.
-  void click(int x, int y) {
-    xdotool(
-        {"mousemove", "--window", window_, QString::number(x), QString::number(y), "click", "1"});
+  // A left click at (x, y) of the main window, or of `window`.
+  void click(int x, int y, const QString& window = {}) {
+    xdotool({"mousemove", "--window", window.isEmpty() ? window_ : window, QString::number(x),
+             QString::number(y), "click", "1"});
   }
 
   // The texts of the message box, once it is open.
@@ -219,23 +216,19 @@ TEST_F(EndToEndTest, ExecuteShowStatsAndQuit) {
   EXPECT_EQ(number(entries), entries_before + 5 * tables);
 
   // Show Stats: one column per level range, one count per category.
-  const Texts ranges(test::kLevelEntries.begin(), test::kLevelEntries.end());
-  const Texts words(test::kStatsWords.begin(), test::kStatsWords.end());
   Texts expected;
-  for (const std::string& range : ranges) {
+  for (const std::string_view range : test::kLevelEntries) {
     std::string column;
-    for (const std::string& word : words) {
-      column += test::fixture_value("SELECT COUNT(id) FROM lootdrop WHERE name='lvl_" + range +
-                                    "_CUSTOM_" + word + "'") +
+    for (const std::string_view word : test::kStatsWords)
+      column += test::fixture_value("SELECT COUNT(id) FROM lootdrop WHERE name='lvl_" +
+                                    std::string(range) + "_CUSTOM_" + std::string(word) + "'") +
                 "\n";
-    }
     expected.push_back(column);
   }
   const auto shown_columns = [&] {
     Texts columns;
-    for (const std::string& text : bus_.texts(kMainTitle)) {
+    for (const std::string& text : bus_.texts(kMainTitle))
       if (std::regex_match(text, std::regex("([0-9]+\n){12}"))) columns.push_back(text);
-    }
     return columns;
   };
   click(172, 344);  // Show Stats
@@ -255,11 +248,7 @@ TEST_F(EndToEndTest, ExecuteShowStatsAndQuit) {
   const QString size = xdotool({"getwindowgeometry", "--shell", preview});
   const int height = QRegularExpression("HEIGHT=(\\d+)").match(size).captured(1).toInt();
   const int width = QRegularExpression("WIDTH=(\\d+)").match(size).captured(1).toInt();
-  const auto click_preview = [&](int x, int y) {
-    xdotool(
-        {"mousemove", "--window", preview, QString::number(x), QString::number(y), "click", "1"});
-  };
-  click_preview(60, height - 26);  // Write all at once, bottom left
+  click(60, height - 26, preview);  // Write all at once, bottom left
   const std::string question = "Write " + std::to_string(tables) + " drops with " +
                                std::to_string(5 * tables) + " entries in one transaction?";
   EXPECT_EQ(message_box().front(), question);
@@ -272,7 +261,7 @@ TEST_F(EndToEndTest, ExecuteShowStatsAndQuit) {
   }));
   ASSERT_TRUE(press_return_until([&] { return bus_.texts(kBoxTitle).empty(); }));
   EXPECT_EQ(number(drops), drops_before + 2 * tables);
-  click_preview(width - 50, height - 26);  // Close, bottom right
+  click(width - 50, height - 26, preview);  // Close, bottom right
   ASSERT_TRUE(eventually([&] { return bus_.texts("Preview").empty(); }));
 
   // The hot spot over the painted close dot ends the program.

@@ -118,19 +118,16 @@ std::vector<Row> unreachable() {
   for (const auto& [name, command, shown] : commands) {
     for (const Fault fault : {Fault::password, Fault::stopped}) {
       const bool login = fault == Fault::password;
+      // clang-format off
       rows.push_back({.name = name + std::string(login ? "RefusedLogin" : "StoppedServer"),
-                      .seed = {"INSERT INTO items (id,name,itemtype) VALUES (1001,'cloth cap',10)",
-                               "INSERT INTO npc_types (id,name,level,loottable_id) VALUES "
-                               "(1,'a',5,77),(2,'b',5,0)",
-                               "INSERT INTO lootdrop VALUES (10,'lvl_01-10_CUSTOM_armour')"},
-                      .command = command,
-                      .rules = "reqlevel<=10",
-                      .fault = fault,
-                      .connections = login ? 1 : 0,  // the refused login
-                      .messages = {kConnectionFailed},
-                      .after = "1 / 10:lvl_01-10_CUSTOM_armour / - / - / - / 1:77,2:0",
-                      .exits = {2},
-                      .window = shown});
+          .seed = {"INSERT INTO items (id,name,itemtype) VALUES (1001,'cloth cap',10)",
+                   "INSERT INTO npc_types (id,name,level,loottable_id) VALUES (1,'a',5,77),(2,'b',5,0)",
+                   "INSERT INTO lootdrop VALUES (10,'lvl_01-10_CUSTOM_armour')"},
+          .command = command, .rules = "reqlevel<=10", .fault = fault,
+          .connections = login ? 1 : 0,  // the refused login
+          .messages = {kConnectionFailed}, .after = "1 / 10:lvl_01-10_CUSTOM_armour / - / - / - / 1:77,2:0",
+          .exits = {2}, .window = shown});
+      // clang-format on
     }
   }
   return rows;

@@ -92,12 +92,7 @@ TEST_P(RoundTrip, ComesBackByteForByte) {
   const Row alone{RowKind::inserted, "lootdrop", columns, {Value(std::int64_t{7}), value, value}};
   store.record(run, {alone});
   store.record_each(run, 3, [&](std::size_t i, journal::StoredRow& row) {
-    row = {RowKind::deleted,
-           "lootdrop",
-           columns,
-           {value, Value(static_cast<std::int64_t>(i))},
-           false,
-           0};
+    row = {RowKind::deleted, "lootdrop", columns, {value, Value(std::int64_t(i))}, false, 0};
   });
   const std::vector<Row> rows = store.rows(run);
   ASSERT_EQ(rows.size(), 4u);
@@ -181,15 +176,10 @@ TEST(JournalFile, AnOlderOneIsBroughtUpToDateWithTypedValues) {
 
 // The settings kept as JSON, read by name and described as before.
 TEST(RunSettings, KeptAsJsonAndDescribed) {
-  journal::GenerationSettings settings{.range = "01-10",
-                                       .category = "ales, drinks",
-                                       .list_size = 2,
-                                       .rules = "",
-                                       .npc_percent = "101",
-                                       .chance = "10",
-                                       .probability = "50",
-                                       .items = "1",
-                                       .seed = 18446744073709551615ULL};
+  // clang-format off
+  journal::GenerationSettings settings{.range = "01-10", .category = "ales, drinks", .list_size = 2, .rules = "",
+      .npc_percent = "101", .chance = "10", .probability = "50", .items = "1", .seed = 18446744073709551615ULL};
+  // clang-format on
   const std::string kept = journal::generation_settings(settings);
   EXPECT_EQ(kept,
             R"({"atomic":false,"category":"ales, drinks","chance":"10","isolate_shared":false,)"
@@ -254,12 +244,6 @@ TEST(JournalFile, ASymbolicLinkIsRefusedBeforeAnythingIsTouched) {
   EXPECT_EQ(file.st_mode & 0777, 0644u);
   EXPECT_EQ(std::filesystem::file_size(target), 4u);
 }
-
-}  // namespace
-}  // namespace vl::test
-
-namespace vl::test {
-namespace {
 
 // A journal (and folder) the user may only read is listed all the same, and
 // left as it was. Root may write anything: the reader then runs as nobody.

@@ -222,6 +222,18 @@ const Row kLootRows[] = {
    .window = kQueried},
   {.name = "TestQueryTakesALongRule", .seed = kItems, .command = Command::test_query, .rules = long_rule(),
    .sql = counted(long_rule()), .messages = passed(3), .window = kQueried},
+  // The count has no row to be read from: an error while reading the result is
+  // a rejected statement's: the caption back, the message, the rules emptied.
+  {.name = "TestQueryWithoutARowToReadIsAnErrorInQuery",
+   .seed = {"INSERT INTO items (id,name,itemtype,reqlevel,ac) VALUES (1,'banded mail',10,5,3)"},
+   .command = Command::test_query, .rules = "reqlevel<=10 LIMIT 0", .sql = counted("reqlevel<=10 LIMIT 0"),
+   .connections = 1, .messages = {kQueryError},
+   .trace = Texts{"r3 Working..", "r3 Test Query", "msg rules= AND reqlevel<=10 LIMIT 0"},
+   .state = " |  | reqlevel<=10 LIMIT 0", .window = kQueried},
+  // No items per drop draws nothing, so a candidate that is no item id stops nothing.
+  {.name = "ExecuteOfNoItemsPerDropWritesDropsOverACandidateBeyond32Bits", .seed = k77, .item_max = "0",
+   .list = "3000000000\r\n", .sql = Texts{kNpcQuery} + drop_sql(77, {}), .messages = listed(1, "Completed!"),
+   .after = "0 / 1:lvl_01-10_CUSTOM_armour / - / - / 77:1:50 / 1:77", .window = kListed},
 };
 // clang-format on
 INSTANTIATE_TEST_SUITE_P(Loot, Scenario, ::testing::ValuesIn(kLootRows), scenario_name);

@@ -46,10 +46,9 @@ std::string apply_script(const std::string& path, const std::string& how = "") {
                                        : errors + "(exit status " + std::to_string(status) + ")";
 }
 
+// npcs: rows of npc_types (id,name,level,loottable_id), or a SELECT of them.
 struct Case {
-  const char* name;
-  const char* npcs;  // rows of npc_types (id,name,level,loottable_id), or a SELECT of them
-  const char* items_box;
+  const char *name, *npcs, *items_box;
   bool custom_list;
   std::size_t expected_in_range, expected_keeping;
 };

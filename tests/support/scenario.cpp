@@ -58,18 +58,10 @@ void check_if(const char* what, const T& actual, const std::optional<T>& expecte
 }
 
 app::Command command_of(Command command, Controls& controls) {
-  switch (command) {
-    case Command::execute:
-      return loot::Command2_Click;
-    case Command::stats:
-      return maintenance::Command3_Click;
-    case Command::remove:
-      return maintenance::Command1_Click;
-    case Command::repair:
-      return maintenance::Command4_Click;
-    case Command::test_query:
-      break;
-  }
+  if (command == Command::execute) return loot::Command2_Click;
+  if (command == Command::stats) return maintenance::Command3_Click;
+  if (command == Command::remove) return maintenance::Command1_Click;
+  if (command == Command::repair) return maintenance::Command4_Click;
   return [&controls](ProgramState& s, UiPort& u) { rules::Command3_Click(s, u, controls); };
 }
 
@@ -289,12 +281,9 @@ void run_row(const Row& row) {
   for (int column = 1; column <= 8; ++column) columns.push_back(form.lvls(column));
   std::string enabled;
   for (auto button : buttons) enabled += form.button(button).enabled ? '1' : '0';
-  const auto& connection = state->db_connection;
-  EXPECT_EQ(window(enabled,
-                   !connection             ? "none"
-                   : connection->is_open() ? "open"
-                                           : "closed",
-                   form.lx() + " " + number(form.progress().x2),
+  const auto& link = state->db_connection;
+  const char* connection = !link ? "none" : link->is_open() ? "open" : "closed";
+  EXPECT_EQ(window(enabled, connection, form.lx() + " " + number(form.progress().x2),
                    form.button(Form1Control::Command1).caption,
                    form.button(Form1Control::Command4).caption),
             row.window.value_or(window()));

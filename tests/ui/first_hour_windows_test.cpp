@@ -1,16 +1,14 @@
 // What a newcomer reads in the History and Preview windows: local times, item
-// lists in full, headers that fit, no empty progress bar, and a chart of how
-// the chances are spread.
+// lists in full and a chart of how the chances are spread (the headers that fit
+// and the progress bar: ui_test.cpp).
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QHeaderView>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPicture>
-#include <QProgressBar>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
@@ -20,12 +18,10 @@
 #include "journal/store.h"
 #include "support/recording_ui.h"
 #include "support/test_db.h"
-#include "ui/form1_window.h"
 #include "ui/history_window.h"
 #include "ui/preview_chart.h"
 #include "ui/preview_model.h"
 #include "ui/preview_window.h"
-#include "ui/program.h"
 
 namespace vl::test {
 namespace {
@@ -153,56 +149,6 @@ TEST(PreviewChart, DrawsEachSeriesSortedWithAxisLabels) {
   EXPECT_EQ(std::tuple(chances[0], chances[1], device.engine.texts.contains("chance per kill"),
                        device.engine.texts.contains("NPCs, sorted by chance per kill")),
             std::tuple(std::vector{0.1, 0.5, 0.9}, std::vector{0.2, 0.6, 0.95}, true, true));
-}
-
-// A plan with long names: the last column's heading still fits at any window
-// width, and the progress bar shows only while the Preview plans.
-TEST(PreviewWindow, LastHeadingFitsAndTheProgressBarShowsOnlyWhileWorking) {
-  reset_world();
-  const std::string long_name(60, 'x');
-  fixture_sql("INSERT INTO items (id,name,itemtype) VALUES (1,'" + long_name + "',10),(2,'" +
-              long_name + "',10),(3,'" + long_name + "',10)");
-  fixture_sql("INSERT INTO npc_types (id,name,level,loottable_id) VALUES (1,'" + long_name +
-              "',5,7),(2,'m',6,8)");
-  auto state = std::make_unique<ProgramState>();
-  RecordingUi ui;
-  app::WindowJournal journal("");
-  auto main = ui::load_main_window(*state, ui, journal, write_db_ini("first_hour_db.ini"));
-  ASSERT_NE(main, nullptr);
-  state->form1.set_text(Form1Control::perc_of_npcs, "101");
-  state->form1.set_text(Form1Control::item_max, "3");
-  main->preview_window().open();
-  ui::PreviewWindow* preview = main->preview_window().window();
-  ASSERT_NE(preview, nullptr);
-  auto* bar = preview->findChild<QProgressBar*>("progress");
-  const auto settle = [preview] {
-    for (QDeadlineTimer limit(20000); preview->working() && !limit.hasExpired();) QTest::qWait(5);
-  };
-  QHeaderView* header = preview->findChild<QTableView*>("drops")->horizontalHeader();
-  const int last = ui::PreviewModel::anything;
-  std::vector<int> clipped;  // while the first plan is made
-  for (int column = 0; column <= last; ++column)
-    if (header->sectionSize(column) < header->sectionSizeHint(column)) clipped.push_back(column);
-  EXPECT_EQ(clipped, std::vector<int>{});
-  settle();
-  ASSERT_NE(preview->preview(), nullptr);
-  for (int width : {1600, 1200, 960}) {
-    preview->resize(width, 680);
-    QApplication::processEvents();
-    EXPECT_GE(header->sectionSize(last), header->sectionSizeHint(last)) << width;
-    EXPECT_GT(header->sectionSize(last),
-              header->fontMetrics().horizontalAdvance("Anything per kill, before → after"))
-        << width;
-  }
-  const bool idle_hidden = bar->isHidden();
-  fixture_sql("LOCK TABLES npc_types WRITE");
-  preview->plan();
-  const bool planning_shown = !bar->isHidden();
-  preview->cancel_Click();
-  fixture_sql("UNLOCK TABLES");
-  settle();
-  EXPECT_EQ(std::tuple(idle_hidden, planning_shown, bar->isHidden()), std::tuple(true, true, true));
-  preview->close();
 }
 
 }  // namespace

@@ -4,12 +4,15 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
@@ -29,10 +32,12 @@
 #include "journal/recorder.h"
 #include "support/recording_ui.h"
 #include "support/scenario.h"
+#include "support/window_texts.h"
 #include "ui/filter_windows.h"
 #include "ui/form1_window.h"
 #include "ui/help_text.h"
 #include "ui/history_window.h"
+#include "ui/preview_model.h"
 #include "ui/preview_window.h"
 #include "ui/program.h"
 #include "ui/qt_ui.h"
@@ -58,12 +63,15 @@ void drag(QWidget* target, QPoint from, QPoint by, Qt::MouseButton button = Qt::
     QApplication::sendEvent(target, &event);
   }
 }
-// Names of the first `count` controls that Tab visits, starting at `first`.
-Texts tab_order(QWidget* first, std::size_t count) {
-  Texts order;
-  for (QWidget* next = first; order.size() < count; next = next->nextInFocusChain())
-    if (next->focusPolicy() & Qt::TabFocus) order.push_back(next->objectName().toStdString());
-  return order;
+// Names of the controls Tab visits from `first` on, once round its window.
+Texts tab_stops(QWidget* first) {
+  Texts stops;
+  QWidget* next = first;
+  do {
+    if (next->focusPolicy() & Qt::TabFocus) stops.push_back(next->objectName().toStdString());
+    next = next->nextInFocusChain();
+  } while (next != first && next != first->window());
+  return stops;
 }
 std::string text_of(QWidget* widget) {
   return widget ? widget->property("text").toString().toStdString() : "";
@@ -83,6 +91,31 @@ class Windows : public ::testing::Test {
     flush_deletes();
   }
   QWidget* control(const char* name) { return child(main.get(), name); }
+  // Waits up to 20 s for the Preview to end planning or writing.
+  static void settled(ui::PreviewWindow* preview) {
+    for (QDeadlineTimer limit(20000); preview->working() && !limit.hasExpired();) QTest::qWait(5);
+  }
+  void show_main() { main->show(), QApplication::setActiveWindow(main.get()); }
+  // Whether a right click on `name` opened the background menu.
+  bool menu_after_right_click(const char* name) {
+    bool shown = false;
+    QTimer::singleShot(0, [&shown] {
+      if (QWidget* popup = QApplication::activePopupWidget()) {
+        shown = popup->objectName() == "background_menu";
+        popup->close();
+      }
+    });
+    QWidget* target = control(name);
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+      const QPointF at(2, 2);
+      QMouseEvent event(type, at, target->mapToGlobal(at), Qt::RightButton,
+                        type == QEvent::MouseButtonPress ? Qt::RightButton : Qt::NoButton,
+                        Qt::NoModifier);
+      QApplication::sendEvent(target, &event);
+    }
+    QApplication::processEvents();
+    return shown;
+  }
   // Click "Rules" or the custom list button, then make the window shown the active one.
   template <typename T>
   T* open(const char* button, T* (ui::FilterWindows::*window)() const) {
@@ -190,14 +223,55 @@ TEST_F(Windows, ControlsAsLaidOut) {
   }
   EXPECT_TRUE(qobject_cast<QRadioButton*>(control("op0"))->isChecked());
   EXPECT_EQ(child<QPlainTextEdit>(windows.at("help"), "r")->font().family(), "Verdana");
+  // The main window's round: TheOptionGroupIsOneTabStopAndTheArrowKeysMoveInsideIt.
+  EXPECT_EQ(tab_stops(child(rules, "r")), (Texts{"r", "Command2", "Command3", "Command1", "ok"}));
+  EXPECT_EQ(tab_stops(child(windows.at("help"), "r")), (Texts{"r", "Command1"}));
+}
+
+TEST_F(Windows, TheOptionGroupIsOneTabStopAndTheArrowKeysMoveInsideIt) {
+  show_main();
   // clang-format off
-  const Texts order = {"level", "Command1", "perc_of_npcs", "Command4", "op0", "Command5", "Command2", "Command3",
+  const Texts stops = {"level", "Command1", "perc_of_npcs", "Command4", "op0", "Command5", "Command2", "Command3",
                        "Command6", "clearlist", "item_max", "lootdrop_percentx", "loottable_percentx"};
   // clang-format on
-  EXPECT_EQ(tab_order(control("level"), order.size()), order);
-  EXPECT_EQ(tab_order(child(rules, "r"), 5),
-            (Texts{"r", "Command2", "Command3", "Command1", "ok"}));
-  EXPECT_EQ(tab_order(child(windows.at("help"), "r"), 2), (Texts{"r", "Command1"}));
+  EXPECT_EQ(tab_stops(control("level")), stops);
+  control("op0")->setFocus();
+  QTest::keyClick(control("op0"), Qt::Key_Down);
+  Texts moved = stops;
+  moved[4] = "op1";
+  EXPECT_EQ(std::tuple(state->form1.op_selected(), QApplication::focusWidget(),
+                       tab_stops(control("level"))),
+            std::tuple(1, control("op1"), moved));
+}
+
+TEST_F(Windows, CtrlPAndCtrlHActOnlyWhenNoTextBoxHasTheFocus) {
+  show_main();
+  const struct {
+    const char* focus;
+    Qt::Key key;
+    bool opened;
+  } rows[] = {{"perc_of_npcs", Qt::Key_P, false},
+              {"item_max", Qt::Key_H, false},
+              {"level", Qt::Key_H, true},
+              {"Command2", Qt::Key_P, true}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.focus);
+    QApplication::setActiveWindow(main.get());
+    control(row.focus)->setFocus();
+    QTest::keyClick(main.get(), row.key, Qt::ControlModifier);
+    QWidget* opened = row.key == Qt::Key_P ? static_cast<QWidget*>(main->preview_window().window())
+                                           : main->history_window().window();
+    EXPECT_EQ(opened != nullptr && opened->isVisible(), row.opened);
+    if (opened) opened->close();
+  }
+}
+
+TEST_F(Windows, ARightClickOnALabelOpensTheBackgroundMenuOneOnAnInputDoesNot) {
+  show_main();
+  for (const char* label : {"statistical", "lvls3", "Label5", "Label6", "lx", "Label1"})
+    EXPECT_TRUE(menu_after_right_click(label)) << label;
+  for (const char* input : {"item_max", "Command3", "level", "op2"})
+    EXPECT_FALSE(menu_after_right_click(input)) << input;
 }
 
 TEST_F(Windows, FollowTheUserAndTheModel) {
@@ -351,14 +425,11 @@ TEST_F(Windows, PreviewPlansWritesAllAtOnceAndRefusesWhatCannotRollBack) {
   const std::string before = world_checksums();
   state->form1.set_text(Form1Control::perc_of_npcs, "101");
   state->form1.set_text(Form1Control::item_max, "2");
-  main->show();
-  QApplication::setActiveWindow(main.get());
+  show_main();
   QTest::keyClick(main.get(), Qt::Key_P, Qt::ControlModifier);
   QPointer<ui::PreviewWindow> preview = main->preview_window().window();
   ASSERT_NE(preview, nullptr);
-  const auto settle = [&preview] {
-    for (QDeadlineTimer limit(20000); preview->working() && !limit.hasExpired();) QTest::qWait(5);
-  };
+  const auto settle = [&] { settled(preview); };
   settle();
   const auto shown_rows = [&preview] {
     const QAbstractItemModel& model = *child<QTableView>(preview, "drops")->model();
@@ -493,14 +564,56 @@ TEST_F(Windows, PreviewPlansWritesAllAtOnceAndRefusesWhatCannotRollBack) {
   preview->close();
 }
 
+// A plan with long names: the last column's heading still fits at any window
+// width, and the progress bar shows only while the Preview plans.
+TEST_F(Windows, PreviewsLastHeadingFitsAndTheProgressBarShowsOnlyWhileWorking) {
+  reset_world();
+  const std::string long_name(60, 'x');
+  fixture_sql("INSERT INTO items (id,name,itemtype) VALUES (1,'" + long_name + "',10),(2,'" +
+              long_name + "',10),(3,'" + long_name + "',10)");
+  fixture_sql("INSERT INTO npc_types (id,name,level,loottable_id) VALUES (1,'" + long_name +
+              "',5,7),(2,'m',6,8)");
+  state->form1.set_text(Form1Control::perc_of_npcs, "101");
+  state->form1.set_text(Form1Control::item_max, "3");
+  main->preview_window().open();
+  ui::PreviewWindow* preview = main->preview_window().window();
+  ASSERT_NE(preview, nullptr);
+  auto* bar = preview->findChild<QProgressBar*>("progress");
+  const auto settle = [&] { settled(preview); };
+  QHeaderView* header = preview->findChild<QTableView*>("drops")->horizontalHeader();
+  const int last = ui::PreviewModel::anything;
+  std::vector<int> clipped;  // while the first plan is made
+  for (int column = 0; column <= last; ++column)
+    if (header->sectionSize(column) < header->sectionSizeHint(column)) clipped.push_back(column);
+  EXPECT_EQ(clipped, std::vector<int>{});
+  settle();
+  ASSERT_NE(preview->preview(), nullptr);
+  for (int width : {1600, 1200, 960}) {
+    preview->resize(width, 680);
+    QApplication::processEvents();
+    EXPECT_GE(header->sectionSize(last), header->sectionSizeHint(last)) << width;
+    EXPECT_GT(header->sectionSize(last),
+              header->fontMetrics().horizontalAdvance("Anything per kill, before → after"))
+        << width;
+  }
+  const bool idle_hidden = bar->isHidden();
+  fixture_sql("LOCK TABLES npc_types WRITE");
+  preview->plan();
+  const bool planning_shown = !bar->isHidden();
+  preview->cancel_Click();
+  fixture_sql("UNLOCK TABLES");
+  settle();
+  EXPECT_EQ(std::tuple(idle_hidden, planning_shown, bar->isHidden()), std::tuple(true, true, true));
+  preview->close();
+}
+
 // While a command runs (here Execute, letting events through per NPC), a right
 // click on the background and Ctrl+H open nothing: a modal menu would hold the run up.
 TEST_F(Windows, RightClickAndCtrlHWaitWhileACommandRuns) {
   reset_world();
   fixture_sql("INSERT INTO items (id,name,itemtype) VALUES (1,'a',10)");
   fixture_sql("INSERT INTO npc_types (id,name,level,loottable_id) VALUES (1,'n',5,7),(2,'m',5,8)");
-  main->show();
-  QApplication::setActiveWindow(main.get());
+  show_main();
   int menus = 0;
   ui.on_process_events = [&] {
     QTimer::singleShot(0, [&menus] {
@@ -675,7 +788,7 @@ TEST(StartUp, SetsTheStartStateWithoutTouchingTheDatabase) {
   auto state = std::make_unique<ProgramState>();
   state->level_low = state->level_high = "xx";
   ASSERT_TRUE(form1::Form_Load(*state, ui, write_db_ini("ui_test_db.ini")));
-  const Texts ranges = {"01-10", "11-20", "21-30", "31-40", "41-50", "51-60", "61-99", "65-99"};
+  const Texts ranges(kLevelEntries.begin(), kLevelEntries.end());
   EXPECT_EQ(state->form1.level_entries(), ranges);
   EXPECT_EQ(std::tuple(state->form1.level_selected(), state->level_low + "-" + state->level_high,
                        state->item_max_count, state->db_host, state->db_connection == nullptr,
