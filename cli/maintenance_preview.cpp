@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/dry_run_json.h"
 #include "app/dry_run_text.h"
 #include "cli/connect.h"
 #include "cli/exit_codes.h"
@@ -16,11 +17,16 @@ int preview_maintenance(db::Session& session, TerminalUi& ui, const loot::FixedI
   if (!connection) return kExitNotConnected;
   std::string text;
   try {
-    text = run.command == CommandName::delete_drops
-               ? app::removal_text(
-                     maintenance::preview_removal(*connection, inputs.low + "-" + inputs.high),
-                     inputs.low + "-" + inputs.high, terminal_text)
-               : app::repair_text(maintenance::preview_repair(*connection), terminal_text);
+    const std::string range = inputs.low + "-" + inputs.high;
+    const bool json = run.format == Format::json;
+    if (run.command == CommandName::delete_drops) {
+      const auto preview = maintenance::preview_removal(*connection, range);
+      text = json ? app::removal_json(preview, range)
+                  : app::removal_text(preview, range, terminal_text);
+    } else {
+      const auto preview = maintenance::preview_repair(*connection);
+      text = json ? app::repair_json(preview) : app::repair_text(preview, terminal_text);
+    }
   } catch (const db::Error& error) {
     ui.clear_progress();
     std::fprintf(stderr, "%s\n",
