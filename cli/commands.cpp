@@ -50,7 +50,7 @@ int simulate(db::Session& session, TerminalUi& ui, const Invocation& run, std::u
     return finish(ui, failed(thrown.value_or(Ending::refused), false));
   const loot::Simulation& simulation = *read.simulation;
   // Written as it goes: a large world's figures never stand whole in memory as text.
-  write_simulation(std::cout, simulation, run.format);
+  write_simulation(std::cout, simulation, run.format, run.summary);
   Report report;
   report.note = simulation_notes(simulation, run.format);
   if (!report.note.empty()) report.note.pop_back();  // finish ends it

@@ -76,6 +76,8 @@ CLI::App* define_simulate(CLI::App& app, OptionTexts& texts) {
   simulate->add_option("--seed", texts.seed, "seed of the rolled kills, 0 to 2^64-1")
       ->type_name("S")
       ->needs(kill_count);
+  simulate->add_flag("--summary", texts.summary,
+                     "only the summary: NPCs, mean, lowest and highest chance per kill");
   add_format_option(*simulate, texts.format, {"table", "csv", "json"});
   simulate->footer(help_footer(
       "For each NPC: the chance that a kill gives at least one item, and the copies of each\n"
