@@ -72,7 +72,9 @@ int apply_plan(db::Session& session, const Invocation& run, RunJournal* journal)
     return kExitRefused;
   }
   if (!misfits.empty()) {
-    say_list("The world no longer fits the plan " + path + "; nothing was written:", misfits);
+    say_list(
+        "The world no longer fits the plan " + path + "; nothing was written (make a new plan):",
+        misfits);
     return kExitRefused;
   }
   if (!run.yes)
