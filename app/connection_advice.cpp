@@ -11,6 +11,9 @@ namespace {
 constexpr std::int32_t kCannotConnectSocket = 2002;
 constexpr std::int32_t kCannotConnectTcp = 2003;
 constexpr std::int32_t kAccessDenied = 1045;
+// A database the user may not use; a server answers so for one that does not
+// exist too, to an account without rights on every database.
+constexpr std::int32_t kDatabaseAccessDenied = 1044;
 constexpr std::int32_t kUnknownDatabase = 1049;
 
 }  // namespace
@@ -24,6 +27,8 @@ ConnectionCause connection_cause(std::int32_t native_error) {
       return ConnectionCause::login_refused;
     case kUnknownDatabase:
       return ConnectionCause::no_such_database;
+    case kDatabaseAccessDenied:
+      return ConnectionCause::database_refused;
     default:
       return ConnectionCause::other;
   }
@@ -43,6 +48,9 @@ std::string connection_failure_line(const db::Session& session, std::int32_t nat
     case ConnectionCause::no_such_database:
       return fmt::format("the server has no database {}: check database= in {}", session.db_name,
                          settings_file);
+    case ConnectionCause::database_refused:
+      return fmt::format("the server lets {} use no database {}: check database= in {}",
+                         session.db_user, session.db_name, settings_file);
     case ConnectionCause::other:
       break;
   }

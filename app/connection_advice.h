@@ -13,12 +13,19 @@ namespace vl::app {
 
 // Why a connection could not be made, told apart by the server's or driver's
 // native error code, never by the wording of its text.
-enum class ConnectionCause { unreachable, login_refused, no_such_database, other };
+enum class ConnectionCause {
+  unreachable,
+  login_refused,
+  no_such_database,
+  database_refused,
+  other
+};
 ConnectionCause connection_cause(std::int32_t native_error);
 
 // "could not connect: is the server running and listening on HOST:PORT?",
 // "the server refused the login of USER: check user= and password= in PATH",
-// "the server has no database DB: check database= in PATH", or for another
+// "the server has no database DB: check database= in PATH" (or "the server
+// lets USER use no database DB: ..." when it hides which), or for another
 // cause what was tried and the driver's words. `settings_file`: the db.ini the
 // settings came from. Without the program's name, which the shell puts first.
 std::string connection_failure_line(const db::Session& session, std::int32_t native_error,

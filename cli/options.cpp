@@ -151,9 +151,9 @@ std::string parse_error_message(const CLI::App& app, const CLI::ParseError& erro
   return std::string(error.what()) + "; " + app::help_hint(name);
 }
 
-// The help names an option's value and says in its description what the option
-// needs or excludes; CLI11's "Needs:" and "Excludes:" lists would repeat that
-// in another voice.
+// The help names an option's value; its description says what the option needs,
+// and what it cannot go with follows in words, not as CLI11's "Needs:" and
+// "Excludes:" lists in another voice.
 class HelpFormatter : public CLI::Formatter {
  public:
   std::string make_option_opts(const CLI::Option* option) const override {
@@ -162,6 +162,12 @@ class HelpFormatter : public CLI::Formatter {
       text += " " + option->get_type_name();
     if (option->get_required()) text += " " + get_label("REQUIRED");
     return text;
+  }
+  std::string make_option_desc(const CLI::Option* option) const override {
+    std::string others;
+    for (const CLI::Option* excluded : option->get_excludes())
+      others += (others.empty() ? "" : " or ") + excluded->get_name();
+    return option->get_description() + (others.empty() ? "" : " (not with " + others + ")");
   }
 };
 

@@ -448,7 +448,8 @@ const Row kRows[] = {
   {"simulate_table", {"simulate", "--npc", "2,1,77"}, kDropWorld, 0, "NPC 1 orc (level 10), loottable 1: 20.48 % "
    "chance of anything, 0.2048 items per kill\n  item 1001 a: 0.04095 per kill\n  item 1002 b: 0.04095 per kill\n"
    "  item 1003 c: 0.04095 per kill\n  item 1004 d: 0.04095 per kill\n  item 1005 e: 0.04095 per kill\n"
-   "NPC 2 bat (level 10), loottable 0: 0.00 % chance of anything, 0 items per kill\n" + kLeftOut,
+   "NPC 2 bat (level 10), loottable 0: 0.00 % chance of anything, 0 items per kill\nNPCs: 2; chance of anything per "
+   "kill: mean 10.2377 %, lowest 0 %, highest 20.4755 %\n" + kLeftOut,
    "No NPC has the id 77.\n", "", "", 4},
   {"simulate_query_fails", {"simulate", kLevels, "0-255"}, {"DROP TABLE loottable"}, 1, "", "The database rejected a "
    "statement, and the command was stopped.\n\n{server}Table 'world.loottable' doesn't exist\n\nStatement: (reading "

@@ -68,7 +68,7 @@ const FirstLineRow kRows[] = {
    "vandril_loot_cli: the server refused the login of vandril: check user= and password= in " + kFolder +
    "/wrong_password.ini", "host=" + kHost + "\nuser=vandril\npassword=not_the_password\ndatabase=world\n"},
   {"unknown_database", {"stats"}, 2,
-   "vandril_loot_cli: the server has no database nowhere: check database= in " + kFolder + "/unknown_database.ini",
+   "vandril_loot_cli: the server lets vandril use no database nowhere: check database= in " + kFolder + "/unknown_database.ini",
    "host=" + kHost + "\nuser=vandril\npassword=" + db_settings().password + "\ndatabase=nowhere\n"},
   {"missing_db_ini", {"--config", "nowhere.ini", "stats"}, 2,
    "vandril_loot_cli: no db.ini found; tried, in this order:"},
@@ -142,6 +142,8 @@ TEST(Help, OptionLinesAndExamplesReadAsTheyAreMeant) {
   EXPECT_NE(result.out.find("\n  --sql FILE                  with --dry-run: the plan as a script for mariadb\n"),
             std::string::npos)
       << result.out;
+  EXPECT_NE(result.out.find("\n  --rules TEXT                item conditions, as the Rules window (not with --list)\n"),
+            std::string::npos);
   EXPECT_NE(result.out.find("\n  cut -f1 ids.txt | vandril_loot_cli generate --levels 61-99 --list - --yes\n"),
             std::string::npos);
 }
