@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "app/dry_run_json.h"
 #include "maintenance/drop_removal.h"
 #include "maintenance/npc_repair.h"
 
@@ -68,10 +69,13 @@ std::string repair_text(const maintenance::RepairPreview& preview, const ShownNa
 }
 
 std::string read_dry_run_text(db::Connection& connection, WriteCommand command,
-                              const std::string& range, const ShownName& shown) {
-  if (command == WriteCommand::delete_drops)
-    return removal_text(maintenance::preview_removal(connection, range), range, shown);
-  return repair_text(maintenance::preview_repair(connection), shown);
+                              const std::string& range, const ShownName& shown, bool as_json) {
+  if (command == WriteCommand::delete_drops) {
+    const auto preview = maintenance::preview_removal(connection, range);
+    return as_json ? removal_json(preview, range) : removal_text(preview, range, shown);
+  }
+  const auto preview = maintenance::preview_repair(connection);
+  return as_json ? repair_json(preview) : repair_text(preview, shown);
 }
 
 }  // namespace vl::app

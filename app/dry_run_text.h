@@ -19,9 +19,10 @@ std::string removal_text(const maintenance::RemovalPreview& preview, const std::
                          const ShownName& shown);
 std::string repair_text(const maintenance::RepairPreview& preview, const ShownName& shown);
 
-// What delete (of `range`) or repair would change, read over `connection`.
-// Throws db::Error.
+// What delete (of `range`) or repair would change, read over `connection`:
+// as text, or as one JSON document. Throws db::Error.
 std::string read_dry_run_text(db::Connection& connection, WriteCommand command,
-                              const std::string& range, const ShownName& shown);
+                              const std::string& range, const ShownName& shown,
+                              bool as_json = false);
 
 }  // namespace vl::app

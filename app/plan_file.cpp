@@ -204,7 +204,9 @@ void write_plan_file(std::ostream& out, const SavedPlan& saved, const std::strin
 SavedPlan read_plan_file(const std::string& text) {
   const Json file = parsed_plan_file(text);
   if (!file.is_object() || !file.contains("format") || file["format"] != kFormat)
-    throw PlanFileError("it is no plan file of vandril_loot_cli");
+    throw PlanFileError(
+        "it is no plan file of vandril_loot_cli; make one with `generate --dry-run --plan "
+        "FILE.json`");
   const Json version = file.value("version", Json());
   if (!version.is_number_integer() || version < kFirstPlanFileVersion ||
       version > kPlanFileVersion) {

@@ -172,8 +172,9 @@ PlanFlowResult apply_saved_plan(const PlanFlowShell& shell, db::Session& session
     return {.ending = Ending::refused};
   }
   if (!misfits.empty()) {
-    shell.say(
-        listed("The world no longer fits the plan " + path + "; nothing was written:", misfits));
+    shell.say(listed(
+        "The world no longer fits the plan " + path + "; nothing was written (make a new plan):",
+        misfits));
     return {.ending = Ending::refused};
   }
   if (!confirmed(shell, saved.plan, *connection)) return {.ending = Ending::declined};

@@ -33,7 +33,11 @@ std::string plan_totals_text(const loot::Plan& plan, const loot::PlanDetails& de
   out << missing_items_line(plan, details);
   if (plan.isolate_shared) print_copies(out, plan);
   if (!plan.isolate_shared || !details.shared.empty())
-    out << "Shared loottables: " << details.shared.size() << "\n";
+    out << "Shared loottables: " << details.shared.size()
+        << (details.shared.empty() || plan.isolate_shared
+                ? ""
+                : " (--isolate-shared copies them for the range's NPCs alone)")
+        << "\n";
   return out.str();
 }
 

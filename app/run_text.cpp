@@ -41,9 +41,9 @@ std::string run_text(const journal::RunInfo& run, const std::vector<journal::Row
       run.started.c_str(), run.ended.empty() ? "never" : run.ended.c_str(),
       shown(journal::describe_settings(run.settings)).c_str(), journal::shown_outcome(run).c_str());
   for (const journal::Row& row : rows) {
-    text +=
-        printed("%s %s%s\n", journal::kind_name(row.kind), shown(journal::describe(row)).c_str(),
-                row.uncertain ? " (may not have reached the world)" : "");
+    text += printed("%s %s%s\n", journal::kind_name(row.kind),
+                    shown(journal::describe_with_columns(row)).c_str(),
+                    row.uncertain ? " (may not have reached the world)" : "");
   }
   return text;
 }

@@ -1,5 +1,8 @@
 #include "app/setting_ranges.h"
 
+#include <charconv>
+#include <string_view>
+
 #include "core/ascii_case.h"
 #include "core/numeric_text.h"
 #include "loot/catalog.h"
@@ -47,6 +50,26 @@ std::optional<int> find_category(const std::string& name) {
 std::optional<int> find_level_range(const std::string& entry) {
   for (int i = 0; i < loot::kLevelRangeCount; ++i) {
     if (loot::kLevelRanges[static_cast<std::size_t>(i)].entry == entry) return i;
+  }
+  return std::nullopt;
+}
+
+std::optional<int> find_typed_level_range(const std::string& typed) {
+  if (auto index = find_level_range(typed)) return index;
+  const auto dash = typed.find('-');
+  const auto number = [](std::string_view text) -> std::optional<int> {
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+      return std::nullopt;
+    return value;
+  };
+  if (dash == std::string::npos) return std::nullopt;
+  const auto low = number(std::string_view(typed).substr(0, dash));
+  const auto high = number(std::string_view(typed).substr(dash + 1));
+  for (int i = 0; low && high && i < loot::kLevelRangeCount; ++i) {
+    const auto& range = loot::kLevelRanges[static_cast<std::size_t>(i)];
+    if (range.low == *low && range.high == *high) return i;
   }
   return std::nullopt;
 }

@@ -31,5 +31,8 @@ std::optional<int> find_category(const std::string& name);
 
 // A level range by its list entry ("01-10").
 std::optional<int> find_level_range(const std::string& entry);
+// A level range as a user types it: its list entry, or its ends as plain
+// numbers ("1-10" as "01-10"). The window's list keeps its entries.
+std::optional<int> find_typed_level_range(const std::string& typed);
 
 }  // namespace vl::app

@@ -30,7 +30,7 @@ int simulate(db::Session& session, TerminalUi& ui, const Invocation& run, std::u
   if (end.failed) return finish(ui, failed(end.ending, false));
   const loot::Simulation& simulation = *read.simulation;
   // Written as it goes: a large world's figures never stand whole in memory as text.
-  write_simulation(std::cout, simulation, run.format);
+  write_simulation(std::cout, simulation, run.format, run.summary);
   Report report;
   report.note = simulation_notes(simulation, run.format);
   if (!report.note.empty()) report.note.pop_back();  // finish ends it
@@ -60,7 +60,8 @@ int preview_maintenance(db::Session& session, TerminalUi& ui, const Invocation& 
   if (!connection) return kExitNotConnected;
   std::string text;
   try {
-    text = app::read_dry_run_text(*connection, write_command_of(run), range_of(run), terminal_text);
+    text = app::read_dry_run_text(*connection, write_command_of(run), range_of(run), terminal_text,
+                                  run.format == Format::json);
   } catch (const db::Error& error) {
     ui.clear_progress();
     std::fprintf(stderr, "%s\n",

@@ -1,26 +1,35 @@
 #include "cli/connect.h"
 
-#include <fmt/core.h>
-
 #include <cstdio>
 
-#include "cli/terminal_ui.h"
+#include "app/connection_advice.h"
 #include "db/database.h"
 
 namespace vl::cli {
+namespace {
 
-std::string could_not_connect(const db::Session& session, const std::string& driver_text) {
-  return fmt::format("Could not connect to {}:{} as {} (database {}): {}", session.db_host,
-                     session.db_port != 0 ? session.db_port : db::kDriverDefaultPort,
-                     session.db_user, session.db_name, driver_text);
+// One db.ini per run, read before the first connection.
+std::string& settings_file() {
+  static std::string path = "db.ini";
+  return path;
+}
+
+}  // namespace
+
+void remember_settings_file(const std::string& path) { settings_file() = path; }
+
+std::string could_not_connect(const db::Session& session, std::int32_t native_error,
+                              const std::string& driver_text) {
+  return "vandril_loot_cli: " +
+         app::connection_failure_line(session, native_error, driver_text, settings_file());
 }
 
 std::unique_ptr<db::Connection> connect_or_say(const db::Session& session) {
   try {
     return std::make_unique<db::Connection>(db::connection_string(session));
   } catch (const db::Error& error) {
-    std::fprintf(stderr, "%s\n%s\n", db::kConnectionFailedMessage,
-                 could_not_connect(session, error.what()).c_str());
+    std::fprintf(stderr, "%s\n",
+                 could_not_connect(session, error.native_error(), error.what()).c_str());
     return nullptr;
   }
 }

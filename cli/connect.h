@@ -2,6 +2,7 @@
 // The command line's own connections to the world database, and what it says
 // when one cannot be made.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -10,13 +11,16 @@
 
 namespace vl::cli {
 
-// What was tried and what the driver said, the line after the window's
-// connection message: "Could not connect to HOST:PORT as USER (database DB): TEXT".
-std::string could_not_connect(const db::Session& session, const std::string& driver_text);
+// The db.ini this run took its connection settings from, which a refused login
+// or an unknown database tells the operator to check.
+void remember_settings_file(const std::string& path);
 
-// A connection with the session's db.ini settings, or nullptr once the
-// window's connection message and could_not_connect's line have been written
-// to standard error.
+// "vandril_loot_cli: " and app::connection_failure_line: the cause and what to do.
+std::string could_not_connect(const db::Session& session, std::int32_t native_error,
+                              const std::string& driver_text);
+
+// A connection with the session's db.ini settings, or nullptr once
+// could_not_connect's line has been written to standard error.
 std::unique_ptr<db::Connection> connect_or_say(const db::Session& session);
 
 // The same, its statements logged, counted and passed through the journal's

@@ -1,7 +1,10 @@
 #include "cli/connection_settings.h"
 
 #include <cstdio>
+#include <filesystem>
 
+#include "app/connection_advice.h"
+#include "cli/connect.h"
 #include "cli/exit_codes.h"
 #include "config/db_ini_diagnosis.h"
 
@@ -9,6 +12,12 @@ namespace vl::cli {
 
 std::optional<int> read_connection_settings(db::Session& session, TerminalUi& ui,
                                             const Invocation& run, const std::string& path) {
+  if (!std::filesystem::exists(path)) {
+    std::fprintf(stderr, "vandril_loot_cli: %s\n",
+                 app::missing_settings_text(config_places(run.config)).c_str());
+    return kExitNotConnected;
+  }
+  remember_settings_file(path);
   const ConnectionSettings settings = vl::read_connection_settings(path);
   if (!settings.findings.empty()) {
     ui.message_box(kDbIniInvalidMessage);

@@ -3,9 +3,13 @@
 
 #include <fmt/core.h>
 
+#include <algorithm>
+
+#include "app/usage_wording.h"
 #include "cli/command_definitions.h"
 #include "cli/connection_settings.h"
 #include "cli/exit_codes.h"
+#include "cli/option_values.h"
 
 namespace vl::cli {
 
@@ -61,15 +65,23 @@ void add_format_option(CLI::App& command, std::string& format,
                   std::string(formats.size() > 2 ? "table (default), csv" : "table (default)") +
                       " or json (one JSON document on stdout)")
       ->type_name(names)
-      ->check(CLI::IsMember(formats).description(""));
+      ->check(CLI::Validator(
+          [formats, name = command.get_name()](std::string& value) {
+            if (std::find(formats.begin(), formats.end(), value) == formats.end())
+              throw UsageError{app::format_not_printed(name, value, formats)};
+            return std::string();
+          },
+          ""));
 }
 
 std::string help_footer(const std::string& about, const std::vector<std::string>& examples,
                         const std::vector<ExitCase>& codes) {
   std::string text = about.empty() ? "" : about + "\n\n";
   text += examples.size() == 1 ? "Example:\n" : "Examples:\n";
+  // A pipeline names the program itself where it stands.
   for (const std::string& example : examples)
-    text += "  " + std::string(kProgram) + " " + example + "\n";
+    text += "  " + (example.find(" | ") != std::string::npos ? "" : std::string(kProgram) + " ") +
+            example + "\n";
   text += "\nExit codes:\n";
   for (const ExitCase& exit : codes) {
     std::string meaning = exit.meaning;

@@ -73,9 +73,11 @@ CLI::App* define_simulate(CLI::App& app, OptionTexts& texts) {
           ->add_option("--kills", texts.kills,
                        "also roll N kills of each NPC, 1 to 10000000, and show what they gave")
           ->type_name("N");
-  simulate->add_option("--seed", texts.seed, "seed of the rolled kills, 0 to 2^64-1")
+  simulate->add_option("--seed", texts.seed, "with --kills: seed of the rolled kills, 0 to 2^64-1")
       ->type_name("S")
       ->needs(kill_count);
+  simulate->add_flag("--summary", texts.summary,
+                     "only the summary: NPCs, mean, lowest and highest chance per kill");
   add_format_option(*simulate, texts.format, {"table", "csv", "json"});
   simulate->footer(help_footer(
       "For each NPC: the chance that a kill gives at least one item, and the copies of each\n"

@@ -1,5 +1,6 @@
 #include "cli/journal_commands.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
@@ -31,9 +32,15 @@ std::optional<journal::RunInfo> find(journal::Store& store, std::int64_t id) {
   return runs.front();
 }
 
+// The first few conflicts: a run of hundreds of rows would bury the count.
+constexpr std::size_t kConflictsShown = 10;
+
 void print_conflicts(const journal::UndoPlan& plan) {
-  for (const std::string& conflict : plan.conflicts)
-    std::fprintf(stderr, "conflict: %s\n", terminal_text(conflict).c_str());
+  const std::size_t shown = std::min(plan.conflicts.size(), kConflictsShown);
+  for (std::size_t i = 0; i < shown; ++i)
+    std::fprintf(stderr, "conflict: %s\n", terminal_text(plan.conflicts[i]).c_str());
+  if (plan.conflicts.size() > shown)
+    std::fprintf(stderr, "... and %zu more conflicts\n", plan.conflicts.size() - shown);
 }
 
 }  // namespace

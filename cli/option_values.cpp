@@ -5,6 +5,8 @@
 #include <charconv>
 #include <limits>
 
+#include "app/usage_wording.h"
+#include "cli/suggestions.h"
 #include "core/ascii_case.h"
 #include "loot/catalog.h"
 
@@ -40,14 +42,18 @@ void check_in_range(const NumberRange& range, const std::string& text) {
 }
 
 int level_index(const std::string& entry) {
-  if (auto index = find_level_range(entry)) return *index;
+  if (auto index = app::find_typed_level_range(entry)) return *index;
   throw UsageError{"--levels " + entry + " is no level range; use one of " + level_entries()};
 }
 
 int category_index(const std::string& name) {
   if (auto index = find_category(name)) return *index;
-  throw UsageError{"--category \"" + name + "\" is no loot category; use one of (any case) " +
-                   category_names()};
+  std::vector<std::string> words;
+  for (const auto& category : loot::kLootCategories)
+    for (std::string_view word : {category.caption, category.name})
+      words.push_back(ascii_lower(word));
+  throw UsageError{
+      app::unknown_category(name, closest_word(ascii_lower(name), words), category_names())};
 }
 
 void read_simulate_levels(const std::string& text, Invocation& run) {

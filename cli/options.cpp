@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <sstream>
 
+#include "app/usage_wording.h"
 #include "cli/command_definitions.h"
 #include "cli/exit_codes.h"
 #include "cli/option_values.h"
@@ -105,6 +106,77 @@ std::optional<std::string> unknown_option_message(const CLI::App& app) {
                      near ? " (did you mean " + *near + "?)" : "", kProgram, command.get_name());
 }
 
+// The options a parse error may concern: the command's first, then the program's.
+std::vector<const CLI::Option*> options_in_reach(const CLI::App& app, const CLI::App* command) {
+  std::vector<const CLI::Option*> options;
+  for (const CLI::App* owner : {command, &app}) {
+    if (!owner) continue;
+    const auto owned = owner->get_options();
+    options.insert(options.end(), owned.begin(), owned.end());
+  }
+  return options;
+}
+
+// A parse error CLI11 found, said in the program's voice: the options
+// concerned are found from what was parsed, never from CLI11's wording.
+std::string parse_error_message(const CLI::App& app, const CLI::ParseError& error) {
+  const auto selected = app.get_subcommands();
+  const CLI::App* command = selected.empty() ? nullptr : selected.front();
+  const std::string name = command ? command->get_name() : "";
+  // The help to point to: the command's, or the program's for its own options.
+  const auto scope = [&](const CLI::Option* option) {
+    return command && command->get_option_no_throw(option->get_name()) == option ? name : "";
+  };
+  for (const CLI::Option* option : options_in_reach(app, command)) {
+    if (dynamic_cast<const CLI::RequiredError*>(&error) && option->get_required() &&
+        option->count() == 0) {
+      const std::string value = option->get_positional() ? "" : " " + option->get_type_name();
+      return app::missing_option(name, option->get_name() + value, option->get_description());
+    }
+    if (option->count() == 0) continue;
+    if (dynamic_cast<const CLI::RequiresError*>(&error)) {
+      for (const CLI::Option* needed : option->get_needs())
+        if (needed->count() == 0)
+          return app::option_needs(scope(option), option->get_name(), needed->get_name());
+    }
+    if (dynamic_cast<const CLI::ExcludesError*>(&error)) {
+      for (const CLI::Option* excluded : option->get_excludes())
+        if (excluded->count() != 0)
+          return app::options_exclude(scope(option), option->get_name(), excluded->get_name());
+    }
+    if (dynamic_cast<const CLI::ConversionError*>(&error) && option->get_positional())
+      return app::not_a_whole_number(name, option->get_name(), option->results().front(),
+                                     option->get_description());
+  }
+  return std::string(error.what()) + "; " + app::help_hint(name);
+}
+
+// The help names an option's value; its description says what the option needs,
+// and what it cannot go with follows in words, not as CLI11's "Needs:" and
+// "Excludes:" lists in another voice.
+class HelpFormatter : public CLI::Formatter {
+ public:
+  std::string make_option_opts(const CLI::Option* option) const override {
+    std::string text;
+    if (option->get_type_size() != 0 && !option->get_type_name().empty())
+      text += " " + option->get_type_name();
+    if (option->get_required()) text += " " + get_label("REQUIRED");
+    return text;
+  }
+  std::string make_option_desc(const CLI::Option* option) const override {
+    std::string others;
+    for (const CLI::Option* excluded : option->get_excludes())
+      others += (others.empty() ? "" : " or ") + excluded->get_name();
+    return option->get_description() + (others.empty() ? "" : " (not with " + others + ")");
+  }
+};
+
+void use_help_formatter(CLI::App& app) {
+  const auto formatter = std::make_shared<HelpFormatter>();
+  app.formatter(formatter);
+  for (CLI::App* command : app.get_subcommands({})) command->formatter(formatter);
+}
+
 // Without a command: the commands, one a line, as their help describes them.
 std::string usage(const CLI::App& app) {
   std::string text = std::string("Usage: ") + kProgram +
@@ -122,6 +194,7 @@ void take_values(const OptionTexts& texts, Invocation& run) {
                   : texts.verbose ? Verbosity::verbose
                                   : Verbosity::normal;
   if (run.command == CommandName::simulate) {
+    run.summary = texts.summary;
     if (texts.simulate_levels.empty() == texts.npc_ids.empty())
       throw UsageError{"simulate needs --levels LL-HH or --npc ID[,ID...]"};
     if (!texts.simulate_levels.empty()) read_simulate_levels(texts.simulate_levels, run);
@@ -167,6 +240,7 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
   Invocation& run = line->run;
   const std::vector<DefinedCommand>& commands = line->commands;
   std::vector<std::string> args(argv + 1, argv + argc);
+  use_help_formatter(app);
 
   ParsedArguments parsed;
   try {
@@ -189,7 +263,12 @@ ParsedArguments parse_arguments(int argc, const char* const* argv) {
       parsed.err = std::string(kProgram) + ": " + *message + "\n";
       return parsed;
     }
-    std::ostringstream out, err;
+    if (error.get_exit_code() != 0) {
+      parsed.exit_code = kExitUsage;
+      parsed.err = std::string(kProgram) + ": " + parse_error_message(app, error) + "\n";
+      return parsed;
+    }
+    std::ostringstream out, err;  // --help and --version
     parsed.exit_code = app.exit(error, out, err) == 0 ? kExitDone : kExitUsage;
     parsed.out = out.str();
     parsed.err = err.str();

@@ -67,6 +67,7 @@ struct Invocation {
   std::vector<std::int64_t> npc_ids;
   int loot_multiplier = 1;
   std::optional<long long> kills;
+  bool summary = false;  // simulate: the summary alone
 };
 
 struct ParsedArguments {

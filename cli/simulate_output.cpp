@@ -6,6 +6,7 @@
 #include <iterator>
 #include <nlohmann/json.hpp>
 
+#include "app/simulation_summary.h"
 #include "cli/output.h"
 
 namespace vl::cli {
@@ -51,7 +52,8 @@ void write_table(std::ostream& out, const loot::Simulation& simulation) {
     }
   }
   if (simulation.npcs.empty()) out << "No NPC matches.\n";
-  out << left_out_note(simulation.loot_multiplier);
+  out << app::summary_line(app::summary_of(simulation)) << "\n"
+      << left_out_note(simulation.loot_multiplier);
 }
 
 void write_csv(std::ostream& out, const loot::Simulation& simulation) {
@@ -59,15 +61,18 @@ void write_csv(std::ostream& out, const loot::Simulation& simulation) {
   out << "npc_id,npc_name,npc_level,loottable_id,p_any,expected_items,item_id,item_name,expected"
       << (observed ? ",observed_any,observed_items\n" : "\n");
   for (const loot::NpcSimulation& row : simulation.npcs) {
+    using app::fraction_text;
     const std::string npc =
         fmt::format("{},{},{},{},{},{},", row.npc.id, csv_text(row.npc.name), row.npc.level,
-                    row.npc.loottable_id, row.rates->p_any, row.rates->expected_items);
-    const std::string seen =
-        row.observed ? fmt::format(",{},{}", row.observed->any, row.observed->items) : "";
+                    row.npc.loottable_id, fraction_text(row.rates->p_any),
+                    fraction_text(row.rates->expected_items));
+    const std::string seen = row.observed ? fmt::format(",{},{}", fraction_text(row.observed->any),
+                                                        fraction_text(row.observed->items))
+                                          : "";
     if (row.rates->items.empty()) out << npc << ",," << seen << "\n";
     for (const loot::ItemRate& item : row.rates->items) {
       out << npc << item.item_id << "," << csv_text(simulation.item_name(item.item_id)) << ","
-          << fmt::format("{}", item.expected) << seen << "\n";
+          << fraction_text(item.expected) << seen << "\n";
     }
   }
 }
@@ -80,7 +85,7 @@ void write_json(std::ostream& out, const loot::Simulation& simulation) {
   out << "[";
   for (const loot::NpcSimulation& row : simulation.npcs) {
     fmt::format_to(to, R"({}{{"npc_id":{},"npc_name":)",
-                   &row == &simulation.npcs.front() ? "\n" : ",\n", row.npc.id);
+                   &row == &simulation.npcs.front() ? "" : ",", row.npc.id);
     append_json_string(record, row.npc.name);
     fmt::format_to(
         to, R"(,"npc_level":{},"loottable_id":{},"p_any":{},"expected_items":{},"items":[)",
@@ -100,7 +105,7 @@ void write_json(std::ostream& out, const loot::Simulation& simulation) {
     out.write(record.data(), static_cast<std::streamsize>(record.size()));
     record.clear();
   }
-  out << (simulation.npcs.empty() ? "]\n" : "\n]\n");
+  out << "]\n";
 }
 
 }  // namespace
@@ -109,7 +114,16 @@ loot::SimulationRequest simulation_request(const Invocation& run) {
   return {run.npc_ids, run.simulate_low, run.simulate_high, run.loot_multiplier, run.kills};
 }
 
-void write_simulation(std::ostream& out, const loot::Simulation& simulation, Format format) {
+void write_simulation(std::ostream& out, const loot::Simulation& simulation, Format format,
+                      bool summary_only) {
+  if (summary_only) {
+    const app::SimulationSummary summary = app::summary_of(simulation);
+    if (format == Format::csv) out << app::summary_csv(summary);
+    if (format == Format::json) out << app::summary_json(summary);
+    if (format == Format::table)
+      out << app::summary_line(summary) << "\n" << left_out_note(simulation.loot_multiplier);
+    return;
+  }
   if (format == Format::csv) return write_csv(out, simulation);
   if (format == Format::json) return write_json(out, simulation);
   write_table(out, simulation);

@@ -13,9 +13,11 @@ namespace vl::cli {
 loot::SimulationRequest simulation_request(const Invocation& run);
 
 // What simulate prints: the result on standard output (a table ends with the
-// note on what the figures leave out), the notes on standard error (ids that
-// name no NPC; for CSV and JSON also that note).
-void write_simulation(std::ostream& out, const loot::Simulation& simulation, Format format);
+// summary and the note on what the figures leave out; JSON is one line), the
+// notes on standard error (ids that name no NPC; for CSV and JSON also that
+// note). `summary_only`: the summary alone, in the format asked for.
+void write_simulation(std::ostream& out, const loot::Simulation& simulation, Format format,
+                      bool summary_only = false);
 std::string simulation_notes(const loot::Simulation& simulation, Format format);
 
 // What the figures leave out, for the loot multiplier they were computed with.

@@ -20,7 +20,8 @@ TerminalUi::TerminalUi(db::Session& session, TerminalOptions options)
 
 void TerminalUi::message_box(const std::string& text) {
   if (text == db::kConnectionFailedMessage && !session_.connection_error.empty()) {
-    messages_.push_back(text + "\n" + could_not_connect(session_, session_.connection_error));
+    messages_.push_back(
+        could_not_connect(session_, session_.connection_native_error, session_.connection_error));
   } else {
     messages_.push_back(text);
   }

@@ -24,7 +24,7 @@ class TerminalUi : public UiPort {
  public:
   TerminalUi(db::Session& session, TerminalOptions options);
 
-  // The window's connection message gains could_not_connect's line.
+  // The window's connection message is said as could_not_connect's line instead.
   void message_box(const std::string& text) override;
   void process_events() override { draw_progress(); }
   void repaint() override { draw_progress(); }

@@ -97,9 +97,8 @@ ConnectionSettings read_connection_settings(const std::string& path) {
   return settings;
 }
 
-std::string config_path(const std::string& given) {
-  if (!given.empty()) return given;
-  if (std::ifstream("db.ini").good()) return "db.ini";
+std::vector<std::string> config_places(const std::string& given) {
+  if (!given.empty()) return {given};
   std::string folder;
   if (const char* home = std::getenv("VANDRIL_LOOT_HOME"); home && *home) {
     folder = home;
@@ -109,7 +108,14 @@ std::string config_path(const std::string& given) {
     const char* user_home = std::getenv("HOME");
     folder = std::string(user_home ? user_home : "") + "/.config/vandril_loot";
   }
-  return folder + "/db.ini";
+  return {"db.ini", folder + "/db.ini"};
+}
+
+std::string config_path(const std::string& given) {
+  const std::vector<std::string> places = config_places(given);
+  for (const std::string& place : places)
+    if (std::ifstream(place).good()) return place;
+  return places.back();
 }
 
 }  // namespace vl

@@ -23,8 +23,11 @@ struct ConnectionSettings {
 // Reads `path`, the password from the environment winning over the file's.
 ConnectionSettings read_connection_settings(const std::string& path);
 
-// The db.ini to read: `given` (--config) when not empty, else ./db.ini, else
-// the launcher's folder.
+// Where db.ini is looked for, in order: `given` (--config) alone when not
+// empty, else ./db.ini, then the folder of $VANDRIL_LOOT_HOME, else of
+// ${XDG_CONFIG_HOME:-~/.config}/vandril_loot.
+std::vector<std::string> config_places(const std::string& given);
+// The db.ini to read: the first of config_places that exists, else the last.
 std::string config_path(const std::string& given);
 
 }  // namespace vl

@@ -41,6 +41,7 @@ void open_database(Session& state) {
     state.db_connection = std::make_unique<Connection>(connection_string(state));
   } catch (const Error& e) {
     state.connection_error = e.what();
+    state.connection_native_error = e.native_error();
     throw ConnectionFailed(e.what());
   }
   state.db_connection->set_observer(state.statement_observer);

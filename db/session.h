@@ -47,8 +47,10 @@ struct Session {
   int db_port = 0;
   bool tls = false;
   std::string tls_ca;
-  // The driver's words for the last connection open_database could not make.
+  // The driver's words for the last connection open_database could not make,
+  // and its native error code (what tells the causes apart).
   std::string connection_error;
+  std::int32_t connection_native_error = 0;
 
   // Given to every connection open_database makes.
   StatementObserver statement_observer;

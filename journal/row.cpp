@@ -28,6 +28,17 @@ std::string describe(const Row& row) {
   return row.table + " (" + values + ")";
 }
 
+std::string describe_with_columns(const Row& row) {
+  if (row.columns.size() != row.values.size()) return describe(row);
+  std::string values;
+  for (std::size_t i = 0; i < row.values.size(); ++i) {
+    const Value& value = row.values[i];
+    const std::string* literal = row.kind == RowKind::removed ? value.text() : nullptr;
+    values += (i == 0 ? "" : ", ") + row.columns[i] + "=" + (literal ? *literal : value.shown());
+  }
+  return row.table + " (" + values + ")";
+}
+
 RowKind kind_of(const db::LootRow& row) {
   if (std::holds_alternative<db::RemovedLootdrops>(row)) return RowKind::removed;
   return std::holds_alternative<db::NpcLoottableRow>(row) ? RowKind::npc : RowKind::inserted;

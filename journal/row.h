@@ -40,5 +40,8 @@ const char* kind_name(RowKind kind);
 
 // "table (v1,v2,...)", for messages: see Value::shown.
 std::string describe(const Row& row);
+// "table (column=v1, column=v2, ...)", as show lists a run's rows; as describe
+// when the journal does not name the row's columns (journals of older versions).
+std::string describe_with_columns(const Row& row);
 
 }  // namespace vl::journal

@@ -91,7 +91,7 @@ const std::string kNotGenerated =
     " is not one generate makes from its own settings; nothing was written:\n";
 const std::string kCannot = "vandril_loot_cli: the plan " + kPlan + " cannot be applied: ";
 const std::string kMisfit =
-    "The world no longer fits the plan " + kPlan + "; nothing was written:\n";
+    "The world no longer fits the plan " + kPlan + "; nothing was written (make a new plan):\n";
 
 enum class Planned { plainly, from_a_list, isolating };
 
