@@ -6,6 +6,7 @@
 
 #include "app/dry_run_text.h"
 #include "app/planning.h"
+#include "app/simulation_text.h"
 #include "cli/command_reports.h"
 #include "cli/connect.h"
 #include "cli/exit_codes.h"
@@ -14,7 +15,6 @@
 #include "cli/planned_run.h"
 #include "cli/question.h"
 #include "cli/settings.h"
-#include "cli/simulate_output.h"
 #include "db/database.h"
 #include "loot/catalog.h"
 #include "maintenance/world_check.h"
@@ -25,14 +25,15 @@ namespace {
 // Read-only: the drop rates of the chosen NPCs, and kills rolled beside them.
 int simulate(db::Session& session, TerminalUi& ui, const Invocation& run, std::uint64_t seed) {
   loot::SimulationRead read;
-  const app::ReadEnd end =
-      app::simulate(session, simulation_request(run), seed, message_box_of(ui), read);
+  const app::ReadEnd end = app::simulate(
+      session, {run.npc_ids, run.simulate_low, run.simulate_high, run.loot_multiplier, run.kills},
+      seed, message_box_of(ui), read);
   if (end.failed) return finish(ui, failed(end.ending, false));
   const loot::Simulation& simulation = *read.simulation;
   // Written as it goes: a large world's figures never stand whole in memory as text.
-  write_simulation(std::cout, simulation, run.format, run.summary);
+  app::write_simulation(std::cout, simulation, run.format, run.summary);
   Report report;
-  report.note = simulation_notes(simulation, run.format);
+  report.note = app::simulation_notes(simulation, run.format);
   if (!report.note.empty()) report.note.pop_back();  // finish ends it
   return finish(ui, report);
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/output_format.h"
 #include "app/plan_report.h"
 #include "app/setting_ranges.h"
 
@@ -27,7 +28,7 @@ enum class CommandName {
   apply
 };
 enum class Verbosity { quiet, normal, verbose };
-enum class Format { table, csv, json };
+using Format = app::Format;
 
 struct Invocation {
   CommandName command = CommandName::generate;

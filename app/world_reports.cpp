@@ -1,4 +1,4 @@
-#include "cli/output.h"
+#include "app/world_reports.h"
 
 #include <fmt/core.h>
 
@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string_view>
 
-namespace vl::cli {
+namespace vl::app {
 namespace {
 
 using maintenance::CheckReport;
@@ -102,4 +102,4 @@ std::string check_text(const CheckReport& report, Format format) {
   return format == Format::json ? check_json(report) : check_table_text(report);
 }
 
-}  // namespace vl::cli
+}  // namespace vl::app

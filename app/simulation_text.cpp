@@ -1,4 +1,4 @@
-#include "cli/simulate_output.h"
+#include "app/simulation_text.h"
 
 #include <fmt/format.h>
 
@@ -7,9 +7,9 @@
 #include <nlohmann/json.hpp>
 
 #include "app/simulation_summary.h"
-#include "cli/output.h"
+#include "app/world_reports.h"
 
-namespace vl::cli {
+namespace vl::app {
 namespace {
 
 // A JSON string as every JSON output writes it (bytes that are no UTF-8 replaced, said
@@ -52,8 +52,7 @@ void write_table(std::ostream& out, const loot::Simulation& simulation) {
     }
   }
   if (simulation.npcs.empty()) out << "No NPC matches.\n";
-  out << app::summary_line(app::summary_of(simulation)) << "\n"
-      << left_out_note(simulation.loot_multiplier);
+  out << summary_line(summary_of(simulation)) << "\n" << left_out_note(simulation.loot_multiplier);
 }
 
 void write_csv(std::ostream& out, const loot::Simulation& simulation) {
@@ -61,7 +60,6 @@ void write_csv(std::ostream& out, const loot::Simulation& simulation) {
   out << "npc_id,npc_name,npc_level,loottable_id,p_any,expected_items,item_id,item_name,expected"
       << (observed ? ",observed_any,observed_items\n" : "\n");
   for (const loot::NpcSimulation& row : simulation.npcs) {
-    using app::fraction_text;
     const std::string npc =
         fmt::format("{},{},{},{},{},{},", row.npc.id, csv_text(row.npc.name), row.npc.level,
                     row.npc.loottable_id, fraction_text(row.rates->p_any),
@@ -110,18 +108,14 @@ void write_json(std::ostream& out, const loot::Simulation& simulation) {
 
 }  // namespace
 
-loot::SimulationRequest simulation_request(const Invocation& run) {
-  return {run.npc_ids, run.simulate_low, run.simulate_high, run.loot_multiplier, run.kills};
-}
-
 void write_simulation(std::ostream& out, const loot::Simulation& simulation, Format format,
                       bool summary_only) {
   if (summary_only) {
-    const app::SimulationSummary summary = app::summary_of(simulation);
-    if (format == Format::csv) out << app::summary_csv(summary);
-    if (format == Format::json) out << app::summary_json(summary);
+    const SimulationSummary summary = summary_of(simulation);
+    if (format == Format::csv) out << summary_csv(summary);
+    if (format == Format::json) out << summary_json(summary);
     if (format == Format::table)
-      out << app::summary_line(summary) << "\n" << left_out_note(simulation.loot_multiplier);
+      out << summary_line(summary) << "\n" << left_out_note(simulation.loot_multiplier);
     return;
   }
   if (format == Format::csv) return write_csv(out, simulation);
@@ -143,4 +137,4 @@ std::string simulation_notes(const loot::Simulation& simulation, Format format) 
   return format == Format::table ? notes : notes + left_out_note(simulation.loot_multiplier);
 }
 
-}  // namespace vl::cli
+}  // namespace vl::app

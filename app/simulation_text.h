@@ -1,16 +1,13 @@
 #pragma once
-// "simulate" on the terminal: the invocation's request for the drop rates, and
-// the figures as a table, CSV or JSON.
+// simulate's figures as a table, CSV or JSON.
 
 #include <ostream>
 #include <string>
 
-#include "cli/options.h"
+#include "app/output_format.h"
 #include "loot/simulation.h"
 
-namespace vl::cli {
-
-loot::SimulationRequest simulation_request(const Invocation& run);
+namespace vl::app {
 
 // What simulate prints: the result on standard output (a table ends with the
 // summary and the note on what the figures leave out; JSON is one line), the
@@ -23,4 +20,4 @@ std::string simulation_notes(const loot::Simulation& simulation, Format format);
 // What the figures leave out, for the loot multiplier they were computed with.
 std::string left_out_note(int loot_multiplier);
 
-}  // namespace vl::cli
+}  // namespace vl::app
