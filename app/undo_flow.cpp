@@ -1,8 +1,36 @@
 #include "app/undo_flow.h"
 
+#include <algorithm>
+
 #include "db/transaction.h"
 
 namespace vl::app {
+
+ConflictSummary summarize_conflicts(const journal::UndoPlan& plan) {
+  // Enough to recognise the kind; a run of hundreds of rows would bury the count.
+  constexpr std::size_t kShown = 10;
+  ConflictSummary summary;
+  const std::size_t shown = std::min(plan.conflicts.size(), kShown);
+  summary.shown.assign(plan.conflicts.begin(), plan.conflicts.begin() + shown);
+  summary.more = plan.conflicts.size() - shown;
+  for (const auto& [table, count] : plan.conflicts_per_table)
+    summary.per_table +=
+        (summary.per_table.empty() ? "" : ", ") + table + " " + std::to_string(count);
+  std::string runs, first;
+  for (const std::int64_t run : plan.deleted_by_later_runs) {
+    runs += (runs.empty()                                 ? ""
+             : &run == &plan.deleted_by_later_runs.back() ? " and "
+                                                          : ", ") +
+            std::to_string(run);
+    first = std::to_string(run);  // the newest, which undo takes first
+  }
+  const bool several = plan.deleted_by_later_runs.size() > 1;
+  if (!runs.empty())
+    summary.cause =
+        (several ? "runs " : "run ") + runs + " deleted these; undo " +
+        (several ? "them first, newest first (run " + first + ")." : "run " + first + " first.");
+  return summary;
+}
 
 UndoResult undo_journaled_run(journal::Store& store, const db::Session& session, std::int64_t run,
                               const UndoSteps& steps) {

@@ -18,6 +18,17 @@
 
 namespace vl::app {
 
+// The conflicts of an undo as an operator reads them: the first few, the
+// count of the rest, how many in each table, and the later runs to undo first
+// when the journal knows they deleted what is missing.
+struct ConflictSummary {
+  std::vector<std::string> shown;
+  std::size_t more = 0;
+  std::string per_table;  // "lootdrop 60, lootdrop_entries 120"; "" without conflicts
+  std::string cause;      // "run 3 deleted these; undo run 3 first."; "" when unknown
+};
+ConflictSummary summarize_conflicts(const journal::UndoPlan& plan);
+
 struct UndoSteps {
   // The world's connection, or nullptr once the shell has said why there is none.
   std::function<std::unique_ptr<db::Connection>()> connect;

@@ -1,6 +1,5 @@
 #include "cli/journal_commands.h"
 
-#include <algorithm>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
@@ -32,15 +31,14 @@ std::optional<journal::RunInfo> find(journal::Store& store, std::int64_t id) {
   return runs.front();
 }
 
-// The first few conflicts: a run of hundreds of rows would bury the count.
-constexpr std::size_t kConflictsShown = 10;
-
 void print_conflicts(const journal::UndoPlan& plan) {
-  const std::size_t shown = std::min(plan.conflicts.size(), kConflictsShown);
-  for (std::size_t i = 0; i < shown; ++i)
-    std::fprintf(stderr, "conflict: %s\n", terminal_text(plan.conflicts[i]).c_str());
-  if (plan.conflicts.size() > shown)
-    std::fprintf(stderr, "... and %zu more conflicts\n", plan.conflicts.size() - shown);
+  const app::ConflictSummary summary = app::summarize_conflicts(plan);
+  for (const std::string& conflict : summary.shown)
+    std::fprintf(stderr, "conflict: %s\n", terminal_text(conflict).c_str());
+  if (summary.more > 0)
+    std::fprintf(stderr, "... and %zu more conflicts (%s)\n", summary.more,
+                 summary.per_table.c_str());
+  if (!summary.cause.empty()) std::fprintf(stderr, "%s\n", summary.cause.c_str());
 }
 
 }  // namespace

@@ -133,6 +133,36 @@ void point_back(const std::vector<std::pair<Value, Value>>& npcs,
   }
 }
 
+void add_conflict(UndoPlan& plan, const std::string& table, std::string sentence) {
+  ++plan.conflicts_per_table[table];
+  plan.conflicts.push_back(std::move(sentence));
+}
+
+// The later runs that deleted rows of `gone` (table, key), oldest first.
+std::vector<std::int64_t> later_deleters(
+    Store& store, std::int64_t run, WorldRows& world,
+    const std::set<std::pair<std::string, std::string>>& gone) {
+  std::vector<std::int64_t> deleters;
+  if (gone.empty()) return deleters;
+  for (const RunInfo& later : store.runs()) {  // newest first
+    if (later.id <= run) break;
+    for (std::int64_t after = 0;;) {
+      Store::Page page = store.rows_page(later.id, RowKind::deleted, after, kRowsPerChunk, false);
+      const bool deleted_some =
+          std::any_of(page.rows.begin(), page.rows.end(), [&](const Row& row) {
+            return gone.contains({row.table, world.value(row, key_column(row.table)).plain()});
+          });
+      if (deleted_some) {
+        deleters.insert(deleters.begin(), later.id);
+        break;
+      }
+      if (page.rows.size() < kRowsPerChunk) break;
+      after = page.ids.back();
+    }
+  }
+  return deleters;
+}
+
 void plan_npcs(WorldRows& world, const std::vector<Row>& rows, UndoPlan& plan) {
   std::vector<std::pair<Value, Value>> back;  // NPC, the loottable it had
   for (const Row& row : rows) {
@@ -153,7 +183,7 @@ void plan_npcs(WorldRows& world, const std::vector<Row>& rows, UndoPlan& plan) {
       std::string conflict = "NPC " + npc.shown() + " now has loottable ";
       conflict.append(!now ? "(none, the NPC is gone)" : now->value_or("NULL"));
       conflict.append(", the run gave it ").append(table.shown()).append(".");
-      plan.conflicts.push_back(std::move(conflict));
+      add_conflict(plan, "npc_types", std::move(conflict));
     }
   }
   point_back(back, plan.statements);
@@ -252,7 +282,11 @@ void plan_inserted(Store& store, std::int64_t run, const KindsAndTables& tables,
   std::map<Value, int> own_links;  // links the run made, counted back to its loottable
   Removals removals;
   DropOwnership ownership;
-  std::vector<std::pair<std::string, std::string>> conflicts;  // the row's drop, the sentence
+  struct Conflict {
+    std::string drop, table, sentence;  // drop: the row's drop, or none
+  };
+  std::vector<Conflict> conflicts;
+  std::set<std::pair<std::string, std::string>> gone;  // table, key: rows the world lost
   const std::string no_drop;
   for_each_chunk(store, run, RowKind::inserted, true, world, nullptr, [&](const auto& rows) {
     std::set<Value> created_tables;
@@ -268,10 +302,11 @@ void plan_inserted(Store& store, std::int64_t run, const KindsAndTables& tables,
     for (const Row& row : rows) {
       matched.push_back(world.match(row));
       if (!matched.back()) {
-        if (!row.uncertain)
-          conflicts.emplace_back(
-              of_a_drop(row.table) ? world.value(row, key_column(row.table)).plain() : no_drop,
-              describe(row) + " is no longer as the run wrote it.");
+        if (row.uncertain) continue;
+        const std::string key = world.value(row, key_column(row.table)).plain();
+        conflicts.push_back({of_a_drop(row.table) ? key : no_drop, row.table,
+                             describe(row) + " is no longer as the run wrote it."});
+        if (world.under(row.table, key).empty()) gone.emplace(row.table, key);
         continue;
       }
       if (row.table == "loottable") {
@@ -279,15 +314,16 @@ void plan_inserted(Store& store, std::int64_t run, const KindsAndTables& tables,
         const auto at = links.find(id.plain());
         const int held = at == links.end() ? 0 : at->second, others = held - own_links[id];
         if (others > 0) {
-          conflicts.emplace_back(no_drop, "loottable " + id.shown() + " holds " +
-                                              std::to_string(others) +
-                                              " links the run did not make.");
+          conflicts.push_back({no_drop, "loottable",
+                               "loottable " + id.shown() + " holds " + std::to_string(others) +
+                                   " links the run did not make."});
           continue;
         }
         if (const auto used = npcs.find(id.plain()); used != npcs.end()) {
-          conflicts.emplace_back(no_drop, "loottable " + id.shown() + " is used by " +
-                                              std::to_string(used->second) +
-                                              " NPCs the run did not move to it.");
+          conflicts.push_back({no_drop, "loottable",
+                               "loottable " + id.shown() + " is used by " +
+                                   std::to_string(used->second) +
+                                   " NPCs the run did not move to it."});
           continue;
         }
         removals.made_loottables[id] = held;
@@ -298,10 +334,13 @@ void plan_inserted(Store& store, std::int64_t run, const KindsAndTables& tables,
     for (const auto& [table, of_table] : removed) plan_removals(world, table, of_table, removals);
   });
   ownership.check_later_runs(store, run, world);
-  for (std::string& conflict : ownership.conflicts()) plan.conflicts.push_back(std::move(conflict));
+  for (std::string& conflict : ownership.conflicts())
+    add_conflict(plan, "lootdrop", std::move(conflict));
   removals.leave(ownership.left_alone());
-  for (auto& [drop, conflict] : conflicts)
-    if (!ownership.left_alone().contains(drop)) plan.conflicts.push_back(std::move(conflict));
+  for (Conflict& conflict : conflicts)
+    if (!ownership.left_alone().contains(conflict.drop))
+      add_conflict(plan, conflict.table, std::move(conflict.sentence));
+  plan.deleted_by_later_runs = later_deleters(store, run, world, gone);
   // A copy goes only with every link it holds as the run wrote it: one changed
   // since (a conflict), or a drop left as it is, keeps it with the rest of its links.
   for (const auto& [id, held] : removals.made_loottables) {
@@ -360,8 +399,9 @@ void plan_deleted(Store& store, std::int64_t run, WorldRows& world, UndoPlan& pl
         const Value& id = world.value(row, key_column(row.table));
         if (children && !drops_back.contains(id)) continue;
         if (!children && !world.under(row.table, id.plain()).empty()) {
-          plan.conflicts.push_back(row.table + " id " + id.shown() + " is taken; " + describe(row) +
-                                   " cannot be put back.");
+          add_conflict(plan, row.table,
+                       row.table + " id " + id.shown() + " is taken; " + describe(row) +
+                           " cannot be put back.");
           continue;
         }
         if (row.table == "lootdrop") drops_back.insert(id);

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,11 @@
 namespace vl::journal {
 
 struct UndoPlan {
-  std::vector<std::string> conflicts;   // one sentence each
+  std::vector<std::string> conflicts;  // one sentence each
+  std::map<std::string, std::size_t> conflicts_per_table;
+  // Later runs the journal holds that deleted rows this run wrote and the
+  // world no longer has, oldest first: undoing them first puts those rows back.
+  std::vector<std::int64_t> deleted_by_later_runs;
   std::vector<std::string> statements;  // for the rows without a conflict
   std::vector<WorldRead> reads;         // what the plan read of the world
 };

@@ -176,7 +176,12 @@ bool undo_run(journal::Store& store, const db::Session& session, std::int64_t ru
     if (!plan.conflicts.empty()) {
       question = name + " meets " + std::to_string(plan.conflicts.size()) +
                  " changes made since it ran:\r\n";
-      for (const std::string& conflict : plan.conflicts) question += conflict + "\r\n";
+      const ConflictSummary summary = summarize_conflicts(plan);
+      for (const std::string& conflict : summary.shown) question += conflict + "\r\n";
+      if (summary.more > 0)
+        question +=
+            "... and " + std::to_string(summary.more) + " more (" + summary.per_table + ")\r\n";
+      if (!summary.cause.empty()) question += summary.cause + "\r\n";
       question += "\r\nUndo the rest and leave these rows as they are?";
     }
     return ask(question);
