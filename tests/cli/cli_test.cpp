@@ -711,7 +711,8 @@ TEST(CommandLineConnection, TlsCheckedAgainstTheCaGiven) {
     return std::tuple(result.exit_code, result.out, steady(result.err));
   };
   const std::string ca = dir + "/certs/ca.pem", passed = "Query Passed: 0 items match criteria\n";
-  const std::string tried = "vandril_loot_cli: could not connect to " + host + ":3307 as vandril (database world): "
+  const std::string tried = "vandril_loot_cli: could not connect to " + host +
+                            ":3307 as vandril (database world): "
                             "{server}";
   // clang-format off
   EXPECT_EQ(run("port=3307\nssl_ca=" + ca + "\n", {}), std::tuple(0, passed, ""));
@@ -880,7 +881,8 @@ TEST(Simulate, FiguresAsWorkedOutByHandFromOnlyFourSelects) {
         EXPECT_EQ(records.size(), c.npcs);
       } else {
         // CSV gives six significant digits, JSON full precision.
-        EXPECT_EQ(records, format == std::string("csv") ? to_6_digits(c.records) : c.records) << format;
+        EXPECT_EQ(records, format == std::string("csv") ? to_6_digits(c.records) : c.records)
+            << format;
       }
       const Texts sent = log.statement_texts();
       EXPECT_EQ(sent.size(), 4u);

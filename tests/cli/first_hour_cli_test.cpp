@@ -20,7 +20,7 @@ struct FirstLineRow {
   const char* name;
   Args args;
   int exit_code;
-  std::string first_line;  // of standard error, or of standard output when the run succeeds
+  std::string first_line;   // of standard error, or of standard output when the run succeeds
   std::string db_ini = "";  // a db.ini of the row's own, given with --config; "": the test server's
   Texts world = {};         // rows put into the emptied world first
   std::string file = "";    // written to kFolder/NAME.json first, when not empty
@@ -30,7 +30,8 @@ struct FirstLineRow {
 const Texts kHalfWorld = {
     "INSERT INTO items (id,name) VALUES (1001,'a')",
     "INSERT INTO npc_types (id,name,level,loottable_id) VALUES (1,'orc',10,1),(2,'bat',10,0)",
-    "INSERT INTO loottable (id) VALUES (1)", "INSERT INTO lootdrop (id) VALUES (1)",
+    "INSERT INTO loottable (id) VALUES (1)",
+    "INSERT INTO lootdrop (id) VALUES (1)",
     "INSERT INTO loottable_entries VALUES (1,1,1,100,1,0)",
     "INSERT INTO lootdrop_entries (lootdrop_id,item_id,chance) VALUES (1,1001,50)"};
 
@@ -125,13 +126,15 @@ INSTANTIATE_TEST_SUITE_P(Commands, FirstLine, ::testing::ValuesIn(kRows),
 TEST(MissingDbIni, ListsEveryPlaceTriedAndSuggestsConfig) {
   const std::string home = kFolder + "/home";
   std::filesystem::create_directories(home);
-  const auto [code, out, err] = run_shell("cd '" + home + "' && env -u VANDRIL_LOOT_HOME XDG_CONFIG_HOME='" +
-                                          home + "/config' '" VL_CLI "' stats");
+  const auto [code, out, err] =
+      run_shell("cd '" + home + "' && env -u VANDRIL_LOOT_HOME XDG_CONFIG_HOME='" + home +
+                "/config' '" VL_CLI "' stats");
   EXPECT_EQ(code, 2);
   EXPECT_EQ(out, "");
-  EXPECT_EQ(err, "vandril_loot_cli: no db.ini found; tried, in this order:\n  db.ini\n  " + home +
-                     "/config/vandril_loot/db.ini\ngive the file with --config FILE, or put one in the "
-                     "first place above\n");
+  EXPECT_EQ(err,
+            "vandril_loot_cli: no db.ini found; tried, in this order:\n  db.ini\n  " + home +
+                "/config/vandril_loot/db.ini\ngive the file with --config FILE, or put one in the "
+                "first place above\n");
 }
 
 // The help says what an option needs in its own description only, and its
@@ -141,12 +144,16 @@ TEST(Help, OptionLinesAndExamplesReadAsTheyAreMeant) {
   EXPECT_EQ(result.exit_code, 0);
   EXPECT_EQ(result.out.find("Needs:"), std::string::npos);
   EXPECT_EQ(result.out.find("Excludes:"), std::string::npos);
-  EXPECT_NE(result.out.find("\n  --sql FILE                  with --dry-run: the plan as a script for mariadb\n"),
-            std::string::npos)
+  EXPECT_NE(
+      result.out.find(
+          "\n  --sql FILE                  with --dry-run: the plan as a script for mariadb\n"),
+      std::string::npos)
       << result.out;
-  EXPECT_NE(result.out.find("\n  --rules TEXT                item conditions, as the Rules window (not with --list)\n"),
+  EXPECT_NE(result.out.find("\n  --rules TEXT                item conditions, as the Rules window "
+                            "(not with --list)\n"),
             std::string::npos);
-  EXPECT_NE(result.out.find("\n  cut -f1 ids.txt | vandril_loot_cli generate --levels 61-99 --list - --yes\n"),
+  EXPECT_NE(result.out.find(
+                "\n  cut -f1 ids.txt | vandril_loot_cli generate --levels 61-99 --list - --yes\n"),
             std::string::npos);
 }
 
@@ -157,13 +164,16 @@ TEST(JournalRuns, ShowNamesColumnsAndUndoSummarisesConflicts) {
   const std::string journal = fresh_journal("first_hour");
   reset_world();
   fixture_sql("INSERT INTO items (id,name,itemtype) VALUES (1001,'i',10)");
-  fixture_sql("INSERT INTO npc_types (id,name,level,loottable_id) SELECT seq,'n',5,seq+100 FROM seq_1_to_12");
-  ASSERT_EQ(run_cli(journaled(journal, {"generate", "--levels", "01-10", "--npc-percent", "101", "--items", "1",
-                                        "--seed", "3", "--yes"}))
+  fixture_sql(
+      "INSERT INTO npc_types (id,name,level,loottable_id) SELECT seq,'n',5,seq+100 FROM "
+      "seq_1_to_12");
+  ASSERT_EQ(run_cli(journaled(journal, {"generate", "--levels", "01-10", "--npc-percent", "101",
+                                        "--items", "1", "--seed", "3", "--yes"}))
                 .exit_code,
             0);
   const CliResult shown = run_cli(journaled(journal, {"show", "1"}));
-  EXPECT_NE(shown.out.find("\ninserted lootdrop_entries (lootdrop_id=1, item_id=1001, "), std::string::npos)
+  EXPECT_NE(shown.out.find("\ninserted lootdrop_entries (lootdrop_id=1, item_id=1001, "),
+            std::string::npos)
       << shown.out;
   ASSERT_EQ(run_cli(journaled(journal, {"delete", "--levels", "01-10", "--yes"})).exit_code, 0);
   const CliResult undo = run_cli(journaled(journal, {"undo", "1", "--yes"}));
@@ -176,7 +186,8 @@ TEST(JournalRuns, ShowNamesColumnsAndUndoSummarisesConflicts) {
   }
   ASSERT_EQ(lines.size(), 13u) << undo.err;
   for (std::size_t i = 0; i < 10; ++i) EXPECT_TRUE(lines[i].starts_with("conflict: ")) << lines[i];
-  EXPECT_EQ(lines[10], "... and 26 more conflicts (lootdrop 12, lootdrop_entries 12, loottable_entries 12)");
+  EXPECT_EQ(lines[10],
+            "... and 26 more conflicts (lootdrop 12, lootdrop_entries 12, loottable_entries 12)");
   EXPECT_EQ(lines[11], "run 2 deleted these; undo run 2 first.");
   EXPECT_EQ(lines[12], "36 conflicts; nothing was changed (--force skips them).");
 }
