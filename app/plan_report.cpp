@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string_view>
 
+#include "app/simulation_summary.h"
 #include "core/ascii_case.h"
 #include "db/database.h"
 #include "db/sql_literal.h"
@@ -103,7 +104,8 @@ void write_report(std::ostream& out, ReportFormat format, const loot::Plan& plan
       // The original of a copied loottable; an empty cell when it was not copied.
       const std::string copied_from =
           drop.loottable_copied_from ? std::to_string(drop.loottable_copied_from) : "";
-      out << fmt::format(",{},{},{},{}\r\n", change.p_any_before, change.p_any_after,
+      // Six significant digits, as every CSV and table shows a fraction; JSON keeps them all.
+      out << fmt::format(",{:.6g},{:.6g},{:.6g},{}\r\n", change.p_any_before, change.p_any_after,
                          change.p_new_drop, copied_from);
     }
     return;
