@@ -300,9 +300,10 @@ AtomicResult write_atomically(db::Connection& connection, Plan& plan,
                                            std::optional<std::int64_t> planned) {
       if (!ids_as_planned || highest_id_unchanged(now, planned)) return;
       transaction.roll_back();
-      throw WriteFailed{Ending::refused,
-                        "The " + highest_id_changed(table, now, planned) +
-                            ": the transaction was rolled back, nothing was written."};
+      throw WriteFailed{
+          Ending::refused,
+          "The " + highest_id_changed(table, now, planned) +
+              ": the transaction was rolled back, nothing was written. Make a new plan."};
     };
     refuse_unless_planned("lootdrop", highest, plan.highest_lootdrop_id);
     plan.highest_lootdrop_id = highest_lootdrop_id(highest);

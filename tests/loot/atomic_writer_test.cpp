@@ -87,11 +87,11 @@ TEST(AtomicWriter, WritesThePlanAllOrNothing) {
       {"stopped before COMMIT", {}, [](int statement) { return statement == 4; }, Ending::interrupted,
        "Stopped before COMMIT: the transaction was rolled back, nothing of the run was written.", none},
       {"the planned ids, taken meanwhile", {}, {}, Ending::refused,
-       "The highest lootdrop id is 42, not 41 as planned: the transaction was rolled back, nothing was written.",
+       "The highest lootdrop id is 42, not 41 as planned: the transaction was rolled back, nothing was written. Make a new plan.",
        none, true},
       {"the planned loottable ids, taken meanwhile",
        {"DELETE FROM lootdrop WHERE id=42;\nINSERT INTO loottable (id) VALUES (61)"}, {}, Ending::refused,
-       "The highest loottable id is 61, not 60 as planned: the transaction was rolled back, nothing was written.",
+       "The highest loottable id is 61, not 60 as planned: the transaction was rolled back, nothing was written. Make a new plan.",
        none, true, true},
   };
   // clang-format on
