@@ -11,7 +11,8 @@ ConflictSummary summarize_conflicts(const journal::UndoPlan& plan) {
   constexpr std::size_t kShown = 10;
   ConflictSummary summary;
   const std::size_t shown = std::min(plan.conflicts.size(), kShown);
-  summary.shown.assign(plan.conflicts.begin(), plan.conflicts.begin() + shown);
+  summary.shown.assign(plan.conflicts.begin(),
+                       plan.conflicts.begin() + static_cast<std::ptrdiff_t>(shown));
   summary.more = plan.conflicts.size() - shown;
   for (const auto& [table, count] : plan.conflicts_per_table)
     summary.per_table +=

@@ -78,6 +78,8 @@ std::optional<Number> Value::as() const {
   return std::visit(
       [](const auto& number) -> std::optional<Number> {
         using Held = std::decay_t<decltype(number)>;
+        // NULL and a fraction both give none, for reasons of their own.
+        // NOLINTNEXTLINE(bugprone-branch-clone)
         if constexpr (std::is_same_v<Held, std::monostate>) {
           return std::nullopt;
         } else if constexpr (std::is_floating_point_v<Number>) {

@@ -347,8 +347,9 @@ void plan_inserted(Store& store, std::int64_t run, const KindsAndTables& tables,
     const auto matched = removals.matched_entries.find(id);
     if ((matched == removals.matched_entries.end() ? 0 : matched->second) == held) continue;
     removals.whole_keys["loottable"].erase(id);
-    std::erase_if(removals.entries,
-                  [&id](const Removals::Link& link) { return link.loottable == id; });
+    std::erase_if(removals.entries, [&loottable = id](const Removals::Link& link) {
+      return link.loottable == loottable;
+    });
   }
   const std::set<Value> whole_loottables = removals.whole_loottables();
   for (Removals::Link& link : removals.entries)

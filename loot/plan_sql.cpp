@@ -9,7 +9,7 @@ namespace vl::loot {
 namespace {
 
 // Well below the client's and the server's default packet limits.
-constexpr std::size_t kScriptStatementBytes = 256 * 1024;
+constexpr std::size_t kScriptStatementBytes = std::size_t{256} * 1024;
 
 // The plan's own INSERTs: its lootdrops, their entries, then its loottable
 // entries, each table's rows in plan order.

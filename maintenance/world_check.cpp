@@ -145,6 +145,7 @@ CheckReport check_world(db::Session& state) {
   for (const FindingQuery& query : finding_queries()) report.findings.push_back(find(state, query));
 
   std::vector<std::string> tables;
+  tables.reserve(kWindowLayout.size());
   for (const WindowTable& table : kWindowLayout) tables.emplace_back(table.table->name);
   std::map<std::string, std::vector<std::string>> columns;
   for (const auto& row :
