@@ -307,9 +307,10 @@ AtomicResult write_atomically(db::Connection& connection, Plan& plan,
     };
     refuse_unless_planned("lootdrop", highest, plan.highest_lootdrop_id);
     plan.highest_lootdrop_id = highest_lootdrop_id(highest);
-    std::int32_t next = lootdrop_id_after(plan.highest_lootdrop_id);
-    result.first_id = next;
-    for (PlannedDrop& drop : plan.drops) drop.lootdrop_id = next++;
+    result.first_id = lootdrop_id_after(plan.highest_lootdrop_id);
+    // Each id after the one before, refused (never wrapped) past the last 32-bit id.
+    std::optional<std::int64_t> before = plan.highest_lootdrop_id;
+    for (PlannedDrop& drop : plan.drops) before = drop.lootdrop_id = lootdrop_id_after(before);
     CopiedRows copies;
     if (plan.isolate_shared) {
       // The copies' ids are taken in the same turn as the lootdrop ids, the

@@ -110,9 +110,11 @@ void renumber_copies(Plan& plan, std::optional<std::int64_t> highest) {
   if (last > 0 && static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max() - last) <
                       plan.copies.size())
     throw LoottableIdsExhausted(std::to_string(last));
-  std::int64_t next = last + 1;
+  // Counted up before each copy, never past the last id taken: the last copy
+  // may take the largest id there is.
+  std::int64_t taken = last;
   std::unordered_map<std::int64_t, std::int64_t> copy_of;
-  for (LoottableCopy& copy : plan.copies) copy_of[copy.original_id] = copy.copy_id = next++;
+  for (LoottableCopy& copy : plan.copies) copy_of[copy.original_id] = copy.copy_id = ++taken;
   for (PlannedDrop& drop : plan.drops)
     if (drop.loottable_copied_from != 0) drop.loottable_id = copy_of[drop.loottable_copied_from];
 }
