@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/plan_report.h"
+#include "journal/aim_settings.h"
 #include "loot/draws.h"
 #include "loot/drop_rows.h"
 #include "loot/run_rules.h"
@@ -56,6 +57,7 @@ Json settings_json(const journal::GenerationSettings& settings,
                {"seed", settings.seed ? Json(*settings.seed) : Json()}};
   if (list_items) json["list"] = *list_items;
   if (settings.isolate_shared) json["isolate_shared"] = true;
+  if (settings.aim) json["aim"] = journal::aim_json(*settings.aim);
   return json;
 }
 
@@ -118,6 +120,7 @@ journal::GenerationSettings settings_of(const Json& json) {
   settings.probability = json.at("probability").get<std::string>();
   settings.items = json.at("items").get<std::string>();
   if (!json.at("seed").is_null()) settings.seed = json.at("seed").get<std::uint64_t>();
+  if (json.contains("aim")) settings.aim = journal::aim_of_json(json.at("aim"));
   settings.atomic = true;
   return settings;
 }
@@ -141,15 +144,29 @@ loot::PlannedDrop drop_of(const Json& json, loot::Plan& plan, std::int32_t id,
     drop.loottable_copied_from = copy->second->original_id;
     drop.loottable_id = copy->second->copy_id;
   }
-  const loot::DropRows rows = loot::compose_drop(plan.drop_name, drop.item_ids, plan.settings,
-                                                 drop.loottable_id, drop.lootdrop_id);
+  drop.chance = plan.settings.chance;
+  drop.probability = plan.settings.probability;
+  // An aimed plan solved each drop's values; they are checked to be ones a run writes.
+  if (plan.aim) {
+    if (!drop.item_ids.empty())
+      drop.chance = json.at(key(db::kLootdropEntriesTable)).at(0).at("chance").get<double>();
+    drop.probability = link.at("probability").get<double>();
+    if (!(drop.chance > 0 && drop.chance <= 100 && drop.probability > 0 &&
+          drop.probability <= 100)) {
+      throw PlanFileError("drop " + std::to_string(plan.drops.size() + 1) +
+                          " has a chance or probability that is not above 0 and at most 100");
+    }
+  }
+  const loot::DropRows rows = loot::compose_drop(plan.drop_name, drop.item_ids, drop.chance,
+                                                 drop.probability, drop.loottable_id, id);
   if (drop.lootdrop_id != id ||
       drop.item_ids.size() != static_cast<std::size_t>(plan.items_per_drop) ||
       nlohmann::json(drop_json(rows, drop.npc_id)) != nlohmann::json(json)) {
-    throw PlanFileError("drop " + std::to_string(plan.drops.size() + 1) +
-                        " does not hold the rows generate plans (lootdrop id " +
-                        std::to_string(id) + ", " + std::to_string(plan.items_per_drop) +
-                        " entries, the settings' chance and probability)");
+    throw PlanFileError(
+        "drop " + std::to_string(plan.drops.size() + 1) +
+        " does not hold the rows generate plans (lootdrop id " + std::to_string(id) + ", " +
+        std::to_string(plan.items_per_drop) + " entries, " +
+        (plan.aim ? "one chance for its entries" : "the settings' chance and probability") + ")");
   }
   return drop;
 }
@@ -179,14 +196,17 @@ void write_plan_file(std::ostream& out, const SavedPlan& saved, const std::strin
   const loot::Plan& plan = saved.plan;
   Json drops = Json::array();
   for (const loot::PlannedDrop& drop : plan.drops) {
-    drops.push_back(drop_json(loot::compose_drop(plan.drop_name, drop.item_ids, plan.settings,
-                                                 drop.loottable_id, drop.lootdrop_id),
-                              drop.npc_id));
+    drops.push_back(
+        drop_json(loot::compose_drop(plan.drop_name, drop.item_ids, drop.chance, drop.probability,
+                                     drop.loottable_id, drop.lootdrop_id),
+                  drop.npc_id));
   }
-  // A plan without copies keeps the first version, which older programs read.
+  // A plan keeps the oldest version that holds it, which older programs read:
+  // copies came with the second, aims with the third.
   const bool copies = plan.isolate_shared;
+  const int version = plan.aim ? kPlanFileVersion : copies ? 2 : kFirstPlanFileVersion;
   Json file = {{"format", kFormat},
-               {"version", copies ? kPlanFileVersion : kFirstPlanFileVersion},
+               {"version", version},
                {"planned", time},
                {"settings", settings_json(saved.settings, saved.list_items)},
                {"drop_name", plan.drop_name},
@@ -217,6 +237,9 @@ SavedPlan read_plan_file(const std::string& text) {
   try {
     SavedPlan saved;
     saved.settings = settings_of(file.at("settings"));
+    if (version < kPlanFileVersion && saved.settings.aim)
+      throw PlanFileError("its aim came with version " + std::to_string(kPlanFileVersion) +
+                          ", and it says version " + version.dump());
     // Copies came with the second version; the first never holds them.
     saved.settings.isolate_shared =
         version > kFirstPlanFileVersion && file.at("settings").at("isolate_shared").get<bool>();
@@ -229,6 +252,7 @@ SavedPlan read_plan_file(const std::string& text) {
     plan.items_per_drop = file.at("items_per_drop").get<int>();
     plan.highest_lootdrop_id = highest_of<std::int32_t>(file.at("highest_lootdrop_id"));
     plan.isolate_shared = saved.settings.isolate_shared;
+    plan.aim = saved.settings.aim;
     if (plan.isolate_shared) read_copies(file, plan);
     plan.npcs_in_range = file.at("npcs_in_range").get<std::size_t>();
     plan.npcs_keeping_loottable = file.at("npcs_keeping_loottable").get<std::size_t>();
@@ -245,6 +269,8 @@ SavedPlan read_plan_file(const std::string& text) {
     return saved;
   } catch (const loot::RunStopped&) {
     throw PlanFileError("its npc_percent, chance or probability is out of range");
+  } catch (const std::invalid_argument& error) {
+    throw PlanFileError(error.what());
   } catch (const loot::IdsExhausted& error) {
     throw PlanFileError(std::string("its highest ") + error.table() + " id " + error.highest_id() +
                         " leaves no room for the ids after it");

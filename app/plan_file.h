@@ -20,7 +20,7 @@
 namespace vl::app {
 
 // The first version holds no loottable copies; the second adds them.
-inline constexpr int kFirstPlanFileVersion = 1, kPlanFileVersion = 2;
+inline constexpr int kFirstPlanFileVersion = 1, kPlanFileVersion = 3;
 
 // The most a plan file may hold, and how deep its JSON may nest (a plan
 // nests five deep): a larger or deeper file is refused before it is parsed.

@@ -7,6 +7,9 @@
 #include "db/database.h"
 #include "loot/candidates.h"
 #include "loot/draws.h"
+#include "loot/plan_aims.h"
+#include "loot/plan_drop_rates.h"
+#include "loot/probability_column.h"
 #include "loot/run_rules.h"
 
 namespace vl::app {
@@ -30,17 +33,28 @@ std::uint64_t random_seed() {
   return (std::uint64_t{device()} << 32) | device();
 }
 
-Planned plan_with_seed(loot::FixedInputs& inputs, db::Connection& connection, std::uint64_t seed) {
+Planned plan_with_seed(loot::FixedInputs& inputs, db::Connection& connection, std::uint64_t seed,
+                       const std::optional<loot::RunAim>& aim) {
   Random random;
   random.pin_seed(seed);
   try {
-    return {loot::plan_run(inputs, connection, random), ""};
+    Planned planned{loot::plan_run(inputs, connection, random), "", std::nullopt};
+    if (aim) {
+      loot::Plan& plan = *planned.plan;
+      planned.world = loot::plan_range_world(plan, connection);
+      loot::aim_plan(plan, *aim, *planned.world, loot::plan_details(plan, connection).items,
+                     loot::probability_column(connection));
+    }
+    return planned;
   } catch (const loot::RunStopped& stop) {
-    return {std::nullopt, stop.message};
+    return {std::nullopt, stop.message, std::nullopt};
   } catch (const loot::IdsExhausted& error) {
-    return {std::nullopt, std::string(error.what()) + loot::kNothingWritten};
+    return {std::nullopt, std::string(error.what()) + loot::kNothingWritten, std::nullopt};
   } catch (const db::Error& error) {
-    return {std::nullopt, db::statement_failed_message(error, "(reading the world for the plan)")};
+    return {std::nullopt, db::statement_failed_message(error, "(reading the world for the plan)"),
+            std::nullopt};
+  } catch (const std::runtime_error& error) {
+    return {std::nullopt, std::string(error.what()) + loot::kNothingWritten, std::nullopt};
   }
 }
 

@@ -9,6 +9,7 @@
 #include "app/plan_file.h"
 #include "db/odbc.h"
 #include "journal/run_settings.h"
+#include "loot/drop_world.h"
 #include "loot/fixed_inputs.h"
 #include "loot/plan.h"
 #include "loot/plan_details.h"
@@ -18,14 +19,19 @@ namespace vl::app {
 struct Planned {
   std::optional<loot::Plan> plan;
   std::string message;  // why there is no plan, as the engine words it
+  // The loot of the plan's range, when solving an aim read it: the drop rates
+  // of the plan are computed over it without reading it again.
+  std::optional<loot::DropWorld> world;
 };
 
 // A seed picked at random, for a run given none (shown, so that it can be repeated).
 std::uint64_t random_seed();
 
 // Plans the run of `inputs` with the generator pinned to `seed`, reading the
-// world over `connection`.
-Planned plan_with_seed(loot::FixedInputs& inputs, db::Connection& connection, std::uint64_t seed);
+// world over `connection`; with `aim`, solves the drops' values for it
+// (loot/plan_aims.h) over the loot of the range as read then.
+Planned plan_with_seed(loot::FixedInputs& inputs, db::Connection& connection, std::uint64_t seed,
+                       const std::optional<loot::RunAim>& aim = std::nullopt);
 
 // `plan` as a plan file keeps it: with its `settings`, a custom list's distinct
 // items (so that apply can check the drops against them) and the planned items

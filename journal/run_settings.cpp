@@ -2,6 +2,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "journal/aim_settings.h"
+
 namespace vl::journal {
 namespace {
 
@@ -38,6 +40,7 @@ std::string generation_settings(const GenerationSettings& settings) {
                {"isolate_shared", settings.isolate_shared}};
   if (settings.list_size) json["list_size"] = *settings.list_size;
   if (settings.seed) json["seed"] = *settings.seed;
+  if (settings.aim) json["aim"] = aim_json(*settings.aim);
   return kept(json);
 }
 
@@ -58,6 +61,13 @@ std::string describe_settings(const std::string& settings) {
   text += ", npc percent " + text_of(json, "npc_percent") + ", chance " + text_of(json, "chance") +
           ", probability " + text_of(json, "probability") + ", items " + text_of(json, "items");
   text += json.contains("seed") ? ", seed " + text_of(json, "seed") : ", seed from the time of day";
+  if (json.contains("aim")) {
+    try {
+      text += ", aiming at " + aim_words(aim_of_json(json.at("aim")));
+    } catch (const std::exception&) {
+      text += ", aiming at " + json.at("aim").dump();
+    }
+  }
   return text + (json.value("atomic", false) ? ", atomic" : "") +
          (json.value("isolate_shared", false) ? ", shared loottables copied" : "");
 }

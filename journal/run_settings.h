@@ -6,6 +6,8 @@
 #include <optional>
 #include <string>
 
+#include "loot/aim_solver.h"
+
 namespace vl::journal {
 
 struct GenerationSettings {
@@ -15,6 +17,8 @@ struct GenerationSettings {
   std::optional<std::uint64_t> seed;  // none: drawn from the time of day
   bool atomic = false;
   bool isolate_shared = false;  // shared loottables copied for the range
+  std::optional<loot::RunAim> aim =
+      std::nullopt;  // the drops' values solved for it, else the settings'
 };
 
 // The settings of a generation, and of a deletion of a range, as kept.

@@ -21,6 +21,19 @@ enum class ProbabilityColumn {
   fractions,      // FLOAT, DOUBLE, DECIMAL: kept to a millionth of a percent here
 };
 
+// What a run aims for in place of one probability for every drop.
+struct RunAim {
+  enum class Kind {
+    new_drop,   // every new drop gives an item on `rate` of kills
+    every_npc,  // every NPC of the range gives something on at least `rate` of kills
+  };
+  Kind kind = Kind::new_drop;
+  double percent = 0;       // as the operator gave it: above 0, at most 100
+  int loot_multiplier = 1;  // G, the server's global loot multiplier
+  double rate() const { return percent / 100; }
+  bool operator==(const RunAim&) const = default;
+};
+
 // A custom drop as a generate run writes it: one loottable entry (multiplier 1,
 // droplimit 1, mindrop 0) over a lootdrop of `items` entries at `chance` each
 // (multiplier 1, no NPC level bounds). One pass of it fills its one slot with

@@ -306,11 +306,8 @@ AtomicResult write_atomically(db::Connection& connection, Plan& plan,
               ": the transaction was rolled back, nothing was written. Make a new plan."};
     };
     refuse_unless_planned("lootdrop", highest, plan.highest_lootdrop_id);
-    plan.highest_lootdrop_id = highest_lootdrop_id(highest);
+    renumber_drops(plan, highest_lootdrop_id(highest));
     result.first_id = lootdrop_id_after(plan.highest_lootdrop_id);
-    // Each id after the one before, refused (never wrapped) past the last 32-bit id.
-    std::optional<std::int64_t> before = plan.highest_lootdrop_id;
-    for (PlannedDrop& drop : plan.drops) before = drop.lootdrop_id = lootdrop_id_after(before);
     CopiedRows copies;
     if (plan.isolate_shared) {
       // The copies' ids are taken in the same turn as the lootdrop ids, the

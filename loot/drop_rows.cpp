@@ -10,17 +10,16 @@ void DropRows::set_lootdrop_id(std::int64_t id) {
   link.lootdrop_id = id;
 }
 
-DropRows compose_drop(const std::string& name, std::span<const std::int32_t> items,
-                      const RunSettings& settings, std::int64_t loottable, std::int64_t id) {
+DropRows compose_drop(const std::string& name, std::span<const std::int32_t> items, double chance,
+                      double probability, std::int64_t loottable, std::int64_t id) {
   DropRows drop;
   drop.lootdrop = {.id = id, .name = name};
-  const std::string chance = number_text(settings.chance);
+  const std::string chance_text = number_text(chance);
   drop.entries.reserve(items.size());
   for (const std::int32_t item : items)
-    drop.entries.push_back({.lootdrop_id = id, .item_id = item, .chance = chance});
-  drop.link = {.loottable_id = loottable,
-               .lootdrop_id = id,
-               .probability = number_text(settings.probability)};
+    drop.entries.push_back({.lootdrop_id = id, .item_id = item, .chance = chance_text});
+  drop.link = {
+      .loottable_id = loottable, .lootdrop_id = id, .probability = number_text(probability)};
   return drop;
 }
 

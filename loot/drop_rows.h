@@ -22,9 +22,10 @@ struct DropRows {
   void set_lootdrop_id(std::int64_t id);
 };
 
-// The drop named `name` of the drawn `items`, linked into `loottable`, with the lootdrop id `id`.
-DropRows compose_drop(const std::string& name, std::span<const std::int32_t> items,
-                      const RunSettings& settings, std::int64_t loottable, std::int64_t id);
+// The drop named `name` of the drawn `items` at `chance` each, linked into
+// `loottable` with `probability`, with the lootdrop id `id`.
+DropRows compose_drop(const std::string& name, std::span<const std::int32_t> items, double chance,
+                      double probability, std::int64_t loottable, std::int64_t id);
 
 // The drop's statements in the window's way, each with its row: the lootdrop,
 // its entries, the loottable entry.

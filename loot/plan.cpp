@@ -30,15 +30,26 @@ void PlanRecorder::walk_begins(std::span<const Npc> npcs) {
   plan_.highest_lootdrop_id = highest_lootdrop_id(highest_id(kHighestLootdropQuery, connection_));
 }
 
-void PlanRecorder::drop(const Npc& npc, const RunSettings& /*settings*/,
+void PlanRecorder::drop(const Npc& npc, const RunSettings& settings,
                         std::span<const std::int32_t> items) {
   const std::int32_t id = lootdrop_id_after(plan_.drops.empty() ? plan_.highest_lootdrop_id
                                                                 : plan_.drops.back().lootdrop_id);
-  plan_.drops.push_back({npc.id, npc.loottable, 0, id, {items.begin(), items.end()}});
+  plan_.drops.push_back({.npc_id = npc.id,
+                         .loottable_id = npc.loottable,
+                         .lootdrop_id = id,
+                         .item_ids = {items.begin(), items.end()},
+                         .chance = settings.chance,
+                         .probability = settings.probability});
 }
 
 void PlanRecorder::walk_ends() {
   if (plan_.isolate_shared) plan_copies(plan_, npc_ids_, loottables_, connection_);
+}
+
+void renumber_drops(Plan& plan, std::optional<std::int64_t> highest) {
+  plan.highest_lootdrop_id = highest;
+  // Each id after the one before, refused (never wrapped) past the last 32-bit id.
+  for (PlannedDrop& drop : plan.drops) highest = drop.lootdrop_id = lootdrop_id_after(highest);
 }
 
 db::Value highest_id(const char* query, db::Connection& connection) {

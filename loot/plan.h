@@ -11,6 +11,7 @@
 
 #include "core/random.h"
 #include "db/odbc.h"
+#include "loot/aim_solver.h"
 #include "loot/generate_inputs.h"
 
 namespace vl::loot {
@@ -21,6 +22,10 @@ struct PlannedDrop {
   std::int64_t loottable_copied_from = 0;  // its original when that is a copy, else 0
   std::int32_t lootdrop_id = 0;            // planned: the highest id seen + 1, + 2, ...
   std::vector<std::int32_t> item_ids;
+  double chance = 0;       // of each of its lootdrop entries, percent
+  double probability = 0;  // of its loottable entry, percent
+  std::optional<AimedDrop> aimed =
+      std::nullopt;  // what its values were solved for, when the run aims
 
   // The loottable the NPC had when planned: the original of a copy.
   std::int64_t original_loottable() const {
@@ -35,6 +40,13 @@ struct LoottableCopy {
   std::size_t outside_npcs = 0;               // NPCs outside the range, who keep the original
 };
 
+// An NPC of the range an aimed run leaves without a drop.
+struct LeftAlone {
+  std::int64_t npc_id = 0;
+  std::optional<double>
+      p_any;  // already at the aim with this chance per kill; none: no drop can lift it
+};
+
 struct Plan {
   std::string level_low, level_high;
   std::string drop_name;
@@ -47,6 +59,8 @@ struct Plan {
   bool isolate_shared = false;
   std::optional<std::int64_t> highest_loottable_id;  // MAX(id) (read only when isolating)
   std::vector<LoottableCopy> copies;                 // in the order of the drops linked into them
+  std::optional<RunAim> aim;          // the drops' values solved for it, else the settings' for all
+  std::vector<LeftAlone> left_alone;  // by the aim, in the order of the walk
 
   // Counted from the drops: a negative items per drop draws none.
   std::size_t entries() const {
@@ -70,6 +84,10 @@ struct Plan {
 // Throws RunStopped for what the run refuses, with the run's messages;
 // db::Error; LootdropIdsExhausted; LoottableIdsExhausted when isolating.
 Plan plan_run(GenerateInputs& inputs, db::Connection& connection, Random& random);
+
+// Gives the drops the lootdrop ids after `highest` (MAX(id), nullopt for none),
+// in their order. Throws LootdropIdsExhausted past the last 32-bit id.
+void renumber_drops(Plan& plan, std::optional<std::int64_t> highest);
 
 // The first field of a "SELECT MAX(id) FROM ..." query: the one value it
 // gives. Throws db::Error.

@@ -9,6 +9,7 @@
 #include <unordered_map>
 
 #include "db/odbc.h"
+#include "loot/drop_world.h"
 #include "loot/plan.h"
 
 namespace vl::loot {
@@ -21,10 +22,16 @@ struct DropRateChange {
 
 using PlanDropRates = std::unordered_map<std::int64_t, DropRateChange>;  // by NPC id
 
-// Reads the loot of the plan's level range (read_drop_world) and computes the
-// change for every planned drop's NPC, with the global loot multiplier 1.
-// `items` holds the planned items that exist (the plan's details). Throws db::Error.
+// The loot of the plan's level range (read_drop_world). Throws db::Error.
+DropWorld plan_range_world(const Plan& plan, db::Connection& connection);
+
+// The change for every planned drop's NPC over the loot of the plan's level
+// range, with the global loot multiplier the plan aims with (else 1). `items`
+// holds the planned items that exist (the plan's details). The first reads
+// the range's loot (throws db::Error); the second takes it as read.
 PlanDropRates plan_drop_rates(const Plan& plan, db::Connection& connection,
+                              const std::unordered_map<std::int32_t, std::string>& items);
+PlanDropRates plan_drop_rates(const Plan& plan, DropWorld world,
                               const std::unordered_map<std::int32_t, std::string>& items);
 
 }  // namespace vl::loot

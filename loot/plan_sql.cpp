@@ -22,8 +22,8 @@ void for_each_plan_insert(const Plan& plan, std::size_t max_bytes,
   drops.flush();
 
   db::InsertBatcher entries(db::kLootdropEntriesTable, max_bytes, text, statement, with_rows);
-  const std::string chance = number_text(plan.settings.chance);
   for (const PlannedDrop& drop : plan.drops) {
+    const std::string chance = number_text(drop.chance);
     for (const std::int32_t item : drop.item_ids)
       entries.add(
           db::LootdropEntryRow{.lootdrop_id = drop.lootdrop_id, .item_id = item, .chance = chance});
@@ -31,11 +31,10 @@ void for_each_plan_insert(const Plan& plan, std::size_t max_bytes,
   entries.flush();
 
   db::InsertBatcher links(db::kLoottableEntriesTable, max_bytes, text, statement, with_rows);
-  const std::string probability = number_text(plan.settings.probability);
   for (const PlannedDrop& drop : plan.drops) {
     links.add(db::LoottableEntryRow{.loottable_id = drop.loottable_id,
                                     .lootdrop_id = drop.lootdrop_id,
-                                    .probability = probability});
+                                    .probability = number_text(drop.probability)});
   }
   links.flush();
 }

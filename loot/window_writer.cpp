@@ -16,8 +16,8 @@ void WindowWriter::drop(const Npc& npc, const RunSettings& settings,
   // rows take that id and are told again.
   std::int32_t& id = slots_.lootdrop_id;
   const std::int32_t guess = id < std::numeric_limits<std::int32_t>::max() ? id + 1 : id;
-  DropRows rows =
-      compose_drop(custom_lootdrop_name(inputs_), items, settings, npc.loottable, guess);
+  DropRows rows = compose_drop(custom_lootdrop_name(inputs_), items, settings.chance,
+                               settings.probability, npc.loottable, guess);
   db::AnnouncedStatements statements = window_statements(rows);
   db::announce_statements(session_, statements);
   db::open_database(session_);

@@ -126,7 +126,7 @@ loot::LoottableEntry add_written_drop(loot::LootTables& tables, const AimRow& ro
   std::vector<std::int32_t> items;
   for (int item = 1; item <= row.items; ++item) items.push_back(item);
   const loot::DropRows rows =
-      loot::compose_drop("aimed", items, {0, aimed.chance, aimed.probability}, row.loottable, 500);
+      loot::compose_drop("aimed", items, aimed.chance, aimed.probability, row.loottable, 500);
   for (const db::LootdropEntryRow& entry : rows.entries)
     tables.lootdrops[500].push_back({entry.item_id, numeric_value(entry.chance), entry.multiplier});
   const loot::LoottableEntry link{rows.link.lootdrop_id, rows.link.multiplier,

@@ -1,0 +1,21 @@
+#pragma once
+// A run's aim as the journal and plan files keep it:
+// {"kind":"new_drop","percent":5,"loot_multiplier":1}.
+
+#include <nlohmann/json.hpp>
+
+#include "loot/aim_solver.h"
+
+namespace vl::journal {
+
+nlohmann::json aim_json(const loot::RunAim& aim);
+
+// The aim `json` keeps. Throws std::invalid_argument for an unknown kind, a
+// percent not above 0 and at most 100 or a loot multiplier below 1, and
+// nlohmann::json::exception for a value missing or of another kind.
+loot::RunAim aim_of_json(const nlohmann::json& json);
+
+// "a new drop on 5 % of kills", "every NPC dropping something on 30 % of kills".
+std::string aim_words(const loot::RunAim& aim);
+
+}  // namespace vl::journal
