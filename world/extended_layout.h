@@ -17,4 +17,10 @@ inline constexpr std::string_view kExtendedLayoutSql =
     "ALTER TABLE loottable ADD done TINYINT NOT NULL DEFAULT 0;\n"
     "ALTER TABLE loottable_entries MODIFY probability FLOAT NOT NULL DEFAULT 100 AFTER mindrop;\n";
 
+// The older layout of the spawn tables: a point is disabled by spawn2.enabled = 0,
+// and there is no spawn2_disabled.
+inline constexpr std::string_view kOlderSpawnLayoutSql =
+    "ALTER TABLE spawn2 ADD enabled TINYINT NOT NULL DEFAULT 1;\n"
+    "DROP TABLE spawn2_disabled;\n";
+
 }  // namespace vl::world

@@ -1,0 +1,129 @@
+// simulate --per-hour against the real server, in both layouts of the spawn
+// tables: the figures of a small world worked out by hand, and a missing table.
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "support/cli_process.h"
+
+namespace vl::test {
+namespace {
+
+using Texts = std::vector<std::string>;
+
+// Orc (loottable 1: item 1001 at 50 %, rolled on its own) and bat (no loot)
+// share group 1 at 30:10; group 2 holds the orc from 22 to 3 o'clock and an
+// NPC the world lacks. Rat stands nowhere. Point 2 is disabled, 4 waits on a
+// condition, 5's variance is over twice its respawn time.
+const Texts kSpawnWorld = {
+    "INSERT INTO items (id,name) VALUES (1001,'a')",
+    "INSERT INTO npc_types (id,name,level,loottable_id) VALUES (1,'orc',10,1),(2,'bat',10,0),"
+    "(3,'rat',10,1)",
+    "INSERT INTO loottable (id) VALUES (1)",
+    "INSERT INTO lootdrop (id) VALUES (1)",
+    "INSERT INTO loottable_entries VALUES (1,1,1,100,0,0)",
+    "INSERT INTO lootdrop_entries (lootdrop_id,item_id,chance) VALUES (1,1001,50)",
+    "INSERT INTO spawngroup (id,name) VALUES (1,'camp'),(2,'night')",
+    "INSERT INTO spawnentry (spawngroupID,npcID,chance,min_time,max_time) VALUES (1,1,30,0,0),"
+    "(1,2,10,0,0),(2,1,10,22,3),(2,999,10,0,0)",
+    "INSERT INTO spawn2 (id,spawngroupID,respawntime,variance,_condition) VALUES (1,1,1199,0,0),"
+    "(2,1,599,0,0),(3,2,359,100,0),(4,1,599,0,2),(5,1,599,2000,0)"};
+const Texts kNewerDisabled = {
+    // Instance 5's row leaves point 1 spawning in every other instance.
+    "INSERT INTO spawn2_disabled VALUES (2,0,1),(1,5,1)"};
+const Texts kOlderDisabled = {"ALTER TABLE spawn2 ADD enabled TINYINT NOT NULL DEFAULT 1",
+                              "DROP TABLE spawn2_disabled",
+                              "UPDATE spawn2 SET enabled=0 WHERE id=2"};
+
+constexpr double kCamp = 3600 / 1199.5, kNight = 3600 / 359.5, kCondition = 3600 / 599.5;
+
+struct Layout {
+  const char* name;
+  Texts disabled;
+};
+void PrintTo(const Layout& layout, std::ostream* out) { *out << layout.name; }
+const Layout kLayouts[] = {{"newer", kNewerDisabled}, {"older", kOlderDisabled}};
+
+struct Figures {
+  Args options;
+  double orc, bat;  // spawns per hour
+  long long orc_points, bat_points, conditional_points;
+};
+// The orc: 3/4 of the camp's kills and a quarter of the night group's.
+const Figures kFigures[] = {
+    {{}, kCamp * 0.75 + kNight * 0.25, kCamp * 0.25, 2, 1, 1},
+    {{"--with-conditional", "--instances", "2"},
+     2 * (kCamp * 0.75 + kNight * 0.25 + kCondition * 0.75),
+     2 * (kCamp * 0.25 + kCondition * 0.25),
+     3,
+     2,
+     0},
+};
+
+class PerHour : public ::testing::TestWithParam<Layout> {
+ protected:
+  void SetUp() override {
+    reset_world();
+    for (const std::string& sql : kSpawnWorld) fixture_sql(sql);
+    for (const std::string& sql : GetParam().disabled) fixture_sql(sql);
+  }
+  void TearDown() override { reset_world(); }
+};
+
+TEST_P(PerHour, JsonGivesTheHandWorkedFigures) {
+  for (const Figures& figures : kFigures) {
+    const CliResult result = run_cli(
+        Args{"simulate", "--levels", "10-10", "--per-hour", "--format", "json"} + figures.options);
+    ASSERT_EQ(result.exit_code, 0) << result.err;
+    const auto json = nlohmann::json::parse(result.out);
+    ASSERT_EQ(json["npcs"].size(), 3u);
+    const double spawns[] = {figures.orc, figures.bat, 0};
+    const long long points[] = {figures.orc_points, figures.bat_points, 0};
+    const double items[] = {figures.orc * 0.5, 0, 0};
+    for (std::size_t n = 0; n < 3; ++n) {
+      const auto& npc = json["npcs"][n];
+      EXPECT_EQ(npc["npc_id"], n + 1);
+      EXPECT_EQ(npc["spawn_points"], points[n]) << n;
+      EXPECT_NEAR(npc["spawns_per_hour"].get<double>(), spawns[n], 1e-9) << n;
+      EXPECT_NEAR(npc["items_per_hour"].get<double>(), items[n], 1e-9) << n;
+    }
+    const auto& totals = json["totals"];
+    EXPECT_EQ(totals["never_spawn"], 1);
+    EXPECT_EQ(totals["conditional_points"], figures.conditional_points);
+    EXPECT_EQ(totals["dead_points"], nlohmann::json::array({5}));
+    EXPECT_EQ(totals["inactive_points"], 1);  // the disabled one
+    EXPECT_NEAR(totals["spawns_per_hour"].get<double>(), figures.orc + figures.bat, 1e-9);
+    EXPECT_NEAR(totals["items_per_hour"].get<double>(), figures.orc * 0.5, 1e-9);
+  }
+  const CliResult by_item =
+      run_cli({"simulate", "--npc", "1,2", "--per-hour", "--by-item", "--format", "json"});
+  ASSERT_EQ(by_item.exit_code, 0) << by_item.err;
+  const auto json = nlohmann::json::parse(by_item.out);
+  ASSERT_EQ(json["by_item"].size(), 1u);
+  EXPECT_EQ(json["by_item"][0]["item_name"], "a");
+  EXPECT_NEAR(json["by_item"][0]["items_per_hour"].get<double>(), kFigures[0].orc * 0.5, 1e-9);
+}
+
+TEST_P(PerHour, MissingSpawnTableIsNamed) {
+  for (const char* table : {"spawnentry", "spawn2_disabled"}) {
+    if (std::string(GetParam().name) == "older" && std::string(table) == "spawn2_disabled")
+      continue;
+    fixture_sql(std::string("DROP TABLE ") + table);
+    const CliResult result = run_cli({"simulate", "--levels", "10-10", "--per-hour"});
+    EXPECT_EQ(result.exit_code, 1);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(result.err, std::string("The world database has no ") + table +
+                              " table: items per hour cannot be worked out without the spawn "
+                              "tables.\n");
+    reset_world();
+  }
+  // Without --per-hour the spawn tables are not needed.
+  EXPECT_EQ(run_cli({"simulate", "--levels", "10-10"}).exit_code, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Layouts, PerHour, ::testing::ValuesIn(kLayouts),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace vl::test
