@@ -1,6 +1,8 @@
 #include "loot/simulation.h"
 
 #include <algorithm>
+#include <functional>
+#include <future>
 #include <memory>
 #include <random>
 
@@ -59,15 +61,25 @@ const std::string& Simulation::item_name(std::int64_t id) const {
 }
 
 Simulation simulate(db::Connection& connection, db::Connection* beside,
-                    const SimulationRequest& request, std::uint64_t seed) {
+                    const SimulationRequest& request, std::uint64_t seed,
+                    db::Connection* spawns_beside) {
   const std::string npc_condition = request.npc_ids.empty()
                                         ? npcs_of_levels(request.low, request.high)
                                         : npcs_of_ids(request.npc_ids);
-  // Read first: a world without spawn tables says so before any loot is read.
+  const auto read_spawns = [&npc_condition, &request](db::Connection& on) {
+    return spawn_rates(read_spawn_world(on, npc_condition), *request.per_hour);
+  };
+  // On a connection of their own the spawn tables are read while the loot is;
+  // on the one connection first, so that a missing spawn table stops the command early.
+  std::future<SpawnRates> spawns_read;
   std::optional<SpawnRates> spawns;
-  if (request.per_hour)
-    spawns = spawn_rates(read_spawn_world(connection, npc_condition), *request.per_hour);
+  if (request.per_hour && spawns_beside) {
+    spawns_read = std::async(std::launch::async, read_spawns, std::ref(*spawns_beside));
+  } else if (request.per_hour) {
+    spawns = read_spawns(connection);
+  }
   const DropWorld world = read_drop_world(connection, npc_condition, beside);
+  if (spawns_read.valid()) spawns = spawns_read.get();
   Simulation simulation;
   simulation.loot_multiplier = request.loot_multiplier;
   simulation.item_names = world.item_names;
@@ -97,14 +109,17 @@ SimulationRead simulate_world(db::Session& state, const SimulationRequest& reque
                               std::uint64_t seed) {
   db::open_database(state);
   // A second connection reads the lootdrops meanwhile; without one, one reads all.
-  std::unique_ptr<db::Connection> beside;
+  std::unique_ptr<db::Connection> beside, spawns_beside;
   try {
     beside = std::make_unique<db::Connection>(db::connection_string(state));
+    if (request.per_hour)
+      spawns_beside = std::make_unique<db::Connection>(db::connection_string(state));
   } catch (const db::Error&) {
   }
   SimulationRead read;
   try {
-    read.simulation = simulate(*state.db_connection, beside.get(), request, seed);
+    read.simulation =
+        simulate(*state.db_connection, beside.get(), request, seed, spawns_beside.get());
   } catch (const db::Error& error) {
     read.failure = db::statement_failed_message(error, "(reading the world for the drop rates)");
   } catch (const MissingSpawnTable& missing) {

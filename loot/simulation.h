@@ -69,9 +69,12 @@ struct Simulation {
 
 // Reads the world of the request's NPCs and computes their drop rates; with
 // request.kills, rolls that many kills of each from `seed`. `beside`: a second
-// connection to read on at the same time (see read_drop_world). Throws db::Error.
+// connection to read on at the same time (see read_drop_world); `spawns_beside`,
+// a third on which the spawn tables are read meanwhile. Throws db::Error,
+// MissingSpawnTable.
 Simulation simulate(db::Connection& connection, db::Connection* beside,
-                    const SimulationRequest& request, std::uint64_t seed);
+                    const SimulationRequest& request, std::uint64_t seed,
+                    db::Connection* spawns_beside = nullptr);
 
 // Fills the per-hour figures of the simulation's NPCs from their spawns.
 void add_per_hour(Simulation& simulation, const SpawnRates& spawns, const SpawnOptions& options);
