@@ -122,6 +122,82 @@ TEST_P(PerHour, MissingSpawnTableIsNamed) {
   EXPECT_EQ(run_cli({"simulate", "--levels", "10-10"}).exit_code, 0);
 }
 
+// The words around the figures: footer, notes, CSV and usage errors (newer layout).
+struct TextRow {
+  const char* name;
+  Args args;
+  int exit_code;
+  std::string out, err;
+};
+const std::string kFooter =
+    "1 spawn point waiting on a condition left out (--with-conditional counts them).\n"
+    "Spawn point 5 never spawns: its variance is over twice the respawn time, so the server's "
+    "timer can wrap to weeks.\n";
+const std::string kLeftOut =
+    "Per kill, with the server's global loot multiplier 1. Not included:\n"
+    "- coins (mincash, maxcash, avgcoin of loottable)\n"
+    "- loot that scripts add or remove, and global loot tables the server adds on its own\n"
+    "- the killer's level filter (trivial_min_level/trivial_max_level, in older layouts "
+    "minlevel/maxlevel of lootdrop_entries): a killer of any level inside is assumed\n"
+    "- content filters (min_expansion, max_expansion, content flags): every row is assumed to "
+    "pass\n- level scaling at spawn: the NPC's level column is used\n";
+const std::string kAssumed =
+    "Per hour, assumed:\n- every NPC is killed the moment it spawns (an upper bound), so spawn "
+    "limits (spawngroup.spawn_limit, npc_types.spawn_limit) never bind\n- every zone runs with its "
+    "points' version and content filters passing; spawn2_disabled rows of a particular instance "
+    "are not applied\n- a point whose respawn variance is over twice its respawn time is counted "
+    "as "
+    "never spawning\n";
+// Orc: 3600/1199.5 x 0.75 + 3600/359.5 x 0.25 = 4.75441 spawns, half an item each.
+const TextRow kTextRows[] = {
+    {"by_item_table",
+     {"--npc", "1", "--by-item"},
+     0,
+     "item 1001 a: 2.37721 per hour\nItems per hour: 2.37721 from 4.75441 spawns per hour of 1 NPC "
+     "(1 instance of each zone).\n" +
+         kFooter + kLeftOut + kAssumed,
+     ""},
+    {"csv_totals_on_standard_error",
+     {"--levels", "10-10", "--format", "csv"},
+     0,
+     "npc_id,npc_name,npc_level,loottable_id,p_any,expected_items,item_id,item_name,expected,"
+     "spawn_points,spawns_per_hour,items_per_hour\n1,orc,10,1,0.5,0.5,1001,a,0.5,2,4.75441,2."
+     "37721\n"
+     "2,bat,10,0,0,0,,,,1,0.750313,0\n3,rat,10,1,0.5,0.5,1001,a,0.5,0,0,0\n",
+     kLeftOut +
+         "Items per hour: 2.37721 from 5.50473 spawns per hour of 3 NPCs (1 instance of each "
+         "zone).\n1 NPC of the range never spawns.\n" +
+         kFooter + kAssumed},
+    {"instances_over_limit",
+     {"--npc", "1", "--instances", "1001"},
+     64,
+     "",
+     "vandril_loot_cli: --instances 1001 is not a whole number from 1 to 1000\n"},
+    {"with_summary",
+     {"--npc", "1", "--summary"},
+     64,
+     "",
+     "vandril_loot_cli: --summary and --per-hour cannot be given together: leave one of them out; "
+     "see vandril_loot_cli help simulate\n"},
+};
+void PrintTo(const TextRow& row, std::ostream* out) { *out << row.name; }
+
+class PerHourText : public ::testing::TestWithParam<TextRow> {};
+
+TEST_P(PerHourText, SaysWhatTheFiguresMean) {
+  reset_world();
+  for (const std::string& sql : kSpawnWorld) fixture_sql(sql);
+  for (const std::string& sql : kNewerDisabled) fixture_sql(sql);
+  const TextRow& row = GetParam();
+  const CliResult result = run_cli(Args{"simulate", "--per-hour"} + row.args);
+  EXPECT_EQ(result.exit_code, row.exit_code);
+  EXPECT_EQ(result.out, row.out);
+  EXPECT_EQ(result.err, row.err);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, PerHourText, ::testing::ValuesIn(kTextRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
 INSTANTIATE_TEST_SUITE_P(Layouts, PerHour, ::testing::ValuesIn(kLayouts),
                          [](const auto& info) { return std::string(info.param.name); });
 
