@@ -73,9 +73,14 @@ class PerHour : public ::testing::TestWithParam<Layout> {
 
 TEST_P(PerHour, JsonGivesTheHandWorkedFigures) {
   for (const Figures& figures : kFigures) {
+    GeneralLog log;
     const CliResult result = run_cli(
         Args{"simulate", "--levels", "10-10", "--per-hour", "--format", "json"} + figures.options);
     ASSERT_EQ(result.exit_code, 0) << result.err;
+    // The loot's four SELECTs and the spawn tables' three, however large the world.
+    const Texts sent = log.statement_texts();
+    EXPECT_EQ(sent.size(), 7u);
+    for (const std::string& sql : sent) EXPECT_TRUE(sql.starts_with("SELECT ")) << sql;
     const auto json = nlohmann::json::parse(result.out);
     ASSERT_EQ(json["npcs"].size(), 3u);
     const double spawns[] = {figures.orc, figures.bat, 0};
