@@ -1,8 +1,8 @@
 #pragma once
-// The extended layout of the loot tables, as newer worlds of the game server
-// hold them: statements that turn world/schema.sql's layout into it. Extra
-// columns with defaults, and loottable_entries' probability moved to the end,
-// so that positional inserts no longer fit while named columns still do.
+// Other layouts the sample world can be written in. The extended layout of the loot tables, as
+// newer worlds of the game server hold them: statements that turn world/schema.sql's layout into
+// it. Extra columns with defaults, and loottable_entries' probability moved to the end, so that
+// positional inserts no longer fit while named columns still do.
 
 #include <string_view>
 
