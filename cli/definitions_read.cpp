@@ -76,8 +76,29 @@ CLI::App* define_simulate(CLI::App& app, OptionTexts& texts) {
   simulate->add_option("--seed", texts.seed, "with --kills: seed of the rolled kills, 0 to 2^64-1")
       ->type_name("S")
       ->needs(kill_count);
-  simulate->add_flag("--summary", texts.summary,
-                     "only the summary: NPCs, mean, lowest and highest chance per kill");
+  auto* summary =
+      simulate->add_flag("--summary", texts.summary,
+                         "only the summary: NPCs, mean, lowest and highest chance per kill");
+  auto* per_hour =
+      simulate
+          ->add_flag("--per-hour", texts.per_hour,
+                     "also the spawns and items per hour from the spawn tables, every NPC killed "
+                     "as it spawns")
+          ->excludes(summary);
+  simulate
+      ->add_option("--instances", texts.instances,
+                   "with --per-hour: instances of every zone, 1 to 1000 (default 1)")
+      ->type_name("N")
+      ->needs(per_hour);
+  simulate
+      ->add_flag("--with-conditional", texts.with_conditional,
+                 "with --per-hour: count the spawn points that wait on a condition as met")
+      ->needs(per_hour);
+  simulate
+      ->add_flag(
+          "--by-item", texts.by_item,
+          "with --per-hour: the items per hour one by one, largest first, instead of the NPCs")
+      ->needs(per_hour);
   add_format_option(*simulate, texts.format, {"table", "csv", "json"});
   simulate->footer(help_footer(
       "For each NPC: the chance that a kill gives at least one item, and the copies of each\n"
@@ -85,16 +106,19 @@ CLI::App* define_simulate(CLI::App& app, OptionTexts& texts) {
       "A lootdrop entry's chance is not the chance per kill: the loottable entry's probability,\n"
       "droplimit and multipliers decide how often the lootdrop is rolled and how many items it\n"
       "gives. Coins, scripts, global loot and the killer's level are left out (the output says "
-      "so).",
+      "so).\n"
+      "--per-hour adds what each NPC's spawns bring an hour (an upper bound: every NPC dies as\n"
+      "it spawns) and the range's total; it needs the spawn tables.",
       {"simulate --levels 01-10", "simulate --npc 1042,1043 --format json",
        "simulate --npc 1042 --kills 100000 --seed 7",
-       "simulate --levels 51-60 --loot-multiplier 2 --format csv > rates.csv"},
+       "simulate --levels 51-60 --loot-multiplier 2 --format csv > rates.csv",
+       "simulate --levels 01-10 --per-hour --by-item"},
       {kDone,
-       {kExitRefused, "a query failed"},
+       {kExitRefused, "a query failed; with --per-hour, a spawn table is missing"},
        kNotConnected,
        {kExitUsage,
         "a malformed range or id list, --loot-multiplier not from 1 to 100,\n"
-        "--kills not from 1 to 10000000"}}));
+        "--kills not from 1 to 10000000, --instances not from 1 to 1000"}}));
   return simulate;
 }
 

@@ -203,6 +203,15 @@ void take_values(const OptionTexts& texts, Invocation& run) {
         static_cast<int>(whole_in("--loot-multiplier", texts.loot_multiplier, 1, 100, "1 to 100"));
     if (!texts.kills.empty())
       run.kills = whole_in("--kills", texts.kills, 1, 10'000'000, "1 to 10000000");
+    if (texts.per_hour) {
+      run.per_hour = loot::SpawnOptions{
+          .instances = texts.instances.empty()
+                           ? 1
+                           : static_cast<int>(
+                                 whole_in("--instances", texts.instances, 1, 1000, "1 to 1000")),
+          .with_conditional = texts.with_conditional};
+    }
+    run.by_item = texts.by_item;
   }
   if (!texts.seed.empty()) run.seed = seed_of(texts.seed);
   if (!texts.port.empty())
