@@ -1,0 +1,88 @@
+// Times a generate run's plan with an aim the way the shells make it: the plan
+// with its drops solved for the aim (app::plan_with_seed, which reads the
+// range's loot once), the plan's details, and the drop rates computed over the
+// loot already read. With --no-aim, the same plan without one, its rates
+// reading the loot themselves: what the aim adds is the difference. One run
+// per process, so that the peak resident size is the run's own. One line of
+// tab-separated values:
+//   aim connect_ms plan_ms details_ms rates_ms total_ms drops left_alone
+//   npcs_rated peak_heap_bytes peak_rss_kib
+//
+//   vandril_aim_bench --host H [--levels LL-HH] [--level-to PCT | --no-aim] [--seed S]
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "app/planning.h"
+#include "bench/heap_meter.h"
+#include "db/database.h"
+#include "loot/plan_drop_rates.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double ms_since(Clock::time_point& from) {
+  const Clock::time_point now = Clock::now();
+  const double ms = std::chrono::duration<double, std::milli>(now - from).count();
+  from = now;
+  return ms;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string host, levels = "01-10";
+  std::optional<vl::loot::RunAim> aim =
+      vl::loot::RunAim{vl::loot::RunAim::Kind::every_npc, 30, 1};
+  std::uint64_t seed = 1;
+  for (int i = 1; i < argc; ++i) {
+    const bool has_value = i + 1 < argc;
+    if (!std::strcmp(argv[i], "--host") && has_value) host = argv[++i];
+    else if (!std::strcmp(argv[i], "--levels") && has_value) levels = argv[++i];
+    else if (!std::strcmp(argv[i], "--level-to") && has_value) aim->percent = std::stod(argv[++i]);
+    else if (!std::strcmp(argv[i], "--seed") && has_value) seed = std::stoull(argv[++i]);
+    else if (!std::strcmp(argv[i], "--no-aim")) aim.reset();
+  }
+  if (host.empty() || levels.size() != 5) {
+    std::fprintf(stderr,
+                 "usage: vandril_aim_bench --host H [--levels LL-HH] [--level-to PCT | --no-aim]"
+                 " [--seed S]\n");
+    return 64;
+  }
+  vl::loot::FixedInputs inputs;
+  inputs.low = levels.substr(0, 2);
+  inputs.high = levels.substr(3, 2);
+  inputs.percent_of_npcs = "101";  // every NPC of the range, one per loottable
+  vl::db::Session session;
+  session.db_host = host;
+  session.db_user = "vandril";
+  session.db_password = "vandril_pw";
+  session.db_name = "world";
+
+  Clock::time_point mark = Clock::now();
+  vl::db::Connection connection(vl::db::connection_string(session));
+  const double connect_ms = ms_since(mark);
+  vl::app::Planned planned = vl::app::plan_with_seed(inputs, connection, seed, aim);
+  if (!planned.plan) {
+    std::fprintf(stderr, "no plan: %s\n", planned.message.c_str());
+    return 1;
+  }
+  const double plan_ms = ms_since(mark);
+  const vl::loot::PlanDetails details = vl::loot::plan_details(*planned.plan, connection);
+  const double details_ms = ms_since(mark);
+  const vl::loot::PlanDropRates rates =
+      planned.world ? vl::loot::plan_drop_rates(*planned.plan, std::move(*planned.world),
+                                                details.items)
+                    : vl::loot::plan_drop_rates(*planned.plan, connection, details.items);
+  const double rates_ms = ms_since(mark);
+  std::printf("%s\t%.1f\t%.1f\t%.1f\t%.1f\t%.1f\t%zu\t%zu\t%zu\t%lld\t%ld\n",
+              aim ? ("level-to " + std::to_string(aim->percent)).c_str() : "none", connect_ms,
+              plan_ms, details_ms, rates_ms, connect_ms + plan_ms + details_ms + rates_ms,
+              planned.plan->drops.size(), planned.plan->left_alone.size(), rates.size(),
+              static_cast<long long>(vl::bench::peak_live_bytes()), vl::bench::peak_rss_kib());
+  return 0;
+}
