@@ -6,13 +6,15 @@
 // per process, so that the peak resident size is the run's own. One line of
 // tab-separated values:
 //   aim connect_ms plan_ms details_ms rates_ms total_ms drops left_alone
-//   npcs_rated peak_heap_bytes peak_rss_kib
+//   npcs_rated peak_heap_bytes peak_rss_kib cpu_ms highest_p_any_left_alone
 //
 //   vandril_aim_bench --host H [--levels LL-HH] [--level-to PCT | --no-aim] [--seed S]
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <optional>
 #include <string>
 
@@ -30,6 +32,14 @@ double ms_since(Clock::time_point& from) {
   const double ms = std::chrono::duration<double, std::milli>(now - from).count();
   from = now;
   return ms;
+}
+
+// CPU time of this process (user and system): the client's own share of the
+// wall time, which other work on a shared machine disturbs far less.
+double cpu_ms() {
+  timespec t{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
 }
 
 }  // namespace
@@ -79,10 +89,14 @@ int main(int argc, char** argv) {
                                                 details.items)
                     : vl::loot::plan_drop_rates(*planned.plan, connection, details.items);
   const double rates_ms = ms_since(mark);
-  std::printf("%s\t%.1f\t%.1f\t%.1f\t%.1f\t%.1f\t%zu\t%zu\t%zu\t%lld\t%ld\n",
+  double highest_left = 0;  // what the NPCs left alone already had (-1: one no drop can lift)
+  for (const vl::loot::LeftAlone& npc : planned.plan->left_alone)
+    highest_left = npc.p_any ? std::max(highest_left, *npc.p_any) : -1;
+  std::printf("%s\t%.1f\t%.1f\t%.1f\t%.1f\t%.1f\t%zu\t%zu\t%zu\t%lld\t%ld\t%.1f\t%.3f\n",
               aim ? ("level-to " + std::to_string(aim->percent)).c_str() : "none", connect_ms,
               plan_ms, details_ms, rates_ms, connect_ms + plan_ms + details_ms + rates_ms,
               planned.plan->drops.size(), planned.plan->left_alone.size(), rates.size(),
-              static_cast<long long>(vl::bench::peak_live_bytes()), vl::bench::peak_rss_kib());
+              static_cast<long long>(vl::bench::peak_live_bytes()), vl::bench::peak_rss_kib(), cpu_ms(),
+              highest_left);
   return 0;
 }
