@@ -131,9 +131,9 @@ int main(int argc, char** argv) {
           ? vl::loot::plan_drop_rates(*planned.plan, std::move(*planned.world), details.items)
           : vl::loot::plan_drop_rates(*planned.plan, connection, details.items);
   const double rates_ms = ms_since(mark);
-  double highest_left = 0;  // what the NPCs left alone already had (-1: one no drop can lift)
+  double highest_left = 0;  // the most an NPC left alone at the aim already had
   for (const vl::loot::LeftAlone& npc : planned.plan->left_alone)
-    highest_left = npc.p_any ? std::max(highest_left, *npc.p_any) : -1;
+    if (npc.p_any) highest_left = std::max(highest_left, *npc.p_any);
   std::printf("%s\t%.1f\t%.1f\t%.1f\t%.1f\t%.1f\t%zu\t%zu\t%zu\t%lld\t%ld\t%.1f\t%.3f\n",
               !aim            ? "none"
               : items_for_aim ? "items-for-aim"
