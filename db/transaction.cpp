@@ -1,5 +1,7 @@
 #include "db/transaction.h"
 
+#include "db/cluster.h"
+
 namespace vl::db {
 
 Transaction::~Transaction() {
@@ -29,6 +31,11 @@ void Transaction::commit() {
     if (connection_lost(error)) {
       pending_ = false;
       throw CommitUnknown(error);
+    }
+    // A writer that won a conflict has rolled this transaction back already.
+    if (lost_to_other_writer(error)) {
+      abandon();
+      throw;
     }
     rollback();
     throw;
