@@ -67,7 +67,7 @@ PlanWritten write_plan(db::Session& session, db::Connection& connection, loot::P
     if (!result.lost_conflict || request.ids_as_planned ||
         written.conflicts == db::kConflictRetries)
       break;
-    if (journal) journal->end({Ending::rejected, Written::none});
+    if (journal) journal->forget();
     ++written.conflicts;
     db::wait_before_retry(written.conflicts);
   }

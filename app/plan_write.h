@@ -42,6 +42,9 @@ class PlanJournal {
   virtual std::optional<std::int64_t> begin(db::Session& session, const std::string& command,
                                             const std::string& settings) = 0;
   virtual void end(RunEnding ending) = 0;
+  // Forgets the run begun: its attempt was rolled back whole by another
+  // writer's conflict and is tried again as a new run.
+  virtual void forget() = 0;
 };
 
 struct PlanWriteRequest {
