@@ -23,8 +23,14 @@ std::vector<std::vector<std::string>> rows_of(Connection& connection, const std:
 
 bool on_cluster(Connection& connection, const std::function<void(const std::string&)>& sent) {
   if (connection.cluster) return *connection.cluster;
-  const auto rows = rows_of(connection, kClusterQuery, sent);
-  const bool on = !rows.empty() && rows[0][0] == "1";
+  bool on = false;
+  try {
+    const auto rows = rows_of(connection, kClusterQuery, sent);
+    on = !rows.empty() && rows[0][0] == "1";
+  } catch (const Error& error) {
+    // A server built without the cluster's variables is no node of one.
+    if (connection_lost(error)) throw;
+  }
   if (on) {
     if (sent) sent(kClusterReadsSeeAll);
     connection.execute(kClusterReadsSeeAll);

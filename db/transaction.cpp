@@ -1,7 +1,5 @@
 #include "db/transaction.h"
 
-#include "db/cluster.h"
-
 namespace vl::db {
 
 Transaction::~Transaction() {
@@ -31,11 +29,6 @@ void Transaction::commit() {
     if (connection_lost(error)) {
       pending_ = false;
       throw CommitUnknown(error);
-    }
-    // A writer that won a conflict has rolled this transaction back already.
-    if (lost_to_other_writer(error)) {
-      abandon();
-      throw;
     }
     rollback();
     throw;

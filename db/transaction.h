@@ -43,10 +43,6 @@ class Transaction {
   // transaction of a connection that ends. Harmless without a transaction.
   void rollback();
 
-  // The server ended the transaction itself (a conflict with another writer
-  // rolled it back): nothing more is sent in it, not even ROLLBACK.
-  void abandon() { pending_ = false; }
-
   // Begun, and neither committed nor rolled back yet.
   bool pending() const { return pending_; }
 

@@ -43,6 +43,7 @@ std::string rollback_refusal(db::Connection& connection, Store& store, std::int6
       refusal += db::cannot_roll_back(table.at(0), table.at(1)) +
                  ": the undo could not be all or nothing. ";
   }
+  // A cluster keeps on every node only the InnoDB tables with a primary key.
   if (db::on_cluster(connection)) {
     for (const std::string& problem :
          db::cluster_table_problems(connection, {written.begin(), written.end()}))
@@ -52,18 +53,6 @@ std::string rollback_refusal(db::Connection& connection, Store& store, std::int6
 }
 
 namespace {
-
-// Runs `undo` in `transaction`; a conflict another writer won ends the
-// transaction on the server, and nothing more is sent in it.
-template <class Undo>
-UndoApplied in_transaction(db::Transaction& transaction, const Undo& undo) {
-  try {
-    return undo();
-  } catch (const db::Error& error) {
-    if (db::lost_to_other_writer(error)) transaction.abandon();
-    throw;
-  }
-}
 
 // Sends the plan's statements inside the open transaction and commits, unless
 // `stop_requested` (looked at before each statement and before COMMIT).
@@ -85,43 +74,39 @@ Ending send_and_commit(db::Connection& connection, db::Transaction& transaction,
 
 UndoApplied apply_undo(db::Connection& connection, Store& store, std::int64_t run,
                        const UndoPlan& asked, const std::function<bool()>& stop_requested) {
+  UndoApplied applied;
   db::Transaction transaction(connection);
-  return in_transaction(transaction, [&] {
-    UndoApplied applied;
-    transaction.begin();
-    // Read again, locked until COMMIT: rows added or changed since the question
-    // are neither deleted nor missed. What was asked about stands when every
-    // read comes back as it was; else it is planned again.
-    const bool unchanged = std::all_of(
-        asked.reads.begin(), asked.reads.end(),
-        [&](const WorldRead& read) { return reads_the_same(connection, read, " FOR UPDATE"); });
-    applied.plan = unchanged ? asked : plan_undo(connection, store, run, true);
-    if (applied.plan.conflicts != asked.conflicts) {
-      transaction.rollback();
-      applied.ending = Ending::world_changed;
-      return applied;
-    }
-    applied.ending = send_and_commit(connection, transaction, applied.plan, stop_requested);
+  transaction.begin();
+  // Read again, locked until COMMIT: rows added or changed since the question
+  // are neither deleted nor missed. What was asked about stands when every
+  // read comes back as it was; else it is planned again.
+  const bool unchanged = std::all_of(
+      asked.reads.begin(), asked.reads.end(),
+      [&](const WorldRead& read) { return reads_the_same(connection, read, " FOR UPDATE"); });
+  applied.plan = unchanged ? asked : plan_undo(connection, store, run, true);
+  if (applied.plan.conflicts != asked.conflicts) {
+    transaction.rollback();
+    applied.ending = Ending::world_changed;
     return applied;
-  });
+  }
+  applied.ending = send_and_commit(connection, transaction, applied.plan, stop_requested);
+  return applied;
 }
 
 UndoApplied undo_at_once(db::Connection& connection, Store& store, std::int64_t run,
                          const std::function<bool(const UndoPlan&)>& go_on,
                          const std::function<bool()>& stop_requested) {
+  UndoApplied applied;
   db::Transaction transaction(connection);
-  return in_transaction(transaction, [&] {
-    UndoApplied applied;
-    transaction.begin();
-    applied.plan = plan_undo(connection, store, run, true);
-    if (!go_on(applied.plan)) {
-      transaction.rollback();
-      applied.ending = Ending::declined;
-      return applied;
-    }
-    applied.ending = send_and_commit(connection, transaction, applied.plan, stop_requested);
+  transaction.begin();
+  applied.plan = plan_undo(connection, store, run, true);
+  if (!go_on(applied.plan)) {
+    transaction.rollback();
+    applied.ending = Ending::declined;
     return applied;
-  });
+  }
+  applied.ending = send_and_commit(connection, transaction, applied.plan, stop_requested);
+  return applied;
 }
 
 }  // namespace vl::journal

@@ -166,8 +166,9 @@ class Transaction {
   }
   [[noreturn]] void failed(const db::Error& error, const std::string& statement) {
     if (db::lost_to_other_writer(error)) {
-      // Already rolled back by the server: a statement sent now would stand alone.
-      transaction_.abandon();
+      // Nothing more of the attempt is sent: a 1213 has rolled it back on the
+      // server already, a 1062 only its statement, so ROLLBACK ends it for sure.
+      roll_back();
       throw WriteFailed{Ending::rejected, conflict_message(error), true};
     }
     if (db::connection_lost(error)) {
