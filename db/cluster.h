@@ -49,8 +49,9 @@ std::optional<ClusterStatus> cluster_status(Connection& connection,
 inline constexpr int kConflictRetries = 5;
 void wait_before_retry(int conflicts);
 
-// Another writer's transaction won: a certification conflict (1213) or an id
-// taken meanwhile (1062). The server has already rolled the transaction back.
+// Another writer's transaction won: a certification conflict or deadlock (1213,
+// which rolls the whole transaction back on the server) or an id taken
+// meanwhile (1062, which undoes only its statement: the writer rolls back).
 bool lost_to_other_writer(const Error& error);
 
 }  // namespace vl::db

@@ -160,14 +160,17 @@ TEST_F(ClusterTest, NodeKilledDuringTheWriteLeavesAllOrNothingOnTheOthers) {
   ASSERT_GT(drops_planned, 0);
   const int drops_before = count(1, "lootdrop");
   const auto log_size = std::filesystem::file_size(VL_CLUSTER_DIR "/node3/general.log");
+  // Another session on node 3 holds loottable_entries: the run's INSERT there
+  // waits, its drops sent, when node 3 is killed.
+  run_shell("(mariadb --no-defaults --socket=" VL_CLUSTER_DIR "/node3/sock -uroot " VL_TEST_DB_NAME
+            " -e 'START TRANSACTION; SELECT COUNT(*) FROM loottable_entries FOR UPDATE; DO "
+            "SLEEP(60)' >/dev/null 2>&1 &)");
   CliProcess writing(on_node(3, journal_path("killed"), run), "", "", "127.0.0.1");
-  // Killed as soon as the write's transaction began on node 3.
   for (int i = 0;
-       i < 500 &&
-       read_file(VL_CLUSTER_DIR "/node3/general.log").find("START TRANSACTION", log_size) ==
-           std::string::npos;
+       i < 1000 && read_file(VL_CLUSTER_DIR "/node3/general.log")
+                           .find("INSERT INTO loottable_entries", log_size) == std::string::npos;
        ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   ASSERT_EQ(std::get<0>(run_shell(kClusterScript + " kill-node 3 " VL_CLUSTER_DIR)), 0);
   const CliResult result = writing.wait();
   EXPECT_TRUE(result.exit_code == 2 || result.exit_code == 5) << result.exit_code << result.err;
