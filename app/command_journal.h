@@ -51,6 +51,13 @@ class CommandJournal : public PlanJournal {
     recorder_.begin(session, command, settings);
     return run_id_ = recorder_.run_id();
   }
+  void forget() override {
+    try {
+      recorder_.forget();
+    } catch (const std::exception& error) {
+      end_failed_(error.what());
+    }
+  }
   // The run's id, once begun (0 before).
   std::int64_t run_id() const { return run_id_; }
   // Rows recorded outside the gate (what delete is about to remove).

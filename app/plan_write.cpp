@@ -3,6 +3,7 @@
 #include <array>
 #include <memory>
 
+#include "db/cluster.h"
 #include "db/database.h"
 
 namespace vl::app {
@@ -37,27 +38,49 @@ RunEnding run_ending(Ending ending) {
 PlanWritten write_plan(db::Session& session, db::Connection& connection, loot::Plan& plan,
                        PlanJournal* journal, const PlanWriteRequest& request) {
   PlanWritten written;
-  if (journal) {
-    try {
-      written.run_id = journal->begin(session, request.command, request.settings);
-    } catch (const journal::JournalError& error) {
-      written.ending = Ending::journal_refused;
-      written.message = error.what();
-      written.seconds = seconds_since(request.started);
-      return written;
-    }
-  }
-  // The connection may be older than the run: it takes the run's gate and ears now.
-  connection.set_observer(session.statement_observer);
-  connection.set_gate(session.statement_gate);
   loot::AtomicResult result;
-  try {
-    result = loot::write_atomically(connection, plan, request.stop_requested, {},
-                                    session.statements_ahead, request.ids_as_planned,
-                                    request.world_changes, session.transaction_steps);
-  } catch (...) {
-    if (journal) journal->end({Ending::rejected, Written::none});
-    throw;
+  // Another writer that wins a conflict leaves this attempt wholly rolled back:
+  // the same drops, numbered from the highest ids read again, are tried again.
+  // Each attempt is a run of its own in the journal, forgotten unless it committed.
+  for (;;) {
+    if (journal) {
+      try {
+        written.run_id = journal->begin(session, request.command, request.settings);
+      } catch (const journal::JournalError& error) {
+        written.ending = Ending::journal_refused;
+        written.message = error.what();
+        written.seconds = seconds_since(request.started);
+        return written;
+      }
+    }
+    // The connection may be older than the run: it takes the run's gate and ears now.
+    connection.set_observer(session.statement_observer);
+    connection.set_gate(session.statement_gate);
+    try {
+      result = loot::write_atomically(connection, plan, request.stop_requested, {},
+                                      session.statements_ahead, request.ids_as_planned,
+                                      request.world_changes, session.transaction_steps);
+    } catch (...) {
+      if (journal) journal->end({Ending::rejected, Written::none});
+      throw;
+    }
+    if (!result.lost_conflict || request.ids_as_planned ||
+        written.conflicts == db::kConflictRetries)
+      break;
+    if (journal) journal->forget();
+    ++written.conflicts;
+    db::wait_before_retry(written.conflicts);
+  }
+  if (result.lost_conflict && request.ids_as_planned) {
+    // A saved plan holds its ids: another writer took them, as a changed world would.
+    result.ending = Ending::refused;
+    result.message =
+        "Another writer wrote to the loot tables while the plan was written; the transaction "
+        "was rolled back, nothing was written. Make a new plan.\n" +
+        result.message;
+  } else if (result.lost_conflict) {
+    result.message = "Gave up after " + std::to_string(written.conflicts + 1) +
+                     " conflicts with other writers.\n" + result.message;
   }
   if (journal) journal->end(run_ending(result.ending));
   written.ending = result.ending;
@@ -66,6 +89,10 @@ PlanWritten write_plan(db::Session& session, db::Connection& connection, loot::P
     written.drops = plan.drops.size();
     written.entries = plan.entries();
     written.copies = plan.copies.size();
+    if (written.conflicts > 0)
+      written.message = "The run committed after " + std::to_string(written.conflicts) +
+                        (written.conflicts == 1 ? " conflict" : " conflicts") +
+                        " with other writers.";
   }
   written.seconds = seconds_since(request.started);
   return written;

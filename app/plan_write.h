@@ -42,6 +42,9 @@ class PlanJournal {
   virtual std::optional<std::int64_t> begin(db::Session& session, const std::string& command,
                                             const std::string& settings) = 0;
   virtual void end(RunEnding ending) = 0;
+  // Forgets the run begun: its attempt was rolled back whole by another
+  // writer's conflict and is tried again as a new run.
+  virtual void forget() = 0;
 };
 
 struct PlanWriteRequest {
@@ -60,6 +63,7 @@ struct PlanWritten {
   std::size_t drops = 0, entries = 0, copies = 0;  // written (none unless committed)
   double seconds = 0;                              // since the request's start
   std::optional<std::int64_t> run_id;              // the journal's run, once begun
+  int conflicts = 0;    // attempts another writer's conflict rolled back before this one
   std::string message;  // why it was not written ("\n" between lines); "" when completed
   // The journal refused to begin the run: nothing was sent; `message` says why.
   bool refused_by_journal() const { return ending == Ending::journal_refused && !run_id; }

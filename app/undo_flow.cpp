@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "db/cluster.h"
 #include "db/transaction.h"
 
 namespace vl::app {
@@ -64,10 +65,26 @@ UndoResult undo_journaled_run(journal::Store& store, const db::Session& session,
         result.ending = Ending::declined;
         return result;
       }
-      applied = journal::apply_undo(*connection, store, run, result.asked, steps.stop_requested);
-    } else {
-      applied = journal::undo_at_once(*connection, store, run, steps.confirm, steps.stop_requested);
-      result.asked = applied.plan;
+    }
+    // A conflict another writer won rolled the whole attempt back: the next
+    // one reads the world again and checks every rule afresh.
+    for (int conflicts = 0;; ++conflicts) {
+      try {
+        if (steps.waits) {
+          applied =
+              journal::apply_undo(*connection, store, run, result.asked, steps.stop_requested);
+        } else {
+          applied =
+              journal::undo_at_once(*connection, store, run, steps.confirm, steps.stop_requested);
+          result.asked = applied.plan;
+        }
+        break;
+      } catch (const db::CommitUnknown&) {
+        throw;
+      } catch (const db::Error& error) {
+        if (!db::lost_to_other_writer(error) || conflicts == db::kConflictRetries) throw;
+        db::wait_before_retry(conflicts + 1);
+      }
     }
     result.applied = std::move(applied.plan);
     result.ending = applied.ending;

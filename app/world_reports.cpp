@@ -59,6 +59,11 @@ std::string check_table_text(const CheckReport& report) {
     out += "layout of " + layout.table + ": " + (layout.fits ? "fits" : "differs") + "\n";
     for (const auto& difference : layout.differences) out += "  " + difference + "\n";
   }
+  if (report.cluster) {
+    out += fmt::format("cluster: {} nodes, this node {}, wsrep_sync_wait={}\n",
+                       report.cluster->nodes, report.cluster->state, report.cluster->sync_wait);
+    for (const auto& problem : report.cluster->problems) out += "  " + problem + "\n";
+  }
   return out;
 }
 
@@ -74,7 +79,14 @@ std::string check_json(const CheckReport& report) {
     layouts.push_back(
         {{"table", layout.table}, {"fits", layout.fits}, {"differences", layout.differences}});
   }
-  return json_text(nlohmann::ordered_json{{"findings", findings}, {"layouts", layouts}}) + "\n";
+  nlohmann::ordered_json json{{"findings", findings}, {"layouts", layouts}};
+  if (report.cluster) {
+    json["cluster"] = {{"nodes", report.cluster->nodes},
+                       {"state", report.cluster->state},
+                       {"wsrep_sync_wait", report.cluster->sync_wait},
+                       {"problems", report.cluster->problems}};
+  }
+  return json_text(json) + "\n";
 }
 
 }  // namespace

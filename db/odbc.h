@@ -135,6 +135,9 @@ class Connection {
   // The raw handle, for the result set.
   void* handle() const { return dbc_; }
 
+  // Whether the server is a node of a cluster, once asked (db/cluster.h).
+  std::optional<bool> cluster;
+
  private:
   void* dbc_ = nullptr;
   bool open_ = false;

@@ -285,6 +285,13 @@ void RunRecorder::record(const std::vector<Row>& rows) {
   rows_ += static_cast<std::int64_t>(rows.size());
 }
 
+void RunRecorder::forget() {
+  if (run_ == 0) return;
+  forget_pending();
+  detach();
+  store_.forget_run(std::exchange(run_, 0));
+}
+
 void RunRecorder::end(Ending ending, Written written) {
   if (server_lost_ && stored_ending(ending) == kFailedText) ending = Ending::connection_lost;
   if (run_ == 0) return;

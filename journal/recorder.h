@@ -65,6 +65,10 @@ class RunRecorder {
   // the server went away under ended with the server lost. The journal keeps
   // the ending's word (journal/stored_ending.h). Throws JournalError.
   void end(Ending ending, Written written);
+  // Ends a run that left nothing in the world and is tried again as a run of
+  // its own (another writer won a conflict): the journal forgets it whole.
+  // Throws JournalError.
+  void forget();
 
   // A statement the server refused during the run.
   bool statement_failed() const { return statement_failed_; }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <set>
 
+#include "db/cluster.h"
 #include "db/engines.h"
 #include "db/transaction.h"
 #include "journal/undo.h"
@@ -41,6 +42,12 @@ std::string rollback_refusal(db::Connection& connection, Store& store, std::int6
     if (table.at(2) != "YES")
       refusal += db::cannot_roll_back(table.at(0), table.at(1)) +
                  ": the undo could not be all or nothing. ";
+  }
+  // A cluster keeps on every node only the InnoDB tables with a primary key.
+  if (db::on_cluster(connection)) {
+    for (const std::string& problem :
+         db::cluster_table_problems(connection, {written.begin(), written.end()}))
+      refusal += problem + " ";
   }
   return refusal.empty() ? "" : refusal + "Nothing was changed.";
 }

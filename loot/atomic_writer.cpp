@@ -4,6 +4,7 @@
 #include <array>
 #include <set>
 
+#include "db/cluster.h"
 #include "db/database.h"
 #include "db/engines.h"
 #include "db/sql_literal.h"
@@ -36,6 +37,7 @@ std::vector<std::vector<std::string>> rows_of(
 struct WriteFailed {
   Ending ending;
   std::string message;
+  bool lost_conflict = false;
 };
 
 class Transaction {
@@ -94,9 +96,14 @@ class Transaction {
 
   db::Value value(const std::string& sql) {
     heard(sql);
-    db::Recordset rows;
-    rows.open(sql, connection_);
-    return rows.field(std::size_t{0});
+    try {
+      db::Recordset rows;
+      rows.open(sql, connection_);
+      return rows.field(std::size_t{0});
+    } catch (const db::Error& error) {
+      if (db::lost_to_other_writer(error)) failed(error, sql);
+      throw;
+    }
   }
 
   // A statement whose failure changes nothing of the outcome.
@@ -123,6 +130,8 @@ class Transaction {
               db::sql_text(run_name) + " (compare with the count before the run).\n" +
               std::string(error.what())};
     } catch (const db::Error& error) {
+      if (db::lost_to_other_writer(error))
+        throw WriteFailed{Ending::rejected, conflict_message(error), true};
       throw WriteFailed{Ending::rejected,
                         "The server refused COMMIT; nothing of the run was written.\n" +
                             std::string(error.what())};
@@ -130,6 +139,11 @@ class Transaction {
   }
 
  private:
+  static std::string conflict_message(const db::Error& error) {
+    return "Another writer's transaction took the same rows first; the server rolled this one "
+           "back, nothing of the run was written.\n" +
+           std::string(error.what());
+  }
   // A step withheld (its journal cannot record it) ends the write before it.
   void take(db::TransactionStep step) {
     if (!steps_) return;
@@ -151,6 +165,12 @@ class Transaction {
     connection_.execute(sql, announced);
   }
   [[noreturn]] void failed(const db::Error& error, const std::string& statement) {
+    if (db::lost_to_other_writer(error)) {
+      // Nothing more of the attempt is sent: a 1213 has rolled it back on the
+      // server already, a 1062 only its statement, so ROLLBACK ends it for sure.
+      roll_back();
+      throw WriteFailed{Ending::rejected, conflict_message(error), true};
+    }
     if (db::connection_lost(error)) {
       throw WriteFailed{Ending::connection_lost,
                         "The connection to the server was lost before COMMIT: the server rolls "
@@ -230,6 +250,11 @@ std::vector<std::string> atomic_layout_problems(
       problems.push_back(db::cannot_roll_back(row[0], row[1]) +
                          ": the run could not be all or nothing.");
     }
+  }
+  // A cluster keeps on every node only the InnoDB tables with a primary key.
+  if (db::on_cluster(connection, statement_sent)) {
+    for (std::string& problem : db::cluster_table_problems(connection, names, statement_sent))
+      problems.push_back(std::move(problem));
   }
   for (const db::LootTable* written : kWrittenTables) {
     const std::string table(written->name);
@@ -356,6 +381,7 @@ AtomicResult write_atomically(db::Connection& connection, Plan& plan,
   } catch (const WriteFailed& failure) {
     result.ending = failure.ending;
     result.message = failure.message;
+    result.lost_conflict = failure.lost_conflict;
   }
   transaction.release(kEndTurn);
   return result;

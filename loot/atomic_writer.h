@@ -20,7 +20,8 @@ namespace vl::loot {
 // What keeps the named-column writer from writing all or nothing into the
 // loot tables of the connection's database: a missing table or column, a
 // NOT NULL column without a default that it leaves out, a table that cannot
-// roll back. One sentence each; none when the layout fits.
+// roll back; on a cluster, a table that is not InnoDB or has no primary key.
+// One sentence each; none when the layout fits.
 // `statement_sent` (if set) hears of every statement. `with_copies`: the run
 // also copies loottables and moves NPCs (loottable and npc_types must roll back).
 std::vector<std::string> atomic_layout_problems(
@@ -36,6 +37,10 @@ struct AtomicResult {
   std::string message;         // for the operator ("\n" between lines), "" when completed
   std::int32_t first_id = 0;   // the first lootdrop id written (committed)
   std::size_t statements = 0;  // statements sent, START TRANSACTION to COMMIT
+  // Rejected because another writer's transaction won a conflict (a cluster
+  // node's, or ids taken meanwhile): the server rolled this one back, and the
+  // same plan may be tried again.
+  bool lost_conflict = false;
 };
 
 // Told of each INSERT with its rows before it is sent (a journal writes them ahead).

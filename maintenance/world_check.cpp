@@ -7,6 +7,7 @@
 #include "core/ascii_case.h"
 #include "db/database.h"
 #include "db/loot_rows.h"
+#include "db/loot_tables.h"
 #include "db/sql_literal.h"
 #include "loot/catalog.h"
 
@@ -98,7 +99,8 @@ Finding find(db::Session& state, const FindingQuery& query) {
 bool CheckReport::clean() const {
   return std::all_of(findings.begin(), findings.end(),
                      [](const Finding& f) { return f.count == 0 && f.error.empty(); }) &&
-         std::all_of(layouts.begin(), layouts.end(), [](const LayoutFit& l) { return l.fits; });
+         std::all_of(layouts.begin(), layouts.end(), [](const LayoutFit& l) { return l.fits; }) &&
+         (!cluster || cluster->problems.empty());
 }
 
 LayoutFit compare_layout(const WindowTable& expected, const std::vector<std::string>& columns) {
@@ -169,6 +171,10 @@ CheckReport check_world(db::Session& state) {
     }
     report.layouts.push_back(std::move(fit));
   }
+  std::vector<std::string> loot_tables;
+  for (const db::LootTable* table : db::kLootTables) loot_tables.emplace_back(table->name);
+  loot_tables.emplace_back(db::kNpcLoottableColumns.name);  // --isolate-shared moves NPCs
+  report.cluster = db::cluster_status(*state.db_connection, loot_tables);
   state.db_connection->close();
   return report;
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "db/cluster.h"
 #include "db/session.h"
 #include "maintenance/window_layout.h"
 
@@ -28,6 +29,8 @@ struct LayoutFit {
 struct CheckReport {
   std::vector<Finding> findings;
   std::vector<LayoutFit> layouts;
+  // On a cluster node only; its table problems are findings too.
+  std::optional<db::ClusterStatus> cluster;
   bool clean() const;
 };
 

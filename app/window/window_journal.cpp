@@ -158,6 +158,16 @@ void WindowJournal::end(RunEnding ending) {
   end_run(ending.ending, ending.written);
 }
 
+void WindowJournal::forget() {
+  if (!plan_run_begun_) return;
+  plan_run_begun_ = false;
+  try {
+    recorder_->forget();
+  } catch (const std::exception& error) {
+    lose_journal(error.what());
+  }
+}
+
 bool undo_run(journal::Store& store, const db::Session& session, std::int64_t run, UiPort& ui,
               const Question& ask) {
   const std::string name = "Run " + std::to_string(run);

@@ -38,6 +38,7 @@ class WindowJournal : public PlanJournal {
   std::optional<std::int64_t> begin(db::Session& session, const std::string& command,
                                     const std::string& settings) override;
   void end(RunEnding ending) override;
+  void forget() override;
 
   // The journal to read and undo from: the one the commands write, else an
   // existing journal file (none is created here). nullptr while there is none;
