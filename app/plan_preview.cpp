@@ -24,7 +24,7 @@ void write_plan_preview(std::ostream& out, const loot::Plan& plan, const loot::P
     }
   }
   write_left_alone(out, plan);
-  out << plan_totals_text(plan, details) << aim_text(plan);
+  out << plan_totals_text(plan, details);
   for (const loot::SharedLoottable& table : details.shared) {
     out << "  loottable " << table.loottable_id << " is used by " << table.outside_npcs
         << " NPC(s) outside " << plan.level_low << "-" << plan.level_high
@@ -34,6 +34,7 @@ void write_plan_preview(std::ostream& out, const loot::Plan& plan, const loot::P
     }
     out << (table.outside_npcs > table.examples.size() ? " ...\n" : "\n");
   }
+  out << aim_text(plan);
   out << "The lootdrop ids are planned from the highest id now ("
       << loot::shown_highest_id(plan.highest_lootdrop_id)
       << "); they will differ if lootdrops are written before the run.\n";

@@ -65,7 +65,7 @@ INSTANTIATE_TEST_SUITE_P(Aims, AimUsage, ::testing::ValuesIn(kUsageRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // NPC 1 already drops on half its kills, NPC 2 on 5 % (10 % x 50 %), NPC 3's
-// loottable is empty and NPC 4's has no row; NPC 5 is outside 01-10 and
+// loottable is empty and NPC 4's (9) has no row; NPC 5 is outside 01-10 and
 // shares loottable 1.
 const Texts kAimWorld = {
     "INSERT INTO items (id,name,itemtype) VALUES (1001,'i',10),(1002,'i',10),(1003,'i',10)",
@@ -74,7 +74,7 @@ const Texts kAimWorld = {
     "INSERT INTO lootdrop_entries (lootdrop_id,item_id,chance) VALUES (11,1001,50),(12,1002,50)",
     "INSERT INTO loottable_entries VALUES (1,11,1,100,1,0),(2,12,1,10,1,0)",
     "INSERT INTO npc_types (id,name,level,loottable_id) VALUES (1,'a',3,1),(2,'b',5,2),(3,'c',7,3),"
-    "(4,'d',8,4),(5,'e',20,1)"};
+    "(4,'d',8,9),(5,'e',20,1)"};
 
 // Every row of the four loot tables, to see a world come back whole.
 Rows loot_rows() {
