@@ -20,6 +20,8 @@ struct UsageRow {
   std::string err;
 };
 
+void PrintTo(const UsageRow& row, std::ostream* out) { *out << row.name; }
+
 class AimUsage : public ::testing::TestWithParam<UsageRow> {};
 
 TEST_P(AimUsage, RefusedBeforeAnyConnection) {
