@@ -1076,12 +1076,11 @@ TEST(CommandLineFiles, ReportCellsAreNeverFormulas) {
   const CliResult result = run_cli({kGen, kLevels, "11-20", "--category", "Weapon", kAll, "101",
                                     kItems, "2", "--seed", "3", "--dry-run", "--report", report});
   ASSERT_EQ(result.exit_code, 0) << result.err;
-  EXPECT_EQ(
-      std::regex_replace(read_file(report), std::regex("\n[0-9TZ:-]+,"), "\n{time},"),
-      "time,seed,npc_id,npc_name,npc_level,loottable_id,lootdrop_id,lootdrop_name,item_ids,"
-      "item_names,probability,chance,target,p_any_before,p_any_after,p_new_drop,"
-      "loottable_copied_from\r\n{time},3,1,'-2+3,12,7,1,lvl_11-20_CUSTOM_weapon,1002;1001,"
-      "\"\"\"a;b\"\"\"\"\"\";=x\",50,10,,0,0,0,\r\n");
+  EXPECT_EQ(std::regex_replace(read_file(report), std::regex("\n[0-9TZ:-]+,"), "\n{time},"),
+            "time,seed,npc_id,npc_name,npc_level,loottable_id,lootdrop_id,lootdrop_name,item_ids,"
+            "item_names,probability,chance,target,p_any_before,p_any_after,p_new_drop,"
+            "loottable_copied_from\r\n{time},3,1,'-2+3,12,7,1,lvl_11-20_CUSTOM_weapon,1002;1001,"
+            "\"\"\"a;b\"\"\"\"\"\";=x\",50,10,,0,0,0,\r\n");
 }
 
 // A report that cannot be put in place after COMMIT: the run stays written and
