@@ -11,21 +11,26 @@ const char* const kReviewReads = "(looking up names and drop rates for the plan)
 
 }  // namespace
 
-PlanReview read_plan_review(const loot::Plan& plan, db::Connection& connection) {
+PlanReview read_plan_review(const loot::Plan& plan, db::Connection& connection,
+                            const loot::DropWorld* world) {
   PlanReview review;
   try {
     review.details = loot::plan_details(plan, connection);
     review.details_read = true;
-    review.rates = loot::plan_drop_rates(plan, connection, review.details.items);
+    review.rates = world ? loot::plan_drop_rates(plan, *world, review.details.items)
+                         : loot::plan_drop_rates(plan, connection, review.details.items);
   } catch (const db::Error& error) {
     review.failure = db::statement_failed_message(error, kReviewReads);
   }
   return review;
 }
 
-ReportRates read_report_rates(const loot::Plan& plan, db::Connection& connection) {
+ReportRates read_report_rates(const loot::Plan& plan, db::Connection& connection,
+                              const loot::DropWorld* world) {
   try {
-    return {loot::plan_drop_rates(plan, connection, loot::plan_details(plan, connection).items),
+    const auto items = loot::plan_details(plan, connection).items;
+    return {world ? loot::plan_drop_rates(plan, *world, items)
+                  : loot::plan_drop_rates(plan, connection, items),
             std::nullopt};
   } catch (const db::Error& error) {
     return {{}, error.what()};

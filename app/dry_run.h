@@ -23,7 +23,9 @@ struct PlanReview {
   bool details_read = false;  // false: the names failed and the rates were not read
   std::string failure;        // why a read failed, as the statement failure reads; empty: none
 };
-PlanReview read_plan_review(const loot::Plan& plan, db::Connection& connection);
+// With `world` (the range's loot as planning read it), the rates are computed over it.
+PlanReview read_plan_review(const loot::Plan& plan, db::Connection& connection,
+                            const loot::DropWorld* world = nullptr);
 
 // The plan's drop rates for its report, read before anything is written; none
 // when they cannot be read, with `missing` saying why.
@@ -31,7 +33,8 @@ struct ReportRates {
   loot::PlanDropRates rates;
   std::optional<std::string> missing;  // nullopt: read
 };
-ReportRates read_report_rates(const loot::Plan& plan, db::Connection& connection);
+ReportRates read_report_rates(const loot::Plan& plan, db::Connection& connection,
+                              const loot::DropWorld* world = nullptr);
 
 // The review script of a dry run (its shared loottables' copies included),
 // written to `out`. Nothing, or why the copies could not be read (nothing written).

@@ -2,6 +2,7 @@
 
 #include <fmt/core.h>
 
+#include "app/aim_text.h"
 #include "app/dry_run.h"
 #include "app/plan_checks.h"
 #include "app/plan_json.h"
@@ -22,20 +23,20 @@ std::string listed(std::string head, const std::vector<std::string>& lines) {
 }
 
 // The counts and the question, when the shell asks one: false once it is
-// declined or the counts could not be read (said).
-bool confirmed(const PlanFlowShell& shell, const loot::Plan& plan, db::Connection& connection) {
+// declined or the counts could not be read (said). The drop rates are
+// computed over `world` when planning read it.
+bool confirmed(const PlanFlowShell& shell, const loot::Plan& plan, db::Connection& connection,
+               const loot::DropWorld* world = nullptr) {
   if (!shell.confirm) return true;
   std::string counts;
   try {
-    counts = counts_before_write(plan, connection);
+    counts = counts_before_write(plan, connection, world);
   } catch (const db::Error& error) {
     shell.say(
         db::statement_failed_message(error, "(looking up names and drop rates for the plan)"));
     return false;
   }
-  if (shell.confirm(counts, fmt::format("Write {} drops with {} entries?", plan.drops.size(),
-                                        plan.entries())))
-    return true;
+  if (shell.confirm(counts, write_question(plan))) return true;
   shell.say("Nothing was changed.");
   return false;
 }
@@ -51,22 +52,24 @@ PlanFlowResult write(const PlanFlowShell& shell, db::Session& session, db::Conne
 
 }  // namespace
 
-Planning plan_over(const PlanFlowShell& shell, loot::FixedInputs& inputs, std::uint64_t seed) {
+Planning plan_over(const PlanFlowShell& shell, loot::FixedInputs& inputs, std::uint64_t seed,
+                   const std::optional<loot::RunAim>& aim) {
   Planning planning;
   planning.connection = shell.connect();
   if (!planning.connection) return {.ending = Ending::connection_lost};
-  Planned planned = plan_with_seed(inputs, *planning.connection, seed);
+  Planned planned = plan_with_seed(inputs, *planning.connection, seed, aim);
   if (!planned.plan) {
     shell.say(planned.message);
     return {.ending = Ending::refused};
   }
   planning.plan = std::move(planned.plan);
+  planning.world = std::move(planned.world);
   return planning;
 }
 
 loot::PlanDropRates rates_for_report(const PlanFlowShell& shell, const loot::Plan& plan,
-                                     db::Connection& connection) {
-  ReportRates read = read_report_rates(plan, connection);
+                                     db::Connection& connection, const loot::DropWorld* world) {
+  ReportRates read = read_report_rates(plan, connection, world);
   if (read.missing) shell.say("The report lacks drop rates: " + *read.missing);
   return std::move(read.rates);
 }
@@ -82,7 +85,7 @@ bool write_report_file(const PlanFlowShell& shell, const loot::Plan& plan,
 
 Ending show_dry_run(const PlanFlowShell& shell, const loot::Plan& plan, db::Connection& connection,
                     const loot::FixedInputs& inputs, std::uint64_t seed, const DryRun& dry_run) {
-  const PlanReview review = read_plan_review(plan, connection);
+  const PlanReview review = read_plan_review(plan, connection, dry_run.world);
   if (review.details_read && !dry_run.json)
     write_plan_preview(*dry_run.out, plan, review.details, dry_run.shown);
   if (!review.failure.empty()) {
@@ -133,16 +136,17 @@ Ending confirm_plan(const PlanFlowShell& shell, loot::FixedInputs& inputs, std::
 
 PlanFlowResult write_new_plan(const PlanFlowShell& shell, db::Session& session,
                               loot::FixedInputs& inputs, std::uint64_t seed, PlanJournal* journal,
-                              PlanWriteRequest request) {
-  Planning planning = plan_over(shell, inputs, seed);
+                              PlanWriteRequest request, const std::optional<loot::RunAim>& aim) {
+  Planning planning = plan_over(shell, inputs, seed, aim);
   if (!planning.plan) return {.ending = planning.ending};
   loot::Plan& plan = *planning.plan;
   db::Connection& connection = *planning.connection;
+  const loot::DropWorld* world = planning.world ? &*planning.world : nullptr;
   const loot::PlanDropRates rates =
-      shell.report.out ? rates_for_report(shell, plan, connection) : loot::PlanDropRates();
+      shell.report.out ? rates_for_report(shell, plan, connection, world) : loot::PlanDropRates();
   // The question is about the very plan that is written; the time spent
   // answering it is not the run's.
-  if (!confirmed(shell, plan, connection)) return {.ending = Ending::declined};
+  if (!confirmed(shell, plan, connection, world)) return {.ending = Ending::declined};
   if (shell.confirm) request.started = std::chrono::steady_clock::now();
   PlanFlowResult result = write(shell, session, connection, plan, journal, request);
   // The run's journal ended with the write, whatever becomes of the report.

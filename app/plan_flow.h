@@ -21,6 +21,7 @@
 #include "db/odbc.h"
 #include "db/session.h"
 #include "journal/run_settings.h"
+#include "loot/drop_world.h"
 #include "loot/fixed_inputs.h"
 #include "loot/plan.h"
 #include "loot/plan_details.h"
@@ -58,13 +59,19 @@ struct Planning {
   Ending ending = Ending::completed;  // refused or connection_lost: no plan
   std::unique_ptr<db::Connection> connection{};
   std::optional<loot::Plan> plan{};  // when planned
+  // The loot of the range as read to solve the plan's aim: its drop rates are
+  // computed over it rather than read again.
+  std::optional<loot::DropWorld> world{};
 };
-Planning plan_over(const PlanFlowShell& shell, loot::FixedInputs& inputs, std::uint64_t seed);
+// With `aim`, the drops' values are solved for it.
+Planning plan_over(const PlanFlowShell& shell, loot::FixedInputs& inputs, std::uint64_t seed,
+                   const std::optional<loot::RunAim>& aim = std::nullopt);
 
 // The plan's drop rates for its report, read before anything is written;
 // none, said, when they cannot be read.
 loot::PlanDropRates rates_for_report(const PlanFlowShell& shell, const loot::Plan& plan,
-                                     db::Connection& connection);
+                                     db::Connection& connection,
+                                     const loot::DropWorld* world = nullptr);
 
 // The report of `plan` to the shell's report file, its names from `details`
 // when the world was read for them already, else over `connection`. False
@@ -81,6 +88,7 @@ struct DryRun {
   bool json = false;
   ShownName shown{};                       // how a name read from the world is shown
   std::string planned_by{};                // heads the script
+  const loot::DropWorld* world = nullptr;  // the range's loot as planning read it, if it did
   journal::GenerationSettings settings{};  // kept in the script and the plan file
   FlowFile script{}, plan_file{};
 };
@@ -103,11 +111,13 @@ struct PlanFlowResult {
   std::optional<PlanWritten> written{};  // once the write ran
 };
 
-// generate: plans once, asks, writes with `request` (the time spent answering
-// not counted), and writes the report of a committed run with drops.
+// generate: plans once (for `aim`, when given), asks, writes with `request`
+// (the time spent answering not counted), and writes the report of a
+// committed run with drops.
 PlanFlowResult write_new_plan(const PlanFlowShell& shell, db::Session& session,
                               loot::FixedInputs& inputs, std::uint64_t seed, PlanJournal* journal,
-                              PlanWriteRequest request);
+                              PlanWriteRequest request,
+                              const std::optional<loot::RunAim>& aim = std::nullopt);
 
 // apply: `saved` (read from `path`) checked against generate's rules, then
 // against the world, asked about and written with its own lootdrop ids, the

@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "app/aim_text.h"
 #include "app/plan_report.h"
 
 namespace vl::app {
@@ -50,7 +51,9 @@ void write_plan_json(std::ostream& out, const loot::Plan& plan, const loot::Plan
       {"entries", plan.entries()},
       {"missing_items", missing},
       {"shared_loottables", shared},
-      {"drop_rates", drop_rates_json(plan, rates)}};
+      {"drop_rates", drop_rates_json(plan, rates)},
+      {"aim", aim_summary_json(plan)},
+      {"left_alone", left_alone_json(plan)}};
   // Written drop by drop, so that a large plan never stands whole in memory as JSON.
   std::string head = json_text(summary);
   head.pop_back();
@@ -65,6 +68,13 @@ void write_plan_json(std::ostream& out, const loot::Plan& plan, const loot::Plan
     for (const std::int32_t item : drop.item_ids)
       items.push_back({{"item_id", item}, {"item_name", loot::item_name(details, item)}});
     record["items"] = items;
+    record["probability"] = drop.probability;
+    record["chance"] = drop.chance;
+    record["target"] = drop_target_json(plan, drop);
+    const loot::DropRateChange& change = change_of(rates, drop.npc_id);
+    record["p_any_before"] = change.p_any_before;
+    record["p_any_after"] = change.p_any_after;
+    record["p_new_drop"] = change.p_new_drop;
     out << (first ? "" : ",") << json_text(record);
     first = false;
   }

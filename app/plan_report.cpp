@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string_view>
 
+#include "app/aim_text.h"
 #include "app/simulation_summary.h"
 #include "core/ascii_case.h"
 #include "db/database.h"
@@ -77,8 +78,9 @@ std::string drop_rates_text(const loot::Plan& plan, const loot::PlanDropRates& r
   if (plan.drops.empty()) return "Drop rates: no NPC is chosen.\n";
   return fmt::format(
       "Drop rates (chance per kill of at least one item, over the {} chosen NPCs, global loot "
-      "multiplier 1):\n  before the run: {}\n  after the run: {}\n  from the new drop: {}\n",
-      plan.drops.size(), spread_text(plan, rates, &loot::DropRateChange::p_any_before),
+      "multiplier {}):\n  before the run: {}\n  after the run: {}\n  from the new drop: {}\n",
+      plan.drops.size(), plan.aim ? plan.aim->loot_multiplier : 1,
+      spread_text(plan, rates, &loot::DropRateChange::p_any_before),
       spread_text(plan, rates, &loot::DropRateChange::p_any_after),
       spread_text(plan, rates, &loot::DropRateChange::p_new_drop));
 }
@@ -88,7 +90,8 @@ void write_report(std::ostream& out, ReportFormat format, const loot::Plan& plan
                   std::uint64_t seed, const std::string& time) {
   if (format == ReportFormat::csv) {
     out << "time,seed,npc_id,npc_name,npc_level,loottable_id,lootdrop_id,lootdrop_name,item_ids,"
-           "item_names,p_any_before,p_any_after,p_new_drop,loottable_copied_from\r\n";
+           "item_names,probability,chance,target,p_any_before,p_any_after,p_new_drop,"
+           "loottable_copied_from\r\n";
     for (const loot::PlannedDrop& drop : plan.drops) {
       const loot::NpcFacts& npc = facts_of(details, drop.npc_id);
       std::string ids, names;
@@ -105,7 +108,11 @@ void write_report(std::ostream& out, ReportFormat format, const loot::Plan& plan
       const std::string copied_from =
           drop.loottable_copied_from ? std::to_string(drop.loottable_copied_from) : "";
       // Six significant digits, as every CSV and table shows a fraction; JSON keeps them all.
-      out << fmt::format(",{:.6g},{:.6g},{:.6g},{}\r\n", change.p_any_before, change.p_any_after,
+      // The target is empty for a drop written with the settings' values.
+      const std::string target =
+          plan.aim && drop.aimed ? fmt::format("{:.6g}", plan.aim->rate()) : "";
+      out << fmt::format(",{:.6g},{:.6g},{},{:.6g},{:.6g},{:.6g},{}\r\n", drop.probability,
+                         drop.chance, target, change.p_any_before, change.p_any_after,
                          change.p_new_drop, copied_from);
     }
     return;
@@ -128,6 +135,9 @@ void write_report(std::ostream& out, ReportFormat format, const loot::Plan& plan
     for (const std::int32_t item : drop.item_ids) {
       record["item_names"].push_back(item_name(details, item));
     }
+    record["probability"] = drop.probability;
+    record["chance"] = drop.chance;
+    record["target"] = drop_target_json(plan, drop);
     const loot::DropRateChange& change = change_of(rates, drop.npc_id);
     record["p_any_before"] = change.p_any_before;
     record["p_any_after"] = change.p_any_after;

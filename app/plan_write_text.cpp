@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "app/aim_text.h"
 #include "app/plan_report.h"
 #include "loot/plan_drop_rates.h"
 #include "loot/plan_sql.h"
@@ -41,10 +42,13 @@ std::string plan_totals_text(const loot::Plan& plan, const loot::PlanDetails& de
   return out.str();
 }
 
-std::string counts_before_write(const loot::Plan& plan, db::Connection& connection) {
+std::string counts_before_write(const loot::Plan& plan, db::Connection& connection,
+                                const loot::DropWorld* world) {
   const loot::PlanDetails details = loot::plan_details(plan, connection);
-  const std::string totals = plan_totals_text(plan, details);
-  return totals + drop_rates_text(plan, loot::plan_drop_rates(plan, connection, details.items));
+  const std::string totals = plan_totals_text(plan, details) + aim_text(plan);
+  return totals +
+         drop_rates_text(plan, world ? loot::plan_drop_rates(plan, *world, details.items)
+                                     : loot::plan_drop_rates(plan, connection, details.items));
 }
 
 void write_plan_script(std::ostream& out, const loot::Plan& plan, const loot::CopiedRows& copies,

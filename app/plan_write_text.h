@@ -7,6 +7,7 @@
 #include <string>
 
 #include "db/odbc.h"
+#include "loot/drop_world.h"
 #include "loot/plan.h"
 #include "loot/plan_details.h"
 #include "loot/shared_copies.h"
@@ -18,9 +19,11 @@ namespace vl::app {
 // shared loottables ("\n" after each line).
 std::string plan_totals_text(const loot::Plan& plan, const loot::PlanDetails& details);
 
-// The counts before a write: the totals, then the drop rates before and after,
-// read from the world over `connection`. Throws db::Error.
-std::string counts_before_write(const loot::Plan& plan, db::Connection& connection);
+// The counts before a write: the totals, what the plan's aim came to, then the
+// drop rates before and after, read from the world over `connection` (over
+// `world` when planning read it). Throws db::Error.
+std::string counts_before_write(const loot::Plan& plan, db::Connection& connection,
+                                const loot::DropWorld* world = nullptr);
 
 // The plan as a script for the mariadb client, headed by who planned it when,
 // its settings (as the journal keeps them) and the highest ids it saw.

@@ -81,7 +81,8 @@ journal::GenerationSettings generation_settings(const loot::FixedInputs& inputs,
           .items = settings.items,
           .seed = seed,
           .atomic = settings.atomic,
-          .isolate_shared = settings.isolate_shared};
+          .isolate_shared = settings.isolate_shared,
+          .aim = settings.aim};
 }
 
 std::string kept_settings(WriteCommand command, const loot::FixedInputs& inputs,

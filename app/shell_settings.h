@@ -9,6 +9,7 @@
 
 #include "app/ui_port.h"
 #include "journal/run_settings.h"
+#include "loot/aim_solver.h"
 #include "loot/fixed_inputs.h"
 
 namespace vl::app {
@@ -21,6 +22,7 @@ struct ShellSettings {
   // How generate writes, kept with its run: the items from a custom list, all
   // or nothing, the shared loottables copied for the range.
   bool from_list = false, atomic = false, isolate_shared = false;
+  std::optional<loot::RunAim> aim = std::nullopt;  // the drops' values solved for it
 };
 
 // A custom item list as read from a file with LF or CR LF line ends, given

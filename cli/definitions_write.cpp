@@ -15,10 +15,37 @@ constexpr ExitCase kInterrupted{kExitInterrupted,
                                 "stopped by Ctrl+C, SIGTERM or SIGHUP: the message says what "
                                 "stays"};
 
-void add_number(CLI::App& command, std::string& text, const NumberRange& range,
-                const std::string& what) {
-  command.add_option(range.option, text, what + ", " + range_words(range) + "; default " + text)
+CLI::Option* add_number(CLI::App& command, std::string& text, const NumberRange& range,
+                        const std::string& what) {
+  return command
+      .add_option(range.option, text, what + ", " + range_words(range) + "; default " + text)
       ->type_name("N");
+}
+
+// The aims: each drop's probability (and, where that cannot reach the aim, its
+// chance) solved by the program, so neither goes with --probability, with
+// the other aim, or with the window's way, which writes one probability for all.
+void add_aims(CLI::App& generate, OptionTexts& texts, CLI::Option* npc_percent,
+              CLI::Option* probability) {
+  auto* target_rate =
+      generate
+          .add_option("--target-rate", texts.target_rate,
+                      "aim: each new drop gives an item on PCT % of kills (0 < PCT <= 100, "
+                      "decimals allowed); its probability is solved")
+          ->type_name("PCT")
+          ->excludes(probability);
+  generate
+      .add_option("--level-to", texts.level_to,
+                  "aim: every NPC of the range (one per loottable) gives something on at least "
+                  "PCT % of kills; those below get a drop that lifts them to it")
+      ->type_name("PCT")
+      ->excludes(probability)
+      ->excludes(target_rate)
+      ->excludes(npc_percent);
+  generate
+      .add_option("--loot-multiplier", texts.aim_multiplier,
+                  "with an aim: the server's global loot multiplier, 1 to 100; default 1")
+      ->type_name("G");
 }
 
 CLI::App* define_generate(CLI::App& app, Invocation& run, OptionTexts& texts) {
@@ -34,10 +61,13 @@ CLI::App* define_generate(CLI::App& app, Invocation& run, OptionTexts& texts) {
   generate->add_option("--rules", run.rules, "item conditions, as the Rules window")
       ->type_name("TEXT")
       ->excludes(list);
-  add_number(*generate, run.npc_percent, kNpcPercent, "percent of NPCs that get a drop");
+  auto* npc_percent =
+      add_number(*generate, run.npc_percent, kNpcPercent, "percent of NPCs that get a drop");
   add_number(*generate, run.chance, kChance, "chance of each item in the drop");
-  add_number(*generate, run.probability, kProbability, "loottable probability of the drop");
+  auto* probability =
+      add_number(*generate, run.probability, kProbability, "loottable probability of the drop");
   add_number(*generate, run.items, kItems, "items per drop");
+  add_aims(*generate, texts, npc_percent, probability);
   generate->add_option("--seed", texts.seed, "seed of every random choice, 0 to 2^64-1")
       ->type_name("N");
   auto* dry_run = generate->add_flag("--dry-run", run.dry_run, "plan the run, write nothing");
@@ -49,7 +79,9 @@ CLI::App* define_generate(CLI::App& app, Invocation& run, OptionTexts& texts) {
                  "write as the window's Execute does: statement by statement, what was written "
                  "before a failure stays")
       ->excludes(atomic)
-      ->excludes(dry_run);
+      ->excludes(dry_run)
+      ->excludes("--target-rate")
+      ->excludes("--level-to");
   generate->add_flag("--yes", run.yes, "ask nothing, show no summary (needed without a terminal)");
   generate->add_option("--sql", run.sql, "with --dry-run: the plan as a script for mariadb")
       ->type_name("FILE")
@@ -79,6 +111,8 @@ CLI::App* define_generate(CLI::App& app, Invocation& run, OptionTexts& texts) {
        "generate --levels 01-10 --seed 7 --dry-run --plan plan.json",
        "generate --levels 01-10 --seed 7 --yes --report drops.csv",
        "generate --levels 11-20 --yes --isolate-shared",
+       "generate --levels 01-10 --target-rate 5 --dry-run",
+       "generate --levels 01-10 --level-to 30 --yes",
        "generate --levels 01-10 --dry-run --format json > plan.json",
        "cut -f1 ids.txt | vandril_loot_cli generate --levels 61-99 --list - --yes"},
       {kDone,
@@ -97,7 +131,9 @@ CLI::App* define_generate(CLI::App& app, Invocation& run, OptionTexts& texts) {
        {kExitUsage,
         "a malformed or out-of-range value, an unknown category or range, an\n"
         "unreadable --list file, --rules with --list, --sql or --plan without\n"
-        "--dry-run, --atomic with --window-way, no terminal to ask on and no --yes"},
+        "--dry-run, --atomic with --window-way, no terminal to ask on and no --yes;\n"
+        "an aim out of range, with --probability, with the other aim or --window-way,\n"
+        "--npc-percent with --level-to, --loot-multiplier without an aim"},
        kInterrupted}));
   return generate;
 }

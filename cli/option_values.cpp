@@ -95,6 +95,17 @@ long long whole_in(const std::string& option, const std::string& text, long long
   return *number;
 }
 
+double aim_percent(const std::string& option, const std::string& text) {
+  double percent = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, percent);
+  // NaN fails both comparisons; the locale never decides the decimal point.
+  if (error != std::errc() || stop != end || !(percent > 0 && percent <= 100))
+    throw UsageError{option + " " + text +
+                     " is not a percent above 0 and at most 100 (decimals allowed, such as 2.5)"};
+  return percent;
+}
+
 // Digits only, read without the locale: "-1" would otherwise wrap around to the
 // largest seed.
 std::uint64_t seed_of(const std::string& text) {

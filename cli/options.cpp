@@ -188,6 +188,28 @@ std::string usage(const CLI::App& app) {
   return text + "\nRun " + kProgram + " --help, or " + kProgram + " help COMMAND, for more.\n";
 }
 
+// generate's aim, if any: --level-to considers every NPC of the range.
+void read_aim(const OptionTexts& texts, Invocation& run) {
+  const bool given = !texts.target_rate.empty() || !texts.level_to.empty();
+  if (!given && !texts.aim_multiplier.empty())
+    throw UsageError{
+        app::option_needs("generate", "--loot-multiplier", "--target-rate or --level-to")};
+  if (!given) return;
+  loot::RunAim aim;
+  if (!texts.aim_multiplier.empty())
+    aim.loot_multiplier =
+        static_cast<int>(whole_in("--loot-multiplier", texts.aim_multiplier, 1, 100, "1 to 100"));
+  if (!texts.target_rate.empty()) {
+    aim.kind = loot::RunAim::Kind::new_drop;
+    aim.percent = aim_percent("--target-rate", texts.target_rate);
+  } else {
+    aim.kind = loot::RunAim::Kind::every_npc;
+    aim.percent = aim_percent("--level-to", texts.level_to);
+    run.npc_percent = "101";  // every NPC of the range, one per loottable
+  }
+  run.aim = aim;
+}
+
 // The checked values of the options, into `run`.
 void take_values(const OptionTexts& texts, Invocation& run) {
   run.verbosity = texts.quiet     ? Verbosity::quiet
@@ -228,6 +250,7 @@ void take_values(const OptionTexts& texts, Invocation& run) {
     if (run.report && !report_format(*run.report)) {
       throw UsageError{"--report " + *run.report + " needs the extension .csv or .json"};
     }
+    read_aim(texts, run);
     for (const auto& [range, text] :
          {std::pair{&kNpcPercent, run.npc_percent}, std::pair{&kChance, run.chance},
           std::pair{&kProbability, run.probability}, std::pair{&kItems, run.items}})

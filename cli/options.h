@@ -10,6 +10,7 @@
 #include "app/output_format.h"
 #include "app/plan_report.h"
 #include "app/setting_ranges.h"
+#include "loot/aim_solver.h"
 #include "loot/spawn_rates.h"
 
 namespace vl::cli {
@@ -54,6 +55,9 @@ struct Invocation {
   bool dry_run = false, atomic = false, window_way = false;
   // generate: give the range its own copies of the loottables NPCs outside it share.
   bool isolate_shared = false;
+  // generate: each drop's values solved for an aim (--target-rate, --level-to)
+  // instead of one probability for every drop.
+  std::optional<loot::RunAim> aim;
   std::optional<std::string> sql, report;
   // generate --dry-run: the plan file to write; apply: the plan file to write from.
   std::optional<std::string> plan;

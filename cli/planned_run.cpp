@@ -125,7 +125,7 @@ int run_planned(db::Session& session, loot::FixedInputs& inputs, const Invocatio
   const app::PlanFlowShell shell =
       reporting_shell(plan_shell(session, run.yes, run.format, seed), report_file.get(), run);
   if (run.dry_run) {
-    app::Planning planning = app::plan_over(shell, inputs, seed);
+    app::Planning planning = app::plan_over(shell, inputs, seed, run.aim);
     if (!planning.plan) return flow_exit_code(planning.ending);
     return flow_exit_code(app::show_dry_run(
         shell, *planning.plan, *planning.connection, inputs, seed,
@@ -133,6 +133,7 @@ int run_planned(db::Session& session, loot::FixedInputs& inputs, const Invocatio
          .json = run.format == Format::json,
          .shown = terminal_text,
          .planned_by = "vandril_loot_cli generate",
+         .world = planning.world ? &*planning.world : nullptr,
          .settings = app::generation_settings(inputs, shell_settings_of(run), seed),
          .script = flow_file(sql_file.get(), run.sql, "--sql"),
          .plan_file = flow_file(plan_file.get(), run.plan, "--plan")}));
@@ -141,7 +142,8 @@ int run_planned(db::Session& session, loot::FixedInputs& inputs, const Invocatio
                                             {.command = "generate",
                                              .settings = run_settings(inputs, run, seed),
                                              .stop_requested = interrupted,
-                                             .started = started})
+                                             .started = started},
+                                            run.aim)
                             .ending);
 }
 

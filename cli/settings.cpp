@@ -23,7 +23,8 @@ app::ShellSettings shell_settings_of(const Invocation& run) {
           .items = run.items,
           .from_list = run.list.has_value(),
           .atomic = run.atomic,
-          .isolate_shared = run.isolate_shared};
+          .isolate_shared = run.isolate_shared,
+          .aim = run.aim};
 }
 
 Applied apply_settings(loot::FixedInputs& inputs, UiPort& ui, const Invocation& run,

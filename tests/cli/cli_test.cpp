@@ -408,10 +408,12 @@ const Row kRows[] = {
    R"({"drop_name":"lvl_01-10_CUSTOM_armour","highest_lootdrop_id":null,"npcs_in_range":2,"npcs_keeping_loottable":2,)"
    R"("chosen":2,"drops":2,"entries":4,"missing_items":[{"item_id":8879,"drops":2}],"shared_loottables":[],)"
    R"("drop_rates":{"before":{"mean":0.0,"lowest":0.0,"highest":0.0},"after":{"mean":0.0,"lowest":0.0,"highest":0.0},)"
-   R"("new_drop":{"mean":0.0,"lowest":0.0,"highest":0.0}},"planned":[{"npc_id":1,"npc_name":"n","npc_level":5,)"
-   R"("loottable_id":77,"lootdrop_id":1,"items":[{"item_id":8879,"item_name":""},{"item_id":3907,"item_name":"i"}]},)"
-   R"({"npc_id":2,"npc_name":"n","npc_level":5,"loottable_id":88,"lootdrop_id":2,"items":[{"item_id":8879,)"
-   R"("item_name":""},{"item_id":3907,"item_name":"i"}]}]})" "\n",
+   R"("new_drop":{"mean":0.0,"lowest":0.0,"highest":0.0}},"aim":null,"left_alone":[],"planned":[{"npc_id":1,)"
+   R"("npc_name":"n","npc_level":5,"loottable_id":77,"lootdrop_id":1,"items":[{"item_id":8879,"item_name":""},)"
+   R"({"item_id":3907,"item_name":"i"}],"probability":50.0,"chance":10.0,"target":null,"p_any_before":0.0,)"
+   R"("p_any_after":0.0,"p_new_drop":0.0},{"npc_id":2,"npc_name":"n","npc_level":5,"loottable_id":88,)"
+   R"("lootdrop_id":2,"items":[{"item_id":8879,"item_name":""},{"item_id":3907,"item_name":"i"}],)"
+   R"("probability":50.0,"chance":10.0,"target":null,"p_any_before":0.0,"p_any_after":0.0,"p_new_drop":0.0}]})" "\n",
    "Custom List Created [2 items]\n", "SELECT COUNT(*) FROM lootdrop", "0", 9, "3907\n8879\n"},
   {"journal_with_no_journal", {"--journal", "j", "--no-journal", kGen, kLevels, "01-10"}, {}, 64, "",
    "vandril_loot_cli: --journal and --no-journal cannot be given together: leave one of them out; see "
@@ -1074,11 +1076,11 @@ TEST(CommandLineFiles, ReportCellsAreNeverFormulas) {
   const CliResult result = run_cli({kGen, kLevels, "11-20", "--category", "Weapon", kAll, "101",
                                     kItems, "2", "--seed", "3", "--dry-run", "--report", report});
   ASSERT_EQ(result.exit_code, 0) << result.err;
-  EXPECT_EQ(
-      std::regex_replace(read_file(report), std::regex("\n[0-9TZ:-]+,"), "\n{time},"),
-      "time,seed,npc_id,npc_name,npc_level,loottable_id,lootdrop_id,lootdrop_name,item_ids,"
-      "item_names,p_any_before,p_any_after,p_new_drop,loottable_copied_from\r\n{time},3,1,'-2+3,"
-      "12,7,1,lvl_11-20_CUSTOM_weapon,1002;1001,\"\"\"a;b\"\"\"\"\"\";=x\",0,0,0,\r\n");
+  EXPECT_EQ(std::regex_replace(read_file(report), std::regex("\n[0-9TZ:-]+,"), "\n{time},"),
+            "time,seed,npc_id,npc_name,npc_level,loottable_id,lootdrop_id,lootdrop_name,item_ids,"
+            "item_names,probability,chance,target,p_any_before,p_any_after,p_new_drop,"
+            "loottable_copied_from\r\n{time},3,1,'-2+3,12,7,1,lvl_11-20_CUSTOM_weapon,1002;1001,"
+            "\"\"\"a;b\"\"\"\"\"\";=x\",50,10,,0,0,0,\r\n");
 }
 
 // A report that cannot be put in place after COMMIT: the run stays written and
