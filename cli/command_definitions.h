@@ -18,6 +18,7 @@ inline constexpr const char* kProgram = "vandril_loot_cli";
 struct OptionTexts {
   std::string levels, category = "Armour", format = "table", seed;
   std::string simulate_levels, npc_ids, loot_multiplier = "1", kills, port;
+  std::string level_to;  // simulate
   bool quiet = false, verbose = false, summary = false;
 };
 

@@ -8,6 +8,7 @@
 #include "app/usage_wording.h"
 #include "cli/suggestions.h"
 #include "core/ascii_case.h"
+#include "core/numeric_text.h"
 #include "loot/catalog.h"
 
 namespace vl::cli {
@@ -110,6 +111,13 @@ Format format_of(const std::string& name) {
   if (name == "csv") return Format::csv;
   if (name == "json") return Format::json;
   return Format::table;
+}
+
+double aim_percent(const std::string& option, const std::string& text) {
+  const auto number = whole_text_number(text);
+  if (!number || !(*number > 0 && *number <= 100))
+    throw UsageError{option + " " + text + " is not a number above 0 and at most 100"};
+  return *number;
 }
 
 }  // namespace vl::cli

@@ -69,6 +69,9 @@ struct Invocation {
   int loot_multiplier = 1;
   std::optional<long long> kills;
   bool summary = false;  // simulate: the summary alone
+  // simulate: the share of kills in percent every NPC is to give something on;
+  // with it the probability each NPC's drop (of `items` at `chance`) would need.
+  std::optional<double> level_to;
 };
 
 struct ParsedArguments {

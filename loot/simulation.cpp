@@ -6,6 +6,7 @@
 
 #include "db/database.h"
 #include "loot/kill_roller.h"
+#include "loot/probability_column.h"
 
 namespace vl::loot {
 namespace {
@@ -48,12 +49,15 @@ Simulation simulate(db::Connection& connection, db::Connection* beside,
                          [](const WorldNpc& npc, std::int64_t wanted) { return npc.id < wanted; });
     if (found == world.npcs.end() || found->id != id) simulation.unknown_ids.push_back(id);
   }
+  if (request.read_probability_column)
+    simulation.probability_column = probability_column(connection);
   std::mt19937_64 random(seed);
   for (const WorldNpc& npc : world.npcs) {
     auto [at, fresh] = simulation.rates.try_emplace({npc.loottable_id, npc.level});
     if (fresh)
       at->second = drop_rates(world.tables, npc.loottable_id, npc.level, request.loot_multiplier);
-    NpcSimulation row{npc, &at->second, std::nullopt};
+    NpcSimulation row{npc, &at->second, std::nullopt,
+                      world.tables.loottables.contains(npc.loottable_id)};
     if (request.kills)
       row.observed = roll_kills(world, npc, request.loot_multiplier, *request.kills, random);
     simulation.npcs.push_back(std::move(row));

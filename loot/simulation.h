@@ -12,6 +12,7 @@
 
 #include "db/odbc.h"
 #include "db/session.h"
+#include "loot/aim_solver.h"
 #include "loot/drop_world.h"
 
 namespace vl::loot {
@@ -22,6 +23,8 @@ struct SimulationRequest {
   int low = 0, high = 0;
   int loot_multiplier = 1;
   std::optional<long long> kills;
+  // Also how the world keeps loottable probabilities, for a drop solved for an aim.
+  bool read_probability_column = false;
 };
 
 struct Observed {
@@ -33,6 +36,7 @@ struct NpcSimulation {
   WorldNpc npc;
   const DropRates* rates = nullptr;  // in Simulation::rates
   std::optional<Observed> observed;
+  bool loottable_exists = true;  // its loottable has a row of its own
 };
 
 struct Simulation {
@@ -42,6 +46,7 @@ struct Simulation {
   std::unordered_map<std::int64_t, std::string> item_names;
   std::vector<std::int64_t> unknown_ids;  // of the request's ids, naming no NPC
   int loot_multiplier = 1;
+  std::optional<ProbabilityColumn> probability_column;  // when the request asked for it
 
   // The name of an item; "" for one the world lacks.
   const std::string& item_name(std::int64_t id) const;
