@@ -55,6 +55,8 @@ Planned plan_with_seed(loot::FixedInputs& inputs, db::Connection& connection, st
             std::nullopt};
   } catch (const std::runtime_error& error) {
     return {std::nullopt, std::string(error.what()) + loot::kNothingWritten, std::nullopt};
+  } catch (const std::invalid_argument& error) {  // an aim out of range
+    return {std::nullopt, std::string(error.what()) + loot::kNothingWritten, std::nullopt};
   }
 }
 

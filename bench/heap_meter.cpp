@@ -11,13 +11,23 @@ namespace {
 
 std::atomic<std::uint64_t> allocation_count{0};
 std::atomic<std::int64_t> live_byte_count{0};
+std::atomic<std::int64_t> peak_live_byte_count{0};
+
+// Kept on every allocation: a reading between two steps of a command would miss
+// what lives only inside one of them.
+void note_live_bytes(std::int64_t live) {
+  std::int64_t peak = peak_live_byte_count.load(std::memory_order_relaxed);
+  while (live > peak &&
+         !peak_live_byte_count.compare_exchange_weak(peak, live, std::memory_order_relaxed)) {
+  }
+}
 
 void* counted_allocation(std::size_t size) {
   void* p = std::malloc(size ? size : 1);
   if (!p) throw std::bad_alloc();
   allocation_count.fetch_add(1, std::memory_order_relaxed);
-  live_byte_count.fetch_add(static_cast<std::int64_t>(malloc_usable_size(p)),
-                            std::memory_order_relaxed);
+  const auto size_held = static_cast<std::int64_t>(malloc_usable_size(p));
+  note_live_bytes(live_byte_count.fetch_add(size_held, std::memory_order_relaxed) + size_held);
   return p;
 }
 
@@ -47,6 +57,8 @@ HeapReading heap_now() {
 }
 
 std::int64_t live_bytes_now() { return live_byte_count.load(std::memory_order_relaxed); }
+
+std::int64_t peak_live_bytes() { return peak_live_byte_count.load(std::memory_order_relaxed); }
 
 long peak_rss_kib() {
   rusage usage{};

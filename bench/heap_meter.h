@@ -18,6 +18,9 @@ HeapReading heap_now();
 // Just HeapReading::live_bytes: a counter read, cheap enough for a hot loop.
 std::int64_t live_bytes_now();
 
+// The most bytes held through operator new at any one time since start.
+std::int64_t peak_live_bytes();
+
 // Peak resident set size of the process in KiB.
 long peak_rss_kib();
 

@@ -17,9 +17,10 @@ inline constexpr const char* kProgram = "vandril_loot_cli";
 // Option values as typed, checked once the whole command line is parsed.
 struct OptionTexts {
   std::string levels, category = "Armour", format = "table", seed;
-  std::string simulate_levels, npc_ids, loot_multiplier = "1", kills, port;
+  std::string simulate_levels, npc_ids, loot_multiplier = "1", kills, port, instances;
   std::string level_to;  // simulate
-  bool quiet = false, verbose = false, summary = false;
+  bool quiet = false, verbose = false, summary = false, per_hour = false, with_conditional = false,
+       by_item = false;
 };
 
 // An option followed by its value (not a flag).

@@ -26,10 +26,11 @@ namespace {
 // Read-only: the drop rates of the chosen NPCs, and kills rolled beside them.
 int simulate(db::Session& session, TerminalUi& ui, const Invocation& run, std::uint64_t seed) {
   loot::SimulationRead read;
-  const app::ReadEnd end = app::simulate(session,
-                                         {run.npc_ids, run.simulate_low, run.simulate_high,
-                                          run.loot_multiplier, run.kills, run.level_to.has_value()},
-                                         seed, message_box_of(ui), read);
+  const app::ReadEnd end =
+      app::simulate(session,
+                    {run.npc_ids, run.simulate_low, run.simulate_high, run.loot_multiplier,
+                     run.kills, run.per_hour, run.level_to.has_value()},
+                    seed, message_box_of(ui), read);
   if (end.failed) return finish(ui, failed(end.ending, false));
   const loot::Simulation& simulation = *read.simulation;
   Report report;
@@ -41,7 +42,7 @@ int simulate(db::Session& session, TerminalUi& ui, const Invocation& run, std::u
     report.note = app::simulation_aim_notes(simulation, aim, run.format, run.summary);
   } else {
     // Written as it goes: a large world's figures never stand whole in memory as text.
-    app::write_simulation(std::cout, simulation, run.format, run.summary);
+    app::write_simulation(std::cout, simulation, run.format, run.summary, run.by_item);
     report.note = app::simulation_notes(simulation, run.format);
   }
   if (!report.note.empty()) report.note.pop_back();  // finish ends it

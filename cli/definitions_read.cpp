@@ -59,14 +59,14 @@ CLI::App* define_categories(CLI::App& app, OptionTexts& texts) {
 
 // --level-to and the drop it assumes: the one generate writes by default.
 void add_aim_options(CLI::App& simulate, Invocation& run, OptionTexts& texts,
-                     CLI::Option* kill_count) {
+                     const std::vector<CLI::Option*>& other_figures) {
   auto* level_to =
       simulate
           .add_option("--level-to", texts.level_to,
                       "the probability each NPC's drop would need for the NPC to "
                       "give something on PCT % of kills, above 0 and at most 100, decimals allowed")
-          ->type_name("PCT")
-          ->excludes(kill_count);
+          ->type_name("PCT");
+  for (CLI::Option* other : other_figures) level_to->excludes(other);
   for (const auto& [range, text, what] :
        {std::tuple{&kItems, &run.items, "items per drop"},
         std::tuple{&kChance, &run.chance, "chance of each item in the drop"}}) {
@@ -101,9 +101,30 @@ CLI::App* define_simulate(CLI::App& app, Invocation& run, OptionTexts& texts) {
   simulate->add_option("--seed", texts.seed, "with --kills: seed of the rolled kills, 0 to 2^64-1")
       ->type_name("S")
       ->needs(kill_count);
-  simulate->add_flag("--summary", texts.summary,
-                     "only the summary: NPCs, mean, lowest and highest chance per kill");
-  add_aim_options(*simulate, run, texts, kill_count);
+  auto* summary =
+      simulate->add_flag("--summary", texts.summary,
+                         "only the summary: NPCs, mean, lowest and highest chance per kill");
+  auto* per_hour =
+      simulate
+          ->add_flag("--per-hour", texts.per_hour,
+                     "also the spawns and items per hour from the spawn tables, every NPC killed "
+                     "as it spawns")
+          ->excludes(summary);
+  simulate
+      ->add_option("--instances", texts.instances,
+                   "with --per-hour: instances of every zone, 1 to 1000 (default 1)")
+      ->type_name("N")
+      ->needs(per_hour);
+  simulate
+      ->add_flag("--with-conditional", texts.with_conditional,
+                 "with --per-hour: count the spawn points that wait on a condition as met")
+      ->needs(per_hour);
+  simulate
+      ->add_flag(
+          "--by-item", texts.by_item,
+          "with --per-hour: the items per hour one by one, largest first, instead of the NPCs")
+      ->needs(per_hour);
+  add_aim_options(*simulate, run, texts, {kill_count, per_hour});
   add_format_option(*simulate, texts.format, {"table", "csv", "json"});
   simulate->footer(help_footer(
       "For each NPC: the chance that a kill gives at least one item, and the copies of each\n"
@@ -112,19 +133,23 @@ CLI::App* define_simulate(CLI::App& app, Invocation& run, OptionTexts& texts) {
       "droplimit and multipliers decide how often the lootdrop is rolled and how many items it\n"
       "gives. Coins, scripts, global loot and the killer's level are left out (the output says "
       "so).\n"
+      "--per-hour adds what each NPC's spawns bring an hour (an upper bound: every NPC dies as\n"
+      "it spawns) and the range's total; it needs the spawn tables.\n"
       "With --level-to PCT: per NPC, the loottable probability a new drop of --items items at\n"
       "--chance would need for the NPC to give something on PCT % of kills, its chance raised\n"
       "where probability 100 falls short; nothing is written.",
       {"simulate --levels 01-10", "simulate --npc 1042,1043 --format json",
        "simulate --npc 1042 --kills 100000 --seed 7",
        "simulate --levels 51-60 --loot-multiplier 2 --format csv > rates.csv",
+       "simulate --levels 01-10 --per-hour --by-item",
        "simulate --levels 01-10 --level-to 30 --items 2 --chance 25"},
       {kDone,
-       {kExitRefused, "a query failed"},
+       {kExitRefused, "a query failed; with --per-hour, a spawn table is missing"},
        kNotConnected,
        {kExitUsage,
         "a malformed range or id list, --loot-multiplier not from 1 to 100,\n"
-        "--kills not from 1 to 10000000, --level-to not above 0 and at most 100"}}));
+        "--kills not from 1 to 10000000, --instances not from 1 to 1000,\n"
+        "--level-to not above 0 and at most 100"}}));
   return simulate;
 }
 

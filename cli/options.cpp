@@ -208,6 +208,15 @@ void take_values(const OptionTexts& texts, Invocation& run) {
       for (const NumberRange* range : {&kItems, &kChance})
         check_in_range(*range, range == &kItems ? run.items : run.chance);
     }
+    if (texts.per_hour) {
+      run.per_hour = loot::SpawnOptions{
+          .instances = texts.instances.empty()
+                           ? 1
+                           : static_cast<int>(
+                                 whole_in("--instances", texts.instances, 1, 1000, "1 to 1000")),
+          .with_conditional = texts.with_conditional};
+    }
+    run.by_item = texts.by_item;
   }
   if (!texts.seed.empty()) run.seed = seed_of(texts.seed);
   if (!texts.port.empty())

@@ -10,6 +10,7 @@
 #include "app/output_format.h"
 #include "app/plan_report.h"
 #include "app/setting_ranges.h"
+#include "loot/spawn_rates.h"
 
 namespace vl::cli {
 
@@ -69,6 +70,10 @@ struct Invocation {
   int loot_multiplier = 1;
   std::optional<long long> kills;
   bool summary = false;  // simulate: the summary alone
+  // simulate --per-hour: what the NPCs' spawns bring an hour, over `instances`
+  // of every zone; --by-item: per item instead of per NPC.
+  std::optional<loot::SpawnOptions> per_hour;
+  bool by_item = false;
   // simulate: the share of kills in percent every NPC is to give something on;
   // with it the probability each NPC's drop (of `items` at `chance`) would need.
   std::optional<double> level_to;

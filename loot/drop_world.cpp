@@ -5,27 +5,9 @@
 #include <functional>
 #include <future>
 
-#include "core/numeric_text.h"
+#include "loot/row_values.h"
 
 namespace vl::loot {
-namespace {
-
-using Row = std::vector<db::Value>;
-
-// Whole numbers come as plain digits from integer columns; a fraction (a
-// column of another type) goes to the nearest whole number, halves to even;
-// NULL, text and numbers beyond 64 bits give 0.
-std::int64_t whole(const Row& row, std::size_t column) {
-  if (const auto number = row[column].as<std::int64_t>()) return *number;
-  const double fraction = round_half_even(row[column].as<double>().value_or(0));
-  return std::fabs(fraction) < 9.0e18 ? static_cast<std::int64_t>(fraction) : 0;
-}
-
-int small(const Row& row, std::size_t column) {
-  return static_cast<int>(std::clamp<std::int64_t>(whole(row, column), -1'000'000, 1'000'000));
-}
-
-}  // namespace
 
 std::string npcs_of_levels(int low, int high) {
   std::string condition = "level>=";

@@ -9,6 +9,7 @@ namespace {
 
 const QColor kBefore(0x90, 0x90, 0x90);
 const QColor kAfter(0x20, 0x40, 0xc0);
+const QColor kAim(0xc0, 0x60, 0x00);
 
 // The mean of the `sorted` chances that fall into each of `columns` columns.
 std::vector<double> column_means(const std::vector<double>& sorted, int columns) {
@@ -56,6 +57,11 @@ void PreviewChart::set_chances(const std::vector<std::pair<double, double>>& cha
   update();
 }
 
+void PreviewChart::set_aim(std::optional<double> aim) {
+  aim_ = aim;
+  update();
+}
+
 void PreviewChart::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.fillRect(rect(), Qt::white);
@@ -99,6 +105,18 @@ void PreviewChart::paintEvent(QPaintEvent*) {
   painter.drawPath(steps_of(column_means(before_, columns), area));
   painter.setPen(QPen(kAfter, 1.5));
   painter.drawPath(steps_of(column_means(after_, columns), area));
+  if (!aim_) return;
+  // Dashed and over the curves: where "after" lies below it, the aim was not reached.
+  const double y = area.bottom() - *aim_ * area.height();
+  QPainterPath aim_line(QPointF(area.left(), y));
+  aim_line.lineTo(area.right(), y);
+  painter.setPen(QPen(kAim, 1.5, Qt::DashLine));
+  painter.drawPath(aim_line);
+  // Its words above it, or below it near the top, where the legend stands.
+  const double words_top = y - line - 1 < area.top() ? y + 1 : y - line - 1;
+  painter.drawText(
+      QRectF(area.left(), words_top, area.width() - 2, line), Qt::AlignRight,
+      QStringLiteral("aim ") + QString::number(100 * *aim_, 'g', 4) + QStringLiteral(" %"));
 }
 
 }  // namespace vl::ui

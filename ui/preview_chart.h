@@ -9,6 +9,7 @@
 // alone; many NPCs share a pixel column, which shows their mean.
 
 #include <QWidget>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -21,12 +22,15 @@ class PreviewChart : public QWidget {
 
   // One pair per chosen NPC: the chance before and after, 0 to 1.
   void set_chances(const std::vector<std::pair<double, double>>& chances);
+  // The chance per kill the plan aimed at, 0 to 1, drawn across as a line; none: no line.
+  void set_aim(std::optional<double> aim);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
 
  private:
   std::vector<double> before_, after_;  // each ascending
+  std::optional<double> aim_;
 };
 
 }  // namespace vl::ui

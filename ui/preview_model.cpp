@@ -1,6 +1,7 @@
 #include "ui/preview_model.h"
 
 #include "app/plan_report.h"
+#include "core/numeric_text.h"
 
 namespace vl::ui {
 namespace {
@@ -34,6 +35,9 @@ QVariant PreviewModel::headerData(int section, Qt::Orientation orientation, int 
                                                   "Loottable",
                                                   "Lootdrop",
                                                   "Items",
+                                                  "Probability",
+                                                  "Chance",
+                                                  "Aim reached",
                                                   "New drop per kill",
                                                   "Anything per kill, before → after"};
   if (role != Qt::DisplayRole) return {};
@@ -89,6 +93,12 @@ QString PreviewModel::cell(const loot::PlannedDrop& drop, int column) const {
       return QString::number(drop.lootdrop_id);
     case items:
       return items_of(drop).join(QStringLiteral("; "));
+    case probability:
+      return QString::fromStdString(number_text(drop.probability));
+    case chance:
+      return QString::fromStdString(number_text(drop.chance));
+    case achieved:  // what the aim measures: the new drop's rate, or the NPC's after it
+      return drop.aimed ? percent(drop.aimed->achieved) : QString();
     case new_drop:
       return percent(change.p_new_drop);
     case anything:

@@ -14,7 +14,20 @@ namespace vl::ui {
 class PreviewModel : public QAbstractTableModel {
   Q_OBJECT
  public:
-  enum Column { npc, name, level, loottable, lootdrop, items, new_drop, anything, kColumns };
+  enum Column {
+    npc,
+    name,
+    level,
+    loottable,
+    lootdrop,
+    items,
+    probability,
+    chance,
+    achieved,
+    new_drop,
+    anything,
+    kColumns
+  };
 
   explicit PreviewModel(QObject* parent = nullptr) : QAbstractTableModel(parent) {}
 

@@ -4,13 +4,16 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMessageBox>
+#include <QRadioButton>
 #include <QThread>
 #include <QTimer>
 #include <charconv>
 #include <random>
 
 #include "app/plan_report.h"
+#include "app/window/preview_aim.h"
 #include "loot/shared_copies.h"
 #include "ui/preview_model.h"
 #include "ui/qt_text.h"
@@ -23,6 +26,8 @@ namespace {
 constexpr int kTickMs = 250;  // how often the progress and the stale mark are looked at
 constexpr int kRowsMeasured = 200;
 constexpr int kItemsWidth = 300;  // pixels
+constexpr const char* kAimChanged =
+    "The aim changed since this plan was made: \"Write all at once\" plans again first.";
 constexpr std::array kHeldButtons = {Form1Control::Command1, Form1Control::Command2,
                                      Form1Control::Command3, Form1Control::Command4};
 
@@ -50,6 +55,7 @@ std::string totals_text(const app::Preview& preview) {
       "   chosen: " + std::to_string(plan.drops.size()) +
       "\nDrops: " + std::to_string(plan.drops.size()) +
       "   entries: " + std::to_string(plan.entries()) + "\n";
+  text += app::aim_summary_text(plan);
   text += app::missing_items_line(plan, preview.details);
   // With copies, the line of loottables NPCs outside would share stays only when any are left.
   if (plan.isolate_shared) text += loot::copies_summary(plan) + "\n";
@@ -118,6 +124,13 @@ PreviewWindow::PreviewWindow(ProgramState& state, UiPort& ui, app::WindowJournal
   connect(form_->plan_again, &QPushButton::clicked, this, &PreviewWindow::plan);
   // A plan with the other choice is not the one shown: made again at once, or stale while busy.
   connect(form_->copies, &QCheckBox::toggled, this, &PreviewWindow::plan);
+  for (QRadioButton* aim : {form_->aim_settings, form_->aim_new_drop, form_->aim_every_npc})
+    connect(aim, &QRadioButton::toggled, this, [this](bool chosen) {
+      if (chosen) plan();
+    });
+  for (QLineEdit* percent : {form_->new_drop_percent, form_->every_npc_percent})
+    connect(percent, &QLineEdit::returnPressed, this, &PreviewWindow::plan);
+  settings_changed_ = form_->stale->text();
   connect(form_->write, &QPushButton::clicked, this, &PreviewWindow::write_Click);
   connect(form_->save_sql, &QPushButton::clicked, this, &PreviewWindow::save_sql_Click);
   connect(form_->save_report, &QPushButton::clicked, this, &PreviewWindow::save_report_Click);
@@ -146,6 +159,8 @@ void PreviewWindow::plan() {
     ui_.message_box("The seed must be a whole number from 0 to 18446744073709551615.");
     return;
   }
+  const app::ChosenAim aim = chosen_aim();
+  if (!aim.message.empty()) return show_no_plan(aim.message);
   auto session = app::connection_settings(state_);
   auto settings = std::make_shared<app::WindowSettings>(settings_now());
   start(Work::planning, [this, session, settings, seed] {
@@ -214,6 +229,8 @@ void PreviewWindow::show_planned() {
     chances.emplace_back(change.p_any_before, change.p_any_after);
   }
   form_->chart->set_chances(std::move(chances));
+  form_->chart->set_aim(preview_->plan.aim ? std::optional(preview_->plan.aim->rate())
+                                           : std::nullopt);
   form_->drops->resizeColumnsToContents();
   // The items of a drop may be long; the chances after them stay in view.
   form_->drops->setColumnWidth(
@@ -221,9 +238,31 @@ void PreviewWindow::show_planned() {
   if (write_next) write_now();
 }
 
+void PreviewWindow::show_no_plan(const std::string& message) {
+  write_after_plan_ = false;
+  preview_.reset();
+  written_ = false;
+  written_run_.reset();
+  model_->show_preview(nullptr);
+  form_->chart->set_chances({});
+  form_->chart->set_aim(std::nullopt);
+  form_->totals->setText(display_text(message));
+  update_controls();
+}
+
+app::ChosenAim PreviewWindow::chosen_aim() const {
+  if (form_->aim_new_drop->isChecked())
+    return app::chosen_aim(app::AimChoice::new_drop, form_->new_drop_percent->text().toStdString());
+  if (form_->aim_every_npc->isChecked())
+    return app::chosen_aim(app::AimChoice::every_npc,
+                           form_->every_npc_percent->text().toStdString());
+  return app::chosen_aim(app::AimChoice::window_settings, "");
+}
+
 app::WindowSettings PreviewWindow::settings_now() const {
   app::WindowSettings settings = app::window_settings(state_);
   settings.isolate_shared = form_->copies->isChecked();
+  settings.aim = chosen_aim().aim;
   return settings;
 }
 
@@ -296,6 +335,12 @@ void PreviewWindow::update_controls() {
   form_->write->setEnabled(shown && !busy && !written_ && !preview_->plan.drops.empty() &&
                            !turns_.main_command_running());
   form_->stale->setVisible(!busy && stale());
+  if (form_->stale->isVisibleTo(this)) {
+    app::WindowSettings with_aim_shown = settings_now();
+    with_aim_shown.aim = preview_->settings.aim;
+    form_->stale->setText(with_aim_shown == preview_->settings ? QString::fromLatin1(kAimChanged)
+                                                               : settings_changed_);
+  }
   form_->progress->setRange(0, busy ? 0 : 1);  // busy: moving
   form_->progress->setValue(0);
   // Empty, the bar looks like a box to type in: it is there only while something runs.

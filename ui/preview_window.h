@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "app/ui_port.h"
+#include "app/window/preview_aim.h"
 #include "app/window/preview_run.h"
 #include "app/window/program_state.h"
 #include "app/window/window_journal.h"
@@ -65,7 +66,9 @@ class PreviewWindow : public QWidget {
   void show_planned();
   void write_now();
   void update_controls();
-  app::WindowSettings settings_now() const;  // the main window's and the copies box's
+  void show_no_plan(const std::string& message);  // in place of the totals; nothing else shown
+  app::ChosenAim chosen_aim() const;              // of the Aim choice and its percent
+  app::WindowSettings settings_now() const;       // the main window's and the copies box's
   bool stale() const;
   void hold_main_window(bool hold);
   void save(const QString& caption, const QString& filter,
@@ -83,6 +86,7 @@ class PreviewWindow : public QWidget {
   // The journal's run of that write, named in the window so that History finds it.
   std::optional<std::int64_t> written_run_;
   bool write_after_plan_ = false;
+  QString settings_changed_;    // the stale mark's words when the main window's settings changed
   std::array<bool, 4> held_{};  // Execute, delete, Repair, Show Stats as they were
 
   // Shared with the worker: set before it starts, read after it finished.

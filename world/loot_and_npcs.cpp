@@ -215,6 +215,7 @@ World make_world(const Options& options) {
   fill_loottables(rng, world);
   world.npcs = make_npcs(rng, options.npcs, options.loottables);
   add_custom_drops(rng, world, options.custom_drops);
+  add_spawns(world, options);
   return world;
 }
 

@@ -8,7 +8,8 @@ namespace vl::world {
 
 const std::string_view kUsage =
     "usage: vandril_world_gen [--items N] [--npcs N] [--loottables N] [--lootdrops N]\n"
-    "                         [--custom-drops N] [--seed S] [--schema window|extended]\n";
+    "                         [--custom-drops N] [--seed S] [--schema window|extended]\n"
+    "                         [--spawn-points N] [--spawn-layout newer|older]\n";
 
 namespace {
 
@@ -49,6 +50,13 @@ std::optional<Options> parse_options(int argc, char** argv) {
         throw UsageError("--schema needs window or extended, not \"" + std::string(value) + "\"");
       }
       options.extended_layout = value == "extended";
+    } else if (option == "--spawn-points") {
+      options.spawn_points = parse_number(option, value, 0);
+    } else if (option == "--spawn-layout") {
+      if (value != "newer" && value != "older") {
+        throw UsageError("--spawn-layout needs newer or older, not \"" + std::string(value) + "\"");
+      }
+      options.older_spawn_layout = value == "older";
     } else {
       throw UsageError("unknown option " + std::string(option));
     }

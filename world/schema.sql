@@ -1,4 +1,6 @@
--- The six tables of the world database that the program reads and writes.
+-- The tables of the world database that the program reads and writes: the six
+-- loot tables it writes, and the four spawn tables it reads for items per hour
+-- (newer layout: disabled points in spawn2_disabled).
 -- Column order matters: the program's inserts give their values by position.
 
 DROP TABLE IF EXISTS items;
@@ -77,4 +79,47 @@ CREATE TABLE loottable_entries (
   mindrop TINYINT UNSIGNED NOT NULL DEFAULT 0,
   KEY loottable_id (loottable_id),
   KEY lootdrop_id (lootdrop_id)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+
+DROP TABLE IF EXISTS spawn2;
+CREATE TABLE spawn2 (
+  id INT NOT NULL PRIMARY KEY,
+  spawngroupID INT NOT NULL DEFAULT 0,
+  zone VARCHAR(32) NOT NULL DEFAULT '',
+  version SMALLINT NOT NULL DEFAULT 0,
+  x FLOAT NOT NULL DEFAULT 0,
+  y FLOAT NOT NULL DEFAULT 0,
+  z FLOAT NOT NULL DEFAULT 0,
+  respawntime INT NOT NULL DEFAULT 0,
+  variance INT NOT NULL DEFAULT 0,
+  _condition MEDIUMINT UNSIGNED NOT NULL DEFAULT 0,
+  cond_value MEDIUMINT NOT NULL DEFAULT 1,
+  KEY spawngroupID (spawngroupID)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+
+DROP TABLE IF EXISTS spawn2_disabled;
+CREATE TABLE spawn2_disabled (
+  spawn2_id INT NOT NULL,
+  instance_id INT NOT NULL DEFAULT 0,
+  disabled SMALLINT NOT NULL DEFAULT 0,
+  PRIMARY KEY (spawn2_id, instance_id)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+
+DROP TABLE IF EXISTS spawngroup;
+CREATE TABLE spawngroup (
+  id INT NOT NULL PRIMARY KEY,
+  name VARCHAR(64) NOT NULL DEFAULT '',
+  spawn_limit TINYINT NOT NULL DEFAULT 0
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+
+DROP TABLE IF EXISTS spawnentry;
+CREATE TABLE spawnentry (
+  spawngroupID INT NOT NULL DEFAULT 0,
+  npcID INT NOT NULL DEFAULT 0,
+  chance SMALLINT NOT NULL DEFAULT 0,
+  condition_value_filter MEDIUMINT NOT NULL DEFAULT 1,
+  min_time SMALLINT NOT NULL DEFAULT 0,
+  max_time SMALLINT NOT NULL DEFAULT 0,
+  PRIMARY KEY (spawngroupID, npcID),
+  KEY npcID (npcID)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;

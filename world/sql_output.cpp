@@ -16,6 +16,41 @@ std::string head(const db::LootTable& table) {
   return "INSERT INTO " + std::string(table.name) + " (" + db::column_list(table) + ") VALUES";
 }
 
+void write_spawns(const World& world, const Options& options, std::ostream& out) {
+  {
+    BatchedInsert insert(out, "INSERT INTO spawngroup (id,name,spawn_limit) VALUES");
+    for (const auto& g : world.spawn_groups) insert.add(row(g.id, g.name, g.spawn_limit));
+  }
+  {
+    BatchedInsert insert(out,
+                         "INSERT INTO spawnentry (spawngroupID,npcID,chance,condition_value_filter,"
+                         "min_time,max_time) VALUES");
+    for (const auto& e : world.spawn_entries) {
+      insert.add(
+          row(e.group_id, e.npc_id, e.chance, e.condition_value_filter, e.min_time, e.max_time));
+    }
+  }
+  const bool older = options.older_spawn_layout;
+  {
+    BatchedInsert insert(out, older ? "INSERT INTO spawn2 (id,spawngroupID,zone,respawntime,"
+                                      "variance,_condition,cond_value,enabled) VALUES"
+                                    : "INSERT INTO spawn2 (id,spawngroupID,zone,respawntime,"
+                                      "variance,_condition,cond_value) VALUES");
+    for (const auto& p : world.spawn_points) {
+      const std::string zone = "zone_" + std::to_string(p.group_id % 40);
+      insert.add(older ? row(p.id, p.group_id, zone, p.respawntime, p.variance, p.condition,
+                             p.cond_value, p.disabled ? 0 : 1)
+                       : row(p.id, p.group_id, zone, p.respawntime, p.variance, p.condition,
+                             p.cond_value));
+    }
+  }
+  if (older) return;
+  BatchedInsert insert(out, "INSERT INTO spawn2_disabled (spawn2_id,instance_id,disabled) VALUES");
+  for (const auto& p : world.spawn_points) {
+    if (p.disabled) insert.add(row(p.id, 0, 1));
+  }
+}
+
 }  // namespace
 
 void write_sql(const World& world, const Options& options, std::ostream& out) {
@@ -25,6 +60,7 @@ void write_sql(const World& world, const Options& options, std::ostream& out) {
       << (options.extended_layout ? " --schema extended" : "") << "\n";
   // Table changes commit on their own, so they come before the transaction.
   if (options.extended_layout) out << kExtendedLayoutSql;
+  if (options.older_spawn_layout) out << kOlderSpawnLayoutSql;
   out << "START TRANSACTION;\n";
   {
     BatchedInsert insert(out,
@@ -67,6 +103,7 @@ void write_sql(const World& world, const Options& options, std::ostream& out) {
                      e.maxlevel, e.multiplier));
     }
   }
+  write_spawns(world, options, out);
   out << "COMMIT;\n";
 }
 

@@ -26,7 +26,9 @@ struct Options {
   int lootdrops = 180;
   int custom_drops = 0;
   std::uint64_t seed = 1;
-  bool extended_layout = false;  // the loot tables altered to the extended layout first
+  bool extended_layout = false;     // the loot tables altered to the extended layout first
+  int spawn_points = -1;            // -1: as many as NPCs
+  bool older_spawn_layout = false;  // disabled points as spawn2.enabled, no spawn2_disabled
 };
 
 struct Item {
@@ -67,6 +69,21 @@ struct LootTableEntry {
   int loottable_id, lootdrop_id, multiplier, probability, droplimit, mindrop;
 };
 
+struct SpawnGroup {
+  int id = 0;
+  std::string name;
+  int spawn_limit = 0;
+};
+
+struct SpawnEntryRow {
+  int group_id, npc_id, chance, condition_value_filter, min_time, max_time;
+};
+
+struct SpawnPointRow {
+  int id, group_id, respawntime, variance, condition, cond_value;
+  bool disabled;
+};
+
 struct World {
   std::vector<Item> items;
   std::vector<Npc> npcs;
@@ -74,6 +91,9 @@ struct World {
   std::vector<LootTableEntry> loottable_entries;
   std::vector<LootDrop> lootdrops;
   std::vector<LootDropEntry> lootdrop_entries;
+  std::vector<SpawnGroup> spawn_groups;
+  std::vector<SpawnEntryRow> spawn_entries;
+  std::vector<SpawnPointRow> spawn_points;
 };
 
 struct UsageError : std::runtime_error {
@@ -93,6 +113,10 @@ std::vector<Item> make_items(Prng& rng, int count);
 // Items first, then loottables, lootdrops, their entries, NPCs and custom
 // drops, all from one generator: the order of draws fixes the bytes.
 World make_world(const Options& options);
+
+// The spawn tables over the world's NPCs, from a generator of their own so
+// that the loot rows stay as they were before spawns were added.
+void add_spawns(World& world, const Options& options);
 
 void write_sql(const World& world, const Options& options, std::ostream& out);
 

@@ -6,6 +6,7 @@
 #include "app/plan_write.h"
 #include "app/plan_write_text.h"
 #include "app/planning.h"
+#include "app/window/preview_aim.h"
 #include "app/window/window_text.h"
 #include "core/whole_file.h"
 #include "db/database.h"
@@ -27,7 +28,7 @@ loot::FixedInputs fixed_inputs(const WindowSettings& settings) {
   inputs.high = settings.high;
   inputs.category = settings.category;
   inputs.rules = settings.rules;
-  inputs.percent_of_npcs = settings.percent_of_npcs;
+  inputs.percent_of_npcs = npc_percent_for(settings.aim, settings.percent_of_npcs);
   inputs.chance = settings.chance;
   inputs.probability = settings.probability;
   inputs.items = settings.items;
@@ -95,7 +96,7 @@ PreviewOutcome make_preview(const db::Session& session, const WindowSettings& se
   try {
     if (!go_on(PreviewStep::planning)) return outcome;
     db::Connection connection(db::connection_string(session));
-    Planned planned = plan_with_seed(inputs, connection, seed);
+    Planned planned = plan_with_seed(inputs, connection, seed, settings.aim);
     if (!planned.plan) {
       outcome.message = std::move(planned.message);
       return outcome;
@@ -105,7 +106,10 @@ PreviewOutcome make_preview(const db::Session& session, const WindowSettings& se
     if (!go_on(PreviewStep::details)) return outcome;
     preview->details = loot::plan_details(preview->plan, connection);
     if (!go_on(PreviewStep::drop_rates)) return outcome;
-    preview->rates = loot::plan_drop_rates(preview->plan, connection, preview->details.items);
+    preview->rates = planned.world
+                         ? loot::plan_drop_rates(preview->plan, std::move(*planned.world),
+                                                 preview->details.items)
+                         : loot::plan_drop_rates(preview->plan, connection, preview->details.items);
   } catch (const db::Error& error) {
     outcome.message = db::statement_failed_message(error, "(reading the world for the plan)");
     return outcome;
@@ -143,13 +147,14 @@ std::string journal_settings(const Preview& preview) {
        .list_size = inputs.custom_list ? std::optional<int>(loot::custom_list_length(inputs.list))
                                        : std::nullopt,
        .rules = inputs.rules,
-       .npc_percent = inputs.percent_of_npcs,
+       .npc_percent = npc_percent_for(inputs.aim, inputs.percent_of_npcs),
        .chance = inputs.chance,
        .probability = inputs.probability,
        .items = std::to_string(inputs.items),
        .seed = preview.seed,
        .atomic = true,
-       .isolate_shared = inputs.isolate_shared});
+       .isolate_shared = inputs.isolate_shared,
+       .aim = inputs.aim});
 }
 
 std::string save_script(const Preview& preview, const std::string& path) {

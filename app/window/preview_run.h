@@ -34,6 +34,8 @@ struct WindowSettings {
   bool custom_list = false;
   std::vector<std::optional<double>> list;  // the custom list's slots, when active
   bool isolate_shared = false;              // the Preview's own choice: copies of shared loottables
+  // The Preview's own choice too: the drops' values solved for it, else the three percentages'.
+  std::optional<loot::RunAim> aim;
   bool operator==(const WindowSettings&) const = default;
 };
 WindowSettings window_settings(const ProgramState& state);
@@ -60,8 +62,9 @@ struct PreviewOutcome {
 };
 
 // Plans on a connection of its own made with `session`'s settings (reading the
-// rows of the plan's loottable copies with it), then reads the names and the
-// drop rates. `go_on` is asked before each step; false stops.
+// rows of the plan's loottable copies with it), solving the drops for the
+// settings' aim if any, then reads the names and the drop rates (over the loot
+// the aim was solved with, read once). `go_on` is asked before each step; false stops.
 PreviewOutcome make_preview(const db::Session& session, const WindowSettings& settings,
                             std::uint64_t seed, const std::function<bool(PreviewStep)>& go_on);
 

@@ -590,8 +590,8 @@ TEST(ApplyPlan, WritesThePlanOnlyWhileTheWorldStillFitsIt) {
      R"("chance":11,"minlevel":0,"maxlevel":127,"multiplier":1}],"loottable_entries":[{"loottable_id":88)", 1, "",
      "vandril_loot_cli: the plan " + plan + " cannot be applied: drop 2 does not hold the rows generate plans (lootdrop "
      "id 2, 1 entries, the settings' chance and probability). Nothing was written.\n", "NULL"},
-    {"newer_version", {}, R"("version":1,)", R"("version":3,)", 1, "", "vandril_loot_cli: the plan " + plan + " cannot "
-     "be applied: its version is 3; this program reads versions 1 to 2. Nothing was written.\n", "NULL"},
+    {"newer_version", {}, R"("version":1,)", R"("version":4,)", 1, "", "vandril_loot_cli: the plan " + plan + " cannot "
+     "be applied: its version is 4; this program reads versions 1 to 3. Nothing was written.\n", "NULL"},
     {"loottable_written_since", {"INSERT INTO loottable (id) VALUES (50)"}, "", "", 1, "", misfit + "  the highest "
      "loottable id is 50, not 4 as planned\n", "NULL", true},
     {"range_and_sharing_changed", {"UPDATE npc_types SET loottable_id=4 WHERE id=8", "UPDATE npc_types SET "

@@ -120,11 +120,12 @@ class RecordingDevice : public QPaintDevice {
 };
 
 // The NPCs come in the plan's order; each series is drawn sorted ascending,
-// one step per NPC, under its axis labels.
-TEST(PreviewChart, DrawsEachSeriesSortedWithAxisLabels) {
+// one step per NPC, under its axis labels; an aim, as a line across with its words.
+TEST(PreviewChart, DrawsEachSeriesSortedWithAxisLabelsAndTheAim) {
   ui::PreviewChart chart;
   chart.resize(400, 200);
   chart.set_chances({{0.9, 0.95}, {0.1, 0.2}, {0.5, 0.6}});
+  chart.set_aim(0.3);
   QPicture picture;
   chart.render(&picture);
   RecordingDevice device;
@@ -133,7 +134,7 @@ TEST(PreviewChart, DrawsEachSeriesSortedWithAxisLabels) {
     picture.play(&painter);
   }
   const std::vector<QPainterPath>& paths = device.engine.paths;
-  ASSERT_EQ(paths.size(), 2u);
+  ASSERT_EQ(paths.size(), 3u);
   // Each step's height, read against the "before" steps' 0.1 and 0.9.
   std::vector<double> heights[2];
   for (std::size_t series = 0; series < 2; ++series)
@@ -146,9 +147,14 @@ TEST(PreviewChart, DrawsEachSeriesSortedWithAxisLabels) {
   for (std::size_t series = 0; series < 2; ++series)
     for (double y : heights[series])
       chances[series].push_back(std::round((zero - y) / per_unit * 1000) / 1000);
-  EXPECT_EQ(std::tuple(chances[0], chances[1], device.engine.texts.contains("chance per kill"),
-                       device.engine.texts.contains("NPCs, sorted by chance per kill")),
-            std::tuple(std::vector{0.1, 0.5, 0.9}, std::vector{0.2, 0.6, 0.95}, true, true));
+  const QPainterPath& aim = paths[2];
+  EXPECT_EQ(
+      std::tuple(chances[0], chances[1], device.engine.texts.contains("chance per kill"),
+                 device.engine.texts.contains("NPCs, sorted by chance per kill"),
+                 std::round((zero - aim.elementAt(0).y) / per_unit * 1000) / 1000,
+                 aim.elementAt(1).y - aim.elementAt(0).y, device.engine.texts.contains("aim 30 %")),
+      std::tuple(std::vector{0.1, 0.5, 0.9}, std::vector{0.2, 0.6, 0.95}, true, true, 0.3, 0.0,
+                 true));
 }
 
 }  // namespace

@@ -92,6 +92,34 @@ TEST(WorldGenLoaded, DefaultWorldHoldsWhatTheCommandsLookFor) {
   }
 }
 
+// The spawn tables hold every case items per hour must handle, in both layouts:
+// each query counts the rows of one case and must find some.
+TEST(WorldGenLoaded, SpawnTablesHoldEveryCaseInBothLayouts) {
+  const char* const kCases[] = {
+      "(SELECT 1 FROM spawnentry GROUP BY spawngroupID HAVING COUNT(*)>=3) several_npcs",
+      "(SELECT 1 FROM spawnentry GROUP BY spawngroupID HAVING SUM(chance)<>100) not_100",
+      "spawnentry WHERE chance=0",
+      "spawnentry WHERE min_time BETWEEN 1 AND 24 AND max_time>=1",
+      "spawnentry WHERE max_time>=1 AND max_time<min_time",
+      "spawnentry e LEFT JOIN npc_types n ON n.id=e.npcID WHERE n.id IS NULL",
+      "spawn2 WHERE variance>0 AND variance<=2*respawntime",
+      "spawn2 WHERE variance>2*respawntime",
+      "spawn2 WHERE _condition<>0",
+      "spawngroup WHERE spawn_limit>0",
+      "npc_types n WHERE NOT EXISTS (SELECT 1 FROM spawnentry e WHERE e.npcID=n.id)"};
+  for (const std::string layout : {"newer", "older"}) {
+    load_world("--spawn-layout " + layout);
+    for (const char* rows : kCases)
+      EXPECT_GT(count(std::string("SELECT COUNT(*) FROM ") + rows), 0) << layout << ": " << rows;
+    EXPECT_GT(count(layout == "newer"
+                        ? "SELECT COUNT(*) FROM spawn2_disabled WHERE instance_id=0 AND disabled=1"
+                        : "SELECT COUNT(*) FROM spawn2 WHERE enabled=0"),
+              0)
+        << layout;
+  }
+  reset_world();
+}
+
 // Named as the program names its drops, five entries with the program's values
 // from the category's item types, linked once into a loottable of an NPC of
 // the drop's range.
