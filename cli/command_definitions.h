@@ -18,7 +18,8 @@ inline constexpr const char* kProgram = "vandril_loot_cli";
 struct OptionTexts {
   std::string levels, category = "Armour", format = "table", seed;
   std::string simulate_levels, npc_ids, loot_multiplier = "1", kills, port, instances;
-  // generate's aims, and the loot multiplier they are solved with (empty: not given).
+  // The aims (generate), the one of simulate, and the loot multiplier generate's
+  // aims are solved with (empty: not given).
   std::string target_rate, level_to, aim_multiplier;
   bool quiet = false, verbose = false, summary = false, per_hour = false, with_conditional = false,
        by_item = false;

@@ -6,6 +6,7 @@
 
 #include "app/dry_run_text.h"
 #include "app/planning.h"
+#include "app/simulation_aim_text.h"
 #include "app/simulation_text.h"
 #include "cli/command_reports.h"
 #include "cli/connect.h"
@@ -25,16 +26,25 @@ namespace {
 // Read-only: the drop rates of the chosen NPCs, and kills rolled beside them.
 int simulate(db::Session& session, TerminalUi& ui, const Invocation& run, std::uint64_t seed) {
   loot::SimulationRead read;
-  const app::ReadEnd end = app::simulate(session,
-                                         {run.npc_ids, run.simulate_low, run.simulate_high,
-                                          run.loot_multiplier, run.kills, run.per_hour},
-                                         seed, message_box_of(ui), read);
+  const app::ReadEnd end =
+      app::simulate(session,
+                    {run.npc_ids, run.simulate_low, run.simulate_high, run.loot_multiplier,
+                     run.kills, run.per_hour, run.level_to.has_value()},
+                    seed, message_box_of(ui), read);
   if (end.failed) return finish(ui, failed(end.ending, false));
   const loot::Simulation& simulation = *read.simulation;
-  // Written as it goes: a large world's figures never stand whole in memory as text.
-  app::write_simulation(std::cout, simulation, run.format, run.summary, run.by_item);
   Report report;
-  report.note = app::simulation_notes(simulation, run.format);
+  if (run.level_to) {
+    const loot::SimulationAim aim = loot::aim_simulation(
+        simulation, *run.level_to, *app::value_in_range(app::kItems, run.items),
+        *app::value_in_range(app::kChance, run.chance));
+    app::write_simulation_aim(std::cout, simulation, aim, run.format, run.summary);
+    report.note = app::simulation_aim_notes(simulation, aim, run.format, run.summary);
+  } else {
+    // Written as it goes: a large world's figures never stand whole in memory as text.
+    app::write_simulation(std::cout, simulation, run.format, run.summary, run.by_item);
+    report.note = app::simulation_notes(simulation, run.format);
+  }
   if (!report.note.empty()) report.note.pop_back();  // finish ends it
   return finish(ui, report);
 }

@@ -1,8 +1,11 @@
 // The commands that only read the world: stats, test-rules, check, categories
 // and simulate.
 
+#include <tuple>
+
 #include "cli/command_definitions.h"
 #include "cli/exit_codes.h"
+#include "cli/option_values.h"
 
 namespace vl::cli {
 namespace {
@@ -54,7 +57,29 @@ CLI::App* define_categories(CLI::App& app, OptionTexts& texts) {
   return categories;
 }
 
-CLI::App* define_simulate(CLI::App& app, OptionTexts& texts) {
+// --level-to and the drop it assumes: the one generate writes by default.
+void add_aim_options(CLI::App& simulate, Invocation& run, OptionTexts& texts,
+                     const std::vector<CLI::Option*>& other_figures) {
+  auto* level_to =
+      simulate
+          .add_option("--level-to", texts.level_to,
+                      "the probability each NPC's drop would need for the NPC to "
+                      "give something on PCT % of kills, above 0 and at most 100, decimals allowed")
+          ->type_name("PCT");
+  for (CLI::Option* other : other_figures) level_to->excludes(other);
+  for (const auto& [range, text, what] :
+       {std::tuple{&kItems, &run.items, "items per drop"},
+        std::tuple{&kChance, &run.chance, "chance of each item in the drop"}}) {
+    simulate
+        .add_option(range->option, *text,
+                    std::string("with --level-to: ") + what + ", " + range_words(*range) +
+                        "; default " + *text + ", as generate's")
+        ->type_name("N")
+        ->needs(level_to);
+  }
+}
+
+CLI::App* define_simulate(CLI::App& app, Invocation& run, OptionTexts& texts) {
   auto* simulate = app.add_subcommand(
       "simulate", "what a player gets per kill of the chosen NPCs, by the server's loot rules");
   auto* simulate_range = simulate
@@ -99,6 +124,7 @@ CLI::App* define_simulate(CLI::App& app, OptionTexts& texts) {
           "--by-item", texts.by_item,
           "with --per-hour: the items per hour one by one, largest first, instead of the NPCs")
       ->needs(per_hour);
+  add_aim_options(*simulate, run, texts, {kill_count, per_hour});
   add_format_option(*simulate, texts.format, {"table", "csv", "json"});
   simulate->footer(help_footer(
       "For each NPC: the chance that a kill gives at least one item, and the copies of each\n"
@@ -108,17 +134,22 @@ CLI::App* define_simulate(CLI::App& app, OptionTexts& texts) {
       "gives. Coins, scripts, global loot and the killer's level are left out (the output says "
       "so).\n"
       "--per-hour adds what each NPC's spawns bring an hour (an upper bound: every NPC dies as\n"
-      "it spawns) and the range's total; it needs the spawn tables.",
+      "it spawns) and the range's total; it needs the spawn tables.\n"
+      "With --level-to PCT: per NPC, the loottable probability a new drop of --items items at\n"
+      "--chance would need for the NPC to give something on PCT % of kills, its chance raised\n"
+      "where probability 100 falls short; nothing is written.",
       {"simulate --levels 01-10", "simulate --npc 1042,1043 --format json",
        "simulate --npc 1042 --kills 100000 --seed 7",
        "simulate --levels 51-60 --loot-multiplier 2 --format csv > rates.csv",
-       "simulate --levels 01-10 --per-hour --by-item"},
+       "simulate --levels 01-10 --per-hour --by-item",
+       "simulate --levels 01-10 --level-to 30 --items 2 --chance 25"},
       {kDone,
        {kExitRefused, "a query failed; with --per-hour, a spawn table is missing"},
        kNotConnected,
        {kExitUsage,
         "a malformed range or id list, --loot-multiplier not from 1 to 100,\n"
-        "--kills not from 1 to 10000000, --instances not from 1 to 1000"}}));
+        "--kills not from 1 to 10000000, --instances not from 1 to 1000,\n"
+        "--level-to not above 0 and at most 100"}}));
   return simulate;
 }
 
@@ -130,7 +161,7 @@ std::vector<DefinedCommand> define_read_commands(CLI::App& app, Invocation& run,
           {CommandName::test_rules, define_test_rules(app, run, texts)},
           {CommandName::check, define_check(app, texts)},
           {CommandName::categories, define_categories(app, texts)},
-          {CommandName::simulate, define_simulate(app, texts)}};
+          {CommandName::simulate, define_simulate(app, run, texts)}};
 }
 
 }  // namespace vl::cli

@@ -8,6 +8,7 @@
 #include "app/usage_wording.h"
 #include "cli/suggestions.h"
 #include "core/ascii_case.h"
+#include "core/numeric_text.h"
 #include "loot/catalog.h"
 
 namespace vl::cli {

@@ -40,7 +40,8 @@ std::vector<std::int64_t> npc_id_list(const std::string& text);
 // A whole number from `low` to `high` (`range` names them), or UsageError.
 long long whole_in(const std::string& option, const std::string& text, long long low,
                    long long high, const char* range);
-// An aim's percent: a number above 0 and at most 100, decimals allowed, or UsageError.
+// An aim's percent (generate's aims, simulate --level-to): a number above 0
+// and at most 100, decimals allowed, or UsageError.
 double aim_percent(const std::string& option, const std::string& text);
 // --seed: 0 to 2^64-1, digits only.
 std::uint64_t seed_of(const std::string& text);

@@ -225,6 +225,11 @@ void take_values(const OptionTexts& texts, Invocation& run) {
         static_cast<int>(whole_in("--loot-multiplier", texts.loot_multiplier, 1, 100, "1 to 100"));
     if (!texts.kills.empty())
       run.kills = whole_in("--kills", texts.kills, 1, 10'000'000, "1 to 10000000");
+    if (!texts.level_to.empty()) {
+      run.level_to = aim_percent("--level-to", texts.level_to);
+      for (const NumberRange* range : {&kItems, &kChance})
+        check_in_range(*range, range == &kItems ? run.items : run.chance);
+    }
     if (texts.per_hour) {
       run.per_hour = loot::SpawnOptions{
           .instances = texts.instances.empty()

@@ -78,6 +78,9 @@ struct Invocation {
   // of every zone; --by-item: per item instead of per NPC.
   std::optional<loot::SpawnOptions> per_hour;
   bool by_item = false;
+  // simulate: the share of kills in percent every NPC is to give something on;
+  // with it the probability each NPC's drop (of `items` at `chance`) would need.
+  std::optional<double> level_to;
 };
 
 struct ParsedArguments {

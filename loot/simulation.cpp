@@ -8,6 +8,7 @@
 
 #include "db/database.h"
 #include "loot/kill_roller.h"
+#include "loot/probability_column.h"
 #include "loot/spawn_world.h"
 
 namespace vl::loot {
@@ -89,6 +90,8 @@ Simulation simulate(db::Connection& connection, db::Connection* beside,
                          [](const WorldNpc& npc, std::int64_t wanted) { return npc.id < wanted; });
     if (found == world.npcs.end() || found->id != id) simulation.unknown_ids.push_back(id);
   }
+  if (request.read_probability_column)
+    simulation.probability_column = probability_column(connection);
   std::mt19937_64 random(seed);
   for (const WorldNpc& npc : world.npcs) {
     auto [at, fresh] = simulation.rates.try_emplace({npc.loottable_id, npc.level});
@@ -97,6 +100,7 @@ Simulation simulate(db::Connection& connection, db::Connection* beside,
     NpcSimulation row;
     row.npc = npc;
     row.rates = &at->second;
+    row.loottable_exists = world.tables.loottables.contains(npc.loottable_id);
     if (request.kills)
       row.observed = roll_kills(world, npc, request.loot_multiplier, *request.kills, random);
     simulation.npcs.push_back(std::move(row));

@@ -12,6 +12,7 @@
 
 #include "db/odbc.h"
 #include "db/session.h"
+#include "loot/aim_solver.h"
 #include "loot/drop_world.h"
 #include "loot/spawn_rates.h"
 
@@ -24,6 +25,8 @@ struct SimulationRequest {
   int loot_multiplier = 1;
   std::optional<long long> kills;
   std::optional<SpawnOptions> per_hour;  // also how many items each NPC's spawns bring an hour
+  // Also how the world keeps loottable probabilities, for a drop solved for an aim.
+  bool read_probability_column = false;
 };
 
 struct Observed {
@@ -35,8 +38,9 @@ struct NpcSimulation {
   WorldNpc npc;
   const DropRates* rates = nullptr;  // in Simulation::rates
   std::optional<Observed> observed;
-  NpcSpawns spawns;           // with a per-hour request
-  double items_per_hour = 0;  // item copies its spawns bring
+  bool loottable_exists = true;  // its loottable has a row of its own
+  NpcSpawns spawns;              // with a per-hour request
+  double items_per_hour = 0;     // item copies its spawns bring
 };
 
 struct HourlyItem {
@@ -61,6 +65,7 @@ struct Simulation {
   std::unordered_map<std::int64_t, std::string> item_names;
   std::vector<std::int64_t> unknown_ids;  // of the request's ids, naming no NPC
   int loot_multiplier = 1;
+  std::optional<ProbabilityColumn> probability_column;  // when the request asked for it
   std::optional<PerHour> per_hour;
 
   // The name of an item; "" for one the world lacks.
