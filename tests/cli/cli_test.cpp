@@ -32,6 +32,7 @@
 #include "support/recording_ui.h"
 #include "support/relay.h"
 #include "support/scenario.h"
+#include "support/simulate_texts.h"
 #include "support/test_db.h"
 #include "world/extended_layout.h"
 
@@ -99,13 +100,6 @@ const Texts kDropWorld = {
   "(4,'imp',50,1)", "INSERT INTO loottable (id) VALUES (1)", "INSERT INTO lootdrop (id) VALUES (1)",
   "INSERT INTO loottable_entries VALUES (1,1,1,50,1,0),(9,1,1,100,1,0)",
   "INSERT INTO lootdrop_entries (lootdrop_id,item_id,chance) SELECT 1,seq,10 FROM seq_1001_to_1005"};
-const std::string kLeftOut = "Per kill, with the server's global loot multiplier 1. Not included:\n"
-  "- coins (mincash, maxcash, avgcoin of loottable)\n"
-  "- loot that scripts add or remove, and global loot tables the server adds on its own\n"
-  "- the killer's level filter (trivial_min_level/trivial_max_level, in older layouts minlevel/maxlevel of "
-  "lootdrop_entries): a killer of any level inside is assumed\n"
-  "- content filters (min_expansion, max_expansion, content flags): every row is assumed to pass\n"
-  "- level scaling at spawn: the NPC's level column is used\n";
 
 const Row kRows[] = {
   // Each number is checked against its range as the window's box takes it, before any connection.

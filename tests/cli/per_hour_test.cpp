@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "support/cli_process.h"
+#include "support/simulate_texts.h"
 
 namespace vl::test {
 namespace {
@@ -138,14 +139,6 @@ const std::string kFooter =
     "1 spawn point waiting on a condition left out (--with-conditional counts them).\n"
     "Spawn point 5 never spawns: its variance is over twice the respawn time, so the server's "
     "timer can wrap to weeks.\n";
-const std::string kLeftOut =
-    "Per kill, with the server's global loot multiplier 1. Not included:\n"
-    "- coins (mincash, maxcash, avgcoin of loottable)\n"
-    "- loot that scripts add or remove, and global loot tables the server adds on its own\n"
-    "- the killer's level filter (trivial_min_level/trivial_max_level, in older layouts "
-    "minlevel/maxlevel of lootdrop_entries): a killer of any level inside is assumed\n"
-    "- content filters (min_expansion, max_expansion, content flags): every row is assumed to "
-    "pass\n- level scaling at spawn: the NPC's level column is used\n";
 const std::string kAssumed =
     "Per hour, assumed:\n- every NPC is killed the moment it spawns (an upper bound), so spawn "
     "limits (spawngroup.spawn_limit, npc_types.spawn_limit) never bind\n- every zone runs with its "

@@ -32,25 +32,18 @@ TEST_P(SimulateAimUsage, IsRefusedBeforeAnyConnection) {
   EXPECT_EQ(log.connections().size(), 0u);
 }
 
-const std::string kNotAnAim = " is not a percent above 0 and at most 100 (decimals allowed, such as 2.5)\n";
+const std::string kNotAnAim =
+    " is not a percent above 0 and at most 100 (decimals allowed, such as 2.5)\n";
 
 // clang-format off
 const UsageRow kUsageRows[] = {
-  {"aim_0", {"simulate", "--levels", "01-10", "--level-to", "0"}, "vandril_loot_cli: --level-to 0" + kNotAnAim},
   {"aim_above_100", {"simulate", "--levels", "01-10", "--level-to", "100.5"},
    "vandril_loot_cli: --level-to 100.5" + kNotAnAim},
-  {"aim_negative", {"simulate", "--npc", "1", "--level-to=-5"}, "vandril_loot_cli: --level-to -5" + kNotAnAim},
-  {"aim_no_number", {"simulate", "--levels", "01-10", "--level-to", "30%"},
-   "vandril_loot_cli: --level-to 30%" + kNotAnAim},
   {"aim_with_kills", {"simulate", "--npc", "1", "--level-to", "30", "--kills", "10"},
    "vandril_loot_cli: --kills and --level-to cannot be given together: leave one of them out; see vandril_loot_cli "
    "help simulate\n"},
   {"items_without_aim", {"simulate", "--npc", "1", "--items", "2"}, "vandril_loot_cli: --items works only with "
    "--level-to: add --level-to, or leave --items out; see vandril_loot_cli help simulate\n"},
-  {"chance_above_100", {"simulate", "--npc", "1", "--level-to", "30", "--chance", "101"},
-   "vandril_loot_cli: --chance \"101\" is not a number from 0 to 100\n"},
-  {"items_0", {"simulate", "--npc", "1", "--level-to", "30", "--items", "0"},
-   "vandril_loot_cli: --items \"0\" is not a number from 1 to 32 (a drop holds at most 32 items)\n"},
 };
 // clang-format on
 

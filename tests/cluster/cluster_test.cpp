@@ -56,12 +56,6 @@ CliResult run_on(int node, const std::string& journal, const Args& args) {
   return CliProcess(on_node(node, journal, args), "", "", "127.0.0.1").wait();
 }
 
-std::string journal_path(const std::string& name) {
-  const std::string path = VL_CLUSTER_DIR "/" + name + ".sqlite3";
-  for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(path + suffix);
-  return path;
-}
-
 Args generate(const std::string& levels, int seed) {
   return {"generate", "--yes",   "--levels", levels,   "--npc-percent",
           "101",      "--items", "3",        "--seed", std::to_string(seed)};
@@ -86,7 +80,7 @@ TEST_F(ClusterTest, TwoNodesGeneratingAtOnceBothCommitWholeAndEachUndoes) {
     SCOPED_TRACE("pair " + std::to_string(pair));
     const std::string before = same_on_every_node();
     const int drops_before = count(1, "lootdrop");
-    const std::string first = journal_path("first"), second = journal_path("second");
+    const std::string first = fresh_journal("first"), second = fresh_journal("second");
     CliProcess on_first(on_node(1, first, generate("01-10", pair)), "", "", "127.0.0.1");
     CliProcess on_second(on_node(2, second, generate("11-20", pair)), "", "", "127.0.0.1");
     const CliResult a = on_first.wait(), b = on_second.wait();
@@ -113,10 +107,10 @@ TEST_F(ClusterTest, TwoNodesGeneratingAtOnceBothCommitWholeAndEachUndoes) {
 }
 
 TEST_F(ClusterTest, SavedPlanWrittenAfterAnotherNodeWroteIsRefused) {
-  const std::string journal = journal_path("apply"), plan = VL_CLUSTER_DIR "/plan.json";
+  const std::string journal = fresh_journal("apply"), plan = VL_CLUSTER_DIR "/plan.json";
   ASSERT_EQ(run_on(1, journal, generate("01-10", 5) + Args{"--dry-run", "--plan", plan}).exit_code,
             0);
-  ASSERT_EQ(run_on(2, journal_path("other"), generate("11-20", 6)).exit_code, 0);
+  ASSERT_EQ(run_on(2, fresh_journal("other"), generate("11-20", 6)).exit_code, 0);
   const std::string before = same_on_every_node();
   const CliResult applied = run_on(1, journal, {"apply", plan, "--yes"});
   EXPECT_EQ(applied.exit_code, 1) << applied.err;
@@ -148,8 +142,8 @@ class UnreplicatedTableTest : public ClusterTest,
 TEST_P(UnreplicatedTableTest, WriteIsRefusedNamingTheTableAndTheCheckNamesIt) {
   node_sql(1, GetParam().change);
   const std::string before = checksums(1);
-  const CliResult result = run_on(1, journal_path("unreplicated"), generate("21-30", 7));
-  const CliResult checked = run_on(2, journal_path("check"), {"check"});
+  const CliResult result = run_on(1, fresh_journal("unreplicated"), generate("21-30", 7));
+  const CliResult checked = run_on(2, fresh_journal("check"), {"check"});
   node_sql(1, GetParam().restore);
   EXPECT_EQ(result.exit_code, 1);
   EXPECT_NE(result.err.find(GetParam().refusal), std::string::npos) << result.err;
@@ -167,7 +161,7 @@ INSTANTIATE_TEST_SUITE_P(Cluster, UnreplicatedTableTest, testing::ValuesIn(kUnre
 TEST_F(ClusterTest, NodeKilledDuringTheWriteLeavesAllOrNothingOnTheOthers) {
   const Args run = generate("31-40", 8);
   const CliResult planned =
-      run_on(3, journal_path("planned"), run + Args{"--dry-run", "--format", "json"});
+      run_on(3, fresh_journal("planned"), run + Args{"--dry-run", "--format", "json"});
   ASSERT_EQ(planned.exit_code, 0) << planned.err;
   const int drops_planned = nlohmann::json::parse(planned.out).at("drops").get<int>();
   ASSERT_GT(drops_planned, 0);
@@ -178,7 +172,7 @@ TEST_F(ClusterTest, NodeKilledDuringTheWriteLeavesAllOrNothingOnTheOthers) {
   run_shell("(mariadb --no-defaults --socket=" VL_CLUSTER_DIR "/node3/sock -uroot " VL_TEST_DB_NAME
             " -e 'START TRANSACTION; SELECT COUNT(*) FROM loottable_entries FOR UPDATE; DO "
             "SLEEP(60)' >/dev/null 2>&1 &)");
-  CliProcess writing(on_node(3, journal_path("killed"), run), "", "", "127.0.0.1");
+  CliProcess writing(on_node(3, fresh_journal("killed"), run), "", "", "127.0.0.1");
   for (int i = 0;
        i < 1000 && read_file(VL_CLUSTER_DIR "/node3/general.log")
                            .find("INSERT INTO loottable_entries", log_size) == std::string::npos;
@@ -197,7 +191,7 @@ TEST_F(ClusterTest, NodeKilledDuringTheWriteLeavesAllOrNothingOnTheOthers) {
 TEST_F(ClusterTest, UndoWhileAnotherNodeAddsAnEntryCommitsOrRefusesWhole) {
   for (int round = 0; round < 5; ++round) {
     SCOPED_TRACE("round " + std::to_string(round));
-    const std::string journal = journal_path("undone");
+    const std::string journal = fresh_journal("undone");
     const int drops_before = count(1, "lootdrop");
     ASSERT_EQ(run_on(1, journal, generate("41-50", 20 + round)).exit_code, 0);
     const int drops_run = count(1, "lootdrop") - drops_before;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "loot/plan_aims.h"
 
 namespace vl::test {
@@ -45,6 +47,16 @@ loot::Plan plan() {
 }
 
 const std::unordered_map<std::int32_t, std::string> kItems = {{7, "Seven"}};
+
+// Each drop's NPC, lootdrop, loottable, probability and chance.
+using Shown = std::vector<std::tuple<std::int64_t, std::int32_t, std::int64_t, double, double>>;
+Shown shown(const loot::Plan& plan) {
+  Shown drops;
+  for (const loot::PlannedDrop& drop : plan.drops)
+    drops.emplace_back(drop.npc_id, drop.lootdrop_id, drop.loottable_id, drop.probability,
+                       drop.chance);
+  return drops;
+}
 using Kind = loot::RunAim::Kind;
 constexpr auto kWhole = loot::ProbabilityColumn::whole_numbers;
 
@@ -53,23 +65,13 @@ TEST(PlanAims, EveryNpcDropsOnlyWhereTheAimIsNotReachedAndNumbersTheRestAgain) {
   aimed.drops[0].chance = 50;
   // 1 - 0.8 x (1 - 0.5 P) = 0.3 gives P = 0.25.
   loot::aim_plan(aimed, {.kind = Kind::every_npc, .percent = 30}, world(), kItems, kWhole);
-  ASSERT_EQ(aimed.drops.size(), 2U);
-  EXPECT_EQ(aimed.drops[0].npc_id, 11);
-  EXPECT_EQ(aimed.drops[0].lootdrop_id, 501);
-  EXPECT_EQ(aimed.drops[0].probability, 25);
-  EXPECT_EQ(aimed.drops[0].chance, 50);
   // NPC 14's empty loottable gives nothing; one item at 10 reaches 30 % only
   // with its chance raised to 30. Its copy keeps the id after the highest.
-  EXPECT_EQ(aimed.drops[1].npc_id, 14);
-  EXPECT_EQ(aimed.drops[1].lootdrop_id, 502);
-  EXPECT_EQ(aimed.drops[1].loottable_id, 91);
-  EXPECT_EQ(aimed.drops[1].probability, 100);
-  EXPECT_EQ(aimed.drops[1].chance, 30);
+  EXPECT_EQ(shown(aimed), (Shown{{11, 501, 1, 25, 50}, {14, 502, 91, 100, 30}}));
   ASSERT_EQ(aimed.left_alone.size(), 2U);
-  EXPECT_EQ(aimed.left_alone[0].npc_id, 12);
-  EXPECT_EQ(aimed.left_alone[0].p_any, 0.5);
-  EXPECT_EQ(aimed.left_alone[1].npc_id, 13);
-  EXPECT_FALSE(aimed.left_alone[1].p_any);
+  EXPECT_EQ(std::tuple(aimed.left_alone[0].npc_id, aimed.left_alone[0].p_any,
+                       aimed.left_alone[1].npc_id, aimed.left_alone[1].p_any),
+            std::tuple(12, std::optional(0.5), 13, std::optional<double>()));
   ASSERT_EQ(aimed.copies.size(), 1U);
   EXPECT_EQ(aimed.copies[0].copy_id, 91);
 
@@ -84,25 +86,13 @@ TEST(PlanAims, NewDropSolvesEveryDropAndDropsNone) {
   loot::Plan aimed = plan();
   aimed.drops[2].item_ids = {8};  // an item the world lacks: the drop keeps the settings' values
   loot::aim_plan(aimed, {.kind = Kind::new_drop, .percent = 5}, world(), kItems, kWhole);
-  ASSERT_EQ(aimed.drops.size(), 4U);
-  for (const std::size_t i : {0U, 1U, 3U}) {
-    EXPECT_EQ(aimed.drops[i].probability, 50) << i;
-    EXPECT_EQ(aimed.drops[i].lootdrop_id, 501 + static_cast<int>(i)) << i;
-  }
-  EXPECT_EQ(aimed.drops[2].probability, 30);
+  EXPECT_EQ(shown(aimed), (Shown{{11, 501, 1, 50, 10},
+                                 {12, 502, 2, 50, 10},
+                                 {13, 503, 3, 30, 10},
+                                 {14, 504, 91, 50, 10}}));
   EXPECT_FALSE(aimed.drops[2].aimed);
   EXPECT_TRUE(aimed.left_alone.empty());
   EXPECT_EQ(loot::aim_summary(aimed).cannot_drop, 1U);
-}
-
-TEST(PlanAims, RefusesAnAimOutOfRange) {
-  loot::Plan aimed = plan();
-  for (const double percent : {0.0, 100.5, -3.0}) {
-    EXPECT_THROW(loot::aim_plan(aimed, {.kind = Kind::new_drop, .percent = percent}, world(),
-                                kItems, kWhole),
-                 std::invalid_argument)
-        << percent;
-  }
 }
 
 }  // namespace
