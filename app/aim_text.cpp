@@ -89,8 +89,4 @@ Json left_alone_json(const loot::Plan& plan) {
   return npcs;
 }
 
-Json drop_target_json(const loot::Plan& plan, const loot::PlannedDrop& drop) {
-  return plan.aim && drop.aimed ? Json(plan.aim->rate()) : Json();
-}
-
 }  // namespace vl::app

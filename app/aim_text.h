@@ -26,8 +26,4 @@ std::string write_question(const loot::Plan& plan);
 nlohmann::ordered_json aim_summary_json(const loot::Plan& plan);
 nlohmann::ordered_json left_alone_json(const loot::Plan& plan);
 
-// What a drop's aim measures, as a fraction from 0 to 1: the new drop's rate
-// or its NPC's after it. Null for a drop written with the settings' values.
-nlohmann::ordered_json drop_target_json(const loot::Plan& plan, const loot::PlannedDrop& drop);
-
 }  // namespace vl::app

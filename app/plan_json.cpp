@@ -68,13 +68,7 @@ void write_plan_json(std::ostream& out, const loot::Plan& plan, const loot::Plan
     for (const std::int32_t item : drop.item_ids)
       items.push_back({{"item_id", item}, {"item_name", loot::item_name(details, item)}});
     record["items"] = items;
-    record["probability"] = drop.probability;
-    record["chance"] = drop.chance;
-    record["target"] = drop_target_json(plan, drop);
-    const loot::DropRateChange& change = change_of(rates, drop.npc_id);
-    record["p_any_before"] = change.p_any_before;
-    record["p_any_after"] = change.p_any_after;
-    record["p_new_drop"] = change.p_new_drop;
+    add_drop_values(record, plan, drop, rates);
     out << (first ? "" : ",") << json_text(record);
     first = false;
   }

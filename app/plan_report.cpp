@@ -9,7 +9,6 @@
 #include <mutex>
 #include <string_view>
 
-#include "app/aim_text.h"
 #include "app/simulation_summary.h"
 #include "core/ascii_case.h"
 #include "db/database.h"
@@ -57,6 +56,19 @@ std::optional<ReportFormat> report_format(const std::string& path) {
   if (extension == ".csv") return ReportFormat::csv;
   if (extension == ".json") return ReportFormat::json;
   return std::nullopt;
+}
+
+void add_drop_values(nlohmann::ordered_json& record, const loot::Plan& plan,
+                     const loot::PlannedDrop& drop, const loot::PlanDropRates& rates) {
+  record["probability"] = drop.probability;
+  record["chance"] = drop.chance;
+  // What the drop's aim measures: the new drop's rate or its NPC's after it.
+  record["target"] =
+      plan.aim && drop.aimed ? nlohmann::ordered_json(plan.aim->rate()) : nlohmann::ordered_json();
+  const loot::DropRateChange& change = change_of(rates, drop.npc_id);
+  record["p_any_before"] = change.p_any_before;
+  record["p_any_after"] = change.p_any_after;
+  record["p_new_drop"] = change.p_new_drop;
 }
 
 const loot::DropRateChange& change_of(const loot::PlanDropRates& rates, std::int64_t npc_id) {
@@ -135,13 +147,7 @@ void write_report(std::ostream& out, ReportFormat format, const loot::Plan& plan
     for (const std::int32_t item : drop.item_ids) {
       record["item_names"].push_back(item_name(details, item));
     }
-    record["probability"] = drop.probability;
-    record["chance"] = drop.chance;
-    record["target"] = drop_target_json(plan, drop);
-    const loot::DropRateChange& change = change_of(rates, drop.npc_id);
-    record["p_any_before"] = change.p_any_before;
-    record["p_any_after"] = change.p_any_after;
-    record["p_new_drop"] = change.p_new_drop;
+    add_drop_values(record, plan, drop, rates);
     record["loottable_copied_from"] = nullptr;
     if (drop.loottable_copied_from) record["loottable_copied_from"] = drop.loottable_copied_from;
     out << (first ? "\n" : ",\n") << json_text(record);

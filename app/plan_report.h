@@ -52,6 +52,13 @@ std::string missing_items_line(const loot::Plan& plan, const loot::PlanDetails& 
 std::string drop_rates_text(const loot::Plan& plan, const loot::PlanDropRates& rates);
 
 // The change of one NPC's drop rates; all zero for an NPC the rates lack.
+// The values `drop` is written with and what they give, as the report and the
+// dry run's JSON carry them: probability, chance, target (the aim as a
+// fraction, null for a drop written with the settings' values), p_any_before,
+// p_any_after, p_new_drop.
+void add_drop_values(nlohmann::ordered_json& record, const loot::Plan& plan,
+                     const loot::PlannedDrop& drop, const loot::PlanDropRates& rates);
+
 const loot::DropRateChange& change_of(const loot::PlanDropRates& rates, std::int64_t npc_id);
 
 // A text cell of a CSV file: quoted when it holds a comma, a quote or a line
