@@ -42,7 +42,7 @@ Planned plan_with_seed(loot::FixedInputs& inputs, db::Connection& connection, st
     if (aim) {
       loot::Plan& plan = *planned.plan;
       planned.world = loot::plan_range_world(plan, connection);
-      loot::aim_plan(plan, *aim, *planned.world, loot::plan_details(plan, connection).items,
+      loot::aim_plan(plan, *aim, *planned.world, loot::planned_items(plan, connection),
                      loot::probability_column(connection));
     }
     return planned;

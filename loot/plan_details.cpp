@@ -39,13 +39,25 @@ void for_each_row_of(db::Connection& connection, const std::set<std::int64_t>& i
   }
 }
 
+std::unordered_map<std::int32_t, std::string> planned_items(const Plan& plan,
+                                                            db::Connection& connection) {
+  std::set<std::int64_t> items;
+  for (const PlannedDrop& drop : plan.drops)
+    items.insert(drop.item_ids.begin(), drop.item_ids.end());
+  std::unordered_map<std::int32_t, std::string> names;
+  for_each_row_of(connection, items, "SELECT id,name FROM items WHERE id IN ", "",
+                  [&](db::Recordset& rows) {
+                    const auto id = rows.field("id").as<std::int64_t>().value_or(0);
+                    names[static_cast<std::int32_t>(id)] = rows.field("name").text();
+                  });
+  return names;
+}
+
 PlanDetails plan_details(const Plan& plan, db::Connection& connection) {
   std::set<std::int64_t> npcs, loottables;
-  std::set<std::int64_t> items;
   for (const PlannedDrop& drop : plan.drops) {
     npcs.insert(drop.npc_id);
     loottables.insert(drop.loottable_id);
-    items.insert(drop.item_ids.begin(), drop.item_ids.end());
   }
 
   PlanDetails details;
@@ -54,11 +66,7 @@ PlanDetails plan_details(const Plan& plan, db::Connection& connection) {
                     NpcFacts facts = npc_facts(rows);
                     details.npcs[facts.id] = std::move(facts);
                   });
-  for_each_row_of(connection, items, "SELECT id,name FROM items WHERE id IN ", "",
-                  [&](db::Recordset& rows) {
-                    const auto id = rows.field("id").as<std::int64_t>().value_or(0);
-                    details.items[static_cast<std::int32_t>(id)] = rows.field("name").text();
-                  });
+  details.items = planned_items(plan, connection);
 
   // NPCs of the range hold a level from level_low to level_high; every other
   // NPC, one without a level included, is outside it.

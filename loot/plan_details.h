@@ -48,6 +48,10 @@ void for_each_row_of(db::Connection& connection, const std::set<std::int64_t>& i
                      const std::string& head, const std::string& tail,
                      const std::function<void(db::Recordset&)>& row);
 
+// The planned items that exist, with their names. Throws db::Error.
+std::unordered_map<std::int32_t, std::string> planned_items(const Plan& plan,
+                                                            db::Connection& connection);
+
 // Looks up the details of `plan` over `connection`. Throws db::Error.
 PlanDetails plan_details(const Plan& plan, db::Connection& connection);
 
