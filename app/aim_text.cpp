@@ -30,16 +30,27 @@ std::string aim_text(const loot::Plan& plan) {
       plan.left_alone.empty())
     return text;
   const loot::AimSummary summary = loot::aim_summary(plan);
-  text +=
-      summary.drops == 0
-          ? std::string("  achieved per drop: no drop was solved\n")
-          : fmt::format("  achieved per drop: lowest {:.2f} %, mean {:.2f} %, highest {:.2f} %\n",
-                        100 * summary.lowest, 100 * summary.mean(), 100 * summary.highest);
-  text += fmt::format("  NPCs already at the aim: {}\n  NPCs no drop can lift: {}\n",
-                      summary.already_at_aim, summary.cannot_drop);
+  if (!plan.aim->per_kill()) {
+    // One probability and chance for every drop: the first solved one says them.
+    const auto solved =
+        std::find_if(plan.drops.begin(), plan.drops.end(),
+                     [](const loot::PlannedDrop& drop) { return drop.aimed.has_value(); });
+    text += solved == plan.drops.end()
+                ? std::string("  no drop was solved\n")
+                : fmt::format("  every drop: probability {}, chance {}\n",
+                              number_text(solved->probability), number_text(solved->chance));
+  } else {
+    text +=
+        summary.drops == 0
+            ? std::string("  achieved per drop: no drop was solved\n")
+            : fmt::format("  achieved per drop: lowest {:.2f} %, mean {:.2f} %, highest {:.2f} %\n",
+                          100 * summary.lowest, 100 * summary.mean(), 100 * summary.highest);
+    text += fmt::format("  NPCs already at the aim: {}\n  NPCs no drop can lift: {}\n",
+                        summary.already_at_aim, summary.cannot_drop);
+  }
   for (const auto& [chance, drops] : summary.raised_to)
-    text += fmt::format("  chance raised to {} for {} to reach {} %\n", chance,
-                        plural(drops, "drop", "drops"), number_text(plan.aim->percent));
+    text += fmt::format("  chance raised to {} for {} to reach {}\n", chance,
+                        plural(drops, "drop", "drops"), journal::aim_target_words(*plan.aim));
   return text;
 }
 
@@ -58,11 +69,16 @@ void write_left_alone(std::ostream& out, const loot::Plan& plan) {
     out << "  ... and " << plan.left_alone.size() - maintenance::kDryRunExamples << " more\n";
 }
 
-std::string write_question(const loot::Plan& plan) {
-  const std::string head =
+std::string write_question(const loot::Plan& plan, std::optional<double> items_per_hour) {
+  std::string question =
       fmt::format("Write {} drops with {} entries", plan.drops.size(), plan.entries());
-  return plan.aim ? head + " for " + journal::aim_words(*plan.aim) + "?" : head + "?";
+  if (plan.aim) question += " for " + journal::aim_words(*plan.aim);
+  if (items_per_hour && !plan.drops.empty())
+    question += " (at most " + items_per_hour_text(*items_per_hour) + " items per hour)";
+  return question + "?";
 }
+
+std::string items_per_hour_text(double items) { return fmt::format("{:.2f}", items); }
 
 Json aim_summary_json(const loot::Plan& plan) {
   if (!plan.aim) return nullptr;

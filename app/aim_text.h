@@ -4,6 +4,7 @@
 // a drop, and the chances it had to raise.
 
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -18,8 +19,12 @@ std::string aim_text(const loot::Plan& plan);
 // "  NPC 12: already at 41.2 %"; nothing for a plan that left none.
 void write_left_alone(std::ostream& out, const loot::Plan& plan);
 
-// "Write 12 drops with 60 entries?", naming the aim when the plan has one.
-std::string write_question(const loot::Plan& plan);
+// "Write 12 drops with 60 entries?", naming the aim when the plan has one and
+// the items per hour the drops bring when they are known.
+std::string write_question(const loot::Plan& plan, std::optional<double> items_per_hour);
+
+// "119.62": items per hour as every text shows them.
+std::string items_per_hour_text(double items);
 
 // The aim's summary for --format json (null without an aim), and every NPC
 // it left without a drop.

@@ -1,5 +1,6 @@
 #include "app/dry_run.h"
 
+#include "app/plan_rates.h"
 #include "app/plan_write_text.h"
 #include "db/database.h"
 #include "loot/shared_copies.h"
@@ -17,8 +18,7 @@ PlanReview read_plan_review(const loot::Plan& plan, db::Connection& connection,
   try {
     review.details = loot::plan_details(plan, connection);
     review.details_read = true;
-    review.rates = world ? loot::plan_drop_rates(plan, *world, review.details.items)
-                         : loot::plan_drop_rates(plan, connection, review.details.items);
+    review.rates = read_plan_rates(plan, connection, world, review.details.items);
   } catch (const db::Error& error) {
     review.failure = db::statement_failed_message(error, kReviewReads);
   }
@@ -28,9 +28,7 @@ PlanReview read_plan_review(const loot::Plan& plan, db::Connection& connection,
 ReportRates read_report_rates(const loot::Plan& plan, db::Connection& connection,
                               const loot::DropWorld* world) {
   try {
-    const auto items = loot::plan_details(plan, connection).items;
-    return {world ? loot::plan_drop_rates(plan, *world, items)
-                  : loot::plan_drop_rates(plan, connection, items),
+    return {read_plan_rates(plan, connection, world, loot::plan_details(plan, connection).items),
             std::nullopt};
   } catch (const db::Error& error) {
     return {{}, error.what()};

@@ -28,15 +28,15 @@ std::string listed(std::string head, const std::vector<std::string>& lines) {
 bool confirmed(const PlanFlowShell& shell, const loot::Plan& plan, db::Connection& connection,
                const loot::DropWorld* world = nullptr) {
   if (!shell.confirm) return true;
-  std::string counts;
+  BeforeWrite shown;
   try {
-    counts = counts_before_write(plan, connection, world);
+    shown = before_write(plan, connection, world);
   } catch (const db::Error& error) {
     shell.say(
         db::statement_failed_message(error, "(looking up names and drop rates for the plan)"));
     return false;
   }
-  if (shell.confirm(counts, write_question(plan))) return true;
+  if (shell.confirm(shown.counts, shown.question)) return true;
   shell.say("Nothing was changed.");
   return false;
 }

@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/aim_text.h"
+#include "app/plan_rates.h"
 #include "app/plan_report.h"
 
 namespace vl::app {
@@ -24,6 +25,8 @@ Json drop_rates_json(const loot::Plan& plan, const loot::PlanDropRates& rates) {
     const RateSpread values = spread(plan, rates, figure);
     json[name] = {{"mean", values.mean}, {"lowest", values.lowest}, {"highest", values.highest}};
   }
+  const std::optional<double> per_hour = items_per_hour_added(plan, rates);
+  json["items_per_hour_new"] = per_hour ? Json(*per_hour) : Json();
   return json;
 }
 

@@ -9,10 +9,13 @@
 #include <mutex>
 #include <string_view>
 
+#include "app/aim_text.h"
+#include "app/plan_rates.h"
 #include "app/simulation_summary.h"
 #include "core/ascii_case.h"
 #include "db/database.h"
 #include "db/sql_literal.h"
+#include "loot/plan_per_hour.h"
 
 namespace vl::app {
 namespace {
@@ -23,6 +26,14 @@ using loot::item_name;
 // A name in a list joined with ';': quoted when it holds ';' or a quote.
 std::string listed_name(const std::string& name) {
   return name.find_first_of(";\"") == std::string::npos ? name : double_quoted(name);
+}
+
+// What the drop's aim measures per kill, as a fraction: the new drop's rate or
+// its NPC's after it. None for a drop written with the settings' values or
+// aimed at items per hour.
+std::optional<double> drop_target(const loot::Plan& plan, const loot::PlannedDrop& drop) {
+  if (!plan.aim || !drop.aimed || !plan.aim->per_kill()) return std::nullopt;
+  return plan.aim->rate();
 }
 
 // "mean 20.48 %, lowest 0.00 %, highest 40.96 %" of one figure over the drops' NPCs.
@@ -62,13 +73,15 @@ void add_drop_values(nlohmann::ordered_json& record, const loot::Plan& plan,
                      const loot::PlannedDrop& drop, const loot::PlanDropRates& rates) {
   record["probability"] = drop.probability;
   record["chance"] = drop.chance;
-  // What the drop's aim measures: the new drop's rate or its NPC's after it.
-  record["target"] =
-      plan.aim && drop.aimed ? nlohmann::ordered_json(plan.aim->rate()) : nlohmann::ordered_json();
+  record["target"] = drop_target(plan, drop) ? nlohmann::ordered_json(*drop_target(plan, drop))
+                                             : nlohmann::ordered_json();
   const loot::DropRateChange& change = change_of(rates, drop.npc_id);
   record["p_any_before"] = change.p_any_before;
   record["p_any_after"] = change.p_any_after;
   record["p_new_drop"] = change.p_new_drop;
+  record["items_per_hour_new"] = change.items_per_hour_new
+                                     ? nlohmann::ordered_json(*change.items_per_hour_new)
+                                     : nlohmann::ordered_json();
 }
 
 const loot::DropRateChange& change_of(const loot::PlanDropRates& rates, std::int64_t npc_id) {
@@ -88,13 +101,18 @@ std::string missing_items_line(const loot::Plan& plan, const loot::PlanDetails& 
 
 std::string drop_rates_text(const loot::Plan& plan, const loot::PlanDropRates& rates) {
   if (plan.drops.empty()) return "Drop rates: no NPC is chosen.\n";
+  const std::optional<double> per_hour = items_per_hour_added(plan, rates);
   return fmt::format(
       "Drop rates (chance per kill of at least one item, over the {} chosen NPCs, global loot "
-      "multiplier {}):\n  before the run: {}\n  after the run: {}\n  from the new drop: {}\n",
+      "multiplier {}):\n  before the run: {}\n  after the run: {}\n  from the new drop: {}\n{}",
       plan.drops.size(), plan.aim ? plan.aim->loot_multiplier : 1,
       spread_text(plan, rates, &loot::DropRateChange::p_any_before),
       spread_text(plan, rates, &loot::DropRateChange::p_any_after),
-      spread_text(plan, rates, &loot::DropRateChange::p_new_drop));
+      spread_text(plan, rates, &loot::DropRateChange::p_new_drop),
+      per_hour ? "Items per hour from the new drops: at most " + items_per_hour_text(*per_hour) +
+                     " (" + std::string(loot::kPlanPerHourBound) + ")\n"
+               : std::string("Items per hour from the new drops: not known, the world database "
+                             "lacks a spawn table\n"));
 }
 
 void write_report(std::ostream& out, ReportFormat format, const loot::Plan& plan,
@@ -103,7 +121,7 @@ void write_report(std::ostream& out, ReportFormat format, const loot::Plan& plan
   if (format == ReportFormat::csv) {
     out << "time,seed,npc_id,npc_name,npc_level,loottable_id,lootdrop_id,lootdrop_name,item_ids,"
            "item_names,probability,chance,target,p_any_before,p_any_after,p_new_drop,"
-           "loottable_copied_from\r\n";
+           "items_per_hour_new,loottable_copied_from\r\n";
     for (const loot::PlannedDrop& drop : plan.drops) {
       const loot::NpcFacts& npc = facts_of(details, drop.npc_id);
       std::string ids, names;
@@ -120,12 +138,14 @@ void write_report(std::ostream& out, ReportFormat format, const loot::Plan& plan
       const std::string copied_from =
           drop.loottable_copied_from ? std::to_string(drop.loottable_copied_from) : "";
       // Six significant digits, as every CSV and table shows a fraction; JSON keeps them all.
-      // The target is empty for a drop written with the settings' values.
-      const std::string target =
-          plan.aim && drop.aimed ? fmt::format("{:.6g}", plan.aim->rate()) : "";
-      out << fmt::format(",{:.6g},{:.6g},{},{:.6g},{:.6g},{:.6g},{}\r\n", drop.probability,
+      // The target is empty where drop_target gives none; items per hour where unknown.
+      const std::optional<double> aimed = drop_target(plan, drop);
+      const std::string target = aimed ? fmt::format("{:.6g}", *aimed) : "";
+      const std::string per_hour =
+          change.items_per_hour_new ? fmt::format("{:.6g}", *change.items_per_hour_new) : "";
+      out << fmt::format(",{:.6g},{:.6g},{},{:.6g},{:.6g},{:.6g},{},{}\r\n", drop.probability,
                          drop.chance, target, change.p_any_before, change.p_any_after,
-                         change.p_new_drop, copied_from);
+                         change.p_new_drop, per_hour, copied_from);
     }
     return;
   }

@@ -5,8 +5,8 @@
 #include <sstream>
 
 #include "app/aim_text.h"
+#include "app/plan_rates.h"
 #include "app/plan_report.h"
-#include "loot/plan_drop_rates.h"
 #include "loot/plan_sql.h"
 
 namespace vl::app {
@@ -42,13 +42,12 @@ std::string plan_totals_text(const loot::Plan& plan, const loot::PlanDetails& de
   return out.str();
 }
 
-std::string counts_before_write(const loot::Plan& plan, db::Connection& connection,
-                                const loot::DropWorld* world) {
+BeforeWrite before_write(const loot::Plan& plan, db::Connection& connection,
+                         const loot::DropWorld* world) {
   const loot::PlanDetails details = loot::plan_details(plan, connection);
-  const std::string totals = plan_totals_text(plan, details) + aim_text(plan);
-  return totals +
-         drop_rates_text(plan, world ? loot::plan_drop_rates(plan, *world, details.items)
-                                     : loot::plan_drop_rates(plan, connection, details.items));
+  const loot::PlanDropRates rates = read_plan_rates(plan, connection, world, details.items);
+  return {plan_totals_text(plan, details) + aim_text(plan) + drop_rates_text(plan, rates),
+          write_question(plan, items_per_hour_added(plan, rates))};
 }
 
 void write_plan_script(std::ostream& out, const loot::Plan& plan, const loot::CopiedRows& copies,

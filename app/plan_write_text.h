@@ -19,11 +19,15 @@ namespace vl::app {
 // shared loottables ("\n" after each line).
 std::string plan_totals_text(const loot::Plan& plan, const loot::PlanDetails& details);
 
-// The counts before a write: the totals, what the plan's aim came to, then the
-// drop rates before and after, read from the world over `connection` (over
-// `world` when planning read it). Throws db::Error.
-std::string counts_before_write(const loot::Plan& plan, db::Connection& connection,
-                                const loot::DropWorld* world = nullptr);
+// What is shown before a write: the counts (the totals, what the plan's aim
+// came to, then the drop rates before and after and the items per hour, read
+// from the world over `connection`, over `world` when planning read it) and
+// the question. Throws db::Error.
+struct BeforeWrite {
+  std::string counts, question;
+};
+BeforeWrite before_write(const loot::Plan& plan, db::Connection& connection,
+                         const loot::DropWorld* world = nullptr);
 
 // The plan as a script for the mariadb client, headed by who planned it when,
 // its settings (as the journal keeps them) and the highest ids it saw.

@@ -1,6 +1,5 @@
 #include "app/planning.h"
 
-#include <random>
 #include <span>
 
 #include "core/random.h"
@@ -9,8 +8,10 @@
 #include "loot/draws.h"
 #include "loot/plan_aims.h"
 #include "loot/plan_drop_rates.h"
+#include "loot/plan_per_hour.h"
 #include "loot/probability_column.h"
 #include "loot/run_rules.h"
+#include "loot/spawn_world.h"
 
 namespace vl::app {
 namespace {
@@ -28,22 +29,21 @@ std::set<std::int32_t> list_items(const loot::FixedInputs& inputs) {
 
 }  // namespace
 
-std::uint64_t random_seed() {
-  std::random_device device;
-  return (std::uint64_t{device()} << 32) | device();
-}
-
 Planned plan_with_seed(loot::FixedInputs& inputs, db::Connection& connection, std::uint64_t seed,
                        const std::optional<loot::RunAim>& aim) {
   Random random;
   random.pin_seed(seed);
   try {
     Planned planned{loot::plan_run(inputs, connection, random), "", std::nullopt};
-    if (aim) {
-      loot::Plan& plan = *planned.plan;
+    loot::Plan& plan = *planned.plan;
+    if (aim && aim->per_kill()) {
       planned.world = loot::plan_range_world(plan, connection);
       loot::aim_plan(plan, *aim, *planned.world, loot::planned_items(plan, connection),
                      loot::probability_column(connection));
+    } else if (aim) {
+      loot::aim_plan_per_hour(plan, *aim, loot::read_plan_spawns(plan, connection),
+                              loot::planned_items(plan, connection),
+                              loot::probability_column(connection));
     }
     return planned;
   } catch (const loot::RunStopped& stop) {
@@ -52,6 +52,12 @@ Planned plan_with_seed(loot::FixedInputs& inputs, db::Connection& connection, st
     return {std::nullopt, std::string(error.what()) + loot::kNothingWritten, std::nullopt};
   } catch (const db::Error& error) {
     return {std::nullopt, db::statement_failed_message(error, "(reading the world for the plan)"),
+            std::nullopt};
+  } catch (const loot::MissingSpawnTable& error) {
+    return {std::nullopt,
+            "The world database has no " + error.table() +
+                " table: items per hour cannot be aimed at without the spawn tables." +
+                loot::kNothingWritten,
             std::nullopt};
   } catch (const std::runtime_error& error) {
     return {std::nullopt, std::string(error.what()) + loot::kNothingWritten, std::nullopt};

@@ -24,9 +24,6 @@ struct Planned {
   std::optional<loot::DropWorld> world;
 };
 
-// A seed picked at random, for a run given none (shown, so that it can be repeated).
-std::uint64_t random_seed();
-
 // Plans the run of `inputs` with the generator pinned to `seed`, reading the
 // world over `connection`; with `aim`, solves the drops' values for it
 // (loot/plan_aims.h) over the loot of the range as read then.

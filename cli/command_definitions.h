@@ -20,7 +20,7 @@ struct OptionTexts {
   std::string simulate_levels, npc_ids, loot_multiplier = "1", kills, port, instances;
   // The aims (generate), the one of simulate, and the loot multiplier generate's
   // aims are solved with (empty: not given).
-  std::string target_rate, level_to, aim_multiplier;
+  std::string target_rate, level_to, aim_per_hour, aim_multiplier;
   bool quiet = false, verbose = false, summary = false, per_hour = false, with_conditional = false,
        by_item = false;
 };

@@ -5,7 +5,6 @@
 #include <variant>
 
 #include "app/dry_run_text.h"
-#include "app/planning.h"
 #include "app/simulation_aim_text.h"
 #include "app/simulation_text.h"
 #include "cli/command_reports.h"
@@ -16,6 +15,7 @@
 #include "cli/planned_run.h"
 #include "cli/question.h"
 #include "cli/settings.h"
+#include "core/random.h"
 #include "db/database.h"
 #include "loot/catalog.h"
 #include "maintenance/world_check.h"
@@ -87,7 +87,7 @@ int preview_maintenance(db::Session& session, TerminalUi& ui, const Invocation& 
 // Every command-line run can be repeated: without --seed one is picked and shown.
 std::uint64_t seed_of(const Invocation& run) {
   if (run.seed) return *run.seed;
-  const std::uint64_t seed = app::random_seed();
+  const std::uint64_t seed = random_seed();
   if (run.verbosity != Verbosity::quiet)
     std::fprintf(stderr, "seed=%llu\n", (unsigned long long)seed);
   return seed;

@@ -43,6 +43,14 @@ void add_aims(CLI::App& generate, OptionTexts& texts, CLI::Option* npc_percent,
       ->excludes(target_rate)
       ->excludes(npc_percent);
   generate
+      .add_option("--aim-per-hour", texts.aim_per_hour,
+                  "aim: the run's new drops together bring N items per hour (decimals allowed), "
+                  "by one probability for all solved from the spawn tables")
+      ->type_name("N")
+      ->excludes(probability)
+      ->excludes(target_rate)
+      ->excludes("--level-to");
+  generate
       .add_option("--loot-multiplier", texts.aim_multiplier,
                   "with an aim: the server's global loot multiplier, 1 to 100; default 1")
       ->type_name("G");
@@ -81,7 +89,8 @@ CLI::App* define_generate(CLI::App& app, Invocation& run, OptionTexts& texts) {
       ->excludes(atomic)
       ->excludes(dry_run)
       ->excludes("--target-rate")
-      ->excludes("--level-to");
+      ->excludes("--level-to")
+      ->excludes("--aim-per-hour");
   generate->add_flag("--yes", run.yes, "ask nothing, show no summary (needed without a terminal)");
   generate->add_option("--sql", run.sql, "with --dry-run: the plan as a script for mariadb")
       ->type_name("FILE")
@@ -113,6 +122,7 @@ CLI::App* define_generate(CLI::App& app, Invocation& run, OptionTexts& texts) {
        "generate --levels 11-20 --yes --isolate-shared",
        "generate --levels 01-10 --target-rate 5 --dry-run",
        "generate --levels 01-10 --level-to 30 --yes",
+       "generate --levels 01-10 --aim-per-hour 120 --yes",
        "generate --levels 01-10 --dry-run --format json > plan.json",
        "cut -f1 ids.txt | vandril_loot_cli generate --levels 61-99 --list - --yes"},
       {kDone,
@@ -120,7 +130,8 @@ CLI::App* define_generate(CLI::App& app, Invocation& run, OptionTexts& texts) {
         "nothing was written: no items to draw from, an unwritable --sql or --report\n"
         "file, a journal that cannot be opened, the question answered no; a table\n"
         "layout the atomic writer cannot use, or a statement the server rejected\n"
-        "(rolled back)"},
+        "(rolled back); an --aim-per-hour the range's spawns cannot reach, or a world\n"
+        "without spawn tables"},
        {kExitNotConnected,
         "db.ini invalid, the server unreachable or the login refused; nothing was\n"
         "written (all or nothing: also the server lost before COMMIT)"},
@@ -132,7 +143,7 @@ CLI::App* define_generate(CLI::App& app, Invocation& run, OptionTexts& texts) {
         "a malformed or out-of-range value, an unknown category or range, an\n"
         "unreadable --list file, --rules with --list, --sql or --plan without\n"
         "--dry-run, --atomic with --window-way, no terminal to ask on and no --yes;\n"
-        "an aim out of range, with --probability, with the other aim or --window-way,\n"
+        "an aim out of range, with --probability, with another aim or --window-way,\n"
         "--npc-percent with --level-to, --loot-multiplier without an aim"},
        kInterrupted}));
   return generate;

@@ -96,15 +96,35 @@ long long whole_in(const std::string& option, const std::string& text, long long
   return *number;
 }
 
-double aim_percent(const std::string& option, const std::string& text) {
-  double percent = 0;
+namespace {
+
+// A decimal read without the locale, which never decides the decimal point.
+std::optional<double> plain_decimal(const std::string& text) {
+  double value = 0;
   const char* end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, percent);
-  // NaN fails both comparisons; the locale never decides the decimal point.
-  if (error != std::errc() || stop != end || !(percent > 0 && percent <= 100))
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (error != std::errc() || stop != end) return std::nullopt;
+  return value;
+}
+
+}  // namespace
+
+double aim_percent(const std::string& option, const std::string& text) {
+  const std::optional<double> percent = plain_decimal(text);
+  // NaN fails both comparisons.
+  if (!percent || !(*percent > 0 && *percent <= 100))
     throw UsageError{option + " " + text +
                      " is not a percent above 0 and at most 100 (decimals allowed, such as 2.5)"};
-  return percent;
+  return *percent;
+}
+
+double aim_items_per_hour(const std::string& text) {
+  const std::optional<double> items = plain_decimal(text);
+  if (!items || !(*items > 0 && *items <= kMostItemsPerHour))
+    throw UsageError{"--aim-per-hour " + text +
+                     " is not a number of items above 0 and at most 1000000000 (decimals "
+                     "allowed, such as 7.5)"};
+  return *items;
 }
 
 // Digits only, read without the locale: "-1" would otherwise wrap around to the

@@ -43,6 +43,9 @@ long long whole_in(const std::string& option, const std::string& text, long long
 // An aim's percent (generate's aims, simulate --level-to): a number above 0
 // and at most 100, decimals allowed, or UsageError.
 double aim_percent(const std::string& option, const std::string& text);
+// --aim-per-hour: items an hour above 0 and at most kMostItemsPerHour, or UsageError.
+inline constexpr double kMostItemsPerHour = 1e9;
+double aim_items_per_hour(const std::string& text);
 // --seed: 0 to 2^64-1, digits only.
 std::uint64_t seed_of(const std::string& text);
 Format format_of(const std::string& name);

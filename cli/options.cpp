@@ -190,16 +190,20 @@ std::string usage(const CLI::App& app) {
 
 // generate's aim, if any: --level-to considers every NPC of the range.
 void read_aim(const OptionTexts& texts, Invocation& run) {
-  const bool given = !texts.target_rate.empty() || !texts.level_to.empty();
+  const bool given =
+      !texts.target_rate.empty() || !texts.level_to.empty() || !texts.aim_per_hour.empty();
   if (!given && !texts.aim_multiplier.empty())
-    throw UsageError{
-        app::option_needs("generate", "--loot-multiplier", "--target-rate or --level-to")};
+    throw UsageError{app::option_needs("generate", "--loot-multiplier",
+                                       "--target-rate, --level-to or --aim-per-hour")};
   if (!given) return;
   loot::RunAim aim;
   if (!texts.aim_multiplier.empty())
     aim.loot_multiplier =
         static_cast<int>(whole_in("--loot-multiplier", texts.aim_multiplier, 1, 100, "1 to 100"));
-  if (!texts.target_rate.empty()) {
+  if (!texts.aim_per_hour.empty()) {
+    aim.kind = loot::RunAim::Kind::items_per_hour;
+    aim.items_per_hour = aim_items_per_hour(texts.aim_per_hour);
+  } else if (!texts.target_rate.empty()) {
     aim.kind = loot::RunAim::Kind::new_drop;
     aim.percent = aim_percent("--target-rate", texts.target_rate);
   } else {

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <random>
 
 // xoshiro256** (Blackman and Vigna), its state filled through splitmix64.
 
@@ -76,6 +77,11 @@ void Random::reseed_from_time() {
   // The sub-second part: two re-seeds in the same second still differ.
   const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
   mix(static_cast<std::uint64_t>(ticks));
+}
+
+std::uint64_t random_seed() {
+  std::random_device device;
+  return (std::uint64_t{device()} << 32) | device();
 }
 
 }  // namespace vl

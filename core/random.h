@@ -33,4 +33,7 @@ class Random {
   bool pinned_ = false;
 };
 
+// A seed picked at random, for a run given none (shown, so that it can be repeated).
+std::uint64_t random_seed();
+
 }  // namespace vl

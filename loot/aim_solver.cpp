@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
+#include <string>
 
+#include "core/numeric_text.h"
 #include "loot/lootdrop_roll.h"
 
 namespace vl::loot {
@@ -61,6 +63,38 @@ double closest_probability(const CustomDrop& drop, double aim, ProbabilityColumn
   return miss_below < miss_above ? below : above;
 }
 
+// The items an hour the drops bring at `probability`, each at its own chance
+// or at `chance` when given.
+double hourly_items(const std::vector<HourlyDrop>& drops, double probability,
+                    std::optional<double> chance = std::nullopt) {
+  double total = 0;
+  for (const HourlyDrop& hourly : drops) {
+    CustomDrop drop = hourly.drop;
+    if (chance) drop.chance = *chance;
+    total += hourly.kills_per_hour * custom_drop_items(drop, probability);
+  }
+  return total;
+}
+
+// An aim met up to a rounding error of the sum.
+bool reaches_items(double items, double aim) { return items >= aim * (1 - kRateSlack); }
+
+// The smallest whole chance with which probability 100 brings `aim` items an
+// hour; the total grows with the chance, so a search by halves finds it.
+double smallest_hourly_chance(const std::vector<HourlyDrop>& drops, double aim) {
+  double low = 1, high = kMostPercent;
+  while (low < high) {
+    const double middle = std::floor((low + high) / 2);
+    if (reaches_items(hourly_items(drops, kMostPercent, middle), aim))
+      high = middle;
+    else
+      low = middle + 1;
+  }
+  return low;
+}
+
+std::string items_text(double items) { return number_text(std::round(items * 100) / 100); }
+
 void check_aim(double aim) {
   if (!(aim > 0 && aim <= 1))
     throw std::invalid_argument("an aimed chance per kill lies above 0 and at most 1");
@@ -71,6 +105,43 @@ void check_aim(double aim) {
 double custom_drop_rate(const CustomDrop& drop, double probability) {
   if (!can_drop(drop)) return 0;
   return 1 - std::pow(1 - chance_of(probability) * slot_fills(drop), drop.loot_multiplier);
+}
+
+double custom_drop_items(const CustomDrop& drop, double probability) {
+  if (!can_drop(drop)) return 0;
+  return drop.loot_multiplier * chance_of(probability) * slot_fills(drop);
+}
+
+HourlyAim aim_items_per_hour(double items_per_hour, const std::vector<HourlyDrop>& drops,
+                             ProbabilityColumn column) {
+  if (!(items_per_hour > 0 && std::isfinite(items_per_hour)))
+    throw std::invalid_argument("an aim of items per hour lies above 0");
+  if (hourly_items(drops, kMostPercent, kMostPercent) <= 0)
+    throw AimOutOfReach(
+        "None of the NPCs the run's drops go to ever spawns (no spawn point counted holds "
+        "them, or their loottables have no row), so no probability brings items an hour.");
+  HourlyAim solved;
+  solved.chance = drops.empty() ? 0 : drops.front().drop.chance;
+  double at_most = hourly_items(drops, kMostPercent);
+  if (!reaches_items(at_most, items_per_hour)) {
+    const double most = hourly_items(drops, kMostPercent, kMostPercent);
+    if (!reaches_items(most, items_per_hour))
+      throw AimOutOfReach("Even at probability 100 and chance 100 the run's drops bring at most " +
+                          items_text(most) + " items an hour, short of the aimed " +
+                          number_text(items_per_hour) + ".");
+    solved.chance = smallest_hourly_chance(drops, items_per_hour);
+    solved.chance_raised = true;
+    at_most = hourly_items(drops, kMostPercent, solved.chance);
+  }
+  // The total is at_most x probability / 100: the closest step is the closest
+  // to the exact solution (the higher of two as close).
+  const double exact = std::min(kMostPercent * items_per_hour / at_most, kMostPercent);
+  const double per_percent =
+      column == ProbabilityColumn::whole_numbers ? kWholeSteps : kFractionSteps;
+  solved.probability = std::clamp(std::floor(exact * per_percent + 0.5) / per_percent,
+                                  1 / per_percent, kMostPercent);
+  solved.items_per_hour = at_most * solved.probability / kMostPercent;
+  return solved;
 }
 
 std::optional<AimedDrop> aim_drop_rate(double aim, const CustomDrop& drop,

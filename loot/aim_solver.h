@@ -8,7 +8,9 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <stdexcept>
 #include <variant>
+#include <vector>
 
 #include "loot/drop_rates.h"
 
@@ -24,13 +26,16 @@ enum class ProbabilityColumn {
 // What a run aims for in place of one probability for every drop.
 struct RunAim {
   enum class Kind {
-    new_drop,   // every new drop gives an item on `rate` of kills
-    every_npc,  // every NPC of the range gives something on at least `rate` of kills
+    new_drop,        // every new drop gives an item on `rate` of kills
+    every_npc,       // every NPC of the range gives something on at least `rate` of kills
+    items_per_hour,  // the run's new drops together bring `items_per_hour` items an hour
   };
   Kind kind = Kind::new_drop;
-  double percent = 0;       // as the operator gave it: above 0, at most 100
-  int loot_multiplier = 1;  // G, the server's global loot multiplier
+  double percent = 0;         // per kill, as the operator gave it: above 0, at most 100
+  double items_per_hour = 0;  // of items_per_hour: above 0
+  int loot_multiplier = 1;    // G, the server's global loot multiplier
   double rate() const { return percent / 100; }
+  bool per_kill() const { return kind != Kind::items_per_hour; }
   bool operator==(const RunAim&) const = default;
 };
 
@@ -48,6 +53,11 @@ struct CustomDrop {
 // `probability` (percent) gives at least one item.
 double custom_drop_rate(const CustomDrop& drop, double probability);
 
+// The item copies per kill, on average, that `drop` written with loottable
+// probability `probability` (percent) gives: one pass fills its one slot at
+// most, so G passes of it give G x probability x the slot's chance.
+double custom_drop_items(const CustomDrop& drop, double probability);
+
 // A solved drop: the values to write and the rates they give.
 struct AimedDrop {
   double probability = 0;      // loottable_entries.probability, percent
@@ -64,6 +74,37 @@ struct AimedDrop {
 // nullopt for a drop that can give nothing (no items, or G below 1).
 std::optional<AimedDrop> aim_drop_rate(double aim, const CustomDrop& drop,
                                        ProbabilityColumn column);
+
+// A drop of a run aimed at items per hour, with the kills per hour of the NPCs
+// that roll it (those whose loottable it is linked into).
+struct HourlyDrop {
+  CustomDrop drop;
+  double kills_per_hour = 0;
+};
+
+// One probability and chance for every drop of a run.
+struct HourlyAim {
+  double probability = 0;      // loottable_entries.probability, percent
+  double chance = 0;           // of each item, percent; the same for every drop
+  bool chance_raised = false;  // the drops' own chance could not reach the aim
+  double items_per_hour = 0;   // what the drops bring at these values
+};
+
+// The aim cannot be met; says why, in the engine's words.
+class AimOutOfReach : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// "The run's new drops bring `items_per_hour` items an hour" (above 0;
+// std::invalid_argument otherwise): the probability, the same for every drop,
+// whose total comes closest to the aim among those the column holds (the
+// total grows in step with it). Where even 100 falls short, the chance (the
+// drops share theirs) is raised to the smallest whole percent with which 100
+// reaches the aim. Throws AimOutOfReach when no drop's NPCs ever spawn, or
+// when even chance 100 falls short.
+HourlyAim aim_items_per_hour(double items_per_hour, const std::vector<HourlyDrop>& drops,
+                             ProbabilityColumn column);
 
 // An NPC whose chance of at least one item per kill already is at or above the aim.
 struct AlreadyAtAim {

@@ -3,19 +3,11 @@
 #include <algorithm>
 #include <unordered_set>
 
+#include "loot/plan_per_hour.h"
 #include "loot/shared_copies.h"
 
 namespace vl::loot {
 namespace {
-
-CustomDrop custom_drop(const PlannedDrop& drop, const RunAim& aim,
-                       const std::unordered_map<std::int32_t, std::string>& items) {
-  const auto exists = [&](std::int32_t item) { return items.contains(item); };
-  return {
-      .items = static_cast<int>(std::count_if(drop.item_ids.begin(), drop.item_ids.end(), exists)),
-      .chance = drop.chance,
-      .loot_multiplier = aim.loot_multiplier};
-}
 
 void take_values(PlannedDrop& drop, const AimedDrop& aimed) {
   drop.probability = aimed.probability;
@@ -37,15 +29,25 @@ void close_gaps(Plan& plan) {
 
 }  // namespace
 
+CustomDrop custom_drop_of(const PlannedDrop& drop, int loot_multiplier,
+                          const std::unordered_map<std::int32_t, std::string>& items) {
+  const auto exists = [&](std::int32_t item) { return items.contains(item); };
+  return {
+      .items = static_cast<int>(std::count_if(drop.item_ids.begin(), drop.item_ids.end(), exists)),
+      .chance = drop.chance,
+      .loot_multiplier = loot_multiplier};
+}
+
 void aim_plan(Plan& plan, const RunAim& aim, const DropWorld& world,
               const std::unordered_map<std::int32_t, std::string>& items,
               ProbabilityColumn column) {
-  if (!(aim.percent > 0 && aim.percent <= 100) || aim.loot_multiplier < 1)
+  if (!(aim.per_kill() && aim.percent > 0 && aim.percent <= 100) || aim.loot_multiplier < 1)
     throw std::invalid_argument("an aim lies above 0 and at most 100 percent, its G at least 1");
   plan.aim = aim;
   if (aim.kind == RunAim::Kind::new_drop) {
     for (PlannedDrop& drop : plan.drops)
-      if (const auto aimed = aim_drop_rate(aim.rate(), custom_drop(drop, aim, items), column))
+      if (const auto aimed =
+              aim_drop_rate(aim.rate(), custom_drop_of(drop, aim.loot_multiplier, items), column))
         take_values(drop, *aimed);
     return;
   }
@@ -56,7 +58,7 @@ void aim_plan(Plan& plan, const RunAim& aim, const DropWorld& world,
   for (PlannedDrop& drop : plan.drops) {
     const std::optional<NpcAim> solved =
         aim_npc_rate(aim.rate(), world.tables, drop.original_loottable(), levels[drop.npc_id],
-                     custom_drop(drop, aim, items), column);
+                     custom_drop_of(drop, aim.loot_multiplier, items), column);
     if (!solved) {
       plan.left_alone.push_back({drop.npc_id, std::nullopt});
     } else if (const auto* at_aim = std::get_if<AlreadyAtAim>(&*solved)) {
@@ -69,6 +71,33 @@ void aim_plan(Plan& plan, const RunAim& aim, const DropWorld& world,
   if (kept.size() == plan.drops.size()) return;
   plan.drops = std::move(kept);
   close_gaps(plan);
+}
+
+void aim_plan_per_hour(Plan& plan, const RunAim& aim, const PlanSpawns& spawns,
+                       const std::unordered_map<std::int32_t, std::string>& items,
+                       ProbabilityColumn column) {
+  if (aim.per_kill() || aim.loot_multiplier < 1)
+    throw std::invalid_argument("an aim of items per hour is needed, its G at least 1");
+  plan.aim = aim;
+  if (plan.drops.empty()) return;
+  const std::vector<double> kills = drop_kills_per_hour(plan, spawns);
+  std::vector<HourlyDrop> hourly;
+  hourly.reserve(plan.drops.size());
+  for (std::size_t i = 0; i < plan.drops.size(); ++i)
+    hourly.push_back({custom_drop_of(plan.drops[i], aim.loot_multiplier, items), kills[i]});
+  const HourlyAim solved = aim_items_per_hour(aim.items_per_hour, hourly, column);
+  for (std::size_t i = 0; i < plan.drops.size(); ++i) {
+    CustomDrop written = hourly[i].drop;
+    written.chance = solved.chance;
+    // A drop none of whose items exists keeps the settings' values, as for the other aims.
+    if (written.items == 0) continue;
+    const double rate = custom_drop_rate(written, solved.probability);
+    take_values(plan.drops[i], {.probability = solved.probability,
+                                .chance = solved.chance,
+                                .chance_raised = solved.chance_raised,
+                                .drop_rate = rate,
+                                .achieved = rate});
+  }
 }
 
 AimSummary aim_summary(const Plan& plan) {

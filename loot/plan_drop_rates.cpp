@@ -13,10 +13,13 @@ LoottableEntry planned_link(const PlannedDrop& drop) {
 
 }  // namespace
 
+std::string plan_range_npcs(const Plan& plan) {
+  return npcs_of_levels(static_cast<int>(numeric_value(plan.level_low)),
+                        static_cast<int>(numeric_value(plan.level_high)));
+}
+
 DropWorld plan_range_world(const Plan& plan, db::Connection& connection) {
-  return read_drop_world(connection,
-                         npcs_of_levels(static_cast<int>(numeric_value(plan.level_low)),
-                                        static_cast<int>(numeric_value(plan.level_high))));
+  return read_drop_world(connection, plan_range_npcs(plan));
 }
 
 PlanDropRates plan_drop_rates(const Plan& plan, db::Connection& connection,

@@ -5,6 +5,7 @@
 // read now plus the planned rows as values; nothing is written.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -18,9 +19,15 @@ struct DropRateChange {
   double p_any_before = 0;
   double p_any_after = 0;
   double p_new_drop = 0;
+  // Items an hour the new drop brings (loot/plan_per_hour.h); unknown where
+  // the world lacks the spawn tables.
+  std::optional<double> items_per_hour_new;
 };
 
 using PlanDropRates = std::unordered_map<std::int64_t, DropRateChange>;  // by NPC id
+
+// The condition on npc_types of the plan's level range.
+std::string plan_range_npcs(const Plan& plan);
 
 // The loot of the plan's level range (read_drop_world). Throws db::Error.
 DropWorld plan_range_world(const Plan& plan, db::Connection& connection);

@@ -1,5 +1,6 @@
 #include "ui/preview_model.h"
 
+#include "app/aim_text.h"
 #include "app/plan_report.h"
 #include "core/numeric_text.h"
 
@@ -39,7 +40,8 @@ QVariant PreviewModel::headerData(int section, Qt::Orientation orientation, int 
                                                   "Chance",
                                                   "Aim reached",
                                                   "New drop per kill",
-                                                  "Anything per kill, before → after"};
+                                                  "Anything per kill, before → after",
+                                                  "Items per hour"};
   if (role != Qt::DisplayRole) return {};
   if (orientation == Qt::Vertical) return section + 1;
   return section >= 0 && section < kColumns ? QString::fromUtf8(kHeadings[section]) : QVariant();
@@ -103,6 +105,10 @@ QString PreviewModel::cell(const loot::PlannedDrop& drop, int column) const {
       return percent(change.p_new_drop);
     case anything:
       return percent(change.p_any_before) + QString::fromUtf8(" → ") + percent(change.p_any_after);
+    case items_per_hour:  // empty where the world lacks the spawn tables
+      return change.items_per_hour_new
+                 ? QString::fromStdString(app::items_per_hour_text(*change.items_per_hour_new))
+                 : QString();
     default:
       return {};
   }

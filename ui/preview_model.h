@@ -26,6 +26,7 @@ class PreviewModel : public QAbstractTableModel {
     achieved,
     new_drop,
     anything,
+    items_per_hour,
     kColumns
   };
 

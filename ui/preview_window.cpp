@@ -10,10 +10,10 @@
 #include <QThread>
 #include <QTimer>
 #include <charconv>
-#include <random>
 
 #include "app/plan_report.h"
 #include "app/window/preview_aim.h"
+#include "core/random.h"
 #include "loot/shared_copies.h"
 #include "ui/preview_model.h"
 #include "ui/qt_text.h"
@@ -30,11 +30,6 @@ constexpr const char* kAimChanged =
     "The aim changed since this plan was made: \"Write all at once\" plans again first.";
 constexpr std::array kHeldButtons = {Form1Control::Command1, Form1Control::Command2,
                                      Form1Control::Command3, Form1Control::Command4};
-
-std::uint64_t random_seed() {
-  std::random_device device;
-  return (std::uint64_t{device()} << 32) | device();
-}
 
 std::optional<std::uint64_t> seed_of(const QString& text) {
   const std::string digits = text.trimmed().toStdString();

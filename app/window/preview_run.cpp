@@ -2,6 +2,7 @@
 
 #include <fmt/core.h>
 
+#include "app/plan_rates.h"
 #include "app/plan_report.h"
 #include "app/plan_write.h"
 #include "app/plan_write_text.h"
@@ -106,10 +107,10 @@ PreviewOutcome make_preview(const db::Session& session, const WindowSettings& se
     if (!go_on(PreviewStep::details)) return outcome;
     preview->details = loot::plan_details(preview->plan, connection);
     if (!go_on(PreviewStep::drop_rates)) return outcome;
-    preview->rates = planned.world
-                         ? loot::plan_drop_rates(preview->plan, std::move(*planned.world),
-                                                 preview->details.items)
-                         : loot::plan_drop_rates(preview->plan, connection, preview->details.items);
+    preview->rates =
+        planned.world ? read_plan_rates(preview->plan, connection, std::move(*planned.world),
+                                        preview->details.items)
+                      : read_plan_rates(preview->plan, connection, nullptr, preview->details.items);
   } catch (const db::Error& error) {
     outcome.message = db::statement_failed_message(error, "(reading the world for the plan)");
     return outcome;

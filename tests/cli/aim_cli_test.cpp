@@ -52,10 +52,16 @@ const UsageRow kUsageRows[] = {
      "--npc-percent and --level-to" + kTogether},
     {"multiplier_without_aim",
      {"--loot-multiplier", "2"},
-     "--loot-multiplier works only with --target-rate or --level-to: add --target-rate or "
-     "--level-to, or "
-     "leave --loot-multiplier out" +
+     "--loot-multiplier works only with --target-rate, --level-to or --aim-per-hour: add "
+     "--target-rate, --level-to or --aim-per-hour, or leave --loot-multiplier out" +
          kHelp},
+    {"per_hour_not_above_zero",
+     {"--aim-per-hour", "-3"},
+     "--aim-per-hour -3 is not a number of items above 0 and at most 1000000000 (decimals "
+     "allowed, such as 7.5)"},
+    {"per_hour_with_target_rate",
+     {"--aim-per-hour", "50", "--target-rate", "5"},
+     "--target-rate and --aim-per-hour" + kTogether},
     {"multiplier_out_of_range",
      {"--target-rate", "5", "--loot-multiplier", "0"},
      "--loot-multiplier 0 is not a whole number from 1 to 100"},
@@ -185,8 +191,9 @@ TEST(AimCli, TargetRatePlannedWithCopiesAndAppliedWritesTheSolvedWholeNumbers) {
   EXPECT_EQ(csv.substr(0, csv.find("\r\n")),
             "time,seed,npc_id,npc_name,npc_level,loottable_id,lootdrop_id,lootdrop_name,item_ids,"
             "item_names,"
-            "probability,chance,target,p_any_before,p_any_after,p_new_drop,loottable_copied_from");
-  EXPECT_NE(csv.find(",26,10,0.05,0.5,0.5247,0.0494,1\r\n"), std::string::npos) << csv;
+            "probability,chance,target,p_any_before,p_any_after,p_new_drop,items_per_hour_new,"
+            "loottable_copied_from");
+  EXPECT_NE(csv.find(",26,10,0.05,0.5,0.5247,0.0494,0,1\r\n"), std::string::npos) << csv;
 
   const CliResult applied = run_cli({"apply", plan, "--yes", "--no-journal"});
   ASSERT_EQ(applied.exit_code, 0) << applied.err;

@@ -76,6 +76,10 @@ const std::string kCleanChecks = "NPCs whose loottable does not exist: 0\nlootta
     "custom drops that no loottable links: 0\n";
 const std::string kNothing = "npcs=0 walked=0 chosen=0 drops=0 entries=0 seconds={s}\n";
 const std::string kTwoDrops = "npcs=2 walked=2 chosen=2 drops=2 entries=";
+// The per-hour line of a plan over empty spawn tables.
+const std::string kNoSpawns =
+    "Items per hour from the new drops: at most 0.00 (every NPC killed the moment it spawns, one "
+    "instance of each zone, conditional spawn points left out)\n";
 const std::string kDone = "Completed!\n", kSeed = "{seed}";
 std::string refused_login(const std::string& ini) {
   return "vandril_loot_cli: the server refused the login of vandril: check user= and password= in " + ini + "\n";
@@ -340,7 +344,8 @@ const Row kRows[] = {
    "Drop rates (chance per kill of at least one item, over the 2 chosen NPCs, global loot multiplier 1):\n"
    "  before the run: mean 10.00 %, lowest 0.00 %, highest 20.00 %\n"
    "  after the run: mean 12.00 %, lowest 0.00 %, highest 24.00 %\n"
-   "  from the new drop: mean 2.50 %, lowest 0.00 %, highest 5.00 %\n", "", "SELECT COUNT(*) FROM lootdrop", "1", 10},
+   "  from the new drop: mean 2.50 %, lowest 0.00 %, highest 5.00 %\n" + kNoSpawns, "", "SELECT COUNT(*) FROM lootdrop",
+   "1", 14},
   // 0.4 is item 0 in every draw, as the run writes it; 3907 alone exists. No loottable has a row.
   {"dry_run_lists_items_that_do_not_exist", {kGen, kLevels, "01-10", kAll, "101", kItems, "3", "--seed", "5", "--list",
    "-", "--dry-run"}, {"INSERT INTO items (id,name,itemtype) VALUES (3907,'i',10)", kNpcs}, 0,
@@ -352,8 +357,8 @@ const Row kRows[] = {
    "Drop rates (chance per kill of at least one item, over the 2 chosen NPCs, global loot multiplier 1):\n"
    "  before the run: mean 0.00 %, lowest 0.00 %, highest 0.00 %\n"
    "  after the run: mean 0.00 %, lowest 0.00 %, highest 0.00 %\n"
-   "  from the new drop: mean 0.00 %, lowest 0.00 %, highest 0.00 %\n",
-   "Custom List Created [3 items]\n", "SELECT COUNT(*) FROM lootdrop", "0", 9, "3907\n0.4\n8879\n"},
+   "  from the new drop: mean 0.00 %, lowest 0.00 %, highest 0.00 %\n" + kNoSpawns,
+   "Custom List Created [3 items]\n", "SELECT COUNT(*) FROM lootdrop", "0", 13, "3907\n0.4\n8879\n"},
   {"generate_writes_atomically_by_default", {kGen, kLevels, "01-10", kAll, "101", kItems, "2", "--seed", "5", kYes},
    {kArmours, kNpcs}, 0, kTwoDrops + "4 seconds={s}\n", "", "SELECT COUNT(*) FROM lootdrop_entries", "4", 15},
   {"atomic_rejected_batch_rolls_back", {kGen, kLevels, "01-10", kAll, "101", "--seed", "5", kItems, "1", "--atomic", kYes},
@@ -403,13 +408,14 @@ const Row kRows[] = {
    R"({"drop_name":"lvl_01-10_CUSTOM_armour","highest_lootdrop_id":null,"npcs_in_range":2,"npcs_keeping_loottable":2,)"
    R"("chosen":2,"drops":2,"entries":4,"missing_items":[{"item_id":8879,"drops":2}],"shared_loottables":[],)"
    R"("drop_rates":{"before":{"mean":0.0,"lowest":0.0,"highest":0.0},"after":{"mean":0.0,"lowest":0.0,"highest":0.0},)"
-   R"("new_drop":{"mean":0.0,"lowest":0.0,"highest":0.0}},"aim":null,"left_alone":[],"planned":[{"npc_id":1,)"
+   R"("new_drop":{"mean":0.0,"lowest":0.0,"highest":0.0},"items_per_hour_new":0.0},"aim":null,"left_alone":[],"planned":[{"npc_id":1,)"
    R"("npc_name":"n","npc_level":5,"loottable_id":77,"lootdrop_id":1,"items":[{"item_id":8879,"item_name":""},)"
    R"({"item_id":3907,"item_name":"i"}],"probability":50.0,"chance":10.0,"target":null,"p_any_before":0.0,)"
-   R"("p_any_after":0.0,"p_new_drop":0.0},{"npc_id":2,"npc_name":"n","npc_level":5,"loottable_id":88,)"
+   R"("p_any_after":0.0,"p_new_drop":0.0,"items_per_hour_new":0.0},{"npc_id":2,"npc_name":"n","npc_level":5,"loottable_id":88,)"
    R"("lootdrop_id":2,"items":[{"item_id":8879,"item_name":""},{"item_id":3907,"item_name":"i"}],)"
-   R"("probability":50.0,"chance":10.0,"target":null,"p_any_before":0.0,"p_any_after":0.0,"p_new_drop":0.0}]})" "\n",
-   "Custom List Created [2 items]\n", "SELECT COUNT(*) FROM lootdrop", "0", 9, "3907\n8879\n"},
+   R"("probability":50.0,"chance":10.0,"target":null,"p_any_before":0.0,"p_any_after":0.0,"p_new_drop":0.0,)"
+   R"("items_per_hour_new":0.0}]})" "\n",
+   "Custom List Created [2 items]\n", "SELECT COUNT(*) FROM lootdrop", "0", 13, "3907\n8879\n"},
   {"journal_with_no_journal", {"--journal", "j", "--no-journal", kGen, kLevels, "01-10"}, {}, 64, "",
    "vandril_loot_cli: --journal and --no-journal cannot be given together: leave one of them out; see "
    "vandril_loot_cli --help\n"},
@@ -427,8 +433,8 @@ const Row kRows[] = {
    "  loottable 3 -> 6: 2 NPCs moved\nThe lootdrop ids are planned from the highest id now (13); they will differ if "
    "lootdrops are written before the run.\nDrop rates (chance per kill of at least one item, over the 3 chosen NPCs, "
    "global loot multiplier 1):\n  before the run: mean 12.98 %, lowest 4.50 %, highest 29.43 %\n  after the run: mean "
-   "17.33 %, lowest 9.28 %, highest 32.96 %\n  from the new drop: mean 5.00 %, lowest 5.00 %, highest 5.00 %\n", "",
-   "SELECT COUNT(*) FROM loottable", "4", 12},
+   "17.33 %, lowest 9.28 %, highest 32.96 %\n  from the new drop: mean 5.00 %, lowest 5.00 %, highest 5.00 %\n" +
+   kNoSpawns, "", "SELECT COUNT(*) FROM loottable", "4", 16},
   {"isolate_shared_atomic", kIsolate + Args{"--atomic", kYes}, kSharedWorld, 0, "npcs=6 walked=6 chosen=3 drops=3 entries=3 "
    "seconds={s}\n", "", "SELECT CONCAT((SELECT GROUP_CONCAT(id,':',name,':',mincash ORDER BY id) FROM loottable),' / ',"
    "(SELECT GROUP_CONCAT(loottable_id ORDER BY id) FROM npc_types))", "1:lt1:10,2:lt2:20,3:lt3:30,4:lt4:40,5:lt2 "
@@ -914,12 +920,13 @@ TEST(Simulate, DryRunReportCarriesTheDropRates) {
             g9(drop["p_any_before"]) + " " + g9(drop["p_any_after"]) + " " + g9(drop["p_new_drop"]);
     } else {
       const auto rows = csv_rows(std::regex_replace(read_file(file), std::regex("\r"), ""));
-      EXPECT_EQ(Texts(rows.at(0).end() - 4, rows.at(0).end()),
-                Texts({"p_any_before", "p_any_after", "p_new_drop", "loottable_copied_from"}));
+      EXPECT_EQ(Texts(rows.at(0).end() - 5, rows.at(0).end()),
+                Texts({"p_any_before", "p_any_after", "p_new_drop", "items_per_hour_new",
+                       "loottable_copied_from"}));
       for (std::size_t r = 1; r < rows.size(); ++r) {
         const Texts& row = rows[r];
         // CSV cells carry 6 significant digits, as written.
-        rates[row[2]] = row[row.size() - 4] + " " + row[row.size() - 3] + " " + row[row.size() - 2];
+        rates[row[2]] = row[row.size() - 5] + " " + row[row.size() - 4] + " " + row[row.size() - 3];
       }
     }
     if (file.ends_with(".csv")) expected["1"] = "0.204755 0.244517 0.05";
@@ -1074,8 +1081,8 @@ TEST(CommandLineFiles, ReportCellsAreNeverFormulas) {
   EXPECT_EQ(std::regex_replace(read_file(report), std::regex("\n[0-9TZ:-]+,"), "\n{time},"),
             "time,seed,npc_id,npc_name,npc_level,loottable_id,lootdrop_id,lootdrop_name,item_ids,"
             "item_names,probability,chance,target,p_any_before,p_any_after,p_new_drop,"
-            "loottable_copied_from\r\n{time},3,1,'-2+3,12,7,1,lvl_11-20_CUSTOM_weapon,1002;1001,"
-            "\"\"\"a;b\"\"\"\"\"\";=x\",50,10,,0,0,0,\r\n");
+            "items_per_hour_new,loottable_copied_from\r\n{time},3,1,'-2+3,12,7,1,"
+            "lvl_11-20_CUSTOM_weapon,1002;1001,\"\"\"a;b\"\"\"\"\"\";=x\",50,10,,0,0,0,0,\r\n");
 }
 
 // A report that cannot be put in place after COMMIT: the run stays written and

@@ -232,5 +232,61 @@ TEST(AimLimits, RefusesAnAimOfNothingOrAboveAllKills) {
   EXPECT_EQ(loot::aim_drop_rate(1, {5, 10, 1}, kWhole)->chance, 100);
 }
 
+// Drop A (2 items at 10 %) is rolled 100 times an hour, B (1 item) 50 times, C
+// (no item that exists) 1000 times: at probability 100 they bring 100 x 0.19 +
+// 50 x 0.1 = 24 items an hour, twice that with G = 2.
+struct HourlyRow {
+  const char* name;
+  double aim;
+  ProbabilityColumn column;
+  int loot_multiplier;
+  double probability, chance;  // 0, 0: refused
+  double items_per_hour;
+};
+const HourlyRow kHourlyRows[] = {
+    {"half_of_all", 12, kWhole, 1, 50, 10, 12},
+    {"closest_whole", 10, kWhole, 1, 42, 10, 10.08},
+    {"exact_fraction", 10, kFractions, 1, 41.666667, 10, 24 * 0.41666667},
+    {"twice_the_passes", 24, kWhole, 2, 50, 10, 24},
+    // 100 (1 - 0.87^2) + 50 x 0.13 = 30.81 reaches 30 where chance 12 gives 28.56.
+    {"chance_raised", 30, kWhole, 1, 97, 13, 0.97 * 30.81},
+    {"beyond_chance_100", 151, kWhole, 1, 0, 0, 0},
+};
+void PrintTo(const HourlyRow& row, std::ostream* out) { *out << row.name; }
+
+class AimPerHour : public ::testing::TestWithParam<HourlyRow> {};
+
+TEST_P(AimPerHour, OneProbabilityForAllDropsBringsTheAimedItems) {
+  const HourlyRow& row = GetParam();
+  const int g = row.loot_multiplier;
+  const std::vector<loot::HourlyDrop> drops = {
+      {{2, 10, g}, 100}, {{1, 10, g}, 50}, {{0, 10, g}, 1000}};
+  if (row.probability == 0) {
+    EXPECT_THROW(loot::aim_items_per_hour(row.aim, drops, row.column), loot::AimOutOfReach);
+    return;
+  }
+  const loot::HourlyAim solved = loot::aim_items_per_hour(row.aim, drops, row.column);
+  EXPECT_EQ(solved.probability, row.probability);
+  EXPECT_EQ(solved.chance, row.chance);
+  EXPECT_EQ(solved.chance_raised, row.chance != 10);
+  EXPECT_NEAR(solved.items_per_hour, row.items_per_hour, 1e-9);
+  // Drop A as the run writes it, through the closed forms of every loot table.
+  loot::LootTables tables;
+  tables.items = {1, 2};
+  tables.lootdrops[7] = {{1, solved.chance, 1}, {2, solved.chance, 1}};
+  tables.loottables[1] = {{7, 1, solved.probability, 1, 0}};
+  EXPECT_NEAR(loot::drop_rates(tables, 1, 5, g).expected_items,
+              loot::custom_drop_items({2, solved.chance, g}, solved.probability), 1e-12);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, AimPerHour, ::testing::ValuesIn(kHourlyRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(AimPerHourLimits, RefusesWhenNoDropIsEverRolled) {
+  EXPECT_THROW(loot::aim_items_per_hour(5, {{{2, 10, 1}, 0}, {{0, 10, 1}, 80}}, kWhole),
+               loot::AimOutOfReach);
+  EXPECT_THROW(loot::aim_items_per_hour(0, {{{2, 10, 1}, 10}}, kWhole), std::invalid_argument);
+}
+
 }  // namespace
 }  // namespace vl::test
