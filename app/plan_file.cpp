@@ -56,7 +56,8 @@ Json settings_json(const journal::GenerationSettings& settings,
                {"items", settings.items},
                {"seed", settings.seed ? Json(*settings.seed) : Json()}};
   if (list_items) json["list"] = *list_items;
-  if (settings.isolate_shared) json["isolate_shared"] = true;
+  // Said in full by the versions that know copies, so that an aimed plan without them reads alike.
+  if (settings.isolate_shared || settings.aim) json["isolate_shared"] = settings.isolate_shared;
   if (settings.aim) json["aim"] = journal::aim_json(*settings.aim);
   return json;
 }
@@ -241,8 +242,8 @@ SavedPlan read_plan_file(const std::string& text) {
       throw PlanFileError("its aim came with version " + std::to_string(kPlanFileVersion) +
                           ", and it says version " + version.dump());
     // Copies came with the second version; the first never holds them.
-    saved.settings.isolate_shared =
-        version > kFirstPlanFileVersion && file.at("settings").at("isolate_shared").get<bool>();
+    saved.settings.isolate_shared = version > kFirstPlanFileVersion &&
+                                    file.at("settings").value("isolate_shared", false);
     if (saved.settings.list_size && file.at("settings").contains("list"))
       saved.list_items = file.at("settings").at("list").get<std::set<std::int32_t>>();
     loot::Plan& plan = saved.plan;
