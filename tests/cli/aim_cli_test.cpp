@@ -59,9 +59,6 @@ const UsageRow kUsageRows[] = {
      {"--aim-per-hour", "-3"},
      "--aim-per-hour -3 is not a number of items above 0 and at most 1000000000 (decimals "
      "allowed, such as 7.5)"},
-    {"per_hour_with_target_rate",
-     {"--aim-per-hour", "50", "--target-rate", "5"},
-     "--target-rate and --aim-per-hour" + kTogether},
     {"multiplier_out_of_range",
      {"--target-rate", "5", "--loot-multiplier", "0"},
      "--loot-multiplier 0 is not a whole number from 1 to 100"},

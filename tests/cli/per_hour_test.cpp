@@ -171,12 +171,6 @@ const TextRow kTextRows[] = {
      64,
      "",
      "vandril_loot_cli: --instances 1001 is not a whole number from 1 to 1000\n"},
-    {"with_summary",
-     {"--npc", "1", "--summary"},
-     64,
-     "",
-     "vandril_loot_cli: --summary and --per-hour cannot be given together: leave one of them out; "
-     "see vandril_loot_cli help simulate\n"},
 };
 void PrintTo(const TextRow& row, std::ostream* out) { *out << row.name; }
 

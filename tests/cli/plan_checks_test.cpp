@@ -10,42 +10,22 @@
 #include <fstream>
 #include <functional>
 #include <limits>
-#include <regex>
 #include <thread>
 
 #include <nlohmann/json.hpp>
 
+#include "support/cli_process.h"
 #include "support/test_db.h"
 
 namespace vl::test {
 namespace {
 
 using Json = nlohmann::ordered_json;
-using Args = std::vector<std::string>;
 
 const std::string kPlan = VL_JOURNAL_DIR "/forged_plan.json";
 const std::string kJournal = VL_JOURNAL_DIR "/plan_checks.sqlite3";
 
-struct Ran {
-  int exit_code;
-  std::string out, err;
-};
-
-// The program in a folder holding db.ini, its seconds made steady.
-Ran run_cli(const Args& args) {
-  static const std::string folder = [] {
-    const std::string path = testing::TempDir() + "plan_checks";
-    std::filesystem::create_directories(path);
-    write_db_ini(path + "/db.ini");
-    return path;
-  }();
-  std::string command = "cd '" + folder + "' && " VL_CLI;
-  for (const std::string& arg : args) command += " '" + arg + "'";
-  const auto [code, out, err] = run_shell(command);
-  return {code, std::regex_replace(out, std::regex("seconds=[0-9.e-]+"), "seconds={s}"), err};
-}
-
-Ran apply_plan() {
+CliResult apply_plan() {
   for (const char* suffix : {"", "-wal", "-shm"}) std::filesystem::remove(kJournal + suffix);
   return run_cli({"--journal", kJournal, "apply", kPlan, "--yes"});
 }
@@ -74,7 +54,7 @@ const std::string kList = VL_JOURNAL_DIR "/forged_list.txt";
 void make_world(const Texts& world, const Args& generate) {
   reset_world();
   for (const std::string& sql : world) fixture_sql(sql);
-  const Ran planned = run_cli(generate + Args{"--dry-run", "--plan", kPlan});
+  const CliResult planned = run_cli(generate + Args{"--dry-run", "--plan", kPlan});
   ASSERT_EQ(planned.exit_code, 0) << planned.err;
 }
 
@@ -175,7 +155,7 @@ TEST_P(ForgedPlan, IsRefusedWithItsReasonsAndNothingWritten) {
   forged.edit(plan);
   std::ofstream(kPlan) << plan.dump();
   const std::string before = world_checksums();
-  const Ran applied = apply_plan();
+  const CliResult applied = apply_plan();
   EXPECT_EQ(std::tuple(applied.exit_code, applied.out, applied.err),
             std::tuple(1, std::string(), forged.err));
   EXPECT_EQ(fixture_value("SELECT CONCAT((SELECT COUNT(*) FROM lootdrop),'/',(SELECT COUNT(*) FROM "
@@ -194,7 +174,7 @@ TEST(ForgedPlanText, LevelsHoldingSqlNeverReachTheServer) {
   plan["settings"]["levels"] = "01-10 AND SLEEP(1)=0";
   std::ofstream(kPlan) << plan.dump();
   const GeneralLog log;
-  const Ran applied = apply_plan();
+  const CliResult applied = apply_plan();
   EXPECT_EQ(std::tuple(applied.exit_code, applied.err),
             std::tuple(1, kNotGenerated +
                               "  its levels \"01-10 AND SLEEP(1)=0\" are none of the level "
@@ -208,7 +188,7 @@ TEST(ForgedPlanText, JsonNestedDeeplyIsRefusedNotACrash) {
   // A value as deep as that, once shown in a message, overflowed the stack.
   std::ofstream(kPlan) << R"({"format":"vandril_loot plan","version":)" << std::string(100000, '[')
                        << std::string(100000, ']') << "}";
-  const Ran applied = apply_plan();
+  const CliResult applied = apply_plan();
   EXPECT_EQ(
       std::tuple(applied.exit_code, applied.err),
       std::tuple(1, "vandril_loot_cli: the plan " + kPlan +
@@ -229,7 +209,7 @@ void await_waiting(const std::string& state_or_statement) {
 TEST(ApplyBesideAnotherWriter, AWorldChangedWhileWaitingIsNeverOverwritten) {
   make_world(kSharedWorld, kIsolate);
   ASSERT_EQ(fixture_value("SELECT GET_LOCK('vandril_loot.lootdrop_ids',600)"), "1");
-  Ran applied{};
+  CliResult applied{};
   std::thread apply([&] { applied = apply_plan(); });
   await_waiting("User lock");
   fixture_sql("UPDATE npc_types SET loottable_id=4 WHERE id=8");
@@ -254,7 +234,7 @@ TEST(ApplyBesideAnotherWriter, ItsChecksWaitForAWriterStillAtWork) {
   make_world(kSharedWorld, kIsolate);
   fixture_sql("START TRANSACTION");
   fixture_sql("DELETE FROM items WHERE id=1001");
-  Ran applied{};
+  CliResult applied{};
   std::thread apply([&] { applied = apply_plan(); });
   await_waiting("SELECT id,itemtype FROM items");
   fixture_sql("COMMIT");
@@ -277,7 +257,7 @@ TEST(ApplyBesideAnotherWriter, AnNpcMovedMeanwhileKeepsTheOtherWritersLoottable)
   fixture_sql("START TRANSACTION");
   fixture_sql("UPDATE npc_types SET loottable_id=4 WHERE id=8");
   const GeneralLog log;
-  Ran written{};
+  CliResult written{};
   std::thread generate([&] { written = run_cli(Args{"--no-journal"} + kIsolate + Args{"--yes"}); });
   await_waiting("UPDATE npc_types SET loottable_id=CASE");
   fixture_sql("COMMIT");
