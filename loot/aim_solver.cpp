@@ -119,7 +119,8 @@ HourlyAim aim_items_per_hour(double items_per_hour, const std::vector<HourlyDrop
   if (hourly_items(drops, kMostPercent, kMostPercent) <= 0)
     throw AimOutOfReach(
         "None of the NPCs the run's drops go to ever spawns (no spawn point counted holds "
-        "them, or their loottables have no row), so no probability brings items an hour.");
+        "them, or their loottables have no row) or no drop has an item that exists, so no "
+        "probability brings items an hour.");
   HourlyAim solved;
   solved.chance = drops.empty() ? 0 : drops.front().drop.chance;
   double at_most = hourly_items(drops, kMostPercent);

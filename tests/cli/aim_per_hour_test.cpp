@@ -119,8 +119,8 @@ const Refusal kRefusals[] = {
      {"--levels", "21-30", "--aim-per-hour", "5"},
      nullptr,
      "None of the NPCs the run's drops go to ever spawns (no spawn point counted holds them, or "
-     "their loottables have no row), so no probability brings items an hour.\nNothing was "
-     "written.\n"},
+     "their loottables have no row) or no drop has an item that exists, so no probability brings "
+     "items an hour.\nNothing was written.\n"},
     {"beyond_every_spawn",
      {"--levels", "01-10", "--aim-per-hour", "1000"},
      nullptr,
