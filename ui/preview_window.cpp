@@ -223,9 +223,9 @@ void PreviewWindow::show_planned() {
     const loot::DropRateChange& change = app::change_of(preview_->rates, drop.npc_id);
     chances.emplace_back(change.p_any_before, change.p_any_after);
   }
-  form_->chart->set_chances(std::move(chances));
-  form_->chart->set_aim(preview_->plan.aim ? std::optional(preview_->plan.aim->rate())
-                                           : std::nullopt);
+  form_->chart->set_chances(chances);
+  const auto& aim = preview_->plan.aim;
+  form_->chart->set_aim(aim && aim->per_kill() ? std::optional(aim->rate()) : std::nullopt);
   form_->drops->resizeColumnsToContents();
   // The items of a drop may be long; the chances after them stay in view.
   form_->drops->setColumnWidth(
