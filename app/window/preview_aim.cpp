@@ -39,7 +39,8 @@ ChosenAim chosen_aim(AimChoice choice, const std::string& percent) {
 
 std::string npc_percent_for(const std::optional<loot::RunAim>& aim,
                             const std::string& percent_of_npcs) {
-  return aim && aim->kind == loot::RunAim::Kind::every_npc ? "100" : percent_of_npcs;
+  // The walk skips an NPC whose roll (1 to 100) reaches the percent: only 101 skips none.
+  return aim && aim->kind == loot::RunAim::Kind::every_npc ? "101" : percent_of_npcs;
 }
 
 std::string aim_summary_text(const loot::Plan& plan) {
@@ -49,7 +50,9 @@ std::string aim_summary_text(const loot::Plan& plan) {
   const loot::AimSummary summary = loot::aim_summary(plan);
   std::string text = "Aim: " + journal::aim_words(aim);
   if (every_npc)
-    text += "; every NPC of the range is considered (the percent of NPCs taken as 100)";
+    text +=
+        "; every NPC of the range is considered (the percent of NPCs taken as 101, so none is "
+        "skipped)";
   text += "\nAchieved per kill: ";
   text += summary.drops == 0
               ? "no drop solved"

@@ -87,7 +87,8 @@ TEST(PreviewAim, SolvesEachDropForTheAimChosenAndRefusesAPercentOutOfRange) {
   };
   const char* const kEveryNpcAim =
       "Aim: every NPC dropping something on 30 % of kills; every NPC of the range is considered "
-      "(the percent of NPCs taken as 100)\nAchieved per kill: lowest 30.00 %, mean 30.00 %, "
+      "(the percent of NPCs taken as 101, so none is skipped)\nAchieved per kill: lowest 30.00 %, "
+      "mean 30.00 %, "
       "highest 30.00 %; NPCs already at the aim: 1; no chance raised\n";
   const auto refused = [](const std::string& percent) {
     return "The percent of kills to aim at must be a number above 0 and at most 100 (decimals "
@@ -119,6 +120,8 @@ TEST(PreviewAim, SolvesEachDropForTheAimChosenAndRefusesAPercentOutOfRange) {
       // The main window would choose no NPC: every NPC is considered all the same.
       {"aim_every_npc", " 30 ", "0", {{"1", "25", "50", "30.00 %"}}, kEveryNpcAim},
   };
+  // Seed 22 rolls 100 for the first NPC: a percent of NPCs of 100 would skip it.
+  child<QLineEdit>(&preview, "seed")->setText("22");
   for (const auto& row : cases) {
     state->form1.set_text(Form1Control::perc_of_npcs, row.npc_percent);
     const bool every_npc = std::string(row.choice) == "aim_every_npc";
@@ -142,7 +145,7 @@ TEST(PreviewAim, SolvesEachDropForTheAimChosenAndRefusesAPercentOutOfRange) {
             (Rows{{"7", "25", "50"}}));
   const std::string settings =
       journal_value(journal_path, "SELECT settings FROM runs WHERE command='preview'");
-  for (const char* part : {R"("kind":"every_npc")", R"("percent":30)", R"("npc_percent":"100")"})
+  for (const char* part : {R"("kind":"every_npc")", R"("percent":30)", R"("npc_percent":"101")"})
     EXPECT_NE(settings.find(part), std::string::npos) << part << " in " << settings;
 }
 
