@@ -101,8 +101,7 @@ TEST_P(AimPerHour, WrittenDropsBringTheAimedItemsAndUndoRestoresTheWorld) {
   EXPECT_NEAR(std::stod(probabilities[0][0]), exact, within);
   EXPECT_NEAR(world_items_per_hour() - before, 120, kKills * kSlotFills / 100 * within);
 
-  const CliResult undone = run_cli(journaled(journal, {"undo", "1", "--yes"}));
-  ASSERT_EQ(undone.exit_code, 0) << undone.err;
+  ASSERT_EQ(run_cli(journaled(journal, {"undo", "1", "--yes"})).exit_code, 0);
   EXPECT_EQ(fixture_rows("SELECT COUNT(*) FROM lootdrop"), (Rows{{"0"}}));
   EXPECT_DOUBLE_EQ(world_items_per_hour(), before);
 }
