@@ -73,8 +73,8 @@ void add_drop_values(nlohmann::ordered_json& record, const loot::Plan& plan,
                      const loot::PlannedDrop& drop, const loot::PlanDropRates& rates) {
   record["probability"] = drop.probability;
   record["chance"] = drop.chance;
-  record["target"] = drop_target(plan, drop) ? nlohmann::ordered_json(*drop_target(plan, drop))
-                                             : nlohmann::ordered_json();
+  const std::optional<double> target = drop_target(plan, drop);
+  record["target"] = target ? nlohmann::ordered_json(*target) : nlohmann::ordered_json();
   const loot::DropRateChange& change = change_of(rates, drop.npc_id);
   record["p_any_before"] = change.p_any_before;
   record["p_any_after"] = change.p_any_after;

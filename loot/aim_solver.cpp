@@ -116,7 +116,8 @@ HourlyAim aim_items_per_hour(double items_per_hour, const std::vector<HourlyDrop
                              ProbabilityColumn column) {
   if (!(items_per_hour > 0 && std::isfinite(items_per_hour)))
     throw std::invalid_argument("an aim of items per hour lies above 0");
-  if (hourly_items(drops, kMostPercent, kMostPercent) <= 0)
+  const double most = hourly_items(drops, kMostPercent, kMostPercent);
+  if (most <= 0)
     throw AimOutOfReach(
         "None of the NPCs the run's drops go to ever spawns (no spawn point counted holds "
         "them, or their loottables have no row) or no drop has an item that exists, so no "
@@ -125,7 +126,6 @@ HourlyAim aim_items_per_hour(double items_per_hour, const std::vector<HourlyDrop
   solved.chance = drops.empty() ? 0 : drops.front().drop.chance;
   double at_most = hourly_items(drops, kMostPercent);
   if (!reaches_items(at_most, items_per_hour)) {
-    const double most = hourly_items(drops, kMostPercent, kMostPercent);
     if (!reaches_items(most, items_per_hour))
       throw AimOutOfReach("Even at probability 100 and chance 100 the run's drops bring at most " +
                           items_text(most) + " items an hour, short of the aimed " +
